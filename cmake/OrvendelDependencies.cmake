@@ -1,0 +1,25 @@
+# Every third-party library comes from Debian's packages (scripts/bootstrap installs them).
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(fmt REQUIRED)
+find_package(OpenSSL REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(CURL REQUIRED)
+find_package(GTest REQUIRED)
+pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
+pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
+
+# Standalone Asio is header-only.
+find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
+add_library(orvendel_asio INTERFACE)
+target_include_directories(orvendel_asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
+target_compile_definitions(orvendel_asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+target_link_libraries(orvendel_asio INTERFACE Threads::Threads)
+
+if(NOT ORVENDEL_CORE_ONLY)
+  find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
+  if(ORVENDEL_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()

@@ -1,0 +1,13 @@
+# Warnings and sanitizers applied to every target of the project.
+add_library(orvendel_options INTERFACE)
+target_compile_options(orvendel_options INTERFACE -Wall -Wextra -Wpedantic)
+if(ORVENDEL_WERROR)
+  target_compile_options(orvendel_options INTERFACE -Werror)
+endif()
+
+if(ORVENDEL_SANITIZE)
+  list(JOIN ORVENDEL_SANITIZE "," _orv_san)
+  target_compile_options(orvendel_options INTERFACE -fsanitize=${_orv_san} -fno-omit-frame-pointer
+                                                    -fno-sanitize-recover=all)
+  target_link_options(orvendel_options INTERFACE -fsanitize=${_orv_san})
+endif()

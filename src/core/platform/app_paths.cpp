@@ -1,0 +1,65 @@
+#include "core/platform/app_paths.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+
+namespace orvendel::AppPaths {
+namespace {
+
+std::mutex& overrideMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::optional<std::filesystem::path>& overridePath()
+{
+    static std::optional<std::filesystem::path> path;
+    return path;
+}
+
+const char* nonEmptyEnv(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+} // namespace
+
+std::optional<std::filesystem::path> dataDirectory()
+{
+    {
+        std::lock_guard lock(overrideMutex());
+        if (overridePath()) {
+            return overridePath();
+        }
+    }
+    if (const char* dir = nonEmptyEnv("ORVENDEL_DATA_DIR")) {
+        return std::filesystem::path(dir);
+    }
+    if (const char* xdg = nonEmptyEnv("XDG_DATA_HOME")) {
+        return std::filesystem::path(xdg) / "orvendel";
+    }
+    if (const char* home = nonEmptyEnv("HOME")) {
+        return std::filesystem::path(home) / ".local" / "share" / "orvendel";
+    }
+    return std::nullopt;
+}
+
+void setDataDirectoryOverride(std::optional<std::filesystem::path> path)
+{
+    std::lock_guard lock(overrideMutex());
+    overridePath() = std::move(path);
+}
+
+bool markExcludedFromBackup(const std::filesystem::path& folder)
+{
+    std::ofstream tag(folder / "CACHEDIR.TAG", std::ios::trunc);
+    tag << "Signature: 8a477f597d28d172789f06886806bc55\n"
+           "# This file is a cache directory tag created by Orvendel.\n"
+           "# Backup tools that honour the tag skip this folder.\n";
+    return static_cast<bool>(tag.flush());
+}
+
+} // namespace orvendel::AppPaths

@@ -1,0 +1,168 @@
+#pragma once
+
+#include "core/model/error.hpp"
+#include "core/model/furnace.hpp"
+#include "core/model/updated_delay.hpp"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The delay service's messages as they travel: every request body and every reply, one struct each.
+// Records here are plain values; turning them into domain records is the store's job.
+namespace orvendel::wire {
+
+inline constexpr const char* defaultReasonColor = "rgb(255, 255, 255)";
+
+struct JSON_Delay {
+    std::optional<int> delayId; // written as null when absent; required (non-null) in replies
+    int reasonId = 0;
+    std::string reasonDescription; // read from replies, never written
+    std::string startDate;
+    std::string endDate;
+    std::string timestamp;
+    std::optional<std::string> comment; // key left out when absent
+    bool isEdited = false;              // neither read nor written
+    bool isSplitted = false;            // neither read nor written
+};
+
+struct JSON_Heat {
+    int furnaceId = 0; // 0 when missing or null
+    int heatId = 0;
+    int heatNumber = 0;
+    std::string startDate;
+    std::string endDate;
+    std::optional<std::vector<JSON_Delay>> delays;
+};
+
+struct JSON_Reason {
+    std::optional<int> id; // "delayReasonId"
+    int categoryId = 0;    // "delayCategoryId"
+    std::string description;
+    std::string shortDescription;
+    std::string colorString = defaultReasonColor; // "color"
+    std::optional<std::vector<JSON_Reason>> childReasons;
+};
+
+struct JSON_Login {
+    std::string sessionId; // "token"
+    int startingFurnaceId = 0;
+};
+
+struct CommonData {
+    std::string username;
+    std::string sessionId;
+    std::string locale;
+    std::optional<int> furnaceId; // key left out when absent
+};
+
+struct LoginParameters {
+    std::string username;
+    std::string password;
+    std::string systemRequesting = "iOS";
+};
+
+struct DelaysParameters {
+    std::string requestDate;
+    bool ignoreRequestDate = true;
+};
+
+struct SaveDelaysParameters {
+    int heatId = 0;
+    std::vector<JSON_Delay> delays;
+};
+
+struct UpdatedDelaysParameters {
+    int furnaceId = 0;
+    int heatId = 0;
+    std::vector<std::map<std::string, int>> delaysToCheck;
+};
+
+// Request bodies, one per message.
+struct LoginRequestBody {
+    LoginParameters data;
+};
+struct FurnacesRequestBody {
+    CommonData commonData;
+};
+struct ReasonsRequestBody {
+    CommonData commonData;
+};
+struct DelaysRequestBody {
+    CommonData commonData;
+    DelaysParameters data;
+};
+struct SaveDelaysRequestBody {
+    CommonData commonData;
+    SaveDelaysParameters data;
+};
+// Nothing in the app sends this one; the shape follows the other messages.
+struct UpdatedDelaysRequestBody {
+    CommonData commonData;
+    UpdatedDelaysParameters data;
+};
+
+// Replies. "data" may be missing or null in every reply that has it.
+struct LoginRequestResult {
+    ResultInformation resultInformation;
+    std::optional<JSON_Login> data;
+};
+struct FurnacesDownloaderResult {
+    ResultInformation resultInformation;
+    std::optional<std::vector<Furnace>> data;
+};
+struct ReasonsDownloaderResult {
+    ResultInformation resultInformation;
+    std::optional<std::vector<JSON_Reason>> data;
+};
+struct DelaysDownloaderResult {
+    ResultInformation resultInformation;
+    std::optional<std::vector<JSON_Heat>> data;
+};
+struct UpdatedDelaysDownloaderResult {
+    ResultInformation resultInformation;
+    std::optional<std::vector<UpdatedDelay>> data;
+};
+struct SaveDelaysResult {
+    ResultInformation resultInformation;
+};
+
+// Why bytes did not decode: the parser's or the type check's text, and a numeric code (the JSON
+// library's exception id, or 0).
+struct DecodeError {
+    std::string description;
+    int code = 0;
+};
+
+template <typename T>
+struct Decoded {
+    std::optional<T> value;
+    DecodeError error; // meaningful only when value is absent
+
+    explicit operator bool() const { return value.has_value(); }
+};
+
+// Encoding gives UTF-8 JSON text, or none when a value cannot be encoded (text that is not UTF-8).
+// Decoding is strict: a missing required key, a null where a value is required or a value of the wrong
+// JSON type (a string for a number, 1.5 for an integer, 0/1 for a boolean) fails the whole message;
+// unknown keys are ignored. Both directions exist for every message, so that the reference service
+// speaks exactly what the app speaks.
+std::optional<std::string> encode(const LoginRequestBody& body);
+std::optional<std::string> encode(const FurnacesRequestBody& body);
+std::optional<std::string> encode(const ReasonsRequestBody& body);
+std::optional<std::string> encode(const DelaysRequestBody& body);
+std::optional<std::string> encode(const SaveDelaysRequestBody& body);
+std::optional<std::string> encode(const UpdatedDelaysRequestBody& body);
+std::optional<std::string> encode(const LoginRequestResult& reply);
+std::optional<std::string> encode(const FurnacesDownloaderResult& reply);
+std::optional<std::string> encode(const ReasonsDownloaderResult& reply);
+std::optional<std::string> encode(const DelaysDownloaderResult& reply);
+std::optional<std::string> encode(const UpdatedDelaysDownloaderResult& reply);
+std::optional<std::string> encode(const SaveDelaysResult& reply);
+
+// decode<LoginRequestResult>(bytes), decode<SaveDelaysRequestBody>(bytes), … for every type above.
+template <typename T>
+Decoded<T> decode(std::string_view bytes);
+
+} // namespace orvendel::wire

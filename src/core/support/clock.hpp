@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace orvendel {
+
+// A one-shot timer. Cancelling (or dropping every handle) before it fires means it never fires.
+class TimerHandle {
+public:
+    virtual ~TimerHandle() = default;
+    virtual void cancel() = 0;
+};
+
+// Where the core reads time from, so that windows of time and time-outs are testable without waiting.
+// Thread contract: any thread. Timer callbacks run on a clock-owned thread (system clock) or on the
+// thread that advances the clock (manual clock).
+class Clock {
+public:
+    using WallTime = std::chrono::system_clock::time_point;
+    using MonotonicTime = std::chrono::steady_clock::time_point;
+    using Duration = std::chrono::steady_clock::duration;
+
+    virtual ~Clock() = default;
+    virtual WallTime now() const = 0;
+    virtual MonotonicTime monotonicNow() const = 0;
+    virtual std::shared_ptr<TimerHandle> scheduleOnce(Duration delay, std::function<void()> callback) = 0;
+
+    // The real clock, shared by the process.
+    static std::shared_ptr<Clock> system();
+};
+
+// A clock that only moves when told to; due timers fire inside `advance`, in due order.
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(WallTime start = WallTime{});
+
+    WallTime now() const override;
+    MonotonicTime monotonicNow() const override;
+    std::shared_ptr<TimerHandle> scheduleOnce(Duration delay, std::function<void()> callback) override;
+
+    void advance(Duration by);
+    void setNow(WallTime wallTime);
+    std::size_t pendingTimers() const;
+
+private:
+    struct Timer;
+    mutable std::mutex m_mutex;
+    WallTime m_wall;
+    MonotonicTime m_monotonic;
+    std::vector<std::weak_ptr<Timer>> m_timers;
+};
+
+} // namespace orvendel
