@@ -21,7 +21,8 @@ std::string coreSelfCheckReport()
     out += fmt::format("  nlohmann/json {}.{}.{}\n", NLOHMANN_JSON_VERSION_MAJOR, NLOHMANN_JSON_VERSION_MINOR,
                        NLOHMANN_JSON_VERSION_PATCH);
     out += fmt::format("  {{fmt}}         {}\n", FMT_VERSION);
-    out += fmt::format("  Asio          {}.{}.{}\n", ASIO_VERSION / 100000, ASIO_VERSION / 100 % 1000, ASIO_VERSION % 100);
+    out +=
+        fmt::format("  Asio          {}.{}.{}\n", ASIO_VERSION / 100000, ASIO_VERSION / 100 % 1000, ASIO_VERSION % 100);
     return out;
 }
 

@@ -37,8 +37,7 @@ struct Delay {
           reasonShortDescription(std::move(reasonShortDescriptionValue)), startDate(startDateValue),
           endDate(endDateValue), colorString(std::move(colorStringValue)), timestamp(std::move(timestampValue)),
           comment(std::move(commentValue))
-    {
-    }
+    {}
 
     // A new delay from the first ten fields only: the copy is never edited, never a split piece and has no
     // base delay; callers that need those set them afterwards.

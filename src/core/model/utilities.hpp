@@ -74,12 +74,30 @@ using Utilities::zonedDateText;
 
 // Fixed interface colours.
 namespace ColorPalette {
-inline Color commentEditorBackground() { return Color::fromRgb255(224, 224, 224); }
-inline Color applicationShell() { return Color::fromRgb255(10, 51, 83); }
-inline Color splitSlider() { return Color::fromRgb255(10, 110, 209); }
-inline Color sectionHeaderDark() { return Color::fromRgb255(55, 78, 117); }
-inline Color sectionHeaderLight() { return Color::fromRgb255(120, 133, 161); }
-inline Color sectionHeaderAlert() { return Color::fromRgb255(232, 65, 24); }
+inline Color commentEditorBackground()
+{
+    return Color::fromRgb255(224, 224, 224);
+}
+inline Color applicationShell()
+{
+    return Color::fromRgb255(10, 51, 83);
+}
+inline Color splitSlider()
+{
+    return Color::fromRgb255(10, 110, 209);
+}
+inline Color sectionHeaderDark()
+{
+    return Color::fromRgb255(55, 78, 117);
+}
+inline Color sectionHeaderLight()
+{
+    return Color::fromRgb255(120, 133, 161);
+}
+inline Color sectionHeaderAlert()
+{
+    return Color::fromRgb255(232, 65, 24);
+}
 } // namespace ColorPalette
 
 } // namespace orvendel

@@ -49,8 +49,7 @@ std::optional<int> signedInteger(std::string_view text)
 std::optional<Instant> parseInstant(std::string_view text)
 {
     using namespace std::chrono;
-    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-        text[16] != ':') {
+    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':') {
         return std::nullopt;
     }
     const auto y = digits(text, 0, 4);
