@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/model/furnace.hpp"
+#include "core/model/heat.hpp"
+#include "core/model/reason.hpp"
+#include "core/service/wire/messages.hpp"
+#include "core/storage/sql/sql_database.hpp"
+#include "core/support/serial_queue.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvendel {
+
+// The signed-in user's local cache: the furnace list, each furnace's flattened reason tree and the
+// downloaded delays with their heats, in "dbData.sqlite" of the user's folder. The file is emptied at every
+// sign-in. Each store replaces its rows in one transaction: all rows or none.
+// Thread contract: any thread. Stores and fetches run one at a time on "DatabaseSerialQueue" and their
+// completions run there too; `openUserDatabase` and `closeDatabase` return when done.
+class DatabaseManager {
+public:
+    using StoreCompletion = std::function<void(bool)>;
+    using FurnacesCompletion = std::function<void(std::vector<FurnacePtr>)>;
+    using FurnaceCompletion = std::function<void(FurnacePtr)>;
+    using ReasonsCompletion = std::function<void(std::vector<ReasonPtr>)>;
+    using HeatsCompletion = std::function<void(std::vector<HeatPtr>)>;
+
+    static constexpr const char* databaseFileName = "dbData.sqlite";
+
+    // The application's one instance, created on first use.
+    static DatabaseManager& shared();
+    // Tests: drops the shared instance (after its queued work has run) so the next `shared` starts afresh.
+    static void resetSharedForTesting();
+
+    DatabaseManager();
+    ~DatabaseManager();
+    DatabaseManager(const DatabaseManager&) = delete;
+    DatabaseManager& operator=(const DatabaseManager&) = delete;
+
+    // Deletes the user's previous database (and any journal a crash left beside it), then opens an empty
+    // one in the folder named by the MD5 of the upper-cased user name.
+    bool openUserDatabase(const std::string& userName);
+    // Sign-out: closes the connection and forgets the path; the file stays until the next sign-in.
+    void closeDatabase();
+    std::optional<std::string> databasePath() const;
+
+    void storeFurnaces(std::vector<Furnace> furnaces, StoreCompletion completion);
+    void fetchFurnaces(FurnacesCompletion completion);
+    // Finds hidden ("--") furnaces too; none when the id is unknown.
+    void fetchFurnace(int furnaceId, FurnaceCompletion completion);
+
+    void storeReasons(int furnaceId, std::vector<wire::JSON_Reason> reasons, StoreCompletion completion);
+    void fetchReasons(int furnaceId, ReasonsCompletion completion);
+
+    void storeDelays(int furnaceId, std::vector<wire::JSON_Heat> heats, StoreCompletion completion);
+    // The furnace's heats that ended within one day before its newest stored heat end, with the delays
+    // whose reason is stored for the furnace.
+    void fetchLast24HoursHeats(int furnaceId, HeatsCompletion completion);
+
+    SerialQueue& databaseQueue() { return m_databaseQueue; }
+
+private:
+    // Everything below runs on the database queue.
+    bool tableExists(std::string_view name);
+    bool createTable(std::string_view name);
+    bool isConnected() const;
+    // Creates the table, or deletes the rows a store replaces; logs with `failurePrefix` on a failed delete.
+    bool prepareTable(std::string_view name, std::string_view deleteSql, const SqlValues& deleteValues,
+                      std::string_view failurePrefix);
+
+    bool storeFurnacesNow(const std::vector<Furnace>& furnaces);
+    std::vector<FurnacePtr> fetchFurnacesNow(const std::string& sql);
+    bool storeReasonsNow(int furnaceId, const std::vector<wire::JSON_Reason>& reasons);
+    std::vector<ReasonPtr> fetchReasonsNow(int furnaceId);
+    bool storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats);
+    std::vector<HeatPtr> fetchLast24HoursHeatsNow(int furnaceId);
+
+    std::unique_ptr<SqlDatabase> m_database;
+    std::optional<std::string> m_databasePath;
+    // Last member: destroyed first, so queued work still finds the connection.
+    mutable SerialQueue m_databaseQueue{"DatabaseSerialQueue"};
+};
+
+} // namespace orvendel

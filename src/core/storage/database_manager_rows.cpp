@@ -1,0 +1,279 @@
+// The stores and fetches of DatabaseManager; every function here runs on the database queue.
+#include "core/storage/database_manager.hpp"
+
+#include "core/storage/database_schema.hpp"
+#include "core/storage/sql/sql_transaction.hpp"
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+
+#include <unordered_map>
+
+namespace orvendel {
+namespace {
+
+struct ReasonRow {
+    int categoryId = 0;
+    std::optional<int> parentCategoryId;
+    const wire::JSON_Reason* node = nullptr;
+};
+
+// Depth-first, pre-order, each node under its parent's category. Iterative, so that a deep tree from the
+// service cannot exhaust the stack.
+std::vector<ReasonRow> flattenReasons(const std::vector<wire::JSON_Reason>& topLevel)
+{
+    struct Pending {
+        const std::vector<wire::JSON_Reason>* nodes;
+        std::size_t next;
+        std::optional<int> parent;
+    };
+    std::vector<ReasonRow> rows;
+    std::vector<Pending> stack{{&topLevel, 0, std::nullopt}};
+    while (!stack.empty()) {
+        Pending& top = stack.back();
+        if (top.next >= top.nodes->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const wire::JSON_Reason& node = (*top.nodes)[top.next++];
+        rows.push_back({node.categoryId, top.parent, &node});
+        if (node.childReasons && !node.childReasons->empty()) {
+            stack.push_back({&*node.childReasons, 0, node.categoryId});
+        }
+    }
+    return rows;
+}
+
+std::string last24HoursQuery(int furnaceId)
+{
+    return fmt::format(
+        "SELECT d.FurnaceId, d.DelayId, d.HeatId, d.HeatNumber, d.HeatStartDate, d.HeatEndDate, d.ReasonId, "
+        "r.ReasonDescription, r.ReasonShortDescription, r.ReasonColor, d.DelayStartDate, d.DelayEndDate, "
+        "d.Timestamp, d.Comment FROM (SELECT * FROM Delays d INNER JOIN ( SELECT {0} FurnaceId,HeatEndDate as HED "
+        "FROM Delays WHERE FurnaceId = {0} ORDER BY DATETIME (HeatEndDate) DESC LIMIT 1 ) hed ON d.furnaceId = "
+        "hed.furnaceId AND DATETIME (d.HeatEndDate) BETWEEN DATETIME (hed.HED,'-1 day') AND DATETIME (hed.HED)) d "
+        "INNER JOIN Reasons r ON d.FurnaceId = r.FurnaceId AND d.ReasonId = r.ReasonId",
+        furnaceId);
+}
+
+std::optional<ZonedDateTime> dateColumn(SqlResultSet& rows, std::string_view name)
+{
+    const auto text = rows.stringForColumn(name);
+    return text ? ZonedDateTime::fromText(*text) : std::nullopt;
+}
+
+} // namespace
+
+bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
+{
+    if (!isConnected()) {
+        return false;
+    }
+    SqlTransaction transaction(*m_database);
+    if (!transaction.isActive() || !prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: ")) {
+        return false;
+    }
+    for (const Furnace& furnace : furnaces) {
+        Error error;
+        const SqlValues values{furnace.id,       furnace.name,  furnace.shortName, furnace.productionField,
+                               furnace.dayStart, furnace.mapId, furnace.mapCoordX, furnace.mapCoordY,
+                               furnace.type};
+        if (!m_database->executeUpdate(schema::insertFurnace, values, &error)) {
+            log("Error Storing Furnaces: " + error.description);
+            return false;
+        }
+    }
+    return transaction.commit();
+}
+
+std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql)
+{
+    std::vector<FurnacePtr> furnaces;
+    if (!isConnected()) {
+        return furnaces;
+    }
+    Error error;
+    auto rows = m_database->executeQuery(sql, {}, &error);
+    if (!rows) {
+        log(error.description);
+        return furnaces;
+    }
+    while (rows->next()) {
+        auto name = rows->stringForColumn("FurnaceName");
+        if (!name) {
+            continue;
+        }
+        auto furnace = std::make_shared<Furnace>();
+        furnace->id = rows->intForColumn("Id");
+        furnace->name = std::move(*name);
+        furnace->shortName = rows->stringForColumn("ShortName");
+        furnace->productionField = rows->stringForColumn("ProductionField");
+        furnace->dayStart = rows->stringForColumn("DayStart");
+        furnace->mapId = rows->intForColumn("MapId");
+        furnace->mapCoordX = rows->intForColumn("MapCoordX");
+        furnace->mapCoordY = rows->intForColumn("MapCoordY");
+        furnace->type = rows->intForColumn("FurnaceType");
+        furnaces.push_back(std::move(furnace));
+    }
+    return furnaces;
+}
+
+bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSON_Reason>& reasons)
+{
+    if (!isConnected()) {
+        return false;
+    }
+    SqlTransaction transaction(*m_database);
+    if (!transaction.isActive() ||
+        !prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ")) {
+        return false;
+    }
+    for (const ReasonRow& row : flattenReasons(reasons)) {
+        Error error;
+        const wire::JSON_Reason& node = *row.node;
+        const SqlValues values{furnaceId,        row.categoryId,        row.parentCategoryId, node.id,
+                               node.description, node.shortDescription, node.colorString};
+        if (!m_database->executeUpdate(schema::insertReason, values, &error)) {
+            log("Error Storing Reasons: " + error.description);
+            return false;
+        }
+    }
+    return transaction.commit();
+}
+
+std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
+{
+    std::vector<ReasonPtr> reasons;
+    if (!isConnected()) {
+        return reasons;
+    }
+    Error error;
+    auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ?", {furnaceId}, &error);
+    if (!rows) {
+        log(error.description);
+        return reasons;
+    }
+    while (rows->next()) {
+        auto description = rows->stringForColumn("ReasonDescription");
+        auto shortDescription = rows->stringForColumn("ReasonShortDescription");
+        auto color = rows->stringForColumn("ReasonColor");
+        if (!description || !shortDescription || !color) {
+            continue;
+        }
+        auto reason = std::make_shared<Reason>();
+        if (!rows->columnIsNull("ReasonId")) {
+            reason->id = rows->intForColumn("ReasonId");
+        }
+        reason->categoryId = rows->intForColumn("CategoryId");
+        if (!rows->columnIsNull("ParentCategoryId")) {
+            reason->parentCategoryId = rows->intForColumn("ParentCategoryId");
+        }
+        reason->description = std::move(*description);
+        reason->shortDescription = std::move(*shortDescription);
+        reason->colorString = std::move(*color);
+        reasons.push_back(std::move(reason));
+    }
+    return reasons;
+}
+
+bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats)
+{
+    if (!isConnected()) {
+        return false;
+    }
+    SqlTransaction transaction(*m_database);
+    if (!transaction.isActive() ||
+        !prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
+                      "Error Storing Delays: ")) {
+        return false;
+    }
+    SqlValues values(12);
+    for (const wire::JSON_Heat& heat : heats) {
+        if (!heat.delays) {
+            continue;
+        }
+        for (const wire::JSON_Delay& delay : *heat.delays) {
+            values[0] = furnaceId;
+            values[1] = heat.heatId;
+            values[2] = heat.heatNumber;
+            values[3] = heat.startDate;
+            values[4] = heat.endDate;
+            values[5] = delay.delayId;
+            values[6] = delay.startDate;
+            values[7] = delay.endDate;
+            values[8] = delay.reasonId;
+            values[9] = delay.reasonDescription;
+            values[10] = delay.timestamp;
+            values[11] = delay.comment;
+            Error error;
+            if (!m_database->executeUpdate(schema::insertDelay, values, &error)) {
+                log("Error Storing Delays: " + error.description);
+                return false;
+            }
+        }
+    }
+    return transaction.commit();
+}
+
+std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
+{
+    std::vector<HeatPtr> heats;
+    if (!isConnected() || !tableExists("Delays") || !tableExists("Reasons")) {
+        return heats;
+    }
+    Error error;
+    auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {}, &error);
+    if (!rows) {
+        log(error.description);
+        return heats;
+    }
+    std::unordered_map<int, std::size_t> heatIndex;
+    while (rows->next()) {
+        const int heatId = rows->intForColumn("HeatId");
+        Heat* target = nullptr;
+        if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
+            target = heats[found->second].get();
+        } else {
+            const int rowFurnaceId = rows->intForColumn("FurnaceId");
+            const int heatNumber = rows->intForColumn("HeatNumber");
+            const auto start = dateColumn(*rows, "HeatStartDate");
+            const auto end = dateColumn(*rows, "HeatEndDate");
+            if (!start || !end) {
+                continue;
+            }
+            auto heat = std::make_shared<Heat>();
+            heat->furnaceId = rowFurnaceId;
+            heat->heatId = heatId;
+            heat->heatNumber = heatNumber;
+            heat->startDate = *start;
+            heat->endDate = *end;
+            heat->delays.emplace();
+            target = heat.get();
+            heatIndex.emplace(heatId, heats.size());
+            heats.push_back(std::move(heat));
+        }
+
+        const int delayId = rows->intForColumn("DelayId");
+        const int reasonId = rows->intForColumn("ReasonId");
+        auto delayStart = rows->stringForColumn("DelayStartDate");
+        auto delayEnd = rows->stringForColumn("DelayEndDate");
+        auto description = rows->stringForColumn("ReasonDescription");
+        auto shortDescription = rows->stringForColumn("ReasonShortDescription");
+        auto color = rows->stringForColumn("ReasonColor");
+        auto timestamp = rows->stringForColumn("Timestamp");
+        if (!delayStart || !delayEnd || !description || !shortDescription || !color || !timestamp) {
+            continue;
+        }
+        const auto start = ZonedDateTime::fromText(*delayStart);
+        const auto end = ZonedDateTime::fromText(*delayEnd);
+        if (!start || !end) {
+            continue;
+        }
+        target->delays->push_back(std::make_shared<Delay>(heatId, delayId, reasonId, std::move(*description),
+                                                          std::move(*shortDescription), *start, *end, std::move(*color),
+                                                          std::move(*timestamp), rows->stringForColumn("Comment")));
+    }
+    return heats;
+}
+
+} // namespace orvendel

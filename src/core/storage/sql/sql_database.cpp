@@ -1,0 +1,375 @@
+#include "core/storage/sql/sql_database.hpp"
+
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+#include <sqlite3.h>
+
+#include <random>
+#include <thread>
+#include <variant>
+
+namespace orvendel {
+namespace {
+
+int randomSleepMilliseconds()
+{
+    thread_local std::mt19937 generator{std::random_device{}()};
+    return std::uniform_int_distribution<int>(50, 99)(generator);
+}
+
+int bindValue(sqlite3_stmt* statement, int position, const SqlValue& value)
+{
+    return std::visit(
+        [&](const auto& v) -> int {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::monostate>) {
+                return sqlite3_bind_null(statement, position);
+            } else if constexpr (std::is_same_v<T, SqlBlob>) {
+                // An empty blob stays a zero-length blob rather than turning into NULL.
+                static const std::uint8_t empty = 0;
+                return sqlite3_bind_blob(statement, position, v.empty() ? &empty : v.data(), static_cast<int>(v.size()),
+                                         SQLITE_STATIC);
+            } else if constexpr (std::is_same_v<T, Instant>) {
+                const std::chrono::duration<double> seconds = v.time_since_epoch();
+                return sqlite3_bind_double(statement, position, seconds.count());
+            } else if constexpr (std::is_same_v<T, std::int32_t>) {
+                return sqlite3_bind_int(statement, position, v);
+            } else if constexpr (std::is_same_v<T, std::int64_t>) {
+                return sqlite3_bind_int64(statement, position, v);
+            } else if constexpr (std::is_same_v<T, double>) {
+                return sqlite3_bind_double(statement, position, v);
+            } else if constexpr (std::is_same_v<T, bool>) {
+                return sqlite3_bind_int(statement, position, v ? 1 : 0);
+            } else {
+                // The values outlive the step, so SQLite need not copy the text.
+                return sqlite3_bind_text(statement, position, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+            }
+        },
+        value.storage());
+}
+
+// Clears the in-use flag on every way out of a statement.
+class InUseScope {
+public:
+    explicit InUseScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~InUseScope() { m_flag = false; }
+    InUseScope(const InUseScope&) = delete;
+    InUseScope& operator=(const InUseScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+SqlDatabase::SqlDatabase(std::string path) : m_databasePath(std::move(path)) {}
+
+SqlDatabase::~SqlDatabase()
+{
+    close();
+}
+
+bool SqlDatabase::open()
+{
+    if (m_isOpen) {
+        return true;
+    }
+    if (m_sqliteHandle) {
+        close();
+    }
+    if (sqlite3_threadsafe() == 0) {
+        log("SQLite is not built thread-safe; refusing to open a connection.");
+        return false;
+    }
+    sqlite3* handle = nullptr;
+    const int result = sqlite3_open(m_databasePath.c_str(), &handle);
+    if (result != SQLITE_OK) {
+        log(fmt::format("error opening!: {}", result));
+        sqlite3_close(handle);
+        return false;
+    }
+    m_sqliteHandle = handle;
+    if (m_maxBusyRetryTimeInterval > 0.0) {
+        sqlite3_busy_handler(m_sqliteHandle, &SqlDatabase::busyHandler, this);
+    }
+    m_isOpen = true;
+    return true;
+}
+
+bool SqlDatabase::close()
+{
+    closeOpenResultSets();
+    finalizeCachedStatements();
+    if (!m_sqliteHandle) {
+        return true;
+    }
+    int result = sqlite3_close(m_sqliteHandle);
+    if (result == SQLITE_BUSY || result == SQLITE_LOCKED) {
+        while (sqlite3_stmt* leaked = sqlite3_next_stmt(m_sqliteHandle, nullptr)) {
+            log("Closing leaked statement");
+            sqlite3_finalize(leaked);
+        }
+        result = sqlite3_close(m_sqliteHandle);
+    }
+    if (result != SQLITE_OK) {
+        log(fmt::format("error closing!: {}", result));
+    }
+    m_sqliteHandle = nullptr;
+    m_isOpen = false;
+    m_isInTransaction = false;
+    return true;
+}
+
+void SqlDatabase::closeOpenResultSets()
+{
+    for (auto& weak : m_openResultSets) {
+        if (auto statement = weak.lock()) {
+            statement->finalize();
+            statement->database = nullptr;
+        }
+    }
+    m_openResultSets.clear();
+}
+
+void SqlDatabase::finalizeCachedStatements()
+{
+    for (auto& [sql, statement] : m_cachedStatements) {
+        sqlite3_finalize(statement);
+    }
+    m_cachedStatements.clear();
+}
+
+void SqlDatabase::setShouldCacheStatements(bool value)
+{
+    m_shouldCacheStatements = value;
+    if (!value) {
+        finalizeCachedStatements();
+    }
+}
+
+int SqlDatabase::busyHandler(void* context, int count)
+{
+    auto* self = static_cast<SqlDatabase*>(context);
+    const auto now = self->m_busyHooks.now ? self->m_busyHooks.now() : std::chrono::steady_clock::now();
+    if (count == 0) {
+        self->m_busyStart = now;
+        return 1;
+    }
+    const std::chrono::duration<double> waited = now - self->m_busyStart;
+    if (waited.count() >= self->m_maxBusyRetryTimeInterval) {
+        return 0;
+    }
+    const int requested = randomSleepMilliseconds();
+    const int slept =
+        self->m_busyHooks.sleepMilliseconds ? self->m_busyHooks.sleepMilliseconds(requested) : sqlite3_sleep(requested);
+    if (slept != requested) {
+        log(fmt::format("WARNING: Requested sleep of {} milliseconds, but SQLite returned {}. Maybe SQLite wasn't "
+                        "built with HAVE_USLEEP=1?",
+                        requested, slept));
+    }
+    return 1;
+}
+
+std::string SqlDatabase::lastErrorMessage() const
+{
+    return m_sqliteHandle ? sqlite3_errmsg(m_sqliteHandle) : "not an error";
+}
+
+int SqlDatabase::lastErrorCode() const
+{
+    return m_sqliteHandle ? sqlite3_errcode(m_sqliteHandle) : SQLITE_OK;
+}
+
+void SqlDatabase::setError(Error* error, int code, std::string message) const
+{
+    if (error) {
+        *error = Error{errorDomain, code, std::move(message)};
+    }
+}
+
+sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues& values, Error* error, bool& fromCache,
+                                          const char* bindCountSuffix)
+{
+    if (m_traceExecution) {
+        log(fmt::format("{} executeSQL: {}", m_databasePath, sql));
+    }
+    sqlite3_stmt* statement = nullptr;
+    fromCache = false;
+    if (m_shouldCacheStatements) {
+        if (auto found = m_cachedStatements.find(std::string(sql)); found != m_cachedStatements.end()) {
+            statement = found->second;
+            fromCache = true;
+        }
+    }
+    if (!statement) {
+        const int result =
+            sqlite3_prepare_v2(m_sqliteHandle, sql.data(), static_cast<int>(sql.size()), &statement, nullptr);
+        if (result != SQLITE_OK) {
+            if (m_logsErrors) {
+                log(fmt::format("DB Error: {} \"{}\"", lastErrorCode(), lastErrorMessage()));
+                log(fmt::format("DB Query: {}", sql));
+                log(fmt::format("DB Path: {}", m_databasePath));
+            }
+            setError(error, lastErrorCode(), lastErrorMessage());
+            sqlite3_finalize(statement);
+            return nullptr;
+        }
+    }
+    const int expected = sqlite3_bind_parameter_count(statement);
+    const int given = static_cast<int>(values.size());
+    int bound = 0;
+    while (bound < expected && bound < given) {
+        bindValue(statement, bound + 1, values[static_cast<std::size_t>(bound)]);
+        ++bound;
+    }
+    // Surplus arguments are as much a caller's mistake as missing ones, so count them too.
+    if (given != expected) {
+        std::string text;
+        if (std::string_view(bindCountSuffix) == "executeUpdate") {
+            text = fmt::format("Error: the bind count ({}) is not correct for the # of variables in the query ({}) "
+                               "({}) (executeUpdate)",
+                               given, expected, sql);
+        } else {
+            text = "Error: the bind count is not correct for the # of variables (executeQuery)";
+        }
+        log(text);
+        setError(error, SQLITE_RANGE, text);
+        if (fromCache) {
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+        } else {
+            sqlite3_finalize(statement);
+        }
+        return nullptr;
+    }
+    return statement;
+}
+
+void SqlDatabase::releaseStatement(sqlite3_stmt* statement, bool fromCache, std::string_view sql)
+{
+    if (m_shouldCacheStatements) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        if (!fromCache) {
+            m_cachedStatements.emplace(std::string(sql), statement);
+        }
+        return;
+    }
+    const int result = sqlite3_finalize(statement);
+    if (result != SQLITE_OK && result != lastErrorCode()) {
+        log(fmt::format("Unknown error finalizing or resetting statement ({}: {})", result, lastErrorMessage()));
+    }
+}
+
+bool SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values, Error* error)
+{
+    if (!m_isOpen) {
+        log(fmt::format("The SqlDatabase {} is not open.", m_databasePath));
+        setError(error, SQLITE_MISUSE, "The database is not open.");
+        return false;
+    }
+    if (m_inUse) {
+        log(fmt::format("The SqlDatabase {} is currently in use.", m_databasePath));
+        setError(error, SQLITE_MISUSE, "The database is currently in use.");
+        return false;
+    }
+    InUseScope inUse(m_inUse);
+
+    bool fromCache = false;
+    sqlite3_stmt* statement = prepareAndBind(sql, values, error, fromCache, "executeUpdate");
+    if (!statement) {
+        return false;
+    }
+
+    const int result = sqlite3_step(statement);
+    const auto failStep = [&](std::string line, bool setsError) {
+        if (m_logsErrors) {
+            log(line);
+            log(fmt::format("DB Query: {}", sql));
+        }
+        if (setsError) {
+            setError(error, lastErrorCode(), lastErrorMessage());
+        }
+    };
+    if (result == SQLITE_ROW) {
+        log(fmt::format("A executeUpdate is being called with a query string '{}'", sql));
+        log(fmt::format("DB Query: {}", sql));
+        setError(error, SQLITE_MISUSE, "executeUpdate was given a statement that returns rows.");
+    } else if (result == SQLITE_INTERRUPT) {
+        failStep(fmt::format("Error calling sqlite3_step. Query was interrupted ({}: {}) SQLITE_INTERRUPT", result,
+                             lastErrorMessage()),
+                 false);
+        setError(error, SQLITE_INTERRUPT, "interrupted");
+    } else if (result == SQLITE_ERROR) {
+        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_ERROR", result, lastErrorMessage()), true);
+    } else if (result == SQLITE_MISUSE) {
+        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_MISUSE", result, lastErrorMessage()), true);
+    } else if (result != SQLITE_DONE) {
+        failStep(fmt::format("Unknown error calling sqlite3_step ({}: {}) eu", result, lastErrorMessage()), true);
+    }
+
+    releaseStatement(statement, fromCache, sql);
+    return result == SQLITE_DONE;
+}
+
+std::optional<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, const SqlValues& values, Error* error)
+{
+    if (!m_isOpen) {
+        log(fmt::format("The SqlDatabase {} is not open.", m_databasePath));
+        setError(error, SQLITE_MISUSE, "The database is not open.");
+        return std::nullopt;
+    }
+    if (m_inUse) {
+        log(fmt::format("The SqlDatabase {} is currently in use.", m_databasePath));
+        setError(error, SQLITE_MISUSE, "The database is currently in use.");
+        return std::nullopt;
+    }
+    InUseScope inUse(m_inUse);
+
+    // A result set owns its statement, so queries never come from the cache.
+    const bool caching = m_shouldCacheStatements;
+    m_shouldCacheStatements = false;
+    bool fromCache = false;
+    sqlite3_stmt* raw = prepareAndBind(sql, values, error, fromCache, "executeQuery");
+    m_shouldCacheStatements = caching;
+    if (!raw) {
+        return std::nullopt;
+    }
+    auto statement = std::make_shared<detail::SqlStatement>();
+    statement->statement = raw;
+    statement->database = this;
+    statement->query = std::string(sql);
+    std::erase_if(m_openResultSets, [](const auto& weak) { return weak.expired(); });
+    m_openResultSets.push_back(statement);
+    return SqlResultSet(std::move(statement));
+}
+
+bool SqlDatabase::beginTransaction()
+{
+    const bool ok = executeUpdate("begin exclusive transaction");
+    if (ok) {
+        m_isInTransaction = true;
+    }
+    return ok;
+}
+
+bool SqlDatabase::commit()
+{
+    const bool ok = executeUpdate("commit transaction");
+    if (ok) {
+        m_isInTransaction = false;
+    }
+    return ok;
+}
+
+bool SqlDatabase::rollback()
+{
+    const bool ok = executeUpdate("rollback transaction");
+    if (ok) {
+        m_isInTransaction = false;
+    }
+    return ok;
+}
+
+} // namespace orvendel

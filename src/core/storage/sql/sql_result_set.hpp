@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct sqlite3_stmt;
+
+namespace orvendel {
+
+class SqlDatabase;
+
+namespace detail {
+// A prepared statement shared by a result set and the connection's list of open result sets, so that
+// closing the connection can finalize statements whose result sets are still alive.
+struct SqlStatement {
+    sqlite3_stmt* statement = nullptr;
+    SqlDatabase* database = nullptr;
+    std::string query;
+
+    ~SqlStatement() { finalize(); }
+    void finalize();
+};
+} // namespace detail
+
+// A cursor over the rows of one query. Columns are read by name, without regard to letter case.
+// Thread contract: the thread (queue) that owns its `SqlDatabase`.
+class SqlResultSet {
+public:
+    explicit SqlResultSet(std::shared_ptr<detail::SqlStatement> statement);
+
+    // Steps to the next row; false at the end or on an error (the result set is closed then).
+    bool next();
+    void close();
+    bool isClosed() const { return !m_statement || !m_statement->statement; }
+
+    // -1 (and a warning) for a name the query does not return.
+    int columnIndexForName(std::string_view name);
+    int intForColumn(std::string_view name);
+    std::optional<std::string> stringForColumn(std::string_view name);
+    bool columnIsNull(std::string_view name);
+    int columnCount() const;
+
+    const std::string& query() const;
+
+private:
+    std::shared_ptr<detail::SqlStatement> m_statement;
+    std::optional<std::unordered_map<std::string, int>> m_columnNameToIndex;
+};
+
+} // namespace orvendel
