@@ -1,0 +1,127 @@
+#include "core/platform/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvendel::AtomicFile {
+namespace {
+
+bool fail(std::string* error, std::string what)
+{
+    if (error) {
+        *error = what + ": " + std::strerror(errno);
+    }
+    return false;
+}
+
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+} // namespace
+
+bool write(const std::filesystem::path& target, std::string_view bytes, mode_t mode, std::string* error,
+           const BeforeReplace& beforeReplace)
+{
+    const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.get() < 0) {
+        return fail(error, "Cannot create a temporary file in " + folder.string());
+    }
+    const auto discard = [&](std::string what) {
+        const bool result = fail(error, std::move(what));
+        ::unlink(temporary.c_str());
+        return result;
+    };
+    if (::fchmod(file.get(), mode) != 0) {
+        return discard("Cannot set the mode of " + temporary);
+    }
+    if (!writeAll(file.get(), bytes)) {
+        return discard("Cannot write " + temporary);
+    }
+    if (::fsync(file.get()) != 0) {
+        return discard("Cannot flush " + temporary);
+    }
+    if (::close(file.release()) != 0) {
+        return discard("Cannot close " + temporary);
+    }
+    if (beforeReplace && !beforeReplace(temporary)) {
+        if (error) {
+            *error = "Stopped before replacing " + target.string();
+        }
+        return false;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return discard("Cannot replace " + target.string());
+    }
+    // The rename itself must reach the disk, or a crash could bring back the old name.
+    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() < 0 || ::fsync(directory.get()) != 0) {
+        return fail(error, "Cannot flush the folder " + folder.string());
+    }
+    return true;
+}
+
+bool read(const std::filesystem::path& path, std::string& bytes, std::string* error)
+{
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return fail(error, "Cannot open " + path.string());
+    }
+    bytes.clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(error, "Cannot read " + path.string());
+        }
+        if (count == 0) {
+            return true;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+} // namespace orvendel::AtomicFile
