@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace orvendel {
+
+// Identifies one stored secret: at most one item per (service, access group, account).
+struct SecretKey {
+    std::string service;
+    std::optional<std::string> accessGroup;
+    std::string account;
+};
+
+enum class SecretStatus { success, duplicateItem, itemNotFound, failure };
+
+struct SecretLookup {
+    SecretStatus status = SecretStatus::failure;
+    std::string data; // the stored bytes, when status is success
+};
+
+// The platform's protected store of secrets, with the item operations of a keychain. `add` refuses an
+// existing item (duplicateItem); `update` refuses a missing one (itemNotFound).
+// Thread contract: any thread; implementations serialise their own access.
+class SecretStore {
+public:
+    virtual ~SecretStore() = default;
+    virtual SecretStatus add(const SecretKey& key, const std::string& data) = 0;
+    virtual SecretStatus update(const SecretKey& key, const std::string& data) = 0;
+    virtual SecretLookup find(const SecretKey& key) = 0;
+};
+
+// The Secret Service over D-Bus (libsecret). Use it only when `secretServiceAnswers` says so.
+std::shared_ptr<SecretStore> makeLibsecretStore();
+// True when a Secret Service owns its bus name right now. Answers at once without a session bus, and
+// within half a second otherwise.
+bool secretServiceAnswers();
+
+// An owner-only file: folder mode 0700, file mode 0600, replaced atomically on every change.
+std::shared_ptr<SecretStore> makeFileSecretStore(std::filesystem::path folder);
+
+// The process's store, chosen on first use: the Secret Service when one answers, else the owner-only
+// file in the data folder, announced once on the console.
+std::shared_ptr<SecretStore> systemSecretStore();
+
+} // namespace orvendel

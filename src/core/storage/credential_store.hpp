@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/platform/secret_store.hpp"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace orvendel {
+
+// When a stored item may be read, in the platform keychain's terms. The Linux secret stores have no such
+// setting (the Secret Service locks whole collections), so there the value is accepted and has no effect.
+enum class CredentialAccessibility {
+    afterFirstUnlock,
+    afterFirstUnlockThisDeviceOnly,
+    always,
+    whenPasscodeSetThisDeviceOnly,
+    alwaysThisDeviceOnly,
+    whenUnlocked,
+    whenUnlockedThisDeviceOnly,
+};
+
+// Text values under text keys (a user's password under the normalised user name), one protected item per
+// key of `serviceName`. Keys are compared exactly: the caller normalises them. Values never reach a log.
+// Thread contract: any thread; the secret store serialises access.
+class CredentialStore {
+public:
+    static constexpr CredentialAccessibility defaultAccessibility = CredentialAccessibility::whenUnlocked;
+
+    // Without a store, the system's (Secret Service, else the owner-only file).
+    explicit CredentialStore(std::string serviceName, std::optional<std::string> accessGroup = std::nullopt,
+                             std::shared_ptr<SecretStore> store = nullptr);
+
+    const std::string& serviceName() const { return m_serviceName; }
+    const std::optional<std::string>& accessGroup() const { return m_accessGroup; }
+
+    // Adds the item, or replaces the value of an existing one; false when neither worked or the text is
+    // not valid UTF-8.
+    bool set(const std::string& text, const std::string& key,
+             std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    bool setData(const std::string& bytes, const std::string& key,
+                 std::optional<CredentialAccessibility> accessibility = std::nullopt);
+
+    // The stored text; none when nothing is stored under the key or it is not valid UTF-8.
+    std::optional<std::string> string(const std::string& key,
+                                      std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    std::optional<std::string> data(const std::string& key,
+                                    std::optional<CredentialAccessibility> accessibility = std::nullopt);
+
+private:
+    SecretKey keyFor(const std::string& key) const;
+
+    std::string m_serviceName;
+    std::optional<std::string> m_accessGroup;
+    std::shared_ptr<SecretStore> m_store;
+};
+
+} // namespace orvendel
