@@ -1,0 +1,227 @@
+#include "core/editing/edited_delays_manager.hpp"
+
+#include "core/model/utilities.hpp"
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <iterator>
+#include <mutex>
+#include <string>
+
+namespace orvendel {
+namespace {
+
+std::mutex& sharedMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<EditedDelaysManager>& sharedInstance()
+{
+    static std::shared_ptr<EditedDelaysManager> instance;
+    return instance;
+}
+
+bool sameHeatAndStart(const Delay& entry, int heatId, Instant start)
+{
+    return entry.heatId == heatId && entry.startDate.date == start;
+}
+
+bool sameHeatStartAndEnd(const Delay& entry, int heatId, const Delay& other)
+{
+    return sameHeatAndStart(entry, heatId, other.startDate.date) && entry.endDate.date == other.endDate.date;
+}
+
+bool sameHeatAndServiceDelay(const Delay& entry, int heatId, int delayId)
+{
+    return entry.heatId == heatId && (entry.delayId == delayId || entry.baseDelayId == delayId);
+}
+
+} // namespace
+
+EditedDelaysManager::EditedDelaysManager(NotificationCenter& center) : m_center(center) {}
+
+EditedDelaysManager::~EditedDelaysManager() = default;
+
+std::shared_ptr<EditedDelaysManager> EditedDelaysManager::shared()
+{
+    std::lock_guard lock(sharedMutex());
+    auto& instance = sharedInstance();
+    if (!instance) {
+        instance = std::make_shared<EditedDelaysManager>();
+    }
+    return instance;
+}
+
+void EditedDelaysManager::resetSharedForTesting()
+{
+    std::shared_ptr<EditedDelaysManager> previous;
+    {
+        std::lock_guard lock(sharedMutex());
+        previous = std::move(sharedInstance());
+    }
+    // `previous` (if last) is destroyed here, outside the lock: its queue drains first.
+}
+
+void EditedDelaysManager::addEditedDelay(DelayPtr delay)
+{
+    if (!delay) {
+        return;
+    }
+    m_queue.async([this, delay = std::move(delay)] {
+        const auto existing = std::find_if(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
+            return sameHeatAndStart(*entry, delay->heatId, delay->startDate.date);
+        });
+        if (existing != m_editedDelays.end()) {
+            eraseAt(static_cast<std::size_t>(existing - m_editedDelays.begin()));
+        }
+        m_editedDelays.push_back(delay);
+        postOperation();
+        log("\nAfter Adding EditedDelay");
+        printEditedDelays();
+    });
+}
+
+void EditedDelaysManager::removeEditedDelay(Instant startDate, int heatId)
+{
+    m_queue.async([this, startDate, heatId] {
+        const auto found = std::find_if(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
+            return sameHeatAndStart(*entry, heatId, startDate);
+        });
+        if (found != m_editedDelays.end()) {
+            eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
+        }
+        log("\nAfter Removing EditedDelay with StartDate");
+        printEditedDelays();
+    });
+}
+
+void EditedDelaysManager::removeEditedDelaysWithDelayId(int delayId, int heatId)
+{
+    m_queue.async([this, delayId, heatId] {
+        // Walking backwards removes from the highest position down, so earlier positions stay valid.
+        for (std::size_t position = m_editedDelays.size(); position-- > 0;) {
+            if (sameHeatAndServiceDelay(*m_editedDelays[position], heatId, delayId)) {
+                eraseAt(position);
+            }
+        }
+    });
+}
+
+void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int heatId, Completion completion)
+{
+    m_queue.async([this, delays = std::move(delays), heatId, completion = std::move(completion)] {
+        for (const auto& delay : delays) {
+            if (!delay) {
+                continue;
+            }
+            const auto found = std::find_if(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
+                return sameHeatStartAndEnd(*entry, heatId, *delay);
+            });
+            if (found != m_editedDelays.end()) {
+                eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
+            }
+        }
+        log("\nAfter Removing EditedDelays");
+        printEditedDelays();
+        if (completion) {
+            completion();
+        }
+    });
+}
+
+void EditedDelaysManager::removeAllEditedDelays(int heatId, Completion completion)
+{
+    m_queue.async([this, heatId, completion = std::move(completion)] {
+        std::erase_if(m_editedDelays, [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
+        postOperation();
+        log("\nAfter Removing EditedDelay WithheatId");
+        printEditedDelays();
+        if (completion) {
+            completion();
+        }
+    });
+}
+
+void EditedDelaysManager::removeStaleEditedDelays(std::vector<DelayPtr> entries, Completion completion)
+{
+    m_queue.async([this, entries = std::move(entries), completion = std::move(completion)] {
+        for (const auto& stale : entries) {
+            const auto found = std::find(m_editedDelays.begin(), m_editedDelays.end(), stale);
+            if (found != m_editedDelays.end()) {
+                eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
+            }
+        }
+        if (completion) {
+            completion();
+        }
+    });
+}
+
+void EditedDelaysManager::getAllEditedDelays(ListCompletion completion)
+{
+    m_queue.async([this, completion = std::move(completion)] {
+        if (completion) {
+            completion(m_editedDelays);
+        }
+    });
+}
+
+void EditedDelaysManager::getEditedDelays(int heatId, ListCompletion completion)
+{
+    m_queue.async([this, heatId, completion = std::move(completion)] {
+        std::vector<DelayPtr> ofHeat;
+        std::copy_if(m_editedDelays.begin(), m_editedDelays.end(), std::back_inserter(ofHeat),
+                     [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
+        if (completion) {
+            completion(std::move(ofHeat));
+        }
+    });
+}
+
+bool EditedDelaysManager::hasEditedDelays(int heatId)
+{
+    return m_queue.sync([this, heatId] {
+        return std::any_of(m_editedDelays.begin(), m_editedDelays.end(),
+                           [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
+    });
+}
+
+void EditedDelaysManager::clearEditedDelays()
+{
+    m_queue.sync([this] {
+        m_editedDelays.clear();
+        postOperation();
+    });
+}
+
+void EditedDelaysManager::drain()
+{
+    m_queue.drain();
+}
+
+void EditedDelaysManager::eraseAt(std::size_t position)
+{
+    m_editedDelays.erase(m_editedDelays.begin() + static_cast<std::ptrdiff_t>(position));
+    postOperation();
+}
+
+void EditedDelaysManager::postOperation() const
+{
+    m_center.post(kEditedDelaysManagerOperationHasBeenMade);
+}
+
+void EditedDelaysManager::printEditedDelays() const
+{
+    log("-----------------------  EDITED DELAYS -------------------------");
+    for (const auto& entry : m_editedDelays) {
+        const auto start = Utilities::formatDate(entry->startDate.date, "HH:mm:ss");
+        log(fmt::format("HeatId: {} - StartDate: {}", entry->heatId, start.value_or("NONE")));
+    }
+    log(std::string(64, '-'));
+}
+
+} // namespace orvendel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/model/delay.hpp"
+#include "core/model/zoned_date_time.hpp"
+#include "core/support/notification_center.hpp"
+#include "core/support/serial_queue.hpp"
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace orvendel {
+
+inline constexpr std::string_view kEditedDelaysManagerOperationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
+
+// The user's unsaved edits of every heat, in memory only, in the order they were (re)added. Entries are the
+// editor's own records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade"
+// (no sender, no user info).
+// Thread contract: any thread. Work runs in call order on the serial queue "EditedDelaysQueue"; callbacks
+// and notifications run there too. `hasEditedDelays` and `clearEditedDelays` wait for their result and may
+// be called from the queue itself (from a callback).
+class EditedDelaysManager {
+public:
+    using Completion = std::function<void()>;
+    using ListCompletion = std::function<void(std::vector<DelayPtr>)>;
+
+    explicit EditedDelaysManager(NotificationCenter& center = NotificationCenter::defaultCenter());
+    ~EditedDelaysManager();
+    EditedDelaysManager(const EditedDelaysManager&) = delete;
+    EditedDelaysManager& operator=(const EditedDelaysManager&) = delete;
+
+    // The process's store, created on first use.
+    static std::shared_ptr<EditedDelaysManager> shared();
+    // Tests: the next `shared()` creates a fresh, empty store. Holders of the old one keep it alive.
+    static void resetSharedForTesting();
+
+    // Replaces the entry with the same heat and start instant (moving it last), else appends.
+    void addEditedDelay(DelayPtr delay);
+    // Removes the first entry of the heat starting at `startDate`.
+    void removeEditedDelay(Instant startDate, int heatId);
+    // Removes every entry of the heat carrying `delayId` as its own or as its base delay's id.
+    void removeEditedDelaysWithDelayId(int delayId, int heatId);
+    // For each delay, removes the first entry of the heat with the same start and end instants.
+    void removeEditedDelays(std::vector<DelayPtr> delays, int heatId, Completion completion);
+    // Removes every entry of the heat.
+    void removeAllEditedDelays(int heatId, Completion completion);
+    // Removes exactly these records (by identity); an entry replaced meanwhile by a newer record stays.
+    void removeStaleEditedDelays(std::vector<DelayPtr> entries, Completion completion = {});
+
+    void getAllEditedDelays(ListCompletion completion);
+    void getEditedDelays(int heatId, ListCompletion completion);
+
+    bool hasEditedDelays(int heatId);
+    void clearEditedDelays();
+
+    // Waits until everything queued before this call has run (tests, shutdown).
+    void drain();
+
+private:
+    // Runs on the queue only.
+    void printEditedDelays() const;
+    void postOperation() const;
+    void eraseAt(std::size_t position);
+
+    NotificationCenter& m_center;
+    std::vector<DelayPtr> m_editedDelays;
+    // Last member: destroyed first, so queued work finishes while the list still exists.
+    SerialQueue m_queue{"EditedDelaysQueue"};
+};
+
+} // namespace orvendel

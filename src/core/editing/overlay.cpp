@@ -1,0 +1,77 @@
+#include "core/editing/overlay.hpp"
+
+#include <algorithm>
+
+namespace orvendel {
+namespace {
+
+// The stored delay an edit was made against: the one with the edit's own service id, else the one its
+// split pieces descend from. None for an edit of a delay the service never numbered.
+const Delay* sourceOf(const Delay& edit, const std::vector<DelayPtr>& storedDelays)
+{
+    const std::optional<int> key = edit.delayId ? edit.delayId : edit.baseDelayId;
+    if (!key) {
+        return nullptr;
+    }
+    for (const auto& stored : storedDelays) {
+        if (stored && stored->delayId == key) {
+            return stored.get();
+        }
+    }
+    return nullptr;
+}
+
+bool matchesStartAndVersion(const Delay& edit, const std::vector<DelayPtr>& storedDelays)
+{
+    return std::any_of(storedDelays.begin(), storedDelays.end(), [&](const DelayPtr& stored) {
+        return stored && stored->startDate.date == edit.startDate.date && stored->timestamp == edit.timestamp;
+    });
+}
+
+} // namespace
+
+OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, const std::vector<DelayPtr>& edits)
+{
+    OverlayResult result;
+    if (edits.empty()) {
+        result.delays = storedDelays;
+        return result;
+    }
+
+    std::vector<DelayPtr> retained;
+    for (const auto& edit : edits) {
+        if (!edit) {
+            continue;
+        }
+        // An edit made against an older version of its delay must be neither shown nor sent again: the
+        // service would refuse it or overwrite the newer version with it.
+        if (const Delay* source = sourceOf(*edit, storedDelays); source && source->timestamp != edit->timestamp) {
+            result.editedDelaysRemoved = true;
+            result.staleEdits.push_back(edit);
+            continue;
+        }
+        if (matchesStartAndVersion(*edit, storedDelays)) {
+            retained.push_back(edit);
+        }
+    }
+
+    result.delays.reserve(storedDelays.size() + retained.size());
+    for (const auto& stored : storedDelays) {
+        const bool replaced = stored && std::any_of(retained.begin(), retained.end(), [&](const DelayPtr& edit) {
+                                  return edit->startDate.date == stored->startDate.date;
+                              });
+        if (!replaced) {
+            result.delays.push_back(stored);
+        }
+    }
+    result.delays.insert(result.delays.end(), retained.begin(), retained.end());
+    std::stable_sort(result.delays.begin(), result.delays.end(), [](const DelayPtr& a, const DelayPtr& b) {
+        if (!a || !b) {
+            return static_cast<bool>(a) && !b;
+        }
+        return a->startDate.date < b->startDate.date;
+    });
+    return result;
+}
+
+} // namespace orvendel

@@ -1,0 +1,257 @@
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/support/log.hpp"
+
+#include "editing_fixtures.hpp"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace orvendel {
+namespace {
+
+using testing::at;
+using testing::makeDelay;
+using testing::OperationCounter;
+using testing::snapshot;
+
+const std::string kHeader = "-----------------------  EDITED DELAYS -------------------------";
+
+class EditedDelaysManagerTest : public ::testing::Test {
+protected:
+    NotificationCenter center;
+    OperationCounter operations{center};
+    EditedDelaysManager store{center};
+};
+
+TEST_F(EditedDelaysManagerTest, AddingTheSameHeatAndStartReplacesAndMovesTheEntryLast)
+{
+    auto first = makeDelay(1, 10, 0, 60);
+    auto other = makeDelay(1, 11, 100, 160);
+    store.addEditedDelay(first);
+    store.addEditedDelay(other);
+    store.drain();
+    operations.count = 0;
+
+    auto replacement = makeDelay(1, 10, 0, 60);
+    replacement->comment = "again";
+    store.addEditedDelay(replacement);
+
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], other);
+    EXPECT_EQ(entries[1], replacement) << "the store keeps the caller's record, not a copy";
+    EXPECT_EQ(operations.count, 2) << "one post for the removal, one for the append";
+}
+
+TEST_F(EditedDelaysManagerTest, ReaddingTheSameRecordKeepsOneEntry)
+{
+    auto delay = makeDelay(1, 10, 0, 60);
+    store.addEditedDelay(delay);
+    store.addEditedDelay(makeDelay(2, 10, 0, 60)); // another heat, same start
+    store.addEditedDelay(delay);
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1], delay);
+    EXPECT_EQ(operations.count, 4);
+}
+
+TEST_F(EditedDelaysManagerTest, StartsAFractionOfASecondApartAreDifferentEntries)
+{
+    store.addEditedDelay(makeDelay(1, 10, 0, 60));
+    store.addEditedDelay(makeDelay(1, std::nullopt, 0.25, 60));
+    EXPECT_EQ(snapshot(store).size(), 2u);
+    EXPECT_EQ(operations.count, 2);
+}
+
+TEST_F(EditedDelaysManagerTest, RemoveByStartTakesOnlyTheMatchingEntryAndAlwaysTraces)
+{
+    store.addEditedDelay(makeDelay(1, 10, 0, 60));
+    store.addEditedDelay(makeDelay(2, 20, 0, 60));
+    store.drain();
+    operations.count = 0;
+    {
+        ScopedLogCapture capture;
+        store.removeEditedDelay(at(30), 1);
+        store.drain();
+        EXPECT_EQ(operations.count, 0);
+        const auto lines = capture.lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[0], "\nAfter Removing EditedDelay with StartDate");
+        EXPECT_EQ(lines[1], kHeader);
+    }
+    store.removeEditedDelay(at(0), 1);
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->heatId, 2);
+    EXPECT_EQ(operations.count, 1);
+}
+
+TEST_F(EditedDelaysManagerTest, RemoveByDelayIdTakesOwnAndBaseIdsOfThatHeatOnly)
+{
+    auto own = makeDelay(1, 42, 0, 60);
+    auto piece = makeDelay(1, std::nullopt, 60, 120);
+    piece->baseDelayId = 42;
+    auto unrelated = makeDelay(1, 43, 200, 260);
+    auto otherHeat = makeDelay(2, 42, 0, 60);
+    for (const auto& delay : {own, unrelated, piece, otherHeat}) {
+        store.addEditedDelay(delay);
+    }
+    store.drain();
+    operations.count = 0;
+
+    store.removeEditedDelaysWithDelayId(42, 1);
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], unrelated);
+    EXPECT_EQ(entries[1], otherHeat);
+    EXPECT_EQ(operations.count, 2) << "one post per removed entry";
+
+    store.removeEditedDelaysWithDelayId(99, 1);
+    store.drain();
+    EXPECT_EQ(operations.count, 2) << "no post when nothing matches";
+}
+
+TEST_F(EditedDelaysManagerTest, RemoveSavedDelaysMatchesStartAndEndFirstMatchOnly)
+{
+    auto saved = makeDelay(1, 10, 0, 60);
+    auto laterPiece = makeDelay(1, 11, 100, 130); // sent as 100..160, then split again
+    auto otherHeat = makeDelay(2, 10, 0, 60);
+    store.addEditedDelay(saved);
+    store.addEditedDelay(laterPiece);
+    store.addEditedDelay(otherHeat);
+    store.drain();
+    operations.count = 0;
+
+    std::promise<bool> calledOnQueue;
+    store.removeEditedDelays({makeDelay(1, 10, 0, 60), makeDelay(1, 11, 100, 160), makeDelay(1, 12, 500, 560)}, 1,
+                             [&] { calledOnQueue.set_value(SerialQueue::current() != nullptr); });
+    EXPECT_TRUE(calledOnQueue.get_future().get());
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], laterPiece);
+    EXPECT_EQ(entries[1], otherHeat);
+    EXPECT_EQ(operations.count, 1);
+}
+
+TEST_F(EditedDelaysManagerTest, RemoveAllOfAHeatKeepsOthersInOrderAndPostsOnceEvenWhenEmpty)
+{
+    auto a = makeDelay(2, 1, 0, 60);
+    auto b = makeDelay(1, 2, 0, 60);
+    auto c = makeDelay(3, 3, 0, 60);
+    auto d = makeDelay(1, 4, 100, 160);
+    for (const auto& delay : {a, b, c, d}) {
+        store.addEditedDelay(delay);
+    }
+    store.drain();
+    operations.count = 0;
+
+    int completions = 0;
+    store.removeAllEditedDelays(1, [&] { ++completions; });
+    store.removeAllEditedDelays(9, [&] { ++completions; });
+    const auto entries = snapshot(store);
+    EXPECT_EQ(entries, (std::vector<DelayPtr>{a, c}));
+    EXPECT_EQ(operations.count, 2);
+    EXPECT_EQ(completions, 2);
+}
+
+TEST_F(EditedDelaysManagerTest, RemoveStaleEntriesByIdentityOnly)
+{
+    auto stale = makeDelay(1, 10, 0, 60);
+    auto kept = makeDelay(1, 11, 100, 160);
+    store.addEditedDelay(stale);
+    store.addEditedDelay(kept);
+    store.removeStaleEditedDelays({stale});
+    // A newer edit of the same start replaced `stale` before its removal arrived: it must survive.
+    auto newer = makeDelay(1, 11, 100, 160, "v2");
+    store.addEditedDelay(newer);
+    store.removeStaleEditedDelays({kept});
+    EXPECT_EQ(snapshot(store), (std::vector<DelayPtr>{newer}));
+}
+
+TEST_F(EditedDelaysManagerTest, QueriesFilterByHeatInStoreOrder)
+{
+    auto a = makeDelay(1, 1, 200, 260);
+    auto b = makeDelay(2, 2, 0, 60);
+    auto c = makeDelay(1, 3, 0, 60);
+    for (const auto& delay : {a, b, c}) {
+        store.addEditedDelay(delay);
+    }
+    std::vector<DelayPtr> ofHeat;
+    store.getEditedDelays(1, [&](std::vector<DelayPtr> list) { ofHeat = std::move(list); });
+    store.drain();
+    EXPECT_EQ(ofHeat, (std::vector<DelayPtr>{a, c}));
+    EXPECT_TRUE(store.hasEditedDelays(2));
+    EXPECT_FALSE(store.hasEditedDelays(5));
+}
+
+TEST_F(EditedDelaysManagerTest, SynchronousCallsWorkFromTheStoresOwnCallbacks)
+{
+    store.addEditedDelay(makeDelay(1, 1, 0, 60));
+    std::promise<std::pair<bool, bool>> result;
+    store.getAllEditedDelays([&](std::vector<DelayPtr>) {
+        const bool before = store.hasEditedDelays(1);
+        store.clearEditedDelays();
+        result.set_value({before, store.hasEditedDelays(1)});
+    });
+    const auto [before, after] = result.get_future().get();
+    EXPECT_TRUE(before);
+    EXPECT_FALSE(after);
+    EXPECT_EQ(operations.count, 2);
+}
+
+TEST_F(EditedDelaysManagerTest, ClearEmptiesAndPostsOnce)
+{
+    store.addEditedDelay(makeDelay(1, 1, 0, 60));
+    store.addEditedDelay(makeDelay(2, 1, 0, 60));
+    store.clearEditedDelays();
+    EXPECT_EQ(operations.count, 3);
+    EXPECT_TRUE(snapshot(store).empty());
+    store.clearEditedDelays();
+    EXPECT_EQ(operations.count, 4);
+}
+
+TEST_F(EditedDelaysManagerTest, TraceAndDumpAfterAdding)
+{
+    ScopedLogCapture capture;
+    store.addEditedDelay(makeDelay(7, 1, 3725.6, 3800)); // 15:02:05.6 UTC
+    store.addEditedDelay(makeDelay(12, 2, 0, 60));
+    store.drain();
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[4], "\nAfter Adding EditedDelay");
+    EXPECT_EQ(lines[5], kHeader);
+    EXPECT_EQ(lines[6], "HeatId: 7 - StartDate: 15:02:05");
+    EXPECT_EQ(lines[7], "HeatId: 12 - StartDate: 14:00:00");
+    EXPECT_EQ(lines[8], std::string(64, '-'));
+    EXPECT_EQ(kHeader.size(), 64u);
+}
+
+TEST_F(EditedDelaysManagerTest, DumpOfAnEmptyStoreIsHeaderThenFooter)
+{
+    ScopedLogCapture capture;
+    int completions = 0;
+    store.removeEditedDelays({}, 1, [&] { ++completions; });
+    store.drain();
+    EXPECT_EQ(capture.lines(),
+              (std::vector<std::string>{"\nAfter Removing EditedDelays", kHeader, std::string(64, '-')}));
+    EXPECT_EQ(completions, 1);
+}
+
+TEST(EditedDelaysManagerShared, ResetGivesAFreshStoreAndOldHoldersKeepTheirs)
+{
+    EditedDelaysManager::resetSharedForTesting();
+    auto first = EditedDelaysManager::shared();
+    EXPECT_EQ(first, EditedDelaysManager::shared());
+    first->addEditedDelay(makeDelay(1, 1, 0, 60));
+    EXPECT_TRUE(first->hasEditedDelays(1));
+    EditedDelaysManager::resetSharedForTesting();
+    auto second = EditedDelaysManager::shared();
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(second->hasEditedDelays(1));
+    EXPECT_TRUE(first->hasEditedDelays(1));
+    EditedDelaysManager::resetSharedForTesting();
+}
+
+} // namespace
+} // namespace orvendel

@@ -1,0 +1,101 @@
+#include "core/editing/overlay.hpp"
+
+#include "editing_fixtures.hpp"
+
+#include <gtest/gtest.h>
+
+namespace orvendel {
+namespace {
+
+using testing::makeDelay;
+
+struct OverlayTest : ::testing::Test {
+    // Stored order is the database's, deliberately not by start.
+    DelayPtr late = makeDelay(1, 30, 600, 700, "t30");
+    DelayPtr early = makeDelay(1, 10, 0, 100, "t10");
+    DelayPtr middle = makeDelay(1, 20, 300, 400, "t20");
+    std::vector<DelayPtr> stored{late, early, middle};
+
+    static DelayPtr editOf(const DelayPtr& delay)
+    {
+        auto edit = delay->copy();
+        edit->isEdited = true;
+        edit->reasonDescription = "Scrap delay";
+        return edit;
+    }
+};
+
+TEST_F(OverlayTest, WithoutEditsTheStoredListIsUnchangedAndUnsorted)
+{
+    const auto result = overlayEditedDelays(stored, {});
+    EXPECT_EQ(result.delays, stored);
+    EXPECT_FALSE(result.editedDelaysRemoved);
+    EXPECT_TRUE(result.staleEdits.empty());
+}
+
+TEST_F(OverlayTest, AnEditOfTheCurrentVersionReplacesItsStoredDelayInStartOrder)
+{
+    auto edit = editOf(middle);
+    const auto result = overlayEditedDelays(stored, {edit});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, edit, late}));
+    EXPECT_FALSE(result.editedDelaysRemoved);
+}
+
+TEST_F(OverlayTest, TheSecondPieceOfASplitIsNotShownButTheFirstPieceIs)
+{
+    auto first = makeDelay(1, 20, 300, 350, "t20");
+    first->baseDelayId = 20;
+    first->isSplitted = true;
+    auto second = makeDelay(1, std::nullopt, 350, 400, "t20");
+    second->baseDelayId = 20;
+    second->isSplitted = true;
+    const auto result = overlayEditedDelays(stored, {first, second});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, first, late}));
+    EXPECT_FALSE(result.editedDelaysRemoved);
+    EXPECT_TRUE(result.staleEdits.empty()) << "a hidden piece is not stale; it stays in the store";
+}
+
+TEST_F(OverlayTest, EditsOfAnOlderVersionAreHiddenReportedAndRaiseTheFlagOnce)
+{
+    auto staleEdit = editOf(early);
+    staleEdit->timestamp = "t10-old";
+    auto stalePiece = makeDelay(1, std::nullopt, 350, 400, "t20-old");
+    stalePiece->baseDelayId = 20;
+    auto current = editOf(late);
+    const auto result = overlayEditedDelays(stored, {staleEdit, current, stalePiece});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, middle, current}));
+    EXPECT_TRUE(result.editedDelaysRemoved);
+    EXPECT_EQ(result.staleEdits, (std::vector<DelayPtr>{staleEdit, stalePiece}));
+}
+
+TEST_F(OverlayTest, AStaleEditIsRecognisedEvenWhenTheServiceMovedTheDelaysStart)
+{
+    auto edit = editOf(middle);
+    auto moved = makeDelay(1, 20, 310, 400, "t20-new");
+    const auto result = overlayEditedDelays({early, moved, late}, {edit});
+    EXPECT_TRUE(result.editedDelaysRemoved);
+    EXPECT_EQ(result.staleEdits, (std::vector<DelayPtr>{edit}));
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, moved, late}));
+}
+
+TEST_F(OverlayTest, AnEditWhoseDelayIsNoLongerStoredIsHiddenWithoutRaisingTheFlag)
+{
+    auto gone = makeDelay(1, 99, 900, 960, "t99");
+    const auto result = overlayEditedDelays(stored, {gone});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, middle, late}));
+    EXPECT_FALSE(result.editedDelaysRemoved);
+}
+
+TEST_F(OverlayTest, EqualStartsKeepTheirRelativeOrder)
+{
+    auto zeroLengthA = makeDelay(1, 40, 300, 300, "t40");
+    auto zeroLengthB = makeDelay(1, 41, 300, 300, "t41");
+    const auto result = overlayEditedDelays({zeroLengthB, middle, zeroLengthA}, {editOf(late)});
+    ASSERT_EQ(result.delays.size(), 3u);
+    EXPECT_EQ(result.delays[0], zeroLengthB);
+    EXPECT_EQ(result.delays[1], middle);
+    EXPECT_EQ(result.delays[2], zeroLengthA);
+}
+
+} // namespace
+} // namespace orvendel
