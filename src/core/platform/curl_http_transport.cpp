@@ -1,0 +1,488 @@
+#include "core/platform/curl_http_transport.hpp"
+
+#include <asio/post.hpp>
+#include <asio/strand.hpp>
+#include <asio/thread_pool.hpp>
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace orvendel {
+
+namespace {
+
+std::once_flag curlInitialised;
+
+// libcurl's global set-up is not thread-safe; do it once, before the first handle exists.
+void initialiseCurl()
+{
+    std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+Error errorFor(CURLcode code, const char* detailBuffer)
+{
+    std::string_view detail = detailBuffer[0] != '\0' ? detailBuffer : curl_easy_strerror(code);
+    using namespace transport_error;
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        return make(timedOut, detail);
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return make(badURL, detail);
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return make(cannotFindHost, detail);
+    case CURLE_COULDNT_CONNECT:
+        return make(cannotConnectToHost, detail);
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return make(networkConnectionLost, detail);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return make(secureConnectionFailed, detail);
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_TOO_MANY_REDIRECTS:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+        return make(badServerResponse, detail);
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_WRITE_ERROR:
+        return make(cancelled);
+    default:
+        return make(unknown, detail);
+    }
+}
+
+class CurlSession;
+
+// One request on the wire. Owned by the network thread once added; the session points at it while it runs.
+struct Transfer {
+    CURL* easy = nullptr;
+    curl_slist* headerList = nullptr;
+    HttpRequest request;
+    std::chrono::milliseconds resourceTimeout{};
+    std::shared_ptr<CurlSession> session;
+    HttpHeaders responseHeaders;
+    bool responseDelivered = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    Transfer() = default;
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer()
+    {
+        if (easy != nullptr) {
+            curl_easy_cleanup(easy);
+        }
+        curl_slist_free_all(headerList);
+    }
+};
+
+} // namespace
+
+class CurlHttpTransport::Engine {
+public:
+    explicit Engine(Options options)
+        : m_options(options), m_pool(static_cast<std::size_t>(std::max(1, options.callbackThreads)))
+    {
+        initialiseCurl();
+        m_multi = curl_multi_init();
+        m_thread = std::thread([this] { run(); });
+    }
+
+    ~Engine() { curl_multi_cleanup(m_multi); }
+
+    asio::thread_pool& pool() { return m_pool; }
+    const Options& options() const { return m_options; }
+
+    bool add(std::shared_ptr<Transfer> transfer)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                return false;
+            }
+            m_toAdd.push_back(std::move(transfer));
+        }
+        curl_multi_wakeup(m_multi);
+        return true;
+    }
+
+    void remove(std::shared_ptr<Transfer> transfer)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                return;
+            }
+            m_toRemove.push_back(std::move(transfer));
+        }
+        curl_multi_wakeup(m_multi);
+    }
+
+    void shutdown()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                return;
+            }
+            m_stopping = true;
+        }
+        curl_multi_wakeup(m_multi);
+        m_thread.join();
+        m_pool.join();
+    }
+
+private:
+    void run();
+    void begin(const std::shared_ptr<Transfer>& transfer);
+    void finish(CURL* easy, CURLcode result);
+    void drop(CURL* easy);
+
+    Options m_options;
+    asio::thread_pool m_pool;
+    CURLM* m_multi = nullptr;
+    std::thread m_thread;
+
+    std::mutex m_mutex;
+    bool m_stopping = false;
+    std::vector<std::shared_ptr<Transfer>> m_toAdd;
+    std::vector<std::shared_ptr<Transfer>> m_toRemove;
+
+    // Network thread only.
+    std::unordered_map<CURL*, std::shared_ptr<Transfer>> m_active;
+};
+
+namespace {
+
+class CurlSession final : public HttpSession, public std::enable_shared_from_this<CurlSession> {
+public:
+    using Engine = CurlHttpTransport::Engine;
+
+    CurlSession(std::shared_ptr<Engine> engine, const HttpSessionConfiguration& configuration,
+                std::weak_ptr<HttpSessionDelegate> delegate)
+        : m_engine(std::move(engine)), m_configuration(configuration), m_delegate(std::move(delegate)),
+          m_strand(asio::make_strand(m_engine->pool()))
+    {}
+
+    bool startTask(HttpRequest request) override
+    {
+        auto transfer = std::make_shared<Transfer>();
+        transfer->request = std::move(request);
+        transfer->resourceTimeout = m_configuration.resourceTimeout;
+        transfer->session = shared_from_this();
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_state == State::running || m_state == State::invalidated) {
+                return false;
+            }
+            m_keepAlive = m_delegate.lock();
+            m_state = State::running;
+            m_transfer = transfer;
+        }
+        if (!m_engine->add(transfer)) {
+            deliverCompletion(transfer.get(), transport_error::make(transport_error::shutDown));
+        }
+        return true;
+    }
+
+    void invalidateAndCancel() override
+    {
+        std::shared_ptr<Transfer> cancelled;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_state == State::invalidated) {
+                return;
+            }
+            auto delegate = m_keepAlive ? std::move(m_keepAlive) : m_delegate.lock();
+            if (m_state == State::running) {
+                cancelled = std::move(m_transfer);
+                post(delegate, [](HttpSessionDelegate& d) {
+                    d.didCompleteWithError(transport_error::make(transport_error::cancelled));
+                });
+            }
+            m_state = State::invalidated;
+            post(delegate, [](HttpSessionDelegate& d) { d.didBecomeInvalidWithError(std::nullopt); });
+        }
+        if (cancelled) {
+            m_engine->remove(std::move(cancelled));
+        }
+    }
+
+    // Network thread: false when the transfer no longer belongs to a running task (cancelled).
+    bool owns(const Transfer* transfer)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_state == State::running && m_transfer.get() == transfer;
+    }
+
+    bool deliverResponse(const Transfer* transfer, HttpResponse response)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_state != State::running || m_transfer.get() != transfer) {
+            return false;
+        }
+        post(m_keepAlive, [r = std::move(response)](HttpSessionDelegate& d) { d.didReceiveResponse(r); });
+        return true;
+    }
+
+    bool deliverData(const Transfer* transfer, std::string bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_state != State::running || m_transfer.get() != transfer) {
+            return false;
+        }
+        post(m_keepAlive, [b = std::move(bytes)](HttpSessionDelegate& d) { d.didReceiveData(b); });
+        return true;
+    }
+
+    void deliverCompletion(const Transfer* transfer, std::optional<Error> error)
+    {
+        std::shared_ptr<Transfer> finished;
+        std::lock_guard lock(m_mutex);
+        if (m_state != State::running || m_transfer.get() != transfer) {
+            return;
+        }
+        m_state = State::completed;
+        finished = std::move(m_transfer); // released after the lock: it points back at this session
+        post(std::move(m_keepAlive), [e = std::move(error)](HttpSessionDelegate& d) { d.didCompleteWithError(e); });
+    }
+
+    std::chrono::milliseconds resourceTimeout() const { return m_configuration.resourceTimeout; }
+
+private:
+    enum class State { idle, running, completed, invalidated };
+
+    template <typename F>
+    void post(std::shared_ptr<HttpSessionDelegate> delegate, F&& call)
+    {
+        if (!delegate) {
+            return;
+        }
+        asio::post(m_strand, [delegate = std::move(delegate), call = std::forward<F>(call)] { call(*delegate); });
+    }
+
+    std::shared_ptr<Engine> m_engine;
+    HttpSessionConfiguration m_configuration;
+    std::mutex m_mutex;
+    State m_state = State::idle;
+    std::weak_ptr<HttpSessionDelegate> m_delegate;
+    std::shared_ptr<HttpSessionDelegate> m_keepAlive; // while a task runs
+    std::shared_ptr<Transfer> m_transfer;
+    asio::strand<asio::thread_pool::executor_type> m_strand;
+};
+
+size_t writeBody(char* data, size_t size, size_t count, void* context)
+{
+    auto* transfer = static_cast<Transfer*>(context);
+    if (!transfer->responseDelivered) {
+        long status = 0;
+        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        transfer->responseDelivered = true;
+        if (!transfer->session->deliverResponse(
+                transfer, HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)})) {
+            return 0;
+        }
+    }
+    // Returning less than was given makes libcurl abort the transfer: the task was cancelled.
+    return transfer->session->deliverData(transfer, std::string(data, size * count)) ? size * count : 0;
+}
+
+size_t collectHeader(char* data, size_t size, size_t count, void* context)
+{
+    auto* transfer = static_cast<Transfer*>(context);
+    std::string_view line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    if (line.starts_with("HTTP/")) {
+        transfer->responseHeaders.clear(); // a new block: after a redirect or an interim reply
+    } else if (auto colon = line.find(':'); colon != std::string_view::npos) {
+        auto value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+            value.remove_prefix(1);
+        }
+        transfer->responseHeaders.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+    }
+    return size * count;
+}
+
+long wholeSecondsAtLeastOne(std::chrono::milliseconds duration)
+{
+    auto seconds = (duration.count() + 999) / 1000;
+    return static_cast<long>(std::max<std::chrono::milliseconds::rep>(1, seconds));
+}
+
+} // namespace
+
+void CurlHttpTransport::Engine::begin(const std::shared_ptr<Transfer>& transfer)
+{
+    auto& request = transfer->request;
+    auto resource = transfer->resourceTimeout;
+    auto idle = request.timeout;
+    if (m_options.maximumResourceTimeout) {
+        resource = std::min(resource, *m_options.maximumResourceTimeout);
+    }
+    if (m_options.maximumIdleTimeout) {
+        idle = std::min(idle, *m_options.maximumIdleTimeout);
+    }
+
+    CURL* easy = curl_easy_init();
+    if (easy == nullptr) {
+        transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
+        return;
+    }
+    transfer->easy = easy;
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
+    // Idle time-out: fail when less than one byte per second moved for that long.
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, wholeSecondsAtLeastOne(idle));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, collectHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+
+    if (request.method == "GET") {
+        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    } else if (request.method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else {
+        if (request.method != "POST") {
+            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        }
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+    }
+    for (const auto& [field, value] : request.headers) {
+        transfer->headerList = curl_slist_append(transfer->headerList, (field + ": " + value).c_str());
+    }
+    // No "Expect: 100-continue" round trip before large bodies.
+    transfer->headerList = curl_slist_append(transfer->headerList, "Expect:");
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
+
+    if (curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
+        transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
+        return;
+    }
+    m_active.emplace(easy, transfer);
+}
+
+void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
+{
+    auto it = m_active.find(easy);
+    if (it == m_active.end()) {
+        return;
+    }
+    auto transfer = it->second;
+    drop(easy);
+    if (result != CURLE_OK) {
+        transfer->session->deliverCompletion(transfer.get(), errorFor(result, transfer->errorBuffer));
+        return;
+    }
+    if (!transfer->responseDelivered) { // a reply without a body
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        transfer->responseDelivered = true;
+        transfer->session->deliverResponse(
+            transfer.get(), HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)});
+    }
+    transfer->session->deliverCompletion(transfer.get(), std::nullopt);
+}
+
+void CurlHttpTransport::Engine::drop(CURL* easy)
+{
+    curl_multi_remove_handle(m_multi, easy);
+    m_active.erase(easy);
+}
+
+void CurlHttpTransport::Engine::run()
+{
+    for (;;) {
+        std::vector<std::shared_ptr<Transfer>> toAdd;
+        std::vector<std::shared_ptr<Transfer>> toRemove;
+        bool stopping = false;
+        {
+            std::lock_guard lock(m_mutex);
+            toAdd.swap(m_toAdd);
+            toRemove.swap(m_toRemove);
+            stopping = m_stopping;
+        }
+        if (stopping) {
+            for (auto& transfer : toAdd) {
+                transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::shutDown));
+            }
+            break;
+        }
+        for (auto& transfer : toAdd) {
+            if (transfer->session->owns(transfer.get())) { // not cancelled before it got here
+                begin(transfer);
+            }
+        }
+        for (auto& transfer : toRemove) {
+            if (transfer->easy != nullptr && m_active.contains(transfer->easy)) {
+                drop(transfer->easy);
+            }
+        }
+
+        int running = 0;
+        curl_multi_perform(m_multi, &running);
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                CURL* easy = message->easy_handle;
+                CURLcode result = message->data.result;
+                finish(easy, result);
+            }
+        }
+        curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr);
+    }
+
+    while (!m_active.empty()) {
+        auto transfer = m_active.begin()->second;
+        drop(transfer->easy);
+        transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::shutDown));
+    }
+}
+
+CurlHttpTransport::CurlHttpTransport() : CurlHttpTransport(Options{}) {}
+
+CurlHttpTransport::CurlHttpTransport(Options options) : m_engine(std::make_shared<Engine>(options)) {}
+
+CurlHttpTransport::~CurlHttpTransport()
+{
+    m_engine->shutdown();
+}
+
+std::shared_ptr<HttpSession> CurlHttpTransport::makeSession(const HttpSessionConfiguration& configuration,
+                                                            std::weak_ptr<HttpSessionDelegate> delegate)
+{
+    return std::make_shared<CurlSession>(m_engine, configuration, std::move(delegate));
+}
+
+} // namespace orvendel

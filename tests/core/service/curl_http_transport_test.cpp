@@ -1,0 +1,241 @@
+#include "core/platform/curl_http_transport.hpp"
+
+#include "test_http_server.hpp"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace orvendel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records every callback as a line, and what the reply carried.
+class RecordingDelegate final : public HttpSessionDelegate {
+public:
+    void didReceiveResponse(const HttpResponse& response) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back("response " + std::to_string(response.statusCode));
+        m_response = response;
+    }
+    void didReceiveData(std::string_view bytes) override
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_events.empty() || m_events.back() != "data") {
+            m_events.push_back("data");
+        }
+        m_body.append(bytes);
+    }
+    void didCompleteWithError(const std::optional<Error>& error) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(error ? "complete " + error->domain + " " + std::to_string(error->code) : "complete");
+        m_error = error;
+        m_changed.notify_all();
+    }
+    void didBecomeInvalidWithError(const std::optional<Error>&) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back("invalid");
+        m_changed.notify_all();
+    }
+
+    // Waits until an event line equal to `last` has been recorded.
+    std::vector<std::string> waitFor(const std::string& last)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, 20s, [&] { return std::ranges::find(m_events, last) != m_events.end(); });
+        return m_events;
+    }
+    std::vector<std::string> waitForCompletion()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, 20s, [&] {
+            return std::ranges::any_of(m_events, [](const std::string& e) { return e.starts_with("complete"); });
+        });
+        return m_events;
+    }
+    std::string body()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_body;
+    }
+    std::optional<std::string> responseHeader(std::string_view field)
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& [name, value] : m_response.headers) {
+            if (name == field) {
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::string> m_events;
+    std::string m_body;
+    HttpResponse m_response;
+    std::optional<Error> m_error;
+};
+
+std::string completeWith(int code)
+{
+    return std::string("complete ") + transport_error::domain + " " + std::to_string(code);
+}
+
+HttpRequest get(std::string url)
+{
+    HttpRequest request;
+    request.url = std::move(url);
+    return request;
+}
+
+class CurlHttpTransportTest : public ::testing::Test {
+protected:
+    HttpRequest post(const std::string& path, std::string body)
+    {
+        HttpRequest request;
+        request.url = server.url(path);
+        request.method = "POST";
+        request.setValue("application/json; charset=utf-8", "Content-Type");
+        request.setValue(std::to_string(body.size()), "Content-Length");
+        request.body = std::move(body);
+        return request;
+    }
+
+    test::TestHttpServer server;
+    std::shared_ptr<CurlHttpTransport> transport = std::make_shared<CurlHttpTransport>();
+};
+
+TEST_F(CurlHttpTransportTest, DeliversResponseDataAndCompletionInOrderWithTheHeadersSent)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+    std::string body = R"({"commonData":{"username":"ABCD"}})" + std::string(100000, ' ');
+    ASSERT_TRUE(session->startTask(post("/echo", body)));
+
+    EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{"response 200", "data", "complete"}));
+    EXPECT_EQ(delegate->body(), body);
+    EXPECT_EQ(delegate->responseHeader("X-Seen-Content-Length"), std::to_string(body.size()));
+    EXPECT_EQ(delegate->responseHeader("X-Seen-Content-Type"), "application/json; charset=utf-8");
+    EXPECT_EQ(delegate->responseHeader("X-Seen-Expect"), std::nullopt);
+}
+
+TEST_F(CurlHttpTransportTest, RepliesWithoutBodyOrWithErrorStatusStillComplete)
+{
+    auto empty = std::make_shared<RecordingDelegate>();
+    auto emptySession = transport->makeSession(HttpSessionConfiguration::ephemeral(), empty);
+    emptySession->startTask(get(server.url("/empty")));
+    EXPECT_EQ(empty->waitForCompletion(), (std::vector<std::string>{"response 200", "complete"}));
+
+    auto failing = std::make_shared<RecordingDelegate>();
+    auto failingSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), failing);
+    failingSession->startTask(post("/html500", "{}"));
+    EXPECT_EQ(failing->waitForCompletion(), (std::vector<std::string>{"response 500", "data", "complete"}));
+    EXPECT_NE(failing->body().find("<html>"), std::string::npos);
+}
+
+TEST_F(CurlHttpTransportTest, AReplySlowerThanTheResourceTimeOutFailsWithTheTimeOutError)
+{
+    CurlHttpTransport::Options options;
+    options.maximumResourceTimeout = 300ms;
+    auto shortened = std::make_shared<CurlHttpTransport>(options);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = shortened->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+    session->startTask(post("/hold", "{}"));
+    EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::timedOut)}));
+}
+
+TEST_F(CurlHttpTransportTest, CancellingARunningTaskReportsCancellationThenInvalidationAndNothingElse)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
+    session->startTask(post("/hold", "{}"));
+    ASSERT_TRUE(server.waitForArrivals(1));
+    session->invalidateAndCancel();
+    session->invalidateAndCancel();
+    server.release();
+
+    auto events = delegate->waitFor("invalid");
+    EXPECT_EQ(events, (std::vector<std::string>{completeWith(transport_error::cancelled), "invalid"}));
+    EXPECT_FALSE(session->startTask(post("/echo", "{}")));
+}
+
+TEST_F(CurlHttpTransportTest, InvalidatingAnIdleOrFinishedSessionReportsOnlyTheInvalidation)
+{
+    auto idle = std::make_shared<RecordingDelegate>();
+    transport->makeSession(HttpSessionConfiguration::ephemeral(), idle)->invalidateAndCancel();
+    EXPECT_EQ(idle->waitFor("invalid"), (std::vector<std::string>{"invalid"}));
+
+    auto finished = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), finished);
+    session->startTask(post("/echo", "{}"));
+    finished->waitForCompletion();
+    session->invalidateAndCancel();
+    EXPECT_EQ(finished->waitFor("invalid"), (std::vector<std::string>{"response 200", "data", "complete", "invalid"}));
+}
+
+TEST_F(CurlHttpTransportTest, OneTaskAtATimePerSession)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
+    ASSERT_TRUE(session->startTask(post("/hold", "{}")));
+    EXPECT_FALSE(session->startTask(post("/echo", "{}")));
+    server.release();
+    delegate->waitForCompletion();
+}
+
+TEST_F(CurlHttpTransportTest, UnreachableAndMalformedAddressesFailWithTheirOwnCodes)
+{
+    test::TestHttpServer closed;
+    std::string refusedUrl = closed.url("/echo");
+    closed.stop();
+
+    auto refused = std::make_shared<RecordingDelegate>();
+    auto refusedSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), refused);
+    refusedSession->startTask(get(refusedUrl));
+    EXPECT_EQ(refused->waitForCompletion(),
+              (std::vector<std::string>{completeWith(transport_error::cannotConnectToHost)}));
+
+    auto malformed = std::make_shared<RecordingDelegate>();
+    auto malformedSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), malformed);
+    malformedSession->startTask(get("ftp://127.0.0.1/file"));
+    EXPECT_EQ(malformed->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::badURL)}));
+}
+
+TEST_F(CurlHttpTransportTest, ManyConcurrentSessionsEachGetTheirOwnReply)
+{
+    constexpr int count = 20;
+    std::vector<std::shared_ptr<RecordingDelegate>> delegates;
+    std::vector<std::shared_ptr<HttpSession>> sessions;
+    for (int i = 0; i < count; ++i) {
+        delegates.push_back(std::make_shared<RecordingDelegate>());
+        sessions.push_back(transport->makeSession(HttpSessionConfiguration::ephemeral(), delegates.back()));
+        sessions.back()->startTask(post("/echo", "{\"n\":" + std::to_string(i) + "}"));
+    }
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(delegates[i]->waitForCompletion(), (std::vector<std::string>{"response 200", "data", "complete"}));
+        EXPECT_EQ(delegates[i]->body(), "{\"n\":" + std::to_string(i) + "}");
+    }
+}
+
+TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesTasksInFlight)
+{
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
+    session->startTask(post("/hold", "{}"));
+    ASSERT_TRUE(server.waitForArrivals(1));
+    transport.reset();
+    server.release();
+    EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::shutDown)}));
+}
+
+} // namespace
+} // namespace orvendel

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace orvendel::test {
+
+// A local HTTP server for transport tests. "/echo" answers the body back with the request's headers
+// echoed as "X-Seen-<name>"; "/empty" answers 200 without a body; "/html500" answers an HTML page with status
+// 500; "/hold" answers only once `release` is called (or after ten seconds), after counting the request as
+// arrived.
+class TestHttpServer {
+public:
+    TestHttpServer()
+    {
+        m_server.Post("/echo", [](const httplib::Request& request, httplib::Response& response) {
+            for (const auto& [field, value] : request.headers) {
+                response.set_header("X-Seen-" + field, value);
+            }
+            response.set_content(request.body, "application/json");
+        });
+        m_server.Get("/empty", [](const httplib::Request&, httplib::Response& response) { response.status = 200; });
+        m_server.Post("/html500", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 500;
+            response.set_content("<html><body>Internal Server Error</body></html>", "text/html");
+        });
+        auto hold = [this](const httplib::Request&, httplib::Response& response) {
+            std::unique_lock lock(m_mutex);
+            ++m_arrived;
+            m_changed.notify_all();
+            m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_released; });
+            response.set_content("{\"late\":true}", "application/json");
+        };
+        m_server.Get("/hold", hold);
+        m_server.Post("/hold", hold);
+        // One request per connection: an idle kept-alive connection would hold one of the server's few threads.
+        m_server.set_keep_alive_max_count(1);
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    ~TestHttpServer() { stop(); }
+
+    httplib::Server& server() { return m_server; }
+
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+
+    // Waits (at most ten seconds) until `count` requests reached "/hold".
+    bool waitForArrivals(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_arrived >= count; });
+    }
+
+    void release()
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+    void stop()
+    {
+        if (!m_thread.joinable()) {
+            return;
+        }
+        release();
+        m_server.stop();
+        m_thread.join();
+    }
+
+private:
+    httplib::Server m_server;
+    int m_port = 0;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_arrived = 0;
+    bool m_released = false;
+};
+
+} // namespace orvendel::test
