@@ -19,6 +19,9 @@ target_link_libraries(orvendel_asio INTERFACE Threads::Threads)
 
 if(NOT ORVENDEL_CORE_ONLY)
   find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
+  # Debian builds cpp-httplib as a shared library; its pkg-config flags carry the feature macros the
+  # library was compiled with, which every includer must share (they change class layouts).
+  pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
   if(ORVENDEL_BUILD_BENCH)
     find_package(benchmark REQUIRED)
   endif()

@@ -1,0 +1,126 @@
+#include "delay_service.hpp"
+
+#include "core/platform/app_paths.hpp"
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+#include <httplib.h>
+
+#include <ctime>
+#include <random>
+
+namespace orvendel::service {
+namespace {
+
+int hostUtcOffsetSeconds()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return static_cast<int>(local.tm_gmtoff);
+}
+
+std::optional<std::string> defaultDatabasePath()
+{
+    auto folder = AppPaths::dataDirectory();
+    if (!folder) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(*folder, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return (*folder / "delay-service.sqlite").string();
+}
+
+} // namespace
+
+int64_t epochNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+DelayService::DelayService(const ServiceOptions& options)
+    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds))
+{}
+
+DelayService::~DelayService() = default;
+
+std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options, std::string& error)
+{
+    std::unique_ptr<DelayService> service(new DelayService(options));
+    service->m_zone = TimeZone{options.utcOffsetSeconds.value_or(hostUtcOffsetSeconds())};
+
+    const auto path = options.databasePath ? options.databasePath : defaultDatabasePath();
+    if (!path) {
+        error = "no data folder for the database; give --db PATH";
+        return nullptr;
+    }
+    if (!service->m_db.open(*path)) {
+        error = "cannot open database " + *path + ": " + service->m_db.lastError();
+        return nullptr;
+    }
+    const uint64_t seed = options.seed.value_or(std::random_device{}() | (uint64_t{std::random_device{}()} << 32));
+    const auto used = service->m_plant.open(seed, epochNow());
+    if (!used || !service->m_users.open()) {
+        error = "cannot create the demo plant in " + *path + ": " + service->m_db.lastError();
+        return nullptr;
+    }
+    service->m_seed = *used;
+    if (!service->m_users.addUser("demo", "demo", 1)) {
+        error = "cannot add the demo user";
+        return nullptr;
+    }
+    for (const auto& user : options.users) {
+        if (!service->m_users.addUser(user.name, user.password, user.startingFurnaceId.value_or(1))) {
+            error = "cannot add user " + user.name;
+            return nullptr;
+        }
+    }
+    service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
+                                                            service->m_stats, service->m_zone, epochNow);
+    service->m_server = std::make_unique<httplib::Server>();
+    service->registerRoutes();
+    if (options.enableAdmin) {
+        service->registerAdminRoutes();
+    }
+    log(fmt::format("Delay service: database {}, seed {}, zone {}, session TTL {} s{}", *path, service->m_seed,
+                    ZonedDateTime(Instant{}, service->m_zone).text().substr(19), options.sessionTtlSeconds,
+                    options.enableAdmin ? ", admin enabled" : ""));
+    return service;
+}
+
+std::optional<int> DelayService::bind()
+{
+    const int threads = m_options.threads;
+    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+    if (m_options.port == 0) {
+        const int port = m_server->bind_to_any_port(m_options.host);
+        return port > 0 ? std::optional<int>(port) : std::nullopt;
+    }
+    return m_server->bind_to_port(m_options.host, m_options.port) ? std::optional<int>(m_options.port) : std::nullopt;
+}
+
+bool DelayService::run()
+{
+    return m_server->listen_after_bind();
+}
+
+void DelayService::stop()
+{
+    if (m_server) {
+        m_server->stop();
+    }
+}
+
+bool DelayService::reset()
+{
+    m_sessions.expireAll();
+    m_faults.clear();
+    m_stats.clear();
+    return m_plant.reset(epochNow());
+}
+
+} // namespace orvendel::service

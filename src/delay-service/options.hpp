@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::service {
+
+// A user given on the command line as NAME:PASSWORD[:FURNACE].
+struct UserSpec {
+    std::string name;
+    std::string password;
+    std::optional<int> startingFurnaceId;
+};
+
+// What the command line chose. Plain value; built once on the main thread.
+struct ServiceOptions {
+    std::string host = "127.0.0.1";
+    int port = 8642;
+    std::optional<std::string> databasePath; // none: a file in the data folder
+    int sessionTtlSeconds = 1200;
+    std::optional<std::uint64_t> seed;   // none: a fresh random seed
+    std::optional<int> utcOffsetSeconds; // none: the host's current offset
+    bool enableAdmin = false;
+    bool quiet = false; // no per-request log lines
+    int threads = 32;
+    std::vector<UserSpec> users;
+};
+
+struct ParsedOptions {
+    std::optional<ServiceOptions> options; // none: stop, printing `message` (usage or error)
+    std::string message;
+    bool isError = false;
+};
+
+ParsedOptions parseOptions(int argc, const char* const* argv);
+
+// "-06:00", "+05:30", "Z" or "+0100" as seconds east of UTC; none for anything else.
+std::optional<int> parseUtcOffset(std::string_view text);
+
+// "HOST:PORT"; none when the port is not 0..65535.
+std::optional<std::pair<std::string, int>> parseListenAddress(std::string_view text);
+
+std::string usageText();
+
+} // namespace orvendel::service

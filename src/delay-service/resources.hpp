@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/model/zoned_date_time.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvendel::service {
+
+class PlantStore;
+class UserStore;
+class SessionStore;
+class ServiceStats;
+
+// What a resource answered, with what the request log needs (never a password or a token).
+struct ResourceReply {
+    std::string body;
+    std::string user = "-";
+    int errorCode = 0;
+};
+
+// The six resources under "/DelaysApi/Delays": each takes the request body and gives the reply body.
+// Thread contract: any thread, concurrently; state lives in the stores.
+class DelayResources {
+public:
+    using EpochClock = std::function<int64_t()>; // seconds since the epoch
+
+    DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, ServiceStats& stats, TimeZone zone,
+                   EpochClock now);
+
+    static const std::vector<std::string>& names();
+    static bool isResource(std::string_view name);
+
+    // `expireSessionFirst` ends the request's session before it is checked (fault injection).
+    ResourceReply handle(const std::string& resource, std::string_view body, bool expireSessionFirst = false);
+
+    int64_t now() const { return m_now(); }
+    std::string dateText(int64_t seconds) const;
+
+private:
+    struct Session; // the checked commonData
+
+    ResourceReply authenticate(std::string_view body);
+    ResourceReply furnacesList(std::string_view body, bool expireFirst);
+    ResourceReply reasonsList(std::string_view body, bool expireFirst);
+    ResourceReply last24HoursDelays(std::string_view body, bool expireFirst);
+    ResourceReply saveDelays(std::string_view body, bool expireFirst);
+    ResourceReply updatedDelays(std::string_view body, bool expireFirst);
+
+    // The error code when the session is not live, else 0; expires it first when asked.
+    int checkSession(const std::string& username, const std::string& token, bool expireFirst);
+
+    PlantStore& m_plant;
+    UserStore& m_users;
+    SessionStore& m_sessions;
+    ServiceStats& m_stats;
+    TimeZone m_zone;
+    EpochClock m_now;
+};
+
+} // namespace orvendel::service

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace orvendel::service {
+
+class Statement;
+
+// The service's one SQLite connection. Every use goes through `lock()`, so the connection is shared by
+// the worker threads one at a time; statements made under a lock must not outlive it.
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens (creating) the file, or an in-memory database for ":memory:"; files use WAL. False with
+    // `lastError()` on failure.
+    bool open(const std::string& path);
+    void close();
+
+    std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(m_mutex); }
+
+    // Runs one or more statements without results. Caller holds the lock.
+    bool execute(std::string_view sql);
+    int64_t lastInsertRowId() const;
+    std::string lastError() const;
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::mutex m_mutex;
+};
+
+// A prepared statement; columns and parameters are zero-based and one-based as in SQLite.
+class Statement {
+public:
+    Statement(Database& db, std::string_view sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool valid() const { return m_stmt != nullptr; }
+    Statement& bind(int index, int64_t value);
+    Statement& bind(int index, int value) { return bind(index, static_cast<int64_t>(value)); }
+    Statement& bind(int index, std::string_view value);
+    Statement& bind(int index, const std::string& value) { return bind(index, std::string_view(value)); }
+    Statement& bind(int index, const char* value) { return bind(index, std::string_view(value)); }
+    Statement& bind(int index, const std::optional<std::string>& value);
+    Statement& bind(int index, const std::optional<int>& value);
+    Statement& bindNull(int index);
+
+    // True while a row is available; `done()` tells a clean end from an error afterwards.
+    bool step();
+    bool done() const { return m_done; }
+    // Executes to the end; true when no error occurred.
+    bool run();
+    void reset();
+
+    int64_t int64(int column) const;
+    int integer(int column) const { return static_cast<int>(int64(column)); }
+    std::string text(int column) const;
+    bool isNull(int column) const;
+    std::optional<std::string> optionalText(int column) const;
+    std::optional<int> optionalInteger(int column) const;
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_done = false;
+};
+
+// A transaction that rolls back unless committed. Caller holds the database lock for its lifetime.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool began() const { return m_began; }
+    bool commit();
+
+private:
+    Database& m_db;
+    bool m_began = false;
+    bool m_finished = false;
+};
+
+} // namespace orvendel::service

@@ -1,0 +1,59 @@
+#include "user_store.hpp"
+
+#include "passwords.hpp"
+
+#include <cctype>
+
+namespace orvendel::service {
+
+std::string UserStore::normalizedName(std::string_view name)
+{
+    std::string upper(name);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return upper;
+}
+
+bool UserStore::open()
+{
+    auto lock = m_db.lock();
+    return m_db.execute("CREATE TABLE IF NOT EXISTS users (name TEXT PRIMARY KEY, password_hash TEXT NOT NULL, "
+                        "starting_furnace_id INTEGER NOT NULL)");
+}
+
+bool UserStore::addUser(std::string_view name, std::string_view password, int startingFurnaceId)
+{
+    // Hashing is slow on purpose; it runs before the lock is taken.
+    const auto hashed = passwords::hash(password);
+    if (!hashed || name.empty()) {
+        return false;
+    }
+    auto lock = m_db.lock();
+    Statement row(m_db, "INSERT OR REPLACE INTO users (name, password_hash, starting_furnace_id) VALUES (?, ?, ?)");
+    row.bind(1, normalizedName(name)).bind(2, *hashed).bind(3, startingFurnaceId);
+    return row.run();
+}
+
+std::optional<int> UserStore::authenticate(std::string_view name, std::string_view password)
+{
+    // Unknown names are checked against a dummy hash with the same effort, so timing does not tell which
+    // names exist.
+    std::string stored = "pbkdf2-sha256$" + std::to_string(passwords::defaultIterations) +
+                         "$00000000000000000000000000000000$"
+                         "0000000000000000000000000000000000000000000000000000000000000000";
+    std::optional<int> furnace;
+    {
+        auto lock = m_db.lock();
+        Statement row(m_db, "SELECT password_hash, starting_furnace_id FROM users WHERE name = ?");
+        row.bind(1, normalizedName(name));
+        if (row.step()) {
+            stored = row.text(0);
+            furnace = row.integer(1);
+        }
+    }
+    const bool matches = passwords::verify(password, stored);
+    return matches ? furnace : std::nullopt;
+}
+
+} // namespace orvendel::service

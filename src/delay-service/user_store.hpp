@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sqlite_db.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvendel::service {
+
+// Users and their password hashes in the service database. Names are kept upper-cased, so sign-in ignores
+// case. Thread contract: any thread; each call takes the database lock.
+class UserStore {
+public:
+    explicit UserStore(Database& db) : m_db(db) {}
+
+    bool open();
+    // Adds the user or replaces its password and starting furnace.
+    bool addUser(std::string_view name, std::string_view password, int startingFurnaceId);
+    // The user's starting furnace when name and password match.
+    std::optional<int> authenticate(std::string_view name, std::string_view password);
+
+    static std::string normalizedName(std::string_view name);
+
+private:
+    Database& m_db;
+};
+
+} // namespace orvendel::service
