@@ -1,0 +1,54 @@
+#include "core/screens/comment_rules.hpp"
+
+#include "core/screens/grapheme_clusters.hpp"
+#include "core/screens/unicode_text.hpp"
+
+#include <fmt/format.h>
+
+namespace orvendel::screens::CommentRules {
+
+std::size_t characterCount(std::string_view text)
+{
+    return graphemeClusterCount(text);
+}
+
+bool fits(std::string_view text)
+{
+    return characterCount(text) <= maximumLength;
+}
+
+bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_t utf16Length,
+                 std::string_view replacement)
+{
+    // The resulting text is counted as a whole: a replaced range and the replacement can merge with their
+    // neighbours (a combining mark typed after a letter adds no character), so adding counts up would not
+    // match what the user sees.
+    const auto begin = utf8OffsetOfUtf16(current, utf16Location);
+    const auto end = utf8OffsetOfUtf16(current, utf16Location + utf16Length);
+    if (!begin || !end) {
+        return false;
+    }
+    std::string result;
+    result.reserve(current.size() + replacement.size());
+    result.append(current.substr(0, *begin));
+    result.append(replacement);
+    result.append(current.substr(*end));
+    return fits(result);
+}
+
+std::string characterCountText(std::string_view text)
+{
+    return fmt::format("{}/{}", characterCount(text), maximumLength);
+}
+
+std::string trimmedComment(std::string_view text)
+{
+    return trimWhitespaceAndNewlines(text);
+}
+
+bool isUpdateEnabled(std::string_view text, const std::optional<std::string>& originalComment)
+{
+    return !isBlank(text) || originalComment.has_value();
+}
+
+} // namespace orvendel::screens::CommentRules

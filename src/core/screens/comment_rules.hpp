@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvendel::screens {
+
+// The comment editor's rules. Lengths are user-perceived characters, so an emoji or a letter with an
+// accent costs one of the 120. Thread contract: pure functions, any thread.
+namespace CommentRules {
+
+inline constexpr std::size_t maximumLength = 120;
+
+std::size_t characterCount(std::string_view text);
+
+// True when the text is within the limit.
+bool fits(std::string_view text);
+
+// Whether a proposed edit — `utf16Length` code units at `utf16Location` of `current` replaced by
+// `replacement`, as a text view reports it — is accepted: exactly when the resulting text fits. A text
+// that would exceed the limit is refused whole, never cut. A range outside the text, or one that splits
+// a character's UTF-16 pair, is refused.
+bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_t utf16Length,
+                 std::string_view replacement);
+
+// "%d/120".
+std::string characterCountText(std::string_view text);
+
+// The text handed back on "Update": without leading and trailing white space and line breaks.
+std::string trimmedComment(std::string_view text);
+
+// "Update" after a change: enabled for a text that is not blank, and for a blank one only when the editor
+// was opened with a comment (present, even empty), which lets the user clear it.
+bool isUpdateEnabled(std::string_view text, const std::optional<std::string>& originalComment);
+
+} // namespace CommentRules
+
+} // namespace orvendel::screens

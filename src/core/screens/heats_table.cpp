@@ -1,0 +1,65 @@
+#include "core/screens/heats_table.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <numbers>
+
+namespace orvendel::screens::HeatsTable {
+
+std::string headerTitle(const Section& section)
+{
+    return fmt::format("Heat {}", section.heatNumber);
+}
+
+std::string headerDescription(const Section& section)
+{
+    return section.items.size() == 1 ? std::string("1 Delay") : fmt::format("{} Delays", section.items.size());
+}
+
+std::size_t unknownDelayCount(const Section& section)
+{
+    return static_cast<std::size_t>(std::count_if(section.items.begin(), section.items.end(),
+                                                  [](const Item& item) { return item.isDelayUnknown; }));
+}
+
+std::string unknownIndicatorText(const Section& section)
+{
+    const std::size_t count = unknownDelayCount(section);
+    return count >= 1 ? fmt::format("{}", count) : std::string();
+}
+
+double arrowRotation(bool collapsed)
+{
+    return collapsed ? 0.0 : std::numbers::pi / 2;
+}
+
+std::size_t numberOfRows(const std::optional<std::vector<Section>>& tableData, std::size_t section)
+{
+    if (!tableData || section >= tableData->size() || (*tableData)[section].collapsed) {
+        return 1;
+    }
+    return (*tableData)[section].items.size();
+}
+
+double rowHeight(const std::optional<std::vector<Section>>& tableData, std::size_t section)
+{
+    if (!tableData) {
+        return 0;
+    }
+    if (section >= tableData->size()) {
+        return standardRowHeight;
+    }
+    return (*tableData)[section].collapsed ? 0 : standardRowHeight;
+}
+
+bool toggleSection(std::vector<Section>& sections, std::size_t section)
+{
+    if (section >= sections.size()) {
+        return false;
+    }
+    sections[section].collapsed = !sections[section].collapsed;
+    return true;
+}
+
+} // namespace orvendel::screens::HeatsTable

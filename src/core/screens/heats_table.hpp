@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/screens/heat_sections.hpp"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::screens {
+
+// How the heats list presents its sections: header texts, row counts and heights. Thread contract: pure
+// functions, any thread.
+namespace HeatsTable {
+
+inline constexpr double standardRowHeight = 70;
+inline constexpr double headerHeight = 70;
+inline constexpr double footerHeight = 1;
+
+// "Heat %d".
+std::string headerTitle(const Section& section);
+// "1 Delay" for one row, "%d Delays" otherwise (also for none).
+std::string headerDescription(const Section& section);
+
+std::size_t unknownDelayCount(const Section& section);
+// "%d" with the unknown count; empty (the indicator hidden) when there is none.
+std::string unknownIndicatorText(const Section& section);
+
+// The header arrow points right when collapsed and down when expanded.
+double arrowRotation(bool collapsed);
+
+// A collapsed section, a missing list or a section out of range still has one (empty) row.
+std::size_t numberOfRows(const std::optional<std::vector<Section>>& tableData, std::size_t section);
+double rowHeight(const std::optional<std::vector<Section>>& tableData, std::size_t section);
+
+// Flips the section's collapsed state; false when there is no such section.
+bool toggleSection(std::vector<Section>& sections, std::size_t section);
+
+} // namespace HeatsTable
+
+} // namespace orvendel::screens

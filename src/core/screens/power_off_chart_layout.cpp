@@ -1,0 +1,77 @@
+#include "core/screens/power_off_chart_layout.hpp"
+
+#include <algorithm>
+#include <set>
+
+namespace orvendel::screens::PowerOffChartLayout {
+
+std::vector<Legend> legends(const Heat& heat)
+{
+    std::vector<Legend> out;
+    if (!heat.delays) {
+        return out;
+    }
+    std::set<int> shown;
+    for (const DelayPtr& delay : *heat.delays) {
+        if (!delay || !shown.insert(delay->reasonId).second) {
+            continue;
+        }
+        const Color color =
+            Utilities::colorFromComponents(Utilities::rgbComponents(delay->colorString)).value_or(Color{0, 0, 0, 1});
+        out.push_back(Legend{delay->reasonId, delay->reasonShortDescription, color});
+    }
+    return out;
+}
+
+LegendFrames layoutLegends(const std::vector<Size>& labelSizes, double rowHeight)
+{
+    LegendFrames frames;
+    double x = 0;
+    for (const Size& label : labelSizes) {
+        const double side = label.height;
+        frames.swatches.push_back(Rect{x, rowHeight / 2 - side / 2, side, side});
+        x += side + 2;
+        frames.labels.push_back(Rect{x, rowHeight / 2 - label.height / 2, label.width, label.height});
+        x += label.width + 8;
+    }
+    frames.rowWidth = std::max(0.0, x - 8);
+    return frames;
+}
+
+Rows rows(double width, double height, double legendsRowWidth)
+{
+    const double usable = std::max(0.0, height - 2 * inset - 2 * containersSeparation);
+    const double innerWidth = std::max(0.0, width - 2 * inset);
+    const double legendsHeight = usable * legendsContainerVerticalSpan;
+    const double bandHeight = usable * delaysContainerVerticalSpan;
+
+    Rows r;
+    r.legends = Rect{inset + (innerWidth - legendsRowWidth) / 2, inset, legendsRowWidth, legendsHeight};
+    r.bandContainer = Rect{inset, r.legends.maxY() + containersSeparation, innerWidth, bandHeight};
+    r.shadowView = Rect{0, bandHeight - 0.75 * bandHeight, innerWidth, 0.75 * bandHeight};
+    r.segmentContainer = Rect{0, 0, r.shadowView.width, r.shadowView.height};
+    r.timesRow = Rect{inset, r.bandContainer.maxY() + containersSeparation, innerWidth,
+                      usable * delayTimesContainerVerticalSpan};
+    return r;
+}
+
+HeatTimes heatTimes(const Heat& heat)
+{
+    constexpr const char* pattern = "MMM dd, HH:mm:ss";
+    return HeatTimes{Utilities::formatDate(heat.startDate.date, pattern).value_or(""),
+                     Utilities::formatDate(heat.endDate.date, pattern).value_or("")};
+}
+
+TimesRowFrames layoutTimesRow(double rowWidth, Size startLabelSize, Size endLabelSize)
+{
+    TimesRowFrames f;
+    f.startLabel = Rect{0, 0, startLabelSize.width, startLabelSize.height};
+    f.endLabel = Rect{rowWidth / 2, 0, endLabelSize.width, endLabelSize.height};
+    const double startValueX = f.startLabel.maxX() + 4;
+    f.startValue = Rect{startValueX, 0, std::max(0.0, f.endLabel.x - startValueX), startLabelSize.height};
+    const double endValueX = f.endLabel.maxX() + 4;
+    f.endValue = Rect{endValueX, 0, std::max(0.0, rowWidth - endValueX), endLabelSize.height};
+    return f;
+}
+
+} // namespace orvendel::screens::PowerOffChartLayout

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvendel::screens {
+
+// Code points of UTF-8 text; every byte that does not start a well-formed sequence reads as U+FFFD, so
+// malformed input is counted and trimmed like any other character instead of being dropped.
+std::u32string decodeUtf8(std::string_view text);
+
+std::string encodeUtf8(std::u32string_view codePoints);
+
+// White space and line breaks as text fields treat them (the Unicode White_Space property).
+bool isWhitespaceOrNewline(char32_t c);
+
+// The text without leading and trailing white space and line breaks.
+std::string trimWhitespaceAndNewlines(std::string_view text);
+
+// True when the text is empty or holds only white space and line breaks.
+bool isBlank(std::string_view text);
+
+// Length in UTF-16 code units, the unit in which text views report ranges.
+std::size_t utf16Length(std::string_view text);
+
+// The byte offset of a UTF-16 offset; none when it lies beyond the text or inside a code point.
+std::optional<std::size_t> utf8OffsetOfUtf16(std::string_view text, std::size_t utf16Offset);
+
+} // namespace orvendel::screens

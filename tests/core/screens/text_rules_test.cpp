@@ -1,0 +1,144 @@
+#include "core/screens/comment_rules.hpp"
+#include "core/screens/error_alert.hpp"
+#include "core/screens/grapheme_clusters.hpp"
+#include "core/screens/login_validation.hpp"
+#include "core/screens/unicode_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace orvendel::screens {
+namespace {
+
+std::string repeat(std::string_view piece, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
+TEST(GraphemeClusters, CountsWhatAReaderSeesAsOneCharacter)
+{
+    EXPECT_EQ(graphemeClusterCount(""), 0u);
+    EXPECT_EQ(graphemeClusterCount("abc"), 3u);
+    EXPECT_EQ(graphemeClusterCount("e\xCC\x81"), 1u);                        // e + combining acute
+    EXPECT_EQ(graphemeClusterCount("a\xCC\x88\xCC\x81"), 1u);                // two stacked marks
+    EXPECT_EQ(graphemeClusterCount("\r\n"), 1u);                             // CR LF
+    EXPECT_EQ(graphemeClusterCount("\n\r"), 2u);                             // LF CR is two
+    EXPECT_EQ(graphemeClusterCount("\xE2\x9D\xA4\xEF\xB8\x8F"), 1u);         // heart + variation selector 16
+    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"), 1u); // thumbs up + skin tone
+    // man ZWJ woman ZWJ girl
+    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"), 1u);
+    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"), 1u); // flag DE
+    // three regional indicators: a flag and a lone one
+    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xBA"), 2u);
+    EXPECT_EQ(graphemeClusterCount("\xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8"), 1u); // Hangul jamo L V T
+    EXPECT_EQ(graphemeClusterCount("\xE0\xA4\x95\xE0\xA5\x8D\xE0\xA4\xB7"), 1u); // Devanagari conjunct
+    // A joiner after a letter does not join the following emoji to it.
+    EXPECT_EQ(graphemeClusterCount("a\xE2\x80\x8D\xF0\x9F\x98\x80"), 2u);
+}
+
+TEST(GraphemeClusters, MalformedBytesCountOneEach)
+{
+    EXPECT_EQ(graphemeClusterCount("a\xFF\xC0z"), 4u);
+    EXPECT_EQ(graphemeClusterCount("\xE2\x82"), 2u); // truncated sequence
+    EXPECT_EQ(utf16Length("a\xF0\x9F\x98\x80"), 3u);
+    EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 1), 1u);
+    EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 2), std::nullopt); // inside the surrogate pair
+    EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 3), 5u);
+    EXPECT_EQ(utf8OffsetOfUtf16("a", 2), std::nullopt);
+}
+
+TEST(CommentRules, LimitIs120UserPerceivedCharacters)
+{
+    const std::string emoji = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"; // 4 UTF-16 units, one character
+    EXPECT_TRUE(CommentRules::fits(repeat(emoji, 120)));
+    EXPECT_FALSE(CommentRules::fits(repeat(emoji, 121)));
+    EXPECT_EQ(CommentRules::characterCountText(repeat(emoji, 15)), "15/120");
+    EXPECT_EQ(CommentRules::characterCountText(""), "0/120");
+
+    const std::string full = repeat("x", 120);
+    EXPECT_FALSE(CommentRules::acceptsEdit(full, 120, 0, "y")); // one more character
+    EXPECT_TRUE(CommentRules::acceptsEdit(full, 119, 1, ""));   // a deletion
+    EXPECT_TRUE(CommentRules::acceptsEdit(repeat("x", 119), 119, 0, "y"));
+    EXPECT_TRUE(CommentRules::acceptsEdit(full, 0, 1, emoji));        // replacing one by one
+    EXPECT_TRUE(CommentRules::acceptsEdit(full, 120, 0, "\xCC\x81")); // a mark merges with the last letter
+    // A paste that would reach 121 is refused whole, not cut.
+    EXPECT_FALSE(CommentRules::acceptsEdit(repeat("x", 100), 100, 0, repeat("p", 21)));
+    EXPECT_TRUE(CommentRules::acceptsEdit(repeat("x", 100), 100, 0, repeat("p", 20)));
+}
+
+TEST(CommentRules, ReplacingAWideCharacterCannotOverrunTheLimit)
+{
+    // 119 letters and one emoji; replacing the emoji's 4 code units with two letters would make 121.
+    const std::string emoji = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD";
+    const std::string text = repeat("x", 119) + emoji;
+    EXPECT_FALSE(CommentRules::acceptsEdit(text, 119, 4, "ab"));
+    EXPECT_TRUE(CommentRules::acceptsEdit(text, 119, 4, "a"));
+    EXPECT_FALSE(CommentRules::acceptsEdit(text, 119, 1, "a")); // splits a surrogate pair
+    EXPECT_FALSE(CommentRules::acceptsEdit(text, 200, 0, "a")); // beyond the text
+}
+
+TEST(CommentRules, TrimmingAndUpdateButton)
+{
+    EXPECT_EQ(CommentRules::trimmedComment(" \t\n Electrode change \r\n\xC2\xA0"), "Electrode change");
+    EXPECT_EQ(CommentRules::trimmedComment("   "), "");
+    EXPECT_EQ(CommentRules::trimmedComment("a \n b"), "a \n b");
+
+    EXPECT_TRUE(CommentRules::isUpdateEnabled("text", std::nullopt));
+    EXPECT_FALSE(CommentRules::isUpdateEnabled("  \n", std::nullopt));
+    EXPECT_TRUE(CommentRules::isUpdateEnabled("  \n", std::string("old")));
+    EXPECT_TRUE(CommentRules::isUpdateEnabled("", std::string())); // an empty comment view still counts
+}
+
+TEST(LoginValidation, ButtonNeedsANameThatIsNotBlankAndAnyPassword)
+{
+    using LoginValidation::isLoginButtonEnabled;
+    EXPECT_TRUE(isLoginButtonEnabled("demo", "x"));
+    EXPECT_FALSE(isLoginButtonEnabled("   ", "x"));
+    EXPECT_FALSE(isLoginButtonEnabled("\t\n", "x"));
+    EXPECT_FALSE(isLoginButtonEnabled("", "x"));
+    EXPECT_FALSE(isLoginButtonEnabled("demo", ""));
+    EXPECT_TRUE(isLoginButtonEnabled("demo", "   ")); // a password of spaces enables the button
+}
+
+TEST(LoginValidation, CredentialsAreTrimmedAndStorageNameUpperCased)
+{
+    const auto credentials = LoginValidation::trimmedCredentials("  demo user \n", "   ");
+    EXPECT_EQ(credentials.username, "demo user");
+    EXPECT_EQ(credentials.password, ""); // sent empty
+    EXPECT_EQ(LoginValidation::trimmedCredentials("a", " p w ").password, "p w");
+
+    EXPECT_EQ(LoginValidation::storageUserName("demo.user1"), "DEMO.USER1");
+    EXPECT_EQ(LoginValidation::storageUserName("m\xC3\xBCller"), "M\xC3\x9CLLER"); // ü → Ü
+    EXPECT_EQ(LoginValidation::storageUserName("stra\xC3\x9F"
+                                               "e"),
+              "STRASSE"); // ß → SS
+    EXPECT_EQ(LoginValidation::storageUserName("\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD"), "\xD0\x98\xD0\x92\xD0\x90\xD0\x9D");
+}
+
+TEST(ErrorAlerts, TextsAsTheUserSeesThem)
+{
+    EXPECT_EQ(errorAlertMessage(Error{"ServerError", 3, "Session expired"}),
+              "There was a problem with the server. (ServerError: 3)");
+    EXPECT_EQ(errorAlertMessage(Error{"ORVError", 1023, "The reply could not be read"}),
+              "The reply could not be read (ORVError:1023)");
+    EXPECT_EQ(problemAlert(Error{"ORVError", 1011, "Empty"}).title, "Problem");
+
+    const AlertText noNet = noInternetConnectionAlert();
+    EXPECT_EQ(noNet.title, "No Internet Connection");
+    EXPECT_EQ(noNet.message, "Please check your internet connection and try again.. (ORVError:1015)");
+    EXPECT_EQ(noInternetConnectionError().code, 1015);
+
+    EXPECT_EQ(signInFailureAlert(Error{"NSURLErrorDomain", -1004, "Could not connect to the server."}).message,
+              "Could not connect to the server. (Error: -1004)");
+    EXPECT_EQ(signInWithoutResultAlert().message, "There was a problem trying to login (Error: 0)");
+    EXPECT_EQ(signInSetupFailureAlert().message, "Failed to setup initial configuration. (Error: 200)");
+    EXPECT_EQ(editedDelaysRemovedAlert().title, "Edited Delays Removed");
+}
+
+} // namespace
+} // namespace orvendel::screens
