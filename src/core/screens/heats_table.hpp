@@ -17,6 +17,12 @@ inline constexpr double standardRowHeight = 70;
 inline constexpr double headerHeight = 70;
 inline constexpr double footerHeight = 1;
 
+// The empty list, and what the heat detail shows without a heat or without delays.
+inline constexpr const char* emptyStateTitle = "NO HEATS";
+inline constexpr const char* emptyStateMessage = "There is no data available. Try refreshing to get recent data.";
+inline constexpr const char* selectItemMessage = "Select an item to display delays";
+inline constexpr const char* noDelaysMessage = "The selected heat has no delays to display";
+
 // "Heat %d".
 std::string headerTitle(const Section& section);
 // "1 Delay" for one row, "%d Delays" otherwise (also for none).
