@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/model/error.hpp"
+#include "core/platform/http_transport.hpp"
+#include "core/service/request_configuration.hpp"
+#include "core/service/request_parameters.hpp"
+#include "core/service/wire/messages.hpp"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace orvendel {
+
+// The base of every service request object: one HTTP request on a session of its own, the bytes received so
+// far, the caller's parameters and the session data it runs with. A request object runs once; a retry is a new
+// object. Create it with std::make_shared.
+// Thread contract: `start` on the caller's thread; `cancel` from any thread; session callbacks, and therefore
+// every delegate call, run one after the other on the request's own background strand.
+class Downloader : public HttpSessionDelegate, public std::enable_shared_from_this<Downloader> {
+public:
+    // Without a transport, the process-wide one.
+    Downloader(std::shared_ptr<DownloaderRequestParameters> requestParameters,
+               RequestConfigurationPtr requestConfiguration, std::shared_ptr<HttpTransport> transport = nullptr);
+    ~Downloader() override;
+    Downloader(const Downloader&) = delete;
+    Downloader& operator=(const Downloader&) = delete;
+
+    // Sends `urlRequest` as it stands. Subclasses build their body first and then call this.
+    virtual void start();
+
+    // Invalidates the request's session (creating it when the request never ran) and cancels its task: a
+    // running request reports the transport's cancellation error, and then every request reports 1013.
+    void cancel();
+
+    bool isDownloading() const { return m_isDownloading; }
+    const std::shared_ptr<DownloaderRequestParameters>& requestParameters() const { return m_requestParameters; }
+    const RequestConfigurationPtr& requestConfiguration() const { return m_requestConfiguration; }
+    const HttpRequest& urlRequest() const { return m_urlRequest; }
+
+    void didReceiveResponse(const HttpResponse& response) override;
+    void didReceiveData(std::string_view bytes) override;
+    void didCompleteWithError(const std::optional<Error>& error) override;
+    void didBecomeInvalidWithError(const std::optional<Error>& error) override;
+
+protected:
+    // After the task completed without a transport error.
+    virtual void processReceivedData() {}
+    // After a transport error or an invalidated session.
+    virtual void failWithResultInformation(const ResultInformation&) {}
+
+    const std::optional<std::string>& receivedData() const { return m_receivedData; }
+
+    // Common data of the configuration: user, session, locale and furnace.
+    wire::CommonData commonData() const;
+
+    // Sends an encoded JSON body as a POST, or reports 1022 when there is none (encoding failed).
+    void sendJSON(std::optional<std::string> body);
+
+    // The reply as T; on failure writes the decode error through `logDecodeError` (when given), reports 1011
+    // or 1023 through failWithResultInformation, and gives none.
+    template <typename T>
+    std::optional<T> decodeReceivedData(const std::function<void(const wire::DecodeError&)>& logDecodeError);
+
+private:
+    std::shared_ptr<HttpSession> urlSession();
+
+    std::shared_ptr<HttpTransport> m_transport;
+    std::mutex m_sessionMutex;
+    std::shared_ptr<HttpSession> m_urlSession;
+    HttpRequest m_urlRequest;
+    std::optional<std::string> m_receivedData;
+    std::shared_ptr<DownloaderRequestParameters> m_requestParameters;
+    RequestConfigurationPtr m_requestConfiguration;
+    std::atomic<bool> m_isDownloading = false;
+};
+
+// The default text form of a decode error, as some request objects write it to the console.
+std::string decodeErrorText(const wire::DecodeError& error);
+
+} // namespace orvendel

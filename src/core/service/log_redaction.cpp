@@ -1,0 +1,139 @@
+#include "core/service/log_redaction.hpp"
+
+#include <nlohmann/json.hpp>
+
+namespace orvendel {
+namespace {
+
+constexpr std::string_view redacted = "<redacted>";
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Replaces the member's value in the text itself, keeping the rest of the text as it was.
+std::string redactText(std::string_view json, std::string_view key)
+{
+    const std::string needle = "\"" + std::string(key) + "\"";
+    std::string out;
+    std::size_t pos = 0;
+    const std::size_t n = json.size();
+    for (std::size_t found = json.find(needle); found != std::string_view::npos; found = json.find(needle, pos)) {
+        std::size_t i = found + needle.size();
+        while (i < n && isSpace(json[i])) {
+            ++i;
+        }
+        if (i >= n || json[i] != ':') { // the text as a value, not a member name
+            out.append(json.substr(pos, i - pos));
+            pos = i;
+            continue;
+        }
+        ++i;
+        while (i < n && isSpace(json[i])) {
+            ++i;
+        }
+        out.append(json.substr(pos, i - pos));
+        if (i < n && (json[i] == '{' || json[i] == '[')) {
+            pos = i; // a nested value: left to the parsed pass
+            continue;
+        }
+        std::size_t end = i;
+        if (i < n && json[i] == '"') {
+            end = i + 1;
+            while (end < n && json[end] != '"') {
+                end += json[end] == '\\' ? 2 : 1;
+            }
+            end = std::min(end + 1, n); // an unterminated string is hidden to the end of the text
+        } else {
+            while (end < n && json[end] != ',' && json[end] != '}' && json[end] != ']' && !isSpace(json[end])) {
+                ++end;
+            }
+        }
+        out += '"';
+        out += redacted;
+        out += '"';
+        pos = end;
+    }
+    out.append(json.substr(std::min(pos, n)));
+    return out;
+}
+
+bool redactTree(nlohmann::json& value, std::string_view key)
+{
+    bool changed = false;
+    if (value.is_object()) {
+        for (auto& [name, member] : value.items()) {
+            if (name == key) {
+                if (!(member.is_string() && member.get<std::string>() == redacted)) {
+                    member = std::string(redacted);
+                    changed = true;
+                }
+            } else {
+                changed = redactTree(member, key) || changed;
+            }
+        }
+    } else if (value.is_array()) {
+        for (auto& element : value) {
+            changed = redactTree(element, key) || changed;
+        }
+    }
+    return changed;
+}
+
+} // namespace
+
+std::string redactJsonMember(std::string_view json, std::string_view key)
+{
+    std::string text = redactText(json, key);
+    // Member names written with escapes, or nested values, escape the text pass; the parsed pass catches them.
+    auto parsed = nlohmann::json::parse(text, nullptr, false);
+    if (!parsed.is_discarded() && redactTree(parsed, key)) {
+        return parsed.dump();
+    }
+    return text;
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;
+        char32_t codePoint = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+} // namespace orvendel

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvendel {
+
+// The JSON text with the value of every `key` member replaced by "<redacted>", so that a reply carrying a
+// session token can be written to the console. Text that is not JSON is scanned for the key all the same.
+std::string redactJsonMember(std::string_view json, std::string_view key);
+
+// True when the bytes are well-formed UTF-8.
+bool isValidUtf8(std::string_view bytes);
+
+} // namespace orvendel

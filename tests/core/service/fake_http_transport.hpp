@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/platform/http_transport.hpp"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace orvendel::test {
+
+// A transport that sends nothing: it records each session's requests, and the test answers them. Every
+// callback runs synchronously on the thread that answers (or cancels).
+class FakeHttpTransport final : public HttpTransport {
+public:
+    class Session final : public HttpSession {
+    public:
+        Session(HttpSessionConfiguration configuration, std::weak_ptr<HttpSessionDelegate> delegate)
+            : configuration(configuration), m_delegate(std::move(delegate))
+        {}
+
+        bool startTask(HttpRequest request) override
+        {
+            if (m_running || m_invalidated) {
+                return false;
+            }
+            m_running = true;
+            requests.push_back(std::move(request));
+            return true;
+        }
+
+        void invalidateAndCancel() override
+        {
+            if (m_invalidated) {
+                return;
+            }
+            m_invalidated = true;
+            auto delegate = m_delegate.lock();
+            if (!delegate) {
+                return;
+            }
+            if (m_running) {
+                m_running = false;
+                delegate->didCompleteWithError(transport_error::make(transport_error::cancelled));
+            }
+            delegate->didBecomeInvalidWithError(std::nullopt);
+        }
+
+        // Answers the running task with a reply.
+        void reply(int statusCode, std::string_view body)
+        {
+            auto delegate = finishTask();
+            delegate->didReceiveResponse(HttpResponse{statusCode, {}});
+            if (!body.empty()) {
+                delegate->didReceiveData(body.substr(0, body.size() / 2));
+                delegate->didReceiveData(body.substr(body.size() / 2));
+            }
+            delegate->didCompleteWithError(std::nullopt);
+        }
+
+        // Ends the running task with a transport error.
+        void fail(const Error& error) { finishTask()->didCompleteWithError(error); }
+
+        bool isRunning() const { return m_running; }
+
+        HttpSessionConfiguration configuration;
+        std::vector<HttpRequest> requests;
+
+    private:
+        std::shared_ptr<HttpSessionDelegate> finishTask()
+        {
+            m_running = false;
+            return m_delegate.lock();
+        }
+
+        std::weak_ptr<HttpSessionDelegate> m_delegate;
+        bool m_running = false;
+        bool m_invalidated = false;
+    };
+
+    std::shared_ptr<HttpSession> makeSession(const HttpSessionConfiguration& configuration,
+                                             std::weak_ptr<HttpSessionDelegate> delegate) override
+    {
+        auto session = std::make_shared<Session>(configuration, std::move(delegate));
+        std::lock_guard lock(m_mutex);
+        m_sessions.push_back(session);
+        return session;
+    }
+
+    std::vector<std::shared_ptr<Session>> sessions() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sessions;
+    }
+    std::shared_ptr<Session> lastSession() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_sessions.empty() ? nullptr : m_sessions.back();
+    }
+    // Every request sent through any session.
+    std::size_t requestCount() const
+    {
+        std::size_t count = 0;
+        for (const auto& session : sessions()) {
+            count += session->requests.size();
+        }
+        return count;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::shared_ptr<Session>> m_sessions;
+};
+
+} // namespace orvendel::test
