@@ -18,8 +18,11 @@ int randomSleepMilliseconds()
     return std::uniform_int_distribution<int>(50, 99)(generator);
 }
 
-int bindValue(sqlite3_stmt* statement, int position, const SqlValue& value)
+// Statements stepped before the call returns may point at the caller's values; a query's result set
+// outlives them, so its texts and blobs are copied.
+int bindValue(sqlite3_stmt* statement, int position, const SqlValue& value, bool copy)
 {
+    const auto lifetime = copy ? SQLITE_TRANSIENT : SQLITE_STATIC;
     return std::visit(
         [&](const auto& v) -> int {
             using T = std::decay_t<decltype(v)>;
@@ -29,7 +32,7 @@ int bindValue(sqlite3_stmt* statement, int position, const SqlValue& value)
                 // An empty blob stays a zero-length blob rather than turning into NULL.
                 static const std::uint8_t empty = 0;
                 return sqlite3_bind_blob(statement, position, v.empty() ? &empty : v.data(), static_cast<int>(v.size()),
-                                         SQLITE_STATIC);
+                                         lifetime);
             } else if constexpr (std::is_same_v<T, Instant>) {
                 const std::chrono::duration<double> seconds = v.time_since_epoch();
                 return sqlite3_bind_double(statement, position, seconds.count());
@@ -42,8 +45,7 @@ int bindValue(sqlite3_stmt* statement, int position, const SqlValue& value)
             } else if constexpr (std::is_same_v<T, bool>) {
                 return sqlite3_bind_int(statement, position, v ? 1 : 0);
             } else {
-                // The values outlive the step, so SQLite need not copy the text.
-                return sqlite3_bind_text(statement, position, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+                return sqlite3_bind_text(statement, position, v.data(), static_cast<int>(v.size()), lifetime);
             }
         },
         value.storage());
@@ -189,7 +191,7 @@ void SqlDatabase::setError(Error* error, int code, std::string message) const
 }
 
 sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues& values, Error* error, bool& fromCache,
-                                          const char* bindCountSuffix)
+                                          bool forQuery)
 {
     if (m_traceExecution) {
         log(fmt::format("{} executeSQL: {}", m_databasePath, sql));
@@ -220,13 +222,13 @@ sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues&
     const int given = static_cast<int>(values.size());
     int bound = 0;
     while (bound < expected && bound < given) {
-        bindValue(statement, bound + 1, values[static_cast<std::size_t>(bound)]);
+        bindValue(statement, bound + 1, values[static_cast<std::size_t>(bound)], forQuery);
         ++bound;
     }
     // Surplus arguments are as much a caller's mistake as missing ones, so count them too.
     if (given != expected) {
         std::string text;
-        if (std::string_view(bindCountSuffix) == "executeUpdate") {
+        if (!forQuery) {
             text = fmt::format("Error: the bind count ({}) is not correct for the # of variables in the query ({}) "
                                "({}) (executeUpdate)",
                                given, expected, sql);
@@ -277,7 +279,7 @@ bool SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values, E
     InUseScope inUse(m_inUse);
 
     bool fromCache = false;
-    sqlite3_stmt* statement = prepareAndBind(sql, values, error, fromCache, "executeUpdate");
+    sqlite3_stmt* statement = prepareAndBind(sql, values, error, fromCache, false);
     if (!statement) {
         return false;
     }
@@ -331,7 +333,7 @@ std::optional<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, cons
     const bool caching = m_shouldCacheStatements;
     m_shouldCacheStatements = false;
     bool fromCache = false;
-    sqlite3_stmt* raw = prepareAndBind(sql, values, error, fromCache, "executeQuery");
+    sqlite3_stmt* raw = prepareAndBind(sql, values, error, fromCache, true);
     m_shouldCacheStatements = caching;
     if (!raw) {
         return std::nullopt;

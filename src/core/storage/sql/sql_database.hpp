@@ -78,8 +78,9 @@ private:
 
     static int busyHandler(void* context, int count);
     // Prepares (or takes from the cache) and binds; on failure logs, fills `error` and returns nullptr.
+    // A query's result set outlives `values`, so `forQuery` binds copies.
     sqlite3_stmt* prepareAndBind(std::string_view sql, const SqlValues& values, Error* error, bool& fromCache,
-                                 const char* bindCountSuffix);
+                                 bool forQuery);
     void releaseStatement(sqlite3_stmt* statement, bool fromCache, std::string_view sql);
     void closeOpenResultSets();
     void finalizeCachedStatements();
