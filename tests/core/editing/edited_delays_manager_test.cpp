@@ -44,18 +44,6 @@ TEST_F(EditedDelaysManagerTest, AddingTheSameHeatAndStartReplacesAndMovesTheEntr
     EXPECT_EQ(operations.count, 2) << "one post for the removal, one for the append";
 }
 
-TEST_F(EditedDelaysManagerTest, ReaddingTheSameRecordKeepsOneEntry)
-{
-    auto delay = makeDelay(1, 10, 0, 60);
-    store.addEditedDelay(delay);
-    store.addEditedDelay(makeDelay(2, 10, 0, 60)); // another heat, same start
-    store.addEditedDelay(delay);
-    const auto entries = snapshot(store);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[1], delay);
-    EXPECT_EQ(operations.count, 4);
-}
-
 TEST_F(EditedDelaysManagerTest, StartsAFractionOfASecondApartAreDifferentEntries)
 {
     store.addEditedDelay(makeDelay(1, 10, 0, 60));
@@ -169,22 +157,6 @@ TEST_F(EditedDelaysManagerTest, RemoveStaleEntriesByIdentityOnly)
     EXPECT_EQ(snapshot(store), (std::vector<DelayPtr>{newer}));
 }
 
-TEST_F(EditedDelaysManagerTest, QueriesFilterByHeatInStoreOrder)
-{
-    auto a = makeDelay(1, 1, 200, 260);
-    auto b = makeDelay(2, 2, 0, 60);
-    auto c = makeDelay(1, 3, 0, 60);
-    for (const auto& delay : {a, b, c}) {
-        store.addEditedDelay(delay);
-    }
-    std::vector<DelayPtr> ofHeat;
-    store.getEditedDelays(1, [&](std::vector<DelayPtr> list) { ofHeat = std::move(list); });
-    store.drain();
-    EXPECT_EQ(ofHeat, (std::vector<DelayPtr>{a, c}));
-    EXPECT_TRUE(store.hasEditedDelays(2));
-    EXPECT_FALSE(store.hasEditedDelays(5));
-}
-
 TEST_F(EditedDelaysManagerTest, SynchronousCallsWorkFromTheStoresOwnCallbacks)
 {
     store.addEditedDelay(makeDelay(1, 1, 0, 60));
@@ -198,17 +170,6 @@ TEST_F(EditedDelaysManagerTest, SynchronousCallsWorkFromTheStoresOwnCallbacks)
     EXPECT_TRUE(before);
     EXPECT_FALSE(after);
     EXPECT_EQ(operations.count, 2);
-}
-
-TEST_F(EditedDelaysManagerTest, ClearEmptiesAndPostsOnce)
-{
-    store.addEditedDelay(makeDelay(1, 1, 0, 60));
-    store.addEditedDelay(makeDelay(2, 1, 0, 60));
-    store.clearEditedDelays();
-    EXPECT_EQ(operations.count, 3);
-    EXPECT_TRUE(snapshot(store).empty());
-    store.clearEditedDelays();
-    EXPECT_EQ(operations.count, 4);
 }
 
 TEST_F(EditedDelaysManagerTest, TraceAndDumpAfterAdding)
