@@ -18,7 +18,7 @@ inline constexpr const char* defaultReasonColor = "rgb(255, 255, 255)";
 struct JSON_Delay {
     std::optional<int> delayId; // written as null when absent; required (non-null) in replies
     int reasonId = 0;
-    std::string reasonDescription; // read from replies, never written
+    std::string reasonDescription; // in replies only; a save body never carries it
     std::string startDate;
     std::string endDate;
     std::string timestamp;
@@ -143,7 +143,8 @@ struct Decoded {
     explicit operator bool() const { return value.has_value(); }
 };
 
-// Encoding gives UTF-8 JSON text, or none when a value cannot be encoded (text that is not UTF-8).
+// Encoding gives UTF-8 JSON text, or none when a value cannot be encoded (text that is not UTF-8, or a
+// delay without identifier in a reply, which no reader would accept).
 // Decoding is strict: a missing required key, a null where a value is required or a value of the wrong
 // JSON type (a string for a number, 1.5 for an integer, 0/1 for a boolean) fails the whole message;
 // unknown keys are ignored. Both directions exist for every message, so that the reference service
