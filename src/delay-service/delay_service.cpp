@@ -7,7 +7,6 @@
 #include <httplib.h>
 
 #include <ctime>
-#include <random>
 
 namespace orvendel::service {
 namespace {
@@ -62,8 +61,7 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
         error = "cannot open database " + *path + ": " + service->m_db.lastError();
         return nullptr;
     }
-    const uint64_t seed = options.seed.value_or(std::random_device{}() | (uint64_t{std::random_device{}()} << 32));
-    const auto used = service->m_plant.open(seed, epochNow());
+    const auto used = service->m_plant.open(options.seed, epochNow());
     if (!used || !service->m_users.open()) {
         error = "cannot create the demo plant in " + *path + ": " + service->m_db.lastError();
         return nullptr;

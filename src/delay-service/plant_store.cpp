@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <limits>
+#include <random>
 
 namespace orvendel::service {
 namespace {
@@ -70,8 +71,9 @@ bool PlantStore::createSchema()
     return m_db.execute(schema);
 }
 
-std::optional<uint64_t> PlantStore::open(uint64_t seed, int64_t now)
+std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now)
 {
+    uint64_t seed = requested.value_or(std::random_device{}() | (uint64_t{std::random_device{}()} << 32));
     auto lock = m_db.lock();
     if (!createSchema()) {
         return std::nullopt;
@@ -81,8 +83,10 @@ std::optional<uint64_t> PlantStore::open(uint64_t seed, int64_t now)
         const std::string text = stored.text(0);
         uint64_t storedSeed = 0;
         auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), storedSeed);
-        if (ec == std::errc{} && ptr == text.data() + text.size() && storedSeed != seed) {
-            log(fmt::format("The database already holds the demo plant of seed {}; keeping it.", storedSeed));
+        if (ec == std::errc{} && ptr == text.data() + text.size()) {
+            if (requested && storedSeed != *requested) {
+                log(fmt::format("The database already holds the demo plant of seed {}; keeping it.", storedSeed));
+            }
             seed = storedSeed;
         }
     }

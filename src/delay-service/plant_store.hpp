@@ -56,9 +56,9 @@ class PlantStore {
 public:
     explicit PlantStore(Database& db) : m_db(db) {}
 
-    // Creates the tables and, in an empty database, the demo plant for `seed` as of `now`. A database that
-    // already holds a plant keeps the seed it was made with; the seed in use is returned.
-    std::optional<uint64_t> open(uint64_t seed, int64_t now);
+    // Creates the tables and, in an empty database, the demo plant for `seed` (else a random one) as of `now`.
+    // A database that already holds a plant keeps the seed it was made with; the seed in use is returned.
+    std::optional<uint64_t> open(std::optional<uint64_t> seed, int64_t now);
     // Throws the plant away and makes it again from the same seed as of `now`.
     bool reset(int64_t now);
     // Adds every heat that has ended by `now`.

@@ -1,0 +1,85 @@
+#include "service_fixture.hpp"
+
+#include <thread>
+
+namespace orvendel::testing {
+namespace {
+
+using Json = nlohmann::json;
+
+class SessionsTest : public DelayServiceTest {
+protected:
+    ResultInformation furnaces(const wire::CommonData& common)
+    {
+        auto reply = client().call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{common});
+        EXPECT_TRUE(reply) << reply.error.description;
+        return reply ? reply.value->resultInformation : ResultInformation{};
+    }
+};
+
+TEST_F(SessionsTest, EveryResourceButSignInNeedsTheUsersLiveSession)
+{
+    EXPECT_TRUE(furnaces(client().common()).success);
+
+    auto unknown = client().common();
+    unknown.sessionId = "0123456789abcdef0123456789abcdef";
+    auto foreign = client().common();
+    foreign.username = "ann";
+    for (const auto& common : {unknown, foreign}) {
+        const auto info = furnaces(common);
+        EXPECT_FALSE(info.success);
+        ASSERT_TRUE(info.error);
+        EXPECT_EQ(info.error->domain, "ServerError");
+        EXPECT_EQ(info.error->code, 3);
+        EXPECT_EQ(info.error->description, "Session expired.");
+    }
+    // Names compare without case, as at sign-in.
+    auto shouting = client().common();
+    shouting.username = "DeMo";
+    EXPECT_TRUE(furnaces(shouting).success);
+
+    auto save =
+        client().call<wire::SaveDelaysResult>("SaveDelays", wire::SaveDelaysRequestBody{unknown, {1000001, {}}});
+    ASSERT_TRUE(save);
+    EXPECT_EQ(errorCode(save.value->resultInformation), 3);
+    auto updated = client().call<wire::UpdatedDelaysDownloaderResult>(
+        "UpdatedDelays", wire::UpdatedDelaysRequestBody{unknown, {1, 1000001, {{{"delayId", 1}}}}});
+    ASSERT_TRUE(updated);
+    EXPECT_EQ(errorCode(updated.value->resultInformation), 3);
+}
+
+TEST_F(SessionsTest, AdminExpiryEndsEverySessionAndSignInStartsANewOne)
+{
+    ServiceClient second(service().port());
+    ASSERT_TRUE(second.signIn("ann", "s3cret-Pa55"));
+    auto stats = Json::parse(client().stats().body);
+    EXPECT_EQ(stats["activeSessions"], 2);
+
+    const auto expired = client().expireSessions();
+    ASSERT_EQ(expired.status, 200);
+    EXPECT_EQ(Json::parse(expired.body)["expired"], 2);
+    EXPECT_EQ(errorCode(furnaces(client().common())), 3);
+    EXPECT_EQ(errorCode(furnaces(second.common())), 3);
+    EXPECT_EQ(Json::parse(client().stats().body)["activeSessions"], 0);
+
+    ASSERT_TRUE(client().signIn());
+    EXPECT_TRUE(furnaces(client().common()).success);
+}
+
+TEST(SessionTtlTest, AnIdleSessionExpiresAfterItsTimeToLive)
+{
+    ServiceProcess service({.extraArguments = {"--session-ttl", "1"}});
+    ASSERT_TRUE(service.running()) << service.logText();
+    ServiceClient client(service.port());
+    ASSERT_TRUE(client.signIn());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    auto reply =
+        client.call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{client.common()});
+    ASSERT_TRUE(reply);
+    ASSERT_TRUE(reply.value->resultInformation.error);
+    EXPECT_EQ(reply.value->resultInformation.error->code, 3);
+    EXPECT_EQ(Json::parse(client.stats().body)["activeSessions"], 0);
+}
+
+} // namespace
+} // namespace orvendel::testing

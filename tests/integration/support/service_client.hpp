@@ -1,0 +1,61 @@
+#pragma once
+
+// A small blocking HTTP client for tests against the reference delay service (cpp-httplib, one connection
+// per request, 10 s time-outs). `call<Reply>(resource, body)` encodes a request body with the core's wire
+// codecs, posts it and decodes the reply; `post` gives the raw status and body for malformed-input and fault
+// tests. The admin helpers need a service started with --enable-admin. Thread contract: one thread per client.
+
+#include "core/service/wire/messages.hpp"
+
+#include <optional>
+#include <string>
+
+namespace orvendel::testing {
+
+struct HttpReply {
+    int status = 0; // 0 when the request failed below HTTP
+    std::string body;
+    std::string transportError; // set when status is 0
+    std::string contentType;
+};
+
+class ServiceClient {
+public:
+    explicit ServiceClient(int port, std::string host = "127.0.0.1");
+
+    HttpReply request(const std::string& method, const std::string& path, const std::string& body = {});
+    // POST to "/DelaysApi/Delays/" + resource.
+    HttpReply post(const std::string& resource, const std::string& body);
+
+    template <typename Reply, typename Body>
+    wire::Decoded<Reply> call(const std::string& resource, const Body& body)
+    {
+        const auto encoded = wire::encode(body);
+        if (!encoded) {
+            return wire::Decoded<Reply>{std::nullopt, wire::DecodeError{"request did not encode", 0}};
+        }
+        const HttpReply reply = post(resource, *encoded);
+        return wire::decode<Reply>(reply.body);
+    }
+
+    // Signs in; the session token and starting furnace, or none.
+    std::optional<wire::JSON_Login> login(const std::string& username, const std::string& password);
+    // Signs in and keeps the session for `common`.
+    bool signIn(const std::string& username = "demo", const std::string& password = "demo");
+    wire::CommonData common(std::optional<int> furnaceId = 1) const;
+    const std::string& sessionId() const { return m_sessionId; }
+
+    // Admin calls: the reply's status is 200 on success.
+    HttpReply addFault(const std::string& ruleJson) { return request("POST", "/_admin/faults", ruleJson); }
+    HttpReply expireSessions() { return request("POST", "/_admin/expire-sessions"); }
+    HttpReply stats() { return request("GET", "/_admin/stats"); }
+    HttpReply reset() { return request("POST", "/_admin/reset"); }
+
+private:
+    std::string m_host;
+    int m_port;
+    std::string m_username;
+    std::string m_sessionId;
+};
+
+} // namespace orvendel::testing

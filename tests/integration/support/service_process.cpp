@@ -1,0 +1,167 @@
+#include "service_process.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace orvendel::testing {
+namespace {
+
+constexpr auto startTimeout = std::chrono::seconds(20);
+constexpr auto stopTimeout = std::chrono::seconds(10);
+
+// Reads the first line the child writes, waiting at most until `deadline`.
+std::optional<std::string> readFirstLine(int fd, std::chrono::steady_clock::time_point deadline)
+{
+    std::string line;
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd entry{fd, POLLIN, 0};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const int ready = poll(&entry, 1, static_cast<int>(std::max<long>(1, left.count())));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            break;
+        }
+        char c = 0;
+        const ssize_t got = read(fd, &c, 1);
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+ServiceProcess::ServiceProcess(ServiceProcessOptions options)
+{
+    std::string binary = options.binary;
+#ifdef ORVENDEL_DELAY_SERVICE_BINARY
+    if (binary.empty()) {
+        binary = ORVENDEL_DELAY_SERVICE_BINARY;
+    }
+#endif
+    std::vector<std::string> arguments = {
+        binary, "--listen", "127.0.0.1:0", "--db", ":memory:", "--seed", std::to_string(options.seed)};
+    if (options.enableAdmin) {
+        arguments.push_back("--enable-admin");
+    }
+    arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
+
+    char logTemplate[] = "/tmp/orvendel-delay-service-XXXXXX";
+    const int logFd = mkstemp(logTemplate);
+    if (logFd < 0) {
+        m_startProblem = "cannot create a log file";
+        return;
+    }
+    m_logPath = logTemplate;
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        close(logFd);
+        m_startProblem = "cannot create a pipe";
+        return;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, logFd, STDERR_FILENO);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    close(logFd);
+    if (spawned != 0) {
+        close(pipeFds[0]);
+        m_startProblem = "cannot start " + binary;
+        return;
+    }
+    m_pid = pid;
+
+    const auto line = readFirstLine(pipeFds[0], std::chrono::steady_clock::now() + startTimeout);
+    close(pipeFds[0]);
+    const std::string prefix = "listening on ";
+    if (!line || line->rfind(prefix, 0) != 0 || line->rfind(':') == std::string::npos) {
+        m_startProblem = "the service did not report a port";
+        stop();
+        return;
+    }
+    m_port = std::atoi(line->substr(line->rfind(':') + 1).c_str());
+}
+
+ServiceProcess::~ServiceProcess()
+{
+    stop();
+    if (!m_logPath.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(m_logPath, ignored);
+    }
+}
+
+std::string ServiceProcess::baseUrl() const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + "/DelaysApi/Delays";
+}
+
+std::string ServiceProcess::logText() const
+{
+    std::ifstream file(m_logPath);
+    std::stringstream text;
+    text << file.rdbuf();
+    return m_startProblem.empty() ? text.str() : m_startProblem + "\n" + text.str();
+}
+
+std::optional<int> ServiceProcess::stop()
+{
+    if (m_pid <= 0) {
+        return std::nullopt;
+    }
+    kill(m_pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + stopTimeout;
+    int status = 0;
+    while (true) {
+        const pid_t done = waitpid(m_pid, &status, WNOHANG);
+        if (done == m_pid) {
+            break;
+        }
+        if (done < 0 && errno != EINTR) {
+            m_pid = -1;
+            return std::nullopt;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+            m_pid = -1;
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    m_pid = -1;
+    m_port = 0;
+    return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
+}
+
+} // namespace orvendel::testing
