@@ -1,0 +1,187 @@
+#include "core/service/login_manager.hpp"
+
+#include "core/service/service_address.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvendel {
+namespace {
+
+std::mutex& sharedMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<LoginManager>& sharedInstance()
+{
+    static std::shared_ptr<LoginManager> instance;
+    return instance;
+}
+
+} // namespace
+
+LoginManager::LoginManager(Dependencies dependencies)
+    : m_credentialStore(dependencies.credentialStore ? std::move(dependencies.credentialStore)
+                                                     : std::make_shared<CredentialStore>(credentialServiceName)),
+      m_transport(std::move(dependencies.transport)),
+      m_center(dependencies.notificationCenter ? dependencies.notificationCenter
+                                               : &NotificationCenter::defaultCenter()),
+      m_resourceTimeout(dependencies.resourceTimeout)
+{}
+
+std::shared_ptr<LoginManager> LoginManager::create(Dependencies dependencies)
+{
+    return std::shared_ptr<LoginManager>(new LoginManager(std::move(dependencies)));
+}
+
+std::shared_ptr<LoginManager> LoginManager::shared()
+{
+    std::lock_guard lock(sharedMutex());
+    if (!sharedInstance()) {
+        sharedInstance() = create();
+    }
+    return sharedInstance();
+}
+
+void LoginManager::setSharedForTesting(std::shared_ptr<LoginManager> manager)
+{
+    std::lock_guard lock(sharedMutex());
+    sharedInstance() = std::move(manager);
+}
+
+std::optional<std::string> LoginManager::normalisedUsername(std::optional<std::string> username)
+{
+    if (!username) {
+        return std::nullopt;
+    }
+    std::string result;
+    result.reserve(username->size());
+    for (const char c : *username) {
+        if (c == ' ') {
+            continue;
+        }
+        result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+std::string LoginManager::serviceURL() const
+{
+    return ServiceAddress::baseURL();
+}
+
+void LoginManager::authenticate(const std::string& username, const std::string& password)
+{
+    std::shared_ptr<LoginRequestJSON> request;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_loginRequest) {
+            return;
+        }
+        auto parameters = std::make_shared<LoginRequestParameters>(normalisedUsername(username).value_or(""), password);
+        BaseRequestConfiguration configuration{
+            ServiceAddress::resourceURL(serviceURL(), authenticationResourcePathComponent),
+            HttpSessionConfiguration::ephemeral(m_resourceTimeout)};
+        request = std::make_shared<LoginRequestJSON>(std::move(parameters), std::move(configuration), m_transport);
+        request->setDelegate(weak_from_this());
+        m_loginRequest = request;
+    }
+    // Started outside the lock: an encoding failure reports back synchronously.
+    request->start();
+}
+
+void LoginManager::refreshSession()
+{
+    std::optional<std::string> user;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_loginRequest) {
+            return;
+        }
+        user = m_username;
+    }
+    const auto password = user ? m_credentialStore->string(*user) : std::nullopt;
+    if (!user || !password) {
+        m_center->post(login_notifications::logout, this);
+        return;
+    }
+    m_isUpdatingSessionId = true;
+    authenticate(*user, *password);
+}
+
+void LoginManager::logout()
+{
+    std::shared_ptr<LoginRequestJSON> running;
+    {
+        std::lock_guard lock(m_mutex);
+        running = m_loginRequest;
+        m_username.reset();
+        m_sessionId.reset();
+    }
+    m_isUpdatingSessionId = false;
+    if (running) {
+        running->cancel();
+    }
+}
+
+std::optional<std::string> LoginManager::username() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_username;
+}
+
+std::optional<std::string> LoginManager::sessionId() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_sessionId;
+}
+
+std::pair<std::optional<std::string>, std::optional<std::string>> LoginManager::session() const
+{
+    std::lock_guard lock(m_mutex);
+    return {m_username, m_sessionId};
+}
+
+bool LoginManager::isSigningIn() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_loginRequest != nullptr;
+}
+
+void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
+                                           const wire::LoginRequestResult& result)
+{
+    const bool succeeded = result.resultInformation.success && result.data.has_value();
+    {
+        std::lock_guard lock(m_mutex);
+        m_loginRequest.reset();
+        m_sessionId.reset();
+    }
+    if (!succeeded) {
+        UserInfo info{{login_notifications::authenticationResult, false}};
+        if (result.resultInformation.error) {
+            info.emplace(login_notifications::authenticationError, *result.resultInformation.error);
+        }
+        m_center->post(login_notifications::serverAuthentication, this, std::move(info));
+        m_isUpdatingSessionId = false;
+        return;
+    }
+    const auto user = normalisedUsername(requestParameters->username);
+    if (user) {
+        m_credentialStore->set(requestParameters->password, *user, CredentialStore::defaultAccessibility);
+    }
+    {
+        // The new user and session become visible together.
+        std::lock_guard lock(m_mutex);
+        m_username = user;
+        m_sessionId = result.data->sessionId;
+    }
+    m_center->post(login_notifications::serverAuthentication, this,
+                   {{login_notifications::authenticationResult, true},
+                    {login_notifications::startingFurnaceId, result.data->startingFurnaceId}});
+    m_isUpdatingSessionId = false;
+}
+
+} // namespace orvendel

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/service/login_request_json.hpp"
+#include "core/storage/credential_store.hpp"
+#include "core/support/notification_center.hpp"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace orvendel {
+
+namespace login_notifications {
+inline constexpr const char* serverAuthentication = "LoginManagerServerAuthenticationNotification";
+inline constexpr const char* logout = "LoginManagerLogoutNotification";
+inline constexpr const char* authenticationResult = "AuthenticationResult";
+inline constexpr const char* authenticationError = "AuthenticationError";
+inline constexpr const char* startingFurnaceId = "StartingFurnaceId";
+} // namespace login_notifications
+
+// Who is signed in: the normalised user name, the session identifier every request carries, and the stored
+// password that lets a session be renewed without asking. Every sign-in outcome is announced with
+// "LoginManagerServerAuthenticationNotification" (sender: this manager).
+// Thread contract: any thread. User name and session identifier are guarded together, so a reader sees either
+// the old or the new pair; notifications are posted on the sign-in request's background strand.
+class LoginManager : public LoginRequestJSONDelegate, public std::enable_shared_from_this<LoginManager> {
+public:
+    static constexpr const char* credentialServiceName = "com.KESTA.orvendel";
+    static constexpr const char* authenticationResourcePathComponent = "Authenticate";
+
+    struct Dependencies {
+        std::shared_ptr<CredentialStore> credentialStore; // none: the system's store for the service name
+        std::shared_ptr<HttpTransport> transport;         // none: the process-wide transport
+        NotificationCenter* notificationCenter = nullptr; // none: the default centre
+        std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
+    };
+
+    static std::shared_ptr<LoginManager> create(Dependencies dependencies);
+    static std::shared_ptr<LoginManager> create() { return create(Dependencies{}); }
+    // The application's one instance, created on first use.
+    static std::shared_ptr<LoginManager> shared();
+    static void setSharedForTesting(std::shared_ptr<LoginManager> manager);
+    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
+
+    // Upper-cased, every space removed ("ab cd" → "ABCD"); none stays none.
+    static std::optional<std::string> normalisedUsername(std::optional<std::string> username);
+
+    // Starts a sign-in; does nothing while one runs. The outcome is the authentication notification.
+    void authenticate(const std::string& username, const std::string& password);
+    // Signs in again as the current user with the stored password, or posts "LoginManagerLogoutNotification"
+    // when there is no user or no stored password.
+    void refreshSession();
+    // Forgets the session; a running sign-in is cancelled (and still announces its failure). The stored password
+    // stays.
+    void logout();
+
+    std::optional<std::string> username() const;
+    std::optional<std::string> sessionId() const;
+    // Both, read together.
+    std::pair<std::optional<std::string>, std::optional<std::string>> session() const;
+    bool isUpdatingSessionId() const { return m_isUpdatingSessionId; }
+    bool isSigningIn() const;
+
+    std::string serviceURL() const;
+    NotificationCenter& notificationCenter() const { return *m_center; }
+    CredentialStore& credentialStore() const { return *m_credentialStore; }
+
+    void didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
+                                 const wire::LoginRequestResult& result) override;
+
+private:
+    explicit LoginManager(Dependencies dependencies);
+
+    std::shared_ptr<CredentialStore> m_credentialStore;
+    std::shared_ptr<HttpTransport> m_transport;
+    NotificationCenter* m_center;
+    std::chrono::milliseconds m_resourceTimeout;
+
+    mutable std::mutex m_mutex; // guards the three below together
+    std::shared_ptr<LoginRequestJSON> m_loginRequest;
+    std::optional<std::string> m_username;
+    std::optional<std::string> m_sessionId;
+    std::atomic<bool> m_isUpdatingSessionId = false;
+};
+
+} // namespace orvendel
