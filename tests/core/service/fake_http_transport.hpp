@@ -24,6 +24,7 @@ public:
                 return false;
             }
             m_running = true;
+            m_keepAlive = m_delegate.lock(); // as a real session does while its task runs
             requests.push_back(std::move(request));
             return true;
         }
@@ -34,7 +35,7 @@ public:
                 return;
             }
             m_invalidated = true;
-            auto delegate = m_delegate.lock();
+            auto delegate = m_keepAlive ? std::move(m_keepAlive) : m_delegate.lock();
             if (!delegate) {
                 return;
             }
@@ -69,10 +70,11 @@ public:
         std::shared_ptr<HttpSessionDelegate> finishTask()
         {
             m_running = false;
-            return m_delegate.lock();
+            return std::move(m_keepAlive);
         }
 
         std::weak_ptr<HttpSessionDelegate> m_delegate;
+        std::shared_ptr<HttpSessionDelegate> m_keepAlive;
         bool m_running = false;
         bool m_invalidated = false;
     };

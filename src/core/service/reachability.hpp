@@ -1,0 +1,110 @@
+#pragma once
+
+#include "core/platform/reachability_source.hpp"
+#include "core/support/notification_center.hpp"
+#include "core/support/serial_queue.hpp"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace orvendel {
+
+inline constexpr const char* reachabilityChangedNotification = "ReachabilityChangedNotification";
+
+struct ReachabilityError {
+    enum class Kind {
+        failedToCreateWithAddress,
+        failedToCreateWithHostname,
+        unableToSetCallback,
+        unableToSetDispatchQueue,
+        unableToGetFlags
+    };
+    Kind kind = Kind::failedToCreateWithAddress;
+    int code = 0;       // the platform's errno-style code
+    std::string detail; // the address or host name, for the creation failures
+};
+
+// Where change reports are delivered: a function that runs a task later on the queue it stands for.
+using NotificationQueue = std::function<void(std::function<void()>)>;
+
+// A NotificationQueue that posts onto a serial queue (which must outlive every report).
+NotificationQueue notificationQueueFor(SerialQueue& queue);
+
+class Reachability;
+
+// What the source's callback holds: a weak reference, so the platform never keeps the monitor alive.
+struct ReachabilityWeakRef {
+    std::weak_ptr<Reachability> reachability;
+};
+
+// Watches the general route to the internet and reports changes of its flags as
+// "ReachabilityChangedNotification" (sender: the monitor) on the notification queue.
+// Thread contract: any thread. Flag reads and source callbacks run on "com.velmora.reachability"; the
+// when-closures and the notification run on the notification queue.
+class Reachability : public std::enable_shared_from_this<Reachability> {
+public:
+    enum class Connection { none, unavailable, wifi, cellular };
+
+    struct Created {
+        std::shared_ptr<Reachability> reachability;
+        std::optional<ReachabilityError> error;
+    };
+
+    static constexpr bool reachableOnWWAN = true;
+    static constexpr bool isRunningOnDevice = true;
+
+    // The monitor for the zero address. Fails (failedToCreateWithAddress) without a source.
+    static Created create(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
+                          NotificationCenter& notificationCenter = NotificationCenter::defaultCenter());
+    ~Reachability();
+    Reachability(const Reachability&) = delete;
+    Reachability& operator=(const Reachability&) = delete;
+
+    // Called on a change to a usable connection, or to none. Set them before starting the notifier.
+    void setWhenReachable(std::function<void(Reachability&)> closure);
+    void setWhenUnreachable(std::function<void(Reachability&)> closure);
+
+    bool allowsCellularConnection() const { return m_allowsCellularConnection; }
+    void setAllowsCellularConnection(bool allows) { m_allowsCellularConnection = allows; }
+
+    bool notifierRunning() const { return m_notifierRunning; }
+
+    // Starts watching and reads the flags once, which produces the first report. Does nothing when running.
+    std::optional<ReachabilityError> startNotifier();
+    void stopNotifier();
+
+    // The last flags read; absent until the first read.
+    std::optional<ReachabilityFlags> flags() const;
+
+    // From the last flags, reading them first when none were read yet.
+    Connection connection();
+
+    // The mapping from flags to a connection.
+    static Connection connectionFor(std::optional<ReachabilityFlags> flags, bool allowsCellularConnection);
+
+private:
+    Reachability(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
+                 NotificationCenter& notificationCenter);
+
+    // On the reachability queue. False when the flags could not be read (the notifier is then stopped).
+    bool readFlagsAndReport(int* errorCode = nullptr);
+    void reportChange();
+
+    std::shared_ptr<ReachabilitySource> m_source;
+    NotificationQueue m_notificationQueue;
+    NotificationCenter& m_notificationCenter;
+    mutable std::mutex m_mutex;
+    std::optional<ReachabilityFlags> m_flags;
+    std::function<void(Reachability&)> m_whenReachable;
+    std::function<void(Reachability&)> m_whenUnreachable;
+    std::atomic<bool> m_allowsCellularConnection = true;
+    std::atomic<bool> m_notifierRunning = false;
+    // Last, so that it is destroyed first: its remaining work runs while everything above still exists.
+    SerialQueue m_reachabilitySerialQueue{"com.velmora.reachability"};
+};
+
+} // namespace orvendel

@@ -1,0 +1,187 @@
+#include "core/service/update_check.hpp"
+
+#include "core/version.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <mutex>
+
+namespace orvendel {
+namespace {
+
+std::mutex settingsMutex;
+std::optional<std::string> configuredStoreSearchURL;
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::string percentEncoded(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+const std::pair<bool, std::optional<std::string>> noUpdate{false, std::nullopt};
+
+// Collects the store's reply and answers once.
+class UpdateCheckRequest final : public HttpSessionDelegate {
+public:
+    UpdateCheckRequest(std::string identifier, std::string version, Utilities::UpdateCheckCompletion completion)
+        : m_identifier(std::move(identifier)), m_version(std::move(version)), m_completion(std::move(completion))
+    {}
+
+    void keep(std::shared_ptr<HttpSession> session) { m_session = std::move(session); }
+
+    void didReceiveResponse(const HttpResponse&) override {}
+    void didReceiveData(std::string_view bytes) override { m_body.append(bytes); }
+    void didCompleteWithError(const std::optional<Error>& error) override
+    {
+        auto [available, url] =
+            error || m_body.empty() ? noUpdate : Utilities::newerVersionInReply(m_body, m_identifier, m_version);
+        m_session.reset();
+        if (auto completion = std::exchange(m_completion, nullptr)) {
+            completion(available, std::move(url));
+        }
+    }
+    void didBecomeInvalidWithError(const std::optional<Error>&) override {}
+
+private:
+    std::string m_identifier;
+    std::string m_version;
+    Utilities::UpdateCheckCompletion m_completion;
+    std::shared_ptr<HttpSession> m_session; // kept until the answer, whatever the transport does with it
+    std::string m_body;
+};
+
+} // namespace
+
+UpdateCheckSettings UpdateCheckSettings::current()
+{
+    return UpdateCheckSettings{Utilities::storeSearchURL(), build::applicationVersion, build::applicationIdentifier,
+                               nullptr};
+}
+
+namespace Utilities {
+
+std::optional<std::string> storeSearchURL()
+{
+    {
+        std::lock_guard lock(settingsMutex);
+        if (configuredStoreSearchURL) {
+            return configuredStoreSearchURL;
+        }
+    }
+    const char* fromEnvironment = std::getenv(storeSearchURLEnvironmentVariable);
+    if (fromEnvironment == nullptr || *fromEnvironment == '\0') {
+        return std::nullopt;
+    }
+    return std::string(fromEnvironment);
+}
+
+void setStoreSearchURL(std::optional<std::string> url)
+{
+    std::lock_guard lock(settingsMutex);
+    configuredStoreSearchURL = std::move(url);
+}
+
+std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier)
+{
+    std::string_view rest;
+    if (base.starts_with("https://")) {
+        rest = base.substr(8);
+    } else if (base.starts_with("http://")) {
+        rest = base.substr(7);
+    } else {
+        return std::nullopt;
+    }
+    if (rest.empty() || rest.front() == '/' || rest.front() == '?' || rest.find_first_of(" \t\r\n#") != rest.npos) {
+        return std::nullopt;
+    }
+    std::string url(base);
+    url += base.find('?') == std::string_view::npos ? "?term=" : "&term=";
+    url += percentEncoded(identifier);
+    url += "&entity=software";
+    return url;
+}
+
+std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view body, std::string_view identifier,
+                                                                std::string_view version)
+{
+    auto reply = nlohmann::json::parse(body, nullptr, false);
+    if (reply.is_discarded() || !reply.is_object()) {
+        return noUpdate;
+    }
+    auto count = reply.find("resultCount");
+    if (count == reply.end() || !count->is_number_integer() || count->get<long long>() == 0) {
+        return noUpdate;
+    }
+    auto results = reply.find("results");
+    if (results == reply.end() || !results->is_array() ||
+        !std::ranges::all_of(*results, [](const auto& entry) { return entry.is_object(); })) {
+        return noUpdate;
+    }
+    for (const auto& entry : *results) {
+        auto bundleId = entry.find("bundleId");
+        auto storeVersion = entry.find("version");
+        auto trackViewUrl = entry.find("trackViewUrl");
+        if (bundleId == entry.end() || !bundleId->is_string() ||
+            !equalIgnoringCase(bundleId->template get_ref<const std::string&>(), identifier) ||
+            storeVersion == entry.end() || !storeVersion->is_string() || trackViewUrl == entry.end() ||
+            !trackViewUrl->is_string()) {
+            continue;
+        }
+        // Any difference counts, a lower store version too: the store's is the version to run.
+        if (storeVersion->template get_ref<const std::string&>() != version) {
+            return {true, trackViewUrl->template get<std::string>()};
+        }
+        return noUpdate;
+    }
+    return noUpdate;
+}
+
+void checkForNewerVersion(UpdateCheckCompletion completion)
+{
+    checkForNewerVersion(UpdateCheckSettings::current(), std::move(completion));
+}
+
+void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion)
+{
+    std::optional<std::string> url;
+    if (settings.storeSearchURL && !settings.applicationVersion.empty() && !settings.applicationIdentifier.empty()) {
+        url = storeLookupURL(*settings.storeSearchURL, settings.applicationIdentifier);
+    }
+    if (!url) {
+        completion(false, std::nullopt);
+        return;
+    }
+    auto transport = settings.transport ? settings.transport : HttpTransport::shared();
+    auto request = std::make_shared<UpdateCheckRequest>(settings.applicationIdentifier, settings.applicationVersion,
+                                                        std::move(completion));
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), request);
+    request->keep(session);
+    HttpRequest get;
+    get.url = *url;
+    if (!session->startTask(std::move(get))) {
+        request->didCompleteWithError(transport_error::make(transport_error::cancelled));
+    }
+}
+
+} // namespace Utilities
+} // namespace orvendel

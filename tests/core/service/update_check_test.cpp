@@ -1,0 +1,96 @@
+#include "core/service/update_check.hpp"
+
+#include "fake_http_transport.hpp"
+
+#include <gtest/gtest.h>
+
+namespace orvendel {
+namespace {
+
+using Answer = std::pair<bool, std::optional<std::string>>;
+const Answer none{false, std::nullopt};
+
+std::string storeReply(const std::string& entries, int count = 1)
+{
+    return R"({"resultCount":)" + std::to_string(count) + R"(,"results":[)" + entries + "]}";
+}
+std::string entry(const std::string& bundleId, const std::string& version, const std::string& url = "https://s/app")
+{
+    return R"({"bundleId":")" + bundleId + R"(","version":")" + version + R"(","trackViewUrl":")" + url + R"("})";
+}
+
+class UpdateCheckTest : public ::testing::Test {
+protected:
+    UpdateCheckSettings settings(std::optional<std::string> url = "http://store.test/search")
+    {
+        return UpdateCheckSettings{std::move(url), "1.1.0", "com.KESTA.orvendel", transport};
+    }
+    // Runs a check answered by `reply` (or by a transport error when absent).
+    Answer check(std::optional<std::string> reply)
+    {
+        std::optional<Answer> answer;
+        Utilities::checkForNewerVersion(settings(), [&](bool available, std::optional<std::string> url) {
+            answer = Answer{available, std::move(url)};
+        });
+        if (reply) {
+            transport->lastSession()->reply(200, *reply);
+        } else {
+            transport->lastSession()->fail(transport_error::make(transport_error::timedOut));
+        }
+        EXPECT_TRUE(answer);
+        return answer.value_or(Answer{true, "no answer"});
+    }
+
+    std::shared_ptr<test::FakeHttpTransport> transport = std::make_shared<test::FakeHttpTransport>();
+};
+
+TEST_F(UpdateCheckTest, WithoutAUsableAddressItAnswersAtOnceWithoutARequest)
+{
+    for (std::optional<std::string> url : {std::optional<std::string>{}, std::optional<std::string>{"store.test"},
+                                           std::optional<std::string>{"ftp://store.test/search"}}) {
+        std::optional<Answer> answer;
+        Utilities::checkForNewerVersion(settings(url), [&](bool available, std::optional<std::string> storeURL) {
+            answer = Answer{available, std::move(storeURL)};
+        });
+        EXPECT_EQ(answer, none);
+    }
+    EXPECT_EQ(transport->requestCount(), 0u);
+}
+
+TEST_F(UpdateCheckTest, AsksTheStoreWithAPlainGet)
+{
+    check(storeReply(entry("com.KESTA.orvendel", "1.1.0")));
+    const HttpRequest& sent = transport->lastSession()->requests.front();
+    EXPECT_EQ(sent.method, "GET");
+    EXPECT_EQ(sent.url, "http://store.test/search?term=com.KESTA.orvendel&entity=software");
+    EXPECT_EQ(Utilities::storeLookupURL("https://s.test/search?country=ch", "a b"),
+              "https://s.test/search?country=ch&term=a%20b&entity=software");
+}
+
+TEST_F(UpdateCheckTest, OffersAnyDifferentVersionOfTheFirstMatchingEntry)
+{
+    EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.0.9"))), (Answer{true, "https://s/app"}));
+    EXPECT_EQ(check(storeReply(entry("com.kesta.ORVENDEL", "1.2.0"))), (Answer{true, "https://s/app"}));
+    EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.1.0"))), none);
+    EXPECT_EQ(
+        check(storeReply(R"({"bundleId":"com.KESTA.orvendel","version":"2.0"},)" + entry("com.other.app", "9.0") + "," +
+                             entry("com.KESTA.orvendel", "1.3", "u2") + "," + entry("com.KESTA.orvendel", "1.4", "u3"),
+                         4)),
+        (Answer{true, "u2"}));
+}
+
+TEST_F(UpdateCheckTest, AnythingElseIsNoUpdate)
+{
+    EXPECT_EQ(check(std::nullopt), none);
+    EXPECT_EQ(check(""), none);
+    EXPECT_EQ(check("[1,2]"), none);
+    EXPECT_EQ(check("<html>"), none);
+    EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.0.9"), 0)), none);
+    EXPECT_EQ(check(R"({"resultCount":"1","results":[)" + entry("com.KESTA.orvendel", "1.0.9") + "]}"), none);
+    EXPECT_EQ(check(R"({"resultCount":1,"results":{}})"), none);
+    EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.0.9") + ",3", 2)), none);
+    EXPECT_EQ(check(storeReply(entry("com.other.app", "1.0.9"))), none);
+}
+
+} // namespace
+} // namespace orvendel
