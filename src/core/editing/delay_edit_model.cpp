@@ -139,9 +139,9 @@ void DelayEditModel::publishEditedDelay()
 
 void DelayEditModel::postReloadData(const void* sender, int heatId, Instant selectedStart) const
 {
-    m_environment.notificationCenter->post(
-        kReloadData, sender,
-        UserInfo{{std::string(kHeatIdKey), heatId}, {std::string(kSelectedDelayStartDateKey), selectedStart}});
+    m_environment.notificationCenter->post(editing_notifications::reloadData, sender,
+                                           UserInfo{{editing_notifications::heatIdKey, heatId},
+                                                    {editing_notifications::selectedDelayStartDateKey, selectedStart}});
 }
 
 void DelayEditModel::autoSaveEdits(int heatId, std::vector<DelayPtr> delays) const

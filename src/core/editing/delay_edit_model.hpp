@@ -11,15 +11,16 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orvendel {
 
+namespace editing_notifications {
 // Posted after every edit so that the heats list reloads and selects the delay named in it.
-inline constexpr std::string_view kReloadData = "ReloadData";
-inline constexpr std::string_view kHeatIdKey = "HeatId";                                 // int
-inline constexpr std::string_view kSelectedDelayStartDateKey = "SelectedDelayStartDate"; // Instant
+inline constexpr const char* reloadData = "ReloadData";
+inline constexpr const char* heatIdKey = "HeatId";                                 // int
+inline constexpr const char* selectedDelayStartDateKey = "SelectedDelayStartDate"; // Instant
+} // namespace editing_notifications
 
 // Shows an alert on the screen that owns the model: title, message, button titles.
 using AlertPresenter =

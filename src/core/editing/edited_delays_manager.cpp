@@ -211,7 +211,7 @@ void EditedDelaysManager::eraseAt(std::size_t position)
 
 void EditedDelaysManager::postOperation() const
 {
-    m_center.post(kEditedDelaysManagerOperationHasBeenMade);
+    m_center.post(editing_notifications::operationHasBeenMade);
 }
 
 void EditedDelaysManager::printEditedDelays() const

@@ -7,12 +7,13 @@
 
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <vector>
 
 namespace orvendel {
 
-inline constexpr std::string_view kEditedDelaysManagerOperationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
+namespace editing_notifications {
+inline constexpr const char* operationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
+} // namespace editing_notifications
 
 // The user's unsaved edits of every heat, in memory only, in the order they were (re)added. Entries are the
 // editor's own records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade"

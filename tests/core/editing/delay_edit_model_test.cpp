@@ -60,7 +60,7 @@ protected:
     std::vector<Alert> alerts;
     std::vector<Notification> reloads;
     ObserverToken reloadToken =
-        center.addObserver(std::string(kReloadData), [this](const Notification& n) { reloads.push_back(n); });
+        center.addObserver(editing_notifications::reloadData, [this](const Notification& n) { reloads.push_back(n); });
     const int page = 0;
 
     DelayEditModel modelFor(DelayPtr delay)
@@ -80,8 +80,8 @@ protected:
 
     static Reload reloadOf(const Notification& n)
     {
-        return {n.sender, n.value<int>(std::string(kHeatIdKey)),
-                n.value<Instant>(std::string(kSelectedDelayStartDateKey))};
+        return {n.sender, n.value<int>(editing_notifications::heatIdKey),
+                n.value<Instant>(editing_notifications::selectedDelayStartDateKey)};
     }
 
     static Reason reason(std::optional<int> id, std::string description = "Scrap delay")
