@@ -56,11 +56,45 @@ std::string last24HoursQuery(int furnaceId)
         furnaceId);
 }
 
-std::optional<ZonedDateTime> dateColumn(SqlResultSet& rows, std::string_view name)
+std::optional<ZonedDateTime> dateColumn(SqlResultSet& rows, int index)
 {
-    const auto text = rows.stringForColumn(name);
+    const auto text = rows.textForColumnIndex(index);
     return text ? ZonedDateTime::fromText(*text) : std::nullopt;
 }
+
+// Prepares each insert of a store once and reuses it for every row, then lets the statements go.
+class StatementReuse {
+public:
+    explicit StatementReuse(SqlDatabase& database) : m_database(database), m_previous(database.shouldCacheStatements())
+    {
+        m_database.setShouldCacheStatements(true);
+    }
+    ~StatementReuse() { m_database.setShouldCacheStatements(m_previous); }
+    StatementReuse(const StatementReuse&) = delete;
+    StatementReuse& operator=(const StatementReuse&) = delete;
+
+private:
+    SqlDatabase& m_database;
+    bool m_previous;
+};
+
+// The fetch's columns, looked up by name once per query rather than once per row.
+struct HeatColumns {
+    explicit HeatColumns(SqlResultSet& rows)
+        : furnaceId(rows.columnIndexForName("FurnaceId")), delayId(rows.columnIndexForName("DelayId")),
+          heatId(rows.columnIndexForName("HeatId")), heatNumber(rows.columnIndexForName("HeatNumber")),
+          heatStartDate(rows.columnIndexForName("HeatStartDate")), heatEndDate(rows.columnIndexForName("HeatEndDate")),
+          reasonId(rows.columnIndexForName("ReasonId")),
+          reasonDescription(rows.columnIndexForName("ReasonDescription")),
+          reasonShortDescription(rows.columnIndexForName("ReasonShortDescription")),
+          reasonColor(rows.columnIndexForName("ReasonColor")),
+          delayStartDate(rows.columnIndexForName("DelayStartDate")),
+          delayEndDate(rows.columnIndexForName("DelayEndDate")), timestamp(rows.columnIndexForName("Timestamp")),
+          comment(rows.columnIndexForName("Comment"))
+    {}
+    int furnaceId, delayId, heatId, heatNumber, heatStartDate, heatEndDate, reasonId, reasonDescription,
+        reasonShortDescription, reasonColor, delayStartDate, delayEndDate, timestamp, comment;
+};
 
 } // namespace
 
@@ -69,6 +103,7 @@ bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
     if (!isConnected()) {
         return false;
     }
+    StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive() || !prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: ")) {
         return false;
@@ -123,6 +158,7 @@ bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSO
     if (!isConnected()) {
         return false;
     }
+    StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive() ||
         !prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ")) {
@@ -181,6 +217,7 @@ bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON
     if (!isConnected()) {
         return false;
     }
+    StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive() ||
         !prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
@@ -228,23 +265,26 @@ std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
         return heats;
     }
     std::unordered_map<int, std::size_t> heatIndex;
+    std::optional<HeatColumns> columns;
     while (rows->next()) {
-        const int heatId = rows->intForColumn("HeatId");
+        if (!columns) {
+            columns.emplace(*rows);
+        }
+        const HeatColumns& c = *columns;
+        const int heatId = rows->intForColumnIndex(c.heatId);
         Heat* target = nullptr;
         if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
             target = heats[found->second].get();
         } else {
-            const int rowFurnaceId = rows->intForColumn("FurnaceId");
-            const int heatNumber = rows->intForColumn("HeatNumber");
-            const auto start = dateColumn(*rows, "HeatStartDate");
-            const auto end = dateColumn(*rows, "HeatEndDate");
+            const auto start = dateColumn(*rows, c.heatStartDate);
+            const auto end = dateColumn(*rows, c.heatEndDate);
             if (!start || !end) {
                 continue;
             }
             auto heat = std::make_shared<Heat>();
-            heat->furnaceId = rowFurnaceId;
+            heat->furnaceId = rows->intForColumnIndex(c.furnaceId);
             heat->heatId = heatId;
-            heat->heatNumber = heatNumber;
+            heat->heatNumber = rows->intForColumnIndex(c.heatNumber);
             heat->startDate = *start;
             heat->endDate = *end;
             heat->delays.emplace();
@@ -253,25 +293,19 @@ std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
             heats.push_back(std::move(heat));
         }
 
-        const int delayId = rows->intForColumn("DelayId");
-        const int reasonId = rows->intForColumn("ReasonId");
-        auto delayStart = rows->stringForColumn("DelayStartDate");
-        auto delayEnd = rows->stringForColumn("DelayEndDate");
-        auto description = rows->stringForColumn("ReasonDescription");
-        auto shortDescription = rows->stringForColumn("ReasonShortDescription");
-        auto color = rows->stringForColumn("ReasonColor");
-        auto timestamp = rows->stringForColumn("Timestamp");
-        if (!delayStart || !delayEnd || !description || !shortDescription || !color || !timestamp) {
+        const auto description = rows->textForColumnIndex(c.reasonDescription);
+        const auto shortDescription = rows->textForColumnIndex(c.reasonShortDescription);
+        const auto color = rows->textForColumnIndex(c.reasonColor);
+        const auto timestamp = rows->textForColumnIndex(c.timestamp);
+        const auto start = dateColumn(*rows, c.delayStartDate);
+        const auto end = dateColumn(*rows, c.delayEndDate);
+        if (!description || !shortDescription || !color || !timestamp || !start || !end) {
             continue;
         }
-        const auto start = ZonedDateTime::fromText(*delayStart);
-        const auto end = ZonedDateTime::fromText(*delayEnd);
-        if (!start || !end) {
-            continue;
-        }
-        target->delays->push_back(std::make_shared<Delay>(heatId, delayId, reasonId, std::move(*description),
-                                                          std::move(*shortDescription), *start, *end, std::move(*color),
-                                                          std::move(*timestamp), rows->stringForColumn("Comment")));
+        target->delays->push_back(std::make_shared<Delay>(
+            heatId, rows->intForColumnIndex(c.delayId), rows->intForColumnIndex(c.reasonId), std::string(*description),
+            std::string(*shortDescription), *start, *end, std::string(*color), std::string(*timestamp),
+            rows->stringForColumnIndex(c.comment)));
     }
     return heats;
 }

@@ -84,6 +84,11 @@ TEST_F(SqlDatabaseTest, ColumnsAreFoundWithoutRegardToCase)
     EXPECT_EQ(rows->stringForColumn("Missing"), std::nullopt);
     EXPECT_EQ(rows->columnIndexForName("Missing"), -1);
     EXPECT_TRUE(capture.contains("Warning: I could not find the column named 'Missing'."));
+    EXPECT_EQ(rows->intForColumnIndex(0), 42);
+    EXPECT_EQ(rows->textForColumnIndex(0), "42");
+    EXPECT_EQ(rows->intForColumnIndex(7), 0);
+    EXPECT_EQ(rows->textForColumnIndex(-1), std::nullopt);
+    EXPECT_TRUE(rows->columnIndexIsNull(2));
     EXPECT_FALSE(rows->next());
     EXPECT_TRUE(rows->isClosed());
 }

@@ -98,32 +98,49 @@ int SqlResultSet::columnIndexForName(std::string_view name)
 
 int SqlResultSet::intForColumn(std::string_view name)
 {
-    const int index = columnIndexForName(name);
-    if (index < 0 || isClosed()) {
+    return intForColumnIndex(columnIndexForName(name));
+}
+
+std::optional<std::string> SqlResultSet::stringForColumn(std::string_view name)
+{
+    return stringForColumnIndex(columnIndexForName(name));
+}
+
+bool SqlResultSet::columnIsNull(std::string_view name)
+{
+    return columnIndexIsNull(columnIndexForName(name));
+}
+
+int SqlResultSet::intForColumnIndex(int index)
+{
+    if (index < 0 || index >= columnCount()) {
         return 0;
     }
     return sqlite3_column_int(m_statement->statement, index);
 }
 
-std::optional<std::string> SqlResultSet::stringForColumn(std::string_view name)
+std::optional<std::string> SqlResultSet::stringForColumnIndex(int index)
 {
-    const int index = columnIndexForName(name);
-    if (index < 0 || isClosed() || index >= columnCount() ||
-        sqlite3_column_type(m_statement->statement, index) == SQLITE_NULL) {
+    const auto text = textForColumnIndex(index);
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+std::optional<std::string_view> SqlResultSet::textForColumnIndex(int index)
+{
+    if (index < 0 || index >= columnCount() || sqlite3_column_type(m_statement->statement, index) == SQLITE_NULL) {
         return std::nullopt;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement->statement, index));
     if (!text) {
         return std::nullopt;
     }
-    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement->statement, index)));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement->statement, index)));
 }
 
-bool SqlResultSet::columnIsNull(std::string_view name)
+bool SqlResultSet::columnIndexIsNull(int index)
 {
-    const int index = columnIndexForName(name);
-    if (index < 0 || isClosed()) {
-        // A column that is not there has no value either.
+    // A column that is not there has no value either.
+    if (index < 0 || index >= columnCount()) {
         return true;
     }
     return sqlite3_column_type(m_statement->statement, index) == SQLITE_NULL;

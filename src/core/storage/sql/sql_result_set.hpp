@@ -43,6 +43,14 @@ public:
     bool columnIsNull(std::string_view name);
     int columnCount() const;
 
+    // The same reads by index, for loops that look the names up once. A negative or out-of-range index
+    // reads as 0, none and NULL.
+    int intForColumnIndex(int index);
+    std::optional<std::string> stringForColumnIndex(int index);
+    // The text without a copy; valid until the next `next` or `close`.
+    std::optional<std::string_view> textForColumnIndex(int index);
+    bool columnIndexIsNull(int index);
+
     const std::string& query() const;
 
 private:
