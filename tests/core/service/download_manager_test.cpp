@@ -1,0 +1,195 @@
+#include "session_fixture.hpp"
+
+#include <future>
+
+namespace orvendel::test {
+namespace {
+
+namespace dn = download_notifications;
+namespace ln = login_notifications;
+
+const char* furnacesReply = R"({"resultInformation":{"success":true},"data":[
+    {"furnaceId":3,"furnaceName":"EAF 3"},{"furnaceId":9,"furnaceName":"--Spare"}]})";
+
+class DownloadManagerTest : public SessionFixture {
+protected:
+    std::vector<FurnacePtr> storedFurnaces()
+    {
+        std::promise<std::vector<FurnacePtr>> promise;
+        database.fetchFurnaces([&](std::vector<FurnacePtr> furnaces) { promise.set_value(std::move(furnaces)); });
+        return promise.get_future().get();
+    }
+
+    DelayPtr someDelay(std::optional<int> delayId)
+    {
+        auto start = *ZonedDateTime::fromText("2026-12-06T05:06:07-05:00");
+        auto end = *ZonedDateTime::fromText("2026-12-06T05:09:07-05:00");
+        return std::make_shared<Delay>(41, delayId, 5, "Electrode", "ELE", start, end, "rgb(1, 2, 3)", "v1",
+                                       std::nullopt);
+    }
+};
+
+TEST_F(DownloadManagerTest, WithoutASessionNothingIsSentAndTheUserIsLoggedOut)
+{
+    NotificationRecorder recorder(center, {ln::logout});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    downloadManager->downloadFurnacesList();
+    EXPECT_EQ(recorder.count(ln::logout), 2U);
+    EXPECT_EQ(recorder.named(ln::logout).at(0).sender, loginManager.get());
+    EXPECT_EQ(transport->requestCount(), 0U);
+}
+
+TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces, dn::finishedReasons});
+    downloadManager->downloadFurnacesList();
+    auto session = sessionFor("FurnacesList");
+    ASSERT_TRUE(session);
+    const auto& body = session->requests.at(0).body;
+    EXPECT_NE(body.find(R"("sessionId":"T1")"), std::string::npos);
+    EXPECT_EQ(body.find("furnaceId"), std::string::npos);
+    session->reply(200, furnacesReply);
+    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
+    EXPECT_EQ(recorder.named(dn::finishedFurnaces).at(0).sender, downloadManager.get());
+    const auto furnaces = storedFurnaces();
+    ASSERT_EQ(furnaces.size(), 1U);
+    EXPECT_EQ(furnaces[0]->name, "EAF 3");
+
+    // Success without data stores an empty list and is still a finished download.
+    downloadManager->downloadReasons(3);
+    sessionFor("ReasonsList")->reply(200, R"({"resultInformation":{"success":true},"data":null})");
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
+}
+
+TEST_F(DownloadManagerTest, FailuresCarryTheErrorAndSavesTheirHeat)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedSaving, dn::finishedSaving});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    sessionFor("Last24HoursDelays")->reply(500, "<html>Internal Server Error</html>");
+    ASSERT_EQ(recorder.count(dn::failedDelays), 1U);
+    EXPECT_EQ(recorder.named(dn::failedDelays)[0].value<Error>(dn::errorKey)->code, orv_error::decodeFailure);
+
+    // Success false without an error becomes 1014.
+    downloadManager->saveDelays(3, 41, {someDelay(1)});
+    sessionFor("SaveDelays")->reply(200, R"({"resultInformation":{"success":false}})");
+    ASSERT_EQ(recorder.count(dn::failedSaving), 1U);
+    auto failed = recorder.named(dn::failedSaving)[0];
+    EXPECT_EQ(failed.value<Error>(dn::errorKey)->code, orv_error::failureWithoutError);
+    EXPECT_EQ(*failed.value<int>(dn::heatIdKey), 41);
+
+    const std::vector<DelayPtr> sent{someDelay(1), someDelay(std::nullopt)};
+    downloadManager->saveDelays(3, 41, sent);
+    sessionFor("SaveDelays", 1)->reply(200, R"({"resultInformation":{"success":true}})");
+    ASSERT_EQ(recorder.count(dn::finishedSaving), 1U);
+    auto finished = recorder.named(dn::finishedSaving)[0];
+    EXPECT_EQ(*finished.value<int>(dn::heatIdKey), 41);
+    EXPECT_EQ(*finished.value<std::vector<DelayPtr>>(dn::delaysKey), sent);
+}
+
+TEST_F(DownloadManagerTest, IsSavingDelaysOnlyWhileThatSaveIsActive)
+{
+    signIn();
+    auto ask = [&](int heatId, int furnaceId) {
+        std::promise<bool> answer;
+        downloadManager->isSavingDelays(heatId, furnaceId, [&](bool saving) { answer.set_value(saving); });
+        return answer.get_future().get();
+    };
+    downloadManager->saveDelays(3, 41, {someDelay(1)});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    EXPECT_TRUE(ask(41, 3));
+    EXPECT_FALSE(ask(41, 4));
+    EXPECT_FALSE(ask(42, 3));
+    sessionFor("SaveDelays")->reply(200, R"({"resultInformation":{"success":true}})");
+    EXPECT_FALSE(ask(41, 3));
+}
+
+TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
+{
+    signIn();
+    NotificationRecorder recorder(
+        center, {dn::finishedFurnaces, dn::failedFurnaces, dn::failedDelays, dn::finishedReasons, ln::logout});
+    downloadManager->downloadFurnacesList();
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    downloadManager->downloadReasons(3);
+    sessionFor("FurnacesList")->reply(200, expiredReply);
+    sessionFor("Last24HoursDelays")->reply(200, expiredReply);
+    sessionFor("ReasonsList")->reply(200, expiredReply);
+
+    EXPECT_EQ(requestsTo("Authenticate"), 2U); // the first sign-in and one refresh
+    EXPECT_TRUE(downloadManager->isUpdatingSessionId());
+    EXPECT_EQ(downloadManager->requestsToRetryCount(), 3U);
+    sessionFor("Authenticate", 1)
+        ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":"T2","startingFurnaceId":7}})");
+    EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
+    EXPECT_FALSE(downloadManager->isUpdatingSessionId());
+
+    for (const char* resource : {"FurnacesList", "Last24HoursDelays", "ReasonsList"}) {
+        auto resent = sessionFor(resource, 1);
+        ASSERT_TRUE(resent) << resource;
+        EXPECT_NE(resent->requests.at(0).body.find(R"("sessionId":"T2")"), std::string::npos);
+    }
+    sessionFor("FurnacesList", 1)->reply(200, furnacesReply);
+    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
+    sessionFor("ReasonsList", 1)->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+
+    // The re-sent delays request meets an expired session again: the user's session ends, silently.
+    sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
+    EXPECT_EQ(recorder.count(ln::logout), 1U);
+    EXPECT_EQ(recorder.count(dn::failedDelays), 0U);
+    EXPECT_EQ(requestsTo("Authenticate"), 2U);
+}
+
+TEST_F(DownloadManagerTest, AFailedRefreshFailsEveryParkedRequest)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedSaving, dn::failedFurnaces});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    downloadManager->saveDelays(3, 41, {someDelay(1)});
+    sessionFor("Last24HoursDelays")->reply(200, expiredReply);
+    sessionFor("SaveDelays")->reply(200, expiredReply);
+    // Refused without an error: the parked requests fail with 1004, the save with its heat.
+    sessionFor("Authenticate", 1)->reply(200, R"({"resultInformation":{"success":false}})");
+    ASSERT_TRUE(recorder.waitFor(dn::failedDelays));
+    ASSERT_TRUE(recorder.waitFor(dn::failedSaving));
+    EXPECT_EQ(recorder.named(dn::failedDelays)[0].value<Error>(dn::errorKey)->code, orv_error::sessionRenewalFailed);
+    const auto save = recorder.named(dn::failedSaving)[0];
+    EXPECT_EQ(save.value<Error>(dn::errorKey)->code, orv_error::sessionRenewalFailed);
+    EXPECT_EQ(*save.value<int>(dn::heatIdKey), 41);
+    EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
+}
+
+TEST_F(DownloadManagerTest, AuthenticationThatNobodyAskedForChangesNothing)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::failedDelays});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    center.post(ln::serverAuthentication, loginManager.get(), {{ln::authenticationResult, false}});
+    EXPECT_EQ(recorder.total(), 0U);
+    EXPECT_EQ(downloadManager->activeRequestCount(), 1U);
+}
+
+TEST_F(DownloadManagerTest, LogoutCancelsActiveRequestsAndForgetsParkedOnes)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedReasons});
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    downloadManager->downloadReasons(3);
+    sessionFor("ReasonsList")->reply(200, expiredReply); // parked, refresh running
+    downloadManager->resetForLogout();
+    EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
+    EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
+    EXPECT_FALSE(downloadManager->isUpdatingSessionId());
+    // The cancelled request reports the transport's cancellation, then 1013.
+    const auto failures = recorder.named(dn::failedDelays);
+    ASSERT_EQ(failures.size(), 2U);
+    EXPECT_EQ(failures[0].value<Error>(dn::errorKey)->code, transport_error::cancelled);
+    EXPECT_EQ(failures[1].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
+    EXPECT_EQ(recorder.count(dn::failedReasons), 0U);
+}
+
+} // namespace
+} // namespace orvendel::test

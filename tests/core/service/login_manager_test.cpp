@@ -1,0 +1,102 @@
+#include "session_fixture.hpp"
+
+#include "core/support/log.hpp"
+
+namespace orvendel::test {
+namespace {
+
+namespace ln = login_notifications;
+
+using LoginManagerTest = SessionFixture;
+
+TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesTheFurnace)
+{
+    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    ScopedLogCapture capture;
+    loginManager->authenticate(" ab cd ", "pw");
+    loginManager->authenticate("other", "pw2"); // ignored while the first runs
+    ASSERT_EQ(transport->sessions().size(), 1U);
+    const auto& request = transport->lastSession()->requests.at(0);
+    EXPECT_TRUE(request.url.ends_with("/DelaysApi/Delays/Authenticate"));
+    EXPECT_NE(request.body.find(R"("username":"ABCD")"), std::string::npos);
+
+    transport->lastSession()->reply(
+        200, R"({"resultInformation":{"success":true},"data":{"token":"S3CR3T","startingFurnaceId":12}})");
+
+    ASSERT_EQ(recorder.count(ln::serverAuthentication), 1U);
+    const auto note = recorder.named(ln::serverAuthentication).at(0);
+    EXPECT_EQ(note.sender, loginManager.get());
+    EXPECT_TRUE(*note.value<bool>(ln::authenticationResult));
+    EXPECT_EQ(*note.value<int>(ln::startingFurnaceId), 12);
+    EXPECT_EQ(loginManager->username(), "ABCD");
+    EXPECT_EQ(loginManager->sessionId(), "S3CR3T");
+    EXPECT_EQ(credentials->string("ABCD"), "pw");
+    for (const auto& line : capture.lines()) {
+        EXPECT_EQ(line.find("S3CR3T"), std::string::npos) << line;
+    }
+}
+
+TEST_F(LoginManagerTest, FailedSignInsAnnounceFalseAndKeepThePreviousUser)
+{
+    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    signIn();
+
+    // Refused by the service: the error travels with the notification.
+    loginManager->authenticate("jdoe", "wrong");
+    transport->lastSession()->reply(
+        200,
+        R"({"resultInformation":{"success":false,"errorCode":1,"errorDescription":"Invalid user name or password."}})");
+    // Success without data counts as a failure, without an error to show.
+    loginManager->authenticate("jdoe", "secret");
+    transport->lastSession()->reply(200, R"({"resultInformation":{"success":true}})");
+
+    const auto notes = recorder.named(ln::serverAuthentication);
+    ASSERT_EQ(notes.size(), 3U);
+    EXPECT_FALSE(*notes[1].value<bool>(ln::authenticationResult));
+    EXPECT_EQ(notes[1].value<Error>(ln::authenticationError)->code, 1);
+    EXPECT_FALSE(*notes[2].value<bool>(ln::authenticationResult));
+    EXPECT_FALSE(notes[2].has(ln::authenticationError));
+    EXPECT_EQ(loginManager->username(), "JDOE");
+    EXPECT_FALSE(loginManager->sessionId());
+}
+
+TEST_F(LoginManagerTest, RefreshNeedsAUserAndAStoredPassword)
+{
+    NotificationRecorder recorder(center, {ln::serverAuthentication, ln::logout});
+    loginManager->refreshSession(); // nobody signed in
+    EXPECT_EQ(recorder.count(ln::logout), 1U);
+    EXPECT_EQ(transport->sessions().size(), 0U);
+
+    signIn();
+    loginManager->refreshSession();
+    ASSERT_EQ(transport->sessions().size(), 2U);
+    EXPECT_TRUE(loginManager->isUpdatingSessionId());
+    EXPECT_NE(transport->lastSession()->requests.at(0).body.find(R"("password":"secret")"), std::string::npos);
+    transport->lastSession()->reply(
+        200, R"({"resultInformation":{"success":true},"data":{"token":"T2","startingFurnaceId":7}})");
+    EXPECT_EQ(loginManager->sessionId(), "T2");
+    EXPECT_FALSE(loginManager->isUpdatingSessionId());
+
+    // After a logout the password stays stored, but without a user name there is nothing to renew.
+    loginManager->logout();
+    EXPECT_FALSE(loginManager->username());
+    EXPECT_FALSE(loginManager->sessionId());
+    EXPECT_EQ(credentials->string("JDOE"), "secret");
+    loginManager->refreshSession();
+    EXPECT_EQ(recorder.count(ln::logout), 2U);
+}
+
+TEST_F(LoginManagerTest, LogoutDuringSignInAnnouncesOneFailure)
+{
+    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    loginManager->authenticate("jdoe", "secret");
+    loginManager->logout();
+    ASSERT_EQ(recorder.count(ln::serverAuthentication), 1U);
+    const auto note = recorder.named(ln::serverAuthentication).at(0);
+    EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
+    EXPECT_EQ(note.value<Error>(ln::authenticationError)->code, transport_error::cancelled);
+    EXPECT_FALSE(loginManager->isSigningIn());
+}
+
+} // namespace
+} // namespace orvendel::test
