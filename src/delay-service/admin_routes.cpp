@@ -2,8 +2,8 @@
 
 #include "core/support/log.hpp"
 
+#include "http_server.hpp"
 #include <fmt/format.h>
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 namespace orvendel::service {

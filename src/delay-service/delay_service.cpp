@@ -3,13 +3,15 @@
 #include "core/platform/app_paths.hpp"
 #include "core/support/log.hpp"
 
+#include "http_server.hpp"
 #include <fmt/format.h>
-#include <httplib.h>
 
 #include <ctime>
 
 namespace orvendel::service {
 namespace {
+
+constexpr int listenBacklog = 1024;
 
 int hostUtcOffsetSeconds()
 {
@@ -79,7 +81,7 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
     }
     service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
                                                             service->m_stats, service->m_zone, epochNow);
-    service->m_server = std::make_unique<httplib::Server>();
+    service->m_server = std::make_unique<ServiceHttpServer>();
     service->registerRoutes();
     if (options.enableAdmin) {
         service->registerAdminRoutes();
@@ -94,11 +96,19 @@ std::optional<int> DelayService::bind()
 {
     const int threads = m_options.threads;
     m_server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
-    if (m_options.port == 0) {
-        const int port = m_server->bind_to_any_port(m_options.host);
-        return port > 0 ? std::optional<int>(port) : std::nullopt;
+    int port = m_options.port;
+    if (port == 0) {
+        port = m_server->bind_to_any_port(m_options.host);
+    } else if (!m_server->bind_to_port(m_options.host, port)) {
+        port = -1;
     }
-    return m_server->bind_to_port(m_options.host, m_options.port) ? std::optional<int>(m_options.port) : std::nullopt;
+    if (port <= 0) {
+        return std::nullopt;
+    }
+    if (!m_server->widenBacklog(listenBacklog)) {
+        log("Delay service: could not widen the listen backlog; bursts of clients may wait");
+    }
+    return port;
 }
 
 bool DelayService::run()

@@ -13,11 +13,9 @@
 #include <optional>
 #include <string>
 
-namespace httplib {
-class Server;
-}
-
 namespace orvendel::service {
+
+class ServiceHttpServer;
 
 // The whole service: database, stores, resources and the HTTP server over them.
 // Thread contract: create, bind and run on one thread; stop from any thread (a signal watcher).
@@ -63,7 +61,7 @@ private:
     FaultInjector m_faults;
     ServiceStats m_stats;
     std::unique_ptr<DelayResources> m_resources;
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<ServiceHttpServer> m_server;
 };
 
 int64_t epochNow();

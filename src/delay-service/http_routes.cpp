@@ -4,8 +4,8 @@
 
 #include "core/support/log.hpp"
 
+#include "http_server.hpp"
 #include <fmt/format.h>
-#include <httplib.h>
 
 #include <chrono>
 #include <thread>

@@ -94,7 +94,7 @@ std::string usageText()
            "  --session-ttl SECONDS     idle time after which a session expires (default 1200)\n"
            "  --add-user NAME:PASSWORD[:FURNACE]  add or replace a user (repeatable)\n"
            "  --enable-admin            serve /_admin/faults, /_admin/expire-sessions, /_admin/stats, /_admin/reset\n"
-           "  --threads N               worker threads (default 32)\n"
+           "  --threads N               worker threads (default 64; each open connection holds one)\n"
            "  --quiet                   no per-request log lines\n"
            "  --help                    this text\n";
 }

@@ -24,7 +24,7 @@ struct ServiceOptions {
     std::optional<int> utcOffsetSeconds; // none: the host's current offset
     bool enableAdmin = false;
     bool quiet = false; // no per-request log lines
-    int threads = 32;
+    int threads = 64;
     std::vector<UserSpec> users;
 };
 

@@ -1,0 +1,246 @@
+// Load run against the reference delay service: N concurrent clients (threads, one keep-alive connection each)
+// send M mixed requests apiece; prints the request rate and latency percentiles, and fails on any error.
+//
+//   bench_delay_service_load [--clients 200] [--requests 50] [--threads 64] [--port PORT]
+//
+// Without --port it starts its own service (in-memory database, --quiet) on a free loopback port.
+
+#include "support/service_process.hpp"
+
+#include "core/service/wire/messages.hpp"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <barrier>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace orvendel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Settings {
+    int clients = 200;
+    int requests = 50;
+    int threads = 64;
+    int port = 0;
+};
+
+struct ClientResult {
+    std::vector<double> latenciesMs;
+    int errors = 0;
+    std::string firstError;
+};
+
+class LoadClient {
+public:
+    LoadClient(int port, int index) : m_http("127.0.0.1", port), m_index(index), m_random(static_cast<unsigned>(index))
+    {
+        m_http.set_keep_alive(true);
+        m_http.set_connection_timeout(30);
+        m_http.set_read_timeout(60);
+        m_http.set_write_timeout(30);
+        m_furnace = index % 3 + 1;
+    }
+
+    void run(int requests, ClientResult& result)
+    {
+        m_result = &result;
+        wire::LoginRequestBody login;
+        login.data = {"demo", "demo", "iOS"};
+        auto session = send<wire::LoginRequestResult>("Authenticate", login);
+        if (!session || !session->data) {
+            return;
+        }
+        m_common = {"demo", session->data->sessionId, "en-US", m_furnace};
+        for (int i = 1; i < requests; ++i) {
+            const int pick = std::uniform_int_distribution<int>(0, 99)(m_random);
+            if (pick < 15) {
+                send<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{m_common});
+            } else if (pick < 30) {
+                send<wire::ReasonsDownloaderResult>("ReasonsList", wire::ReasonsRequestBody{m_common});
+            } else if (pick < 70) {
+                refreshOwnDelay();
+            } else if (pick < 85 && m_heatId != 0) {
+                wire::UpdatedDelaysRequestBody body{m_common, {m_furnace, m_heatId, {{{"delayId", *m_delay.delayId}}}}};
+                send<wire::UpdatedDelaysDownloaderResult>("UpdatedDelays", body);
+            } else if (m_heatId != 0) {
+                // Each client reclassifies a delay no other client touches, so saves never collide.
+                m_delay.reasonId = m_delay.reasonId == 0 ? m_furnace * 1000 + 1 : 0;
+                if (send<wire::SaveDelaysResult>("SaveDelays",
+                                                 wire::SaveDelaysRequestBody{m_common, {m_heatId, {m_delay}}})) {
+                    m_heatId = 0; // its timestamp changed; read it again before the next save
+                }
+            } else {
+                refreshOwnDelay();
+            }
+        }
+    }
+
+private:
+    void refreshOwnDelay()
+    {
+        auto reply =
+            send<wire::DelaysDownloaderResult>("Last24HoursDelays", wire::DelaysRequestBody{m_common, {"", true}});
+        if (!reply || !reply->data) {
+            return;
+        }
+        std::vector<std::pair<int, wire::JSON_Delay>> all;
+        for (const auto& heat : *reply->data) {
+            for (const auto& delay : heat.delays.value_or(std::vector<wire::JSON_Delay>{})) {
+                all.emplace_back(heat.heatId, delay);
+            }
+        }
+        if (all.empty()) {
+            return;
+        }
+        const auto& [heatId, delay] = all[static_cast<std::size_t>(m_index / 3) % all.size()];
+        m_heatId = heatId;
+        m_delay = delay;
+    }
+
+    template <typename Reply, typename Body>
+    std::optional<Reply> send(const char* resource, const Body& body)
+    {
+        const auto started = Clock::now();
+        auto response = m_http.Post(std::string("/DelaysApi/Delays/") + resource, *wire::encode(body),
+                                    "application/json; charset=utf-8");
+        m_result->latenciesMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+        std::string problem;
+        std::optional<Reply> value;
+        if (!response) {
+            problem = "transport: " + httplib::to_string(response.error());
+        } else if (response->status != 200) {
+            problem = "HTTP " + std::to_string(response->status);
+        } else if (auto decoded = wire::decode<Reply>(response->body); !decoded) {
+            problem = "decode: " + decoded.error.description;
+        } else if (!decoded.value->resultInformation.success) {
+            problem = std::string(resource) + " failed: " +
+                      (decoded.value->resultInformation.error ? decoded.value->resultInformation.error->description
+                                                              : "no error");
+        } else {
+            value = std::move(decoded.value);
+        }
+        if (!problem.empty() && m_result->errors++ == 0) {
+            m_result->firstError = problem;
+        }
+        return value;
+    }
+
+    httplib::Client m_http;
+    int m_index;
+    std::mt19937 m_random;
+    int m_furnace = 1;
+    wire::CommonData m_common;
+    int m_heatId = 0;
+    wire::JSON_Delay m_delay;
+    ClientResult* m_result = nullptr;
+};
+
+double percentile(const std::vector<double>& sorted, double p)
+{
+    if (sorted.empty()) {
+        return 0;
+    }
+    const auto index = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
+    return sorted[std::min(index, sorted.size() - 1)];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const int value = std::atoi(argv[i + 1]);
+        if (option == "--clients") {
+            settings.clients = value;
+        } else if (option == "--requests") {
+            settings.requests = value;
+        } else if (option == "--threads") {
+            settings.threads = value;
+        } else if (option == "--port") {
+            settings.port = value;
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    if (settings.clients < 1 || settings.requests < 1) {
+        std::fprintf(stderr, "--clients and --requests must be positive\n");
+        return 2;
+    }
+
+    std::optional<testing::ServiceProcess> service;
+    int port = settings.port;
+    if (port == 0) {
+        service.emplace(
+            testing::ServiceProcessOptions{.seed = 1,
+                                           .enableAdmin = false,
+                                           .extraArguments = {"--quiet", "--threads", std::to_string(settings.threads)},
+                                           .binary = {}});
+        if (!service->running()) {
+            std::fprintf(stderr, "the service did not start:\n%s\n", service->logText().c_str());
+            return 1;
+        }
+        port = service->port();
+    }
+
+    std::vector<ClientResult> results(static_cast<std::size_t>(settings.clients));
+    std::barrier start(settings.clients + 1);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < settings.clients; ++i) {
+        threads.emplace_back([&, i] {
+            LoadClient client(port, i);
+            start.arrive_and_wait();
+            client.run(settings.requests, results[static_cast<std::size_t>(i)]);
+        });
+    }
+    start.arrive_and_wait();
+    const auto began = Clock::now();
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - began).count();
+
+    std::vector<double> latencies;
+    int errors = 0;
+    std::string firstError;
+    for (const auto& result : results) {
+        latencies.insert(latencies.end(), result.latenciesMs.begin(), result.latenciesMs.end());
+        if (result.errors > 0 && firstError.empty()) {
+            firstError = result.firstError;
+        }
+        errors += result.errors;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("delay service load: %d clients x %d requests, server threads %d\n", settings.clients,
+                settings.requests, settings.threads);
+    std::printf("requests %zu, errors %d, %.2f s, %.0f requests/s\n", latencies.size(), errors, seconds,
+                static_cast<double>(latencies.size()) / seconds);
+    std::printf("latency ms: p50 %.2f, p90 %.2f, p99 %.2f, max %.2f\n", percentile(latencies, 0.50),
+                percentile(latencies, 0.90), percentile(latencies, 0.99), latencies.empty() ? 0.0 : latencies.back());
+    if (service) {
+        const auto status = service->stop();
+        if (status != 0) {
+            std::printf("the service did not stop cleanly\n");
+            return 1;
+        }
+    }
+    if (errors > 0) {
+        std::printf("first error: %s\n", firstError.c_str());
+        return 1;
+    }
+    const auto expected = static_cast<std::size_t>(settings.clients) * static_cast<std::size_t>(settings.requests);
+    return latencies.size() == expected ? 0 : 1;
+}
