@@ -1,14 +1,96 @@
+#include "cli/cli_options.hpp"
+#include "cli/command_context.hpp"
+#include "cli/connectivity.hpp"
+#include "cli/shell.hpp"
 #include "core/core.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/service_address.hpp"
+#include "core/support/log.hpp"
 
 #include <cstdio>
-#include <string_view>
+#include <iostream>
+#include <memory>
+
+using namespace orvendel;
+using namespace orvendel::cli;
+
+namespace {
+
+// Diagnostics of the core go to a file when asked; the file stays open for the whole run.
+struct LogFile {
+    std::FILE* file = nullptr;
+    ~LogFile()
+    {
+        if (file) {
+            setLogSink({});
+            std::fclose(file);
+        }
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::string_view(argv[1]) == "--self-check") {
-        std::fputs(orvendel::coreSelfCheckReport().c_str(), stdout);
-        return 0;
+    const auto parsed = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::fprintf(stderr, "orvendel-cli: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
+        return exitUsage;
     }
-    std::fputs("usage: orvendel-cli --self-check\n", stderr);
-    return 2;
+    const CliOptions& options = *parsed.options;
+    if (options.mode == RunMode::help) {
+        std::fputs(usageText().c_str(), stdout);
+        return exitSuccess;
+    }
+    if (options.mode == RunMode::selfCheck) {
+        std::fputs(coreSelfCheckReport().c_str(), stdout);
+        return exitSuccess;
+    }
+
+    LogFile logFile;
+    if (options.logFile) {
+        logFile.file = std::fopen(options.logFile->c_str(), "a");
+        if (!logFile.file) {
+            std::fprintf(stderr, "orvendel-cli: cannot write the log file %s\n", options.logFile->c_str());
+            return exitUsage;
+        }
+        setLogSink([file = logFile.file](std::string_view line) {
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fputc('\n', file);
+            std::fflush(file);
+        });
+    }
+    if (options.dataDirectory) {
+        AppPaths::setDataDirectoryOverride(options.dataDirectory);
+    }
+    if (options.serviceURL) {
+        ServiceAddress::setBaseURL(options.serviceURL);
+    }
+
+    auto loop = std::make_shared<MainLoop>();
+    CliConnectivity connectivity(options.connectivity, isLoopbackURL(ServiceAddress::baseURL()));
+    connectivity.start(loop);
+    // Made now so that it follows every sign-in (it renews expired sessions).
+    DownloadManager::shared();
+    Announcements announcements;
+    auto session = Session::create({loop, &connectivity, &announcements});
+
+    const bool interactive = standardInputIsTerminal();
+    InputReader input(std::cin, interactive);
+    Output output(options.json);
+    CommandContext context{options, loop, connectivity, announcements, *session, {}, terminalColumns()};
+
+    int status = exitSuccess;
+    if (options.mode == RunMode::oneShot) {
+        status = runOneShot(context, input, output);
+    } else {
+        if (interactive) {
+            output.hint("Orvendel shell against " + ServiceAddress::baseURL() +
+                        " - `login USER` to sign in, `help` for the commands.");
+        }
+        status = runShell(context, input, output);
+    }
+    session->runLogoutSequence();
+    return status;
 }

@@ -1,0 +1,190 @@
+#include "cli/cli_options.hpp"
+
+#include "cli/command_parser.hpp"
+#include "core/service/service_address.hpp"
+
+#include <fmt/format.h>
+
+#include <array>
+#include <string_view>
+
+namespace orvendel::cli {
+namespace {
+
+constexpr std::array<std::string_view, 4> oneShotCommands{"furnaces", "heats", "show", "reasons"};
+
+bool isOneShotCommand(std::string_view word)
+{
+    for (const auto command : oneShotCommands) {
+        if (word == command) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ParsedCliOptions usageError(std::string text)
+{
+    return ParsedCliOptions{std::nullopt, std::move(text)};
+}
+
+} // namespace
+
+std::string usageText()
+{
+    return "usage: orvendel-cli [OPTIONS] shell\n"
+           "       orvendel-cli [OPTIONS] --user NAME --password-stdin [--furnace ID] "
+           "(furnaces | heats | show HEAT | reasons)\n"
+           "\n"
+           "options:\n"
+           "  --service-url URL     the delay service (default: $ORVENDEL_SERVICE_URL, else " +
+           std::string(ServiceAddress::defaultBaseURL) +
+           ")\n"
+           "  --data-dir DIR        the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
+           "                        $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
+           "  --json                one JSON object per command on one line\n"
+           "  --log FILE            write the diagnostics to FILE instead of standard error\n"
+           "  --assume-online       treat the network as reachable (same as --connectivity online)\n"
+           "  --connectivity MODE   auto (default: the network monitor; a service on this machine is always\n"
+           "                        reachable), online or offline\n"
+           "  --timeout SECONDS     how long a command waits for the service (default 60)\n"
+           "  --help                this text\n"
+           "\n"
+           "In the shell, type `help` for the commands.\n";
+}
+
+ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
+{
+    CliOptions options;
+    bool modeChosen = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        std::optional<std::string> inlineValue;
+        if (argument.starts_with("--")) {
+            if (const auto equals = argument.find('='); equals != std::string::npos) {
+                inlineValue = argument.substr(equals + 1);
+                argument.resize(equals);
+            }
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) {
+                return inlineValue;
+            }
+            if (i + 1 < arguments.size()) {
+                return arguments[++i];
+            }
+            return std::nullopt;
+        };
+        auto flag = [&](bool& target) -> bool {
+            if (inlineValue) {
+                return false;
+            }
+            target = true;
+            return true;
+        };
+
+        if (argument == "--help" || argument == "-h") {
+            options.mode = RunMode::help;
+            return ParsedCliOptions{options, {}};
+        }
+        if (argument == "--self-check") {
+            options.mode = RunMode::selfCheck;
+            return ParsedCliOptions{options, {}};
+        }
+        if (argument == "--json") {
+            if (!flag(options.json)) {
+                return usageError("--json takes no value");
+            }
+        } else if (argument == "--password-stdin") {
+            if (!flag(options.passwordFromStdin)) {
+                return usageError("--password-stdin takes no value");
+            }
+        } else if (argument == "--assume-online") {
+            if (inlineValue) {
+                return usageError("--assume-online takes no value");
+            }
+            options.connectivity = ConnectivityMode::online;
+        } else if (argument == "--service-url") {
+            const auto url = value();
+            if (!url || !ServiceAddress::isValidBaseURL(*url)) {
+                return usageError("--service-url needs an http:// or https:// address with a host");
+            }
+            options.serviceURL = *url;
+        } else if (argument == "--data-dir") {
+            const auto folder = value();
+            if (!folder || folder->empty()) {
+                return usageError("--data-dir needs a folder");
+            }
+            options.dataDirectory = std::filesystem::path(*folder);
+        } else if (argument == "--log") {
+            const auto file = value();
+            if (!file || file->empty()) {
+                return usageError("--log needs a file");
+            }
+            options.logFile = std::filesystem::path(*file);
+        } else if (argument == "--connectivity") {
+            const auto mode = value();
+            if (mode == "auto") {
+                options.connectivity = ConnectivityMode::automatic;
+            } else if (mode == "online") {
+                options.connectivity = ConnectivityMode::online;
+            } else if (mode == "offline") {
+                options.connectivity = ConnectivityMode::offline;
+            } else {
+                return usageError("--connectivity takes auto, online or offline");
+            }
+        } else if (argument == "--timeout") {
+            const auto text = value();
+            const auto seconds = text ? parseInteger(*text) : std::nullopt;
+            if (!seconds || *seconds < 1) {
+                return usageError("--timeout needs a whole number of seconds, at least 1");
+            }
+            options.timeout = std::chrono::seconds(*seconds);
+        } else if (argument == "--user") {
+            const auto user = value();
+            if (!user) {
+                return usageError("--user needs a user name");
+            }
+            options.user = *user;
+        } else if (argument == "--furnace") {
+            const auto text = value();
+            const auto id = text ? parseInteger(*text) : std::nullopt;
+            if (!id) {
+                return usageError("--furnace needs a furnace id");
+            }
+            options.furnaceId = *id;
+        } else if (argument.starts_with("-") && argument.size() > 1) {
+            return usageError(fmt::format("unknown option {}", argument));
+        } else if (modeChosen) {
+            return usageError(fmt::format("unexpected argument {}", argument));
+        } else if (argument == "shell") {
+            options.mode = RunMode::shell;
+            modeChosen = true;
+        } else if (isOneShotCommand(argument)) {
+            options.mode = RunMode::oneShot;
+            options.command.push_back(argument);
+            if (argument == "show") {
+                if (i + 1 >= arguments.size()) {
+                    return usageError("show needs a heat number");
+                }
+                options.command.push_back(arguments[++i]);
+            }
+            modeChosen = true;
+        } else {
+            return usageError(fmt::format("unknown command {}", argument));
+        }
+    }
+    if (!modeChosen) {
+        return usageError("no command given");
+    }
+    if (options.mode == RunMode::oneShot) {
+        if (!options.user || !options.passwordFromStdin) {
+            return usageError("a one-shot command needs --user NAME and --password-stdin");
+        }
+    } else if (options.user || options.passwordFromStdin || options.furnaceId) {
+        return usageError("--user, --password-stdin and --furnace go with a one-shot command, not with shell");
+    }
+    return ParsedCliOptions{options, {}};
+}
+
+} // namespace orvendel::cli

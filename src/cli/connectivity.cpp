@@ -1,0 +1,78 @@
+#include "cli/connectivity.hpp"
+
+#include "core/service/connectivity_manager.hpp"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace orvendel::cli {
+
+void CliConnectivity::start(const std::shared_ptr<MainLoop>& loop)
+{
+    if (m_mode != ConnectivityMode::automatic) {
+        return;
+    }
+    // The loop is shared with the monitor, which may report after the shell ended.
+    ConnectivityManager::configureShared(ConnectivityManager::Dependencies{
+        .makeSource = {},
+        .mainQueue = [loop](std::function<void()> task) { loop->post(std::move(task)); },
+        .notificationCenter = nullptr});
+    ConnectivityManager::shared().startMonitoring();
+    // Starting reads the flags once and queues the first report here.
+    loop->runPending();
+}
+
+bool CliConnectivity::isInternetAvailable() const
+{
+    switch (m_mode) {
+    case ConnectivityMode::online:
+        return true;
+    case ConnectivityMode::offline:
+        return false;
+    case ConnectivityMode::automatic:
+        break;
+    }
+    return m_serviceIsLocal || ConnectivityManager::shared().isInternetAvailable();
+}
+
+bool isLoopbackURL(std::string_view url)
+{
+    const auto scheme = url.find("://");
+    if (scheme == std::string_view::npos) {
+        return false;
+    }
+    std::string_view authority = url.substr(scheme + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
+    }
+    std::string host;
+    if (authority.starts_with('[')) {
+        const auto close = authority.find(']');
+        if (close == std::string_view::npos) {
+            return false;
+        }
+        host = std::string(authority.substr(1, close - 1));
+    } else {
+        host = std::string(authority.substr(0, authority.find(':')));
+    }
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (host == "localhost" || host.ends_with(".localhost")) {
+        return true;
+    }
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) {
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    }
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, host.c_str(), &v6) == 1) {
+        return IN6_IS_ADDR_LOOPBACK(&v6);
+    }
+    return false;
+}
+
+} // namespace orvendel::cli

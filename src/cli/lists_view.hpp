@@ -1,0 +1,29 @@
+#pragma once
+
+#include "cli/reply.hpp"
+#include "core/model/furnace.hpp"
+#include "core/model/heat.hpp"
+#include "core/model/reason.hpp"
+#include "core/screens/heat_sections.hpp"
+
+#include <optional>
+#include <vector>
+
+namespace orvendel::cli {
+
+// The lists as text and data. Thread contract: pure functions, any thread.
+
+// The heats list: the furnace's name, then per heat its header and its delays as rows named HEAT/N.
+void renderHeatsList(Reply& reply, const std::optional<Furnace>& furnace,
+                     const std::optional<std::vector<screens::Section>>& sections, const std::vector<HeatPtr>& heats);
+
+// The furnace selection list, the selected furnace checked.
+void renderFurnaces(Reply& reply, const std::vector<Furnace>& furnaces, int selectedFurnaceId);
+
+// The reason tree, indented by level; category nodes (no id) show "-".
+void renderReasons(Reply& reply, const std::vector<Reason>& reasons);
+
+// The edit store's entries in store order, named by heat number where the heat is listed.
+void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::vector<HeatPtr>& heats);
+
+} // namespace orvendel::cli
