@@ -14,8 +14,10 @@ class FakeHttpTransport final : public HttpTransport {
 public:
     class Session final : public HttpSession {
     public:
-        Session(HttpSessionConfiguration configuration, std::weak_ptr<HttpSessionDelegate> delegate)
-            : configuration(configuration), m_delegate(std::move(delegate))
+        Session(HttpSessionConfiguration configuration, std::weak_ptr<HttpSessionDelegate> delegate,
+                bool keepDelegateWhileRunning = false)
+            : configuration(configuration), m_delegate(std::move(delegate)),
+              m_keepDelegateWhileRunning(keepDelegateWhileRunning)
         {}
 
         bool startTask(HttpRequest request) override
@@ -24,7 +26,9 @@ public:
                 return false;
             }
             m_running = true;
-            m_keepAlive = m_delegate.lock(); // as a real session does while its task runs
+            if (m_keepDelegateWhileRunning) {
+                m_keepAlive = m_delegate.lock(); // as a real session does while its task runs
+            }
             requests.push_back(std::move(request));
             return true;
         }
@@ -50,6 +54,9 @@ public:
         void reply(int statusCode, std::string_view body)
         {
             auto delegate = finishTask();
+            if (!delegate) {
+                return;
+            }
             delegate->didReceiveResponse(HttpResponse{statusCode, {}});
             if (!body.empty()) {
                 delegate->didReceiveData(body.substr(0, body.size() / 2));
@@ -59,9 +66,17 @@ public:
         }
 
         // Ends the running task with a transport error.
-        void fail(const Error& error) { finishTask()->didCompleteWithError(error); }
+        void fail(const Error& error)
+        {
+            if (auto delegate = finishTask()) {
+                delegate->didCompleteWithError(error);
+            }
+        }
 
         bool isRunning() const { return m_running; }
+
+        // Lets go of the delegate of a task nobody answered, as a real transport does when it shuts down.
+        void abandon() { m_keepAlive.reset(); }
 
         HttpSessionConfiguration configuration;
         std::vector<HttpRequest> requests;
@@ -70,11 +85,12 @@ public:
         std::shared_ptr<HttpSessionDelegate> finishTask()
         {
             m_running = false;
-            return std::move(m_keepAlive);
+            return m_keepAlive ? std::move(m_keepAlive) : m_delegate.lock();
         }
 
         std::weak_ptr<HttpSessionDelegate> m_delegate;
         std::shared_ptr<HttpSessionDelegate> m_keepAlive;
+        bool m_keepDelegateWhileRunning = false;
         bool m_running = false;
         bool m_invalidated = false;
     };
@@ -82,7 +98,7 @@ public:
     std::shared_ptr<HttpSession> makeSession(const HttpSessionConfiguration& configuration,
                                              std::weak_ptr<HttpSessionDelegate> delegate) override
     {
-        auto session = std::make_shared<Session>(configuration, std::move(delegate));
+        auto session = std::make_shared<Session>(configuration, std::move(delegate), keepDelegatesWhileRunning);
         std::lock_guard lock(m_mutex);
         m_sessions.push_back(session);
         return session;
@@ -98,6 +114,18 @@ public:
         std::lock_guard lock(m_mutex);
         return m_sessions.empty() ? nullptr : m_sessions.back();
     }
+    // Like a real transport, keep a running task's delegate alive (a request nobody else holds still answers).
+    // Off by default, so that a test need not answer or abandon every task it leaves running.
+    bool keepDelegatesWhileRunning = false;
+
+    // Call at the end of a test that leaves tasks unanswered: a running task keeps its delegate alive.
+    void abandonRunningTasks()
+    {
+        for (const auto& session : sessions()) {
+            session->abandon();
+        }
+    }
+
     // Every request sent through any session.
     std::size_t requestCount() const
     {

@@ -22,6 +22,9 @@ public:
 
 class LoginRequestJSONTest : public ::testing::Test {
 protected:
+    void SetUp() override { transport->keepDelegatesWhileRunning = true; }
+    void TearDown() override { transport->abandonRunningTasks(); }
+
     std::shared_ptr<LoginRequestJSON> makeRequest(std::string password = "s3cret")
     {
         auto request = std::make_shared<LoginRequestJSON>(

@@ -115,6 +115,9 @@ std::string failLine(int code)
 
 class RequestObjectsTest : public ::testing::Test {
 protected:
+    void SetUp() override { transport->keepDelegatesWhileRunning = true; }
+    void TearDown() override { transport->abandonRunningTasks(); }
+
     RequestConfigurationPtr configuration(std::optional<int> furnaceId = 7)
     {
         auto c = std::make_shared<RequestConfiguration>();

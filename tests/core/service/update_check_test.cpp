@@ -21,6 +21,9 @@ std::string entry(const std::string& bundleId, const std::string& version, const
 
 class UpdateCheckTest : public ::testing::Test {
 protected:
+    void SetUp() override { transport->keepDelegatesWhileRunning = true; }
+    void TearDown() override { transport->abandonRunningTasks(); }
+
     UpdateCheckSettings settings(std::optional<std::string> url = "http://store.test/search")
     {
         return UpdateCheckSettings{std::move(url), "1.1.0", "com.KESTA.orvendel", transport};
