@@ -1,0 +1,111 @@
+#pragma once
+
+#include "core/platform/app_paths.hpp"
+#include "core/platform/curl_http_transport.hpp"
+#include "core/platform/secret_store.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/service/notification_recorder.hpp"
+#include "core/service/service_address.hpp"
+#include "core/service/wire/messages.hpp"
+#include "core/support/clock.hpp"
+#include "core/support/log.hpp"
+#include "support/service_client.hpp"
+#include "support/service_process.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <future>
+
+namespace orvendel::test {
+
+namespace dn = download_notifications;
+namespace ln = login_notifications;
+
+// One reference service per suite; per test a fresh plant, a fresh user folder and fresh managers over a real
+// libcurl transport whose resource time-out is shortened to keep the time-out test quick.
+class ClientFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_service = new orvendel::testing::ServiceProcess({.seed = 11});
+        ASSERT_TRUE(s_service->running()) << s_service->logText();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_service;
+        s_service = nullptr;
+    }
+
+    void SetUp() override
+    {
+        admin = std::make_unique<orvendel::testing::ServiceClient>(s_service->port());
+        ASSERT_EQ(admin->reset().status, 200);
+        ServiceAddress::setBaseURL(s_service->baseUrl());
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-client-") + info->name());
+        std::filesystem::remove_all(m_folder);
+        AppPaths::setDataDirectoryOverride(m_folder);
+        ASSERT_TRUE(database.openUserDatabase("demo"));
+
+        transport = std::make_shared<CurlHttpTransport>(
+            CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(1500),
+                                       .maximumIdleTimeout = std::nullopt,
+                                       .callbackThreads = 2});
+        auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                             makeFileSecretStore(m_folder / "secrets"));
+        loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
+        downloadManager =
+            DownloadManager::create({loginManager, &database, transport, &center, std::chrono::seconds(12)});
+    }
+
+    void TearDown() override
+    {
+        downloadManager->resetForLogout();
+        downloadManager.reset();
+        loginManager.reset();
+        transport.reset();
+        database.databaseQueue().drain();
+        database.closeDatabase();
+        ServiceAddress::setBaseURL(std::nullopt);
+        AppPaths::setDataDirectoryOverride(std::nullopt);
+        std::filesystem::remove_all(m_folder);
+    }
+
+    // Signs in as demo and waits for the outcome.
+    bool signIn(const std::string& password = "demo")
+    {
+        NotificationRecorder recorder(center, {ln::serverAuthentication});
+        loginManager->authenticate("demo", password);
+        if (!recorder.waitFor(ln::serverAuthentication)) {
+            return false;
+        }
+        const bool* result = recorder.named(ln::serverAuthentication).at(0).value<bool>(ln::authenticationResult);
+        return result && *result;
+    }
+
+    nlohmann::json stats() { return nlohmann::json::parse(admin->stats().body); }
+
+    template <typename T, typename Fetch>
+    T fetch(Fetch&& call)
+    {
+        std::promise<T> promise;
+        call([&](T value) { promise.set_value(std::move(value)); });
+        return promise.get_future().get();
+    }
+
+    static inline orvendel::testing::ServiceProcess* s_service = nullptr;
+    std::unique_ptr<orvendel::testing::ServiceClient> admin;
+    NotificationCenter center;
+    DatabaseManager database;
+    std::shared_ptr<CurlHttpTransport> transport;
+    std::shared_ptr<LoginManager> loginManager;
+    std::shared_ptr<DownloadManager> downloadManager;
+
+private:
+    std::filesystem::path m_folder;
+};
+
+} // namespace orvendel::test

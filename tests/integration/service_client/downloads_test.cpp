@@ -1,0 +1,131 @@
+#include "client_fixture.hpp"
+
+#include "core/model/utilities.hpp"
+
+namespace orvendel::test {
+namespace {
+
+using ServiceClientTest = ClientFixture;
+
+TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
+{
+    ASSERT_TRUE(signIn());
+    EXPECT_EQ(loginManager->username(), "DEMO");
+
+    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::finishedDelays, dn::finishedReasons,
+                                           dn::failedFurnaces, dn::failedDelays, dn::failedReasons});
+    downloadManager->downloadFurnacesList();
+    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
+    const auto furnaces = fetch<std::vector<FurnacePtr>>([&](auto done) { database.fetchFurnaces(done); });
+    ASSERT_FALSE(furnaces.empty());
+    for (const auto& furnace : furnaces) {
+        EXPECT_FALSE(furnace->name.starts_with("--"));
+    }
+    const int furnaceId = furnaces.front()->id;
+
+    downloadManager->downloadDelays(furnaceId, Utilities::zonedDateText(Clock::system()->now(), Calendar{}));
+    downloadManager->downloadReasons(furnaceId);
+    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    EXPECT_EQ(recorder.count(dn::failedDelays) + recorder.count(dn::failedReasons), 0U);
+
+    const auto heats = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    ASSERT_GT(heats.size(), 10U);
+    bool unclassifiedSeen = false;
+    for (const auto& heat : heats) {
+        EXPECT_EQ(heat->furnaceId, furnaceId);
+        ASSERT_TRUE(heat->delays);
+        for (const auto& delay : *heat->delays) {
+            EXPECT_LE(heat->startDate.date, delay->startDate.date);
+            EXPECT_LE(delay->endDate.date, heat->endDate.date);
+            unclassifiedSeen = unclassifiedSeen || delay->reasonId == 0;
+        }
+    }
+    EXPECT_TRUE(unclassifiedSeen);
+    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database.fetchReasons(furnaceId, done); });
+    EXPECT_GE(reasons.size(), 60U);
+}
+
+TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
+{
+    ASSERT_TRUE(signIn());
+    NotificationRecorder recorder(center,
+                                  {dn::finishedDelays, dn::finishedReasons, dn::finishedSaving, dn::failedSaving});
+    const int furnaceId = 1;
+    downloadManager->downloadDelays(furnaceId, "2026-12-06T00:00:00Z");
+    downloadManager->downloadReasons(furnaceId);
+    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    const auto heats = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    ASSERT_FALSE(heats.empty());
+    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database.fetchReasons(furnaceId, done); });
+    std::optional<int> reasonId;
+    for (const auto& reason : reasons) {
+        if (reason->id && *reason->id != 0) {
+            reasonId = reason->id;
+        }
+    }
+    ASSERT_TRUE(reasonId);
+
+    const auto heat = heats.front();
+    auto edited = heat->delays->front()->copy();
+    edited->isEdited = true;
+    edited->reasonId = *reasonId;
+    edited->comment = "ladle late";
+    const std::string oldVersion = edited->timestamp;
+    downloadManager->saveDelays(furnaceId, heat->heatId, {edited});
+    ASSERT_TRUE(recorder.waitFor(dn::finishedSaving));
+    EXPECT_EQ(recorder.count(dn::failedSaving), 0U);
+
+    downloadManager->downloadDelays(furnaceId, "2026-12-06T00:00:00Z");
+    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays, 2));
+    const auto again = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    DelayPtr saved;
+    for (const auto& h : again) {
+        for (const auto& d : h->delays.value_or(std::vector<DelayPtr>{})) {
+            if (d->delayId == edited->delayId) {
+                saved = d;
+            }
+        }
+    }
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->reasonId, *reasonId);
+    EXPECT_EQ(saved->comment, "ladle late");
+    EXPECT_NE(saved->timestamp, oldVersion);
+
+    // Saving the old version again is refused by the service: the save fails with its error and heat.
+    downloadManager->saveDelays(furnaceId, heat->heatId, {edited});
+    ASSERT_TRUE(recorder.waitFor(dn::failedSaving));
+    const auto failed = recorder.named(dn::failedSaving).at(0);
+    EXPECT_EQ(failed.value<Error>(dn::errorKey)->domain, server_error::domain);
+    EXPECT_EQ(failed.value<Error>(dn::errorKey)->code, 10);
+    EXPECT_EQ(*failed.value<int>(dn::heatIdKey), heat->heatId);
+}
+
+TEST_F(ServiceClientTest, BadCredentialsAreAnnouncedWithTheServiceError)
+{
+    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    loginManager->authenticate("demo", "not-the-password");
+    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
+    const auto note = recorder.named(ln::serverAuthentication).at(0);
+    EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
+    EXPECT_EQ(note.value<Error>(ln::authenticationError)->code, 1);
+    EXPECT_EQ(note.value<Error>(ln::authenticationError)->description, "Invalid user name or password.");
+    EXPECT_FALSE(loginManager->sessionId());
+}
+
+TEST_F(ServiceClientTest, LogoutDuringSignInAnnouncesOneFailure)
+{
+    ASSERT_EQ(admin->addFault(R"({"resource":"Authenticate","kind":"delay","ms":800,"count":1})").status, 200);
+    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    loginManager->authenticate("demo", "demo");
+    loginManager->logout();
+    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // nothing else may follow
+    ASSERT_EQ(recorder.count(ln::serverAuthentication), 1U);
+    EXPECT_FALSE(*recorder.named(ln::serverAuthentication)[0].value<bool>(ln::authenticationResult));
+    EXPECT_FALSE(loginManager->sessionId());
+}
+
+} // namespace
+} // namespace orvendel::test
