@@ -124,5 +124,15 @@ TEST(DelayServiceProcessTest, AdminNeedsTheOptionAndTermStopsCleanly)
     EXPECT_NE(service.logText().find("Delay service: stopped"), std::string::npos);
 }
 
+TEST(DelayServiceProcessTest, BadOptionsStopWithAMessage)
+{
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--session-ttl", "0"}, {"--utc-offset", "-25:00"}, {"--add-user", "nopassword"}, {"--frobnicate"}}) {
+        ServiceProcess service({.extraArguments = arguments});
+        EXPECT_FALSE(service.running()) << arguments[0];
+        EXPECT_NE(service.logText().find(arguments[0]), std::string::npos) << service.logText();
+    }
+}
+
 } // namespace
 } // namespace orvendel::testing
