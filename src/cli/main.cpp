@@ -7,6 +7,7 @@
 #include "core/service/download_manager.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
+#include "core/support/notification_center.hpp"
 
 #include <cstdio>
 #include <iostream>
@@ -68,6 +69,8 @@ int main(int argc, char** argv)
         ServiceAddress::setBaseURL(options.serviceURL);
     }
 
+    // The centre is made first so that it is destroyed last, after every manager that still observes it.
+    NotificationCenter::defaultCenter();
     auto loop = std::make_shared<MainLoop>();
     CliConnectivity connectivity(options.connectivity, isLoopbackURL(ServiceAddress::baseURL()));
     connectivity.start(loop);
