@@ -62,7 +62,10 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
 {
     const auto quiet = setLogSink([](std::string_view) {});
     orvendel::testing::ServiceProcess service(
-        {.seed = 5, .enableAdmin = false, .extraArguments = {"--quiet"}, .binary = {}});
+        {.seed = 5,
+         .enableAdmin = false,
+         .extraArguments = {"--quiet", "--delays-per-heat", std::to_string(state.range(0))},
+         .binary = {}});
     if (!service.running()) {
         state.SkipWithError("the reference service did not start");
         return;
@@ -120,6 +123,7 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_SignInAndDownloadDay)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+// 8 delays a heat is a usual day (about 200 delays); 62 gives the busy day of about 1,500.
+BENCHMARK(BM_SignInAndDownloadDay)->Arg(8)->Arg(62)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 BENCHMARK_MAIN();

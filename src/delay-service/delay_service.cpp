@@ -63,7 +63,7 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
         error = "cannot open database " + *path + ": " + service->m_db.lastError();
         return nullptr;
     }
-    const auto used = service->m_plant.open(options.seed, epochNow());
+    const auto used = service->m_plant.open(options.seed, epochNow(), options.delaysPerHeat);
     if (!used || !service->m_users.open()) {
         error = "cannot create the demo plant in " + *path + ": " + service->m_db.lastError();
         return nullptr;

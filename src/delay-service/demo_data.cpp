@@ -151,9 +151,10 @@ std::string initials(std::string_view code, std::string_view text)
 }
 
 // Power-off durations in seconds: mostly short (median near three minutes), sometimes one long stop.
-std::vector<int64_t> delayDurations(std::mt19937_64& rng, int64_t heatLength)
+std::vector<int64_t> delayDurations(std::mt19937_64& rng, int64_t heatLength, std::optional<int> fixedCount)
 {
-    const int count = uniformInt(rng, 4, 12);
+    const int drawn = uniformInt(rng, 4, 12);
+    const int count = fixedCount.value_or(drawn);
     std::lognormal_distribution<double> typical(std::log(180.0), 0.85);
     std::vector<int64_t> durations;
     for (int i = 0; i < count; ++i) {
@@ -297,7 +298,7 @@ DemoHeat DemoPlant::heat(int furnaceId, int index, int64_t start, const std::vec
 
     auto rng = stream(m_seed, 5, static_cast<uint64_t>(furnaceId), static_cast<uint64_t>(index));
     const int64_t length = heat.end - heat.start;
-    const auto durations = delayDurations(rng, length);
+    const auto durations = delayDurations(rng, length, m_delaysPerHeat);
     const int64_t busy = std::accumulate(durations.begin(), durations.end(), int64_t{0});
     // The power-on time is spread over the gaps before, between and after the delays.
     std::vector<double> weights;

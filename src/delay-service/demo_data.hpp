@@ -45,7 +45,9 @@ public:
     static constexpr int hiddenFurnaceId = 4;
     static constexpr int64_t historySeconds = 48 * 3600;
 
-    explicit DemoPlant(uint64_t seed) : m_seed(seed) {}
+    explicit DemoPlant(uint64_t seed, std::optional<int> delaysPerHeat = std::nullopt)
+        : m_seed(seed), m_delaysPerHeat(delaysPerHeat)
+    {}
 
     uint64_t seed() const { return m_seed; }
     std::vector<Furnace> furnaces() const;
@@ -65,6 +67,7 @@ public:
 
 private:
     uint64_t m_seed;
+    std::optional<int> m_delaysPerHeat;
 };
 
 } // namespace orvendel::service

@@ -95,6 +95,7 @@ std::string usageText()
            "  --add-user NAME:PASSWORD[:FURNACE]  add or replace a user (repeatable)\n"
            "  --enable-admin            serve /_admin/faults, /_admin/expire-sessions, /_admin/stats, /_admin/reset\n"
            "  --threads N               worker threads (default 64; each open connection holds one)\n"
+           "  --delays-per-heat N       demo heats with N delays each (4..80; for load and benchmark runs)\n"
            "  --quiet                   no per-request log lines\n"
            "  --help                    this text\n";
 }
@@ -117,7 +118,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
             continue;
         }
         const bool takesValue = arg == "--listen" || arg == "--db" || arg == "--seed" || arg == "--utc-offset" ||
-                                arg == "--session-ttl" || arg == "--add-user" || arg == "--threads";
+                                arg == "--session-ttl" || arg == "--add-user" || arg == "--threads" ||
+                                arg == "--delays-per-heat";
         if (!takesValue) {
             return fail("unknown option " + std::string(arg) + "\n" + usageText());
         }
@@ -155,6 +157,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
                 return fail("--session-ttl expects a positive number of seconds");
             }
             options.sessionTtlSeconds = *ttl;
+        } else if (arg == "--delays-per-heat") {
+            auto count = parseNumber<int>(value);
+            if (!count || *count < 4 || *count > 80) {
+                return fail("--delays-per-heat expects 4..80");
+            }
+            options.delaysPerHeat = *count;
         } else if (arg == "--threads") {
             auto threads = parseNumber<int>(value);
             if (!threads || *threads < 1 || *threads > 1024) {

@@ -25,6 +25,7 @@ struct ServiceOptions {
     bool enableAdmin = false;
     bool quiet = false; // no per-request log lines
     int threads = 64;
+    std::optional<int> delaysPerHeat; // none: 4 to 12 per heat, as a plant has them
     std::vector<UserSpec> users;
 };
 

@@ -71,8 +71,10 @@ bool PlantStore::createSchema()
     return m_db.execute(schema);
 }
 
-std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now)
+std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now,
+                                         std::optional<int> delaysPerHeat)
 {
+    m_delaysPerHeat = delaysPerHeat;
     uint64_t seed = requested.value_or(std::random_device{}() | (uint64_t{std::random_device{}()} << 32));
     auto lock = m_db.lock();
     if (!createSchema()) {
@@ -90,7 +92,7 @@ std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int6
             seed = storedSeed;
         }
     }
-    m_plant.emplace(seed);
+    m_plant.emplace(seed, m_delaysPerHeat);
     Statement count(m_db, "SELECT COUNT(*) FROM furnaces");
     if (!count.step()) {
         return std::nullopt;

@@ -58,7 +58,8 @@ public:
 
     // Creates the tables and, in an empty database, the demo plant for `seed` (else a random one) as of `now`.
     // A database that already holds a plant keeps the seed it was made with; the seed in use is returned.
-    std::optional<uint64_t> open(std::optional<uint64_t> seed, int64_t now);
+    std::optional<uint64_t> open(std::optional<uint64_t> seed, int64_t now,
+                                 std::optional<int> delaysPerHeat = std::nullopt);
     // Throws the plant away and makes it again from the same seed as of `now`.
     bool reset(int64_t now);
     // Adds every heat that has ended by `now`.
@@ -85,6 +86,7 @@ private:
 
     Database& m_db;
     std::optional<DemoPlant> m_plant;
+    std::optional<int> m_delaysPerHeat;
     std::atomic<int64_t> m_nextHeatDue{0};
 };
 
