@@ -143,6 +143,22 @@ TEST_F(CliSessionTest, LogoutDropsTheSessionAndItsEditsUntilTheNextLogin)
     EXPECT_EQ(cli.command("help")["ok"], true);
 }
 
+TEST_F(CliSessionTest, ASessionTheServiceKeepsExpiringEndsInAForcedSignOut)
+{
+    auto& cli = startShell();
+    ASSERT_EQ(cli.login()["ok"], true);
+    // Expired again after the renewal: the download manager gives up and signs the user out.
+    ASSERT_EQ(admin->addFault(R"({"resource": "Last24HoursDelays", "kind": "expire-session", "count": 2})").status,
+              200);
+    const auto refresh = cli.command("refresh");
+    ASSERT_EQ(refresh["ok"], false) << refresh.dump();
+    EXPECT_EQ(refresh["error"]["code"], 2);
+    ASSERT_EQ(refresh["notices"].size(), 1u) << refresh.dump();
+    EXPECT_NE(refresh["notices"][0].get<std::string>().find("Signed out"), std::string::npos);
+    EXPECT_EQ(cli.command("heats")["error"]["code"], 2);
+    EXPECT_EQ(cli.login()["ok"], true);
+}
+
 TEST_F(CliSessionTest, OneShotPrintsOneReplyAndReportsByExitStatus)
 {
     auto& heats = start({"--json", "--service-url", serviceUrl(), "--data-dir", dataFolder().string(), "--user", "demo",
