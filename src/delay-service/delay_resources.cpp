@@ -1,5 +1,6 @@
 #include "plant_store.hpp"
 #include "reply_helpers.hpp"
+#include "resource_admission.hpp"
 #include "resources.hpp"
 #include "user_store.hpp"
 
@@ -25,22 +26,17 @@ std::optional<int64_t> epochSeconds(const std::string& text)
 ResourceReply DelayResources::last24HoursDelays(std::string_view body, bool expireFirst)
 {
     using Reply = wire::DelaysDownloaderResult;
-    auto request = wire::decode<wire::DelaysRequestBody>(body);
-    if (!request) {
-        return malformedReply<Reply>("Last24HoursDelays");
+    auto admission = admit<wire::DelaysRequestBody, Reply>(body, "Last24HoursDelays", expireFirst, true);
+    if (!admission.request) {
+        return admission.refusal;
     }
-    const auto& common = request.value->commonData;
-    const std::string user = UserStore::normalizedName(common.username);
-    if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
-        return failureReply<Reply>(code, error_text::sessionExpired, user);
-    }
-    if (!common.furnaceId || !m_plant.furnaceExists(*common.furnaceId)) {
-        return failureReply<Reply>(error_code::unknownFurnace, error_text::unknownFurnace, user);
-    }
+    const auto& request = *admission.request;
+    const auto& common = request.commonData;
+    const std::string& user = admission.user;
     const int64_t now = m_now();
     int64_t until = now;
-    if (!request.value->data.ignoreRequestDate) {
-        auto requested = epochSeconds(request.value->data.requestDate);
+    if (!request.data.ignoreRequestDate) {
+        auto requested = epochSeconds(request.data.requestDate);
         if (!requested) {
             return failureReply<Reply>(error_code::malformedRequest,
                                        withText(error_text::malformedRequest, "Last24HoursDelays"), user);
@@ -80,20 +76,15 @@ ResourceReply DelayResources::last24HoursDelays(std::string_view body, bool expi
 ResourceReply DelayResources::saveDelays(std::string_view body, bool expireFirst)
 {
     using Reply = wire::SaveDelaysResult;
-    auto request = wire::decode<wire::SaveDelaysRequestBody>(body);
-    if (!request) {
-        return malformedReply<Reply>("SaveDelays");
+    auto admission = admit<wire::SaveDelaysRequestBody, Reply>(body, "SaveDelays", expireFirst, true);
+    if (!admission.request) {
+        return admission.refusal;
     }
-    const auto& common = request.value->commonData;
-    const std::string user = UserStore::normalizedName(common.username);
-    if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
-        return failureReply<Reply>(code, error_text::sessionExpired, user);
-    }
-    if (!common.furnaceId || !m_plant.furnaceExists(*common.furnaceId)) {
-        return failureReply<Reply>(error_code::unknownFurnace, error_text::unknownFurnace, user);
-    }
+    const auto& request = *admission.request;
+    const auto& common = request.commonData;
+    const std::string& user = admission.user;
     std::vector<DelayChange> changes;
-    for (const auto& delay : request.value->data.delays) {
+    for (const auto& delay : request.data.delays) {
         auto start = epochSeconds(delay.startDate);
         auto end = epochSeconds(delay.endDate);
         if (!start || !end) {
@@ -103,7 +94,7 @@ ResourceReply DelayResources::saveDelays(std::string_view body, bool expireFirst
         changes.push_back({delay.delayId, delay.reasonId, *start, *end, delay.comment, delay.timestamp});
     }
     m_plant.extendTo(m_now());
-    const auto outcome = m_plant.saveDelays(*common.furnaceId, request.value->data.heatId, changes);
+    const auto outcome = m_plant.saveDelays(*common.furnaceId, request.data.heatId, changes);
     if (!outcome.ok()) {
         return failureReply<Reply>(outcome.errorCode, outcome.description, user);
     }
@@ -115,16 +106,13 @@ ResourceReply DelayResources::saveDelays(std::string_view body, bool expireFirst
 ResourceReply DelayResources::updatedDelays(std::string_view body, bool expireFirst)
 {
     using Reply = wire::UpdatedDelaysDownloaderResult;
-    auto request = wire::decode<wire::UpdatedDelaysRequestBody>(body);
-    if (!request) {
-        return malformedReply<Reply>("UpdatedDelays");
+    auto admission = admit<wire::UpdatedDelaysRequestBody, Reply>(body, "UpdatedDelays", expireFirst, false);
+    if (!admission.request) {
+        return admission.refusal;
     }
-    const auto& common = request.value->commonData;
-    const auto& data = request.value->data;
-    const std::string user = UserStore::normalizedName(common.username);
-    if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
-        return failureReply<Reply>(code, error_text::sessionExpired, user);
-    }
+    const auto& request = *admission.request;
+    const std::string& user = admission.user;
+    const auto& data = request.data;
     if (!m_plant.furnaceExists(data.furnaceId)) {
         return failureReply<Reply>(error_code::unknownFurnace, error_text::unknownFurnace, user);
     }

@@ -1,5 +1,7 @@
 #include "resources.hpp"
 
+#include "resource_admission.hpp"
+
 #include "plant_store.hpp"
 #include "reply_helpers.hpp"
 #include "service_stats.hpp"
@@ -91,36 +93,26 @@ ResourceReply DelayResources::authenticate(std::string_view body)
 ResourceReply DelayResources::furnacesList(std::string_view body, bool expireFirst)
 {
     using Reply = wire::FurnacesDownloaderResult;
-    auto request = wire::decode<wire::FurnacesRequestBody>(body);
-    if (!request) {
-        return malformedReply<Reply>("FurnacesList");
-    }
-    const auto& common = request.value->commonData;
-    const std::string user = UserStore::normalizedName(common.username);
-    if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
-        return failureReply<Reply>(code, error_text::sessionExpired, user);
+    auto admission = admit<wire::FurnacesRequestBody, Reply>(body, "FurnacesList", expireFirst, false);
+    if (!admission.request) {
+        return admission.refusal;
     }
     Reply reply;
     reply.resultInformation = successInformation();
     reply.data = m_plant.furnaces();
-    return ResourceReply{encodeOrFail(reply), user, 0};
+    return ResourceReply{encodeOrFail(reply), admission.user, 0};
 }
 
 ResourceReply DelayResources::reasonsList(std::string_view body, bool expireFirst)
 {
     using Reply = wire::ReasonsDownloaderResult;
-    auto request = wire::decode<wire::ReasonsRequestBody>(body);
-    if (!request) {
-        return malformedReply<Reply>("ReasonsList");
+    auto admission = admit<wire::ReasonsRequestBody, Reply>(body, "ReasonsList", expireFirst, true);
+    if (!admission.request) {
+        return admission.refusal;
     }
-    const auto& common = request.value->commonData;
-    const std::string user = UserStore::normalizedName(common.username);
-    if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
-        return failureReply<Reply>(code, error_text::sessionExpired, user);
-    }
-    if (!common.furnaceId || !m_plant.furnaceExists(*common.furnaceId)) {
-        return failureReply<Reply>(error_code::unknownFurnace, error_text::unknownFurnace, user);
-    }
+    const auto& request = *admission.request;
+    const auto& common = request.commonData;
+    const std::string& user = admission.user;
     // Rebuild the tree from its pre-order rows: a parent always comes before its children.
     const auto rows = m_plant.reasonTree(*common.furnaceId);
     std::vector<wire::JSON_Reason> top;

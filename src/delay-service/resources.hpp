@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,17 @@ private:
     ResourceReply last24HoursDelays(std::string_view body, bool expireFirst);
     ResourceReply saveDelays(std::string_view body, bool expireFirst);
     ResourceReply updatedDelays(std::string_view body, bool expireFirst);
+
+    // A decoded request whose session is live, with its normalised user; or the reply that refuses it
+    // (malformed body, expired session, or — when `requireFurnace` — an unknown "furnaceId").
+    template <typename Request>
+    struct Admission {
+        std::optional<Request> request;
+        std::string user = "-";
+        ResourceReply refusal;
+    };
+    template <typename Request, typename Reply>
+    Admission<Request> admit(std::string_view body, std::string_view resource, bool expireFirst, bool requireFurnace);
 
     // The error code when the session is not live, else 0; expires it first when asked.
     int checkSession(const std::string& username, const std::string& token, bool expireFirst);
