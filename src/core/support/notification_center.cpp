@@ -7,7 +7,7 @@
 namespace orvendel {
 
 struct ObserverToken::Entry {
-    NotificationCenter* center = nullptr;
+    std::weak_ptr<NotificationCenter::Registry> registry;
     std::string name;
     const void* sender = nullptr;
     NotificationCenter::Observer observer;
@@ -71,11 +71,18 @@ void ObserverToken::reset()
         return;
     }
     auto entry = std::move(m_entry);
-    {
-        std::lock_guard lock(entry->center->m_mutex);
-        std::erase(entry->center->m_entries, entry);
+    if (auto registry = entry->registry.lock()) {
+        std::lock_guard lock(registry->mutex);
+        std::erase(registry->entries, entry);
     }
     entry->kill();
+}
+
+NotificationCenter::~NotificationCenter()
+{
+    // Observers still registered are not called again; their tokens find the registry gone.
+    std::lock_guard lock(m_registry->mutex);
+    m_registry->entries.clear();
 }
 
 NotificationCenter& NotificationCenter::defaultCenter()
@@ -87,12 +94,12 @@ NotificationCenter& NotificationCenter::defaultCenter()
 ObserverToken NotificationCenter::addObserver(std::string name, const void* sender, Observer observer)
 {
     auto entry = std::make_shared<ObserverToken::Entry>();
-    entry->center = this;
+    entry->registry = m_registry;
     entry->name = std::move(name);
     entry->sender = sender;
     entry->observer = std::move(observer);
-    std::lock_guard lock(m_mutex);
-    m_entries.push_back(entry);
+    std::lock_guard lock(m_registry->mutex);
+    m_registry->entries.push_back(entry);
     return ObserverToken(std::move(entry));
 }
 
@@ -100,8 +107,8 @@ void NotificationCenter::post(std::string_view name, const void* sender, UserInf
 {
     std::vector<std::shared_ptr<ObserverToken::Entry>> matching;
     {
-        std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_entries) {
+        std::lock_guard lock(m_registry->mutex);
+        for (const auto& entry : m_registry->entries) {
             if (entry->name == name && (entry->sender == nullptr || entry->sender == sender)) {
                 matching.push_back(entry);
             }
@@ -127,8 +134,8 @@ void NotificationCenter::post(std::string_view name, const void* sender, UserInf
 
 std::size_t NotificationCenter::observerCount() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.size();
+    std::lock_guard lock(m_registry->mutex);
+    return m_registry->entries.size();
 }
 
 } // namespace orvendel

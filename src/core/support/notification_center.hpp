@@ -59,6 +59,7 @@ public:
     using Observer = std::function<void(const Notification&)>;
 
     NotificationCenter() = default;
+    ~NotificationCenter();
     NotificationCenter(const NotificationCenter&) = delete;
     NotificationCenter& operator=(const NotificationCenter&) = delete;
 
@@ -78,8 +79,13 @@ public:
 
 private:
     friend class ObserverToken;
-    mutable std::mutex m_mutex;
-    std::vector<std::shared_ptr<ObserverToken::Entry>> m_entries;
+    // Tokens reach the list through a weak reference, so a token may outlive its centre (singletons are
+    // torn down in no fixed order at exit).
+    struct Registry {
+        std::mutex mutex;
+        std::vector<std::shared_ptr<ObserverToken::Entry>> entries;
+    };
+    std::shared_ptr<Registry> m_registry = std::make_shared<Registry>();
 };
 
 } // namespace orvendel

@@ -60,6 +60,17 @@ TEST(NotificationCenterTest, TokensRemoveObserversWhenDroppedOrReset)
     EXPECT_EQ(center.observerCount(), 0U);
 }
 
+TEST(NotificationCenterTest, ATokenMayOutliveItsCentre)
+{
+    ObserverToken token;
+    {
+        NotificationCenter center;
+        token = center.addObserver("X", [](const Notification&) {});
+    }
+    token.reset(); // the centre is gone: nothing to remove, nothing to crash on
+    EXPECT_FALSE(token);
+}
+
 TEST(NotificationCenterTest, RemovalDuringPostIsSafe)
 {
     NotificationCenter center;
