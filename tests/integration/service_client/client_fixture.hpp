@@ -82,7 +82,8 @@ protected:
         if (!recorder.waitFor(ln::serverAuthentication)) {
             return false;
         }
-        const bool* result = recorder.named(ln::serverAuthentication).at(0).value<bool>(ln::authenticationResult);
+        const auto outcome = recorder.named(ln::serverAuthentication).at(0);
+        const bool* result = outcome.value<bool>(ln::authenticationResult);
         return result && *result;
     }
 
