@@ -199,7 +199,7 @@ sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues&
     sqlite3_stmt* statement = nullptr;
     fromCache = false;
     if (m_shouldCacheStatements) {
-        if (auto found = m_cachedStatements.find(std::string(sql)); found != m_cachedStatements.end()) {
+        if (auto found = m_cachedStatements.find(sql); found != m_cachedStatements.end()) {
             statement = found->second;
             fromCache = true;
         }

@@ -98,7 +98,12 @@ private:
     std::chrono::steady_clock::time_point m_busyStart{};
     BusyHooks m_busyHooks;
     std::vector<std::weak_ptr<detail::SqlStatement>> m_openResultSets;
-    std::unordered_map<std::string, sqlite3_stmt*> m_cachedStatements;
+    // Looked up by the caller's SQL text without copying it (once per row in a store).
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, sqlite3_stmt*, TextHash, std::equal_to<>> m_cachedStatements;
 };
 
 } // namespace orvendel
