@@ -233,15 +233,15 @@ bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON
             values[0] = furnaceId;
             values[1] = heat.heatId;
             values[2] = heat.heatNumber;
-            values[3] = heat.startDate;
-            values[4] = heat.endDate;
+            values[3] = SqlValue::borrowed(heat.startDate);
+            values[4] = SqlValue::borrowed(heat.endDate);
             values[5] = delay.delayId;
-            values[6] = delay.startDate;
-            values[7] = delay.endDate;
+            values[6] = SqlValue::borrowed(delay.startDate);
+            values[7] = SqlValue::borrowed(delay.endDate);
             values[8] = delay.reasonId;
-            values[9] = delay.reasonDescription;
-            values[10] = delay.timestamp;
-            values[11] = delay.comment;
+            values[9] = SqlValue::borrowed(delay.reasonDescription);
+            values[10] = SqlValue::borrowed(delay.timestamp);
+            values[11] = SqlValue::borrowedOrNull(delay.comment);
             Error error;
             if (!m_database->executeUpdate(schema::insertDelay, values, &error)) {
                 log("Error Storing Delays: " + error.description);

@@ -19,8 +19,8 @@ using SqlBlob = std::vector<std::uint8_t>;
 // every 64-bit integer), double, or UTF-8 text. Absent optionals bind as NULL.
 class SqlValue {
 public:
-    using Storage =
-        std::variant<std::monostate, SqlBlob, Instant, std::int32_t, std::int64_t, double, bool, std::string>;
+    using Storage = std::variant<std::monostate, SqlBlob, Instant, std::int32_t, std::int64_t, double, bool,
+                                 std::string, std::string_view>;
 
     SqlValue() = default;
     SqlValue(std::nullptr_t) {}
@@ -50,6 +50,19 @@ public:
         if (value) {
             m_storage = SqlValue(*value).m_storage;
         }
+    }
+
+    // Text bound without a copy: the caller keeps it alive until the statement has run (a store's rows,
+    // bound once per row, would otherwise copy every text twice).
+    static SqlValue borrowed(std::string_view text)
+    {
+        SqlValue value;
+        value.m_storage = text;
+        return value;
+    }
+    static SqlValue borrowedOrNull(const std::optional<std::string>& text)
+    {
+        return text ? borrowed(std::string_view(*text)) : SqlValue();
     }
 
     const Storage& storage() const { return m_storage; }
