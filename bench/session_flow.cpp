@@ -76,12 +76,12 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
     AppPaths::setDataDirectoryOverride(folder);
 
     NotificationCenter center;
-    DatabaseManager database;
+    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
     auto transport = std::make_shared<CurlHttpTransport>();
     auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                          makeFileSecretStore(folder / "secrets"));
     auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
-    auto downloads = DownloadManager::create({login, &database, transport, &center, std::chrono::seconds(12)});
+    auto downloads = DownloadManager::create({login, database, transport, &center, std::chrono::seconds(12)});
     Waiter waiter(center, {ln::serverAuthentication, dn::finishedFurnaces, dn::finishedDelays, dn::finishedReasons});
 
     int round = 0;
@@ -90,7 +90,7 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
     for (auto _ : state) {
         ++round;
         const double cpuStart = processCpuSeconds();
-        database.openUserDatabase("demo");
+        database->openUserDatabase("demo");
         login->authenticate("demo", "demo");
         waiter.wait(ln::serverAuthentication, round);
         downloads->downloadFurnacesList();
@@ -102,7 +102,7 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
         cpu += processCpuSeconds() - cpuStart;
         state.PauseTiming();
         std::promise<std::size_t> counted;
-        database.fetchLast24HoursHeats(1, [&](std::vector<HeatPtr> heats) {
+        database->fetchLast24HoursHeats(1, [&](std::vector<HeatPtr> heats) {
             std::size_t n = 0;
             for (const auto& heat : heats) {
                 n += heat->delays ? heat->delays->size() : 0;
@@ -115,7 +115,7 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
     state.counters["delays"] = static_cast<double>(delays);
     state.counters["process_cpu_ms"] = benchmark::Counter(cpu * 1000.0 / round);
     downloads->resetForLogout();
-    database.closeDatabase();
+    database->closeDatabase();
     AppPaths::setDataDirectoryOverride(std::nullopt);
     std::filesystem::remove_all(folder);
     setLogSink(quiet);

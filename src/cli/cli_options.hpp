@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/flows/service_connectivity.hpp"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -9,11 +11,7 @@
 namespace orvendel::cli {
 
 // Where the answer to "is the network reachable" comes from.
-enum class ConnectivityMode {
-    automatic, // the connectivity monitor; a service on this machine counts as reachable
-    online,    // always reachable (--assume-online)
-    offline,   // never reachable: every request is refused as the app refuses it without a network
-};
+using flows::ConnectivityMode;
 
 enum class RunMode { shell, oneShot, selfCheck, help };
 

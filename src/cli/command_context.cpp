@@ -6,8 +6,8 @@ namespace orvendel::cli {
 
 bool waitFor(CommandContext& context, Reply& reply, const std::function<bool()>& done, bool needsSession)
 {
-    const int signOuts = context.session.signOutCount();
-    auto signedOut = [&] { return needsSession && context.session.signOutCount() != signOuts; };
+    const int signOuts = context.app.signOutCount();
+    auto signedOut = [&] { return needsSession && context.app.signOutCount() != signOuts; };
     const bool finished = context.loop->runUntil([&] { return signedOut() || done(); }, context.options.timeout);
     if (signedOut()) {
         reply.fail(cli_error::notSignedIn, "The session ended; sign in again with `login USER`.");
@@ -24,8 +24,8 @@ bool waitFor(CommandContext& context, Reply& reply, const std::function<bool()>&
 bool waitUntilSettled(CommandContext& context, Reply& reply)
 {
     return waitFor(context, reply, [&] {
-        const auto* heats = context.session.heatsList();
-        const auto* detail = context.session.heatDetail();
+        const auto heats = context.app.heatsList();
+        const auto detail = context.app.heatDetail();
         return (!heats || !heats->isBusy()) && (!detail || !detail->isSaving());
     });
 }

@@ -2,10 +2,10 @@
 
 #include "cli/announcements.hpp"
 #include "cli/cli_options.hpp"
-#include "cli/connectivity.hpp"
 #include "cli/main_loop.hpp"
 #include "cli/reply.hpp"
-#include "cli/session.hpp"
+#include "core/flows/application_flow.hpp"
+#include "core/flows/service_connectivity.hpp"
 
 #include <functional>
 #include <memory>
@@ -18,9 +18,9 @@ namespace orvendel::cli {
 struct CommandContext {
     const CliOptions& options;
     std::shared_ptr<MainLoop> loop;
-    const CliConnectivity& connectivity;
+    std::shared_ptr<const flows::ServiceConnectivity> connectivity;
     Announcements& announcements;
-    Session& session;
+    flows::ApplicationFlow& app;
     // The next input line, for the password after `login USER`; none at the end of input.
     std::function<std::optional<std::string>()> readPassword;
     // Columns available for the timeline.

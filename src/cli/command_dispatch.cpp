@@ -7,7 +7,7 @@ Reply runCommand(CommandContext& context, const Command& command)
     // What happened between commands (a reachability change, a late cancellation) is handled first.
     context.loop->runPending();
     Reply reply;
-    if (needsSession(command.kind) && !context.session.isSignedIn()) {
+    if (needsSession(command.kind) && !context.app.isSignedIn()) {
         reply.fail(cli_error::notSignedIn, "Not signed in; sign in with `login USER`.");
     } else {
         switch (command.kind) {

@@ -5,6 +5,7 @@
 #include "cli/text_table.hpp"
 #include "core/editing/delay_edit_model.hpp"
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/flows/configured_edit_settings.hpp"
 #include "core/screens/comment_rules.hpp"
 #include "core/screens/selection.hpp"
 #include "core/screens/split_time.hpp"
@@ -16,12 +17,6 @@
 namespace orvendel::cli {
 namespace {
 
-class ConfiguredEditSettings final : public EditSettings {
-public:
-    bool isAutoSaveEnabled() const override { return UserConfigurationManager::shared().isAutoSaveEnabled(); }
-    int selectedFurnaceId() const override { return UserConfigurationManager::shared().selectedFurnaceId(); }
-};
-
 // The page a command edits on: sender of its "ReloadData".
 const int commandPage = 0;
 
@@ -29,10 +24,9 @@ DelayEditModel editModel(CommandContext& context, const DelayPtr& delay)
 {
     DelayEditEnvironment environment;
     environment.store = EditedDelaysManager::shared();
-    environment.settings = std::make_shared<ConfiguredEditSettings>();
-    // The connectivity object outlives every command.
-    environment.connectivity = std::shared_ptr<const ConnectivityStatus>(&context.connectivity, [](const auto*) {});
-    environment.saver = context.session.heatDetail()->makeSaver();
+    environment.settings = std::make_shared<flows::ConfiguredEditSettings>();
+    environment.connectivity = context.connectivity;
+    environment.saver = context.app.heatDetail()->makeSaver();
     environment.notificationCenter = &NotificationCenter::defaultCenter();
     environment.presentAlert = [&context](const std::string& title, const std::string& message,
                                           const std::vector<std::string>&) {
@@ -49,9 +43,9 @@ Reply finishEdit(CommandContext& context, Reply reply, const std::string& what)
     if (!waitUntilSettled(context, reply)) {
         return reply;
     }
-    auto* list = context.session.heatsList();
+    auto list = context.app.heatsList();
     bool saved = false;
-    for (const auto& outcome : context.session.heatDetail()->takeOutcomes()) {
+    for (const auto& outcome : context.app.heatDetail()->takeOutcomes()) {
         saved = saved || outcome.saved;
     }
     reply.data["saved"] = saved;
@@ -83,7 +77,7 @@ Reply finishEdit(CommandContext& context, Reply reply, const std::string& what)
 // Takes the outcomes of saves that ended before this command, so that they are not reported as its own.
 void forgetEarlierSaves(CommandContext& context)
 {
-    context.session.heatDetail()->takeOutcomes();
+    context.app.heatDetail()->takeOutcomes();
 }
 
 } // namespace
@@ -91,12 +85,12 @@ void forgetEarlierSaves(CommandContext& context)
 Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
 {
     Reply reply;
-    const auto listed = findListedDelay(context.session.heatsList()->heats(), ref, reply);
+    const auto listed = findListedDelay(context.app.heatsList()->heats(), ref, reply);
     if (!listed) {
         return reply;
     }
     std::optional<Reason> reason;
-    for (const auto& candidate : storedReasons(UserConfigurationManager::shared().selectedFurnaceId())) {
+    for (const auto& candidate : storedReasons(UserConfigurationManager::shared()->selectedFurnaceId())) {
         if (candidate.id == reasonId) {
             reason = candidate;
         }
@@ -117,7 +111,7 @@ Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
 Reply commentCommand(CommandContext& context, const DelayRef& ref, const std::string& text)
 {
     Reply reply;
-    const auto listed = findListedDelay(context.session.heatsList()->heats(), ref, reply);
+    const auto listed = findListedDelay(context.app.heatsList()->heats(), ref, reply);
     if (!listed) {
         return reply;
     }
@@ -143,7 +137,7 @@ Reply commentCommand(CommandContext& context, const DelayRef& ref, const std::st
 Reply splitCommand(CommandContext& context, const DelayRef& ref, double seconds)
 {
     Reply reply;
-    const auto listed = findListedDelay(context.session.heatsList()->heats(), ref, reply);
+    const auto listed = findListedDelay(context.app.heatsList()->heats(), ref, reply);
     if (!listed) {
         return reply;
     }
@@ -174,7 +168,7 @@ Reply splitCommand(CommandContext& context, const DelayRef& ref, double seconds)
 Reply undoCommand(CommandContext& context, const DelayRef& ref)
 {
     Reply reply;
-    const auto listed = findListedDelay(context.session.heatsList()->heats(), ref, reply);
+    const auto listed = findListedDelay(context.app.heatsList()->heats(), ref, reply);
     if (!listed) {
         return reply;
     }
@@ -191,32 +185,34 @@ Reply undoCommand(CommandContext& context, const DelayRef& ref)
 Reply saveCommand(CommandContext& context, int heatNumber)
 {
     Reply reply;
-    auto* list = context.session.heatsList();
+    auto list = context.app.heatsList();
     const auto heat = findHeatByNumber(list->heats(), heatNumber, reply);
     if (!heat) {
         return reply;
     }
-    auto* detail = context.session.heatDetail();
+    auto detail = context.app.heatDetail();
     forgetEarlierSaves(context);
-    switch (detail->save(heat->heatId)) {
-    case HeatDetailFlow::SaveStart::noNetwork:
+    if (detail->save(heat->heatId) == flows::HeatDetailFlow::SaveStart::noNetwork) {
         return reply;
-    case HeatDetailFlow::SaveStart::nothingToSave:
-        reply.lines.push_back(fmt::format("Heat {} has no unsaved edits.", heatNumber));
-        reply.data["saved"] = false;
-        return reply;
-    case HeatDetailFlow::SaveStart::started:
-        break;
     }
     if (!waitUntilSettled(context, reply)) {
         return reply;
     }
     bool saved = false;
     bool failed = false;
+    bool nothingToSave = false;
     for (const auto& outcome : detail->takeOutcomes()) {
         if (outcome.heatId == heat->heatId || !outcome.heatId) {
-            (outcome.saved ? saved : failed) = true;
+            nothingToSave = nothingToSave || outcome.nothingToSave;
+            if (!outcome.nothingToSave) {
+                (outcome.saved ? saved : failed) = true;
+            }
         }
+    }
+    if (nothingToSave && !saved && !failed) {
+        reply.lines.push_back(fmt::format("Heat {} has no unsaved edits.", heatNumber));
+        reply.data["saved"] = false;
+        return reply;
     }
     reply.data["saved"] = saved && !failed;
     if (!saved || failed) {

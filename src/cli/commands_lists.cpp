@@ -3,55 +3,22 @@
 #include "cli/heat_view.hpp"
 #include "cli/lists_view.hpp"
 #include "cli/lookup.hpp"
-#include "core/editing/edited_delays_manager.hpp"
-#include "core/screens/furnace_selection.hpp"
-#include "core/screens/guards.hpp"
-#include "core/service/download_manager.hpp"
+#include "core/flows/furnace_selection_flow.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "core/support/log.hpp"
 
 #include <fmt/format.h>
+
+#include <algorithm>
 
 namespace orvendel::cli {
 namespace {
 
 Reply heatsListReply(CommandContext& context, Reply reply)
 {
-    const auto* heats = context.session.heatsList();
+    const auto heats = context.app.heatsList();
     renderHeatsList(reply, heats->furnace(), heats->tableData(), heats->heats());
     return reply;
-}
-
-// The guard before leaving the shown furnace: a running save outweighs unsaved edits. Every listed heat
-// is checked, not only the selected one: a shell has no visible selection, and edits must not be dropped
-// without asking.
-struct FurnaceGuard {
-    screens::GuardOutcome outcome = screens::GuardOutcome::Proceed;
-    std::vector<int> heatIds; // the heats at risk
-};
-
-FurnaceGuard furnaceGuard(const std::vector<HeatPtr>& heats)
-{
-    FurnaceGuard guard;
-    bool saving = false;
-    bool edited = false;
-    auto store = EditedDelaysManager::shared();
-    for (const auto& heat : heats) {
-        if (!heat) {
-            continue;
-        }
-        const bool heatSaving = awaitCompletion<bool>([&](auto completion) {
-            DownloadManager::shared()->isSavingDelays(heat->heatId, heat->furnaceId, std::move(completion));
-        });
-        const bool heatEdited = store->hasEditedDelays(heat->heatId);
-        if (heatSaving || heatEdited) {
-            guard.heatIds.push_back(heat->heatId);
-        }
-        saving = saving || heatSaving;
-        edited = edited || heatEdited;
-    }
-    guard.outcome = screens::guardOutcome(saving, edited);
-    return guard;
 }
 
 } // namespace
@@ -59,56 +26,43 @@ FurnaceGuard furnaceGuard(const std::vector<HeatPtr>& heats)
 Reply furnacesCommand(CommandContext&)
 {
     Reply reply;
-    renderFurnaces(reply, storedFurnaces(), UserConfigurationManager::shared().selectedFurnaceId());
+    renderFurnaces(reply, storedFurnaces(), UserConfigurationManager::shared()->selectedFurnaceId());
     return reply;
 }
 
 Reply useCommand(CommandContext& context, int furnaceId, bool discard)
 {
     Reply reply;
-    const auto furnaces = storedFurnaces();
-    auto& configuration = UserConfigurationManager::shared();
-    std::optional<std::size_t> index;
-    for (std::size_t i = 0; i < furnaces.size(); ++i) {
-        if (furnaces[i].id == furnaceId) {
-            index = i;
-        }
+    auto selection = flows::FurnaceSelectionFlow::create(context.loop, context.app.heatsList());
+    selection->load();
+    if (!waitFor(context, reply, [&] { return selection->isLoaded(); })) {
+        return reply;
     }
-    if (!index) {
+    const auto& furnaces = selection->furnaces();
+    const auto listed =
+        std::find_if(furnaces.begin(), furnaces.end(), [&](const Furnace& furnace) { return furnace.id == furnaceId; });
+    if (listed == furnaces.end()) {
         return reply.fail(cli_error::notFound,
                           fmt::format("Furnace {} is not in the list; see `furnaces`.", furnaceId));
     }
-    const auto choice = screens::FurnaceSelection::choose(furnaces, configuration.selectedFurnaceId(), *index);
-    if (choice.kind != screens::FurnaceSelection::Choice::Kind::Selected) {
-        reply.lines.push_back(fmt::format("{} is already selected.", furnaces[*index].name));
+    context.announcements.answerQuestionsWithYes(discard);
+    const bool chosen = selection->choose(static_cast<std::size_t>(listed - furnaces.begin()));
+    if (!chosen) {
+        reply.lines.push_back(fmt::format("{} is already selected.", listed->name));
         return heatsListReply(context, std::move(reply));
     }
-    configuration.setSelectedFurnaceId(furnaceId);
-
-    auto* list = context.session.heatsList();
-    const auto& heats = list->heats();
-    if (!heats.empty() && heats.front() && heats.front()->furnaceId != furnaceId) {
-        const int shownFurnaceId = heats.front()->furnaceId;
-        const auto guard = furnaceGuard(heats);
-        if (const auto question = screens::guardQuestion(guard.outcome)) {
-            if (!discard) {
-                configuration.setSelectedFurnaceId(shownFurnaceId);
-                reply.add(Alert{question->title, question->message,
-                                cliError(cli_error::refused, question->title + " " + question->message)});
-                reply.notices.push_back(fmt::format("Type `use {} --discard` to switch anyway.", furnaceId));
-                return reply;
-            }
-            log("Selected YES");
-            auto store = EditedDelaysManager::shared();
-            for (const int heatId : guard.heatIds) {
-                awaitCompletion<bool>(
-                    [&](auto completion) { store->removeAllEditedDelays(heatId, [completion] { completion(true); }); });
-            }
-            reply.data["discardedHeats"] = guard.heatIds;
+    const bool settled = waitUntilSettled(context, reply);
+    context.announcements.answerQuestionsWithYes(false);
+    for (const auto& question : context.announcements.takeQuestions()) {
+        if (!question.answeredYes) {
+            reply.add(Alert{question.title, question.message,
+                            cliError(cli_error::refused, question.title + " " + question.message)});
+            reply.notices.push_back(fmt::format("Type `use {} --discard` to switch anyway.", furnaceId));
+            return reply;
         }
+        reply.data["discarded"] = true;
     }
-    list->switchToSelectedFurnace();
-    if (!waitUntilSettled(context, reply)) {
+    if (!settled) {
         return reply;
     }
     return heatsListReply(context, std::move(reply));
@@ -117,7 +71,7 @@ Reply useCommand(CommandContext& context, int furnaceId, bool discard)
 Reply refreshCommand(CommandContext& context)
 {
     Reply reply;
-    context.session.heatsList()->refresh();
+    context.app.heatsList()->refresh();
     if (!waitUntilSettled(context, reply)) {
         return reply;
     }
@@ -132,7 +86,7 @@ Reply heatsCommand(CommandContext& context)
 Reply showCommand(CommandContext& context, int heatNumber, const std::optional<DelayRef>& ref)
 {
     Reply reply;
-    auto* list = context.session.heatsList();
+    auto list = context.app.heatsList();
     DelayPtr selected;
     HeatPtr heat;
     if (ref) {
@@ -159,14 +113,14 @@ Reply showCommand(CommandContext& context, int heatNumber, const std::optional<D
 Reply reasonsCommand(CommandContext&)
 {
     Reply reply;
-    renderReasons(reply, storedReasons(UserConfigurationManager::shared().selectedFurnaceId()));
+    renderReasons(reply, storedReasons(UserConfigurationManager::shared()->selectedFurnaceId()));
     return reply;
 }
 
 Reply editsCommand(CommandContext& context)
 {
     Reply reply;
-    renderEdits(reply, allEditedDelays(), context.session.heatsList()->heats());
+    renderEdits(reply, allEditedDelays(), context.app.heatsList()->heats());
     return reply;
 }
 

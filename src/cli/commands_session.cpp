@@ -2,10 +2,8 @@
 
 #include "cli/lists_view.hpp"
 #include "cli/lookup.hpp"
-#include "cli/screen_notifications.hpp"
+#include "core/flows/settings_flow.hpp"
 #include "core/screens/login_validation.hpp"
-#include "core/storage/user_configuration_manager.hpp"
-#include "core/support/notification_center.hpp"
 
 #include <fmt/format.h>
 
@@ -22,30 +20,31 @@ Reply loginCommand(CommandContext& context, const std::string& user, std::option
     if (!password) {
         return reply.fail(cli_error::usage, "login needs the password on the next line.");
     }
-    if (context.session.isSignedIn()) {
+    if (context.app.isSignedIn()) {
         return reply.fail(cli_error::alreadySignedIn,
-                          fmt::format("Already signed in as {}; logout first.", context.session.userName()));
+                          fmt::format("Already signed in as {}; logout first.", context.app.userName()));
     }
     if (!screens::LoginValidation::isLoginButtonEnabled(user, *password)) {
         return reply.fail(cli_error::usage, "Enter a user name and a password.");
     }
-    if (!context.session.beginSignIn(user, *password, furnaceId)) {
+    const auto signIn = context.app.signIn();
+    if (!signIn || !signIn->signIn(user, *password, furnaceId)) {
         return reply;
     }
     if (!waitFor(
-            context, reply, [&] { return !context.session.isSigningIn(); }, false)) {
-        context.session.cancelSignIn();
+            context, reply, [&] { return !signIn->isSigningIn(); }, false)) {
+        signIn->cancel();
         return reply;
     }
-    if (!context.session.isSignedIn()) {
+    if (!context.app.isSignedIn()) {
         return reply;
     }
-    reply.data["user"] = context.session.userName();
-    reply.lines.push_back(fmt::format("Signed in as {}.", context.session.userName()));
+    reply.data["user"] = context.app.userName();
+    reply.lines.push_back(fmt::format("Signed in as {}.", context.app.userName()));
     if (!waitUntilSettled(context, reply)) {
         return reply;
     }
-    const auto* heats = context.session.heatsList();
+    const auto heats = context.app.heatsList();
     if (furnaceId && (!heats->furnace() || heats->furnace()->id != *furnaceId)) {
         return reply.fail(cli_error::notFound, fmt::format("Furnace {} is not in the furnace list.", *furnaceId));
     }
@@ -57,9 +56,9 @@ Reply logoutCommand(CommandContext& context)
 {
     Reply reply;
     const std::size_t discarded = allEditedDelays().size();
-    context.session.requestLogout();
+    context.app.requestLogout();
     if (!waitFor(
-            context, reply, [&] { return !context.session.isSignedIn(); }, false)) {
+            context, reply, [&] { return !context.app.isSignedIn(); }, false)) {
         return reply;
     }
     reply.data["discardedEdits"] = discarded;
@@ -69,11 +68,9 @@ Reply logoutCommand(CommandContext& context)
     return reply;
 }
 
-Reply autosaveCommand(CommandContext&, bool on)
+Reply autosaveCommand(CommandContext& context, bool on)
 {
-    UserConfigurationManager::shared().setIsAutoSaveEnabled(on);
-    NotificationCenter::defaultCenter().post(screen_notifications::autoSaveOptionChanged, nullptr,
-                                             {{screen_notifications::valueKey, on}});
+    flows::SettingsFlow(context.announcements).setAutoSaveEnabled(on);
     Reply reply;
     reply.data["autosave"] = on;
     reply.lines.push_back(on ? "Edited delays are saved automatically." : "Edited delays are saved with `save HEAT`.");

@@ -53,7 +53,7 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
 std::vector<Furnace> storedFurnaces()
 {
     const auto stored = awaitCompletion<std::vector<FurnacePtr>>(
-        [](auto completion) { DatabaseManager::shared().fetchFurnaces(std::move(completion)); });
+        [](auto completion) { DatabaseManager::shared()->fetchFurnaces(std::move(completion)); });
     std::vector<Furnace> furnaces;
     for (const auto& furnace : stored) {
         if (furnace) {
@@ -66,7 +66,7 @@ std::vector<Furnace> storedFurnaces()
 std::vector<Reason> storedReasons(int furnaceId)
 {
     const auto stored = awaitCompletion<std::vector<ReasonPtr>>(
-        [furnaceId](auto completion) { DatabaseManager::shared().fetchReasons(furnaceId, std::move(completion)); });
+        [furnaceId](auto completion) { DatabaseManager::shared()->fetchReasons(furnaceId, std::move(completion)); });
     std::vector<Reason> reasons;
     for (const auto& reason : stored) {
         if (reason) {

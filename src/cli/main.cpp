@@ -1,8 +1,9 @@
 #include "cli/cli_options.hpp"
 #include "cli/command_context.hpp"
-#include "cli/connectivity.hpp"
 #include "cli/shell.hpp"
 #include "core/core.hpp"
+#include "core/flows/application_flow.hpp"
+#include "core/flows/service_connectivity.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/service_address.hpp"
@@ -29,6 +30,46 @@ struct LogFile {
         }
     }
 };
+
+int run(const CliOptions& options)
+{
+    auto loop = std::make_shared<MainLoop>();
+    auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL());
+    connectivity->start(loop);
+    // Starting reads the flags once and queues the first report here.
+    loop->runPending();
+    // Made now so that it follows every sign-in (it renews expired sessions).
+    DownloadManager::shared();
+    Announcements announcements;
+    auto app = flows::ApplicationFlow::create(
+        flows::ApplicationFlow::Environment{loop, connectivity, &announcements, nullptr, {}, false});
+    int signOuts = 0;
+    app->setScreenHandler([&announcements, &signOuts, &app](flows::Screen, flows::ScreenChange change) {
+        const bool wasSignedIn = std::exchange(signOuts, app->signOutCount()) != app->signOutCount();
+        if (change == flows::ScreenChange::logout && wasSignedIn) {
+            announcements.notice("Signed out: the session ended. Sign in again with `login USER`.");
+        }
+    });
+    app->launch();
+
+    const bool interactive = standardInputIsTerminal();
+    InputReader input(std::cin, interactive);
+    Output output(options.json);
+    CommandContext context{options, loop, connectivity, announcements, *app, {}, terminalColumns()};
+
+    int status = exitSuccess;
+    if (options.mode == RunMode::oneShot) {
+        status = runOneShot(context, input, output);
+    } else {
+        if (interactive) {
+            output.hint("Orvendel shell against " + ServiceAddress::baseURL() +
+                        " - `login USER` to sign in, `help` for the commands.");
+        }
+        status = runShell(context, input, output);
+    }
+    app->runLogoutSequence();
+    return status;
+}
 
 } // namespace
 
@@ -69,31 +110,7 @@ int main(int argc, char** argv)
         ServiceAddress::setBaseURL(options.serviceURL);
     }
 
-    // The centre is made first so that it is destroyed last, after every manager that still observes it.
-    NotificationCenter::defaultCenter();
-    auto loop = std::make_shared<MainLoop>();
-    CliConnectivity connectivity(options.connectivity, isLoopbackURL(ServiceAddress::baseURL()));
-    connectivity.start(loop);
-    // Made now so that it follows every sign-in (it renews expired sessions).
-    DownloadManager::shared();
-    Announcements announcements;
-    auto session = Session::create({loop, &connectivity, &announcements});
-
-    const bool interactive = standardInputIsTerminal();
-    InputReader input(std::cin, interactive);
-    Output output(options.json);
-    CommandContext context{options, loop, connectivity, announcements, *session, {}, terminalColumns()};
-
-    int status = exitSuccess;
-    if (options.mode == RunMode::oneShot) {
-        status = runOneShot(context, input, output);
-    } else {
-        if (interactive) {
-            output.hint("Orvendel shell against " + ServiceAddress::baseURL() +
-                        " - `login USER` to sign in, `help` for the commands.");
-        }
-        status = runShell(context, input, output);
-    }
-    session->runLogoutSequence();
+    const int status = run(options);
+    releaseSharedInstances();
     return status;
 }

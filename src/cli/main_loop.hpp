@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/support/executor.hpp"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -13,12 +15,11 @@ namespace orvendel::cli {
 // background threads and are posted here; they run only while the shell pumps the loop, so the CLI's
 // state is touched by one thread.
 // Thread contract: `post` from any thread; `runPending` and `runUntil` on the shell's thread only.
-class MainLoop {
+class MainLoop final : public Executor {
 public:
-    using Task = std::function<void()>;
     using Clock = std::chrono::steady_clock;
 
-    void post(Task task);
+    void post(Task task) override;
 
     // Runs what is queued now (and what those tasks queue), without waiting.
     void runPending();

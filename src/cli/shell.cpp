@@ -21,11 +21,11 @@ int statusOf(const Reply& reply)
 // Leaves no session behind; says how many unsaved edits that dropped.
 std::size_t endSession(CommandContext& context)
 {
-    if (!context.session.isSignedIn()) {
+    if (!context.app.isSignedIn()) {
         return 0;
     }
     const std::size_t discarded = allEditedDelays().size();
-    context.session.runLogoutSequence();
+    context.app.runLogoutSequence();
     return discarded;
 }
 

@@ -1,5 +1,7 @@
 #include "core/editing/delay_edit_model.hpp"
 
+#include "core/editing/screen_notifications.hpp"
+
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
 
@@ -139,9 +141,8 @@ void DelayEditModel::publishEditedDelay()
 
 void DelayEditModel::postReloadData(const void* sender, int heatId, Instant selectedStart) const
 {
-    m_environment.notificationCenter->post(editing_notifications::reloadData, sender,
-                                           UserInfo{{editing_notifications::heatIdKey, heatId},
-                                                    {editing_notifications::selectedDelayStartDateKey, selectedStart}});
+    m_environment.notificationCenter->post(screen_notifications::reloadData, sender,
+                                           screen_notifications::selectionUserInfo({heatId, selectedStart}));
 }
 
 void DelayEditModel::autoSaveEdits(int heatId, std::vector<DelayPtr> delays) const

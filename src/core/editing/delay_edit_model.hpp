@@ -15,13 +15,6 @@
 
 namespace orvendel {
 
-namespace editing_notifications {
-// Posted after every edit so that the heats list reloads and selects the delay named in it.
-inline constexpr const char* reloadData = "ReloadData";
-inline constexpr const char* heatIdKey = "HeatId";                                 // int
-inline constexpr const char* selectedDelayStartDateKey = "SelectedDelayStartDate"; // Instant
-} // namespace editing_notifications
-
 // Shows an alert on the screen that owns the model: title, message, button titles.
 using AlertPresenter =
     std::function<void(const std::string& title, const std::string& message, const std::vector<std::string>& buttons)>;

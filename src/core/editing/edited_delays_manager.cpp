@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
+#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
@@ -13,16 +14,12 @@
 namespace orvendel {
 namespace {
 
-std::mutex& sharedMutex()
+SharedInstance<EditedDelaysManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<EditedDelaysManager>& sharedInstance()
-{
-    static std::shared_ptr<EditedDelaysManager> instance;
-    return instance;
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance =
+        new SharedInstance<EditedDelaysManager>([] { return std::make_shared<EditedDelaysManager>(); });
+    return *instance;
 }
 
 bool sameHeatAndStart(const Delay& entry, int heatId, Instant start)
@@ -48,22 +45,12 @@ EditedDelaysManager::~EditedDelaysManager() = default;
 
 std::shared_ptr<EditedDelaysManager> EditedDelaysManager::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) {
-        instance = std::make_shared<EditedDelaysManager>();
-    }
-    return instance;
+    return sharedInstance().get();
 }
 
-void EditedDelaysManager::resetSharedForTesting()
+void EditedDelaysManager::setSharedForTesting(std::shared_ptr<EditedDelaysManager> manager)
 {
-    std::shared_ptr<EditedDelaysManager> previous;
-    {
-        std::lock_guard lock(sharedMutex());
-        previous = std::move(sharedInstance());
-    }
-    // `previous` (if last) is destroyed here, outside the lock: its queue drains first.
+    sharedInstance().set(std::move(manager));
 }
 
 void EditedDelaysManager::addEditedDelay(DelayPtr delay)
@@ -184,10 +171,18 @@ void EditedDelaysManager::getEditedDelays(int heatId, ListCompletion completion)
 
 bool EditedDelaysManager::hasEditedDelays(int heatId)
 {
-    return m_queue.sync([this, heatId] {
-        return std::any_of(m_editedDelays.begin(), m_editedDelays.end(),
-                           [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
-    });
+    return m_queue.sync([this, heatId] { return holdsEntryOf(heatId); });
+}
+
+void EditedDelaysManager::hasEditedDelays(int heatId, std::function<void(bool)> completion)
+{
+    m_queue.async([this, heatId, completion = std::move(completion)] { completion(holdsEntryOf(heatId)); });
+}
+
+bool EditedDelaysManager::holdsEntryOf(int heatId) const
+{
+    return std::any_of(m_editedDelays.begin(), m_editedDelays.end(),
+                       [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
 }
 
 void EditedDelaysManager::clearEditedDelays()

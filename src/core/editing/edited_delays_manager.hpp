@@ -33,8 +33,10 @@ public:
 
     // The process's store, created on first use.
     static std::shared_ptr<EditedDelaysManager> shared();
-    // Tests: the next `shared()` creates a fresh, empty store. Holders of the old one keep it alive.
-    static void resetSharedForTesting();
+    // Tests: installs another store, or none so that the next `shared()` creates a fresh, empty one.
+    // Holders of the old one keep it alive.
+    static void setSharedForTesting(std::shared_ptr<EditedDelaysManager> manager);
+    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     // Replaces the entry with the same heat and start instant (moving it last), else appends.
     void addEditedDelay(DelayPtr delay);
@@ -53,6 +55,8 @@ public:
     void getEditedDelays(int heatId, ListCompletion completion);
 
     bool hasEditedDelays(int heatId);
+    // The same answer without waiting: `completion` runs on the store's queue.
+    void hasEditedDelays(int heatId, std::function<void(bool)> completion);
     void clearEditedDelays();
 
     // Waits until everything queued before this call has run (tests, shutdown).
@@ -61,6 +65,7 @@ public:
 private:
     // Runs on the queue only.
     void printEditedDelays() const;
+    bool holdsEntryOf(int heatId) const;
     void postOperation() const;
     void eraseAt(std::size_t position);
 

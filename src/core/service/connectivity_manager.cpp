@@ -2,11 +2,22 @@
 
 #include "core/platform/rtnetlink_reachability_source.hpp"
 #include "core/support/log.hpp"
+#include "core/support/shared_instance.hpp"
 
 namespace orvendel {
 namespace {
 std::mutex sharedMutex;
 ConnectivityManager::Dependencies sharedDependencies;
+
+SharedInstance<ConnectivityManager>& sharedInstance()
+{
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance = new SharedInstance<ConnectivityManager>([] {
+        std::lock_guard lock(sharedMutex);
+        return std::make_shared<ConnectivityManager>(sharedDependencies);
+    });
+    return *instance;
+}
 } // namespace
 
 ConnectivityManager::ConnectivityManager() : ConnectivityManager(Dependencies{}) {}
@@ -18,7 +29,7 @@ ConnectivityManager::ConnectivityManager(Dependencies dependencies) : m_dependen
     }
     if (!m_dependencies.mainQueue) {
         m_ownMainQueue = std::make_unique<SerialQueue>("ConnectivityManagerQueue");
-        m_dependencies.mainQueue = notificationQueueFor(*m_ownMainQueue);
+        m_dependencies.mainQueue = executorFor(*m_ownMainQueue);
     }
     if (m_dependencies.notificationCenter == nullptr) {
         m_dependencies.notificationCenter = &NotificationCenter::defaultCenter();
@@ -32,13 +43,14 @@ ConnectivityManager::~ConnectivityManager()
     m_reachability.reset();
 }
 
-ConnectivityManager& ConnectivityManager::shared()
+std::shared_ptr<ConnectivityManager> ConnectivityManager::shared()
 {
-    static ConnectivityManager manager([] {
-        std::lock_guard lock(sharedMutex);
-        return sharedDependencies;
-    }());
-    return manager;
+    return sharedInstance().get();
+}
+
+void ConnectivityManager::setSharedForTesting(std::shared_ptr<ConnectivityManager> manager)
+{
+    sharedInstance().set(std::move(manager));
 }
 
 void ConnectivityManager::configureShared(Dependencies dependencies)

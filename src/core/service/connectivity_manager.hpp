@@ -10,7 +10,7 @@
 namespace orvendel {
 
 // The one process-wide answer to "is there any network path": `isInternetAvailable`, false until the first
-// report, then true for Wi-Fi (any non-cellular route) or cellular. Started once at launch; never reset.
+// report, then true for Wi-Fi (any non-cellular route) or cellular. Started once at launch.
 // Thread contract: `isInternetAvailable` from any thread; reports, and the flag's writes, run on the main
 // queue given at construction.
 class ConnectivityManager {
@@ -28,9 +28,12 @@ public:
     ConnectivityManager& operator=(const ConnectivityManager&) = delete;
 
     // The shared manager, made on first use with the dependencies configured by then.
-    static ConnectivityManager& shared();
+    static std::shared_ptr<ConnectivityManager> shared();
     // Call before the first `shared()`, e.g. to deliver reports on the program's main loop.
     static void configureShared(Dependencies dependencies);
+    // Tests and shutdown: installs another manager, or none so that the next `shared()` makes a new one.
+    static void setSharedForTesting(std::shared_ptr<ConnectivityManager> manager);
+    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     void startMonitoring();
     bool isInternetAvailable() const { return m_isInternetAvailable; }

@@ -3,6 +3,7 @@
 #include "core/model/utilities.hpp"
 #include "core/service/download_manager_log.hpp"
 #include "core/service/service_address.hpp"
+#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
@@ -13,16 +14,11 @@ namespace {
 
 namespace dn = download_notifications;
 
-std::mutex& sharedMutex()
+SharedInstance<DownloadManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<DownloadManager>& sharedInstance()
-{
-    static std::shared_ptr<DownloadManager> instance;
-    return instance;
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance = new SharedInstance<DownloadManager>([] { return DownloadManager::create(); });
+    return *instance;
 }
 
 const char* startLine(const DownloaderRequestParameters& parameters)
@@ -65,7 +61,7 @@ const char* droppedRequestNotification(const DownloaderRequestParameters& parame
 
 DownloadManager::DownloadManager(Dependencies dependencies)
     : m_loginManager(dependencies.loginManager ? std::move(dependencies.loginManager) : LoginManager::shared()),
-      m_database(dependencies.database ? dependencies.database : &DatabaseManager::shared()),
+      m_database(dependencies.database ? std::move(dependencies.database) : DatabaseManager::shared()),
       m_transport(std::move(dependencies.transport)),
       m_center(dependencies.notificationCenter ? dependencies.notificationCenter
                                                : &NotificationCenter::defaultCenter()),
@@ -94,20 +90,12 @@ std::shared_ptr<DownloadManager> DownloadManager::create(Dependencies dependenci
 
 std::shared_ptr<DownloadManager> DownloadManager::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    if (!sharedInstance()) {
-        sharedInstance() = create();
-    }
-    return sharedInstance();
+    return sharedInstance().get();
 }
 
 void DownloadManager::setSharedForTesting(std::shared_ptr<DownloadManager> manager)
 {
-    std::shared_ptr<DownloadManager> previous;
-    {
-        std::lock_guard lock(sharedMutex());
-        previous = std::exchange(sharedInstance(), std::move(manager));
-    }
+    sharedInstance().set(std::move(manager));
 }
 
 std::string DownloadManager::errorText(const std::optional<Error>& error)

@@ -61,7 +61,7 @@ public:
 
     struct Dependencies {
         std::shared_ptr<LoginManager> loginManager; // none: LoginManager::shared()
-        DatabaseManager* database = nullptr;        // none: DatabaseManager::shared()
+        std::shared_ptr<DatabaseManager> database;  // none: DatabaseManager::shared()
         std::shared_ptr<HttpTransport> transport;   // none: the process-wide transport
         NotificationCenter* notificationCenter = nullptr;
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
@@ -155,7 +155,7 @@ private:
     void postLogout();
 
     std::shared_ptr<LoginManager> m_loginManager;
-    DatabaseManager* m_database;
+    std::shared_ptr<DatabaseManager> m_database;
     std::shared_ptr<HttpTransport> m_transport;
     NotificationCenter* m_center;
     std::chrono::milliseconds m_resourceTimeout;

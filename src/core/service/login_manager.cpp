@@ -1,6 +1,7 @@
 #include "core/service/login_manager.hpp"
 
 #include "core/service/service_address.hpp"
+#include "core/support/shared_instance.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -8,16 +9,11 @@
 namespace orvendel {
 namespace {
 
-std::mutex& sharedMutex()
+SharedInstance<LoginManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<LoginManager>& sharedInstance()
-{
-    static std::shared_ptr<LoginManager> instance;
-    return instance;
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance = new SharedInstance<LoginManager>([] { return LoginManager::create(); });
+    return *instance;
 }
 
 } // namespace
@@ -38,17 +34,12 @@ std::shared_ptr<LoginManager> LoginManager::create(Dependencies dependencies)
 
 std::shared_ptr<LoginManager> LoginManager::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    if (!sharedInstance()) {
-        sharedInstance() = create();
-    }
-    return sharedInstance();
+    return sharedInstance().get();
 }
 
 void LoginManager::setSharedForTesting(std::shared_ptr<LoginManager> manager)
 {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance() = std::move(manager);
+    sharedInstance().set(std::move(manager));
 }
 
 std::optional<std::string> LoginManager::normalisedUsername(std::optional<std::string> username)
@@ -72,13 +63,13 @@ std::string LoginManager::serviceURL() const
     return ServiceAddress::baseURL();
 }
 
-void LoginManager::authenticate(const std::string& username, const std::string& password)
+bool LoginManager::authenticate(const std::string& username, const std::string& password)
 {
     std::shared_ptr<LoginRequestJSON> request;
     {
         std::lock_guard lock(m_mutex);
         if (m_loginRequest) {
-            return;
+            return false;
         }
         auto parameters = std::make_shared<LoginRequestParameters>(normalisedUsername(username).value_or(""), password);
         BaseRequestConfiguration configuration{
@@ -90,6 +81,7 @@ void LoginManager::authenticate(const std::string& username, const std::string& 
     }
     // Started outside the lock: an encoding failure reports back synchronously.
     request->start();
+    return true;
 }
 
 void LoginManager::refreshSession()
@@ -159,8 +151,10 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         m_loginRequest.reset();
         m_sessionId.reset();
     }
+    const auto user = normalisedUsername(requestParameters->username);
     if (!succeeded) {
-        UserInfo info{{login_notifications::authenticationResult, false}};
+        UserInfo info{{login_notifications::authenticationResult, false},
+                      {login_notifications::username, user.value_or("")}};
         if (result.resultInformation.error) {
             info.emplace(login_notifications::authenticationError, *result.resultInformation.error);
         }
@@ -168,7 +162,6 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         m_isUpdatingSessionId = false;
         return;
     }
-    const auto user = normalisedUsername(requestParameters->username);
     if (user) {
         m_credentialStore->set(requestParameters->password, *user, CredentialStore::defaultAccessibility);
     }
@@ -180,7 +173,8 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
     }
     m_center->post(login_notifications::serverAuthentication, this,
                    {{login_notifications::authenticationResult, true},
-                    {login_notifications::startingFurnaceId, result.data->startingFurnaceId}});
+                    {login_notifications::startingFurnaceId, result.data->startingFurnaceId},
+                    {login_notifications::username, user.value_or("")}});
     m_isUpdatingSessionId = false;
 }
 

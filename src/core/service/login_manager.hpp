@@ -19,6 +19,9 @@ inline constexpr const char* logout = "LoginManagerLogoutNotification";
 inline constexpr const char* authenticationResult = "AuthenticationResult";
 inline constexpr const char* authenticationError = "AuthenticationError";
 inline constexpr const char* startingFurnaceId = "StartingFurnaceId";
+// The normalised user name of the sign-in the outcome belongs to (std::string), so that a sign-in screen
+// can tell its own attempt from a session renewal.
+inline constexpr const char* username = "Username";
 } // namespace login_notifications
 
 // Who is signed in: the normalised user name, the session identifier every request carries, and the stored
@@ -49,7 +52,8 @@ public:
     static std::optional<std::string> normalisedUsername(std::optional<std::string> username);
 
     // Starts a sign-in; does nothing while one runs. The outcome is the authentication notification.
-    void authenticate(const std::string& username, const std::string& password);
+    // False when another sign-in (a session renewal) is still running: nothing was sent.
+    bool authenticate(const std::string& username, const std::string& password);
     // Signs in again as the current user with the stored password, or posts "LoginManagerLogoutNotification"
     // when there is no user or no stored password.
     void refreshSession();

@@ -2,11 +2,6 @@
 
 namespace orvendel {
 
-NotificationQueue notificationQueueFor(SerialQueue& queue)
-{
-    return [&queue](std::function<void()> task) { queue.async(std::move(task)); };
-}
-
 Reachability::Created Reachability::create(std::shared_ptr<ReachabilitySource> source,
                                            NotificationQueue notificationQueue, NotificationCenter& notificationCenter)
 {
@@ -132,7 +127,7 @@ bool Reachability::readFlagsAndReport(int* errorCode)
 
 void Reachability::reportChange()
 {
-    m_notificationQueue([weak = weak_from_this()] {
+    m_notificationQueue->post([weak = weak_from_this()] {
         auto monitor = weak.lock();
         if (!monitor) {
             return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/reachability_source.hpp"
+#include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"
 
@@ -28,11 +29,8 @@ struct ReachabilityError {
     std::string detail; // the address or host name, for the creation failures
 };
 
-// Where change reports are delivered: a function that runs a task later on the queue it stands for.
-using NotificationQueue = std::function<void(std::function<void()>)>;
-
-// A NotificationQueue that posts onto a serial queue (which must outlive every report).
-NotificationQueue notificationQueueFor(SerialQueue& queue);
+// Where change reports are delivered.
+using NotificationQueue = ExecutorPtr;
 
 class Reachability;
 

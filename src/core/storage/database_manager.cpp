@@ -3,6 +3,7 @@
 #include "core/model/utilities.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
+#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
@@ -17,16 +18,11 @@
 namespace orvendel {
 namespace {
 
-std::mutex& sharedMutex()
+SharedInstance<DatabaseManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::unique_ptr<DatabaseManager>& sharedInstance()
-{
-    static std::unique_ptr<DatabaseManager> instance;
-    return instance;
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance = new SharedInstance<DatabaseManager>([] { return std::make_shared<DatabaseManager>(); });
+    return *instance;
 }
 
 std::string uppercased(std::string_view text)
@@ -46,24 +42,14 @@ void removeFile(const std::filesystem::path& path, bool reportFailure)
 
 } // namespace
 
-DatabaseManager& DatabaseManager::shared()
+std::shared_ptr<DatabaseManager> DatabaseManager::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) {
-        instance = std::make_unique<DatabaseManager>();
-    }
-    return *instance;
+    return sharedInstance().get();
 }
 
-void DatabaseManager::resetSharedForTesting()
+void DatabaseManager::setSharedForTesting(std::shared_ptr<DatabaseManager> manager)
 {
-    std::unique_ptr<DatabaseManager> previous;
-    {
-        std::lock_guard lock(sharedMutex());
-        previous = std::move(sharedInstance());
-    }
-    // Destroyed outside the lock: its queued completions may still call `shared`.
+    sharedInstance().set(std::move(manager));
 }
 
 DatabaseManager::DatabaseManager() = default;

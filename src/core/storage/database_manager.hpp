@@ -32,9 +32,11 @@ public:
     static constexpr const char* databaseFileName = "dbData.sqlite";
 
     // The application's one instance, created on first use.
-    static DatabaseManager& shared();
-    // Tests: drops the shared instance (after its queued work has run) so the next `shared` starts afresh.
-    static void resetSharedForTesting();
+    static std::shared_ptr<DatabaseManager> shared();
+    // Tests: installs another instance, or none so that the next `shared` starts afresh. The previous one
+    // finishes its queued work when its last holder lets it go.
+    static void setSharedForTesting(std::shared_ptr<DatabaseManager> manager);
+    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     DatabaseManager();
     ~DatabaseManager();

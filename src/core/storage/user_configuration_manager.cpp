@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
+#include "core/support/shared_instance.hpp"
 
 #include <plist/plist.h>
 
@@ -15,16 +16,12 @@ namespace {
 
 constexpr mode_t configurationFileMode = 0644;
 
-std::mutex& sharedMutex()
+SharedInstance<UserConfigurationManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::unique_ptr<UserConfigurationManager>& sharedInstance()
-{
-    static std::unique_ptr<UserConfigurationManager> instance;
-    return instance;
+    // Never destroyed: the program releases its managers itself, not the order of static destruction.
+    static auto* instance =
+        new SharedInstance<UserConfigurationManager>([] { return std::make_shared<UserConfigurationManager>(); });
+    return *instance;
 }
 
 // XML text of a dictionary, or none when libplist cannot serialise it.
@@ -48,20 +45,14 @@ void UserConfigurationManager::PlistDeleter::operator()(void* node) const
     plist_free(static_cast<plist_t>(node));
 }
 
-UserConfigurationManager& UserConfigurationManager::shared()
+std::shared_ptr<UserConfigurationManager> UserConfigurationManager::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    auto& instance = sharedInstance();
-    if (!instance) {
-        instance = std::make_unique<UserConfigurationManager>();
-    }
-    return *instance;
+    return sharedInstance().get();
 }
 
-void UserConfigurationManager::resetSharedForTesting()
+void UserConfigurationManager::setSharedForTesting(std::shared_ptr<UserConfigurationManager> manager)
 {
-    std::lock_guard lock(sharedMutex());
-    sharedInstance().reset();
+    sharedInstance().set(std::move(manager));
 }
 
 UserConfigurationManager::UserConfigurationManager() = default;

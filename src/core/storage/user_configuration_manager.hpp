@@ -22,9 +22,10 @@ public:
     static constexpr const char* selectedFurnaceIdKey = "SelectedFurnaceId";
     static constexpr const char* isAutoSaveEnabledKey = "IsAutoSaveEnabled";
 
-    static UserConfigurationManager& shared();
-    // Tests: drops the shared instance so the next `shared` starts with nothing loaded.
-    static void resetSharedForTesting();
+    static std::shared_ptr<UserConfigurationManager> shared();
+    // Tests: installs another instance, or none so that the next `shared` starts with nothing loaded.
+    static void setSharedForTesting(std::shared_ptr<UserConfigurationManager> manager);
+    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     UserConfigurationManager();
     ~UserConfigurationManager();

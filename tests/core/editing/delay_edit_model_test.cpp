@@ -1,4 +1,5 @@
 #include "core/editing/delay_edit_model.hpp"
+#include "core/editing/screen_notifications.hpp"
 #include "core/support/log.hpp"
 
 #include "editing_fixtures.hpp"
@@ -60,7 +61,7 @@ protected:
     std::vector<Alert> alerts;
     std::vector<Notification> reloads;
     ObserverToken reloadToken =
-        center.addObserver(editing_notifications::reloadData, [this](const Notification& n) { reloads.push_back(n); });
+        center.addObserver(screen_notifications::reloadData, [this](const Notification& n) { reloads.push_back(n); });
     const int page = 0;
 
     DelayEditModel modelFor(DelayPtr delay)
@@ -80,8 +81,8 @@ protected:
 
     static Reload reloadOf(const Notification& n)
     {
-        return {n.sender, n.value<int>(editing_notifications::heatIdKey),
-                n.value<Instant>(editing_notifications::selectedDelayStartDateKey)};
+        return {n.sender, n.value<int>(screen_notifications::heatIdKey),
+                n.value<Instant>(screen_notifications::selectedDelayStartDateKey)};
     }
 
     static Reason reason(std::optional<int> id, std::string description = "Scrap delay")

@@ -16,7 +16,7 @@ protected:
     std::vector<FurnacePtr> storedFurnaces()
     {
         std::promise<std::vector<FurnacePtr>> promise;
-        database.fetchFurnaces([&](std::vector<FurnacePtr> furnaces) { promise.set_value(std::move(furnaces)); });
+        database->fetchFurnaces([&](std::vector<FurnacePtr> furnaces) { promise.set_value(std::move(furnaces)); });
         return promise.get_future().get();
     }
 

@@ -66,15 +66,19 @@ private:
 
 // A main queue the test runs by hand.
 class ManualQueue {
+    struct Poster final : Executor {
+        explicit Poster(ManualQueue& queue) : queue(queue) {}
+        void post(Task task) override
+        {
+            std::lock_guard lock(queue.m_mutex);
+            queue.m_tasks.push_back(std::move(task));
+            queue.m_changed.notify_all();
+        }
+        ManualQueue& queue;
+    };
+
 public:
-    NotificationQueue poster()
-    {
-        return [this](std::function<void()> task) {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
-            m_changed.notify_all();
-        };
-    }
+    NotificationQueue poster() { return std::make_shared<Poster>(*this); }
     // Waits (at most ten seconds) for the next task and runs it; false when none came.
     bool runNext()
     {

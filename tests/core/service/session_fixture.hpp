@@ -24,21 +24,21 @@ protected:
                    (std::string("orvendel-session-") + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(m_folder);
         AppPaths::setDataDirectoryOverride(m_folder);
-        ASSERT_TRUE(database.openUserDatabase("jdoe"));
+        ASSERT_TRUE(database->openUserDatabase("jdoe"));
 
         credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                         makeFileSecretStore(m_folder / "secrets"));
         loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
         downloadManager =
-            DownloadManager::create({loginManager, &database, transport, &center, std::chrono::seconds(12)});
+            DownloadManager::create({loginManager, database, transport, &center, std::chrono::seconds(12)});
     }
 
     void TearDown() override
     {
         downloadManager.reset();
         loginManager.reset();
-        database.databaseQueue().drain();
-        database.closeDatabase();
+        database->databaseQueue().drain();
+        database->closeDatabase();
         AppPaths::setDataDirectoryOverride(std::nullopt);
         std::filesystem::remove_all(m_folder);
     }
@@ -78,7 +78,7 @@ protected:
 
     NotificationCenter center;
     std::shared_ptr<FakeHttpTransport> transport = std::make_shared<FakeHttpTransport>();
-    DatabaseManager database;
+    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
     std::shared_ptr<CredentialStore> credentials;
     std::shared_ptr<LoginManager> loginManager;
     std::shared_ptr<DownloadManager> downloadManager;

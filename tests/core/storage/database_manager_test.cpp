@@ -319,11 +319,14 @@ TEST_F(DatabaseManagerTest, FailedInsertRollsTheWholeStoreBack)
 
 TEST(DatabaseManagerSharedTest, SharedInstanceCanBeResetBetweenTests)
 {
-    DatabaseManager* first = &DatabaseManager::shared();
-    EXPECT_EQ(first, &DatabaseManager::shared());
+    const auto first = DatabaseManager::shared();
+    EXPECT_EQ(first, DatabaseManager::shared());
     EXPECT_EQ(first->databaseQueue().label(), "DatabaseSerialQueue");
     DatabaseManager::resetSharedForTesting();
-    EXPECT_EQ(DatabaseManager::shared().databasePath(), std::nullopt);
+    // A holder of the previous instance keeps a working object, not a dangling reference.
+    EXPECT_NE(first, DatabaseManager::shared());
+    EXPECT_EQ(first->databasePath(), std::nullopt);
+    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
     DatabaseManager::resetSharedForTesting();
 }
 

@@ -48,7 +48,7 @@ protected:
         m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-client-") + info->name());
         std::filesystem::remove_all(m_folder);
         AppPaths::setDataDirectoryOverride(m_folder);
-        ASSERT_TRUE(database.openUserDatabase("demo"));
+        ASSERT_TRUE(database->openUserDatabase("demo"));
 
         transport = std::make_shared<CurlHttpTransport>(
             CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(1500),
@@ -58,7 +58,7 @@ protected:
                                                              makeFileSecretStore(m_folder / "secrets"));
         loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
         downloadManager =
-            DownloadManager::create({loginManager, &database, transport, &center, std::chrono::seconds(12)});
+            DownloadManager::create({loginManager, database, transport, &center, std::chrono::seconds(12)});
     }
 
     void TearDown() override
@@ -67,8 +67,8 @@ protected:
         downloadManager.reset();
         loginManager.reset();
         transport.reset();
-        database.databaseQueue().drain();
-        database.closeDatabase();
+        database->databaseQueue().drain();
+        database->closeDatabase();
         ServiceAddress::setBaseURL(std::nullopt);
         AppPaths::setDataDirectoryOverride(std::nullopt);
         std::filesystem::remove_all(m_folder);
@@ -100,7 +100,7 @@ protected:
     static inline orvendel::testing::ServiceProcess* s_service = nullptr;
     std::unique_ptr<orvendel::testing::ServiceClient> admin;
     NotificationCenter center;
-    DatabaseManager database;
+    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
     std::shared_ptr<CurlHttpTransport> transport;
     std::shared_ptr<LoginManager> loginManager;
     std::shared_ptr<DownloadManager> downloadManager;

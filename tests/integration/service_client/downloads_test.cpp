@@ -16,7 +16,7 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
                                            dn::failedFurnaces, dn::failedDelays, dn::failedReasons});
     downloadManager->downloadFurnacesList();
     ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
-    const auto furnaces = fetch<std::vector<FurnacePtr>>([&](auto done) { database.fetchFurnaces(done); });
+    const auto furnaces = fetch<std::vector<FurnacePtr>>([&](auto done) { database->fetchFurnaces(done); });
     ASSERT_FALSE(furnaces.empty());
     for (const auto& furnace : furnaces) {
         EXPECT_FALSE(furnace->name.starts_with("--"));
@@ -29,7 +29,8 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
     ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
     EXPECT_EQ(recorder.count(dn::failedDelays) + recorder.count(dn::failedReasons), 0U);
 
-    const auto heats = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    const auto heats =
+        fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
     ASSERT_GT(heats.size(), 10U);
     bool unclassifiedSeen = false;
     for (const auto& heat : heats) {
@@ -42,7 +43,7 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
         }
     }
     EXPECT_TRUE(unclassifiedSeen);
-    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database.fetchReasons(furnaceId, done); });
+    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database->fetchReasons(furnaceId, done); });
     EXPECT_GE(reasons.size(), 60U);
 }
 
@@ -56,9 +57,10 @@ TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
     downloadManager->downloadReasons(furnaceId);
     ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
     ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
-    const auto heats = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    const auto heats =
+        fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
     ASSERT_FALSE(heats.empty());
-    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database.fetchReasons(furnaceId, done); });
+    const auto reasons = fetch<std::vector<ReasonPtr>>([&](auto done) { database->fetchReasons(furnaceId, done); });
     std::optional<int> reasonId;
     for (const auto& reason : reasons) {
         if (reason->id && *reason->id != 0) {
@@ -79,7 +81,8 @@ TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
 
     downloadManager->downloadDelays(furnaceId, "2026-12-06T00:00:00Z");
     ASSERT_TRUE(recorder.waitFor(dn::finishedDelays, 2));
-    const auto again = fetch<std::vector<HeatPtr>>([&](auto done) { database.fetchLast24HoursHeats(furnaceId, done); });
+    const auto again =
+        fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
     DelayPtr saved;
     for (const auto& h : again) {
         for (const auto& d : h->delays.value_or(std::vector<DelayPtr>{})) {

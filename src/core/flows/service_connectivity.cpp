@@ -1,4 +1,4 @@
-#include "cli/connectivity.hpp"
+#include "core/flows/service_connectivity.hpp"
 
 #include "core/service/connectivity_manager.hpp"
 
@@ -8,24 +8,23 @@
 #include <cctype>
 #include <string>
 
-namespace orvendel::cli {
+namespace orvendel::flows {
 
-void CliConnectivity::start(const std::shared_ptr<MainLoop>& loop)
+ServiceConnectivity::ServiceConnectivity(ConnectivityMode mode, std::string_view serviceURL)
+    : m_mode(mode), m_serviceIsLocal(isLoopbackURL(serviceURL))
+{}
+
+void ServiceConnectivity::start(const ExecutorPtr& executor)
 {
     if (m_mode != ConnectivityMode::automatic) {
         return;
     }
-    // The loop is shared with the monitor, which may report after the shell ended.
-    ConnectivityManager::configureShared(ConnectivityManager::Dependencies{
-        .makeSource = {},
-        .mainQueue = [loop](std::function<void()> task) { loop->post(std::move(task)); },
-        .notificationCenter = nullptr});
-    ConnectivityManager::shared().startMonitoring();
-    // Starting reads the flags once and queues the first report here.
-    loop->runPending();
+    ConnectivityManager::configureShared(
+        ConnectivityManager::Dependencies{.makeSource = {}, .mainQueue = executor, .notificationCenter = nullptr});
+    ConnectivityManager::shared()->startMonitoring();
 }
 
-bool CliConnectivity::isInternetAvailable() const
+bool ServiceConnectivity::isInternetAvailable() const
 {
     switch (m_mode) {
     case ConnectivityMode::online:
@@ -35,7 +34,7 @@ bool CliConnectivity::isInternetAvailable() const
     case ConnectivityMode::automatic:
         break;
     }
-    return m_serviceIsLocal || ConnectivityManager::shared().isInternetAvailable();
+    return m_serviceIsLocal || ConnectivityManager::shared()->isInternetAvailable();
 }
 
 bool isLoopbackURL(std::string_view url)
@@ -75,4 +74,4 @@ bool isLoopbackURL(std::string_view url)
     return false;
 }
 
-} // namespace orvendel::cli
+} // namespace orvendel::flows

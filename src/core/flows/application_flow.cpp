@@ -1,0 +1,186 @@
+#include "core/flows/application_flow.hpp"
+
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/screen_notifications.hpp"
+#include "core/flows/observe_on.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/log.hpp"
+
+namespace orvendel::flows {
+
+std::shared_ptr<ApplicationFlow> ApplicationFlow::create(Environment environment)
+{
+    if (!environment.clock) {
+        environment.clock = Clock::system();
+    }
+    std::shared_ptr<ApplicationFlow> flow(new ApplicationFlow(std::move(environment)));
+    flow->observe();
+    return flow;
+}
+
+ApplicationFlow::ApplicationFlow(Environment environment) : m_environment(std::move(environment)) {}
+
+ApplicationFlow::~ApplicationFlow()
+{
+    if (m_idleTimer) {
+        m_idleTimer->cancel();
+    }
+}
+
+void ApplicationFlow::observe()
+{
+    const std::weak_ptr<ApplicationFlow> self = weak_from_this();
+    m_observers.push_back(observeOn(m_environment.executor, screen_notifications::appInactivityTimeout, self,
+                                    &ApplicationFlow::inactivityTimeout));
+    m_observers.push_back(
+        observeOn(m_environment.executor, login_notifications::logout, self, &ApplicationFlow::logoutNotification));
+}
+
+void ApplicationFlow::launch()
+{
+    showSignInScreen(ScreenChange::launch);
+}
+
+// ---- screens ----
+
+void ApplicationFlow::dropMainScreen()
+{
+    m_heatsList.reset();
+    m_heatDetail.reset();
+}
+
+void ApplicationFlow::showSignInScreen(ScreenChange change)
+{
+    dropMainScreen();
+    const std::weak_ptr<ApplicationFlow> self = weak_from_this();
+    m_signIn = SignInFlow::create(
+        SignInFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter,
+                                [self](const std::string& user) {
+                                    if (auto flow = self.lock()) {
+                                        flow->willPrepareStorage(user);
+                                    }
+                                },
+                                [self](const std::string& user, std::optional<int> furnaceId) {
+                                    if (auto flow = self.lock()) {
+                                        flow->showMainScreen(user, furnaceId);
+                                    }
+                                }});
+    m_screen = Screen::signIn;
+    // The idle timer is not cancelled: one still running fires once more and brings a fresh sign-in screen.
+    m_enableTiming = false;
+    if (m_screenHandler) {
+        m_screenHandler(Screen::signIn, change);
+    }
+    if (m_environment.checkForUpdates) {
+        m_signIn->checkForUpdate();
+    }
+}
+
+void ApplicationFlow::willPrepareStorage(const std::string& user)
+{
+    if (m_userName.empty() || m_userName == user) {
+        return;
+    }
+    // Another user after an inactivity timeout or the background: the previous user's edits and requests
+    // must not carry over. The new session itself stays.
+    log("Signed in as another user: the previous user's requests and edits are dropped");
+    DownloadManager::shared()->resetForLogout();
+    DatabaseManager::shared()->closeDatabase();
+    EditedDelaysManager::shared()->clearEditedDelays();
+    UserConfigurationManager::shared()->unloadConfiguration();
+}
+
+void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int> furnaceId)
+{
+    m_userName = user;
+    m_signIn.reset();
+    m_heatDetail = HeatDetailFlow::create(
+        HeatDetailFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
+    m_heatsList = HeatsListFlow::create(
+        HeatsListFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
+    m_heatsList->setDelegate(m_heatDetail);
+    m_heatsList->requestFurnace(furnaceId);
+    m_screen = Screen::main;
+    m_enableTiming = true;
+    restartIdleTimer();
+    if (m_screenHandler) {
+        m_screenHandler(Screen::main, ScreenChange::signedIn);
+    }
+    m_heatsList->start();
+}
+
+// ---- inactivity and life cycle ----
+
+void ApplicationFlow::restartIdleTimer()
+{
+    if (m_idleTimer) {
+        m_idleTimer->cancel();
+        m_idleTimer.reset();
+    }
+    if (m_environment.idleTimeout <= Clock::Duration::zero()) {
+        return;
+    }
+    m_idleTimer = m_environment.clock->scheduleOnce(m_environment.idleTimeout, [] {
+        NotificationCenter::defaultCenter().post(screen_notifications::appInactivityTimeout);
+    });
+}
+
+void ApplicationFlow::userActivity()
+{
+    if (m_enableTiming) {
+        restartIdleTimer();
+    }
+}
+
+void ApplicationFlow::inactivityTimeout(const Notification&)
+{
+    log("App Inactivity Did Timeout, logout the user if needed");
+    showSignInScreen(ScreenChange::inactivity);
+}
+
+void ApplicationFlow::willResignActive()
+{
+    log("Application Will Resign Active");
+}
+
+void ApplicationFlow::didEnterBackground()
+{
+    log("Application Did Enter Background");
+    showSignInScreen(ScreenChange::background);
+}
+
+// ---- logout ----
+
+void ApplicationFlow::requestLogout()
+{
+    m_logoutRequested = true;
+    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+}
+
+void ApplicationFlow::logoutNotification(const Notification&)
+{
+    runLogoutSequence(m_logoutRequested ? ScreenChange::requestedLogout : ScreenChange::logout);
+    m_logoutRequested = false;
+}
+
+void ApplicationFlow::runLogoutSequence(ScreenChange change)
+{
+    // The screens go first, so that the cancellations below reach no one.
+    const bool wasSignedIn = isSignedIn() || !m_userName.empty();
+    dropMainScreen();
+    LoginManager::shared()->logout();
+    DownloadManager::shared()->resetForLogout();
+    DatabaseManager::shared()->closeDatabase();
+    EditedDelaysManager::shared()->clearEditedDelays();
+    UserConfigurationManager::shared()->unloadConfiguration();
+    m_userName.clear();
+    if (wasSignedIn) {
+        ++m_signOutCount;
+    }
+    showSignInScreen(change);
+}
+
+} // namespace orvendel::flows

@@ -1,0 +1,65 @@
+#include "core/flows/furnace_selection_flow.hpp"
+
+#include "core/flows/observe_on.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+
+namespace orvendel::flows {
+
+std::shared_ptr<FurnaceSelectionFlow> FurnaceSelectionFlow::create(ExecutorPtr executor,
+                                                                   std::weak_ptr<HeatsListFlow> heatsList)
+{
+    return std::shared_ptr<FurnaceSelectionFlow>(new FurnaceSelectionFlow(std::move(executor), std::move(heatsList)));
+}
+
+FurnaceSelectionFlow::FurnaceSelectionFlow(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList)
+    : m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
+      m_selectedFurnaceId(UserConfigurationManager::shared()->selectedFurnaceId())
+{}
+
+void FurnaceSelectionFlow::load()
+{
+    DatabaseManager::shared()->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
+}
+
+void FurnaceSelectionFlow::loaded(std::vector<FurnacePtr> furnaces)
+{
+    m_furnaces.clear();
+    for (const auto& furnace : furnaces) {
+        if (furnace) {
+            m_furnaces.push_back(*furnace);
+        }
+    }
+    m_loaded = true;
+    if (m_changeHandler) {
+        m_changeHandler();
+    }
+}
+
+screens::FurnaceSelection::Row FurnaceSelectionFlow::row(std::size_t index) const
+{
+    return screens::FurnaceSelection::row(m_furnaces, m_selectedFurnaceId, index);
+}
+
+std::optional<std::size_t> FurnaceSelectionFlow::initialRow() const
+{
+    return screens::FurnaceSelection::initialRow(m_furnaces, m_selectedFurnaceId);
+}
+
+bool FurnaceSelectionFlow::choose(std::size_t index)
+{
+    const auto choice = screens::FurnaceSelection::choose(m_furnaces, m_selectedFurnaceId, index);
+    if (choice.kind != screens::FurnaceSelection::Choice::Kind::Selected || !choice.furnace) {
+        return false;
+    }
+    m_selectedFurnaceId = choice.furnace->id;
+    if (m_changeHandler) {
+        m_changeHandler();
+    }
+    if (auto heatsList = m_heatsList.lock()) {
+        heatsList->didSelectFurnace(*choice.furnace);
+    }
+    return true;
+}
+
+} // namespace orvendel::flows

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/flows/heats_list_flow.hpp"
+#include "core/model/furnace.hpp"
+#include "core/screens/furnace_selection.hpp"
+#include "core/support/executor.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace orvendel::flows {
+
+// The furnace popover without its list: the stored furnaces (hidden ones left out, by name), the check
+// mark, and a choice handed to the heats list, which stores it once nothing is at risk.
+// Thread contract: the user-interface executor; the stored list is moved there.
+class FurnaceSelectionFlow : public std::enable_shared_from_this<FurnaceSelectionFlow> {
+public:
+    using ChangeHandler = std::function<void()>;
+
+    static std::shared_ptr<FurnaceSelectionFlow> create(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
+
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+
+    // Reads the stored furnaces; the list changes when they arrive.
+    void load();
+    bool isLoaded() const { return m_loaded; }
+    const std::vector<Furnace>& furnaces() const { return m_furnaces; }
+    int selectedFurnaceId() const { return m_selectedFurnaceId; }
+    screens::FurnaceSelection::Row row(std::size_t index) const;
+    // The row to show in the middle when the list opens.
+    std::optional<std::size_t> initialRow() const;
+    // A tap on a row: true when another furnace was chosen (the popover then closes).
+    bool choose(std::size_t index);
+
+private:
+    FurnaceSelectionFlow(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
+    void loaded(std::vector<FurnacePtr> furnaces);
+
+    ExecutorPtr m_executor;
+    std::weak_ptr<HeatsListFlow> m_heatsList;
+    ChangeHandler m_changeHandler;
+    bool m_loaded = false;
+    std::vector<Furnace> m_furnaces;
+    int m_selectedFurnaceId = 0;
+};
+
+} // namespace orvendel::flows

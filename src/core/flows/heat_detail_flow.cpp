@@ -1,0 +1,263 @@
+#include "core/flows/heat_detail_flow.hpp"
+
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/screen_notifications.hpp"
+#include "core/flows/observe_on.hpp"
+#include "core/screens/error_alert.hpp"
+#include "core/screens/selection.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+
+namespace orvendel::flows {
+namespace {
+
+namespace dn = download_notifications;
+
+class ObservedSaver final : public DelaySaver {
+public:
+    ObservedSaver(std::weak_ptr<HeatDetailFlow> flow, ExecutorPtr executor)
+        : m_flow(std::move(flow)), m_executor(std::move(executor))
+    {}
+
+    void saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays) override
+    {
+        // Counted on the flow's thread before the request can finish.
+        if (auto flow = m_flow.lock()) {
+            flow->expectSave();
+        }
+        DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
+    }
+
+private:
+    std::weak_ptr<HeatDetailFlow> m_flow;
+    ExecutorPtr m_executor;
+};
+
+std::optional<int> heatIdOf(const Notification& notification)
+{
+    const int* heatId = notification.value<int>(dn::heatIdKey);
+    return heatId ? std::optional<int>(*heatId) : std::nullopt;
+}
+
+} // namespace
+
+std::shared_ptr<HeatDetailFlow> HeatDetailFlow::create(Environment environment)
+{
+    std::shared_ptr<HeatDetailFlow> flow(new HeatDetailFlow(std::move(environment)));
+    flow->m_saveButtonShown = !UserConfigurationManager::shared()->isAutoSaveEnabled();
+    flow->observe();
+    return flow;
+}
+
+HeatDetailFlow::HeatDetailFlow(Environment environment) : m_environment(std::move(environment)) {}
+
+void HeatDetailFlow::observe()
+{
+    const auto& executor = m_environment.executor;
+    const std::weak_ptr<HeatDetailFlow> self = weak_from_this();
+    m_observers.push_back(
+        observeOn(executor, editing_notifications::operationHasBeenMade, self, &HeatDetailFlow::operationHasBeenMade));
+    // The removal of the saved edits starts on the posting thread, so that "DownloadAndReloadDelays" follows
+    // it on the store's queue; only the screen's part moves to the executor.
+    m_observers.push_back(
+        NotificationCenter::defaultCenter().addObserver(dn::finishedSaving, [self](const Notification& notification) {
+            if (auto flow = self.lock()) {
+                flow->finishedSavingDelays(notification);
+            }
+        }));
+    m_observers.push_back(observeOn(executor, dn::failedSaving, self, &HeatDetailFlow::failedSavingDelays));
+    m_observers.push_back(
+        observeOn(executor, screen_notifications::autoSaveOptionChanged, self, &HeatDetailFlow::autoSaveOptionChanged));
+}
+
+void HeatDetailFlow::changed(HeatDetailChange change)
+{
+    if (m_changeHandler) {
+        m_changeHandler(change);
+    }
+}
+
+// ---- what the heats list shows here ----
+
+void HeatDetailFlow::showHeat(const HeatPtr& heat, Instant selectedDelayStartDate)
+{
+    if (!heat) {
+        return;
+    }
+    if (!heat->delays) {
+        showEmptyMessage(std::string(noDelaysMessage));
+        return;
+    }
+    m_selectedDelay = screens::delayToShow(*heat, selectedDelayStartDate);
+    m_selectedDelayStartDate = m_selectedDelay ? std::optional<Instant>(m_selectedDelay->startDate.date) : std::nullopt;
+    m_heat = heat;
+    m_emptyMessage.reset();
+    changed(HeatDetailChange::heat);
+    refreshSaveButton();
+}
+
+void HeatDetailFlow::selectDelay(Instant startDate, int heatId)
+{
+    if (!m_heat || m_heat->heatId != heatId) {
+        return;
+    }
+    m_selectedDelayStartDate = startDate;
+    m_selectedDelay = screens::delayToShow(*m_heat, startDate);
+    changed(HeatDetailChange::selection);
+}
+
+void HeatDetailFlow::showEmptyMessage(std::optional<std::string> text)
+{
+    // The previous heat stays as it was behind the cover.
+    m_emptyMessage = text.value_or(defaultEmptyMessage);
+    changed(HeatDetailChange::heat);
+}
+
+// ---- the save button ----
+
+void HeatDetailFlow::operationHasBeenMade(const Notification&)
+{
+    if (m_heat) {
+        refreshSaveButton();
+    }
+}
+
+void HeatDetailFlow::refreshSaveButton()
+{
+    if (!m_heat) {
+        return;
+    }
+    EditedDelaysManager::shared()->hasEditedDelays(
+        m_heat->heatId, onExecutor(m_environment.executor, weak_from_this(), &HeatDetailFlow::saveButtonState));
+}
+
+void HeatDetailFlow::saveButtonState(bool enabled)
+{
+    if (m_saveButtonEnabled != enabled) {
+        m_saveButtonEnabled = enabled;
+        changed(HeatDetailChange::saveButton);
+    }
+}
+
+void HeatDetailFlow::autoSaveOptionChanged(const Notification& notification)
+{
+    const auto value = screen_notifications::autoSaveValue(notification);
+    if (!value) {
+        return;
+    }
+    m_saveButtonShown = !*value;
+    changed(HeatDetailChange::saveButton);
+}
+
+// ---- saving ----
+
+std::shared_ptr<DelaySaver> HeatDetailFlow::makeSaver()
+{
+    return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.executor);
+}
+
+void HeatDetailFlow::expectSave()
+{
+    ++m_savesInFlight;
+}
+
+HeatDetailFlow::SaveStart HeatDetailFlow::saveShownHeat()
+{
+    if (!m_environment.connectivity->isInternetAvailable()) {
+        return save(0);
+    }
+    if (!m_heat) {
+        return SaveStart::nothingToSave;
+    }
+    return save(m_heat->heatId);
+}
+
+HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
+{
+    if (!m_environment.connectivity->isInternetAvailable()) {
+        const auto text = screens::noInternetConnectionAlert();
+        m_environment.presenter->presentAlert(
+            Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+        return SaveStart::noNetwork;
+    }
+    // Counted now: the store's answer is part of the save.
+    expectSave();
+    const int furnaceId = UserConfigurationManager::shared()->selectedFurnaceId();
+    EditedDelaysManager::shared()->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
+                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
+        if (delays.empty()) {
+            executor->post([self, heatId] {
+                if (auto flow = self.lock()) {
+                    flow->recordOutcome(SaveOutcome{heatId, false, true});
+                }
+            });
+            return;
+        }
+        // Posted before the request starts, so that its outcome is handled after it.
+        executor->post([self] {
+            if (auto flow = self.lock()) {
+                flow->presentSaving();
+            }
+        });
+        DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
+    });
+    return SaveStart::started;
+}
+
+void HeatDetailFlow::presentSaving()
+{
+    m_presentsSaving = true;
+    m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
+    changed(HeatDetailChange::saving);
+}
+
+// Runs on the thread that posted the notification.
+void HeatDetailFlow::finishedSavingDelays(const Notification& notification)
+{
+    const auto heatId = heatIdOf(notification);
+    const auto* delays = notification.value<std::vector<DelayPtr>>(dn::delaysKey);
+    auto record = [executor = m_environment.executor, self = weak_from_this()](SaveOutcome outcome) {
+        executor->post([self, outcome] {
+            if (auto flow = self.lock()) {
+                flow->recordOutcome(outcome);
+            }
+        });
+    };
+    if (!heatId || !delays) {
+        record(SaveOutcome{heatId, true});
+        return;
+    }
+    const void* sender = this;
+    EditedDelaysManager::shared()->removeEditedDelays(*delays, *heatId, [record, sender, id = *heatId] {
+        NotificationCenter::defaultCenter().post(screen_notifications::downloadAndReloadDelays, sender);
+        // Queued after the heats list's reaction to the notification above, so whoever waits for the
+        // outcome sees the new download already under way.
+        record(SaveOutcome{id, true});
+    });
+}
+
+void HeatDetailFlow::failedSavingDelays(const Notification& notification)
+{
+    const auto heatId = heatIdOf(notification);
+    recordOutcome(SaveOutcome{heatId, false});
+    if (const Error* error = notification.value<Error>(dn::errorKey)) {
+        m_environment.presenter->presentAlert(
+            Alert::ok("Error Saving Delays", screens::errorAlertMessage(*error), *error));
+    }
+}
+
+void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
+{
+    if (m_savesInFlight > 0) {
+        --m_savesInFlight;
+    }
+    m_outcomes.push_back(outcome);
+    if (m_presentsSaving) {
+        m_presentsSaving = false;
+        m_environment.presenter->dismissPresented();
+    }
+    changed(HeatDetailChange::saving);
+    refreshSaveButton();
+}
+
+} // namespace orvendel::flows

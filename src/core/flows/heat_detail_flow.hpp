@@ -1,0 +1,116 @@
+#pragma once
+
+#include "core/editing/connectivity_status.hpp"
+#include "core/editing/delay_saver.hpp"
+#include "core/flows/heats_list_flow.hpp"
+#include "core/flows/presenter.hpp"
+#include "core/support/executor.hpp"
+#include "core/support/notification_center.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orvendel::flows {
+
+// What changed in the heat detail, for the front end to redraw.
+enum class HeatDetailChange {
+    heat,       // another heat (or the same one rebuilt) is shown, or the empty message came or went
+    selection,  // the selected delay moved within the shown heat
+    saveButton, // the save button's presence or enabled state
+    saving,     // a save of this screen started or ended
+};
+
+// The heat detail without its views: shows the heat the list hands over, keeps the save button's state,
+// sends a heat's unsaved edits and, on every finished save (automatic ones too), removes the saved edits
+// from the store and asks the heats list to download again; a failed save is the "Error Saving Delays"
+// alert and the edits stay.
+// Thread contract: the user-interface executor; notifications and store completions are moved there.
+class HeatDetailFlow : public HeatsListDelegate, public std::enable_shared_from_this<HeatDetailFlow> {
+public:
+    struct Environment {
+        ExecutorPtr executor;
+        std::shared_ptr<const ConnectivityStatus> connectivity;
+        Presenter* presenter = nullptr; // outlives the flow
+    };
+    using ChangeHandler = std::function<void(HeatDetailChange)>;
+
+    struct SaveOutcome {
+        std::optional<int> heatId;
+        bool saved = false;
+        bool nothingToSave = false; // the heat had no edits: nothing was sent
+    };
+    enum class SaveStart { started, nothingToSave, noNetwork };
+
+    static constexpr const char* title = "Edit Delays";
+    static constexpr const char* defaultEmptyMessage = "Select an item to display delays";
+    static constexpr const char* noDelaysMessage = "The selected heat has no delays to display";
+
+    static std::shared_ptr<HeatDetailFlow> create(Environment environment);
+
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+
+    // HeatsListDelegate
+    void showHeat(const HeatPtr& heat, Instant selectedDelayStartDate) override;
+    void selectDelay(Instant startDate, int heatId) override;
+    void showEmptyMessage(std::optional<std::string> text) override;
+
+    const HeatPtr& heat() const { return m_heat; }
+    // The delay shown first when the heat was shown, then the one `selectDelay` chose.
+    const DelayPtr& selectedDelay() const { return m_selectedDelay; }
+    const std::optional<Instant>& selectedDelayStartDate() const { return m_selectedDelayStartDate; }
+    // The cover's text while no heat is shown.
+    const std::optional<std::string>& emptyMessage() const { return m_emptyMessage; }
+
+    // The save button exists only while automatic saving is off; it is enabled while the shown heat has
+    // edits in the store.
+    bool isSaveButtonShown() const { return m_saveButtonShown; }
+    bool isSaveButtonEnabled() const { return m_saveButtonEnabled; }
+
+    // The save button for the shown heat.
+    SaveStart saveShownHeat();
+    // Sends the edits of any heat (a text front end names the heat). Whether it had any is known once
+    // its outcome arrives.
+    SaveStart save(int heatId);
+    // Saves sent whose outcome (including the removal of the saved edits) has not arrived yet.
+    bool isSaving() const { return m_savesInFlight > 0; }
+    // The outcomes since last asked.
+    std::vector<SaveOutcome> takeOutcomes() { return std::exchange(m_outcomes, {}); }
+
+    // A saver for the editing rules' automatic saves, so that their outcome is awaited too.
+    std::shared_ptr<DelaySaver> makeSaver();
+    // A save was sent by someone else: wait for its outcome too.
+    void expectSave();
+
+private:
+    explicit HeatDetailFlow(Environment environment);
+    void observe();
+
+    void operationHasBeenMade(const Notification& notification);
+    void finishedSavingDelays(const Notification& notification);
+    void failedSavingDelays(const Notification& notification);
+    void autoSaveOptionChanged(const Notification& notification);
+    void recordOutcome(SaveOutcome outcome);
+    void presentSaving();
+    void refreshSaveButton();
+    void saveButtonState(bool enabled);
+    void changed(HeatDetailChange change);
+
+    Environment m_environment;
+    ChangeHandler m_changeHandler;
+    HeatPtr m_heat;
+    DelayPtr m_selectedDelay;
+    std::optional<Instant> m_selectedDelayStartDate;
+    std::optional<std::string> m_emptyMessage{defaultEmptyMessage};
+    bool m_saveButtonShown = true;
+    bool m_saveButtonEnabled = false;
+    bool m_presentsSaving = false;
+    int m_savesInFlight = 0;
+    std::vector<SaveOutcome> m_outcomes;
+    std::vector<ObserverToken> m_observers;
+};
+
+} // namespace orvendel::flows

@@ -1,0 +1,569 @@
+#include "core/flows/heats_list_flow.hpp"
+
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/flows/observe_on.hpp"
+#include "core/flows/unsaved_work_guard.hpp"
+#include "core/model/utilities.hpp"
+#include "core/screens/error_alert.hpp"
+#include "core/screens/furnace_selection.hpp"
+#include "core/screens/guards.hpp"
+#include "core/screens/heats_table.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/request_parameters.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <ctime>
+
+namespace orvendel::flows {
+namespace {
+
+namespace dn = download_notifications;
+namespace sn = screen_notifications;
+
+// The device's zone now: the request date is written in it.
+TimeZone deviceTimeZone()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) {
+        return TimeZone::utc();
+    }
+    return TimeZone::fromOffsetSeconds(static_cast<int>(local.tm_gmtoff)).value_or(TimeZone::utc());
+}
+
+int selectedFurnaceId()
+{
+    return UserConfigurationManager::shared()->selectedFurnaceId();
+}
+
+} // namespace
+
+std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
+{
+    std::shared_ptr<HeatsListFlow> flow(new HeatsListFlow(std::move(environment)));
+    flow->observe();
+    return flow;
+}
+
+HeatsListFlow::HeatsListFlow(Environment environment) : m_environment(std::move(environment)) {}
+
+void HeatsListFlow::observe()
+{
+    const auto& executor = m_environment.executor;
+    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
+    auto add = [&](const char* name, void (HeatsListFlow::*handler)(const Notification&)) {
+        m_observers.push_back(observeOn(executor, name, self, handler));
+    };
+    add(dn::finishedFurnaces, &HeatsListFlow::finishedDownloadingFurnaces);
+    add(dn::failedFurnaces, &HeatsListFlow::failedDownloadingFurnaces);
+    add(dn::finishedDelays, &HeatsListFlow::finishedDownloadingDelays);
+    add(dn::failedDelays, &HeatsListFlow::failedDownloadingDelays);
+    add(dn::finishedReasons, &HeatsListFlow::finishedDownloadingReasons);
+    add(dn::failedReasons, &HeatsListFlow::failedDownloadingReasons);
+    add(sn::didSelectDelay, &HeatsListFlow::didSelectDelay);
+    add(sn::reloadData, &HeatsListFlow::reloadData);
+    add(sn::downloadAndReloadDelays, &HeatsListFlow::downloadAndReloadDelays);
+}
+
+void HeatsListFlow::changed(HeatsListChange::Kind kind, std::size_t section)
+{
+    if (m_changeHandler) {
+        m_changeHandler(HeatsListChange{kind, section});
+    }
+}
+
+void HeatsListFlow::setRefreshing(bool refreshing)
+{
+    if (m_isRefreshing != refreshing) {
+        m_isRefreshing = refreshing;
+        changed(HeatsListChange::Kind::refreshing);
+    }
+}
+
+bool HeatsListFlow::isBusy() const
+{
+    return m_isDownloadingFurnaces || m_pairInFlight || m_downloadRequested || m_outstanding > 0 || m_guardPending;
+}
+
+std::string HeatsListFlow::title() const
+{
+    if (!m_loadedSession && !m_furnace) {
+        return {};
+    }
+    return screens::FurnaceSelection::furnaceTitle(m_furnace);
+}
+
+void HeatsListFlow::alertNoInternetConnection()
+{
+    const auto text = screens::noInternetConnectionAlert();
+    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+}
+
+void HeatsListFlow::start()
+{
+    m_showsEmptyState = true;
+    changed(HeatsListChange::Kind::table);
+    setRefreshing(true);
+    if (!m_environment.connectivity->isInternetAvailable()) {
+        setRefreshing(false);
+        alertNoInternetConnection();
+        return;
+    }
+    DownloadManager::shared()->downloadFurnacesList();
+    m_isDownloadingFurnaces = true;
+}
+
+void HeatsListFlow::refresh()
+{
+    if (!m_environment.connectivity->isInternetAvailable()) {
+        setRefreshing(false);
+        alertNoInternetConnection();
+        return;
+    }
+    if (!m_loadedSession) {
+        if (m_isDownloadingFurnaces) {
+            return;
+        }
+        setRefreshing(true);
+        DownloadManager::shared()->downloadFurnacesList();
+        m_isDownloadingFurnaces = true;
+        return;
+    }
+    if (m_pairInFlight) {
+        // The running pair brings the data; the spinner turns until it completes.
+        setRefreshing(true);
+        return;
+    }
+    setRefreshing(true);
+    startDelaysAndReasonsDownload();
+}
+
+// ---- the furnace list ----
+
+void HeatsListFlow::finishedDownloadingFurnaces(const Notification&)
+{
+    log("Notification - Finished Downloading Furnaces");
+    m_isDownloadingFurnaces = false;
+    if (m_loadedSession) {
+        return;
+    }
+    ++m_outstanding;
+    DatabaseManager::shared()->fetchFurnaces(
+        onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::selectFurnaceAfterDownload));
+}
+
+void HeatsListFlow::selectFurnaceAfterDownload(std::vector<FurnacePtr> stored)
+{
+    --m_outstanding;
+    std::vector<Furnace> furnaces;
+    for (const auto& furnace : stored) {
+        if (furnace) {
+            furnaces.push_back(*furnace);
+        }
+    }
+    const auto configuration = UserConfigurationManager::shared();
+    int configured = configuration->selectedFurnaceId();
+    if (const auto requested = std::exchange(m_requestedFurnace, std::nullopt)) {
+        const bool listed = std::any_of(furnaces.begin(), furnaces.end(),
+                                        [&](const Furnace& furnace) { return furnace.id == *requested; });
+        if (listed) {
+            configured = *requested;
+        } else {
+            log(fmt::format("Furnace {} is not in the furnace list", *requested));
+        }
+    }
+    const auto chosen = screens::FurnaceSelection::furnaceAfterDownload(furnaces, configured);
+    if (!chosen) {
+        // Without a furnace there is nothing to download: the list stays empty, the button disabled.
+        setRefreshing(false);
+        return;
+    }
+    if (*chosen != configuration->selectedFurnaceId()) {
+        configuration->setSelectedFurnaceId(*chosen);
+    }
+    loadFurnaceTitle();
+    m_loadedSession = true;
+    log("Loaded Session");
+    changed(HeatsListChange::Kind::furnaceButton);
+    startDelaysAndReasonsDownload();
+}
+
+void HeatsListFlow::loadFurnaceTitle()
+{
+    ++m_outstanding;
+    DatabaseManager::shared()->fetchFurnace(
+        selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::furnaceTitleLoaded));
+}
+
+void HeatsListFlow::furnaceTitleLoaded(FurnacePtr furnace)
+{
+    --m_outstanding;
+    m_furnace = furnace ? std::optional<Furnace>(*furnace) : std::nullopt;
+    changed(HeatsListChange::Kind::title);
+}
+
+void HeatsListFlow::failedDownloadingFurnaces(const Notification& notification)
+{
+    log("Notification - Failed Downloading Furnaces");
+    m_isDownloadingFurnaces = false;
+    if (!m_loadedSession) {
+        setRefreshing(false);
+        showErrorAlert(notification);
+    }
+}
+
+// ---- the delays and reasons pair ----
+
+void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
+{
+    if (m_pairInFlight) {
+        // A pair that started before a save or a furnace switch would show what was there before them.
+        m_downloadRequested = m_downloadRequested || !onlyWhenIdle;
+        return;
+    }
+    const int furnaceId = selectedFurnaceId();
+    const std::string requestDate =
+        Utilities::zonedDateText(std::chrono::system_clock::now(), Calendar::gregorian(deviceTimeZone()));
+    m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
+    auto manager = DownloadManager::shared();
+    manager->downloadDelays(furnaceId, requestDate);
+    manager->downloadReasons(furnaceId);
+}
+
+void HeatsListFlow::completePairHalf(bool delays, bool succeeded)
+{
+    auto& pair = *m_pairInFlight;
+    const bool otherFinished = delays ? pair.finishedDownloadingReasons : pair.finishedDownloadingDelays;
+    (delays ? pair.finishedDownloadingDelays : pair.finishedDownloadingReasons) = true;
+    pair.stored = pair.stored || succeeded;
+    if (!otherFinished) {
+        return;
+    }
+    const bool stored = pair.stored;
+    m_pairInFlight.reset();
+    setRefreshing(false);
+    // Whatever half arrived is in the database now, also when the other half failed.
+    if (stored) {
+        updateTable();
+    }
+    if (m_downloadRequested) {
+        m_downloadRequested = false;
+        startDelaysAndReasonsDownload();
+    }
+}
+
+void HeatsListFlow::finishedDownloadingDelays(const Notification&)
+{
+    if (!m_pairInFlight) {
+        return;
+    }
+    log("Notification - Finished Downloading Delays");
+    completePairHalf(true, true);
+}
+
+void HeatsListFlow::failedDownloadingDelays(const Notification& notification)
+{
+    if (!m_pairInFlight) {
+        return;
+    }
+    completePairHalf(true, false);
+    showErrorAlert(notification);
+}
+
+void HeatsListFlow::finishedDownloadingReasons(const Notification&)
+{
+    if (!m_pairInFlight) {
+        return;
+    }
+    log("Notification - Finished Downloading Reasons");
+    completePairHalf(false, true);
+}
+
+void HeatsListFlow::failedDownloadingReasons(const Notification& notification)
+{
+    if (!m_pairInFlight) {
+        return;
+    }
+    completePairHalf(false, false);
+    showErrorAlert(notification);
+}
+
+void HeatsListFlow::showErrorAlert(const Notification& notification)
+{
+    const Error* error = notification.value<Error>(dn::errorKey);
+    // A download whose reply could not be stored fails without an error; it still deserves an alert.
+    const Error shown =
+        error ? *error
+              : Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
+    const auto text = screens::problemAlert(shown);
+    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, shown));
+}
+
+// ---- reading back and rebuilding ----
+
+void HeatsListFlow::updateTable()
+{
+    ++m_outstanding;
+    DatabaseManager::shared()->fetchLast24HoursHeats(
+        selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::heatsRead));
+}
+
+void HeatsListFlow::heatsRead(std::vector<HeatPtr> heats)
+{
+    // Each read carries its own heats to its own rebuild: a second read landing before the first
+    // rebuild must not lay the edits over heats that already have them.
+    EditedDelaysManager::shared()->getAllEditedDelays([executor = m_environment.executor, self = weak_from_this(),
+                                                       heats = std::move(heats)](std::vector<DelayPtr> edits) mutable {
+        executor->post([self, read = TableRead{std::move(heats), std::move(edits)}]() mutable {
+            if (auto flow = self.lock()) {
+                flow->rebuildSections(std::move(read));
+            }
+        });
+    });
+}
+
+void HeatsListFlow::rebuildSections(TableRead read)
+{
+    --m_outstanding;
+    auto build = screens::buildSections(read.heats, screens::groupEditsByHeat(read.editedDelays),
+                                        m_tableData.value_or(std::vector<screens::Section>{}));
+    m_heats = std::move(build.heats);
+    m_tableData = std::move(build.sections);
+    m_showsEmptyState = m_heats.empty();
+    if (!build.staleEdits.empty()) {
+        EditedDelaysManager::shared()->removeStaleEditedDelays(std::move(build.staleEdits));
+    }
+    m_selectedHeatDelay = screens::repairSelection(m_selectedHeatDelay, m_heats);
+    m_highlightedDelay = m_selectedHeatDelay;
+    changed(HeatsListChange::Kind::table);
+    if (build.editedDelaysRemoved) {
+        const auto text = screens::editedDelaysRemovedAlert();
+        m_environment.presenter->presentAlert(Alert::ok(text.title, text.message));
+    }
+    if (m_selectedHeatDelay) {
+        if (const auto heat = screens::findHeat(m_heats, m_selectedHeatDelay->heatId)) {
+            if (auto delegate = m_delegate.lock()) {
+                delegate->showHeat(heat, m_selectedHeatDelay->delayStartDate);
+            }
+        }
+    }
+}
+
+// ---- the user's moves ----
+
+void HeatsListFlow::toggleSection(std::size_t section)
+{
+    if (m_tableData && screens::HeatsTable::toggleSection(*m_tableData, section)) {
+        changed(HeatsListChange::Kind::section, section);
+    }
+}
+
+void HeatsListFlow::showHeatAndSelect(int heatId, Instant start)
+{
+    const auto heat = screens::findHeat(m_heats, heatId);
+    if (!heat) {
+        return;
+    }
+    m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
+    m_highlightedDelay = m_selectedHeatDelay;
+    if (auto delegate = m_delegate.lock()) {
+        delegate->showHeat(heat, start);
+    }
+    changed(HeatsListChange::Kind::selection);
+}
+
+void HeatsListFlow::answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no,
+                                bool logYes)
+{
+    const auto question = screens::guardQuestion(outcome);
+    if (!question) {
+        m_guardPending = false;
+        yes();
+        return;
+    }
+    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
+    auto answered = [self](const std::function<void()>& effect) {
+        return [self, effect] {
+            if (auto flow = self.lock()) {
+                flow->m_guardPending = false;
+                effect();
+            }
+        };
+    };
+    const bool unsaved = outcome == screens::GuardOutcome::AskUnsavedDelays;
+    Alert alert{question->title, question->message, {}, std::nullopt};
+    alert.actions.push_back(
+        AlertAction{screens::guardYesButton, AlertAction::Style::normal, answered([yes, logs = logYes && unsaved] {
+                        if (logs) {
+                            log("Selected YES");
+                        }
+                        yes();
+                    })});
+    alert.actions.push_back(AlertAction{screens::guardNoButton, AlertAction::Style::cancel, answered(no)});
+    m_environment.presenter->presentAlert(std::move(alert));
+}
+
+void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
+{
+    if (m_guardPending || !m_tableData || section >= m_tableData->size() ||
+        row >= (*m_tableData)[section].items.size()) {
+        return;
+    }
+    const int heatId = (*m_tableData)[section].heatId;
+    const Instant start = (*m_tableData)[section].items[row].startDate;
+    switch (screens::rowSelectionAction(m_selectedHeatDelay, heatId)) {
+    case screens::RowSelectionAction::ShowHeat:
+        showHeatAndSelect(heatId, start);
+        return;
+    case screens::RowSelectionAction::SelectDelayInShownHeat:
+        m_selectedHeatDelay->delayStartDate = start;
+        m_highlightedDelay = m_selectedHeatDelay;
+        if (auto delegate = m_delegate.lock()) {
+            delegate->selectDelay(start, heatId);
+        }
+        changed(HeatsListChange::Kind::selection);
+        return;
+    case screens::RowSelectionAction::GuardPreviousHeat:
+        break;
+    }
+    const int previousHeatId = m_selectedHeatDelay->heatId;
+    m_guardPending = true;
+    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
+    askUnsavedWorkGuard(previousHeatId, selectedFurnaceId(), m_environment.executor,
+                        [self, heatId, start, previousHeatId](screens::GuardOutcome outcome) {
+                            auto flow = self.lock();
+                            if (!flow) {
+                                return;
+                            }
+                            if (outcome == screens::GuardOutcome::Proceed) {
+                                flow->m_guardPending = false;
+                                flow->showHeatAndSelect(heatId, start);
+                                return;
+                            }
+                            flow->answerGuard(
+                                outcome,
+                                [self, heatId, start, previousHeatId] {
+                                    auto flow = self.lock();
+                                    if (!flow) {
+                                        return;
+                                    }
+                                    flow->m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
+                                    EditedDelaysManager::shared()->removeAllEditedDelays(previousHeatId, [] {});
+                                    // The rebuild shows the new heat once the edits are gone.
+                                    flow->updateTable();
+                                },
+                                [self] {
+                                    if (auto flow = self.lock()) {
+                                        // The previous row is selected again.
+                                        flow->m_highlightedDelay = flow->m_selectedHeatDelay;
+                                        flow->changed(HeatsListChange::Kind::selection);
+                                    }
+                                },
+                                true);
+                        });
+}
+
+void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
+{
+    if (m_guardPending) {
+        return;
+    }
+    const int furnaceId = furnace.id;
+    auto switchFurnace = [self = weak_from_this(), furnaceId] {
+        if (auto flow = self.lock()) {
+            UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+            flow->switchToSelectedFurnace();
+        }
+    };
+    const auto check = screens::furnaceSwitchCheck(m_selectedHeatDelay, m_heats, furnaceId);
+    if (!check) {
+        switchFurnace();
+        return;
+    }
+    m_guardPending = true;
+    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
+    askUnsavedWorkGuard(check->heatId, check->furnaceId, m_environment.executor,
+                        [self, switchFurnace, heatId = check->heatId](screens::GuardOutcome outcome) {
+                            auto flow = self.lock();
+                            if (!flow) {
+                                return;
+                            }
+                            flow->answerGuard(
+                                outcome,
+                                [switchFurnace, heatId, outcome] {
+                                    if (outcome != screens::GuardOutcome::Proceed) {
+                                        log("Selected YES");
+                                        EditedDelaysManager::shared()->removeAllEditedDelays(heatId, [] {});
+                                    }
+                                    switchFurnace();
+                                },
+                                [] {
+                                    // Nothing was stored: the shown furnace stays selected.
+                                },
+                                false);
+                        });
+}
+
+void HeatsListFlow::switchToSelectedFurnace()
+{
+    loadFurnaceTitle();
+    updateTable();
+    refresh();
+    if (m_pairInFlight) {
+        // A pair of the previous furnace is still on its way: the new one follows it.
+        m_downloadRequested = true;
+    }
+    if (auto delegate = m_delegate.lock()) {
+        delegate->showEmptyMessage("Select an item to display delays");
+    }
+}
+
+void HeatsListFlow::setSelectedHeatDelay(std::optional<screens::HeatDelayIdentifier> selection)
+{
+    m_selectedHeatDelay = selection;
+    m_highlightedDelay = selection;
+    changed(HeatsListChange::Kind::selection);
+}
+
+std::optional<screens::RowPosition> HeatsListFlow::highlightedRow() const
+{
+    if (!m_highlightedDelay || !m_tableData) {
+        return std::nullopt;
+    }
+    return screens::indexPathOfDelay(*m_tableData, m_highlightedDelay->heatId, m_highlightedDelay->delayStartDate);
+}
+
+// ---- requests from the other screens ----
+
+void HeatsListFlow::didSelectDelay(const Notification& notification)
+{
+    const auto selection = sn::selection(notification);
+    if (!selection || !m_highlightedDelay || m_highlightedDelay->heatId != selection->heatId) {
+        return;
+    }
+    m_highlightedDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    changed(HeatsListChange::Kind::selection);
+}
+
+void HeatsListFlow::reloadData(const Notification& notification)
+{
+    if (const auto selection = sn::selection(notification)) {
+        m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    }
+    updateTable();
+}
+
+void HeatsListFlow::downloadAndReloadDelays(const Notification& notification)
+{
+    if (const auto selection = sn::downloadSelection(notification)) {
+        m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    }
+    startDelaysAndReasonsDownload();
+}
+
+} // namespace orvendel::flows

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "core/editing/connectivity_status.hpp"
+#include "core/editing/screen_notifications.hpp"
+#include "core/flows/presenter.hpp"
+#include "core/model/furnace.hpp"
+#include "core/model/heat.hpp"
+#include "core/screens/guards.hpp"
+#include "core/screens/heat_sections.hpp"
+#include "core/screens/selection.hpp"
+#include "core/support/executor.hpp"
+#include "core/support/notification_center.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::flows {
+
+// What the heats list asks of the heat detail beside it.
+// Thread contract: called on the user-interface executor.
+class HeatsListDelegate {
+public:
+    virtual ~HeatsListDelegate() = default;
+    virtual void showHeat(const HeatPtr& heat, Instant selectedDelayStartDate) = 0;
+    virtual void selectDelay(Instant startDate, int heatId) = 0;
+    // None: the default message.
+    virtual void showEmptyMessage(std::optional<std::string> text) = 0;
+};
+
+// What changed in the list, for the front end to redraw.
+struct HeatsListChange {
+    enum class Kind {
+        table,         // sections, rows and the selection: reload
+        title,         // the furnace name in the bar
+        refreshing,    // the refresh spinner starts or stops
+        furnaceButton, // the furnace button's enabled state
+        selection,     // only the highlighted row moved (or must be shown again after "No")
+        section,       // one section collapsed or expanded: `section`
+    };
+    Kind kind = Kind::table;
+    std::size_t section = 0;
+};
+
+// The heats list without its table: drives the downloads after sign-in (furnace list, then delays and
+// reasons of the selected furnace as a pair), reads the heats back, lays the unsaved edits over them and
+// rebuilds the sections; guards unsaved work when the user moves to another heat or furnace.
+// Thread contract: the user-interface executor; notifications and store completions are moved there.
+class HeatsListFlow : public std::enable_shared_from_this<HeatsListFlow> {
+public:
+    struct Environment {
+        ExecutorPtr executor;
+        std::shared_ptr<const ConnectivityStatus> connectivity;
+        Presenter* presenter = nullptr; // outlives the flow
+    };
+    using ChangeHandler = std::function<void(HeatsListChange)>;
+
+    static std::shared_ptr<HeatsListFlow> create(Environment environment);
+
+    void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+
+    // A furnace to show instead of the configured one, taken when the furnace list offers it; an unknown one
+    // is refused and the configured choice stays as it is.
+    void requestFurnace(std::optional<int> furnaceId) { m_requestedFurnace = furnaceId; }
+
+    // The list appears: the empty state and the spinner, then the furnace list (or the no-network alert).
+    void start();
+    // Pull to refresh: the furnace list until a furnace was chosen, then the delays+reasons pair.
+    void refresh();
+    void toggleSection(std::size_t section);
+    // A tap on a row; guards the previously selected heat's unsaved work when it is another heat.
+    void selectRow(std::size_t section, std::size_t row);
+    // The furnace selection chose another furnace. It is stored only once nothing is at risk or the user
+    // answered "Yes"; "No" keeps the shown furnace.
+    void didSelectFurnace(const Furnace& furnace);
+
+    // Reads the selected furnace's heats and rebuilds the sections.
+    void updateTable();
+    // Starts the delays+reasons pair; a request made while one is in flight is remembered and started
+    // when that one completes, unless `onlyWhenIdle` (a refresh: the running pair brings the data).
+    void startDelaysAndReasonsDownload(bool onlyWhenIdle = false);
+    // After the configured furnace changed: title, table, and a new download.
+    void switchToSelectedFurnace();
+
+    // A download, a read, a rebuild or a guard question is outstanding.
+    bool isBusy() const;
+    bool loadedSession() const { return m_loadedSession; }
+    bool isDownloadingPair() const { return m_pairInFlight.has_value(); }
+    bool isRefreshing() const { return m_isRefreshing; }
+    bool isFurnaceButtonEnabled() const { return m_loadedSession; }
+    // The empty state ("NO HEATS") covers the list.
+    bool showsEmptyState() const { return m_showsEmptyState; }
+    // The bar's title: the furnace's name, "No Furnace" when it is not stored, empty before any furnace.
+    std::string title() const;
+
+    const std::optional<Furnace>& furnace() const { return m_furnace; }
+    const std::vector<HeatPtr>& heats() const { return m_heats; }
+    const std::optional<std::vector<screens::Section>>& tableData() const { return m_tableData; }
+    const std::optional<screens::HeatDelayIdentifier>& selectedHeatDelay() const { return m_selectedHeatDelay; }
+    // Selects without guards or delegate calls: a text front end's view of a heat drops nothing.
+    void setSelectedHeatDelay(std::optional<screens::HeatDelayIdentifier> selection);
+    // The row drawn as selected: the selected delay, or the page last shown for the selected heat.
+    std::optional<screens::RowPosition> highlightedRow() const;
+
+private:
+    struct DelaysReasonsDownloadIdentifiers {
+        std::string delaysDownloadIdentifier;
+        bool finishedDownloadingDelays = false;
+        std::string reasonsDownloadIdentifier;
+        bool finishedDownloadingReasons = false;
+        bool stored = false; // a half succeeded: the database changed
+    };
+    struct TableRead {
+        std::vector<HeatPtr> heats;
+        std::vector<DelayPtr> editedDelays;
+    };
+
+    explicit HeatsListFlow(Environment environment);
+    void observe();
+
+    void finishedDownloadingFurnaces(const Notification& notification);
+    void failedDownloadingFurnaces(const Notification& notification);
+    void finishedDownloadingDelays(const Notification& notification);
+    void failedDownloadingDelays(const Notification& notification);
+    void finishedDownloadingReasons(const Notification& notification);
+    void failedDownloadingReasons(const Notification& notification);
+    void didSelectDelay(const Notification& notification);
+    void reloadData(const Notification& notification);
+    void downloadAndReloadDelays(const Notification& notification);
+
+    void selectFurnaceAfterDownload(std::vector<FurnacePtr> furnaces);
+    void loadFurnaceTitle();
+    void furnaceTitleLoaded(FurnacePtr furnace);
+    void completePairHalf(bool delays, bool succeeded);
+    void heatsRead(std::vector<HeatPtr> heats);
+    void rebuildSections(TableRead read);
+    void showHeatAndSelect(int heatId, Instant start);
+    void answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no, bool logYes);
+    void showErrorAlert(const Notification& notification);
+    void alertNoInternetConnection();
+    void setRefreshing(bool refreshing);
+    void changed(HeatsListChange::Kind kind, std::size_t section = 0);
+
+    Environment m_environment;
+    std::weak_ptr<HeatsListDelegate> m_delegate;
+    ChangeHandler m_changeHandler;
+    bool m_loadedSession = false;
+    bool m_isDownloadingFurnaces = false;
+    bool m_isRefreshing = false;
+    bool m_showsEmptyState = false;
+    bool m_downloadRequested = false; // a pair was asked for while one was in flight
+    bool m_guardPending = false;
+    std::optional<int> m_requestedFurnace;
+    int m_outstanding = 0; // reads and rebuilds under way
+    std::optional<DelaysReasonsDownloadIdentifiers> m_pairInFlight;
+    std::optional<Furnace> m_furnace;
+    std::vector<HeatPtr> m_heats;
+    std::optional<std::vector<screens::Section>> m_tableData;
+    std::optional<screens::HeatDelayIdentifier> m_selectedHeatDelay;
+    std::optional<screens::HeatDelayIdentifier> m_highlightedDelay;
+    std::vector<ObserverToken> m_observers;
+};
+
+} // namespace orvendel::flows

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/model/error.hpp"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::flows {
+
+// One button of an alert. `action` runs on the user-interface executor when the button is chosen.
+struct AlertAction {
+    enum class Style { normal, cancel };
+    std::string title;
+    Style style = Style::normal;
+    std::function<void()> action;
+};
+
+// What a screen asks the user to see or answer. `error` is the failure behind an alert that reports one,
+// for front ends that report failures as values.
+struct Alert {
+    std::string title;
+    std::string message;
+    std::vector<AlertAction> actions;
+    std::optional<Error> error;
+
+    // An alert with a single "OK" button of cancel style.
+    static Alert ok(std::string title, std::string message, std::optional<Error> error = std::nullopt);
+};
+
+// What the flows need of a front end besides their own state: alerts and the platform's URL handler.
+// Thread contract: called on the user-interface executor only.
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    virtual void presentAlert(Alert alert) = 0;
+    // Dismisses what a flow presented and is still shown (the "Saving..." alert).
+    virtual void dismissPresented() {}
+    virtual void openURL(const std::string& url) = 0;
+};
+
+} // namespace orvendel::flows

@@ -1,0 +1,34 @@
+#include "core/flows/settings_flow.hpp"
+
+#include "core/editing/screen_notifications.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+
+namespace orvendel::flows {
+
+bool SettingsFlow::isAutoSaveEnabled() const
+{
+    return UserConfigurationManager::shared()->isAutoSaveEnabled();
+}
+
+void SettingsFlow::setAutoSaveEnabled(bool enabled)
+{
+    UserConfigurationManager::shared()->setIsAutoSaveEnabled(enabled);
+    NotificationCenter::defaultCenter().post(screen_notifications::autoSaveOptionChanged, this,
+                                             screen_notifications::autoSaveUserInfo(enabled));
+}
+
+void SettingsFlow::askToLogout(std::function<void()> cancelled)
+{
+    Alert alert{"Do you want to logout?", "All unsaved changes will be lost.", {}, std::nullopt};
+    alert.actions.push_back(AlertAction{"Cancel", AlertAction::Style::cancel, std::move(cancelled)});
+    alert.actions.push_back(AlertAction{"Logout", AlertAction::Style::normal, [] { logout(); }});
+    m_presenter.presentAlert(std::move(alert));
+}
+
+void SettingsFlow::logout()
+{
+    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+}
+
+} // namespace orvendel::flows

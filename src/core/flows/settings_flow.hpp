@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/flows/presenter.hpp"
+
+namespace orvendel::flows {
+
+// The settings screen without its table: the automatic-save option and the sign-out confirmation.
+// Thread contract: the user-interface thread.
+class SettingsFlow {
+public:
+    static constexpr const char* title = "Settings";
+    static constexpr const char* autoSaveText = "Automatically save edited delays";
+    static constexpr const char* logoutText = "Logout";
+
+    explicit SettingsFlow(Presenter& presenter) : m_presenter(presenter) {}
+
+    // Read afresh every time the screen shows it.
+    bool isAutoSaveEnabled() const;
+    // Stores the option for the signed-in user (when one is loaded) and announces it with
+    // "AutomaticallySaveEditedDelaysOptionChanged".
+    void setAutoSaveEnabled(bool enabled);
+    // "Do you want to logout?": "Logout" signs out (the logout sequence drops unsaved edits), "Cancel"
+    // runs `cancelled`.
+    void askToLogout(std::function<void()> cancelled = {});
+    // Signs out without asking.
+    static void logout();
+
+private:
+    Presenter& m_presenter;
+};
+
+} // namespace orvendel::flows

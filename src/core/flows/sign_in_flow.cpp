@@ -1,0 +1,187 @@
+#include "core/flows/sign_in_flow.hpp"
+
+#include "core/flows/observe_on.hpp"
+#include "core/screens/error_alert.hpp"
+#include "core/screens/login_validation.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/service/update_check.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/log.hpp"
+
+namespace orvendel::flows {
+namespace {
+
+namespace ln = login_notifications;
+
+Error withoutResultError()
+{
+    return Error{orv_error::domain, 0, "There was a problem trying to login"};
+}
+
+} // namespace
+
+std::shared_ptr<SignInFlow> SignInFlow::create(Environment environment)
+{
+    std::shared_ptr<SignInFlow> flow(new SignInFlow(std::move(environment)));
+    flow->m_observers.push_back(observeOn(flow->m_environment.executor, ln::serverAuthentication,
+                                          std::weak_ptr<SignInFlow>(flow), &SignInFlow::finishedAuthenticating));
+    return flow;
+}
+
+SignInFlow::SignInFlow(Environment environment) : m_environment(std::move(environment)) {}
+
+void SignInFlow::changed()
+{
+    if (m_changeHandler) {
+        m_changeHandler();
+    }
+}
+
+bool SignInFlow::isLoginButtonEnabled(std::string_view username, std::string_view password)
+{
+    return screens::LoginValidation::isLoginButtonEnabled(username, password);
+}
+
+std::optional<std::string> SignInFlow::signIn(const std::string& username, const std::string& password,
+                                              std::optional<int> furnaceId)
+{
+    if (isSigningIn()) {
+        return std::nullopt;
+    }
+    if (!m_environment.connectivity->isInternetAvailable()) {
+        const auto text = screens::noInternetConnectionAlert();
+        m_environment.presenter->presentAlert(
+            Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+        return std::nullopt;
+    }
+    auto credentials = screens::LoginValidation::trimmedCredentials(username, password);
+    m_attempt = Attempt{credentials.username, std::move(credentials.password),
+                        LoginManager::normalisedUsername(credentials.username).value_or(""), furnaceId, false};
+    changed();
+    send();
+    return credentials.username;
+}
+
+void SignInFlow::send()
+{
+    // Refused while a session renewal runs: the attempt is sent once that one has answered.
+    m_attempt->sent = LoginManager::shared()->authenticate(m_attempt->username, m_attempt->password);
+}
+
+void SignInFlow::cancel()
+{
+    if (!m_attempt) {
+        return;
+    }
+    const bool sent = m_attempt->sent;
+    m_attempt.reset();
+    if (sent) {
+        LoginManager::shared()->logout();
+    }
+    changed();
+}
+
+void SignInFlow::failed(const std::string& title, const std::string& message, Error error)
+{
+    m_attempt.reset();
+    changed();
+    m_environment.presenter->presentAlert(Alert::ok(title, message, std::move(error)));
+}
+
+void SignInFlow::finishedAuthenticating(const Notification& notification)
+{
+    if (!m_attempt) {
+        return;
+    }
+    const std::string* user = notification.value<std::string>(ln::username);
+    if (user && *user != m_attempt->serviceUsername) {
+        // Another sign-in (a session renewal) ended; ours goes now if it had to wait for it.
+        if (!m_attempt->sent) {
+            send();
+        }
+        return;
+    }
+    if (!m_attempt->sent) {
+        send();
+        return;
+    }
+    const bool* result = notification.value<bool>(ln::authenticationResult);
+    if (!result) {
+        const auto text = screens::signInWithoutResultAlert();
+        failed(text.title, text.message, withoutResultError());
+        return;
+    }
+    if (!*result) {
+        if (const Error* error = notification.value<Error>(ln::authenticationError)) {
+            const auto text = screens::signInFailureAlert(*error);
+            failed(text.title, text.message, *error);
+        } else {
+            const auto text = screens::signInWithoutResultAlert();
+            failed(text.title, text.message, withoutResultError());
+        }
+        return;
+    }
+    prepareStorage(notification);
+}
+
+void SignInFlow::prepareStorage(const Notification& notification)
+{
+    const std::string user = screens::LoginValidation::storageUserName(m_attempt->username);
+    if (m_environment.willPrepareStorage) {
+        m_environment.willPrepareStorage(user);
+    }
+    const auto configuration = UserConfigurationManager::shared();
+    if (!DatabaseManager::shared()->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||
+        !configuration->loadConfiguration(user)) {
+        const auto text = screens::signInSetupFailureAlert();
+        failed(text.title, text.message,
+               Error{orv_error::domain, orv_error::localSetupFailure, "Failed to setup initial configuration."});
+        return;
+    }
+    if (const int* startingFurnaceId = notification.value<int>(ln::startingFurnaceId)) {
+        configuration->setStartingFurnaceId(*startingFurnaceId);
+        if (configuration->selectedFurnaceId() == 0) {
+            configuration->setSelectedFurnaceId(*startingFurnaceId);
+        }
+    }
+    const auto furnaceId = m_attempt->furnaceId;
+    m_attempt.reset();
+    if (m_environment.didSignIn) {
+        m_environment.didSignIn(user, furnaceId);
+    }
+    changed();
+}
+
+void SignInFlow::checkForUpdate()
+{
+    if (m_checkedForUpdate) {
+        return;
+    }
+    m_checkedForUpdate = true;
+    Utilities::checkForNewerVersion([executor = m_environment.executor,
+                                     self = weak_from_this()](bool available, std::optional<std::string> storeURL) {
+        log(std::string("Is Update Available? ") + (available ? "true" : "false"));
+        if (!available) {
+            return;
+        }
+        executor->post([self, storeURL] {
+            auto flow = self.lock();
+            if (!flow) {
+                return;
+            }
+            Presenter* presenter = flow->m_environment.presenter;
+            Alert alert{"Update Available", "There is a newer version available. Update now?", {}, std::nullopt};
+            alert.actions.push_back(AlertAction{"Not Now", AlertAction::Style::cancel, {}});
+            alert.actions.push_back(AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
+                                                    log("Update Now!");
+                                                    if (storeURL && !storeURL->empty()) {
+                                                        presenter->openURL(*storeURL);
+                                                    }
+                                                }});
+            presenter->presentAlert(std::move(alert));
+        });
+    });
+}
+
+} // namespace orvendel::flows
