@@ -185,30 +185,25 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     const int furnaceId = UserConfigurationManager::shared()->selectedFurnaceId();
     EditedDelaysManager::shared()->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
                                                             furnaceId, heatId](std::vector<DelayPtr> delays) {
-        if (delays.empty()) {
-            executor->post([self, heatId] {
-                if (auto flow = self.lock()) {
-                    flow->recordOutcome(SaveOutcome{heatId, false, true});
-                }
-            });
-            return;
-        }
-        // Posted before the request starts, so that its outcome is handled after it.
-        executor->post([self] {
+        executor->post([self, furnaceId, heatId, delays = std::move(delays)]() mutable {
             if (auto flow = self.lock()) {
-                flow->presentSaving();
+                flow->send(furnaceId, heatId, std::move(delays));
             }
         });
-        DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
     });
     return SaveStart::started;
 }
 
-void HeatDetailFlow::presentSaving()
+void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delays)
 {
+    if (delays.empty()) {
+        recordOutcome(SaveOutcome{heatId, false, true});
+        return;
+    }
     m_presentsSaving = true;
     m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
     changed(HeatDetailChange::saving);
+    DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
 }
 
 // Runs on the thread that posted the notification.

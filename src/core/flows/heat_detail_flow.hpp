@@ -94,7 +94,7 @@ private:
     void failedSavingDelays(const Notification& notification);
     void autoSaveOptionChanged(const Notification& notification);
     void recordOutcome(SaveOutcome outcome);
-    void presentSaving();
+    void send(int furnaceId, int heatId, std::vector<DelayPtr> delays);
     void refreshSaveButton();
     void saveButtonState(bool enabled);
     void changed(HeatDetailChange change);

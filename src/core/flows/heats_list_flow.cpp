@@ -513,11 +513,11 @@ void HeatsListFlow::switchToSelectedFurnace()
 {
     loadFurnaceTitle();
     updateTable();
-    refresh();
     if (m_pairInFlight) {
         // A pair of the previous furnace is still on its way: the new one follows it.
         m_downloadRequested = true;
     }
+    refresh();
     if (auto delegate = m_delegate.lock()) {
         delegate->showEmptyMessage("Select an item to display delays");
     }

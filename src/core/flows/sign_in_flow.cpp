@@ -43,6 +43,15 @@ bool SignInFlow::isLoginButtonEnabled(std::string_view username, std::string_vie
     return screens::LoginValidation::isLoginButtonEnabled(username, password);
 }
 
+void SignInFlow::fieldsChanged(std::string_view username, std::string_view password)
+{
+    const bool enabled = isLoginButtonEnabled(username, password);
+    if (enabled != m_loginButtonEnabled) {
+        m_loginButtonEnabled = enabled;
+        changed();
+    }
+}
+
 std::optional<std::string> SignInFlow::signIn(const std::string& username, const std::string& password,
                                               std::optional<int> furnaceId)
 {

@@ -36,6 +36,10 @@ public:
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
 
     static bool isLoginButtonEnabled(std::string_view username, std::string_view password);
+    // The Login button: enabled on an untouched screen (a tap then sends empty texts), re-evaluated only
+    // when a field's text changes.
+    bool loginButtonEnabled() const { return m_loginButtonEnabled; }
+    void fieldsChanged(std::string_view username, std::string_view password);
 
     // Starts an attempt and returns the trimmed user name the field shows from now on; none when it was
     // refused at once (no network: the alert is presented). A furnace given here is selected when the
@@ -71,6 +75,7 @@ private:
     ChangeHandler m_changeHandler;
     std::optional<Attempt> m_attempt;
     bool m_checkedForUpdate = false;
+    bool m_loginButtonEnabled = true;
     std::vector<ObserverToken> m_observers;
 };
 

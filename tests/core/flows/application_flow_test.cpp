@@ -1,0 +1,170 @@
+#include "core/editing/screen_notifications.hpp"
+#include "flow_fixture.hpp"
+
+namespace orvendel::test {
+namespace {
+
+using namespace std::chrono_literals;
+using flows::Screen;
+using flows::ScreenChange;
+
+class ApplicationFlowTest : public FlowFixture {
+protected:
+    // Runs what the clock's timers posted.
+    void advance(Clock::Duration by)
+    {
+        clock->advance(by);
+        executor->runUntil([&] { return executor->pending() == 0; });
+    }
+
+    std::size_t editCount()
+    {
+        std::size_t count = 0;
+        EditedDelaysManager::shared()->getAllEditedDelays([&](std::vector<DelayPtr> all) { count = all.size(); });
+        EditedDelaysManager::shared()->drain();
+        return count;
+    }
+};
+
+TEST_F(ApplicationFlowTest, InputOnTheMainScreenRestartsTheFiveMinuteCountdown)
+{
+    EXPECT_EQ(screenChanges, std::vector<ScreenChange>{ScreenChange::launch});
+    signIn();
+    loadFurnace();
+    EXPECT_TRUE(app->isIdleTimerEnabled());
+    advance(299s);
+    app->userActivity();
+    advance(299s);
+    EXPECT_EQ(app->screen(), Screen::main);
+    advance(1s);
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_EQ(screenChanges.back(), ScreenChange::inactivity);
+    EXPECT_FALSE(app->isIdleTimerEnabled());
+    // The session stays: only the screen was replaced.
+    EXPECT_TRUE(LoginManager::shared()->sessionId().has_value());
+    // On the sign-in screen input restarts nothing.
+    app->userActivity();
+    EXPECT_EQ(clock->pendingTimers(), 0u);
+}
+
+TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
+{
+    signIn("jdoe");
+    loadFurnace();
+    addEdit(201);
+    app->didEnterBackground();
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_EQ(screenChanges.back(), ScreenChange::background);
+
+    signIn("JDoe ");
+    loadFurnace();
+    EXPECT_EQ(editCount(), 1u);
+    EXPECT_TRUE(app->heatsList()->tableData()->at(0).items.size() + app->heatsList()->tableData()->at(1).items.size() >
+                0);
+
+    advance(300s);
+    ASSERT_EQ(app->screen(), Screen::signIn);
+    signIn("kim");
+    EXPECT_EQ(app->userName(), "KIM");
+    EXPECT_EQ(editCount(), 0u);
+}
+
+TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
+{
+    signIn();
+    loadFurnace();
+    addEdit(201);
+    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+    EXPECT_EQ(screenChanges.back(), ScreenChange::logout);
+    EXPECT_EQ(app->signOutCount(), 1);
+    EXPECT_FALSE(LoginManager::shared()->sessionId().has_value());
+    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
+    EXPECT_EQ(editCount(), 0u);
+    EXPECT_TRUE(app->userName().empty());
+
+    signIn();
+    app->requestLogout();
+    ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+    EXPECT_EQ(screenChanges.back(), ScreenChange::requestedLogout);
+}
+
+class SignInFlowTest : public FlowFixture {};
+
+TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
+{
+    auto signIn = app->signIn();
+    EXPECT_TRUE(signIn->loginButtonEnabled()); // an untouched screen starts enabled
+    signIn->fieldsChanged(" \t", "x");
+    EXPECT_FALSE(signIn->loginButtonEnabled());
+    signIn->fieldsChanged("a", " ");
+    EXPECT_TRUE(signIn->loginButtonEnabled());
+
+    EXPECT_EQ(signIn->signIn("  jdoe \n", " secret "), "jdoe");
+    EXPECT_FALSE(signIn->controlsEnabled());
+    const auto& body = running("Authenticate")->requests.back().body;
+    EXPECT_NE(body.find("\"JDOE\""), std::string::npos);
+    EXPECT_NE(body.find("\"secret\""), std::string::npos);
+    ASSERT_TRUE(reply("Authenticate", authenticateReply(12)));
+    ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
+    EXPECT_EQ(app->userName(), "JDOE");
+    EXPECT_EQ(UserConfigurationManager::shared()->selectedFurnaceId(), 12);
+    EXPECT_EQ(screenChanges.back(), ScreenChange::signedIn);
+}
+
+TEST_F(SignInFlowTest, FailuresAreAlertedAndTheControlsComeBack)
+{
+    auto signIn = app->signIn();
+    ASSERT_TRUE(signIn->signIn("jdoe", "wrong"));
+    ASSERT_TRUE(reply("Authenticate",
+                      R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    ASSERT_EQ(presenter.alerts.size(), 1u);
+    EXPECT_EQ(presenter.alerts[0].title, "Problem");
+    EXPECT_EQ(presenter.alerts[0].message, "Wrong password. (Error: 2)");
+    EXPECT_TRUE(signIn->controlsEnabled());
+    EXPECT_EQ(app->screen(), Screen::signIn);
+
+    ASSERT_TRUE(signIn->signIn("jdoe", "x"));
+    running("Authenticate")->fail(Error{"NSURLErrorDomain", -1004, "Could not connect to the server."});
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    EXPECT_EQ(presenter.alerts.back().message, "Could not connect to the server. (Error: -1004)");
+}
+
+TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome)
+{
+    signIn("jdoe");
+    loadFurnace();
+    app->didEnterBackground();
+    // The previous user's session is being renewed when the next user signs in.
+    LoginManager::shared()->refreshSession();
+    ASSERT_TRUE(running("Authenticate"));
+    auto signIn = app->signIn();
+    ASSERT_TRUE(signIn->signIn("kim", "pw"));
+    EXPECT_EQ(requestsTo("Authenticate"), 2u);
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    // The renewal's success is not the attempt's: it is sent now.
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Authenticate") == 3; }));
+    EXPECT_TRUE(signIn->isSigningIn());
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_NE(running("Authenticate")->requests.back().body.find("\"KIM\""), std::string::npos);
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
+    EXPECT_EQ(app->userName(), "KIM");
+}
+
+TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
+{
+    connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
+    app = flows::ApplicationFlow::create({executor, connectivity, &presenter, clock});
+    app->launch();
+    EXPECT_FALSE(app->signIn()->signIn("jdoe", "secret"));
+    EXPECT_TRUE(app->signIn()->controlsEnabled());
+    ASSERT_EQ(presenter.alerts.size(), 1u);
+    EXPECT_EQ(presenter.alerts[0].title, "No Internet Connection");
+    EXPECT_EQ(presenter.alerts[0].error->code, 1015);
+    EXPECT_EQ(requestsTo("Authenticate"), 0u);
+}
+
+} // namespace
+} // namespace orvendel::test

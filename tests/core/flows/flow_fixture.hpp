@@ -1,0 +1,287 @@
+#pragma once
+
+#include "core/core.hpp"
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/flows/application_flow.hpp"
+#include "core/flows/service_connectivity.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/platform/secret_store.hpp"
+#include "core/screens/selection.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/fake_http_transport.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+namespace orvendel::test {
+
+// The user-interface thread of a test: tasks run only when the test pumps them.
+class ManualExecutor final : public Executor {
+public:
+    void post(Task task) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        m_changed.notify_all();
+    }
+
+    // Runs one task, waiting up to ten seconds for one; false when none came.
+    bool runOne()
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return !m_tasks.empty(); })) {
+            return false;
+        }
+        Task task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        return true;
+    }
+
+    // Runs tasks until `done` holds (checked first, after every task, and every few milliseconds for what
+    // other threads do); false after ten seconds without.
+    bool runUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!done()) {
+            std::unique_lock lock(m_mutex);
+            if (!m_changed.wait_for(lock, std::chrono::milliseconds(5), [&] { return !m_tasks.empty(); })) {
+                if (std::chrono::steady_clock::now() > deadline) {
+                    return false;
+                }
+                continue;
+            }
+            Task task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+        }
+        return true;
+    }
+
+    std::size_t pending()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_tasks.size();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Task> m_tasks;
+};
+
+// Records what the flows present; questions stay open until the test answers them.
+class RecordingPresenter final : public flows::Presenter {
+public:
+    void presentAlert(flows::Alert alert) override { alerts.push_back(std::move(alert)); }
+    void dismissPresented() override { ++dismissals; }
+    void openURL(const std::string& url) override { urls.push_back(url); }
+
+    // Chooses the button titled `title` of the last alert.
+    void answer(const std::string& title)
+    {
+        ASSERT_FALSE(alerts.empty());
+        for (const auto& action : alerts.back().actions) {
+            if (action.title == title) {
+                if (action.action) {
+                    action.action();
+                }
+                return;
+            }
+        }
+        FAIL() << "no button " << title;
+    }
+
+    std::vector<std::string> titles() const
+    {
+        std::vector<std::string> result;
+        for (const auto& alert : alerts) {
+            result.push_back(alert.title);
+        }
+        return result;
+    }
+
+    std::vector<flows::Alert> alerts;
+    int dismissals = 0;
+    std::vector<std::string> urls;
+};
+
+// The flows over the real managers, with a fake transport the test answers, a data folder of its own, the
+// test's executor as the user-interface thread and a manual clock.
+class FlowFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_folder = std::filesystem::temp_directory_path() /
+                   (std::string("orvendel-flows-") + info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(m_folder);
+        AppPaths::setDataDirectoryOverride(m_folder);
+        releaseSharedInstances();
+        auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                             makeFileSecretStore(m_folder / "secrets"));
+        auto& center = NotificationCenter::defaultCenter();
+        auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
+        LoginManager::setSharedForTesting(login);
+        DownloadManager::setSharedForTesting(
+            DownloadManager::create({login, DatabaseManager::shared(), transport, &center, std::chrono::seconds(12)}));
+        app = flows::ApplicationFlow::create(
+            flows::ApplicationFlow::Environment{executor, connectivity, &presenter, clock, std::chrono::seconds(300)});
+        app->setScreenHandler([this](flows::Screen, flows::ScreenChange change) { screenChanges.push_back(change); });
+        app->launch();
+    }
+
+    void TearDown() override
+    {
+        app.reset();
+        transport->abandonRunningTasks();
+        EditedDelaysManager::shared()->drain();
+        releaseSharedInstances();
+        AppPaths::setDataDirectoryOverride(std::nullopt);
+        std::filesystem::remove_all(m_folder);
+    }
+
+    // The running request to `resource` sent last.
+    std::shared_ptr<FakeHttpTransport::Session> running(const std::string& resource)
+    {
+        const auto sessions = transport->sessions();
+        for (auto it = sessions.rbegin(); it != sessions.rend(); ++it) {
+            const auto& session = *it;
+            if (session->isRunning() && !session->requests.empty() &&
+                session->requests.back().url.ends_with("/" + resource)) {
+                return session;
+            }
+        }
+        return nullptr;
+    }
+
+    std::size_t requestsTo(const std::string& resource)
+    {
+        std::size_t count = 0;
+        for (const auto& session : transport->sessions()) {
+            for (const auto& request : session->requests) {
+                count += request.url.ends_with("/" + resource) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+    // Answers the running request to `resource`; false when none runs.
+    bool reply(const std::string& resource, const std::string& body, int status = 200)
+    {
+        auto session = running(resource);
+        if (!session) {
+            ADD_FAILURE() << "no running request to " << resource;
+            return false;
+        }
+        session->reply(status, body);
+        return true;
+    }
+
+    static std::string authenticateReply(int startingFurnaceId = 2)
+    {
+        return R"({"resultInformation":{"success":true},"data":{"token":"T-)" + std::to_string(startingFurnaceId) +
+               R"(","startingFurnaceId":)" + std::to_string(startingFurnaceId) + "}}";
+    }
+
+    static std::string furnacesReply()
+    {
+        return R"({"resultInformation":{"success":true},"data":[{"furnaceId":1,"furnaceName":"EAF 1"},
+                  {"furnaceId":2,"furnaceName":"EAF 2"},{"furnaceId":9,"furnaceName":"--Test furnace"}]})";
+    }
+
+    // Two heats of the furnace, each with delays; `reasonOfFirst` classifies the first delay (0: unknown).
+    static std::string delaysReply(int furnaceId = 2, int reasonOfFirst = 0)
+    {
+        const std::string f = std::to_string(furnaceId);
+        return R"({"resultInformation":{"success":true},"data":[
+          {"furnaceId":)" +
+               f + R"(,"heatId":)" + std::to_string(furnaceId * 100 + 1) +
+               R"(,"heatNumber":501,"startDate":"2026-12-06T08:00:00-06:00","endDate":"2026-12-06T09:00:00-06:00",
+           "delays":[{"delayId":11,"reasonId":)" +
+               std::to_string(reasonOfFirst) + R"(,"reasonDescription":"First",
+             "startDate":"2026-12-06T08:10:00-06:00","endDate":"2026-12-06T08:15:00-06:00","timestamp":"AAE="},
+            {"delayId":12,"reasonId":12,"reasonDescription":"Waiting for scrap",
+             "startDate":"2026-12-06T08:30:00-06:00","endDate":"2026-12-06T08:31:30-06:00","timestamp":"AAI="}]},
+          {"furnaceId":)" +
+               f + R"(,"heatId":)" + std::to_string(furnaceId * 100 + 2) +
+               R"(,"heatNumber":502,"startDate":"2026-12-06T09:00:00-06:00","endDate":"2026-12-06T10:00:00-06:00",
+           "delays":[{"delayId":21,"reasonId":12,"reasonDescription":"Waiting for scrap",
+             "startDate":"2026-12-06T09:20:00-06:00","endDate":"2026-12-06T09:25:00-06:00","timestamp":"AAM="}]}]})";
+    }
+
+    static std::string reasonsReply()
+    {
+        return R"j({"resultInformation":{"success":true},"data":[{"delayReasonId":0,"delayCategoryId":1,
+                  "description":"Unknown","shortDescription":"UNK","color":"rgb(9, 9, 9)"},{"delayReasonId":12,"delayCategoryId":20,
+                  "description":"Waiting for scrap","shortDescription":"SCRAP","color":"rgb(1, 2, 3)"}]})j";
+    }
+
+    // Signs in through the sign-in flow and waits for the main screen.
+    void signIn(const std::string& user = "jdoe", int startingFurnaceId = 2)
+    {
+        ASSERT_TRUE(app->signIn());
+        ASSERT_TRUE(app->signIn()->signIn(user, "secret"));
+        ASSERT_TRUE(reply("Authenticate", authenticateReply(startingFurnaceId)));
+        ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
+    }
+
+    // Answers the furnace list and the first pair, and waits until the list settled.
+    void loadFurnace(int furnaceId = 2)
+    {
+        ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
+        ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
+        answerPair(furnaceId);
+    }
+
+    void answerPair(int furnaceId = 2, int reasonOfFirst = 0)
+    {
+        ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+        ASSERT_TRUE(reply("Last24HoursDelays", delaysReply(furnaceId, reasonOfFirst)));
+        ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+        settle();
+    }
+
+    void settle()
+    {
+        ASSERT_TRUE(executor->runUntil(
+            [&] { return !app->heatsList() || (!app->heatsList()->isBusy() && !app->heatDetail()->isSaving()); }));
+    }
+
+    // An unsaved reason change of the heat's first listed delay.
+    DelayPtr addEdit(int heatId)
+    {
+        const auto heat = screens::findHeat(app->heatsList()->heats(), heatId);
+        EXPECT_TRUE(heat && heat->delays && !heat->delays->empty());
+        DelayPtr edit = (*heat->delays)[0]->copy();
+        edit->reasonId = 12;
+        edit->reasonDescription = "Waiting for scrap";
+        edit->isEdited = true;
+        EditedDelaysManager::shared()->addEditedDelay(edit);
+        EditedDelaysManager::shared()->drain();
+        return edit;
+    }
+
+    std::shared_ptr<ManualExecutor> executor = std::make_shared<ManualExecutor>();
+    std::shared_ptr<FakeHttpTransport> transport = std::make_shared<FakeHttpTransport>();
+    std::shared_ptr<flows::ServiceConnectivity> connectivity =
+        std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::online, "http://service.test/x");
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    RecordingPresenter presenter;
+    std::shared_ptr<flows::ApplicationFlow> app;
+    std::vector<flows::ScreenChange> screenChanges;
+
+private:
+    std::filesystem::path m_folder;
+};
+
+} // namespace orvendel::test

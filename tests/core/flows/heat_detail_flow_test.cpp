@@ -1,0 +1,118 @@
+#include "core/editing/screen_notifications.hpp"
+#include "core/flows/settings_flow.hpp"
+#include "flow_fixture.hpp"
+
+namespace orvendel::test {
+namespace {
+
+class HeatDetailFlowTest : public FlowFixture {
+protected:
+    void showFirstHeat()
+    {
+        signIn();
+        loadFurnace();
+        const auto& sections = *app->heatsList()->tableData();
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            if (sections[i].heatId == 201) {
+                app->heatsList()->selectRow(i, 0);
+            }
+        }
+        ASSERT_TRUE(app->heatDetail()->heat());
+    }
+};
+
+TEST_F(HeatDetailFlowTest, ShowsTheSelectedHeatOrAMessage)
+{
+    signIn();
+    auto detail = app->heatDetail();
+    EXPECT_EQ(detail->emptyMessage(), "Select an item to display delays");
+    loadFurnace();
+    auto heat = std::make_shared<Heat>(*screens::findHeat(app->heatsList()->heats(), 201));
+    detail->showHeat(heat, Instant{});
+    EXPECT_FALSE(detail->emptyMessage());
+    EXPECT_EQ(detail->selectedDelay()->delayId, 11); // no delay starts there: the first one
+    detail->selectDelay((*heat->delays)[1]->startDate.date, 999);
+    EXPECT_EQ(detail->selectedDelay()->delayId, 11); // another heat's selection is ignored
+
+    auto withoutDelays = std::make_shared<Heat>(*heat);
+    withoutDelays->delays.reset();
+    detail->showHeat(withoutDelays, Instant{});
+    EXPECT_EQ(detail->emptyMessage(), "The selected heat has no delays to display");
+    EXPECT_EQ(detail->heat(), heat); // kept behind the cover
+}
+
+TEST_F(HeatDetailFlowTest, SavingSendsTheShownHeatsEditsAndDownloadsAgain)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    EXPECT_TRUE(detail->isSaveButtonShown());
+    EXPECT_FALSE(detail->isSaveButtonEnabled());
+    addEdit(201);
+    ASSERT_TRUE(executor->runUntil([&] { return detail->isSaveButtonEnabled(); }));
+
+    EXPECT_EQ(detail->saveShownHeat(), flows::HeatDetailFlow::SaveStart::started);
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
+    EXPECT_EQ(presenter.alerts.back().message, "Saving...");
+    EXPECT_TRUE(presenter.alerts.back().actions.empty());
+    ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":true}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    EXPECT_EQ(presenter.dismissals, 1);
+    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    const auto outcomes = detail->takeOutcomes();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].saved);
+    // The list downloads the furnace again to show the service's versions.
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    answerPair();
+    EXPECT_FALSE(detail->isSaveButtonEnabled());
+}
+
+TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    detail->saveShownHeat();
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    EXPECT_TRUE(detail->takeOutcomes().at(0).nothingToSave);
+    EXPECT_TRUE(presenter.alerts.empty());
+    EXPECT_EQ(requestsTo("SaveDelays"), 0u);
+
+    addEdit(201);
+    detail->saveShownHeat();
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    ASSERT_TRUE(
+        reply("SaveDelays", R"({"resultInformation":{"success":false,"errorCode":7,"errorDescription":"No."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    EXPECT_EQ(presenter.alerts.back().title, "Error Saving Delays");
+    EXPECT_EQ(presenter.alerts.back().message, "There was a problem with the server. (ServerError: 7)");
+    EXPECT_EQ(presenter.dismissals, 1);
+    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+}
+
+TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    flows::SettingsFlow settings(presenter);
+    EXPECT_FALSE(settings.isAutoSaveEnabled());
+    settings.setAutoSaveEnabled(true);
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaveButtonShown(); }));
+    EXPECT_TRUE(settings.isAutoSaveEnabled());
+    // The next screen of the same user reads it afresh.
+    EXPECT_FALSE(flows::HeatDetailFlow::create({executor, connectivity, &presenter})->isSaveButtonShown());
+
+    bool cancelled = false;
+    settings.askToLogout([&] { cancelled = true; });
+    EXPECT_EQ(presenter.alerts.back().title, "Do you want to logout?");
+    EXPECT_EQ(presenter.alerts.back().message, "All unsaved changes will be lost.");
+    presenter.answer("Cancel");
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(app->isSignedIn());
+    settings.askToLogout();
+    presenter.answer("Logout");
+    ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+}
+
+} // namespace
+} // namespace orvendel::test

@@ -1,0 +1,233 @@
+#include "core/editing/screen_notifications.hpp"
+#include "flow_fixture.hpp"
+
+namespace orvendel::test {
+namespace {
+
+namespace sn = screen_notifications;
+
+class HeatsListFlowTest : public FlowFixture {
+protected:
+    // The list shows the newest heat first.
+    std::size_t indexOf(int heatId)
+    {
+        const auto& sections = *app->heatsList()->tableData();
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            if (sections[i].heatId == heatId) {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "heat " << heatId << " not listed";
+        return 0;
+    }
+    const screens::Section& section(int heatId) { return app->heatsList()->tableData()->at(indexOf(heatId)); }
+
+    bool anyItemEdited()
+    {
+        for (const auto& section : *app->heatsList()->tableData()) {
+            for (const auto& item : section.items) {
+                if (item.isDelayEdited) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    int selectedFurnace() { return UserConfigurationManager::shared()->selectedFurnaceId(); }
+
+    static Furnace furnaceOne()
+    {
+        Furnace furnace;
+        furnace.id = 1;
+        furnace.name = "EAF 1";
+        return furnace;
+    }
+};
+
+TEST_F(HeatsListFlowTest, SignInDownloadsTheFurnacesThenThePairAndBuildsTheSections)
+{
+    signIn();
+    std::vector<flows::HeatsListChange::Kind> changes;
+    app->heatsList()->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change.kind); });
+    EXPECT_TRUE(app->heatsList()->isRefreshing());
+    EXPECT_TRUE(app->heatsList()->showsEmptyState());
+    EXPECT_FALSE(app->heatsList()->isFurnaceButtonEnabled());
+    loadFurnace();
+
+    const auto& list = *app->heatsList();
+    EXPECT_EQ(list.title(), "EAF 2");
+    EXPECT_TRUE(list.isFurnaceButtonEnabled());
+    EXPECT_FALSE(list.isRefreshing());
+    EXPECT_FALSE(list.showsEmptyState());
+    ASSERT_EQ(list.tableData()->size(), 2u);
+
+    EXPECT_EQ(section(201).heatNumber, 501);
+    EXPECT_TRUE(section(201).collapsed);
+    EXPECT_TRUE(section(201).items[0].isDelayUnknown);
+    EXPECT_EQ(section(201).items[1].description, "08:30:00 - 1.5 min");
+    EXPECT_NE(std::find(changes.begin(), changes.end(), flows::HeatsListChange::Kind::table), changes.end());
+
+    // A heat that was expanded stays expanded after a refresh.
+    app->heatsList()->toggleSection(indexOf(202));
+    app->heatsList()->refresh();
+    answerPair();
+    EXPECT_TRUE(section(201).collapsed);
+    EXPECT_FALSE(section(202).collapsed);
+}
+
+TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
+{
+    signIn();
+    loadFurnace();
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(sn::downloadAndReloadDelays);
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    // A save finished meanwhile: its reload must not be lost in the running pair.
+    center.post(sn::downloadAndReloadDelays);
+    // A pull to refresh adds nothing: the running pair brings the data.
+    app->heatsList()->refresh();
+    executor->runUntil([&] { return executor->pending() == 0; });
+    EXPECT_EQ(requestsTo("Last24HoursDelays"), 2u);
+    ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
+    ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 3; }));
+    answerPair();
+    EXPECT_EQ(requestsTo("Last24HoursDelays"), 3u);
+}
+
+TEST_F(HeatsListFlowTest, StoredDelaysAreShownEvenWhenTheirReasonsFail)
+{
+    signIn();
+    loadFurnace();
+    ASSERT_TRUE(section(201).items[0].isDelayUnknown);
+    app->heatsList()->refresh();
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("Last24HoursDelays", delaysReply(2, 12)));
+    ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
+    settle();
+    EXPECT_FALSE(section(201).items[0].isDelayUnknown);
+    EXPECT_EQ(presenter.titles().back(), "Problem");
+    EXPECT_FALSE(app->heatsList()->isRefreshing());
+}
+
+TEST_F(HeatsListFlowTest, EachRebuildLaysTheEditsOverItsOwnRead)
+{
+    signIn();
+    loadFurnace();
+    const auto edit = addEdit(201);
+    auto list = app->heatsList();
+    // Two reads land before the first rebuild; the edit is undone between the two.
+    list->updateTable();
+    list->updateTable();
+    ASSERT_TRUE(executor->runOne()); // first read: asks the store (which still holds the edit)
+    EditedDelaysManager::shared()->removeEditedDelay(edit->startDate.date, edit->heatId);
+    ASSERT_TRUE(executor->runOne()); // second read: asks the store again, after the undo
+    settle();
+    EXPECT_FALSE(anyItemEdited());
+}
+
+TEST_F(HeatsListFlowTest, AnotherHeatsRowGuardsTheSelectedHeatsEdits)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    list->selectRow(indexOf(201), 1);
+    ASSERT_EQ(app->heatDetail()->heat()->heatId, 201);
+    EXPECT_EQ(app->heatDetail()->selectedDelay()->delayId, 12);
+    list->selectRow(indexOf(201), 0); // same heat: only the page moves
+    EXPECT_EQ(app->heatDetail()->selectedDelay()->delayId, 11);
+    addEdit(201);
+    settle();
+
+    list->selectRow(indexOf(202), 0);
+    ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
+    EXPECT_EQ(presenter.alerts.back().title, "You have unsaved delays. Do you want to proceed?");
+    presenter.answer("No");
+    EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
+    EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 0}));
+    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+
+    list->selectRow(indexOf(202), 0);
+    ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
+    presenter.answer("Yes");
+    settle();
+    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_EQ(app->heatDetail()->heat()->heatId, 202);
+    EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(202), 0}));
+}
+
+TEST_F(HeatsListFlowTest, AFurnaceSwitchIsStoredOnlyOnceTheQuestionIsAnsweredYes)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    list->selectRow(indexOf(201), 0);
+    addEdit(201);
+    settle();
+
+    list->didSelectFurnace(furnaceOne());
+    ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
+    // While the question is open, the shown furnace is still the selected one.
+    EXPECT_EQ(selectedFurnace(), 2);
+    presenter.answer("No");
+    settle();
+    EXPECT_EQ(selectedFurnace(), 2);
+    EXPECT_EQ(requestsTo("Last24HoursDelays"), 1u);
+    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+
+    list->didSelectFurnace(furnaceOne());
+    ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
+    presenter.answer("Yes");
+    EXPECT_EQ(selectedFurnace(), 1);
+    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_EQ(app->heatDetail()->emptyMessage(), "Select an item to display delays");
+    answerPair(1);
+    EXPECT_EQ(list->title(), "EAF 1");
+    EXPECT_EQ(app->heatsList()->tableData()->size(), 2u);
+    EXPECT_EQ(section(101).heatNumber, 501);
+}
+
+TEST_F(HeatsListFlowTest, AFurnaceSwitchDuringADownloadDownloadsTheNewFurnace)
+{
+    signIn();
+    loadFurnace();
+    app->heatsList()->refresh();
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    app->heatsList()->didSelectFurnace(furnaceOne()); // nothing selected: no question
+    executor->runUntil([&] { return executor->pending() == 0; });
+    ASSERT_TRUE(reply("Last24HoursDelays", delaysReply(2)));
+    ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 3; }));
+    EXPECT_NE(running("Last24HoursDelays")->requests.back().body.find("\"furnaceId\":1"), std::string::npos);
+    answerPair(1);
+    EXPECT_EQ(app->heatsList()->tableData()->size(), 2u);
+    EXPECT_EQ(section(101).heatNumber, 501);
+}
+
+TEST_F(HeatsListFlowTest, AFurnaceTheListDoesNotOfferLeavesTheStoredChoiceAlone)
+{
+    ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret", 42));
+    ASSERT_TRUE(reply("Authenticate", authenticateReply(2)));
+    ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
+    loadFurnace();
+    EXPECT_EQ(selectedFurnace(), 2);
+    EXPECT_EQ(app->heatsList()->title(), "EAF 2");
+}
+
+TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
+{
+    signIn();
+    loadFurnace();
+    connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
+    // The flows hold their own connectivity: rebuild the screen on an offline one.
+    auto offline = flows::HeatsListFlow::create({executor, connectivity, &presenter});
+    offline->start();
+    EXPECT_EQ(presenter.alerts.back().title, "No Internet Connection");
+    EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");
+    EXPECT_FALSE(offline->isRefreshing());
+    EXPECT_EQ(requestsTo("FurnacesList"), 1u);
+}
+
+} // namespace
+} // namespace orvendel::test
