@@ -72,7 +72,7 @@ void DelayEditModel::splitDelay(float offset, const void* sender)
 
     // The removal takes out an earlier edit of the base; the first piece then takes its start.
     auto& store = *m_environment.store;
-    store.removeEditedDelay(base.startDate.date, base.heatId);
+    store.removeEditedDelay(base);
     store.addEditedDelay(first);
     store.addEditedDelay(second);
 

@@ -27,9 +27,16 @@ bool sameHeatAndStart(const Delay& entry, int heatId, Instant start)
     return entry.heatId == heatId && entry.startDate.date == start;
 }
 
-bool sameHeatStartAndEnd(const Delay& entry, int heatId, const Delay& other)
+// Two records of the same delay: the same service id, or, for pieces without one, the same start.
+bool sameDelay(const Delay& entry, const Delay& other)
 {
-    return sameHeatAndStart(entry, heatId, other.startDate.date) && entry.endDate.date == other.endDate.date;
+    if (entry.heatId != other.heatId) {
+        return false;
+    }
+    if (entry.delayId || other.delayId) {
+        return entry.delayId == other.delayId;
+    }
+    return entry.startDate.date == other.startDate.date;
 }
 
 bool sameHeatAndServiceDelay(const Delay& entry, int heatId, int delayId)
@@ -59,9 +66,8 @@ void EditedDelaysManager::addEditedDelay(DelayPtr delay)
         return;
     }
     m_queue.async([this, delay = std::move(delay)] {
-        const auto existing = std::find_if(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
-            return sameHeatAndStart(*entry, delay->heatId, delay->startDate.date);
-        });
+        const auto existing = std::find_if(m_editedDelays.begin(), m_editedDelays.end(),
+                                           [&](const DelayPtr& entry) { return sameDelay(*entry, *delay); });
         if (existing != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(existing - m_editedDelays.begin()));
         }
@@ -86,6 +92,17 @@ void EditedDelaysManager::removeEditedDelay(Instant startDate, int heatId)
     });
 }
 
+void EditedDelaysManager::removeEditedDelay(const Delay& delay)
+{
+    m_queue.async([this, delay = delay] {
+        const auto found = std::find_if(m_editedDelays.begin(), m_editedDelays.end(),
+                                        [&](const DelayPtr& entry) { return sameDelay(*entry, delay); });
+        if (found != m_editedDelays.end()) {
+            eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
+        }
+    });
+}
+
 void EditedDelaysManager::removeEditedDelaysWithDelayId(int delayId, int heatId)
 {
     m_queue.async([this, delayId, heatId] {
@@ -105,8 +122,10 @@ void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int h
             if (!delay) {
                 continue;
             }
+            // The very record that was sent: a re-edit made while it was on its way is a newer record that
+            // took its place, and it must stay until its own save.
             const auto found = std::find_if(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
-                return sameHeatStartAndEnd(*entry, heatId, *delay);
+                return entry == delay && entry->heatId == heatId;
             });
             if (found != m_editedDelays.end()) {
                 eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));

@@ -38,13 +38,17 @@ public:
     static void setSharedForTesting(std::shared_ptr<EditedDelaysManager> manager);
     static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
-    // Replaces the entry with the same heat and start instant (moving it last), else appends.
+    // Replaces the entry of the same delay (moving it last), else appends. Entries are the same delay when
+    // they carry the same service id, or, for split pieces without one, start at the same instant.
     void addEditedDelay(DelayPtr delay);
     // Removes the first entry of the heat starting at `startDate`.
     void removeEditedDelay(Instant startDate, int heatId);
+    // Removes the entry of the same delay (see `addEditedDelay`).
+    void removeEditedDelay(const Delay& delay);
     // Removes every entry of the heat carrying `delayId` as its own or as its base delay's id.
     void removeEditedDelaysWithDelayId(int delayId, int heatId);
-    // For each delay, removes the first entry of the heat with the same start and end instants.
+    // Removes exactly these records of the heat (the ones a save sent); a record that replaced one of them
+    // meanwhile (a re-edit during the save) stays.
     void removeEditedDelays(std::vector<DelayPtr> delays, int heatId, Completion completion);
     // Removes every entry of the heat.
     void removeAllEditedDelays(int heatId, Completion completion);

@@ -21,10 +21,21 @@ const Delay* sourceOf(const Delay& edit, const std::vector<DelayPtr>& storedDela
     return nullptr;
 }
 
+// Whether the edit stands for this stored delay: by the service's id where the edit has one (two delays may
+// start at the same instant), by the start for a split piece the service has not numbered yet.
+bool isEditOf(const Delay& edit, const Delay& stored)
+{
+    if (edit.delayId) {
+        return stored.delayId == edit.delayId;
+    }
+    return stored.startDate.date == edit.startDate.date;
+}
+
 bool matchesStartAndVersion(const Delay& edit, const std::vector<DelayPtr>& storedDelays)
 {
     return std::any_of(storedDelays.begin(), storedDelays.end(), [&](const DelayPtr& stored) {
-        return stored && stored->startDate.date == edit.startDate.date && stored->timestamp == edit.timestamp;
+        return stored && isEditOf(edit, *stored) && stored->startDate.date == edit.startDate.date &&
+               stored->timestamp == edit.timestamp;
     });
 }
 
@@ -57,9 +68,8 @@ OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, con
 
     result.delays.reserve(storedDelays.size() + retained.size());
     for (const auto& stored : storedDelays) {
-        const bool replaced = stored && std::any_of(retained.begin(), retained.end(), [&](const DelayPtr& edit) {
-                                  return edit->startDate.date == stored->startDate.date;
-                              });
+        const bool replaced = stored && std::any_of(retained.begin(), retained.end(),
+                                                    [&](const DelayPtr& edit) { return isEditOf(*edit, *stored); });
         if (!replaced) {
             result.delays.push_back(stored);
         }

@@ -100,25 +100,45 @@ TEST_F(EditedDelaysManagerTest, RemoveByDelayIdTakesOwnAndBaseIdsOfThatHeatOnly)
     EXPECT_EQ(operations.count, 2) << "no post when nothing matches";
 }
 
-TEST_F(EditedDelaysManagerTest, RemoveSavedDelaysMatchesStartAndEndFirstMatchOnly)
+TEST_F(EditedDelaysManagerTest, EditsOfTwoDelaysStartingTogetherAreTwoEntries)
+{
+    auto a = makeDelay(1, 50, 0, 60);
+    auto b = makeDelay(1, 51, 0, 90);
+    store.addEditedDelay(a);
+    store.addEditedDelay(b);
+    auto bAgain = makeDelay(1, 51, 0, 90, "v1", "second edit");
+    store.addEditedDelay(bAgain);
+    store.removeEditedDelay(*a);
+    store.drain();
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0], bAgain);
+}
+
+TEST_F(EditedDelaysManagerTest, AFinishedSaveRemovesExactlyTheRecordsItSent)
 {
     auto saved = makeDelay(1, 10, 0, 60);
-    auto laterPiece = makeDelay(1, 11, 100, 130); // sent as 100..160, then split again
+    auto sentPiece = makeDelay(1, 11, 100, 160);
     auto otherHeat = makeDelay(2, 10, 0, 60);
     store.addEditedDelay(saved);
-    store.addEditedDelay(laterPiece);
+    store.addEditedDelay(sentPiece);
     store.addEditedDelay(otherHeat);
+    // While the save is on its way the piece is edited again: a newer record of the same span replaces it.
+    auto reEdited = std::make_shared<Delay>(*sentPiece);
+    reEdited->comment = "changed during the save";
+    store.addEditedDelay(reEdited);
     store.drain();
     operations.count = 0;
 
     std::promise<bool> calledOnQueue;
-    store.removeEditedDelays({makeDelay(1, 10, 0, 60), makeDelay(1, 11, 100, 160), makeDelay(1, 12, 500, 560)}, 1,
+    // An equal copy of a record is not the record: only what was sent goes.
+    store.removeEditedDelays({saved, sentPiece, makeDelay(1, 12, 500, 560), makeDelay(2, 10, 0, 60)}, 1,
                              [&] { calledOnQueue.set_value(SerialQueue::current() != nullptr); });
     EXPECT_TRUE(calledOnQueue.get_future().get());
     const auto entries = snapshot(store);
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0], laterPiece);
-    EXPECT_EQ(entries[1], otherHeat);
+    EXPECT_EQ(entries[0], otherHeat);
+    EXPECT_EQ(entries[1], reEdited);
     EXPECT_EQ(operations.count, 1);
 }
 

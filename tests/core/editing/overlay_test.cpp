@@ -83,5 +83,17 @@ TEST_F(OverlayTest, EqualStartsKeepTheirRelativeOrder)
     EXPECT_EQ(result.delays[2], zeroLengthA);
 }
 
+TEST_F(OverlayTest, TwoDelaysStartingTogetherStayTwoWhenOneIsEdited)
+{
+    auto a = makeDelay(1, 50, 800, 860, "t50");
+    auto b = makeDelay(1, 51, 800, 900, "t51");
+    auto editOfB = editOf(b);
+    const auto result = overlayEditedDelays({a, b}, {editOfB});
+    ASSERT_EQ(result.delays.size(), 2u);
+    EXPECT_EQ(result.delays[0], a);
+    EXPECT_EQ(result.delays[1], editOfB);
+    EXPECT_FALSE(result.editedDelaysRemoved);
+}
+
 } // namespace
 } // namespace orvendel
