@@ -1,5 +1,7 @@
 #include "cli/output.hpp"
 
+#include "cli/terminal_text.hpp"
+
 namespace orvendel::cli {
 namespace {
 
@@ -53,17 +55,18 @@ RenderedReply renderJson(const Reply& reply)
 RenderedReply renderText(const Reply& reply)
 {
     RenderedReply rendered;
+    // Every line may carry text the service or a colleague wrote.
     for (const auto& line : reply.lines) {
-        rendered.out += line + "\n";
+        rendered.out += terminalSafe(line) + "\n";
     }
     for (const auto& alert : reply.alerts) {
-        (alert.error ? rendered.err : rendered.out) += alertLine(alert) + "\n";
+        (alert.error ? rendered.err : rendered.out) += terminalSafe(alertLine(alert)) + "\n";
     }
     for (const auto& notice : reply.notices) {
-        rendered.out += notice + "\n";
+        rendered.out += terminalSafe(notice) + "\n";
     }
     if (reply.error && !reply.errorShownAsAlert) {
-        rendered.err += "error: " + reply.message + "\n";
+        rendered.err += "error: " + terminalSafe(reply.message) + "\n";
     }
     return rendered;
 }

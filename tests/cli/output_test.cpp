@@ -1,4 +1,5 @@
 #include "cli/output.hpp"
+#include "cli/terminal_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,28 @@ TEST(Output, TextJoinsAQuestionTitleAndItsMessageWithoutAColon)
                     Error{"CLIError", 4, "refused"}});
     EXPECT_EQ(renderText(reply).err,
               "You have unsaved delays. Do you want to proceed? If you select Yes, all changes will be lost.\n");
+}
+
+TEST(Output, TextFromTheServiceCannotSteerTheTerminal)
+{
+    // A comment with an escape sequence that would clear the screen, a bell, a 8-bit CSI, a direction
+    // override and a byte that is not UTF-8; box drawing and accented letters pass.
+    EXPECT_EQ(terminalSafe("a\x1B[2Jb\x07"
+                           "c"),
+              "a\\x1B[2Jb\\x07c");
+    EXPECT_EQ(terminalSafe("x\xC2\x9By"), "x\\x9By");
+    EXPECT_EQ(terminalSafe("evil\xE2\x80\xAEtxt.exe"), "evil\\u202Etxt.exe");
+    EXPECT_EQ(terminalSafe("bad\xFF\xC0\xAF"), "bad\\xFF\\xC0\\xAF");
+    EXPECT_EQ(terminalSafe("J\xC3\xBCrgen \xE2\x94\x82 \xF0\x9F\x94\xA5"),
+              "J\xC3\xBCrgen \xE2\x94\x82 \xF0\x9F\x94\xA5");
+    EXPECT_EQ(terminalSafe("two\nlines\tand tab\x7F"), "two\\x0Alines\\x09and tab\\x7F");
+
+    Reply reply;
+    reply.lines.push_back("Furnace \x1B]0;owned\x07");
+    reply.add(Alert{"Problem", "bad \x1B[31m", Error{"ServerError", 1, "d"}});
+    const auto rendered = renderText(reply);
+    EXPECT_EQ(rendered.out.find('\x1B'), std::string::npos);
+    EXPECT_EQ(rendered.err.find('\x1B'), std::string::npos);
 }
 
 } // namespace
