@@ -117,9 +117,8 @@ Reply commentCommand(CommandContext& context, const DelayRef& ref, const std::st
     }
     namespace rules = screens::CommentRules;
     const std::string comment = rules::trimmedComment(text);
-    if (!rules::fits(comment)) {
-        return reply.fail(cli_error::refused, fmt::format("A comment has at most {} characters; this one has {}.",
-                                                          rules::maximumLength, rules::characterCount(comment)));
+    if (const auto problem = rules::problem(comment); problem != rules::Problem::none) {
+        return reply.fail(cli_error::refused, rules::problemText(problem, comment));
     }
     if (!rules::isUpdateEnabled(comment, listed->delay->comment)) {
         return reply.fail(cli_error::refused, "The delay has no comment to clear; give a text.");

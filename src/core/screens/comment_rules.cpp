@@ -12,9 +12,91 @@ std::size_t characterCount(std::string_view text)
     return graphemeClusterCount(text);
 }
 
+namespace {
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t value = 0;
+        char32_t minimum = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, value = lead & 0x1F, minimum = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, value = lead & 0x0F, minimum = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, value = lead & 0x07, minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                return false;
+            }
+            value = (value << 6) | (next & 0x3F);
+        }
+        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
+
+} // namespace
+
+Problem problem(std::string_view text)
+{
+    if (text.size() > maximumBytes) {
+        return Problem::tooManyBytes;
+    }
+    if (!isValidUtf8(text)) {
+        return Problem::notUtf8;
+    }
+    for (const char32_t c : decodeUtf8(text)) {
+        if (isControl(c)) {
+            return Problem::controlCharacter;
+        }
+    }
+    return characterCount(text) > maximumLength ? Problem::tooLong : Problem::none;
+}
+
+std::string problemText(Problem problem, std::string_view text)
+{
+    switch (problem) {
+    case Problem::none:
+        break;
+    case Problem::notUtf8:
+        return "A comment must be UTF-8 text.";
+    case Problem::controlCharacter:
+        return "A comment cannot hold control characters or line breaks.";
+    case Problem::tooLong:
+        return fmt::format("A comment has at most {} characters; this one has {}.", maximumLength,
+                           characterCount(text));
+    case Problem::tooManyBytes:
+        return fmt::format("A comment has at most {} bytes; this one has {}.", maximumBytes, text.size());
+    }
+    return {};
+}
+
 bool fits(std::string_view text)
 {
-    return characterCount(text) <= maximumLength;
+    return problem(text) == Problem::none;
 }
 
 bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_t utf16Length,

@@ -12,10 +12,26 @@ namespace orvendel::screens {
 namespace CommentRules {
 
 inline constexpr std::size_t maximumLength = 120;
+// However the characters are composed: 120 of them stay far below it, while a "character" of a letter and
+// thousands of combining marks (which counts once) does not.
+inline constexpr std::size_t maximumBytes = 4096;
 
 std::size_t characterCount(std::string_view text);
 
-// True when the text is within the limit.
+// Why a comment cannot be kept.
+enum class Problem {
+    none,
+    notUtf8,          // bytes that are not UTF-8
+    controlCharacter, // a control character (line breaks and tabs included)
+    tooLong,          // more than `maximumLength` characters
+    tooManyBytes,     // more than `maximumBytes` bytes
+};
+Problem problem(std::string_view text);
+
+// The sentence a user is shown for a problem.
+std::string problemText(Problem problem, std::string_view text);
+
+// True when the text can be kept as a comment: UTF-8, no control characters, within both limits.
 bool fits(std::string_view text);
 
 // Whether a proposed edit — `utf16Length` code units at `utf16Location` of `current` replaced by

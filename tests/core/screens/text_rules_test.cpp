@@ -52,6 +52,31 @@ TEST(GraphemeClusters, MalformedBytesCountOneEach)
     EXPECT_EQ(utf8OffsetOfUtf16("a", 2), std::nullopt);
 }
 
+TEST(CommentRules, OnlyPrintableUtf8WithinBothLimitsIsKept)
+{
+    using CommentRules::Problem;
+    EXPECT_EQ(CommentRules::problem("Ladle late \xE2\x80\x94 crane 2"), Problem::none);
+    EXPECT_EQ(CommentRules::problem("bell\x07"), Problem::controlCharacter);
+    EXPECT_EQ(CommentRules::problem("two\nlines"), Problem::controlCharacter);
+    EXPECT_EQ(CommentRules::problem("csi\xC2\x9B"
+                                    "2J"),
+              Problem::controlCharacter);
+    EXPECT_EQ(CommentRules::problem("bad\xFF"), Problem::notUtf8);
+    EXPECT_EQ(CommentRules::problem("overlong\xC0\xAF"), Problem::notUtf8);
+    EXPECT_EQ(CommentRules::problem("cut\xE2\x80"), Problem::notUtf8);
+    // One user-perceived character built of thousands of combining marks counts once, but not its bytes.
+    const std::string zalgo = "a" + repeat("\xCC\x81", 3000);
+    EXPECT_EQ(CommentRules::characterCount(zalgo), 1u);
+    EXPECT_EQ(CommentRules::problem(zalgo), Problem::tooManyBytes);
+    EXPECT_FALSE(CommentRules::fits(zalgo));
+    // 120 of the longest everyday characters (a family of four: 25 bytes each) still fit.
+    const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"
+                               "\xE2\x80\x8D\xF0\x9F\x91\xA6";
+    EXPECT_EQ(CommentRules::problem(repeat(family, 120)), Problem::none);
+    EXPECT_EQ(CommentRules::problemText(Problem::tooLong, repeat("x", 121)),
+              "A comment has at most 120 characters; this one has 121.");
+}
+
 TEST(CommentRules, LimitIs120UserPerceivedCharacters)
 {
     const std::string emoji = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"; // 4 UTF-16 units, one character
