@@ -35,8 +35,16 @@ void ApplicationFlow::observe()
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
     m_observers.push_back(observeOn(m_environment.executor, screen_notifications::appInactivityTimeout, self,
                                     &ApplicationFlow::inactivityTimeout));
-    m_observers.push_back(
-        observeOn(m_environment.executor, login_notifications::logout, self, &ApplicationFlow::logoutNotification));
+    // The session a sign-out was meant for is taken when it is posted: one that arrives after another
+    // sign-in (a late failure of the previous session's requests) must not end the new session.
+    m_observers.push_back(NotificationCenter::defaultCenter().addObserver(
+        login_notifications::logout, [executor = m_environment.executor, self](const Notification&) {
+            executor->post([self, session = LoginManager::shared()->sessionId()] {
+                if (auto flow = self.lock()) {
+                    flow->logoutNotification(session);
+                }
+            });
+        }));
 }
 
 void ApplicationFlow::launch()
@@ -160,8 +168,13 @@ void ApplicationFlow::requestLogout()
     NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
 }
 
-void ApplicationFlow::logoutNotification(const Notification&)
+void ApplicationFlow::logoutNotification(const std::optional<std::string>& sessionWhenPosted)
 {
+    const auto session = LoginManager::shared()->sessionId();
+    if (session && session != sessionWhenPosted) {
+        log("Sign-out of an earlier session ignored");
+        return;
+    }
     runLogoutSequence(m_logoutRequested ? ScreenChange::requestedLogout : ScreenChange::logout);
     m_logoutRequested = false;
 }

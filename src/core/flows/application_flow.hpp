@@ -89,7 +89,7 @@ public:
 private:
     explicit ApplicationFlow(Environment environment);
     void observe();
-    void logoutNotification(const Notification& notification);
+    void logoutNotification(const std::optional<std::string>& sessionWhenPosted);
     void inactivityTimeout(const Notification& notification);
     void showSignInScreen(ScreenChange change);
     void showMainScreen(const std::string& user, std::optional<int> furnaceId);

@@ -89,6 +89,20 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
     EXPECT_EQ(screenChanges.back(), ScreenChange::requestedLogout);
 }
 
+TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)
+{
+    signIn();
+    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+    ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret"));
+    // A request of the ended session fails late and signs out again, while the new sign-in is answered.
+    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
+    EXPECT_EQ(app->signOutCount(), 1);
+    EXPECT_TRUE(LoginManager::shared()->sessionId().has_value());
+}
+
 class SignInFlowTest : public FlowFixture {};
 
 TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
