@@ -30,7 +30,7 @@ TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesThe
     EXPECT_EQ(*note.value<int>(ln::startingFurnaceId), 12);
     EXPECT_EQ(loginManager->username(), "ABCD");
     EXPECT_EQ(loginManager->sessionId(), "S3CR3T");
-    EXPECT_EQ(credentials->string("ABCD"), "pw");
+    EXPECT_EQ(credentials->string("ABCD").valueOr(""), "pw");
     for (const auto& line : capture.lines()) {
         EXPECT_EQ(line.find("S3CR3T"), std::string::npos) << line;
     }
@@ -81,7 +81,7 @@ TEST_F(LoginManagerTest, RefreshNeedsAUserAndAStoredPassword)
     loginManager->logout();
     EXPECT_FALSE(loginManager->username());
     EXPECT_FALSE(loginManager->sessionId());
-    EXPECT_EQ(credentials->string("JDOE"), "secret");
+    EXPECT_EQ(credentials->string("JDOE").valueOr(""), "secret");
     loginManager->refreshSession();
     EXPECT_EQ(recorder.count(ln::logout), 2U);
 }
