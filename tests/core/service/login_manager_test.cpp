@@ -36,6 +36,19 @@ TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesThe
     }
 }
 
+// The sign-in request idles out after 60 seconds without a byte; its ephemeral session bounds the whole
+// exchange to 12 seconds.
+TEST_F(LoginManagerTest, TheSignInRequestHasItsOwnTimeOut)
+{
+    auto defaults = LoginManager::create({credentials, transport, &center});
+    defaults->authenticate("jdoe", "pw");
+    const auto session = transport->lastSession();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->requests.at(0).timeout, std::chrono::seconds(60));
+    EXPECT_EQ(session->configuration.resourceTimeout, std::chrono::seconds(12));
+    defaults->logout();
+}
+
 TEST_F(LoginManagerTest, FailedSignInsAnnounceFalseAndKeepThePreviousUser)
 {
     NotificationRecorder recorder(center, {ln::serverAuthentication});
