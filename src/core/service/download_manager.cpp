@@ -43,7 +43,7 @@ const char* droppedRequestNotification(const DownloaderRequestParameters& parame
 template <typename Resource>
 bool makeRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
                  const RequestConfigurationPtr& configuration, const std::shared_ptr<HttpTransport>& transport,
-                 const std::shared_ptr<DownloadManager>& delegate, std::shared_ptr<Downloader>& request,
+                 const std::weak_ptr<DownloadManager>& delegate, std::shared_ptr<Downloader>& request,
                  const DownloadResource*& resource)
 {
     if (typeid(*parameters) != typeid(typename Resource::Parameters)) {
@@ -154,7 +154,9 @@ bool DownloadManager::startRequest(const std::shared_ptr<DownloaderRequestParame
 {
     std::shared_ptr<Downloader> downloader;
     const DownloadResource* resource = nullptr;
-    const auto self = shared_from_this();
+    // Weak: a request must not keep its manager alive, and the manager may be starting it from its own
+    // queue while it is being destroyed.
+    const auto self = weak_from_this();
     const bool made = std::apply(
         [&](auto... r) {
             return (makeRequest<decltype(r)>(parameters, configuration, m_transport, self, downloader, resource) ||
@@ -205,47 +207,37 @@ void DownloadManager::saveDelays(int furnaceId, int heatId, std::vector<DelayPtr
 
 void DownloadManager::isSavingDelays(int heatId, int furnaceId, std::function<void(bool)> completion)
 {
-    m_activeRequestsQueue.async([weak = weak_from_this(), heatId, furnaceId, completion = std::move(completion)] {
-        auto self = weak.lock();
-        // A manager that is going away has nothing in flight.
-        const bool saving =
-            self && std::any_of(self->m_activeRequests.begin(), self->m_activeRequests.end(), [&](const auto& request) {
-                auto parameters = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(request->requestParameters());
-                return parameters && parameters->heatId == heatId &&
-                       request->requestConfiguration()->furnaceId == std::optional<int>(furnaceId);
-            });
+    m_activeRequestsQueue.async([this, heatId, furnaceId, completion = std::move(completion)] {
+        const bool saving = std::any_of(m_activeRequests.begin(), m_activeRequests.end(), [&](const auto& request) {
+            auto parameters = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(request->requestParameters());
+            return parameters && parameters->heatId == heatId &&
+                   request->requestConfiguration()->furnaceId == std::optional<int>(furnaceId);
+        });
         completion(saving);
     });
 }
 
 // ---- the two lists ----
-// Work queued on the manager's own queues holds it weakly: the queues drain while the manager is destroyed,
-// and work that starts requests must not run then.
+// Work on the manager's own queues may use `this`: the destructor drains both queues before anything else
+// goes. It must not take a strong reference, or it could end up destroying the manager on its own queue.
 
 void DownloadManager::addActiveRequest(std::shared_ptr<Downloader> downloader)
 {
-    m_activeRequestsQueue.async([weak = weak_from_this(), downloader = std::move(downloader)]() mutable {
-        if (auto self = weak.lock()) {
-            self->m_activeRequests.push_back(std::move(downloader));
-            logDownloadManager(fmt::format("Added request. Active Requests: {}", self->m_activeRequests.size()));
-        }
+    m_activeRequestsQueue.async([this, downloader = std::move(downloader)]() mutable {
+        m_activeRequests.push_back(std::move(downloader));
+        logDownloadManager(fmt::format("Added request. Active Requests: {}", m_activeRequests.size()));
     });
 }
 
 void DownloadManager::removeActiveRequest(const std::shared_ptr<Downloader>& downloader)
 {
-    m_activeRequestsQueue.async([weak = weak_from_this(), downloader] {
-        auto self = weak.lock();
-        if (!self) {
+    m_activeRequestsQueue.async([this, downloader] {
+        auto it = std::find(m_activeRequests.begin(), m_activeRequests.end(), downloader);
+        if (it == m_activeRequests.end()) {
             return;
         }
-        auto& requests = self->m_activeRequests;
-        auto it = std::find(requests.begin(), requests.end(), downloader);
-        if (it == requests.end()) {
-            return;
-        }
-        requests.erase(it);
-        if (requests.empty()) {
+        m_activeRequests.erase(it);
+        if (m_activeRequests.empty()) {
             logDownloadManager("Active Requests: 0");
         }
     });
@@ -264,57 +256,45 @@ std::size_t DownloadManager::requestsToRetryCount()
 void DownloadManager::addRequestToRetry(std::shared_ptr<DownloaderRequestParameters> parameters,
                                         RequestConfigurationPtr configuration, Error error)
 {
-    m_requestsToRetryQueue.async([weak = weak_from_this(), parameters = std::move(parameters),
-                                  configuration = std::move(configuration), error = std::move(error)]() mutable {
-        auto self = weak.lock();
-        if (!self) {
-            return;
-        }
+    m_requestsToRetryQueue.async([this, parameters = std::move(parameters), configuration = std::move(configuration),
+                                  error = std::move(error)]() mutable {
         configuration->isRetry = true;
-        self->m_requestsToRetry.push_back(
-            RetryRequest{std::move(parameters), std::move(configuration), std::move(error)});
-        logDownloadManager(fmt::format("Added RetryRequest. Requests To Retry: {}", self->m_requestsToRetry.size()));
+        m_requestsToRetry.push_back(RetryRequest{std::move(parameters), std::move(configuration), std::move(error)});
+        logDownloadManager(fmt::format("Added RetryRequest. Requests To Retry: {}", m_requestsToRetry.size()));
     });
 }
 
 void DownloadManager::retryRequests()
 {
-    m_requestsToRetryQueue.async([weak = weak_from_this()] {
-        auto self = weak.lock();
-        if (!self) {
-            return;
-        }
-        const auto [username, sessionId] = self->m_loginManager->session();
-        const std::size_t count = self->m_requestsToRetry.size();
-        if (username && sessionId && !self->m_requestsToRetry.empty()) {
-            for (auto& entry : self->m_requestsToRetry) {
+    m_requestsToRetryQueue.async([this] {
+        const auto [username, sessionId] = m_loginManager->session();
+        const std::size_t count = m_requestsToRetry.size();
+        // A manager being destroyed drains this queue; it must not start requests nobody will hear.
+        if (username && sessionId && !m_requestsToRetry.empty() && !weak_from_this().expired()) {
+            for (auto& entry : m_requestsToRetry) {
                 entry.requestConfiguration->isRetry = true;
                 entry.requestConfiguration->sessionId = *sessionId;
-                self->startRequest(entry.requestParameters, entry.requestConfiguration);
+                startRequest(entry.requestParameters, entry.requestConfiguration);
             }
         }
-        self->m_requestsToRetry.clear();
+        m_requestsToRetry.clear();
         logDownloadManager(fmt::format("Requests To Retry: {}", count));
     });
 }
 
 void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> error)
 {
-    m_requestsToRetryQueue.async([weak = weak_from_this(), notify, error = std::move(error)] {
-        auto self = weak.lock();
-        if (!self) {
-            return;
-        }
+    m_requestsToRetryQueue.async([this, notify, error = std::move(error)] {
         if (notify) {
-            for (const auto& entry : self->m_requestsToRetry) {
+            for (const auto& entry : m_requestsToRetry) {
                 const auto& parameters = *entry.requestParameters;
                 if (const char* name = droppedRequestNotification(parameters)) {
                     const DownloadResource* resource = download_resources::forParameters(parameters);
-                    self->postFailure(name, error, resource ? resource->heatId(parameters) : std::nullopt);
+                    postFailure(name, error, resource ? resource->heatId(parameters) : std::nullopt);
                 }
             }
         }
-        self->m_requestsToRetry.clear();
+        m_requestsToRetry.clear();
     });
 }
 
@@ -412,7 +392,9 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
         }
         return;
     }
-    // The completion runs later on the database queue, possibly after this manager was released.
+    // The completion runs later on the database queue, possibly after this manager was released. (Unlike
+    // work on the manager's own queues, it may hold the manager: its last release then runs on the database
+    // queue, which the manager does not own.)
     store(*m_database, [weak = weak_from_this(), &resource, error = resultInformation.error](bool stored) {
         if (auto self = weak.lock()) {
             self->storeFinished(resource, stored, error);
