@@ -90,7 +90,7 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
     for (auto _ : state) {
         ++round;
         const double cpuStart = processCpuSeconds();
-        database->openUserDatabase("demo");
+        (void)database->openUserDatabase("demo");
         login->authenticate("demo", "demo");
         waiter.wait(ln::serverAuthentication, round);
         downloads->downloadFurnacesList();

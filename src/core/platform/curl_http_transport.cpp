@@ -179,7 +179,7 @@ public:
           m_strand(asio::make_strand(m_engine->pool()))
     {}
 
-    bool startTask(HttpRequest request) override
+    Result<void> startTask(HttpRequest request) override
     {
         auto transfer = std::make_shared<Transfer>();
         transfer->request = std::move(request);
@@ -187,8 +187,11 @@ public:
         transfer->session = shared_from_this();
         {
             std::lock_guard lock(m_mutex);
-            if (m_state == State::running || m_state == State::invalidated) {
-                return false;
+            if (m_state == State::running) {
+                return transport_error::make(transport_error::taskRunning);
+            }
+            if (m_state == State::invalidated) {
+                return transport_error::make(transport_error::cancelled);
             }
             m_keepAlive = m_delegate.lock();
             m_state = State::running;
@@ -197,7 +200,7 @@ public:
         if (!m_engine->add(transfer)) {
             deliverCompletion(transfer.get(), transport_error::make(transport_error::shutDown));
         }
-        return true;
+        return {};
     }
 
     void invalidateAndCancel() override

@@ -31,6 +31,8 @@ const char* standardDescription(int code)
         return "The server's reply could not be read.";
     case shutDown:
         return "The network connection was shut down.";
+    case taskRunning:
+        return "The session is already running a request.";
     default:
         return "The request failed.";
     }

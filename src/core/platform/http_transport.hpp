@@ -24,6 +24,7 @@ inline constexpr int networkConnectionLost = 6;
 inline constexpr int secureConnectionFailed = 7;
 inline constexpr int badServerResponse = 8;
 inline constexpr int shutDown = 9;
+inline constexpr int taskRunning = 10;
 inline constexpr int unknown = 99;
 
 // The error for a code, with its standard description and an optional detail appended in parentheses.
@@ -80,8 +81,9 @@ class HttpSession {
 public:
     virtual ~HttpSession() = default;
 
-    // Sends the request. False (and nothing sent) while another task runs or after invalidation.
-    virtual bool startTask(HttpRequest request) = 0;
+    // Sends the request. Refused, and nothing sent, while another task runs (taskRunning) or after
+    // invalidation (cancelled); the delegate hears nothing of a refused task.
+    virtual Result<void> startTask(HttpRequest request) = 0;
 
     // Cancels a running task, whose completion then reports the cancellation error, and then reports the
     // invalidation. Works on a session that never ran a task too (only the invalidation is reported).

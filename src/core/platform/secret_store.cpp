@@ -11,12 +11,35 @@ namespace {
 // Every operation fails: there is nowhere to keep secrets.
 class UnavailableSecretStore final : public SecretStore {
 public:
-    SecretStatus add(const SecretKey&, const std::string&) override { return SecretStatus::failure; }
-    SecretStatus update(const SecretKey&, const std::string&) override { return SecretStatus::failure; }
-    SecretLookup find(const SecretKey&) override { return {}; }
+    Result<void> add(const SecretKey&, const std::string&) override { return unavailable(); }
+    Result<void> update(const SecretKey&, const std::string&) override { return unavailable(); }
+    Result<std::string> find(const SecretKey&) override { return unavailable(); }
+
+private:
+    static Error unavailable() { return secret_error::make(secret_error::failure, "no place to keep secrets"); }
 };
 
 } // namespace
+
+Error secret_error::make(int code, std::string detail)
+{
+    std::string description;
+    switch (code) {
+    case duplicateItem:
+        description = "The item already exists.";
+        break;
+    case itemNotFound:
+        description = "The item could not be found.";
+        break;
+    default:
+        description = "The secret store failed.";
+        break;
+    }
+    if (!detail.empty()) {
+        description += " (" + detail + ")";
+    }
+    return Error{domain, code, std::move(description)};
+}
 
 std::shared_ptr<SecretStore> systemSecretStore()
 {

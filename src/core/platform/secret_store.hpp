@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/error.hpp"
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,22 +16,26 @@ struct SecretKey {
     std::string account;
 };
 
-enum class SecretStatus { success, duplicateItem, itemNotFound, failure };
+// Why a secret store refused ("SecretStore"). Descriptions never carry the secret.
+namespace secret_error {
+inline constexpr const char* domain = "SecretStore";
+inline constexpr int duplicateItem = 1;
+inline constexpr int itemNotFound = 2;
+inline constexpr int failure = 3;
 
-struct SecretLookup {
-    SecretStatus status = SecretStatus::failure;
-    std::string data; // the stored bytes, when status is success
-};
+Error make(int code, std::string detail = {});
+} // namespace secret_error
 
 // The platform's protected store of secrets, with the item operations of a keychain. `add` refuses an
-// existing item (duplicateItem); `update` refuses a missing one (itemNotFound).
+// existing item (duplicateItem); `update` and `find` refuse a missing one (itemNotFound).
 // Thread contract: any thread; implementations serialise their own access.
 class SecretStore {
 public:
     virtual ~SecretStore() = default;
-    virtual SecretStatus add(const SecretKey& key, const std::string& data) = 0;
-    virtual SecretStatus update(const SecretKey& key, const std::string& data) = 0;
-    virtual SecretLookup find(const SecretKey& key) = 0;
+    virtual Result<void> add(const SecretKey& key, const std::string& data) = 0;
+    virtual Result<void> update(const SecretKey& key, const std::string& data) = 0;
+    // The stored bytes.
+    virtual Result<std::string> find(const SecretKey& key) = 0;
 };
 
 // The Secret Service over D-Bus (libsecret). Use it only when `secretServiceAnswers` says so.

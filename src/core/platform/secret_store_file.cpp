@@ -69,79 +69,84 @@ class FileSecretStore final : public SecretStore {
 public:
     explicit FileSecretStore(std::filesystem::path folder) : m_folder(std::move(folder)) {}
 
-    SecretStatus add(const SecretKey& key, const std::string& data) override
+    Result<void> add(const SecretKey& key, const std::string& data) override
     {
         std::lock_guard lock(m_mutex);
         auto items = load();
         if (!items) {
-            return SecretStatus::failure;
+            return items.error();
         }
         for (const auto& item : *items) {
             if (sameKey(item.key, key)) {
-                return SecretStatus::duplicateItem;
+                return secret_error::make(secret_error::duplicateItem);
             }
         }
         items->push_back({key, data});
-        return save(*items) ? SecretStatus::success : SecretStatus::failure;
+        return save(*items);
     }
 
-    SecretStatus update(const SecretKey& key, const std::string& data) override
+    Result<void> update(const SecretKey& key, const std::string& data) override
     {
         std::lock_guard lock(m_mutex);
         auto items = load();
         if (!items) {
-            return SecretStatus::failure;
+            return items.error();
         }
         for (auto& item : *items) {
             if (sameKey(item.key, key)) {
                 item.data = data;
-                return save(*items) ? SecretStatus::success : SecretStatus::failure;
+                return save(*items);
             }
         }
-        return SecretStatus::itemNotFound;
+        return secret_error::make(secret_error::itemNotFound);
     }
 
-    SecretLookup find(const SecretKey& key) override
+    Result<std::string> find(const SecretKey& key) override
     {
         std::lock_guard lock(m_mutex);
-        const auto items = load();
+        auto items = load();
         if (!items) {
-            return {};
+            return items.error();
         }
-        for (const auto& item : *items) {
+        for (auto& item : *items) {
             if (sameKey(item.key, key)) {
-                return {SecretStatus::success, item.data};
+                return std::move(item.data);
             }
         }
-        return {SecretStatus::itemNotFound, {}};
+        return secret_error::make(secret_error::itemNotFound);
     }
 
 private:
     std::filesystem::path filePath() const { return m_folder / fileName; }
 
     // Creates the folder owner-only, and narrows it again if someone widened it.
-    bool ensureFolder() const
+    Result<void> ensureFolder() const
     {
         std::error_code error;
         std::filesystem::create_directories(m_folder, error);
-        if (error) {
-            return false;
+        if (!error && ::chmod(m_folder.c_str(), folderMode) != 0) {
+            error = std::error_code(errno, std::generic_category());
         }
-        return ::chmod(m_folder.c_str(), folderMode) == 0;
+        if (error) {
+            return secret_error::make(secret_error::failure, m_folder.string() + ": " + error.message());
+        }
+        return {};
     }
 
-    // All items; none when the file exists but cannot be read (a missing file is an empty store).
-    std::optional<std::vector<Item>> load() const
+    // All items; an error when the file exists but cannot be read (a missing file is an empty store).
+    Result<std::vector<Item>> load() const
     {
-        if (!ensureFolder()) {
-            return std::nullopt;
+        if (auto folder = ensureFolder(); !folder) {
+            return folder.error();
+        }
+        std::error_code missing;
+        if (!std::filesystem::exists(filePath(), missing) && !missing) {
+            return std::vector<Item>{};
         }
         std::string bytes;
-        if (!AtomicFile::read(filePath(), bytes)) {
-            if (errno == ENOENT) {
-                return std::vector<Item>{};
-            }
-            return std::nullopt;
+        std::string why;
+        if (!AtomicFile::read(filePath(), bytes, &why)) {
+            return secret_error::make(secret_error::failure, why);
         }
         ::chmod(filePath().c_str(), fileMode);
         std::vector<Item> items;
@@ -170,7 +175,7 @@ private:
         return items;
     }
 
-    bool save(const std::vector<Item>& items) const
+    Result<void> save(const std::vector<Item>& items) const
     {
         std::string text = std::string(header) + "\n";
         for (const auto& item : items) {
@@ -178,7 +183,11 @@ private:
                     (item.key.accessGroup ? encodeField(*item.key.accessGroup) : std::string("-")) + ' ' +
                     encodeField(item.key.account) + ' ' + encodeField(item.data) + '\n';
         }
-        return AtomicFile::write(filePath(), text, fileMode);
+        std::string why;
+        if (!AtomicFile::write(filePath(), text, fileMode, &why)) {
+            return secret_error::make(secret_error::failure, why);
+        }
+        return {};
     }
 
     std::filesystem::path m_folder;

@@ -41,49 +41,58 @@ GHashTable* attributesFor(const SecretKey& key)
     return table;
 }
 
+// The GError's message, freeing it.
+std::string takeMessage(GError* error)
+{
+    std::string message = error && error->message ? error->message : "";
+    g_clear_error(&error);
+    return message;
+}
+
 class LibsecretStore final : public SecretStore {
 public:
-    SecretStatus add(const SecretKey& key, const std::string& data) override
+    Result<void> add(const SecretKey& key, const std::string& data) override
     {
         const auto existing = find(key);
-        if (existing.status == SecretStatus::success) {
-            return SecretStatus::duplicateItem;
+        if (existing) {
+            return secret_error::make(secret_error::duplicateItem);
         }
-        return existing.status == SecretStatus::itemNotFound ? store(key, data) : SecretStatus::failure;
-    }
-
-    SecretStatus update(const SecretKey& key, const std::string& data) override
-    {
-        const auto existing = find(key);
-        if (existing.status != SecretStatus::success) {
-            return existing.status;
+        if (existing.error().code != secret_error::itemNotFound) {
+            return existing.error();
         }
         return store(key, data);
     }
 
-    SecretLookup find(const SecretKey& key) override
+    Result<void> update(const SecretKey& key, const std::string& data) override
+    {
+        if (const auto existing = find(key); !existing) {
+            return existing.error();
+        }
+        return store(key, data);
+    }
+
+    Result<std::string> find(const SecretKey& key) override
     {
         GHashTable* attributes = attributesFor(key);
         GError* error = nullptr;
         SecretValue* value = secret_password_lookupv_binary_sync(schema(), attributes, nullptr, &error);
         g_hash_table_unref(attributes);
         if (error) {
-            g_error_free(error);
-            return {};
+            return secret_error::make(secret_error::failure, takeMessage(error));
         }
         if (!value) {
-            return {SecretStatus::itemNotFound, {}};
+            return secret_error::make(secret_error::itemNotFound);
         }
         gsize length = 0;
         const gchar* bytes = secret_value_get(value, &length);
-        SecretLookup result{SecretStatus::success, std::string(bytes, length)};
+        std::string result(bytes, length);
         secret_value_unref(value);
         return result;
     }
 
 private:
     // Storing under the same attributes replaces the item's secret.
-    SecretStatus store(const SecretKey& key, const std::string& data)
+    Result<void> store(const SecretKey& key, const std::string& data)
     {
         GHashTable* attributes = attributesFor(key);
         SecretValue* value = secret_value_new(data.data(), static_cast<gssize>(data.size()), "text/plain");
@@ -93,10 +102,11 @@ private:
                                                                label.c_str(), value, nullptr, &error);
         secret_value_unref(value);
         g_hash_table_unref(attributes);
-        if (error) {
-            g_error_free(error);
+        const std::string message = takeMessage(error);
+        if (!ok) {
+            return secret_error::make(secret_error::failure, message);
         }
-        return ok ? SecretStatus::success : SecretStatus::failure;
+        return {};
     }
 };
 

@@ -21,43 +21,53 @@ SharedInstance<DownloadManager>& sharedInstance()
     return *instance;
 }
 
-const char* startLine(const DownloaderRequestParameters& parameters)
-{
-    if (dynamic_cast<const FurnacesDownloaderRequestParameters*>(&parameters)) {
-        return "Started Downloading Furnaces";
-    }
-    if (dynamic_cast<const ReasonsDownloaderRequestParameters*>(&parameters)) {
-        return "Started Downloading Reasons";
-    }
-    if (dynamic_cast<const DelaysDownloaderRequestParameters*>(&parameters)) {
-        return "Started Downloading Delays";
-    }
-    return "Started Saving Delays";
-}
-
 // The failure notification announcing a dropped parked request of this kind, or none.
 const char* droppedRequestNotification(const DownloaderRequestParameters& parameters)
 {
-    if (dynamic_cast<const FurnacesDownloaderRequestParameters*>(&parameters)) {
-        return dn::failedFurnaces;
-    }
-    if (dynamic_cast<const DelaysDownloaderRequestParameters*>(&parameters)) {
-        return dn::failedDelays;
-    }
-    if (dynamic_cast<const ReasonsDownloaderRequestParameters*>(&parameters)) {
-        return dn::failedReasons;
-    }
-    if (dynamic_cast<const UpdatedDelaysDownloaderRequestParameters*>(&parameters)) {
-        return dn::failedUpdatedDelays;
-    }
     // A save waits on a screen too: it is announced like any other failed save.
-    if (dynamic_cast<const SaveDelaysRequestParameters*>(&parameters)) {
-        return dn::failedSaving;
+    if (const DownloadResource* resource = download_resources::forParameters(parameters)) {
+        return resource->failedNotification;
+    }
+    // Never started by this manager, but a parked one is still announced as its kind.
+    if (typeid(parameters) == typeid(UpdatedDelaysDownloaderRequestParameters)) {
+        return dn::failedUpdatedDelays;
     }
     return nullptr;
 }
 
+// Creates the request object of `Resource` when the parameters are that resource's, answered by `delegate`.
+template <typename Resource>
+bool makeRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
+                 const RequestConfigurationPtr& configuration, const std::shared_ptr<HttpTransport>& transport,
+                 const std::weak_ptr<DownloadManager>& delegate, std::shared_ptr<Downloader>& request,
+                 const DownloadResource*& resource)
+{
+    if (typeid(*parameters) != typeid(typename Resource::Parameters)) {
+        return false;
+    }
+    auto typed = std::make_shared<typename Resource::Request>(
+        std::static_pointer_cast<typename Resource::Parameters>(parameters), configuration, transport);
+    typed->setDelegate(std::weak_ptr<typename Resource::Delegate>(delegate));
+    request = std::move(typed);
+    resource = &Resource::resource;
+    return true;
+}
+
 } // namespace
+
+const DownloadResource* download_resources::forParameters(const DownloaderRequestParameters& parameters)
+{
+    return std::apply(
+        [&](auto... resource) {
+            const DownloadResource* found = nullptr;
+            ((typeid(parameters) == typeid(typename decltype(resource)::Parameters)
+                  ? (found = &decltype(resource)::resource, true)
+                  : false) ||
+             ...);
+            return found;
+        },
+        All{});
+}
 
 DownloadManager::DownloadManager(Dependencies dependencies)
     : m_loginManager(dependencies.loginManager ? std::move(dependencies.loginManager) : LoginManager::shared()),
@@ -108,7 +118,7 @@ std::string DownloadManager::errorText(const std::optional<Error>& error)
 
 // ---- starting requests ----
 
-RequestConfigurationPtr DownloadManager::makeConfiguration(const char* resourcePathComponent,
+RequestConfigurationPtr DownloadManager::makeConfiguration(const DownloadResource& resource,
                                                            std::optional<int> furnaceId)
 {
     const auto [username, sessionId] = m_loginManager->session();
@@ -122,7 +132,7 @@ RequestConfigurationPtr DownloadManager::makeConfiguration(const char* resourceP
     configuration->locale = Utilities::serviceLocale();
     configuration->furnaceId = furnaceId;
     configuration->isRetry = false;
-    configuration->url = ServiceAddress::resourceURL(m_loginManager->serviceURL(), resourcePathComponent);
+    configuration->url = ServiceAddress::resourceURL(m_loginManager->serviceURL(), resource.pathComponent);
     configuration->urlSessionConfiguration = HttpSessionConfiguration::ephemeral(m_resourceTimeout);
     return configuration;
 }
@@ -130,51 +140,44 @@ RequestConfigurationPtr DownloadManager::makeConfiguration(const char* resourceP
 bool DownloadManager::startRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
                                    const RequestConfigurationPtr& configuration)
 {
-    const auto self = weak_from_this();
     std::shared_ptr<Downloader> downloader;
-    if (auto p = std::dynamic_pointer_cast<FurnacesDownloaderRequestParameters>(parameters)) {
-        auto request = std::make_shared<FurnacesDownloader>(p, configuration, m_transport);
-        request->setDelegate(std::weak_ptr<FurnacesDownloaderDelegate>(shared_from_this()));
-        downloader = request;
-    } else if (auto p = std::dynamic_pointer_cast<ReasonsDownloaderRequestParameters>(parameters)) {
-        auto request = std::make_shared<ReasonsDownloader>(p, configuration, m_transport);
-        request->setDelegate(std::weak_ptr<ReasonsDownloaderDelegate>(shared_from_this()));
-        downloader = request;
-    } else if (auto p = std::dynamic_pointer_cast<DelaysDownloaderRequestParameters>(parameters)) {
-        auto request = std::make_shared<DelaysDownloader>(p, configuration, m_transport);
-        request->setDelegate(std::weak_ptr<DelaysDownloaderDelegate>(shared_from_this()));
-        downloader = request;
-    } else if (auto p = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(parameters)) {
-        auto request = std::make_shared<SaveDelays>(p, configuration, m_transport);
-        request->setDelegate(std::weak_ptr<SaveDelaysDelegate>(shared_from_this()));
-        downloader = request;
-    } else {
+    const DownloadResource* resource = nullptr;
+    // Weak: a request must not keep its manager alive, and the manager may be starting it from its own
+    // queue while it is being destroyed.
+    const auto self = weak_from_this();
+    const bool made = std::apply(
+        [&](auto... r) {
+            return (makeRequest<decltype(r)>(parameters, configuration, m_transport, self, downloader, resource) ||
+                    ...);
+        },
+        download_resources::All{});
+    if (!made) {
         return false;
     }
     // Recorded before it starts: a reply that arrives at once must find it in the list to be removed.
     addActiveRequest(downloader);
     downloader->start();
-    logDownloadManager(startLine(*parameters));
+    logDownloadManager(resource->startLine);
     return true;
 }
 
 void DownloadManager::downloadFurnacesList(std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(furnacesResourcePathComponent, std::nullopt)) {
+    if (auto configuration = makeConfiguration(download_resources::Furnaces::resource, std::nullopt)) {
         startRequest(std::make_shared<FurnacesDownloaderRequestParameters>(std::move(identifier)), configuration);
     }
 }
 
 void DownloadManager::downloadReasons(int furnaceId, std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(reasonsResourcePathComponent, furnaceId)) {
+    if (auto configuration = makeConfiguration(download_resources::Reasons::resource, furnaceId)) {
         startRequest(std::make_shared<ReasonsDownloaderRequestParameters>(std::move(identifier)), configuration);
     }
 }
 
 void DownloadManager::downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(delaysResourcePathComponent, furnaceId)) {
+    if (auto configuration = makeConfiguration(download_resources::Delays::resource, furnaceId)) {
         startRequest(
             std::make_shared<DelaysDownloaderRequestParameters>(std::move(requestDate), true, std::move(identifier)),
             configuration);
@@ -184,7 +187,7 @@ void DownloadManager::downloadDelays(int furnaceId, std::string requestDate, std
 void DownloadManager::saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays,
                                  std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(saveDelaysResourcePathComponent, furnaceId)) {
+    if (auto configuration = makeConfiguration(download_resources::Save::resource, furnaceId)) {
         startRequest(std::make_shared<SaveDelaysRequestParameters>(heatId, std::move(delays), std::move(identifier)),
                      configuration);
     }
@@ -194,19 +197,17 @@ void DownloadManager::isSavingDelays(int heatId, int furnaceId, std::function<vo
 {
     m_activeRequestsQueue.async([this, heatId, furnaceId, completion = std::move(completion)] {
         const bool saving = std::any_of(m_activeRequests.begin(), m_activeRequests.end(), [&](const auto& request) {
-            auto save = std::dynamic_pointer_cast<SaveDelays>(request);
-            if (!save) {
-                return false;
-            }
-            auto parameters = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(save->requestParameters());
+            auto parameters = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(request->requestParameters());
             return parameters && parameters->heatId == heatId &&
-                   save->requestConfiguration()->furnaceId == std::optional<int>(furnaceId);
+                   request->requestConfiguration()->furnaceId == std::optional<int>(furnaceId);
         });
         completion(saving);
     });
 }
 
 // ---- the two lists ----
+// Work on the manager's own queues may use `this`: the destructor drains both queues before anything else
+// goes. It must not take a strong reference, or it could end up destroying the manager on its own queue.
 
 void DownloadManager::addActiveRequest(std::shared_ptr<Downloader> downloader)
 {
@@ -256,7 +257,8 @@ void DownloadManager::retryRequests()
     m_requestsToRetryQueue.async([this] {
         const auto [username, sessionId] = m_loginManager->session();
         const std::size_t count = m_requestsToRetry.size();
-        if (username && sessionId && !m_requestsToRetry.empty()) {
+        // A manager being destroyed drains this queue; it must not start requests nobody will hear.
+        if (username && sessionId && !m_requestsToRetry.empty() && !weak_from_this().expired()) {
             for (auto& entry : m_requestsToRetry) {
                 entry.requestConfiguration->isRetry = true;
                 entry.requestConfiguration->sessionId = *sessionId;
@@ -273,15 +275,11 @@ void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> err
     m_requestsToRetryQueue.async([this, notify, error = std::move(error)] {
         if (notify) {
             for (const auto& entry : m_requestsToRetry) {
-                const char* name = droppedRequestNotification(*entry.requestParameters);
-                if (!name) {
-                    continue;
+                const auto& parameters = *entry.requestParameters;
+                if (const char* name = droppedRequestNotification(parameters)) {
+                    const DownloadResource* resource = download_resources::forParameters(parameters);
+                    postFailure(name, error, resource ? resource->heatId(parameters) : std::nullopt);
                 }
-                std::optional<int> heatId;
-                if (auto save = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(entry.requestParameters)) {
-                    heatId = save->heatId;
-                }
-                postFailure(name, error, heatId);
             }
         }
         m_requestsToRetry.clear();
@@ -325,7 +323,7 @@ void DownloadManager::postLogout()
 void DownloadManager::handleRequestFailure(std::optional<Error> error,
                                            const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
                                            const RequestConfigurationPtr& requestConfiguration,
-                                           const char* notificationName)
+                                           const DownloadResource& resource)
 {
     if (!error) {
         error = Error{orv_error::domain, orv_error::failureWithoutError,
@@ -341,11 +339,7 @@ void DownloadManager::handleRequestFailure(std::optional<Error> error,
         }
         return;
     }
-    std::optional<int> heatId;
-    if (auto save = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(requestParameters)) {
-        heatId = save->heatId;
-    }
-    postFailure(notificationName, error, heatId);
+    postFailure(resource.failedNotification, error, resource.heatId(*requestParameters));
 }
 
 void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notification& notification)
@@ -367,127 +361,60 @@ void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notif
                                      "There was a problem refreshing your session."});
 }
 
-// ---- delegate calls ----
+// ---- request objects reporting back ----
 
-void DownloadManager::didFinishDownloading(const std::shared_ptr<FurnacesDownloader>& downloader,
-                                           const wire::FurnacesDownloaderResult& result,
-                                           const std::shared_ptr<FurnacesDownloaderRequestParameters>& parameters,
-                                           const RequestConfigurationPtr& configuration)
+void DownloadManager::requestFinished(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
+                                      const ResultInformation& resultInformation, StoreStep store,
+                                      const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
+                                      const RequestConfigurationPtr& requestConfiguration)
 {
     removeActiveRequest(downloader);
-    if (!result.resultInformation.success) {
-        handleRequestFailure(result.resultInformation.error, parameters, configuration, dn::failedFurnaces);
+    if (!resultInformation.success) {
+        handleRequestFailure(resultInformation.error, requestParameters, requestConfiguration, resource);
         return;
     }
-    auto error = result.resultInformation.error;
-    m_database->storeFurnaces(result.data.value_or(std::vector<Furnace>{}), [this, error](bool stored) {
-        if (stored) {
-            m_center->post(dn::finishedFurnaces, this);
-            logDownloadManager("Finished Downloading Furnaces List");
-        } else {
-            postFailure(dn::failedFurnaces, error);
-            logDownloadManager("Failed Downloading Furnaces List - " + errorText(error));
+    if (!store) {
+        m_center->post(resource.finishedNotification, this, resource.finishedUserInfo(*requestParameters));
+        if (resource.finishedLine) {
+            logDownloadManager(resource.finishedLine);
+        }
+        return;
+    }
+    // The completion runs later on the database queue, possibly after this manager was released. (Unlike
+    // work on the manager's own queues, it may hold the manager: its last release then runs on the database
+    // queue, which the manager does not own.)
+    store(*m_database, [weak = weak_from_this(), &resource, error = resultInformation.error](bool stored) {
+        if (auto self = weak.lock()) {
+            self->storeFinished(resource, stored, error);
         }
     });
 }
 
-void DownloadManager::didFailDownloading(const std::shared_ptr<FurnacesDownloader>& downloader,
-                                         const ResultInformation& info,
-                                         const std::shared_ptr<FurnacesDownloaderRequestParameters>& parameters,
-                                         const RequestConfigurationPtr& configuration)
+void DownloadManager::storeFinished(const DownloadResource& resource, bool stored,
+                                    const std::optional<Error>& replyError)
 {
-    removeActiveRequest(downloader);
-    handleRequestFailure(info.error, parameters, configuration, dn::failedFurnaces);
-    logDownloadManager("Failed Downloading Furnaces List - " + errorText(info.error));
-}
-
-void DownloadManager::didFinishDownloading(const std::shared_ptr<ReasonsDownloader>& downloader,
-                                           const wire::ReasonsDownloaderResult& result,
-                                           const std::shared_ptr<ReasonsDownloaderRequestParameters>& parameters,
-                                           const RequestConfigurationPtr& configuration)
-{
-    removeActiveRequest(downloader);
-    if (!result.resultInformation.success) {
-        handleRequestFailure(result.resultInformation.error, parameters, configuration, dn::failedReasons);
+    if (stored) {
+        m_center->post(resource.finishedNotification, this);
+        logDownloadManager(resource.finishedLine);
         return;
     }
-    auto error = result.resultInformation.error;
-    m_database->storeReasons(configuration->furnaceId.value_or(0),
-                             result.data.value_or(std::vector<wire::JSON_Reason>{}), [this, error](bool stored) {
-                                 if (stored) {
-                                     m_center->post(dn::finishedReasons, this);
-                                     logDownloadManager("Finished Downloading Reasons");
-                                 } else {
-                                     postFailure(dn::failedReasons, error);
-                                     logDownloadManager("Failed Downloading Reasons - " + errorText(error));
-                                 }
-                             });
+    // The store gives no error of its own; the reply's, when it had one, is all there is to pass on.
+    postFailure(resource.failedNotification, replyError);
+    logDownloadManager(resource.storeFailedLine + errorText(replyError));
 }
 
-void DownloadManager::didFailDownloading(const std::shared_ptr<ReasonsDownloader>& downloader,
-                                         const ResultInformation& info,
-                                         const std::shared_ptr<ReasonsDownloaderRequestParameters>& parameters,
-                                         const RequestConfigurationPtr& configuration)
+void DownloadManager::requestFailed(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
+                                    const ResultInformation& resultInformation,
+                                    const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
+                                    const RequestConfigurationPtr& requestConfiguration)
 {
     removeActiveRequest(downloader);
-    handleRequestFailure(info.error, parameters, configuration, dn::failedReasons);
-    logDownloadManager("Failed Downloading Reasons List - " + errorText(info.error));
-}
-
-void DownloadManager::didFinishDownloading(const std::shared_ptr<DelaysDownloader>& downloader,
-                                           const wire::DelaysDownloaderResult& result,
-                                           const std::shared_ptr<DelaysDownloaderRequestParameters>& parameters,
-                                           const RequestConfigurationPtr& configuration)
-{
-    removeActiveRequest(downloader);
-    if (!result.resultInformation.success) {
-        handleRequestFailure(result.resultInformation.error, parameters, configuration, dn::failedDelays);
-        return;
+    handleRequestFailure(resultInformation.error, requestParameters, requestConfiguration, resource);
+    if (resource.requestFailedLineHasError) {
+        logDownloadManager(resource.requestFailedLine + errorText(resultInformation.error));
+    } else {
+        logDownloadManager(resource.requestFailedLine);
     }
-    auto error = result.resultInformation.error;
-    m_database->storeDelays(configuration->furnaceId.value_or(0), result.data.value_or(std::vector<wire::JSON_Heat>{}),
-                            [this, error](bool stored) {
-                                if (stored) {
-                                    m_center->post(dn::finishedDelays, this);
-                                    logDownloadManager("Finished Downloading Delays");
-                                } else {
-                                    postFailure(dn::failedDelays, error);
-                                    logDownloadManager("Failed Downloading Delays - " + errorText(error));
-                                }
-                            });
-}
-
-void DownloadManager::didFailDownloading(const std::shared_ptr<DelaysDownloader>& downloader,
-                                         const ResultInformation& info,
-                                         const std::shared_ptr<DelaysDownloaderRequestParameters>& parameters,
-                                         const RequestConfigurationPtr& configuration)
-{
-    removeActiveRequest(downloader);
-    handleRequestFailure(info.error, parameters, configuration, dn::failedDelays);
-    logDownloadManager("Failed Downloading Delays");
-}
-
-void DownloadManager::didFinishDownloading(const std::shared_ptr<SaveDelays>& downloader,
-                                           const wire::SaveDelaysResult& result,
-                                           const std::shared_ptr<SaveDelaysRequestParameters>& parameters,
-                                           const RequestConfigurationPtr& configuration)
-{
-    removeActiveRequest(downloader);
-    if (!result.resultInformation.success) {
-        handleRequestFailure(result.resultInformation.error, parameters, configuration, dn::failedSaving);
-        return;
-    }
-    m_center->post(dn::finishedSaving, this,
-                   {{dn::heatIdKey, parameters->heatId}, {dn::delaysKey, parameters->delays}});
-}
-
-void DownloadManager::didFailDownloading(const std::shared_ptr<SaveDelays>& downloader, const ResultInformation& info,
-                                         const std::shared_ptr<SaveDelaysRequestParameters>& parameters,
-                                         const RequestConfigurationPtr& configuration)
-{
-    removeActiveRequest(downloader);
-    handleRequestFailure(info.error, parameters, configuration, dn::failedSaving);
-    logDownloadManager("Failed Saving Delays");
 }
 
 } // namespace orvendel

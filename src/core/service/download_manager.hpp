@@ -1,11 +1,8 @@
 #pragma once
 
 #include "core/editing/delay_saver.hpp"
-#include "core/service/delays_downloader.hpp"
-#include "core/service/furnaces_downloader.hpp"
+#include "core/service/download_resources.hpp"
 #include "core/service/login_manager.hpp"
-#include "core/service/reasons_downloader.hpp"
-#include "core/service/save_delays.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"
@@ -15,24 +12,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orvendel {
-
-namespace download_notifications {
-inline constexpr const char* finishedFurnaces = "FinishedDownloadingFurnacesList";
-inline constexpr const char* failedFurnaces = "FailedDownloadingFurnacesList";
-inline constexpr const char* finishedDelays = "FinishedDownloadingDelays";
-inline constexpr const char* failedDelays = "FailedDownloadingDelays";
-inline constexpr const char* finishedReasons = "FinishedDownloadingReasons";
-inline constexpr const char* failedReasons = "FailedDownloadingReasons";
-inline constexpr const char* finishedSaving = "FinishedSavingDelays";
-inline constexpr const char* failedSaving = "FailedSavingDelays";
-inline constexpr const char* failedUpdatedDelays = "FailedDownloadingUpdatedDelays";
-inline constexpr const char* errorKey = "DownloadManagerError";
-inline constexpr const char* heatIdKey = "HeatId";
-inline constexpr const char* delaysKey = "Delays";
-} // namespace download_notifications
 
 // A request parked until a new session exists.
 struct RetryRequest {
@@ -41,23 +24,61 @@ struct RetryRequest {
     Error lastError;
 };
 
+// Answers a resource's request objects for a manager (Manager::requestFinished and requestFailed). A reply
+// that reports success carries the step that stores it, so the manager itself never looks at reply types.
+template <typename Manager, typename Resource>
+class ResourceDelegate : public Resource::Delegate {
+public:
+    void didFinishDownloading(const std::shared_ptr<typename Resource::Request>& downloader,
+                              const typename Resource::Reply& result,
+                              const std::shared_ptr<typename Resource::Parameters>& requestParameters,
+                              const RequestConfigurationPtr& requestConfiguration) override
+    {
+        typename Manager::StoreStep store;
+        if constexpr (Resource::stores) {
+            if (result.resultInformation.success) {
+                store = [result, requestConfiguration](DatabaseManager& database,
+                                                       DatabaseManager::StoreCompletion completion) mutable {
+                    Resource::store(database, std::move(result), *requestConfiguration, std::move(completion));
+                };
+            }
+        }
+        static_cast<Manager&>(*this).requestFinished(Resource::resource, downloader, result.resultInformation,
+                                                     std::move(store), requestParameters, requestConfiguration);
+    }
+
+    void didFailDownloading(const std::shared_ptr<typename Resource::Request>& downloader,
+                            const ResultInformation& resultInformation,
+                            const std::shared_ptr<typename Resource::Parameters>& requestParameters,
+                            const RequestConfigurationPtr& requestConfiguration) override
+    {
+        static_cast<Manager&>(*this).requestFailed(Resource::resource, downloader, resultInformation, requestParameters,
+                                                   requestConfiguration);
+    }
+};
+
+template <typename Manager, typename Resources>
+class ResourceDelegates;
+template <typename Manager, typename... Resource>
+class ResourceDelegates<Manager, std::tuple<Resource...>> : public ResourceDelegate<Manager, Resource>... {};
+
 // The one place the screens call the delay service from. Each call runs one request object, stores what it
 // downloads through the delay database and announces the outcome as a notification (sender: this manager).
 // An expired session parks the request, renews the session once and re-sends every parked request.
 // Thread contract: the operations may be called from any thread and return at once. Delegate calls run on
 // the requests' strands, store completions on the database queue; notifications are posted there.
-class DownloadManager : public FurnacesDownloaderDelegate,
-                        public ReasonsDownloaderDelegate,
-                        public DelaysDownloaderDelegate,
-                        public SaveDelaysDelegate,
+class DownloadManager : public ResourceDelegates<DownloadManager, download_resources::All>,
                         public DelaySaver,
                         public std::enable_shared_from_this<DownloadManager> {
 public:
-    static constexpr const char* furnacesResourcePathComponent = "FurnacesList";
-    static constexpr const char* delaysResourcePathComponent = "Last24HoursDelays";
-    static constexpr const char* reasonsResourcePathComponent = "ReasonsList";
+    static constexpr const char* furnacesResourcePathComponent = download_resources::Furnaces::resource.pathComponent;
+    static constexpr const char* delaysResourcePathComponent = download_resources::Delays::resource.pathComponent;
+    static constexpr const char* reasonsResourcePathComponent = download_resources::Reasons::resource.pathComponent;
     static constexpr const char* delaysUpdateStatusPathComponent = "UpdatedDelays";
-    static constexpr const char* saveDelaysResourcePathComponent = "SaveDelays";
+    static constexpr const char* saveDelaysResourcePathComponent = download_resources::Save::resource.pathComponent;
+
+    // Stores a successful reply through the database; the completion says whether that worked.
+    using StoreStep = std::function<void(DatabaseManager&, DatabaseManager::StoreCompletion)>;
 
     struct Dependencies {
         std::shared_ptr<LoginManager> loginManager; // none: LoginManager::shared()
@@ -97,46 +118,30 @@ public:
     std::size_t activeRequestCount();
     std::size_t requestsToRetryCount();
 
-    void didFinishDownloading(const std::shared_ptr<FurnacesDownloader>& downloader,
-                              const wire::FurnacesDownloaderResult& result,
-                              const std::shared_ptr<FurnacesDownloaderRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration) override;
-    void didFailDownloading(const std::shared_ptr<FurnacesDownloader>& downloader,
-                            const ResultInformation& resultInformation,
-                            const std::shared_ptr<FurnacesDownloaderRequestParameters>& requestParameters,
-                            const RequestConfigurationPtr& requestConfiguration) override;
-    void didFinishDownloading(const std::shared_ptr<ReasonsDownloader>& downloader,
-                              const wire::ReasonsDownloaderResult& result,
-                              const std::shared_ptr<ReasonsDownloaderRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration) override;
-    void didFailDownloading(const std::shared_ptr<ReasonsDownloader>& downloader,
-                            const ResultInformation& resultInformation,
-                            const std::shared_ptr<ReasonsDownloaderRequestParameters>& requestParameters,
-                            const RequestConfigurationPtr& requestConfiguration) override;
-    void didFinishDownloading(const std::shared_ptr<DelaysDownloader>& downloader,
-                              const wire::DelaysDownloaderResult& result,
-                              const std::shared_ptr<DelaysDownloaderRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration) override;
-    void didFailDownloading(const std::shared_ptr<DelaysDownloader>& downloader,
-                            const ResultInformation& resultInformation,
-                            const std::shared_ptr<DelaysDownloaderRequestParameters>& requestParameters,
-                            const RequestConfigurationPtr& requestConfiguration) override;
-    void didFinishDownloading(const std::shared_ptr<SaveDelays>& downloader, const wire::SaveDelaysResult& result,
-                              const std::shared_ptr<SaveDelaysRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration) override;
-    void didFailDownloading(const std::shared_ptr<SaveDelays>& downloader, const ResultInformation& resultInformation,
-                            const std::shared_ptr<SaveDelaysRequestParameters>& requestParameters,
-                            const RequestConfigurationPtr& requestConfiguration) override;
-
     // "Error Domain: %@ - Code: %d - Description: %@", or "The error object is empty".
     static std::string errorText(const std::optional<Error>& error);
 
 private:
+    template <typename, typename>
+    friend class ResourceDelegate;
+
     explicit DownloadManager(Dependencies dependencies);
+
+    // A request object of `resource` reported back: a reply (with the step storing it when it reports
+    // success and the resource keeps its replies), or a failure.
+    void requestFinished(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
+                         const ResultInformation& resultInformation, StoreStep store,
+                         const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
+                         const RequestConfigurationPtr& requestConfiguration);
+    void requestFailed(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
+                       const ResultInformation& resultInformation,
+                       const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
+                       const RequestConfigurationPtr& requestConfiguration);
+    void storeFinished(const DownloadResource& resource, bool stored, const std::optional<Error>& replyError);
 
     // The session's configuration for a resource, or none (after posting the logout notification) when nobody
     // is signed in.
-    RequestConfigurationPtr makeConfiguration(const char* resourcePathComponent, std::optional<int> furnaceId);
+    RequestConfigurationPtr makeConfiguration(const DownloadResource& resource, std::optional<int> furnaceId);
     // Creates the request object for the parameters' kind, starts it and records it as active.
     bool startRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
                       const RequestConfigurationPtr& configuration);
@@ -148,7 +153,7 @@ private:
     void retryRequests();
     void handleRequestFailure(std::optional<Error> error,
                               const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration, const char* notificationName);
+                              const RequestConfigurationPtr& requestConfiguration, const DownloadResource& resource);
     void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
 
     void postFailure(const char* name, const std::optional<Error>& error, std::optional<int> heatId = std::nullopt);

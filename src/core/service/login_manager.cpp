@@ -2,6 +2,7 @@
 
 #include "core/service/service_address.hpp"
 #include "core/support/shared_instance.hpp"
+#include "core/support/log.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -94,7 +95,12 @@ void LoginManager::refreshSession()
         }
         user = m_username;
     }
-    const auto password = user ? m_credentialStore->string(*user) : std::nullopt;
+    std::optional<std::string> password;
+    if (user) {
+        if (auto stored = m_credentialStore->string(*user)) {
+            password = std::move(stored).value();
+        }
+    }
     if (!user || !password) {
         m_center->post(login_notifications::logout, this);
         return;
@@ -163,7 +169,12 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         return;
     }
     if (user) {
-        m_credentialStore->set(requestParameters->password, *user, CredentialStore::defaultAccessibility);
+        // The sign-in stands without it; only a later session renewal will miss the password.
+        if (auto kept =
+                m_credentialStore->set(requestParameters->password, *user, CredentialStore::defaultAccessibility);
+            !kept) {
+            log("Unable to keep the password: " + kept.error().description);
+        }
     }
     {
         // The new user and session become visible together.

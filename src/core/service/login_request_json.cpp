@@ -52,10 +52,10 @@ void LoginRequestJSON::start()
     m_urlRequest.setValue(std::to_string(body->size()), "Content-Length");
     m_urlRequest.body = std::move(*body);
     m_receivedData = std::string();
-    if (!urlSession()->startTask(m_urlRequest)) {
+    if (auto started = urlSession()->startTask(m_urlRequest); !started) {
         // Cancelled before it started; a sign-in must still be answered.
         m_isAuthenticating = false;
-        deliver(failedResult(ResultInformation::failure(transport_error::make(transport_error::cancelled))));
+        deliver(failedResult(ResultInformation::failure(started.error())));
     }
 }
 

@@ -178,8 +178,8 @@ void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckComple
     request->keep(session);
     HttpRequest get;
     get.url = *url;
-    if (!session->startTask(std::move(get))) {
-        request->didCompleteWithError(transport_error::make(transport_error::cancelled));
+    if (auto started = session->startTask(std::move(get)); !started) {
+        request->didCompleteWithError(started.error());
     }
 }
 

@@ -61,45 +61,47 @@ SecretKey CredentialStore::keyFor(const std::string& key) const
     return SecretKey{m_serviceName, m_accessGroup, key};
 }
 
-bool CredentialStore::set(const std::string& text, const std::string& key,
-                          std::optional<CredentialAccessibility> accessibility)
+namespace {
+
+Error invalidTextError()
+{
+    return Error{CredentialStore::errorDomain, CredentialStore::invalidText, "The text is not valid UTF-8."};
+}
+
+} // namespace
+
+Result<void> CredentialStore::set(const std::string& text, const std::string& key,
+                                  std::optional<CredentialAccessibility> accessibility)
 {
     if (!isValidUtf8(text)) {
-        return false;
+        return invalidTextError();
     }
     return setData(text, key, accessibility);
 }
 
-bool CredentialStore::setData(const std::string& bytes, const std::string& key,
-                              std::optional<CredentialAccessibility> /*accessibility*/)
+Result<void> CredentialStore::setData(const std::string& bytes, const std::string& key,
+                                      std::optional<CredentialAccessibility> /*accessibility*/)
 {
     const SecretKey item = keyFor(key);
-    switch (m_store->add(item, bytes)) {
-    case SecretStatus::success:
-        return true;
-    case SecretStatus::duplicateItem:
-        return m_store->update(item, bytes) == SecretStatus::success;
-    default:
-        return false;
+    auto added = m_store->add(item, bytes);
+    if (!added && added.error().is(secret_error::domain, secret_error::duplicateItem)) {
+        return m_store->update(item, bytes);
     }
+    return added;
 }
 
-std::optional<std::string> CredentialStore::data(const std::string& key,
-                                                 std::optional<CredentialAccessibility> /*accessibility*/)
+Result<std::string> CredentialStore::data(const std::string& key,
+                                          std::optional<CredentialAccessibility> /*accessibility*/)
 {
-    auto found = m_store->find(keyFor(key));
-    if (found.status != SecretStatus::success) {
-        return std::nullopt;
-    }
-    return std::move(found.data);
+    return m_store->find(keyFor(key));
 }
 
-std::optional<std::string> CredentialStore::string(const std::string& key,
-                                                   std::optional<CredentialAccessibility> accessibility)
+Result<std::string> CredentialStore::string(const std::string& key,
+                                            std::optional<CredentialAccessibility> accessibility)
 {
     auto bytes = data(key, accessibility);
-    if (!bytes || !isValidUtf8(*bytes)) {
-        return std::nullopt;
+    if (bytes && !isValidUtf8(*bytes)) {
+        return invalidTextError();
     }
     return bytes;
 }

@@ -34,18 +34,21 @@ public:
     const std::string& serviceName() const { return m_serviceName; }
     const std::optional<std::string>& accessGroup() const { return m_accessGroup; }
 
-    // Adds the item, or replaces the value of an existing one; false when neither worked or the text is
-    // not valid UTF-8.
-    bool set(const std::string& text, const std::string& key,
-             std::optional<CredentialAccessibility> accessibility = std::nullopt);
-    bool setData(const std::string& bytes, const std::string& key,
-                 std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    // "CredentialStore" 1: a text that is not valid UTF-8.
+    static constexpr const char* errorDomain = "CredentialStore";
+    static constexpr int invalidText = 1;
 
-    // The stored text; none when nothing is stored under the key or it is not valid UTF-8.
-    std::optional<std::string> string(const std::string& key,
-                                      std::optional<CredentialAccessibility> accessibility = std::nullopt);
-    std::optional<std::string> data(const std::string& key,
-                                    std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    // Adds the item, or replaces the value of an existing one; the store's error when neither worked.
+    Result<void> set(const std::string& text, const std::string& key,
+                     std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    Result<void> setData(const std::string& bytes, const std::string& key,
+                         std::optional<CredentialAccessibility> accessibility = std::nullopt);
+
+    // The stored text; secret_error::itemNotFound when nothing is stored under the key.
+    Result<std::string> string(const std::string& key,
+                               std::optional<CredentialAccessibility> accessibility = std::nullopt);
+    Result<std::string> data(const std::string& key,
+                             std::optional<CredentialAccessibility> accessibility = std::nullopt);
 
 private:
     SecretKey keyFor(const std::string& key) const;

@@ -25,13 +25,6 @@ SharedInstance<DatabaseManager>& sharedInstance()
     return *instance;
 }
 
-std::string uppercased(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
-    return out;
-}
-
 // Deletes the file, printing why when it cannot (no file yet is the usual reason).
 void removeFile(const std::filesystem::path& path, bool reportFailure)
 {
@@ -52,7 +45,13 @@ void DatabaseManager::setSharedForTesting(std::shared_ptr<DatabaseManager> manag
     sharedInstance().set(std::move(manager));
 }
 
-DatabaseManager::DatabaseManager() = default;
+DatabaseManager::DatabaseManager() : DatabaseManager(Dependencies{}) {}
+
+DatabaseManager::DatabaseManager(Dependencies dependencies)
+    : m_applicationSupportDirectory(dependencies.applicationSupportDirectory
+                                        ? std::move(dependencies.applicationSupportDirectory)
+                                        : user_folder::platformApplicationSupportDirectory())
+{}
 
 DatabaseManager::~DatabaseManager()
 {
@@ -60,30 +59,26 @@ DatabaseManager::~DatabaseManager()
     m_databaseQueue.drain();
 }
 
-bool DatabaseManager::openUserDatabase(const std::string& userName)
+Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
 {
-    if (!Utilities::ensureApplicationSupportDirectory()) {
-        return false;
-    }
-    const auto supportDirectory = Utilities::applicationSupportDirectory();
+    const auto supportDirectory = user_folder::ensureApplicationSupportDirectory(m_applicationSupportDirectory);
     if (!supportDirectory) {
-        return false;
+        return supportDirectory.error();
     }
-    const auto digest = Utilities::md5Hex(uppercased(userName));
-    if (!digest) {
-        log("Unable to get MD5 Hash of username");
-        return false;
+    const auto folder = user_folder::path(*supportDirectory, userName);
+    if (!folder) {
+        return folder.error();
     }
-    const auto folder = *supportDirectory / *digest;
-    if (!Utilities::createDirectoryIfNeeded(folder)) {
-        return false;
+    if (auto created = user_folder::create(*folder); !created) {
+        return created;
     }
-    const auto path = folder / databaseFileName;
+    const auto path = *folder / databaseFileName;
 
     // Replacing the connection on the queue keeps queued work from seeing it half-swapped.
-    return m_databaseQueue.sync([&] {
+    return m_databaseQueue.sync([&]() -> Result<void> {
         if (m_database) {
-            m_database->close();
+            // The old connection is replaced whatever it answers; close() has logged any failure.
+            (void)m_database->close();
             m_database.reset();
         }
         m_databasePath.reset();
@@ -96,7 +91,7 @@ bool DatabaseManager::openUserDatabase(const std::string& userName)
         if (!std::filesystem::exists(path, error)) {
             std::ofstream create(path, std::ios::binary);
             if (!create) {
-                return false;
+                return Error{storage_error::domain, storage_error::cannotCreateFile, "Cannot create " + path.string()};
             }
         }
         m_databasePath = path.string();
@@ -109,7 +104,8 @@ void DatabaseManager::closeDatabase()
 {
     m_databaseQueue.sync([this] {
         if (m_database) {
-            m_database->close();
+            // Signing out goes on regardless; close() has logged why SQLite objected.
+            (void)m_database->close();
         }
         m_database.reset();
         m_databasePath.reset();
@@ -150,10 +146,10 @@ bool DatabaseManager::createTable(std::string_view name)
     if (!columns || !isConnected()) {
         return false;
     }
-    Error error;
     const std::string sql = fmt::format("CREATE TABLE IF NOT EXISTS main.{}{}", name, *columns);
-    if (!m_database->executeUpdate(sql, {}, &error)) {
-        log(fmt::format("Failed to create {} Table in main database with error: {}", name, error.description));
+    if (auto created = m_database->executeUpdate(sql); !created) {
+        log(fmt::format("Failed to create {} Table in main database with error: {}", name,
+                        created.error().description));
         return false;
     }
     return true;
@@ -165,9 +161,8 @@ bool DatabaseManager::prepareTable(std::string_view name, std::string_view delet
     if (!tableExists(name)) {
         return createTable(name);
     }
-    Error error;
-    if (!m_database->executeUpdate(deleteSql, deleteValues, &error)) {
-        log(fmt::format("{}{}", failurePrefix, error.description));
+    if (auto deleted = m_database->executeUpdate(deleteSql, deleteValues); !deleted) {
+        log(fmt::format("{}{}", failurePrefix, deleted.error().description));
         return false;
     }
     return true;

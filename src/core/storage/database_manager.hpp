@@ -5,6 +5,7 @@
 #include "core/model/reason.hpp"
 #include "core/service/wire/messages.hpp"
 #include "core/storage/sql/sql_database.hpp"
+#include "core/storage/user_folder.hpp"
 #include "core/support/serial_queue.hpp"
 
 #include <functional>
@@ -38,14 +39,20 @@ public:
     static void setSharedForTesting(std::shared_ptr<DatabaseManager> manager);
     static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
+    struct Dependencies {
+        // none: the platform's application-support folder
+        ApplicationSupportDirectory applicationSupportDirectory;
+    };
+
     DatabaseManager();
+    explicit DatabaseManager(Dependencies dependencies);
     ~DatabaseManager();
     DatabaseManager(const DatabaseManager&) = delete;
     DatabaseManager& operator=(const DatabaseManager&) = delete;
 
     // Deletes the user's previous database (and any journal a crash left beside it), then opens an empty
     // one in the folder named by the MD5 of the upper-cased user name.
-    bool openUserDatabase(const std::string& userName);
+    Result<void> openUserDatabase(const std::string& userName);
     // Sign-out: closes the connection and forgets the path; the file stays until the next sign-in.
     void closeDatabase();
     std::optional<std::string> databasePath() const;
@@ -81,6 +88,7 @@ private:
     bool storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats);
     std::vector<HeatPtr> fetchLast24HoursHeatsNow(int furnaceId);
 
+    ApplicationSupportDirectory m_applicationSupportDirectory;
     std::unique_ptr<SqlDatabase> m_database;
     std::optional<std::string> m_databasePath;
     // Last member: destroyed first, so queued work still finds the connection.

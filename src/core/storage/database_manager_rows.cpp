@@ -109,16 +109,15 @@ bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
         return false;
     }
     for (const Furnace& furnace : furnaces) {
-        Error error;
         const SqlValues values{furnace.id,       furnace.name,  furnace.shortName, furnace.productionField,
                                furnace.dayStart, furnace.mapId, furnace.mapCoordX, furnace.mapCoordY,
                                furnace.type};
-        if (!m_database->executeUpdate(schema::insertFurnace, values, &error)) {
-            log("Error Storing Furnaces: " + error.description);
+        if (auto inserted = m_database->executeUpdate(schema::insertFurnace, values); !inserted) {
+            log("Error Storing Furnaces: " + inserted.error().description);
             return false;
         }
     }
-    return transaction.commit();
+    return transaction.commit().hasValue();
 }
 
 std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql)
@@ -127,10 +126,9 @@ std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql
     if (!isConnected()) {
         return furnaces;
     }
-    Error error;
-    auto rows = m_database->executeQuery(sql, {}, &error);
+    auto rows = m_database->executeQuery(sql, {});
     if (!rows) {
-        log(error.description);
+        log(rows.error().description);
         return furnaces;
     }
     while (rows->next()) {
@@ -165,16 +163,15 @@ bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSO
         return false;
     }
     for (const ReasonRow& row : flattenReasons(reasons)) {
-        Error error;
         const wire::JSON_Reason& node = *row.node;
         const SqlValues values{furnaceId,        row.categoryId,        row.parentCategoryId, node.id,
                                node.description, node.shortDescription, node.colorString};
-        if (!m_database->executeUpdate(schema::insertReason, values, &error)) {
-            log("Error Storing Reasons: " + error.description);
+        if (auto inserted = m_database->executeUpdate(schema::insertReason, values); !inserted) {
+            log("Error Storing Reasons: " + inserted.error().description);
             return false;
         }
     }
-    return transaction.commit();
+    return transaction.commit().hasValue();
 }
 
 std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
@@ -183,10 +180,9 @@ std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
     if (!isConnected()) {
         return reasons;
     }
-    Error error;
-    auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ?", {furnaceId}, &error);
+    auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ?", {furnaceId});
     if (!rows) {
-        log(error.description);
+        log(rows.error().description);
         return reasons;
     }
     while (rows->next()) {
@@ -242,14 +238,13 @@ bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON
             values[9] = SqlValue::borrowed(delay.reasonDescription);
             values[10] = SqlValue::borrowed(delay.timestamp);
             values[11] = SqlValue::borrowedOrNull(delay.comment);
-            Error error;
-            if (!m_database->executeUpdate(schema::insertDelay, values, &error)) {
-                log("Error Storing Delays: " + error.description);
+            if (auto inserted = m_database->executeUpdate(schema::insertDelay, values); !inserted) {
+                log("Error Storing Delays: " + inserted.error().description);
                 return false;
             }
         }
     }
-    return transaction.commit();
+    return transaction.commit().hasValue();
 }
 
 std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
@@ -258,10 +253,9 @@ std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
     if (!isConnected() || !tableExists("Delays") || !tableExists("Reasons")) {
         return heats;
     }
-    Error error;
-    auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {}, &error);
+    auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {});
     if (!rows) {
-        log(error.description);
+        log(rows.error().description);
         return heats;
     }
     std::unordered_map<int, std::size_t> heatIndex;

@@ -55,88 +55,94 @@ void UserConfigurationManager::setSharedForTesting(std::shared_ptr<UserConfigura
     sharedInstance().set(std::move(manager));
 }
 
-UserConfigurationManager::UserConfigurationManager() = default;
+UserConfigurationManager::UserConfigurationManager() : UserConfigurationManager(Dependencies{}) {}
+
+UserConfigurationManager::UserConfigurationManager(Dependencies dependencies)
+    : m_applicationSupportDirectory(dependencies.applicationSupportDirectory
+                                        ? std::move(dependencies.applicationSupportDirectory)
+                                        : user_folder::platformApplicationSupportDirectory())
+{}
 UserConfigurationManager::~UserConfigurationManager() = default;
 
-std::optional<std::filesystem::path> UserConfigurationManager::userFolder(const std::string& userName) const
+Result<std::filesystem::path> UserConfigurationManager::userFolder(const std::string& userName) const
 {
-    const auto supportDirectory = Utilities::applicationSupportDirectory();
+    const auto supportDirectory = m_applicationSupportDirectory();
     if (!supportDirectory) {
         log("Unable to get the ApplicationSupport path");
-        return std::nullopt;
+        return Error{storage_error::domain, storage_error::noApplicationSupportDirectory,
+                     "There is no application-support folder."};
     }
-    std::string upper(userName);
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    const auto digest = Utilities::md5Hex(upper);
-    if (!digest) {
-        log("Unable to get MD5 Hash of username");
-        return std::nullopt;
-    }
-    return *supportDirectory / *digest;
+    return user_folder::path(*supportDirectory, userName);
 }
 
-bool UserConfigurationManager::createConfigurationFile(const std::string& userName)
+Result<void> UserConfigurationManager::createConfigurationFile(const std::string& userName)
 {
-    if (!Utilities::ensureApplicationSupportDirectory()) {
-        if (Utilities::applicationSupportDirectory()) {
+    const auto supportDirectory = user_folder::ensureApplicationSupportDirectory(m_applicationSupportDirectory);
+    if (!supportDirectory) {
+        if (supportDirectory.error().code != storage_error::noApplicationSupportDirectory) {
             log("Unable to get the ApplicationSupport path");
         }
-        return false;
+        return supportDirectory.error();
     }
-    const auto folder = userFolder(userName);
-    if (!folder || !Utilities::createDirectoryIfNeeded(*folder)) {
-        return false;
+    const auto folder = user_folder::path(*supportDirectory, userName);
+    if (!folder) {
+        return folder.error();
+    }
+    if (auto created = user_folder::create(*folder); !created) {
+        return created;
     }
     const auto file = *folder / configurationFileName;
     std::error_code ignored;
     if (std::filesystem::exists(file, ignored)) {
-        return true;
+        return {};
     }
     Dictionary empty(plist_new_dict());
     const auto bytes = serialize(empty.get());
     std::string error;
     if (!bytes || !AtomicFile::write(file, *bytes, configurationFileMode, &error)) {
-        log("Error saving file: " + (bytes ? error : std::string("cannot serialize the dictionary")));
-        return false;
+        const std::string why = bytes ? error : std::string("cannot serialize the dictionary");
+        log("Error saving file: " + why);
+        return Error{storage_error::domain, storage_error::cannotWriteFile, why};
     }
     log("Created Configuration File: " + file.string());
-    return true;
+    return {};
 }
 
-bool UserConfigurationManager::loadConfiguration(const std::string& userName)
+Result<void> UserConfigurationManager::loadConfiguration(const std::string& userName)
 {
     // A failed load must not leave the previous user's settings loaded: later writes would land in the
     // previous user's file.
     unloadConfiguration();
     const auto folder = userFolder(userName);
     if (!folder) {
-        return false;
+        return folder.error();
     }
     const auto file = *folder / configurationFileName;
+    const auto readFailure = [](std::string why) {
+        log("Error loading Configuration File: " + why);
+        return Error{storage_error::domain, storage_error::cannotReadFile, std::move(why)};
+    };
     std::string bytes;
     std::string error;
     if (!AtomicFile::read(file, bytes, &error)) {
-        log("Error loading Configuration File: " + error);
-        return false;
+        return readFailure(error);
     }
     if (bytes.size() > UINT32_MAX) {
-        log("Error loading Configuration File: the file is too large");
-        return false;
+        return readFailure("the file is too large");
     }
     plist_t parsed = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &parsed);
     Dictionary dictionary(parsed);
     if (!dictionary) {
-        log("Error loading Configuration File: " + file.string() + " is not a property list");
-        return false;
+        return readFailure(file.string() + " is not a property list");
     }
     if (plist_get_node_type(dictionary.get()) != PLIST_DICT) {
-        return false;
+        return Error{storage_error::domain, storage_error::notADictionary, file.string() + " is not a dictionary"};
     }
     std::unique_lock lock(m_mutex);
     m_loadedConfigurationFileURL = file;
     m_userDictionary = std::move(dictionary);
-    return true;
+    return {};
 }
 
 void UserConfigurationManager::unloadConfiguration()
@@ -196,7 +202,7 @@ void UserConfigurationManager::setInteger(const char* key, long long value)
     }
     // Integers are stored as two's complement, which the XML form writes back as negative numbers.
     plist_dict_set_item(m_userDictionary.get(), key, plist_new_uint(static_cast<uint64_t>(value)));
-    saveLocked();
+    (void)saveLocked(); // logged there; the value stays set in memory
 }
 
 void UserConfigurationManager::setBoolean(const char* key, bool value)
@@ -206,7 +212,7 @@ void UserConfigurationManager::setBoolean(const char* key, bool value)
         return;
     }
     plist_dict_set_item(m_userDictionary.get(), key, plist_new_bool(value ? 1 : 0));
-    saveLocked();
+    (void)saveLocked(); // logged there; the value stays set in memory
 }
 
 int UserConfigurationManager::selectedFurnaceId() const
@@ -236,26 +242,28 @@ void UserConfigurationManager::setStartingFurnaceId(int furnaceId)
     setInteger(startingFurnaceIdKey, furnaceId);
 }
 
-void UserConfigurationManager::saveConfiguration()
+Result<void> UserConfigurationManager::saveConfiguration()
 {
     std::unique_lock lock(m_mutex);
-    saveLocked();
+    return saveLocked();
 }
 
-void UserConfigurationManager::saveLocked()
+Result<void> UserConfigurationManager::saveLocked()
 {
     if (!m_userDictionary || !m_loadedConfigurationFileURL) {
-        return;
+        return {};
     }
     const auto bytes = serialize(m_userDictionary.get());
     if (!bytes) {
         log("Error saving file: cannot serialize the dictionary");
-        return;
+        return Error{storage_error::domain, storage_error::cannotWriteFile, "cannot serialize the dictionary"};
     }
     std::string error;
     if (!AtomicFile::write(*m_loadedConfigurationFileURL, *bytes, configurationFileMode, &error, m_beforeReplace)) {
         log("Error saving file: " + error);
+        return Error{storage_error::domain, storage_error::cannotWriteFile, error};
     }
+    return {};
 }
 
 } // namespace orvendel

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/model/error.hpp"
 #include "core/platform/atomic_file.hpp"
+#include "core/storage/user_folder.hpp"
 
 #include <filesystem>
 #include <memory>
@@ -27,15 +29,21 @@ public:
     static void setSharedForTesting(std::shared_ptr<UserConfigurationManager> manager);
     static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
+    struct Dependencies {
+        // none: the platform's application-support folder
+        ApplicationSupportDirectory applicationSupportDirectory;
+    };
+
     UserConfigurationManager();
+    explicit UserConfigurationManager(Dependencies dependencies);
     ~UserConfigurationManager();
     UserConfigurationManager(const UserConfigurationManager&) = delete;
     UserConfigurationManager& operator=(const UserConfigurationManager&) = delete;
 
     // Makes sure the user's file exists; a new one holds an empty dictionary. An existing file is kept.
-    bool createConfigurationFile(const std::string& userName);
-    // Reads the user's file; false (and nothing loaded) when it is missing, unreadable or not a dictionary.
-    bool loadConfiguration(const std::string& userName);
+    Result<void> createConfigurationFile(const std::string& userName);
+    // Reads the user's file; fails (and nothing is loaded) when it is missing, unreadable or not a dictionary.
+    Result<void> loadConfiguration(const std::string& userName);
     // Sign-out: forgets the loaded file, so reads give defaults and writes change nothing until a load.
     void unloadConfiguration();
 
@@ -45,7 +53,9 @@ public:
     void setIsAutoSaveEnabled(bool enabled);
     void setStartingFurnaceId(int furnaceId);
 
-    void saveConfiguration();
+    // Writes the loaded dictionary to its file; does nothing (successfully) when none is loaded. The setters
+    // above save too, and log a failure since nobody waits on them.
+    Result<void> saveConfiguration();
 
     std::optional<std::filesystem::path> loadedConfigurationFileURL() const;
 
@@ -58,13 +68,14 @@ private:
     };
     using Dictionary = std::unique_ptr<void, PlistDeleter>;
 
-    std::optional<std::filesystem::path> userFolder(const std::string& userName) const;
+    Result<std::filesystem::path> userFolder(const std::string& userName) const;
     std::optional<long long> integerValue(const char* key) const;
     std::optional<bool> booleanValue(const char* key) const;
     void setInteger(const char* key, long long value);
     void setBoolean(const char* key, bool value);
-    void saveLocked();
+    Result<void> saveLocked();
 
+    ApplicationSupportDirectory m_applicationSupportDirectory;
     mutable std::shared_mutex m_mutex;
     std::optional<std::filesystem::path> m_loadedConfigurationFileURL;
     Dictionary m_userDictionary;

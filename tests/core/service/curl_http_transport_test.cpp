@@ -132,12 +132,12 @@ TEST_F(CurlHttpTransportTest, RepliesWithoutBodyOrWithErrorStatusStillComplete)
 {
     auto empty = std::make_shared<RecordingDelegate>();
     auto emptySession = transport->makeSession(HttpSessionConfiguration::ephemeral(), empty);
-    emptySession->startTask(get(server.url("/empty")));
+    ASSERT_TRUE(emptySession->startTask(get(server.url("/empty"))));
     EXPECT_EQ(empty->waitForCompletion(), (std::vector<std::string>{"response 200", "complete"}));
 
     auto failing = std::make_shared<RecordingDelegate>();
     auto failingSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), failing);
-    failingSession->startTask(post("/html500", "{}"));
+    ASSERT_TRUE(failingSession->startTask(post("/html500", "{}")));
     EXPECT_EQ(failing->waitForCompletion(), (std::vector<std::string>{"response 500", "data", "complete"}));
     EXPECT_NE(failing->body().find("<html>"), std::string::npos);
 }
@@ -149,7 +149,7 @@ TEST_F(CurlHttpTransportTest, AReplySlowerThanTheResourceTimeOutFailsWithTheTime
     auto shortened = std::make_shared<CurlHttpTransport>(options);
     auto delegate = std::make_shared<RecordingDelegate>();
     auto session = shortened->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
-    session->startTask(post("/hold", "{}"));
+    ASSERT_TRUE(session->startTask(post("/hold", "{}")));
     EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::timedOut)}));
 }
 
@@ -157,7 +157,7 @@ TEST_F(CurlHttpTransportTest, CancellingARunningTaskReportsCancellationThenInval
 {
     auto delegate = std::make_shared<RecordingDelegate>();
     auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
-    session->startTask(post("/hold", "{}"));
+    ASSERT_TRUE(session->startTask(post("/hold", "{}")));
     ASSERT_TRUE(server.waitForArrivals(1));
     session->invalidateAndCancel();
     session->invalidateAndCancel();
@@ -165,7 +165,9 @@ TEST_F(CurlHttpTransportTest, CancellingARunningTaskReportsCancellationThenInval
 
     auto events = delegate->waitFor("invalid");
     EXPECT_EQ(events, (std::vector<std::string>{completeWith(transport_error::cancelled), "invalid"}));
-    EXPECT_FALSE(session->startTask(post("/echo", "{}")));
+    const auto refused = session->startTask(post("/echo", "{}"));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, transport_error::cancelled);
 }
 
 TEST_F(CurlHttpTransportTest, InvalidatingAnIdleOrFinishedSessionReportsOnlyTheInvalidation)
@@ -176,7 +178,7 @@ TEST_F(CurlHttpTransportTest, InvalidatingAnIdleOrFinishedSessionReportsOnlyTheI
 
     auto finished = std::make_shared<RecordingDelegate>();
     auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), finished);
-    session->startTask(post("/echo", "{}"));
+    ASSERT_TRUE(session->startTask(post("/echo", "{}")));
     finished->waitForCompletion();
     session->invalidateAndCancel();
     EXPECT_EQ(finished->waitFor("invalid"), (std::vector<std::string>{"response 200", "data", "complete", "invalid"}));
@@ -187,7 +189,7 @@ TEST_F(CurlHttpTransportTest, OneTaskAtATimePerSession)
     auto delegate = std::make_shared<RecordingDelegate>();
     auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
     ASSERT_TRUE(session->startTask(post("/hold", "{}")));
-    EXPECT_FALSE(session->startTask(post("/echo", "{}")));
+    EXPECT_EQ(session->startTask(post("/echo", "{}")).error().code, transport_error::taskRunning);
     server.release();
     delegate->waitForCompletion();
 }
@@ -200,13 +202,13 @@ TEST_F(CurlHttpTransportTest, UnreachableAndMalformedAddressesFailWithTheirOwnCo
 
     auto refused = std::make_shared<RecordingDelegate>();
     auto refusedSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), refused);
-    refusedSession->startTask(get(refusedUrl));
+    ASSERT_TRUE(refusedSession->startTask(get(refusedUrl)));
     EXPECT_EQ(refused->waitForCompletion(),
               (std::vector<std::string>{completeWith(transport_error::cannotConnectToHost)}));
 
     auto malformed = std::make_shared<RecordingDelegate>();
     auto malformedSession = transport->makeSession(HttpSessionConfiguration::ephemeral(), malformed);
-    malformedSession->startTask(get("ftp://127.0.0.1/file"));
+    ASSERT_TRUE(malformedSession->startTask(get("ftp://127.0.0.1/file")));
     EXPECT_EQ(malformed->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::badURL)}));
 }
 
@@ -218,7 +220,7 @@ TEST_F(CurlHttpTransportTest, ManyConcurrentSessionsEachGetTheirOwnReply)
     for (int i = 0; i < count; ++i) {
         delegates.push_back(std::make_shared<RecordingDelegate>());
         sessions.push_back(transport->makeSession(HttpSessionConfiguration::ephemeral(), delegates.back()));
-        sessions.back()->startTask(post("/echo", "{\"n\":" + std::to_string(i) + "}"));
+        ASSERT_TRUE(sessions.back()->startTask(post("/echo", "{\"n\":" + std::to_string(i) + "}")));
     }
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(delegates[i]->waitForCompletion(), (std::vector<std::string>{"response 200", "data", "complete"}));
@@ -230,7 +232,7 @@ TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesTasksInFlight)
 {
     auto delegate = std::make_shared<RecordingDelegate>();
     auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(std::chrono::seconds(10)), delegate);
-    session->startTask(post("/hold", "{}"));
+    ASSERT_TRUE(session->startTask(post("/hold", "{}")));
     ASSERT_TRUE(server.waitForArrivals(1));
     transport.reset();
     server.release();

@@ -63,6 +63,23 @@ TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
     EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
 }
 
+TEST_F(DownloadManagerTest, AStoreQueuedWhenTheManagerIsReleasedAnnouncesNothing)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces});
+    std::promise<void> release;
+    database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
+
+    downloadManager->downloadFurnacesList();
+    sessionFor("FurnacesList")->reply(200, furnacesReply); // its store waits behind the held queue
+    downloadManager.reset();
+    release.set_value();
+    database->databaseQueue().drain();
+
+    EXPECT_EQ(recorder.total(), 0U);
+    EXPECT_EQ(storedFurnaces().size(), 1U); // the store itself still ran
+}
+
 TEST_F(DownloadManagerTest, FailuresCarryTheErrorAndSavesTheirHeat)
 {
     signIn();

@@ -20,17 +20,20 @@ public:
               m_keepDelegateWhileRunning(keepDelegateWhileRunning)
         {}
 
-        bool startTask(HttpRequest request) override
+        Result<void> startTask(HttpRequest request) override
         {
-            if (m_running || m_invalidated) {
-                return false;
+            if (m_running) {
+                return transport_error::make(transport_error::taskRunning);
+            }
+            if (m_invalidated) {
+                return transport_error::make(transport_error::cancelled);
             }
             m_running = true;
             if (m_keepDelegateWhileRunning) {
                 m_keepAlive = m_delegate.lock(); // as a real session does while its task runs
             }
             requests.push_back(std::move(request));
-            return true;
+            return {};
         }
 
         void invalidateAndCancel() override

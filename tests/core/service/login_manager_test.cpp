@@ -30,10 +30,23 @@ TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesThe
     EXPECT_EQ(*note.value<int>(ln::startingFurnaceId), 12);
     EXPECT_EQ(loginManager->username(), "ABCD");
     EXPECT_EQ(loginManager->sessionId(), "S3CR3T");
-    EXPECT_EQ(credentials->string("ABCD"), "pw");
+    EXPECT_EQ(credentials->string("ABCD").valueOr(""), "pw");
     for (const auto& line : capture.lines()) {
         EXPECT_EQ(line.find("S3CR3T"), std::string::npos) << line;
     }
+}
+
+// The sign-in request idles out after 60 seconds without a byte; its ephemeral session bounds the whole
+// exchange to 12 seconds.
+TEST_F(LoginManagerTest, TheSignInRequestHasItsOwnTimeOut)
+{
+    auto defaults = LoginManager::create({credentials, transport, &center});
+    defaults->authenticate("jdoe", "pw");
+    const auto session = transport->lastSession();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->requests.at(0).timeout, std::chrono::seconds(60));
+    EXPECT_EQ(session->configuration.resourceTimeout, std::chrono::seconds(12));
+    defaults->logout();
 }
 
 TEST_F(LoginManagerTest, FailedSignInsAnnounceFalseAndKeepThePreviousUser)
@@ -81,7 +94,7 @@ TEST_F(LoginManagerTest, RefreshNeedsAUserAndAStoredPassword)
     loginManager->logout();
     EXPECT_FALSE(loginManager->username());
     EXPECT_FALSE(loginManager->sessionId());
-    EXPECT_EQ(credentials->string("JDOE"), "secret");
+    EXPECT_EQ(credentials->string("JDOE").valueOr(""), "secret");
     loginManager->refreshSession();
     EXPECT_EQ(recorder.count(ln::logout), 2U);
 }

@@ -12,6 +12,11 @@
 namespace orvendel {
 namespace {
 
+std::optional<std::string> text(const Result<std::string>& stored)
+{
+    return stored ? std::optional(*stored) : std::nullopt;
+}
+
 mode_t modeOf(const std::filesystem::path& path)
 {
     struct stat info {};
@@ -28,16 +33,16 @@ protected:
 
 TEST_F(FileCredentialStoreTest, SecondPasswordReplacesTheFirstAndSurvivesReopening)
 {
-    EXPECT_EQ(store.string("JDOE"), std::nullopt);
+    EXPECT_EQ(text(store.string("JDOE")), std::nullopt);
     ScopedLogCapture capture;
     ASSERT_TRUE(store.set("first secret", "JDOE"));
     ASSERT_TRUE(store.set("sécond\nsecret with spaces", "JDOE", CredentialAccessibility::always));
-    EXPECT_EQ(store.string("JDOE"), "sécond\nsecret with spaces");
+    EXPECT_EQ(text(store.string("JDOE")), "sécond\nsecret with spaces");
     EXPECT_TRUE(capture.lines().empty()) << "nothing about a password is logged";
 
     CredentialStore reopened{"com.KESTA.orvendel", std::nullopt, makeFileSecretStore(folder)};
-    EXPECT_EQ(reopened.string("JDOE"), "sécond\nsecret with spaces");
-    EXPECT_EQ(reopened.string("jdoe"), std::nullopt) << "keys are compared exactly";
+    EXPECT_EQ(text(reopened.string("JDOE")), "sécond\nsecret with spaces");
+    EXPECT_EQ(text(reopened.string("jdoe")), std::nullopt) << "keys are compared exactly";
 }
 
 TEST_F(FileCredentialStoreTest, ItemsAreSeparatedByServiceAndAccessGroup)
@@ -48,10 +53,10 @@ TEST_F(FileCredentialStoreTest, ItemsAreSeparatedByServiceAndAccessGroup)
     ASSERT_TRUE(otherService.set("b", "JDOE"));
     ASSERT_TRUE(grouped.set("c", "JDOE"));
     ASSERT_TRUE(store.set("", "EMPTY"));
-    EXPECT_EQ(store.string("JDOE"), "a");
-    EXPECT_EQ(otherService.string("JDOE"), "b");
-    EXPECT_EQ(grouped.string("JDOE"), "c");
-    EXPECT_EQ(store.string("EMPTY"), "");
+    EXPECT_EQ(text(store.string("JDOE")), "a");
+    EXPECT_EQ(text(otherService.string("JDOE")), "b");
+    EXPECT_EQ(text(grouped.string("JDOE")), "c");
+    EXPECT_EQ(text(store.string("EMPTY")), "");
 }
 
 TEST_F(FileCredentialStoreTest, FileIsOwnerOnlyAndReplacedAtomically)
@@ -68,7 +73,7 @@ TEST_F(FileCredentialStoreTest, FileIsOwnerOnlyAndReplacedAtomically)
     // Permissions someone widened are narrowed again at the next use.
     ::chmod(folder.c_str(), 0755);
     ::chmod((folder / "credentials").c_str(), 0644);
-    EXPECT_EQ(store.string("JDOE"), "secret");
+    EXPECT_EQ(text(store.string("JDOE")), "secret");
     EXPECT_EQ(modeOf(folder), 0700u);
     EXPECT_EQ(modeOf(folder / "credentials"), 0600u);
 }
@@ -77,40 +82,45 @@ TEST_F(FileCredentialStoreTest, UnreadableContentCountsAsEmptyAndIsRewritten)
 {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "credentials") << "garbage\x01\x02";
-    EXPECT_EQ(store.string("JDOE"), std::nullopt);
+    EXPECT_EQ(text(store.string("JDOE")), std::nullopt);
     ASSERT_TRUE(store.set("secret", "JDOE"));
-    EXPECT_EQ(store.string("JDOE"), "secret");
+    EXPECT_EQ(text(store.string("JDOE")), "secret");
 }
 
 // A store that records how it was asked, to check the add-then-update rule.
 class FakeSecretStore final : public SecretStore {
 public:
-    SecretStatus add(const SecretKey& key, const std::string& data) override
+    Result<void> add(const SecretKey& key, const std::string& data) override
     {
         calls.push_back("add");
         if (failAll) {
-            return SecretStatus::failure;
+            return secret_error::make(secret_error::failure);
         }
         auto [it, inserted] = items.emplace(key.account, data);
-        return inserted ? SecretStatus::success : SecretStatus::duplicateItem;
+        if (!inserted) {
+            return secret_error::make(secret_error::duplicateItem);
+        }
+        return {};
     }
-    SecretStatus update(const SecretKey& key, const std::string& data) override
+    Result<void> update(const SecretKey& key, const std::string& data) override
     {
         calls.push_back("update");
         if (failUpdate) {
-            return SecretStatus::failure;
+            return secret_error::make(secret_error::failure);
         }
         items[key.account] = data;
-        return SecretStatus::success;
+        return {};
     }
-    SecretLookup find(const SecretKey& key) override
+    Result<std::string> find(const SecretKey& key) override
     {
         if (failAll) {
-            return {};
+            return secret_error::make(secret_error::failure);
         }
         const auto found = items.find(key.account);
-        return found == items.end() ? SecretLookup{SecretStatus::itemNotFound, {}}
-                                    : SecretLookup{SecretStatus::success, found->second};
+        if (found == items.end()) {
+            return secret_error::make(secret_error::itemNotFound);
+        }
+        return found->second;
     }
 
     std::map<std::string, std::string> items;
@@ -126,21 +136,25 @@ TEST(CredentialStoreTest, AddsThenUpdatesAndReportsFailures)
     EXPECT_TRUE(store.set("one", "JDOE"));
     EXPECT_TRUE(store.set("two", "JDOE"));
     EXPECT_EQ(fake->calls, (std::vector<std::string>{"add", "add", "update"}));
-    EXPECT_EQ(store.string("JDOE"), "two");
+    EXPECT_EQ(text(store.string("JDOE")), "two");
 
     fake->failUpdate = true;
     EXPECT_FALSE(store.set("three", "JDOE"));
-    EXPECT_EQ(store.string("JDOE"), "two");
+    EXPECT_EQ(text(store.string("JDOE")), "two");
 
     EXPECT_FALSE(store.set(std::string("\xC3\x28", 2), "BAD")) << "invalid UTF-8 is refused";
     EXPECT_TRUE(fake->items.find("BAD") == fake->items.end());
     fake->items["RAW"] = std::string("\xFF\xFE", 2);
-    EXPECT_EQ(store.string("RAW"), std::nullopt);
-    EXPECT_EQ(store.data("RAW"), std::string("\xFF\xFE", 2));
+    EXPECT_EQ(text(store.string("RAW")), std::nullopt);
+    EXPECT_EQ(text(store.data("RAW")), std::string("\xFF\xFE", 2));
 
+    EXPECT_EQ(store.string("BAD").error().code, secret_error::itemNotFound);
+    EXPECT_EQ(store.string("RAW").error().domain, CredentialStore::errorDomain);
+
+    // A store that fails says so, rather than looking like an empty one.
     fake->failAll = true;
-    EXPECT_FALSE(store.set("four", "OTHER"));
-    EXPECT_EQ(store.string("JDOE"), std::nullopt);
+    EXPECT_EQ(store.set("four", "OTHER").error().code, secret_error::failure);
+    EXPECT_EQ(store.string("JDOE").error().code, secret_error::failure);
 }
 
 // Without a session bus the system store falls back to the file at once, and says so once.
@@ -154,7 +168,7 @@ TEST(SystemSecretStoreTest, FallsBackToTheOwnerOnlyFileWithOneConsoleLine)
     CredentialStore first{"com.KESTA.orvendel"};
     CredentialStore second{"com.KESTA.orvendel"};
     ASSERT_TRUE(first.set("pa55word", "JDOE"));
-    EXPECT_EQ(second.string("JDOE"), "pa55word");
+    EXPECT_EQ(text(second.string("JDOE")), "pa55word");
     ASSERT_EQ(capture.lines().size(), 1u);
     EXPECT_NE(capture.lines()[0].find("owner-only file"), std::string::npos);
     EXPECT_EQ(capture.lines()[0].find("pa55word"), std::string::npos);

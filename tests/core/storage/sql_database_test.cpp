@@ -4,6 +4,7 @@
 #include "storage_test_support.hpp"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace orvendel {
 namespace {
@@ -30,15 +31,17 @@ protected:
 TEST_F(SqlDatabaseTest, WrongArgumentCountFailsBeforeStepping)
 {
     ScopedLogCapture capture;
-    Error error;
-    EXPECT_FALSE(db.executeUpdate("INSERT INTO t VALUES (?,?,?)", {1, "x"}, &error));
-    EXPECT_EQ(error.description, "Error: the bind count (2) is not correct for the # of variables in the query (3) "
-                                 "(INSERT INTO t VALUES (?,?,?)) (executeUpdate)");
+    auto update = db.executeUpdate("INSERT INTO t VALUES (?,?,?)", {1, "x"});
+    ASSERT_FALSE(update);
+    EXPECT_EQ(update.error().description,
+              "Error: the bind count (2) is not correct for the # of variables in the query (3) "
+              "(INSERT INTO t VALUES (?,?,?)) (executeUpdate)");
     EXPECT_TRUE(capture.contains("the bind count (2) is not correct"));
     // Surplus arguments are refused as well.
     EXPECT_FALSE(db.executeUpdate("INSERT INTO t VALUES (?,?,?)", {1, "x", 2.0, 4}));
-    EXPECT_FALSE(db.executeQuery("SELECT * FROM t WHERE a = ?", {}, &error));
-    EXPECT_EQ(error.description, "Error: the bind count is not correct for the # of variables (executeQuery)");
+    auto query = db.executeQuery("SELECT * FROM t WHERE a = ?", {});
+    ASSERT_FALSE(query);
+    EXPECT_EQ(query.error().description, "Error: the bind count is not correct for the # of variables (executeQuery)");
     EXPECT_EQ(rowCount(db), 0);
     EXPECT_FALSE(db.inUse());
 }
@@ -50,14 +53,16 @@ TEST_F(SqlDatabaseTest, StatementFailuresReportSqliteMessages)
     EXPECT_FALSE(db.executeUpdate("SELECT * FROM t"));
     EXPECT_TRUE(capture.contains("A executeUpdate is being called with a query string 'SELECT * FROM t'"));
 
-    Error error;
-    EXPECT_FALSE(db.executeUpdate("INSERT INTO nowhere VALUES (1)", {}, &error));
-    EXPECT_EQ(error.description, "no such table: nowhere");
+    auto missingTable = db.executeUpdate("INSERT INTO nowhere VALUES (1)");
+    ASSERT_FALSE(missingTable);
+    EXPECT_EQ(missingTable.error().description, "no such table: nowhere");
+    EXPECT_EQ(missingTable.error().domain, SqlDatabase::errorDomain);
     EXPECT_TRUE(capture.contains("DB Query: INSERT INTO nowhere VALUES (1)"));
 
     ASSERT_TRUE(db.executeUpdate("CREATE TABLE u (x INTEGER NOT NULL)"));
-    EXPECT_FALSE(db.executeUpdate("INSERT INTO u VALUES (?)", {nullptr}, &error));
-    EXPECT_EQ(error.description, "NOT NULL constraint failed: u.x");
+    auto constraint = db.executeUpdate("INSERT INTO u VALUES (?)", {nullptr});
+    ASSERT_FALSE(constraint);
+    EXPECT_EQ(constraint.error().description, "NOT NULL constraint failed: u.x");
     EXPECT_TRUE(capture.contains("Unknown error calling sqlite3_step (19: "));
 
     SqlDatabase closed{path};
@@ -160,6 +165,47 @@ TEST_F(SqlDatabaseTest, CloseFinalizesOpenResultSets)
     // Reopening works on the same object.
     ASSERT_TRUE(db.open());
     EXPECT_EQ(rowCount(db), 2);
+}
+
+// A value SQLite refuses to bind must fail the statement, not run it with NULL in its place.
+TEST_F(SqlDatabaseTest, RefusedBindingsFailTheStatement)
+{
+    ScopedLogCapture capture;
+    sqlite3_limit(db.sqliteHandle(), SQLITE_LIMIT_LENGTH, 16);
+    const std::string tooLong(64, 'x');
+    auto update = db.executeUpdate("INSERT INTO t (a, b) VALUES (?, ?)", {1, tooLong});
+    ASSERT_FALSE(update);
+    EXPECT_EQ(update.error().code, SQLITE_TOOBIG);
+    EXPECT_TRUE(capture.contains("Error binding argument 2"));
+    EXPECT_FALSE(db.executeQuery("SELECT ? AS v", {SqlBlob(64, 1)}));
+    EXPECT_FALSE(db.inUse());
+
+    db.setShouldCacheStatements(true); // a cached statement is reset, not left half bound
+    EXPECT_FALSE(db.executeUpdate("INSERT INTO t (a, b) VALUES (?, ?)", {2, tooLong}));
+    EXPECT_TRUE(db.executeUpdate("INSERT INTO t (a, b) VALUES (?, ?)", {3, "short"}));
+    EXPECT_EQ(rowCount(db), 1);
+}
+
+TEST_F(SqlDatabaseTest, CloseReportsAConnectionStillInUse)
+{
+    ASSERT_TRUE(db.executeUpdate("INSERT INTO t (a) VALUES (1)"));
+    // An unfinished backup reading from the connection keeps SQLite from closing it.
+    sqlite3* copy = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &copy), SQLITE_OK);
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", db.sqliteHandle(), "main");
+    ASSERT_NE(backup, nullptr);
+    ScopedLogCapture capture;
+    auto closed = db.close();
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.error().code, SQLITE_BUSY);
+    EXPECT_TRUE(capture.contains("error closing!: 5"));
+    // Let go all the same: the connection goes with the backup, and the object can open anew.
+    EXPECT_FALSE(db.isOpen());
+    sqlite3_backup_finish(backup);
+    sqlite3_close(copy);
+    ASSERT_TRUE(db.open());
+    EXPECT_EQ(rowCount(db), 1);
+    EXPECT_TRUE(db.close());
 }
 
 // A second connection holding an exclusive transaction keeps ours waiting until the 2-second budget is

@@ -127,6 +127,24 @@ TEST_F(SaveDelaysTest, PiecesThatOverlapOrLeaveTheOriginalAreRefused)
     EXPECT_EQ((*after->delays)[index].endDate, original.endDate);
 }
 
+// Two pieces that fit side by side but both claim the original's id would update one row twice.
+TEST_F(SaveDelaysTest, TheSameDelayIdTwiceInOneSaveIsRefused)
+{
+    auto [target, index] = heatWithLongDelay();
+    const auto original = (*target.delays)[index];
+    const auto start = seconds(original.startDate);
+    const auto end = seconds(original.endDate);
+    const auto middle = start + (end - start) / 2;
+
+    const auto result = save(target.heatId, {piece(original, start, middle, true), piece(original, middle, end, true)});
+    ASSERT_TRUE(result.resultInformation.error);
+    EXPECT_EQ(result.resultInformation.error->code, 11);
+    const auto after = heat(target.heatId);
+    ASSERT_EQ(after->delays->size(), target.delays->size());
+    EXPECT_EQ((*after->delays)[index].endDate, original.endDate);
+    EXPECT_EQ((*after->delays)[index].timestamp, original.timestamp);
+}
+
 TEST_F(SaveDelaysTest, ReasonsMustBelongToTheFurnaceAndHeatsToIt)
 {
     auto [target, index] = heatWithLongDelay();

@@ -69,42 +69,45 @@ SqlDatabase::SqlDatabase(std::string path) : m_databasePath(std::move(path)) {}
 
 SqlDatabase::~SqlDatabase()
 {
-    close();
+    // Nobody is left to hear a failure; close() has logged it.
+    (void)close();
 }
 
-bool SqlDatabase::open()
+Result<void> SqlDatabase::open()
 {
     if (m_isOpen) {
-        return true;
+        return {};
     }
     if (m_sqliteHandle) {
-        close();
+        // A leftover handle is let go whatever it answers: a new connection replaces it.
+        (void)close();
     }
     if (sqlite3_threadsafe() == 0) {
         log("SQLite is not built thread-safe; refusing to open a connection.");
-        return false;
+        return error(SQLITE_MISUSE, "SQLite is not built thread-safe.");
     }
     sqlite3* handle = nullptr;
     const int result = sqlite3_open(m_databasePath.c_str(), &handle);
     if (result != SQLITE_OK) {
         log(fmt::format("error opening!: {}", result));
+        auto failure = error(result, handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));
         sqlite3_close(handle);
-        return false;
+        return failure;
     }
     m_sqliteHandle = handle;
     if (m_maxBusyRetryTimeInterval > 0.0) {
         sqlite3_busy_handler(m_sqliteHandle, &SqlDatabase::busyHandler, this);
     }
     m_isOpen = true;
-    return true;
+    return {};
 }
 
-bool SqlDatabase::close()
+Result<void> SqlDatabase::close()
 {
     closeOpenResultSets();
     finalizeCachedStatements();
     if (!m_sqliteHandle) {
-        return true;
+        return {};
     }
     int result = sqlite3_close(m_sqliteHandle);
     if (result == SQLITE_BUSY || result == SQLITE_LOCKED) {
@@ -114,13 +117,17 @@ bool SqlDatabase::close()
         }
         result = sqlite3_close(m_sqliteHandle);
     }
+    Result<void> outcome;
     if (result != SQLITE_OK) {
         log(fmt::format("error closing!: {}", result));
+        outcome = lastError();
+        // Still in use (an open blob or backup): the connection goes when its last user does.
+        sqlite3_close_v2(m_sqliteHandle);
     }
     m_sqliteHandle = nullptr;
     m_isOpen = false;
     m_isInTransaction = false;
-    return true;
+    return outcome;
 }
 
 void SqlDatabase::closeOpenResultSets()
@@ -183,15 +190,31 @@ int SqlDatabase::lastErrorCode() const
     return m_sqliteHandle ? sqlite3_errcode(m_sqliteHandle) : SQLITE_OK;
 }
 
-void SqlDatabase::setError(Error* error, int code, std::string message) const
+Result<void> SqlDatabase::checkUsable() const
 {
-    if (error) {
-        *error = Error{errorDomain, code, std::move(message)};
+    if (!m_isOpen) {
+        log(fmt::format("The SqlDatabase {} is not open.", m_databasePath));
+        return error(SQLITE_MISUSE, "The database is not open.");
+    }
+    if (m_inUse) {
+        log(fmt::format("The SqlDatabase {} is currently in use.", m_databasePath));
+        return error(SQLITE_MISUSE, "The database is currently in use.");
+    }
+    return {};
+}
+
+void SqlDatabase::discardStatement(sqlite3_stmt* statement, bool fromCache)
+{
+    if (fromCache) {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    } else {
+        sqlite3_finalize(statement);
     }
 }
 
-sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues& values, Error* error, bool& fromCache,
-                                          bool forQuery)
+Result<sqlite3_stmt*> SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache,
+                                                  bool forQuery)
 {
     if (m_traceExecution) {
         log(fmt::format("{} executeSQL: {}", m_databasePath, sql));
@@ -213,16 +236,27 @@ sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues&
                 log(fmt::format("DB Query: {}", sql));
                 log(fmt::format("DB Path: {}", m_databasePath));
             }
-            setError(error, lastErrorCode(), lastErrorMessage());
+            auto failure = lastError();
             sqlite3_finalize(statement);
-            return nullptr;
+            return failure;
         }
     }
     const int expected = sqlite3_bind_parameter_count(statement);
     const int given = static_cast<int>(values.size());
     int bound = 0;
     while (bound < expected && bound < given) {
-        bindValue(statement, bound + 1, values[static_cast<std::size_t>(bound)], forQuery);
+        // A value SQLite refuses (too long, out of memory) would otherwise run the statement with NULL.
+        const int result = bindValue(statement, bound + 1, values[static_cast<std::size_t>(bound)], forQuery);
+        if (result != SQLITE_OK) {
+            auto failure = error(
+                result, fmt::format("Error binding argument {} ({}: {})", bound + 1, result, sqlite3_errstr(result)));
+            if (m_logsErrors) {
+                log(failure.description);
+                log(fmt::format("DB Query: {}", sql));
+            }
+            discardStatement(statement, fromCache);
+            return failure;
+        }
         ++bound;
     }
     // Surplus arguments are as much a caller's mistake as missing ones, so count them too.
@@ -236,14 +270,8 @@ sqlite3_stmt* SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues&
             text = "Error: the bind count is not correct for the # of variables (executeQuery)";
         }
         log(text);
-        setError(error, SQLITE_RANGE, text);
-        if (fromCache) {
-            sqlite3_reset(statement);
-            sqlite3_clear_bindings(statement);
-        } else {
-            sqlite3_finalize(statement);
-        }
-        return nullptr;
+        discardStatement(statement, fromCache);
+        return error(SQLITE_RANGE, std::move(text));
     }
     return statement;
 }
@@ -264,68 +292,53 @@ void SqlDatabase::releaseStatement(sqlite3_stmt* statement, bool fromCache, std:
     }
 }
 
-bool SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values, Error* error)
+Result<void> SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values)
 {
-    if (!m_isOpen) {
-        log(fmt::format("The SqlDatabase {} is not open.", m_databasePath));
-        setError(error, SQLITE_MISUSE, "The database is not open.");
-        return false;
-    }
-    if (m_inUse) {
-        log(fmt::format("The SqlDatabase {} is currently in use.", m_databasePath));
-        setError(error, SQLITE_MISUSE, "The database is currently in use.");
-        return false;
+    if (auto usable = checkUsable(); !usable) {
+        return usable;
     }
     InUseScope inUse(m_inUse);
 
     bool fromCache = false;
-    sqlite3_stmt* statement = prepareAndBind(sql, values, error, fromCache, false);
-    if (!statement) {
-        return false;
+    auto prepared = prepareAndBind(sql, values, fromCache, false);
+    if (!prepared) {
+        return prepared.error();
     }
+    sqlite3_stmt* statement = *prepared;
 
     const int result = sqlite3_step(statement);
-    const auto failStep = [&](std::string line, bool setsError) {
+    Result<void> outcome;
+    const auto failStep = [&](std::string line) {
         if (m_logsErrors) {
             log(line);
             log(fmt::format("DB Query: {}", sql));
         }
-        if (setsError) {
-            setError(error, lastErrorCode(), lastErrorMessage());
-        }
+        outcome = lastError();
     };
     if (result == SQLITE_ROW) {
         log(fmt::format("A executeUpdate is being called with a query string '{}'", sql));
         log(fmt::format("DB Query: {}", sql));
-        setError(error, SQLITE_MISUSE, "executeUpdate was given a statement that returns rows.");
+        outcome = error(SQLITE_MISUSE, "executeUpdate was given a statement that returns rows.");
     } else if (result == SQLITE_INTERRUPT) {
         failStep(fmt::format("Error calling sqlite3_step. Query was interrupted ({}: {}) SQLITE_INTERRUPT", result,
-                             lastErrorMessage()),
-                 false);
-        setError(error, SQLITE_INTERRUPT, "interrupted");
+                             lastErrorMessage()));
+        outcome = error(SQLITE_INTERRUPT, "interrupted");
     } else if (result == SQLITE_ERROR) {
-        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_ERROR", result, lastErrorMessage()), true);
+        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_ERROR", result, lastErrorMessage()));
     } else if (result == SQLITE_MISUSE) {
-        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_MISUSE", result, lastErrorMessage()), true);
+        failStep(fmt::format("Error calling sqlite3_step ({}: {}) SQLITE_MISUSE", result, lastErrorMessage()));
     } else if (result != SQLITE_DONE) {
-        failStep(fmt::format("Unknown error calling sqlite3_step ({}: {}) eu", result, lastErrorMessage()), true);
+        failStep(fmt::format("Unknown error calling sqlite3_step ({}: {}) eu", result, lastErrorMessage()));
     }
 
     releaseStatement(statement, fromCache, sql);
-    return result == SQLITE_DONE;
+    return outcome;
 }
 
-std::optional<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, const SqlValues& values, Error* error)
+Result<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, const SqlValues& values)
 {
-    if (!m_isOpen) {
-        log(fmt::format("The SqlDatabase {} is not open.", m_databasePath));
-        setError(error, SQLITE_MISUSE, "The database is not open.");
-        return std::nullopt;
-    }
-    if (m_inUse) {
-        log(fmt::format("The SqlDatabase {} is currently in use.", m_databasePath));
-        setError(error, SQLITE_MISUSE, "The database is currently in use.");
-        return std::nullopt;
+    if (auto usable = checkUsable(); !usable) {
+        return usable.error();
     }
     InUseScope inUse(m_inUse);
 
@@ -333,13 +346,13 @@ std::optional<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, cons
     const bool caching = m_shouldCacheStatements;
     m_shouldCacheStatements = false;
     bool fromCache = false;
-    sqlite3_stmt* raw = prepareAndBind(sql, values, error, fromCache, true);
+    auto prepared = prepareAndBind(sql, values, fromCache, true);
     m_shouldCacheStatements = caching;
-    if (!raw) {
-        return std::nullopt;
+    if (!prepared) {
+        return prepared.error();
     }
     auto statement = std::make_shared<detail::SqlStatement>();
-    statement->statement = raw;
+    statement->statement = *prepared;
     statement->database = this;
     statement->query = std::string(sql);
     std::erase_if(m_openResultSets, [](const auto& weak) { return weak.expired(); });
@@ -347,31 +360,31 @@ std::optional<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, cons
     return SqlResultSet(std::move(statement));
 }
 
-bool SqlDatabase::beginTransaction()
+Result<void> SqlDatabase::beginTransaction()
 {
-    const bool ok = executeUpdate("begin exclusive transaction");
-    if (ok) {
+    auto result = executeUpdate("begin exclusive transaction");
+    if (result) {
         m_isInTransaction = true;
     }
-    return ok;
+    return result;
 }
 
-bool SqlDatabase::commit()
+Result<void> SqlDatabase::commit()
 {
-    const bool ok = executeUpdate("commit transaction");
-    if (ok) {
+    auto result = executeUpdate("commit transaction");
+    if (result) {
         m_isInTransaction = false;
     }
-    return ok;
+    return result;
 }
 
-bool SqlDatabase::rollback()
+Result<void> SqlDatabase::rollback()
 {
-    const bool ok = executeUpdate("rollback transaction");
-    if (ok) {
+    auto result = executeUpdate("rollback transaction");
+    if (result) {
         m_isInTransaction = false;
     }
-    return ok;
+    return result;
 }
 
 } // namespace orvendel

@@ -19,8 +19,8 @@ struct sqlite3_stmt;
 namespace orvendel {
 
 // A connection to one SQLite file with positional-argument statements, row cursors, transactions, a
-// bounded busy wait and console diagnostics. Failures are values: a false or empty result, plus an `Error`
-// carrying SQLite's message when the caller passes a place for it.
+// bounded busy wait and console diagnostics. Every operation that can fail returns a Result whose `Error`
+// (domain "SqlDatabase", SQLite's result code) carries SQLite's message.
 // Thread contract: one thread (or one serial queue) at a time; the `inUse` guard refuses re-entrant use of
 // the connection, it is not a lock.
 class SqlDatabase {
@@ -32,16 +32,18 @@ public:
     SqlDatabase(const SqlDatabase&) = delete;
     SqlDatabase& operator=(const SqlDatabase&) = delete;
 
-    bool open();
-    bool close();
+    Result<void> open();
+    // The connection is released even when SQLite refuses to close it (something still uses it); it then
+    // goes when that last user does, and the error says why it could not go at once.
+    Result<void> close();
 
-    bool executeUpdate(std::string_view sql, const SqlValues& values = {}, Error* error = nullptr);
-    std::optional<SqlResultSet> executeQuery(std::string_view sql, const SqlValues& values = {},
-                                             Error* error = nullptr);
+    Result<void> executeUpdate(std::string_view sql, const SqlValues& values = {});
+    // The rows, not yet stepped.
+    Result<SqlResultSet> executeQuery(std::string_view sql, const SqlValues& values = {});
 
-    bool beginTransaction();
-    bool commit();
-    bool rollback();
+    Result<void> beginTransaction();
+    Result<void> commit();
+    Result<void> rollback();
 
     const std::string& databasePath() const { return m_databasePath; }
     sqlite3* sqliteHandle() const { return m_sqliteHandle; }
@@ -77,14 +79,18 @@ private:
     friend class SqlResultSet;
 
     static int busyHandler(void* context, int count);
-    // Prepares (or takes from the cache) and binds; on failure logs, fills `error` and returns nullptr.
-    // A query's result set outlives `values`, so `forQuery` binds copies.
-    sqlite3_stmt* prepareAndBind(std::string_view sql, const SqlValues& values, Error* error, bool& fromCache,
-                                 bool forQuery);
+    // Prepares (or takes from the cache) and binds; on failure logs and gives the error, the statement
+    // already released. A query's result set outlives `values`, so `forQuery` binds copies.
+    Result<sqlite3_stmt*> prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache, bool forQuery);
+    // Takes back a statement that failed before stepping: reset for the cache, or finalized.
+    void discardStatement(sqlite3_stmt* statement, bool fromCache);
+    // Refuses a statement on a closed or busy connection.
+    Result<void> checkUsable() const;
     void releaseStatement(sqlite3_stmt* statement, bool fromCache, std::string_view sql);
     void closeOpenResultSets();
     void finalizeCachedStatements();
-    void setError(Error* error, int code, std::string message) const;
+    Error error(int code, std::string message) const { return Error{errorDomain, code, std::move(message)}; }
+    Error lastError() const { return error(lastErrorCode(), lastErrorMessage()); }
 
     std::string m_databasePath;
     sqlite3* m_sqliteHandle = nullptr;

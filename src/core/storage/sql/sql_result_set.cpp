@@ -68,6 +68,7 @@ bool SqlResultSet::next()
     } else {
         log(fmt::format("Unknown error calling sqlite3_step ({}: {}) rs", result, message));
     }
+    m_error = Error{SqlDatabase::errorDomain, result, message};
     close();
     return false;
 }

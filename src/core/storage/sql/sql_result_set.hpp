@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/error.hpp"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +33,10 @@ class SqlResultSet {
 public:
     explicit SqlResultSet(std::shared_ptr<detail::SqlStatement> statement);
 
-    // Steps to the next row; false at the end or on an error (the result set is closed then).
+    // Steps to the next row; false at the end or on an error (the result set is closed then, and `error`
+    // tells the two apart).
     bool next();
+    const std::optional<Error>& error() const { return m_error; }
     void close();
     bool isClosed() const { return !m_statement || !m_statement->statement; }
 
@@ -56,6 +60,7 @@ public:
 private:
     std::shared_ptr<detail::SqlStatement> m_statement;
     std::optional<std::unordered_map<std::string, int>> m_columnNameToIndex;
+    std::optional<Error> m_error;
 };
 
 } // namespace orvendel

@@ -9,42 +9,49 @@ namespace orvendel {
 // Thread contract: the thread (queue) that owns the database.
 class SqlTransaction {
 public:
-    explicit SqlTransaction(SqlDatabase& database) : m_database(database), m_active(database.beginTransaction()) {}
+    explicit SqlTransaction(SqlDatabase& database) : m_database(database), m_begun(database.beginTransaction()) {}
     ~SqlTransaction()
     {
-        if (m_active) {
-            m_database.rollback();
+        if (isActive()) {
+            (void)m_database.rollback();
         }
     }
     SqlTransaction(const SqlTransaction&) = delete;
     SqlTransaction& operator=(const SqlTransaction&) = delete;
 
-    // False when the transaction could not be begun.
-    bool isActive() const { return m_active; }
+    // False when the transaction could not be begun (`beginResult` says why), or after commit or rollback.
+    bool isActive() const { return m_begun && !m_finished; }
+    const Result<void>& beginResult() const { return m_begun; }
 
-    bool commit()
+    Result<void> commit()
     {
-        if (!m_active) {
-            return false;
+        if (!m_begun) {
+            return m_begun;
         }
-        const bool ok = m_database.commit();
+        if (m_finished) {
+            return notActive();
+        }
+        auto result = m_database.commit();
         // A failed commit leaves the transaction open; the destructor rolls it back.
-        m_active = !ok;
-        return ok;
+        m_finished = static_cast<bool>(result);
+        return result;
     }
 
-    bool rollback()
+    Result<void> rollback()
     {
-        if (!m_active) {
-            return false;
+        if (!isActive()) {
+            return m_begun ? notActive() : m_begun;
         }
-        m_active = false;
+        m_finished = true;
         return m_database.rollback();
     }
 
 private:
+    static Error notActive() { return Error{SqlDatabase::errorDomain, 21, "The transaction has already ended."}; }
+
     SqlDatabase& m_database;
-    bool m_active;
+    Result<void> m_begun;
+    bool m_finished = false;
 };
 
 } // namespace orvendel

@@ -1,0 +1,73 @@
+#include "core/storage/user_folder.hpp"
+
+#include "core/model/utilities.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/support/log.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+namespace orvendel::user_folder {
+namespace {
+
+Error storageError(int code, std::string description)
+{
+    return Error{storage_error::domain, code, std::move(description)};
+}
+
+} // namespace
+
+ApplicationSupportDirectory platformApplicationSupportDirectory()
+{
+    return [] { return Utilities::applicationSupportDirectory(); };
+}
+
+Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source)
+{
+    const auto folder = source ? source() : std::nullopt;
+    if (!folder) {
+        log("Unable to get the ApplicationSupport path");
+        return storageError(storage_error::noApplicationSupportDirectory, "There is no application-support folder.");
+    }
+    std::error_code error;
+    if (std::filesystem::exists(*folder, error)) {
+        return *folder;
+    }
+    std::filesystem::create_directories(*folder, error);
+    if (error) {
+        log("Unable to create ApplicationSupport directory. " + error.message());
+        return storageError(storage_error::cannotCreateDirectory, error.message());
+    }
+    if (!AppPaths::markExcludedFromBackup(*folder)) {
+        log("Could not set ExcludedFromBackup key");
+    }
+    return *folder;
+}
+
+Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName)
+{
+    std::string upper(userName);
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    const auto digest = Utilities::md5Hex(upper);
+    if (!digest) {
+        log("Unable to get MD5 Hash of username");
+        return storageError(storage_error::noDigest, "Unable to get MD5 Hash of username");
+    }
+    return supportDirectory / *digest;
+}
+
+Result<void> create(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    if (std::filesystem::exists(folder, error)) {
+        return {};
+    }
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        log("Error: " + error.message() + " " + std::to_string(error.value()));
+        return storageError(storage_error::cannotCreateDirectory, folder.string() + ": " + error.message());
+    }
+    return {};
+}
+
+} // namespace orvendel::user_folder

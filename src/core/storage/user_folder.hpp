@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/model/error.hpp"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace orvendel {
+
+// Where a user's database and configuration live: a folder named by the MD5 of the upper-cased user name
+// inside the application-support folder, which comes from a source the managers are given (tests and
+// other front ends point it elsewhere without touching the process-wide paths).
+// Thread contract: any thread.
+using ApplicationSupportDirectory = std::function<std::optional<std::filesystem::path>()>;
+
+// Failures of preparing a user's folder or files ("StorageError").
+namespace storage_error {
+inline constexpr const char* domain = "StorageError";
+inline constexpr int noApplicationSupportDirectory = 1;
+inline constexpr int cannotCreateDirectory = 2;
+inline constexpr int noDigest = 3;
+inline constexpr int cannotCreateFile = 4;
+inline constexpr int cannotReadFile = 5;
+inline constexpr int cannotWriteFile = 6;
+inline constexpr int notADictionary = 7;
+} // namespace storage_error
+
+namespace user_folder {
+
+// The platform's application-support folder (the user's data folder).
+ApplicationSupportDirectory platformApplicationSupportDirectory();
+
+// The source's folder, created and tagged as excluded from backup when missing. Logs "Unable to get the
+// ApplicationSupport path" when the source has none.
+Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source);
+
+// The user's folder path inside `supportDirectory` (not created). Logs "Unable to get MD5 Hash of username"
+// when the digest fails.
+Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName);
+
+// Creates the folder with its parents when missing.
+Result<void> create(const std::filesystem::path& folder);
+
+} // namespace user_folder
+} // namespace orvendel

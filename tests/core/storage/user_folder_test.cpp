@@ -1,0 +1,62 @@
+#include "core/model/utilities.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/log.hpp"
+#include "storage_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+namespace orvendel {
+namespace {
+
+// The managers keep a user's files under the folder they are given, not the process-wide data folder.
+TEST(UserFolder, ManagersUseTheInjectedSupportFolder)
+{
+    test::ScopedDataDirectory processWide;
+    test::TempFolder given;
+    const auto support = given.path() / "support";
+    const ApplicationSupportDirectory source = [support] { return std::optional(support); };
+
+    DatabaseManager database({source});
+    UserConfigurationManager configuration({source});
+    ASSERT_TRUE(database.openUserDatabase("jdoe"));
+    ASSERT_TRUE(configuration.createConfigurationFile("JDoe"));
+    ASSERT_TRUE(configuration.loadConfiguration("jdoe"));
+
+    const auto userFolder = support / *Utilities::md5Hex("JDOE");
+    EXPECT_EQ(database.databasePath(), (userFolder / "dbData.sqlite").string());
+    EXPECT_EQ(configuration.loadedConfigurationFileURL(), userFolder / "Configuration.plist");
+    EXPECT_TRUE(std::filesystem::exists(support / "CACHEDIR.TAG"));
+    EXPECT_FALSE(std::filesystem::exists(processWide.path()));
+    database.closeDatabase();
+}
+
+TEST(UserFolder, WithoutASupportFolderNothingOpensAndTheErrorSaysWhy)
+{
+    const ApplicationSupportDirectory none = [] { return std::optional<std::filesystem::path>(); };
+    DatabaseManager database({none});
+    UserConfigurationManager configuration({none});
+    ScopedLogCapture capture;
+
+    const auto opened = database.openUserDatabase("jdoe");
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().is(storage_error::domain, storage_error::noApplicationSupportDirectory));
+    const auto created = configuration.createConfigurationFile("jdoe");
+    ASSERT_FALSE(created);
+    EXPECT_EQ(created.error().code, storage_error::noApplicationSupportDirectory);
+    EXPECT_FALSE(configuration.loadConfiguration("jdoe"));
+    EXPECT_TRUE(capture.contains("Unable to get the ApplicationSupport path"));
+}
+
+TEST(UserFolder, AnUnreadableConfigurationCarriesTheReason)
+{
+    test::TempFolder given;
+    UserConfigurationManager configuration({[&] { return std::optional(given.path()); }});
+    const auto missing = configuration.loadConfiguration("nobody");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, storage_error::cannotReadFile);
+    EXPECT_TRUE(configuration.saveConfiguration()); // nothing loaded: nothing to write, nothing wrong
+}
+
+} // namespace
+} // namespace orvendel
