@@ -1,18 +1,11 @@
 #pragma once
 
+#include "core/support/error.hpp"
+
 #include <optional>
 #include <string>
 
 namespace orvendel {
-
-// An error value: a domain text, an integer code and a description shown to people.
-struct Error {
-    std::string domain;
-    int code = 0;
-    std::string description;
-
-    bool is(std::string_view otherDomain, int otherCode) const { return domain == otherDomain && code == otherCode; }
-};
 
 // The program's own failures.
 namespace orv_error {
