@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <mutex>
 
 namespace orvendel {
 
@@ -56,9 +55,6 @@ bool sameField(std::string_view a, std::string_view b)
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     });
 }
-
-std::mutex sharedMutex;
-std::shared_ptr<HttpTransport> sharedTransport;
 } // namespace
 
 void HttpRequest::setValue(std::string newValue, std::string_view field)
@@ -82,21 +78,8 @@ std::optional<std::string> HttpRequest::value(std::string_view field) const
 
 std::shared_ptr<HttpTransport> HttpTransport::shared()
 {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedTransport) {
-        sharedTransport = std::make_shared<CurlHttpTransport>();
-    }
-    return sharedTransport;
-}
-
-void HttpTransport::setShared(std::shared_ptr<HttpTransport> transport)
-{
-    std::shared_ptr<HttpTransport> previous;
-    {
-        std::lock_guard lock(sharedMutex);
-        previous = std::exchange(sharedTransport, std::move(transport));
-    }
-    // `previous` is released here, outside the lock: a transport's destructor waits for its callbacks.
+    static const std::shared_ptr<HttpTransport> transport = std::make_shared<CurlHttpTransport>();
+    return transport;
 }
 
 } // namespace orvendel
