@@ -1,4 +1,5 @@
-# Warnings and sanitizers applied to every target of the project.
+# Warnings and sanitizers applied to every target of the project. Each target links it PRIVATE, so that
+# -Werror and the sanitizer flags never travel to a consumer through a library's usage requirements.
 add_library(orvendel_options INTERFACE)
 target_compile_options(orvendel_options INTERFACE -Wall -Wextra -Wpedantic)
 if(ORVENDEL_WERROR)

@@ -17,7 +17,7 @@ namespace {
 
 namespace layout = screens::PowerOffChartLayout;
 
-std::string colorHex(const Color& color)
+std::string colorHex(const screens::Color& color)
 {
     auto component = [](double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * 255)); };
     return fmt::format("#{:02X}{:02X}{:02X}", component(color.red), component(color.green), component(color.blue));

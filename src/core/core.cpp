@@ -28,7 +28,7 @@ void releaseSharedInstances()
     EditedDelaysManager::resetSharedForTesting();
     DatabaseManager::resetSharedForTesting();
     UserConfigurationManager::resetSharedForTesting();
-    HttpTransport::setShared(nullptr);
+    HttpTransport::setSharedForTesting(nullptr);
 }
 
 std::string coreSelfCheckReport()

@@ -1,15 +1,10 @@
 #include "core/model/utilities.hpp"
 
-#include "core/platform/app_paths.hpp"
-#include "core/support/log.hpp"
-
 #include <fmt/format.h>
 #include <openssl/evp.h>
 
 #include <array>
 #include <cstdlib>
-#include <regex>
-#include <system_error>
 
 namespace orvendel::Utilities {
 namespace {
@@ -161,72 +156,6 @@ std::optional<std::string> md5Hex(std::string_view text)
         hex += fmt::format("{:02x}", digest[i]);
     }
     return hex;
-}
-
-std::optional<std::filesystem::path> applicationSupportDirectory()
-{
-    return AppPaths::dataDirectory();
-}
-
-bool ensureApplicationSupportDirectory()
-{
-    const auto path = applicationSupportDirectory();
-    if (!path) {
-        log("Unable to get the ApplicationSupport path");
-        return false;
-    }
-    std::error_code error;
-    if (std::filesystem::exists(*path, error)) {
-        return true;
-    }
-    bool result = std::filesystem::create_directories(*path, error);
-    if (error) {
-        log("Unable to create ApplicationSupport directory. " + error.message());
-        result = false;
-    }
-    if (result && !AppPaths::markExcludedFromBackup(*path)) {
-        log("Could not set ExcludedFromBackup key");
-    }
-    return result;
-}
-
-bool createDirectoryIfNeeded(const std::filesystem::path& path)
-{
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
-        return true;
-    }
-    std::filesystem::create_directories(path, error);
-    if (error) {
-        log(fmt::format("Error: {} {}", error.message(), error.value()));
-        return false;
-    }
-    return true;
-}
-
-std::optional<RgbComponents> rgbComponents(std::string_view text)
-{
-    static const std::regex pattern(
-        R"(^rgb\(([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\)$)",
-        std::regex::icase | std::regex::ECMAScript);
-    std::match_results<std::string_view::const_iterator> match;
-    if (!std::regex_match(text.begin(), text.end(), match, pattern) || match.size() != 4) {
-        return std::nullopt;
-    }
-    RgbComponents components;
-    components["Red"] = std::stoi(match[1].str());
-    components["Green"] = std::stoi(match[2].str());
-    components["Blue"] = std::stoi(match[3].str());
-    return components;
-}
-
-std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& components)
-{
-    if (!components || !components->contains("Red") || !components->contains("Green") ||
-        !components->contains("Blue")) {
-        return std::nullopt;
-    }
-    return Color::fromRgb255(components->at("Red"), components->at("Green"), components->at("Blue"));
 }
 
 } // namespace orvendel::Utilities

@@ -1,10 +1,11 @@
 #include "core/platform/http_transport.hpp"
 
+#include "core/support/shared_instance.hpp"
+
 #include "core/platform/curl_http_transport.hpp"
 
 #include <algorithm>
 #include <cctype>
-#include <mutex>
 
 namespace orvendel {
 
@@ -58,9 +59,6 @@ bool sameField(std::string_view a, std::string_view b)
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     });
 }
-
-std::mutex sharedMutex;
-std::shared_ptr<HttpTransport> sharedTransport;
 } // namespace
 
 void HttpRequest::setValue(std::string newValue, std::string_view field)
@@ -82,23 +80,25 @@ std::optional<std::string> HttpRequest::value(std::string_view field) const
     return it->second;
 }
 
-std::shared_ptr<HttpTransport> HttpTransport::shared()
+namespace {
+
+SharedInstance<HttpTransport>& sharedTransport()
 {
-    std::lock_guard lock(sharedMutex);
-    if (!sharedTransport) {
-        sharedTransport = std::make_shared<CurlHttpTransport>();
-    }
-    return sharedTransport;
+    // Never destroyed: the program releases it itself, not the order of static destruction.
+    static auto* instance = new SharedInstance<HttpTransport>([] { return std::make_shared<CurlHttpTransport>(); });
+    return *instance;
 }
 
-void HttpTransport::setShared(std::shared_ptr<HttpTransport> transport)
+} // namespace
+
+std::shared_ptr<HttpTransport> HttpTransport::shared()
 {
-    std::shared_ptr<HttpTransport> previous;
-    {
-        std::lock_guard lock(sharedMutex);
-        previous = std::exchange(sharedTransport, std::move(transport));
-    }
-    // `previous` is released here, outside the lock: a transport's destructor waits for its callbacks.
+    return sharedTransport().get();
+}
+
+void HttpTransport::setSharedForTesting(std::shared_ptr<HttpTransport> transport)
+{
+    sharedTransport().set(std::move(transport));
 }
 
 } // namespace orvendel

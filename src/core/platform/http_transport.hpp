@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/error.hpp"
+#include "core/support/error.hpp"
 
 #include <chrono>
 #include <memory>
@@ -99,10 +99,10 @@ public:
     virtual std::shared_ptr<HttpSession> makeSession(const HttpSessionConfiguration& configuration,
                                                      std::weak_ptr<HttpSessionDelegate> delegate) = 0;
 
-    // The process-wide transport (libcurl unless replaced).
+    // The process-wide libcurl transport. Tests and callers that need other settings pass their own instead.
     static std::shared_ptr<HttpTransport> shared();
-    // Replaces the process-wide transport (tests, or a shortened time-out); empty restores the default.
-    static void setShared(std::shared_ptr<HttpTransport> transport);
+    // Installs another transport, or none so that the next `shared()` makes a new one.
+    static void setSharedForTesting(std::shared_ptr<HttpTransport> transport);
 };
 
 } // namespace orvendel

@@ -29,8 +29,7 @@ std::optional<std::vector<VarVal>> delaySummary(const Heat& heat)
             existing->variableValue += share;
             continue;
         }
-        const Color color =
-            Utilities::colorFromComponents(Utilities::rgbComponents(delay->colorString)).value_or(Color{0, 0, 0, 1});
+        const Color color = colorFromComponents(rgbComponents(delay->colorString)).value_or(Color{0, 0, 0, 1});
         summary.push_back(VarVal{delay->reasonShortDescription, delay->reasonId, share, color});
     }
     std::stable_sort(summary.begin(), summary.end(),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/heat.hpp"
-#include "core/model/utilities.hpp"
+#include "core/screens/colors.hpp"
 
 #include <array>
 #include <optional>

@@ -23,8 +23,6 @@ struct Rect {
 
     double maxX() const { return x + width; }
     double maxY() const { return y + height; }
-    double midX() const { return x + width / 2; }
-    double midY() const { return y + height / 2; }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

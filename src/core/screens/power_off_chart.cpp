@@ -12,7 +12,7 @@ double secondsFrom(Instant from, Instant to)
 
 Color colorOf(const Delay& delay)
 {
-    return Utilities::colorFromComponents(Utilities::rgbComponents(delay.colorString)).value_or(neutralSegmentColor());
+    return colorFromComponents(rgbComponents(delay.colorString)).value_or(neutralSegmentColor());
 }
 
 ChartSegment gap(Instant chartStart, Instant from, Instant to)

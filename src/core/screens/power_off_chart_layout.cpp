@@ -1,5 +1,7 @@
 #include "core/screens/power_off_chart_layout.hpp"
 
+#include "core/model/utilities.hpp"
+
 #include <algorithm>
 #include <set>
 
@@ -16,8 +18,7 @@ std::vector<Legend> legends(const Heat& heat)
         if (!delay || !shown.insert(delay->reasonId).second) {
             continue;
         }
-        const Color color =
-            Utilities::colorFromComponents(Utilities::rgbComponents(delay->colorString)).value_or(Color{0, 0, 0, 1});
+        const Color color = colorFromComponents(rgbComponents(delay->colorString)).value_or(Color{0, 0, 0, 1});
         out.push_back(Legend{delay->reasonId, delay->reasonShortDescription, color});
     }
     return out;

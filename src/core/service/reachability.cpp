@@ -83,7 +83,7 @@ Reachability::Connection Reachability::connection()
             m_flags = current;
         }
     }
-    return connectionFor(current, m_allowsCellularConnection);
+    return connectionFor(current, allowsCellularConnection());
 }
 
 Reachability::Connection Reachability::connectionFor(std::optional<ReachabilityFlags> flags,

@@ -16,6 +16,9 @@ namespace orvendel {
 
 inline constexpr const char* reachabilityChangedNotification = "ReachabilityChangedNotification";
 
+// Linux never produces failedToCreateWithHostname (the monitor watches the default route, never a host) or
+// unableToSetDispatchQueue (a netlink source needs no queue attached); they are kept so the kinds are the
+// full set a caller of any platform's monitor must handle.
 struct ReachabilityError {
     enum class Kind {
         failedToCreateWithAddress,
@@ -66,8 +69,9 @@ public:
     void setWhenReachable(std::function<void(Reachability&)> closure);
     void setWhenUnreachable(std::function<void(Reachability&)> closure);
 
-    bool allowsCellularConnection() const { return m_allowsCellularConnection; }
-    void setAllowsCellularConnection(bool allows) { m_allowsCellularConnection = allows; }
+    // Always true here: the application never turns cellular data off. `connectionFor` takes the flag so the
+    // mapping for both values stays testable.
+    bool allowsCellularConnection() const { return true; }
 
     bool notifierRunning() const { return m_notifierRunning; }
 
@@ -99,7 +103,6 @@ private:
     std::optional<ReachabilityFlags> m_flags;
     std::function<void(Reachability&)> m_whenReachable;
     std::function<void(Reachability&)> m_whenUnreachable;
-    std::atomic<bool> m_allowsCellularConnection = true;
     std::atomic<bool> m_notifierRunning = false;
     // Last, so that it is destroyed first: its remaining work runs while everything above still exists.
     SerialQueue m_reachabilitySerialQueue{"com.velmora.reachability"};

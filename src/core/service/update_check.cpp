@@ -7,13 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <mutex>
 
 namespace orvendel {
 namespace {
-
-std::mutex settingsMutex;
-std::optional<std::string> configuredStoreSearchURL;
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -82,23 +78,11 @@ namespace Utilities {
 
 std::optional<std::string> storeSearchURL()
 {
-    {
-        std::lock_guard lock(settingsMutex);
-        if (configuredStoreSearchURL) {
-            return configuredStoreSearchURL;
-        }
-    }
     const char* fromEnvironment = std::getenv(storeSearchURLEnvironmentVariable);
     if (fromEnvironment == nullptr || *fromEnvironment == '\0') {
         return std::nullopt;
     }
     return std::string(fromEnvironment);
-}
-
-void setStoreSearchURL(std::optional<std::string> url)
-{
-    std::lock_guard lock(settingsMutex);
-    configuredStoreSearchURL = std::move(url);
 }
 
 std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier)

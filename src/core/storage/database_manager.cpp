@@ -1,6 +1,7 @@
 #include "core/storage/database_manager.hpp"
 
 #include "core/model/utilities.hpp"
+#include "core/platform/directories.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
 #include "core/support/shared_instance.hpp"

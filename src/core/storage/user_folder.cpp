@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/platform/app_paths.hpp"
+#include "core/platform/directories.hpp"
 #include "core/support/log.hpp"
 
 #include <algorithm>

@@ -3,8 +3,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 namespace orvendel {
 
@@ -17,7 +15,7 @@ public:
 
 // Where the core reads time from, so that windows of time and time-outs are testable without waiting.
 // Thread contract: any thread. Timer callbacks run on a clock-owned thread (system clock) or on the
-// thread that advances the clock (manual clock).
+// thread that advances the clock (a test clock).
 class Clock {
 public:
     using WallTime = std::chrono::system_clock::time_point;
@@ -31,27 +29,6 @@ public:
 
     // The real clock, shared by the process.
     static std::shared_ptr<Clock> system();
-};
-
-// A clock that only moves when told to; due timers fire inside `advance`, in due order.
-class ManualClock final : public Clock {
-public:
-    explicit ManualClock(WallTime start = WallTime{});
-
-    WallTime now() const override;
-    MonotonicTime monotonicNow() const override;
-    std::shared_ptr<TimerHandle> scheduleOnce(Duration delay, std::function<void()> callback) override;
-
-    void advance(Duration by);
-    void setNow(WallTime wallTime);
-    std::size_t pendingTimers() const;
-
-private:
-    struct Timer;
-    mutable std::mutex m_mutex;
-    WallTime m_wall;
-    MonotonicTime m_monotonic;
-    std::vector<std::weak_ptr<Timer>> m_timers;
 };
 
 } // namespace orvendel

@@ -8,9 +8,10 @@
 #include "core/platform/secret_store.hpp"
 #include "core/screens/selection.hpp"
 #include "core/service/download_manager.hpp"
-#include "core/service/fake_http_transport.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
+#include "support/fake_http_transport.hpp"
+#include "support/manual_clock.hpp"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,9 @@
 
 namespace orvendel::test {
 
-// The user-interface thread of a test: tasks run only when the test pumps them.
-class ManualExecutor final : public Executor {
+// The user-interface thread of a flow test: tasks run only when the test pumps them, and the pump waits
+// for what the managers' threads post.
+class TestLoop final : public Executor {
 public:
     void post(Task task) override
     {
@@ -271,7 +273,7 @@ protected:
         return edit;
     }
 
-    std::shared_ptr<ManualExecutor> executor = std::make_shared<ManualExecutor>();
+    std::shared_ptr<TestLoop> executor = std::make_shared<TestLoop>();
     std::shared_ptr<FakeHttpTransport> transport = std::make_shared<FakeHttpTransport>();
     std::shared_ptr<flows::ServiceConnectivity> connectivity =
         std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::online, "http://service.test/x");

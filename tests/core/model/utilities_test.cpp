@@ -1,11 +1,6 @@
 #include "core/model/utilities.hpp"
-#include "core/platform/app_paths.hpp"
-#include "core/support/log.hpp"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 namespace orvendel {
 namespace {
@@ -52,92 +47,6 @@ TEST(UtilitiesTest, Md5HexOfKnownTexts)
 {
     EXPECT_EQ(Utilities::md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(Utilities::md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
-}
-
-TEST(UtilitiesTest, RgbTextsParseOnlyWhenWholeAndInRange)
-{
-    const auto parsed = Utilities::rgbComponents("RGB(0,128,255)");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->at("Red"), 0);
-    EXPECT_EQ(parsed->at("Green"), 128);
-    EXPECT_EQ(parsed->at("Blue"), 255);
-    EXPECT_TRUE(Utilities::rgbComponents("rgb(1 ; 2 ; 3)"));
-    EXPECT_TRUE(Utilities::rgbComponents("rgb(255, 255, 255)"));
-    for (const char* bad : {"rgb(256, 0, 0)", "rgb(10, 20)", "rgb(1, 2, 3) ", "rgba(1, 2, 3)", "", "rgb(-1, 2, 3)"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(Utilities::rgbComponents(bad));
-    }
-    const auto color = Utilities::colorFromComponents(Utilities::rgbComponents("rgb(255, 0, 51)"));
-    ASSERT_TRUE(color);
-    EXPECT_DOUBLE_EQ(color->red, 1.0);
-    EXPECT_DOUBLE_EQ(color->blue, 0.2);
-    EXPECT_FALSE(Utilities::colorFromComponents(RgbComponents{{"Red", 1}, {"Green", 2}}));
-    EXPECT_FALSE(Utilities::colorFromComponents(std::nullopt));
-}
-
-class ApplicationSupportTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_root = std::filesystem::temp_directory_path() /
-                 ("orvendel-paths-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_root);
-    }
-    void TearDown() override
-    {
-        AppPaths::setDataDirectoryOverride(std::nullopt);
-        std::filesystem::remove_all(m_root);
-    }
-    std::filesystem::path m_root;
-};
-
-TEST_F(ApplicationSupportTest, CreatedOnceWithACacheDirectoryTag)
-{
-    const auto folder = m_root / "nested" / "orvendel";
-    AppPaths::setDataDirectoryOverride(folder);
-    EXPECT_TRUE(Utilities::ensureApplicationSupportDirectory());
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    std::ifstream tag(folder / "CACHEDIR.TAG");
-    std::string signature;
-    std::getline(tag, signature);
-    EXPECT_EQ(signature, "Signature: 8a477f597d28d172789f06886806bc55");
-
-    // An existing folder is accepted as it is.
-    std::filesystem::remove(folder / "CACHEDIR.TAG");
-    EXPECT_TRUE(Utilities::ensureApplicationSupportDirectory());
-    EXPECT_FALSE(std::filesystem::exists(folder / "CACHEDIR.TAG"));
-}
-
-TEST_F(ApplicationSupportTest, FailuresAreReportedOnTheConsole)
-{
-    std::filesystem::create_directories(m_root);
-    std::ofstream(m_root / "file") << "x";
-    AppPaths::setDataDirectoryOverride(m_root / "file" / "below");
-    ScopedLogCapture capture;
-    EXPECT_FALSE(Utilities::ensureApplicationSupportDirectory());
-    EXPECT_TRUE(capture.contains("Unable to create ApplicationSupport directory. "));
-
-    EXPECT_TRUE(Utilities::createDirectoryIfNeeded(m_root / "a" / "b"));
-    EXPECT_TRUE(Utilities::createDirectoryIfNeeded(m_root / "file"));
-    EXPECT_FALSE(Utilities::createDirectoryIfNeeded(m_root / "file" / "c"));
-    EXPECT_TRUE(capture.contains("Error: "));
-}
-
-TEST(AppPathsTest, EnvironmentOrder)
-{
-    AppPaths::setDataDirectoryOverride(std::nullopt);
-    const char* saved = std::getenv("ORVENDEL_DATA_DIR");
-    const std::string keep = saved ? saved : "";
-    setenv("ORVENDEL_DATA_DIR", "/tmp/orvendel-env-test", 1);
-    EXPECT_EQ(AppPaths::dataDirectory(), std::filesystem::path("/tmp/orvendel-env-test"));
-    unsetenv("ORVENDEL_DATA_DIR");
-    const auto fallback = AppPaths::dataDirectory();
-    ASSERT_TRUE(fallback);
-    EXPECT_EQ(fallback->filename(), "orvendel");
-    if (saved) {
-        setenv("ORVENDEL_DATA_DIR", keep.c_str(), 1);
-    }
 }
 
 } // namespace

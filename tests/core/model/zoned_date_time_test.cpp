@@ -45,6 +45,16 @@ TEST(ZonedDateTimeTest, CompactZoneFormsParseAndWriteBackWithAColon)
     EXPECT_EQ(compact->timeZone.offsetSeconds, -6 * 3600);
     EXPECT_EQ(compact->text(), "2019-03-07T14:05:00-06:00");
 
+    // Minutes take the sign of the hours in the compact form too; whole hours cannot show a slip there.
+    const auto westMinutes = ZonedDateTime::fromText("2019-03-07T14:05:00-0530");
+    ASSERT_TRUE(westMinutes);
+    EXPECT_EQ(westMinutes->timeZone.offsetSeconds, -330 * 60);
+    EXPECT_EQ(westMinutes->date, utc(2019, 3, 7, 19, 35, 0));
+    EXPECT_EQ(westMinutes->text(), "2019-03-07T14:05:00-05:30");
+    const auto eastMinutes = ZonedDateTime::fromText("2019-03-07T14:05:00+0530");
+    ASSERT_TRUE(eastMinutes);
+    EXPECT_EQ(eastMinutes->timeZone.offsetSeconds, 330 * 60);
+
     const auto hoursOnly = ZonedDateTime::fromText("2019-03-07T14:05:00+03");
     ASSERT_TRUE(hoursOnly);
     EXPECT_EQ(hoursOnly->timeZone.offsetSeconds, 3 * 3600);

@@ -37,9 +37,10 @@ TEST(HeatSections, HeadersAndUnknownCounts)
 {
     const auto build =
         buildSections({heat(1, 0, 3600, std::vector{delay(1, 0, 60, 0), delay(1, 100, 160, 4), delay(1, 200, 260, 0)}),
-                       heat(2, 0, 3600, std::vector{delay(2, 0, 60, 4)}), heat(3, 0, 3600, std::nullopt)},
+                       heat(2, 0, 3600, std::vector{delay(2, 0, 60, 4)}), heat(3, 0, 3600, std::nullopt),
+                       heat(4, 0, 3600, std::vector{delay(4, 0, 60, 4), delay(4, 100, 160, 0)})},
                       {}, {});
-    ASSERT_EQ(build.sections.size(), 3u);
+    ASSERT_EQ(build.sections.size(), 4u);
     const auto& first = build.sections[0];
     EXPECT_EQ(HeatsTable::headerTitle(first), "Heat 101");
     EXPECT_EQ(HeatsTable::headerDescription(first), "3 Delays");
@@ -52,6 +53,10 @@ TEST(HeatSections, HeadersAndUnknownCounts)
     // A heat without a delay list still gets a section, with no rows.
     EXPECT_TRUE(build.sections[2].items.empty());
     EXPECT_EQ(HeatsTable::headerDescription(build.sections[2]), "0 Delays");
+
+    // A single unknown delay still shows the badge.
+    EXPECT_EQ(HeatsTable::unknownDelayCount(build.sections[3]), 1u);
+    EXPECT_EQ(HeatsTable::unknownIndicatorText(build.sections[3]), "1");
 }
 
 TEST(HeatSections, NewHeatsStartCollapsedAndExpandedOnesStayExpanded)

@@ -1,6 +1,6 @@
 #include "core/platform/curl_http_transport.hpp"
 
-#include "test_http_server.hpp"
+#include "support/test_http_server.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "core/service/login_request_json.hpp"
 #include "core/support/log.hpp"
 
-#include "fake_http_transport.hpp"
+#include "support/fake_http_transport.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -5,7 +5,7 @@
 #include "core/service/updated_delays_downloader.hpp"
 #include "core/support/log.hpp"
 
-#include "fake_http_transport.hpp"
+#include "support/fake_http_transport.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

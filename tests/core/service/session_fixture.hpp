@@ -4,8 +4,8 @@
 #include "core/platform/secret_store.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
-#include "fake_http_transport.hpp"
-#include "notification_recorder.hpp"
+#include "support/fake_http_transport.hpp"
+#include "support/notification_recorder.hpp"
 
 #include <gtest/gtest.h>
 

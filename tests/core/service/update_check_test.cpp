@@ -1,6 +1,6 @@
 #include "core/service/update_check.hpp"
 
-#include "fake_http_transport.hpp"
+#include "support/fake_http_transport.hpp"
 
 #include <gtest/gtest.h>
 

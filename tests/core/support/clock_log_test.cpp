@@ -1,5 +1,6 @@
 #include "core/support/clock.hpp"
 #include "core/support/log.hpp"
+#include "support/manual_clock.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@ using namespace std::chrono_literals;
 
 TEST(ManualClockTest, FiresDueTimersInOrderAndMovesBothClocks)
 {
-    ManualClock clock(Clock::WallTime{} + 1000s);
+    test::ManualClock clock(Clock::WallTime{} + 1000s);
     std::vector<int> fired;
     auto late = clock.scheduleOnce(300s, [&] { fired.push_back(300); });
     auto early = clock.scheduleOnce(10s, [&] { fired.push_back(10); });
@@ -32,7 +33,7 @@ TEST(ManualClockTest, FiresDueTimersInOrderAndMovesBothClocks)
 
 TEST(ManualClockTest, DroppedHandleNeverFiresAndCallbacksMayReschedule)
 {
-    ManualClock clock;
+    test::ManualClock clock;
     int fired = 0;
     clock.scheduleOnce(5s, [&] { ++fired; }); // handle dropped at once
     std::shared_ptr<TimerHandle> again;

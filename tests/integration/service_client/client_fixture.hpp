@@ -5,11 +5,11 @@
 #include "core/platform/secret_store.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
-#include "core/service/notification_recorder.hpp"
 #include "core/service/service_address.hpp"
 #include "core/service/wire/messages.hpp"
 #include "core/support/clock.hpp"
 #include "core/support/log.hpp"
+#include "support/notification_recorder.hpp"
 #include "support/service_client.hpp"
 #include "support/service_process.hpp"
 

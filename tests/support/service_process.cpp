@@ -1,4 +1,4 @@
-#include "service_process.hpp"
+#include "support/service_process.hpp"
 
 #include <cerrno>
 #include <chrono>

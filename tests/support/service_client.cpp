@@ -1,4 +1,4 @@
-#include "service_client.hpp"
+#include "support/service_client.hpp"
 
 #include <httplib.h>
 

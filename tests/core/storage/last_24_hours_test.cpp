@@ -1,0 +1,94 @@
+#include "core/storage/database_manager.hpp"
+#include "storage_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+// Reading the last 24 hours back when the stored texts carry different zones or cannot be read.
+namespace orvendel {
+namespace {
+
+using test::await;
+
+wire::JSON_Delay delay(int id, std::string start, std::string end)
+{
+    wire::JSON_Delay d;
+    d.delayId = id;
+    d.reasonId = 11;
+    d.reasonDescription = "from the reply";
+    d.startDate = std::move(start);
+    d.endDate = std::move(end);
+    d.timestamp = "2019-03-07T10:00:00Z";
+    return d;
+}
+
+wire::JSON_Heat heat(int heatId, std::string end, std::vector<wire::JSON_Delay> delays)
+{
+    wire::JSON_Heat h;
+    h.heatId = heatId;
+    h.heatNumber = heatId * 10;
+    h.startDate = "2019-03-06T00:00:00Z";
+    h.endDate = std::move(end);
+    h.delays = std::move(delays);
+    return h;
+}
+
+class LastDayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(manager.openUserDatabase("jdoe"));
+        wire::JSON_Reason reason;
+        reason.id = 11;
+        reason.categoryId = 1;
+        reason.description = "Crane";
+        reason.shortDescription = "CR";
+        ASSERT_TRUE(await<bool>([&](auto done) { manager.storeReasons(7, {reason}, done); }));
+    }
+
+    std::vector<HeatPtr> storeAndFetch(std::vector<wire::JSON_Heat> heats)
+    {
+        EXPECT_TRUE(await<bool>([&](auto done) { manager.storeDelays(7, std::move(heats), done); }));
+        return await<std::vector<HeatPtr>>([&](auto done) { manager.fetchLast24HoursHeats(7, done); });
+    }
+
+    static std::vector<int> heatIds(const std::vector<HeatPtr>& heats)
+    {
+        std::vector<int> ids;
+        for (const auto& h : heats) {
+            ids.push_back(h->heatId);
+        }
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+
+    test::ScopedDataDirectory dataDirectory;
+    DatabaseManager manager;
+};
+
+TEST_F(LastDayTest, TheNewestHeatIsTheLatestInstantWhateverItsZone)
+{
+    const auto oneDelay = std::vector{delay(1, "2019-03-07T08:00:00Z", "2019-03-07T08:10:00Z")};
+    // As texts heat 1 sorts last, but heat 2 ended nine hours later: the window runs back from heat 2's end
+    // (14:00 UTC on the 8th) and leaves out heat 3, which ended at 12:00 UTC on the 7th.
+    const auto heats =
+        storeAndFetch({heat(1, "2019-03-08T10:00:00+05:00", oneDelay), heat(2, "2019-03-08T08:00:00-06:00", oneDelay),
+                       heat(3, "2019-03-07T12:00:00Z", oneDelay)});
+    EXPECT_EQ(heatIds(heats), (std::vector<int>{1, 2}));
+}
+
+TEST_F(LastDayTest, ADelayIsSkippedWhenEitherEndIsUnreadable)
+{
+    const auto heats =
+        storeAndFetch({heat(1, "2019-03-07T09:00:00Z",
+                            {delay(1, "2019-03-07T08:00:00Z", "garbage"), delay(2, "garbage", "2019-03-07T08:10:00Z"),
+                             delay(3, "2019-03-07T08:20:00Z", "2019-03-07T08:30:00Z")})});
+    ASSERT_EQ(heats.size(), 1u);
+    ASSERT_EQ(heats[0]->delays->size(), 1u);
+    EXPECT_EQ(heats[0]->delays->at(0)->delayId, 3);
+}
+
+} // namespace
+} // namespace orvendel
