@@ -81,7 +81,13 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
     }
     service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
                                                             service->m_stats, service->m_zone, epochNow);
-    service->m_server = std::make_unique<ServiceHttpServer>();
+    ConnectionGate::Limits limits;
+    limits.requestDeadline = std::chrono::seconds(options.requestDeadlineSeconds);
+    limits.idle = std::chrono::seconds(options.idleSeconds);
+    limits.connectionsPerClient = options.connectionsPerClient;
+    limits.workers = options.threads;
+    limits.quiet = options.quiet;
+    service->m_server = std::make_unique<ServiceHttpServer>(limits);
     service->registerRoutes();
     if (options.enableAdmin) {
         service->registerAdminRoutes();
@@ -94,8 +100,6 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
 
 std::optional<int> DelayService::bind()
 {
-    const int threads = m_options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
     int port = m_options.port;
     if (port == 0) {
         port = m_server->bind_to_any_port(m_options.host);
@@ -113,7 +117,9 @@ std::optional<int> DelayService::bind()
 
 bool DelayService::run()
 {
-    return m_server->listen_after_bind();
+    const bool served = m_server->listen_after_bind();
+    m_server->stopConnections();
+    return served;
 }
 
 void DelayService::stop()

@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* servicePath = "/DelaysApi/Delays/";
 constexpr const char* jsonType = "application/json; charset=utf-8";
-constexpr std::size_t maximumBodyBytes = 4 * 1024 * 1024;
 
 constexpr const char* errorPage =
     "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
@@ -51,7 +50,7 @@ std::string_view resourceOf(const std::string& path)
 void DelayService::registerRoutes()
 {
     auto& server = *m_server;
-    server.set_payload_max_length(maximumBodyBytes);
+    server.set_payload_max_length(RequestLimits{}.bodyBytes);
     const bool quiet = m_options.quiet;
 
     // The resources take POST only; other methods on them are refused before routing.
