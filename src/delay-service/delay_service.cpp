@@ -44,7 +44,9 @@ int64_t epochNow()
 }
 
 DelayService::DelayService(const ServiceOptions& options)
-    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds))
+    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds)),
+      m_throttle(options.failedSignInsPerUser, 4 * options.failedSignInsPerUser,
+                 std::chrono::seconds(options.signInWindowSeconds))
 {}
 
 DelayService::~DelayService() = default;
@@ -80,7 +82,7 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
         }
     }
     service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
-                                                            service->m_stats, service->m_zone, epochNow);
+                                                            service->m_throttle, service->m_stats, service->m_zone, epochNow);
     ConnectionGate::Limits limits;
     limits.requestDeadline = std::chrono::seconds(options.requestDeadlineSeconds);
     limits.idle = std::chrono::seconds(options.idleSeconds);
@@ -132,6 +134,7 @@ void DelayService::stop()
 bool DelayService::reset()
 {
     m_sessions.expireAll();
+    m_throttle.clear();
     m_faults.clear();
     m_stats.clear();
     return m_plant.reset(epochNow());

@@ -115,7 +115,8 @@ void DelayService::registerRoutes()
             }
             ResourceReply reply;
             try {
-                reply = m_resources->handle(resource, req.body, fault && fault->kind == FaultKind::expireSession);
+                reply = m_resources->handle(resource, req.body, req.remote_addr,
+                                            fault && fault->kind == FaultKind::expireSession);
             } catch (const std::exception&) {
                 reply = ResourceReply{detail::internalFailureBody(), "-", error_code::internalFailure};
             }
