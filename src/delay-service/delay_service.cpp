@@ -81,8 +81,9 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
             return nullptr;
         }
     }
-    service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
-                                                            service->m_throttle, service->m_stats, service->m_zone, epochNow);
+    service->m_resources =
+        std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions, service->m_throttle,
+                                         service->m_stats, service->m_zone, epochNow);
     ConnectionGate::Limits limits;
     limits.requestDeadline = std::chrono::seconds(options.requestDeadlineSeconds);
     limits.idle = std::chrono::seconds(options.idleSeconds);

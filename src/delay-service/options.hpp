@@ -24,7 +24,7 @@ struct ServiceOptions {
     std::optional<int> utcOffsetSeconds; // none: the host's current offset
     bool enableAdmin = false;
     std::string adminToken; // asked of every admin call, in the "X-Admin-Token" header
-    bool quiet = false; // no per-request log lines
+    bool quiet = false;     // no per-request log lines
     int threads = 64;
     std::optional<int> delaysPerHeat; // none: 4 to 12 per heat, as a plant has them
     std::vector<UserSpec> users;

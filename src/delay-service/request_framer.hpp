@@ -17,9 +17,9 @@ struct RequestLimits {
 struct FramedRequest {
     enum class State { incomplete, complete, refused };
     State state = State::incomplete;
-    std::size_t length = 0;       // complete: the request's bytes, head and body
-    int status = 0;               // refused: 400, 413 or 431
-    bool awaitsContinue = false;  // incomplete: the head is in and asks for "100 Continue" before its body
+    std::size_t length = 0;      // complete: the request's bytes, head and body
+    int status = 0;              // refused: 400, 413 or 431
+    bool awaitsContinue = false; // incomplete: the head is in and asks for "100 Continue" before its body
 };
 
 // Frames the request at the start of `bytes` (HTTP/1.1: a Content-Length or a chunked body, or none).

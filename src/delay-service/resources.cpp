@@ -2,9 +2,9 @@
 
 #include "resource_admission.hpp"
 
+#include "json_limits.hpp"
 #include "plant_store.hpp"
 #include "reply_helpers.hpp"
-#include "json_limits.hpp"
 #include "service_stats.hpp"
 #include "session_store.hpp"
 #include "sign_in_throttle.hpp"
@@ -18,8 +18,8 @@ namespace orvendel::service {
 
 using namespace detail;
 
-DelayResources::DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions,
-                               SignInThrottle& throttle, ServiceStats& stats, TimeZone zone, EpochClock now)
+DelayResources::DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, SignInThrottle& throttle,
+                               ServiceStats& stats, TimeZone zone, EpochClock now)
     : m_plant(plant), m_users(users), m_sessions(sessions), m_throttle(throttle), m_stats(stats), m_zone(zone),
       m_now(std::move(now))
 {}

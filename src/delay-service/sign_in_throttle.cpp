@@ -10,8 +10,7 @@ constexpr std::size_t sweepThreshold = 4096;
 
 } // namespace
 
-SignInThrottle::SignInThrottle(int failuresPerUser, int failuresPerAddress, std::chrono::seconds window,
-                               TimeSource now)
+SignInThrottle::SignInThrottle(int failuresPerUser, int failuresPerAddress, std::chrono::seconds window, TimeSource now)
     : m_perUser(failuresPerUser), m_perAddress(failuresPerAddress), m_window(window), m_now(std::move(now))
 {}
 
@@ -40,8 +39,8 @@ int SignInThrottle::secondsUntilAllowed(const std::string& user, const std::stri
 {
     std::lock_guard lock(m_mutex);
     const auto now = m_now();
-    const auto wait = std::max(waitLocked(m_users, user, m_perUser, now),
-                               waitLocked(m_addresses, address, m_perAddress, now));
+    const auto wait =
+        std::max(waitLocked(m_users, user, m_perUser, now), waitLocked(m_addresses, address, m_perAddress, now));
     if (wait <= std::chrono::steady_clock::duration::zero()) {
         return 0;
     }
