@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <exception>
 #include <vector>
 
 namespace orvendel::service {
@@ -183,7 +184,13 @@ void ConnectionGate::dispatch(const ConnectionPtr& connection)
     ++connection->timerGeneration;
     connection->timer.cancel();
     asio::post(m_workers, [this, connection] {
-        const bool keepOpen = m_serve(*connection, m_stopping);
+        bool keepOpen = false;
+        try {
+            keepOpen = m_serve(*connection, m_stopping);
+        } catch (const std::exception& error) {
+            // A worker thread must survive whatever one request does; the connection is given up.
+            log(std::string("Delay service: answering a request failed: ") + error.what());
+        }
         asio::post(m_io, [this, connection, keepOpen] { returned(connection, keepOpen); });
     });
 }
