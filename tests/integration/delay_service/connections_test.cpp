@@ -212,7 +212,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_service = std::make_unique<ServiceProcess>(
-            ServiceProcessOptions{.extraArguments = {"--threads", "1", "--request-deadline", "2", "--idle-timeout", "1",
+            ServiceProcessOptions{.extraArguments = {"--threads", "1", "--request-deadline", "4", "--idle-timeout", "1",
                                                      "--max-client-connections", "40"}});
     }
     static void TearDownTestSuite() { s_service.reset(); }
