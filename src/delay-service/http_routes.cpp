@@ -91,7 +91,7 @@ void DelayService::registerRoutes()
             };
             if (fault && fault->kind == FaultKind::reset) {
                 res.status = 200;
-                const bool done = resetConnection(req);
+                const bool done = resetConnection(ServiceHttpServer::servingSocket());
                 finish("-", 0);
                 if (!done) {
                     res.status = 500;

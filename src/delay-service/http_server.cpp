@@ -9,6 +9,8 @@
 namespace orvendel::service {
 namespace {
 
+thread_local int t_servingSocket = -1;
+
 // Answers of more than one turn's worth of pipelined requests wait behind other connections.
 constexpr int requestsPerTurn = 8;
 
@@ -111,6 +113,11 @@ ServiceHttpServer::~ServiceHttpServer()
     m_gate.stop();
 }
 
+int ServiceHttpServer::servingSocket()
+{
+    return t_servingSocket;
+}
+
 void ServiceHttpServer::stopConnections()
 {
     m_gate.stop();
@@ -137,7 +144,9 @@ bool ServiceHttpServer::serve(Connection& connection, bool stopping)
         RequestStream stream(connection, framed.length, limits.requestDeadline, connection.continueSent);
         connection.continueSent = false;
         bool closedByClient = false;
+        t_servingSocket = connection.socket.native_handle();
         const bool answered = process_request(stream, stopping, closedByClient, nullptr);
+        t_servingSocket = -1;
         connection.unread.erase(0, framed.length);
         if (!answered || closedByClient || stopping) {
             return false;

@@ -24,6 +24,10 @@ public:
     // Answers the requests being served and closes every connection.
     void stopConnections();
 
+    // The socket of the request this worker thread is answering, or -1 outside of one; for handlers that
+    // act on the connection itself (fault injection).
+    static int servingSocket();
+
 private:
     bool process_and_close_socket(socket_t sock) override;
     bool serve(Connection& connection, bool stopping);
