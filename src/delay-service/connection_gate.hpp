@@ -54,7 +54,7 @@ public:
         RequestLimits request;
         std::chrono::seconds requestDeadline{10};
         std::chrono::seconds idle{5};
-        int connectionsPerClient = 32;
+        int connectionsPerClient = 64;
         int workers = 64;
         bool quiet = false; // no log line per refusal
     };

@@ -100,7 +100,7 @@ std::string usageText()
            "                            it sent is being answered)\n"
            "  --request-deadline SECONDS  time to receive a whole request, and to send its answer (default 10)\n"
            "  --idle-timeout SECONDS    an open connection without a request is closed after this (default 5)\n"
-           "  --max-client-connections N  open connections from one client address (default 32)\n"
+           "  --max-client-connections N  open connections from one client address (default 64)\n"
            "  --max-failed-sign-ins N   failed sign-ins per user name in the window before more are refused\n"
            "                            (default 5; four times as many per client address)\n"
            "  --sign-in-window SECONDS  the window of --max-failed-sign-ins (default 60)\n"

@@ -32,7 +32,9 @@ struct ServiceOptions {
     // Connections: slow or idle clients must not hold the workers.
     int requestDeadlineSeconds = 10; // to receive a whole request once it has begun, and to send its answer
     int idleSeconds = 5;             // an open connection without a request in progress
-    int connectionsPerClient = 32;   // open connections from one address
+    // Open connections from one address. The app itself may have twenty downloads in flight and, after a
+    // session renewal, twenty more while the closed ones are still being noticed.
+    int connectionsPerClient = 64;
 
     // Failed sign-ins within the window before further attempts are refused; an address gets four times
     // the allowance of a user name, since a whole shift may sign in from one gateway.
