@@ -2,9 +2,14 @@
 // send M mixed requests apiece; prints the request rate and latency percentiles, and fails on any error.
 //
 //   bench_delay_service_load [--clients 200] [--requests 50] [--threads 64] [--port PORT]
+//                            [--slow 300 [--slow-per-address 10]]
 //
-// Without --port it starts its own service (in-memory database, --quiet) on a free loopback port.
+// Without --port it starts its own service (in-memory database, --quiet, a per-client connection bound that
+// admits every load client from 127.0.0.1) on a free loopback port. With --slow it runs twice: once plain,
+// once while that many slow connections (idle, or sending a request head a byte a second) are held open from
+// other loopback addresses, and prints both and their ratio.
 
+#include "slow_connections.hpp"
 #include "support/service_process.hpp"
 
 #include "core/service/wire/messages.hpp"
@@ -35,6 +40,16 @@ struct Settings {
     int requests = 50;
     int threads = 64;
     int port = 0;
+    int slow = 0;
+    int slowPerAddress = 10;
+};
+
+struct PhaseFigures {
+    double requestsPerSecond = 0;
+    double p50 = 0;
+    double p99 = 0;
+    int errors = 0;
+    bool complete = false;
 };
 
 struct ClientResult {
@@ -162,47 +177,8 @@ double percentile(const std::vector<double>& sorted, double p)
     return sorted[std::min(index, sorted.size() - 1)];
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+PhaseFigures runPhase(const Settings& settings, int port, const char* title)
 {
-    Settings settings;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        const int value = std::atoi(argv[i + 1]);
-        if (option == "--clients") {
-            settings.clients = value;
-        } else if (option == "--requests") {
-            settings.requests = value;
-        } else if (option == "--threads") {
-            settings.threads = value;
-        } else if (option == "--port") {
-            settings.port = value;
-        } else {
-            std::fprintf(stderr, "unknown option %s\n", option.c_str());
-            return 2;
-        }
-    }
-    if (settings.clients < 1 || settings.requests < 1) {
-        std::fprintf(stderr, "--clients and --requests must be positive\n");
-        return 2;
-    }
-
-    std::optional<testing::ServiceProcess> service;
-    int port = settings.port;
-    if (port == 0) {
-        service.emplace(
-            testing::ServiceProcessOptions{.seed = 1,
-                                           .enableAdmin = false,
-                                           .extraArguments = {"--quiet", "--threads", std::to_string(settings.threads)},
-                                           .binary = {}});
-        if (!service->running()) {
-            std::fprintf(stderr, "the service did not start:\n%s\n", service->logText().c_str());
-            return 1;
-        }
-        port = service->port();
-    }
-
     std::vector<ClientResult> results(static_cast<std::size_t>(settings.clients));
     std::barrier start(settings.clients + 1);
     std::vector<std::thread> threads;
@@ -243,7 +219,7 @@ int main(int argc, char** argv)
     }
     std::sort(latencies.begin(), latencies.end());
     std::sort(signIns.begin(), signIns.end());
-    std::printf("delay service load: %d clients x %d requests, server threads %d\n", settings.clients,
+    std::printf("delay service load%s: %d clients x %d requests, server threads %d\n", title, settings.clients,
                 settings.requests, settings.threads);
     std::printf("requests %zu, errors %d, %.2f s, %.0f requests/s\n", latencies.size(), errors, seconds,
                 static_cast<double>(latencies.size()) / seconds);
@@ -252,6 +228,78 @@ int main(int argc, char** argv)
     std::printf("  sign-ins (%zu): p50 %.2f, p99 %.2f; other requests (%zu): p50 %.2f, p99 %.2f\n", signIns.size(),
                 percentile(signIns, 0.50), percentile(signIns, 0.99), others.size(), percentile(others, 0.50),
                 percentile(others, 0.99));
+    if (errors > 0) {
+        std::printf("first error: %s\n", firstError.c_str());
+    }
+    const auto expected = static_cast<std::size_t>(settings.clients) * static_cast<std::size_t>(settings.requests);
+    return PhaseFigures{static_cast<double>(latencies.size()) / seconds, percentile(latencies, 0.50),
+                        percentile(latencies, 0.99), errors, latencies.size() == expected};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const int value = std::atoi(argv[i + 1]);
+        if (option == "--clients") {
+            settings.clients = value;
+        } else if (option == "--requests") {
+            settings.requests = value;
+        } else if (option == "--threads") {
+            settings.threads = value;
+        } else if (option == "--port") {
+            settings.port = value;
+        } else if (option == "--slow") {
+            settings.slow = value;
+        } else if (option == "--slow-per-address") {
+            settings.slowPerAddress = value;
+        } else {
+            std::fprintf(stderr, "unknown option %s\n", option.c_str());
+            return 2;
+        }
+    }
+    if (settings.clients < 1 || settings.requests < 1 || settings.slow < 0 || settings.slowPerAddress < 1) {
+        std::fprintf(stderr, "--clients, --requests and --slow-per-address must be positive\n");
+        return 2;
+    }
+
+    std::optional<testing::ServiceProcess> service;
+    int port = settings.port;
+    if (port == 0) {
+        service.emplace(testing::ServiceProcessOptions{
+            .seed = 1,
+            .enableAdmin = false,
+            .extraArguments = {"--quiet", "--threads", std::to_string(settings.threads), "--max-client-connections",
+                               std::to_string(settings.clients + 16)},
+            .binary = {}});
+        if (!service->running()) {
+            std::fprintf(stderr, "the service did not start:\n%s\n", service->logText().c_str());
+            return 1;
+        }
+        port = service->port();
+    }
+
+    const auto plain = runPhase(settings, port, "");
+    bool failed = plain.errors > 0 || !plain.complete;
+    if (settings.slow > 0) {
+        SlowConnections slow(port, settings.slow, settings.slowPerAddress);
+        // Let every slow connection be taken in before the clients start.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const std::string title = " with " + std::to_string(settings.slow) + " slow connections held open";
+        const auto loaded = runPhase(settings, port, title.c_str());
+        const auto figures = slow.stop();
+        std::printf("slow connections: %d asked, %d open at the end, fewest open %d, from %d addresses; "
+                    "reopened %ld times after the service closed them, %ld failed to open\n",
+                    settings.slow, figures.open, figures.fewestOpen,
+                    (settings.slow + settings.slowPerAddress - 1) / settings.slowPerAddress, figures.reopened,
+                    figures.failedToOpen);
+        std::printf("with slow connections / without: requests/s %.2f, p50 %.2f, p99 %.2f\n",
+                    loaded.requestsPerSecond / plain.requestsPerSecond, loaded.p50 / plain.p50, loaded.p99 / plain.p99);
+        failed = failed || loaded.errors > 0 || !loaded.complete;
+    }
     if (service) {
         const auto status = service->stop();
         if (status != 0) {
@@ -259,10 +307,5 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (errors > 0) {
-        std::printf("first error: %s\n", firstError.c_str());
-        return 1;
-    }
-    const auto expected = static_cast<std::size_t>(settings.clients) * static_cast<std::size_t>(settings.requests);
-    return latencies.size() == expected ? 0 : 1;
+    return failed ? 1 : 0;
 }

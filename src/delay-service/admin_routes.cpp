@@ -1,4 +1,6 @@
 #include "delay_service.hpp"
+#include "json_limits.hpp"
+#include "passwords.hpp"
 
 #include "core/support/log.hpp"
 
@@ -16,6 +18,11 @@ bool isLocalCaller(const httplib::Request& req)
 {
     return req.remote_addr.starts_with("127.") || req.remote_addr == "::1" || req.remote_addr == "::ffff:127.0.0.1" ||
            req.remote_addr == req.local_addr;
+}
+
+bool carriesToken(const httplib::Request& req, const std::string& token)
+{
+    return req.has_header("X-Admin-Token") && passwords::sameSecret(req.get_header_value("X-Admin-Token"), token);
 }
 
 void reply(httplib::Response& res, int status, const Json& body)
@@ -80,11 +87,14 @@ void DelayService::registerAdminRoutes()
 {
     auto& server = *m_server;
     const bool quiet = m_options.quiet;
-    // Wraps an admin handler with the local-caller check and a log line.
-    auto guarded = [quiet](httplib::Server::Handler handler) {
-        return [quiet, handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
+    // Wraps an admin handler with the local-caller and token checks and a log line. A local program that
+    // does not know the token (another user's, a browser page posting to loopback) must not reach them.
+    auto guarded = [quiet, token = m_options.adminToken](httplib::Server::Handler handler) {
+        return [quiet, token, handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
             if (!isLocalCaller(req)) {
                 reply(res, 403, Json{{"error", "admin calls are only taken from this machine"}});
+            } else if (!carriesToken(req, token)) {
+                reply(res, 403, Json{{"error", "admin calls need the service's X-Admin-Token"}});
             } else {
                 handler(req, res);
             }
@@ -95,7 +105,8 @@ void DelayService::registerAdminRoutes()
     };
 
     server.Post("/_admin/faults", guarded([this](const httplib::Request& req, httplib::Response& res) {
-                    const Json body = Json::parse(req.body, nullptr, false);
+                    const Json body = withinNestingLimit(req.body) ? Json::parse(req.body, nullptr, false)
+                                                                   : Json(Json::value_t::discarded);
                     if (body.is_discarded()) {
                         reply(res, 400, Json{{"error", "the body is not JSON"}});
                         return;

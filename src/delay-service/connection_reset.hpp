@@ -1,14 +1,10 @@
 #pragma once
 
-namespace httplib {
-struct Request;
-}
-
 namespace orvendel::service {
 
-// Drops the request's TCP connection with a reset instead of an answer (fault injection). The server's own
-// descriptor stays valid, pointing at an unconnected socket, so the server fails its write and closes that.
-// False when the connection was not found. Thread contract: the worker thread serving the request.
-bool resetConnection(const httplib::Request& request);
+// Drops a connection with a reset instead of an answer (fault injection). The descriptor stays valid,
+// pointing at an unconnected socket, so the server fails its write and closes that. False for no socket.
+// Thread contract: the worker thread serving a request on the socket.
+bool resetConnection(int socket);
 
 } // namespace orvendel::service

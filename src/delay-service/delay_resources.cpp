@@ -1,3 +1,4 @@
+#include "comment_check.hpp"
 #include "plant_store.hpp"
 #include "reply_helpers.hpp"
 #include "resource_admission.hpp"
@@ -90,6 +91,9 @@ ResourceReply DelayResources::saveDelays(std::string_view body, bool expireFirst
         if (!start || !end) {
             return failureReply<Reply>(error_code::malformedRequest,
                                        withText(error_text::malformedRequest, "SaveDelays"), user);
+        }
+        if (delay.comment && !isAcceptableComment(*delay.comment)) {
+            return failureReply<Reply>(error_code::invalidComment, error_text::invalidComment, user);
         }
         changes.push_back({delay.delayId, delay.reasonId, *start, *end, delay.comment, delay.timestamp});
     }

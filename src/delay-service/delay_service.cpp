@@ -44,7 +44,9 @@ int64_t epochNow()
 }
 
 DelayService::DelayService(const ServiceOptions& options)
-    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds))
+    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds)),
+      m_throttle(options.failedSignInsPerUser, 4 * options.failedSignInsPerUser,
+                 std::chrono::seconds(options.signInWindowSeconds))
 {}
 
 DelayService::~DelayService() = default;
@@ -79,9 +81,16 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
             return nullptr;
         }
     }
-    service->m_resources = std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions,
-                                                            service->m_stats, service->m_zone, epochNow);
-    service->m_server = std::make_unique<ServiceHttpServer>();
+    service->m_resources =
+        std::make_unique<DelayResources>(service->m_plant, service->m_users, service->m_sessions, service->m_throttle,
+                                         service->m_stats, service->m_zone, epochNow);
+    ConnectionGate::Limits limits;
+    limits.requestDeadline = std::chrono::seconds(options.requestDeadlineSeconds);
+    limits.idle = std::chrono::seconds(options.idleSeconds);
+    limits.connectionsPerClient = options.connectionsPerClient;
+    limits.workers = options.threads;
+    limits.quiet = options.quiet;
+    service->m_server = std::make_unique<ServiceHttpServer>(limits);
     service->registerRoutes();
     if (options.enableAdmin) {
         service->registerAdminRoutes();
@@ -94,8 +103,6 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
 
 std::optional<int> DelayService::bind()
 {
-    const int threads = m_options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
     int port = m_options.port;
     if (port == 0) {
         port = m_server->bind_to_any_port(m_options.host);
@@ -113,7 +120,9 @@ std::optional<int> DelayService::bind()
 
 bool DelayService::run()
 {
-    return m_server->listen_after_bind();
+    const bool served = m_server->listen_after_bind();
+    m_server->stopConnections();
+    return served;
 }
 
 void DelayService::stop()
@@ -126,6 +135,7 @@ void DelayService::stop()
 bool DelayService::reset()
 {
     m_sessions.expireAll();
+    m_throttle.clear();
     m_faults.clear();
     m_stats.clear();
     return m_plant.reset(epochNow());

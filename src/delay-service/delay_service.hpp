@@ -6,6 +6,7 @@
 #include "resources.hpp"
 #include "service_stats.hpp"
 #include "session_store.hpp"
+#include "sign_in_throttle.hpp"
 #include "sqlite_db.hpp"
 #include "user_store.hpp"
 
@@ -35,7 +36,8 @@ public:
     uint64_t seed() const { return m_seed; }
     TimeZone zone() const { return m_zone; }
 
-    // Back to the state after start: sessions, faults and counters dropped, the demo plant made anew.
+    // Back to the state after start: sessions, failed sign-ins, faults and counters dropped, the demo plant
+    // made anew.
     bool reset();
 
     Database& database() { return m_db; }
@@ -58,6 +60,7 @@ private:
     PlantStore m_plant{m_db};
     UserStore m_users{m_db};
     SessionStore m_sessions;
+    SignInThrottle m_throttle;
     FaultInjector m_faults;
     ServiceStats m_stats;
     std::unique_ptr<DelayResources> m_resources;

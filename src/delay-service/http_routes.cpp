@@ -15,7 +15,6 @@ namespace {
 
 constexpr const char* servicePath = "/DelaysApi/Delays/";
 constexpr const char* jsonType = "application/json; charset=utf-8";
-constexpr std::size_t maximumBodyBytes = 4 * 1024 * 1024;
 
 constexpr const char* errorPage =
     "<!DOCTYPE html>\n<html><head><title>500 Internal Server Error</title></head>\n"
@@ -51,7 +50,7 @@ std::string_view resourceOf(const std::string& path)
 void DelayService::registerRoutes()
 {
     auto& server = *m_server;
-    server.set_payload_max_length(maximumBodyBytes);
+    server.set_payload_max_length(RequestLimits{}.bodyBytes);
     const bool quiet = m_options.quiet;
 
     // The resources take POST only; other methods on them are refused before routing.
@@ -92,7 +91,7 @@ void DelayService::registerRoutes()
             };
             if (fault && fault->kind == FaultKind::reset) {
                 res.status = 200;
-                const bool done = resetConnection(req);
+                const bool done = resetConnection(ServiceHttpServer::servingSocket());
                 finish("-", 0);
                 if (!done) {
                     res.status = 500;
@@ -116,7 +115,8 @@ void DelayService::registerRoutes()
             }
             ResourceReply reply;
             try {
-                reply = m_resources->handle(resource, req.body, fault && fault->kind == FaultKind::expireSession);
+                reply = m_resources->handle(resource, req.body, req.remote_addr,
+                                            fault && fault->kind == FaultKind::expireSession);
             } catch (const std::exception&) {
                 reply = ResourceReply{detail::internalFailureBody(), "-", error_code::internalFailure};
             }

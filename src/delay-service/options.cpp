@@ -94,7 +94,16 @@ std::string usageText()
            "  --session-ttl SECONDS     idle time after which a session expires (default 1200)\n"
            "  --add-user NAME:PASSWORD[:FURNACE]  add or replace a user (repeatable)\n"
            "  --enable-admin            serve /_admin/faults, /_admin/expire-sessions, /_admin/stats, /_admin/reset\n"
-           "  --threads N               worker threads (default 64; each open connection holds one)\n"
+           "  --admin-token TOKEN       the \"X-Admin-Token\" every admin call must carry (8 or more characters;\n"
+           "                            needed by --enable-admin, and enables it)\n"
+           "  --threads N               worker threads (default 64; a connection holds one only while a whole request\n"
+           "                            it sent is being answered)\n"
+           "  --request-deadline SECONDS  time to receive a whole request, and to send its answer (default 10)\n"
+           "  --idle-timeout SECONDS    an open connection without a request is closed after this (default 5)\n"
+           "  --max-client-connections N  open connections from one client address (default 64)\n"
+           "  --max-failed-sign-ins N   failed sign-ins per user name in the window before more are refused\n"
+           "                            (default 5; four times as many per client address)\n"
+           "  --sign-in-window SECONDS  the window of --max-failed-sign-ins (default 60)\n"
            "  --delays-per-heat N       demo heats with N delays each (4..80; for load and benchmark runs)\n"
            "  --quiet                   no per-request log lines\n"
            "  --help                    this text\n";
@@ -119,7 +128,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
         }
         const bool takesValue = arg == "--listen" || arg == "--db" || arg == "--seed" || arg == "--utc-offset" ||
                                 arg == "--session-ttl" || arg == "--add-user" || arg == "--threads" ||
-                                arg == "--delays-per-heat";
+                                arg == "--delays-per-heat" || arg == "--admin-token" || arg == "--request-deadline" ||
+                                arg == "--idle-timeout" || arg == "--max-client-connections" ||
+                                arg == "--max-failed-sign-ins" || arg == "--sign-in-window";
         if (!takesValue) {
             return fail("unknown option " + std::string(arg) + "\n" + usageText());
         }
@@ -169,6 +180,26 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
                 return fail("--threads expects 1..1024");
             }
             options.threads = *threads;
+        } else if (arg == "--admin-token") {
+            if (value.size() < 8) {
+                return fail("--admin-token expects 8 or more characters");
+            }
+            options.adminToken = std::string(value);
+            options.enableAdmin = true;
+        } else if (arg == "--request-deadline" || arg == "--idle-timeout" || arg == "--sign-in-window") {
+            auto seconds = parseNumber<int>(value);
+            if (!seconds || *seconds < 1 || *seconds > 3600) {
+                return fail(std::string(arg) + " expects 1..3600 seconds");
+            }
+            (arg == "--request-deadline" ? options.requestDeadlineSeconds
+             : arg == "--idle-timeout"   ? options.idleSeconds
+                                         : options.signInWindowSeconds) = *seconds;
+        } else if (arg == "--max-client-connections" || arg == "--max-failed-sign-ins") {
+            auto count = parseNumber<int>(value);
+            if (!count || *count < 1 || *count > 100000) {
+                return fail(std::string(arg) + " expects 1..100000");
+            }
+            (arg == "--max-client-connections" ? options.connectionsPerClient : options.failedSignInsPerUser) = *count;
         } else if (arg == "--add-user") {
             auto user = parseUser(value);
             if (!user) {
@@ -176,6 +207,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
             }
             options.users.push_back(std::move(*user));
         }
+    }
+    if (options.enableAdmin && options.adminToken.empty()) {
+        return fail("--enable-admin needs --admin-token TOKEN");
     }
     return ParsedOptions{std::move(options), {}, false};
 }

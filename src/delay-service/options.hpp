@@ -23,10 +23,23 @@ struct ServiceOptions {
     std::optional<std::uint64_t> seed;   // none: a fresh random seed
     std::optional<int> utcOffsetSeconds; // none: the host's current offset
     bool enableAdmin = false;
-    bool quiet = false; // no per-request log lines
+    std::string adminToken; // asked of every admin call, in the "X-Admin-Token" header
+    bool quiet = false;     // no per-request log lines
     int threads = 64;
     std::optional<int> delaysPerHeat; // none: 4 to 12 per heat, as a plant has them
     std::vector<UserSpec> users;
+
+    // Connections: slow or idle clients must not hold the workers.
+    int requestDeadlineSeconds = 10; // to receive a whole request once it has begun, and to send its answer
+    int idleSeconds = 5;             // an open connection without a request in progress
+    // Open connections from one address. The app itself may have twenty downloads in flight and, after a
+    // session renewal, twenty more while the closed ones are still being noticed.
+    int connectionsPerClient = 64;
+
+    // Failed sign-ins within the window before further attempts are refused; an address gets four times
+    // the allowance of a user name, since a whole shift may sign in from one gateway.
+    int failedSignInsPerUser = 5;
+    int signInWindowSeconds = 60;
 };
 
 struct ParsedOptions {

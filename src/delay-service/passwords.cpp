@@ -93,6 +93,20 @@ bool verify(std::string_view password, std::string_view stored)
     return derived && CRYPTO_memcmp(derived->data(), expected->data(), hashBytes) == 0;
 }
 
+bool sameSecret(std::string_view given, std::string_view expected)
+{
+    // Comparing digests takes the same time whatever the lengths and wherever the texts first differ.
+    unsigned char a[EVP_MAX_MD_SIZE];
+    unsigned char b[EVP_MAX_MD_SIZE];
+    unsigned int aSize = 0;
+    unsigned int bSize = 0;
+    if (EVP_Digest(given.data(), given.size(), a, &aSize, EVP_sha256(), nullptr) != 1 ||
+        EVP_Digest(expected.data(), expected.size(), b, &bSize, EVP_sha256(), nullptr) != 1 || aSize != bSize) {
+        return false;
+    }
+    return CRYPTO_memcmp(a, b, aSize) == 0;
+}
+
 std::optional<std::string> randomHex(int bytes)
 {
     std::vector<unsigned char> buffer(static_cast<std::size_t>(bytes));

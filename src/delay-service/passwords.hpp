@@ -15,6 +15,9 @@ std::optional<std::string> hash(std::string_view password, int iterations = defa
 // True when the password matches the stored form; compares in constant time.
 bool verify(std::string_view password, std::string_view stored);
 
+// True when two secrets are equal; takes the same time wherever they differ.
+bool sameSecret(std::string_view given, std::string_view expected);
+
 // `bytes` random bytes from OpenSSL's generator as lower-case hex; none when it fails.
 std::optional<std::string> randomHex(int bytes);
 

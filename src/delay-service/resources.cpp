@@ -2,10 +2,12 @@
 
 #include "resource_admission.hpp"
 
+#include "json_limits.hpp"
 #include "plant_store.hpp"
 #include "reply_helpers.hpp"
 #include "service_stats.hpp"
 #include "session_store.hpp"
+#include "sign_in_throttle.hpp"
 #include "user_store.hpp"
 
 #include <nlohmann/json.hpp>
@@ -16,9 +18,10 @@ namespace orvendel::service {
 
 using namespace detail;
 
-DelayResources::DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, ServiceStats& stats,
-                               TimeZone zone, EpochClock now)
-    : m_plant(plant), m_users(users), m_sessions(sessions), m_stats(stats), m_zone(zone), m_now(std::move(now))
+DelayResources::DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, SignInThrottle& throttle,
+                               ServiceStats& stats, TimeZone zone, EpochClock now)
+    : m_plant(plant), m_users(users), m_sessions(sessions), m_throttle(throttle), m_stats(stats), m_zone(zone),
+      m_now(std::move(now))
 {}
 
 const std::vector<std::string>& DelayResources::names()
@@ -39,10 +42,15 @@ std::string DelayResources::dateText(int64_t seconds) const
     return ZonedDateTime(Instant(std::chrono::seconds(seconds)), m_zone).text();
 }
 
-ResourceReply DelayResources::handle(const std::string& resource, std::string_view body, bool expireSessionFirst)
+ResourceReply DelayResources::handle(const std::string& resource, std::string_view body,
+                                     const std::string& clientAddress, bool expireSessionFirst)
 {
+    // A body nested deeper than any message reads as no body at all: refused as malformed, unparsed.
+    if (!withinNestingLimit(body)) {
+        body = {};
+    }
     if (resource == "Authenticate") {
-        return authenticate(body);
+        return authenticate(body, clientAddress);
     }
     if (resource == "FurnacesList") {
         return furnacesList(body, expireSessionFirst);
@@ -67,16 +75,25 @@ int DelayResources::checkSession(const std::string& username, const std::string&
     return m_sessions.validate(UserStore::normalizedName(username), token) ? 0 : error_code::sessionExpired;
 }
 
-ResourceReply DelayResources::authenticate(std::string_view body)
+ResourceReply DelayResources::authenticate(std::string_view body, const std::string& clientAddress)
 {
     auto request = wire::decode<wire::LoginRequestBody>(body);
     if (!request) {
         return malformedReply<wire::LoginRequestResult>("Authenticate");
     }
     const std::string user = UserStore::normalizedName(request.value->data.username);
+    const int wait = m_throttle.secondsUntilAllowed(user, clientAddress);
+    // The password is checked even when the attempt is refused, so a refusal takes as long as a judgement
+    // and its timing tells nothing; its outcome is thrown away.
     const auto furnace = m_users.authenticate(user, request.value->data.password);
+    if (wait > 0) {
+        m_stats.countAuthentication(false);
+        return failureReply<wire::LoginRequestResult>(error_code::tooManySignInFailures,
+                                                      withNumber(error_text::tooManySignInFailures, wait), user);
+    }
     m_stats.countAuthentication(furnace.has_value());
     if (!furnace) {
+        m_throttle.recordFailure(user, clientAddress);
         return failureReply<wire::LoginRequestResult>(error_code::invalidCredentials, error_text::invalidCredentials,
                                                       user);
     }

@@ -15,6 +15,7 @@ class PlantStore;
 class UserStore;
 class SessionStore;
 class ServiceStats;
+class SignInThrottle;
 
 // What a resource answered, with what the request log needs (never a password or a token).
 struct ResourceReply {
@@ -29,14 +30,16 @@ class DelayResources {
 public:
     using EpochClock = std::function<int64_t()>; // seconds since the epoch
 
-    DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, ServiceStats& stats, TimeZone zone,
-                   EpochClock now);
+    DelayResources(PlantStore& plant, UserStore& users, SessionStore& sessions, SignInThrottle& throttle,
+                   ServiceStats& stats, TimeZone zone, EpochClock now);
 
     static const std::vector<std::string>& names();
     static bool isResource(std::string_view name);
 
-    // `expireSessionFirst` ends the request's session before it is checked (fault injection).
-    ResourceReply handle(const std::string& resource, std::string_view body, bool expireSessionFirst = false);
+    // `clientAddress` is the peer's address, for sign-in throttling. `expireSessionFirst` ends the request's
+    // session before it is checked (fault injection).
+    ResourceReply handle(const std::string& resource, std::string_view body, const std::string& clientAddress,
+                         bool expireSessionFirst = false);
 
     int64_t now() const { return m_now(); }
     std::string dateText(int64_t seconds) const;
@@ -44,7 +47,7 @@ public:
 private:
     struct Session; // the checked commonData
 
-    ResourceReply authenticate(std::string_view body);
+    ResourceReply authenticate(std::string_view body, const std::string& clientAddress);
     ResourceReply furnacesList(std::string_view body, bool expireFirst);
     ResourceReply reasonsList(std::string_view body, bool expireFirst);
     ResourceReply last24HoursDelays(std::string_view body, bool expireFirst);
@@ -68,6 +71,7 @@ private:
     PlantStore& m_plant;
     UserStore& m_users;
     SessionStore& m_sessions;
+    SignInThrottle& m_throttle;
     ServiceStats& m_stats;
     TimeZone m_zone;
     EpochClock m_now;

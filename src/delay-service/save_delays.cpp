@@ -22,6 +22,9 @@ StoreOutcome failure(int code, std::string description)
     return StoreOutcome{code, std::move(description)};
 }
 
+// The client splits only more than 9 seconds from either end of a delay.
+constexpr int64_t minimumPieceSeconds = 9;
+
 struct Span {
     int64_t start;
     int64_t end;
@@ -67,30 +70,42 @@ StoreOutcome PlantStore::saveDelays(int furnaceId, int heatId, const std::vector
         }
     }
 
-    // The heat as it will be: untouched delays plus every changed or new piece.
-    std::vector<Span> after;
-    for (const auto& delay : before) {
-        if (!seen.contains(delay.delayId)) {
-            after.push_back({delay.start, delay.end});
-        }
-    }
+    // Each stored delay a save touches is cut into pieces that must cover exactly its span, so the plant's
+    // delay time neither grows, shrinks nor moves: the piece that keeps the delay's identifier starts where
+    // the delay starts, every new piece lies inside the delay it comes from, neighbours meet at the split
+    // instant, and a split leaves no piece of 9 seconds or less.
+    std::map<int, std::vector<Span>> pieces; // by the stored delay they come from
     for (const auto& change : changes) {
         if (change.end <= change.start) {
             return failure(error_code::splitDoesNotFit, error_text::splitDoesNotFit);
         }
-        // A piece, new or changed, must come out of a delay that was there before the save: pieces never
-        // reach into power-on time.
-        const bool inside = std::any_of(before.begin(), before.end(), [&](const StoredDelay& original) {
+        if (change.delayId) {
+            if (change.start != byId.at(*change.delayId)->start) {
+                return failure(error_code::splitDoesNotFit, error_text::splitDoesNotFit);
+            }
+            pieces[*change.delayId].push_back({change.start, change.end});
+            continue;
+        }
+        const auto origin = std::find_if(before.begin(), before.end(), [&](const StoredDelay& original) {
             return change.start >= original.start && change.end <= original.end;
         });
-        if (!inside) {
+        // A new piece out of no delay, or out of one the save leaves as it is, would add delay time.
+        if (origin == before.end() || !seen.contains(origin->delayId)) {
             return failure(error_code::splitDoesNotFit, error_text::splitDoesNotFit);
         }
-        after.push_back({change.start, change.end});
+        pieces[origin->delayId].push_back({change.start, change.end});
     }
-    std::sort(after.begin(), after.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
-    for (std::size_t i = 1; i < after.size(); ++i) {
-        if (after[i].start < after[i - 1].end) {
+    for (auto& [delayId, spans] : pieces) {
+        const StoredDelay& original = *byId.at(delayId);
+        std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+        int64_t reached = original.start;
+        for (const auto& span : spans) {
+            if (span.start != reached || (spans.size() > 1 && span.end - span.start <= minimumPieceSeconds)) {
+                return failure(error_code::splitDoesNotFit, error_text::splitDoesNotFit);
+            }
+            reached = span.end;
+        }
+        if (reached != original.end) {
             return failure(error_code::splitDoesNotFit, error_text::splitDoesNotFit);
         }
     }

@@ -13,6 +13,8 @@ inline constexpr int internalFailure = 9;
 inline constexpr int staleDelay = 10;
 inline constexpr int splitDoesNotFit = 11;
 inline constexpr int unknownReason = 12;
+inline constexpr int tooManySignInFailures = 13;
+inline constexpr int invalidComment = 14;
 } // namespace error_code
 
 namespace error_text {
@@ -25,6 +27,9 @@ inline constexpr const char* internalFailure = "The delay database could not com
 inline constexpr const char* staleDelay = "Delay %d was changed by someone else. Reload and try again.";
 inline constexpr const char* splitDoesNotFit = "The split delays do not fit the original delay.";
 inline constexpr const char* unknownReason = "Reason %d is not known for this furnace.";
+inline constexpr const char* tooManySignInFailures = "Too many failed sign-in attempts. Try again in %d seconds.";
+inline constexpr const char* invalidComment =
+    "The comment of a delay must be text of at most 120 characters without control characters.";
 } // namespace error_text
 
 } // namespace orvendel::service

@@ -13,6 +13,9 @@ HttpReply ServiceClient::request(const std::string& method, const std::string& p
     client.set_read_timeout(10);
     client.set_write_timeout(10);
     client.set_keep_alive(false);
+    if (path.starts_with("/_admin/") && !m_adminToken.empty()) {
+        client.set_default_headers({{"X-Admin-Token", m_adminToken}});
+    }
     httplib::Result result{nullptr, httplib::Error::Unknown};
     const char* json = "application/json; charset=utf-8";
     if (method == "POST") {

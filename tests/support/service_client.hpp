@@ -3,7 +3,10 @@
 // A small blocking HTTP client for tests against the reference delay service (cpp-httplib, one connection
 // per request, 10 s time-outs). `call<Reply>(resource, body)` encodes a request body with the core's wire
 // codecs, posts it and decodes the reply; `post` gives the raw status and body for malformed-input and fault
-// tests. The admin helpers need a service started with --enable-admin. Thread contract: one thread per client.
+// tests. The admin helpers need a service started with --enable-admin; requests under "/_admin/" carry the
+// admin token in "X-Admin-Token" (testAdminToken unless changed). Thread contract: one thread per client.
+
+#include "support/service_process.hpp"
 
 #include "core/service/wire/messages.hpp"
 
@@ -24,6 +27,7 @@ public:
     explicit ServiceClient(int port, std::string host = "127.0.0.1");
 
     HttpReply request(const std::string& method, const std::string& path, const std::string& body = {});
+    void setAdminToken(std::string token) { m_adminToken = std::move(token); }
     // POST to "/DelaysApi/Delays/" + resource.
     HttpReply post(const std::string& resource, const std::string& body);
 
@@ -56,6 +60,7 @@ private:
     int m_port;
     std::string m_username;
     std::string m_sessionId;
+    std::string m_adminToken = testAdminToken;
 };
 
 } // namespace orvendel::testing

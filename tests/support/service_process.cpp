@@ -62,7 +62,7 @@ ServiceProcess::ServiceProcess(ServiceProcessOptions options)
     std::vector<std::string> arguments = {
         binary, "--listen", "127.0.0.1:0", "--db", ":memory:", "--seed", std::to_string(options.seed)};
     if (options.enableAdmin) {
-        arguments.push_back("--enable-admin");
+        arguments.insert(arguments.end(), {"--enable-admin", "--admin-token", testAdminToken});
     }
     arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
 

@@ -5,8 +5,10 @@
 //   #include "support/service_process.hpp"
 //   #include "support/service_client.hpp"
 //
-//   orvendel::testing::ServiceProcess service;             // --listen 127.0.0.1:0 --db :memory: --enable-admin --seed
-//   1 ASSERT_TRUE(service.running()) << service.logText(); orvendel::testing::ServiceClient client(service.port());
+//   orvendel::testing::ServiceProcess service;   // --listen 127.0.0.1:0 --db :memory: --seed 1
+//                                                 // --enable-admin --admin-token testAdminToken
+//   ASSERT_TRUE(service.running()) << service.logText();
+//   orvendel::testing::ServiceClient client(service.port());   // sends testAdminToken on admin calls
 //   auto token = client.login("demo", "demo");
 //   std::string url = service.baseUrl();                   // "http://127.0.0.1:PORT/DelaysApi/Delays"
 //
@@ -25,9 +27,12 @@
 
 namespace orvendel::testing {
 
+// The admin token test services start with, and ServiceClient sends unless told otherwise.
+inline constexpr const char* testAdminToken = "orvendel-test-admin";
+
 struct ServiceProcessOptions {
     std::uint64_t seed = 1;
-    bool enableAdmin = true;
+    bool enableAdmin = true; // with testAdminToken
     std::vector<std::string> extraArguments{};
     std::string binary{}; // empty: the service built with this tree
 };

@@ -53,9 +53,11 @@ bool isValidUtf8(std::string_view text)
     return true;
 }
 
+// Line feeds and tabs are what a multi-line comment field produces; every other control character could
+// steer whatever later shows the comment.
 bool isControl(char32_t c)
 {
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+    return (c < 0x20 && c != U'\n' && c != U'\t') || c == 0x7F || (c >= 0x80 && c <= 0x9F);
 }
 
 } // namespace
@@ -84,7 +86,7 @@ std::string problemText(Problem problem, std::string_view text)
     case Problem::notUtf8:
         return "A comment must be UTF-8 text.";
     case Problem::controlCharacter:
-        return "A comment cannot hold control characters or line breaks.";
+        return "A comment cannot hold control characters.";
     case Problem::tooLong:
         return fmt::format("A comment has at most {} characters; this one has {}.", maximumLength,
                            characterCount(text));

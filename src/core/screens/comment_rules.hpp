@@ -22,7 +22,7 @@ std::size_t characterCount(std::string_view text);
 enum class Problem {
     none,
     notUtf8,          // bytes that are not UTF-8
-    controlCharacter, // a control character (line breaks and tabs included)
+    controlCharacter, // a control character other than a line feed or a tab
     tooLong,          // more than `maximumLength` characters
     tooManyBytes,     // more than `maximumBytes` bytes
 };
@@ -31,7 +31,8 @@ Problem problem(std::string_view text);
 // The sentence a user is shown for a problem.
 std::string problemText(Problem problem, std::string_view text);
 
-// True when the text can be kept as a comment: UTF-8, no control characters, within both limits.
+// True when the text can be kept as a comment: UTF-8, no control characters but line feeds and tabs,
+// within both limits.
 bool fits(std::string_view text);
 
 // Whether a proposed edit — `utf16Length` code units at `utf16Location` of `current` replaced by

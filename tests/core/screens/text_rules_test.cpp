@@ -57,7 +57,8 @@ TEST(CommentRules, OnlyPrintableUtf8WithinBothLimitsIsKept)
     using CommentRules::Problem;
     EXPECT_EQ(CommentRules::problem("Ladle late \xE2\x80\x94 crane 2"), Problem::none);
     EXPECT_EQ(CommentRules::problem("bell\x07"), Problem::controlCharacter);
-    EXPECT_EQ(CommentRules::problem("two\nlines"), Problem::controlCharacter);
+    EXPECT_EQ(CommentRules::problem("two\nlines\tand a tab"), Problem::none);
+    EXPECT_EQ(CommentRules::problem("carriage\rreturn"), Problem::controlCharacter);
     EXPECT_EQ(CommentRules::problem("csi\xC2\x9B"
                                     "2J"),
               Problem::controlCharacter);

@@ -124,10 +124,39 @@ TEST(DelayServiceProcessTest, AdminNeedsTheOptionAndTermStopsCleanly)
     EXPECT_NE(service.logText().find("Delay service: stopped"), std::string::npos);
 }
 
+TEST_F(FaultsTest, AdminCallsNeedTheTokenGivenAtStart)
+{
+    ServiceClient stranger(service().port());
+    for (const std::string token : {"", "orvendel-test-admiN", "orvendel-test-admin-and-more"}) {
+        stranger.setAdminToken(token);
+        const auto refused = stranger.addFault(R"({"kind": "reset"})");
+        EXPECT_EQ(refused.status, 403) << token;
+        EXPECT_EQ(Json::parse(refused.body)["error"], "admin calls need the service's X-Admin-Token");
+        EXPECT_EQ(stranger.reset().status, 403);
+    }
+    EXPECT_TRUE(Json::parse(client().request("GET", "/_admin/faults").body)["rules"].empty());
+    EXPECT_EQ(client().stats().status, 200);
+}
+
+TEST(DelayServiceProcessTest, AdminIsNotEnabledWithoutAToken)
+{
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--enable-admin"}, {"--admin-token", "short"}}) {
+        ServiceProcess service({.enableAdmin = false, .extraArguments = arguments});
+        EXPECT_FALSE(service.running()) << arguments[0];
+        EXPECT_NE(service.logText().find("--admin-token"), std::string::npos) << service.logText();
+    }
+}
+
 TEST(DelayServiceProcessTest, BadOptionsStopWithAMessage)
 {
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"--session-ttl", "0"}, {"--utc-offset", "-25:00"}, {"--add-user", "nopassword"}, {"--frobnicate"}}) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{{"--session-ttl", "0"},
+                                                                       {"--utc-offset", "-25:00"},
+                                                                       {"--add-user", "nopassword"},
+                                                                       {"--frobnicate"},
+                                                                       {"--request-deadline", "0"},
+                                                                       {"--max-client-connections", "x"},
+                                                                       {"--sign-in-window", "-1"}}) {
         ServiceProcess service({.extraArguments = arguments});
         EXPECT_FALSE(service.running()) << arguments[0];
         EXPECT_NE(service.logText().find(arguments[0]), std::string::npos) << service.logText();

@@ -127,6 +127,68 @@ TEST_F(SaveDelaysTest, PiecesThatOverlapOrLeaveTheOriginalAreRefused)
     EXPECT_EQ((*after->delays)[index].endDate, original.endDate);
 }
 
+TEST_F(SaveDelaysTest, PiecesMustCoverTheStoredDelayExactly)
+{
+    auto [target, index] = heatWithLongDelay();
+    const auto original = (*target.delays)[index];
+    const auto other = (*target.delays)[index == 0 ? 1 : 0];
+    const auto start = seconds(original.startDate);
+    const auto end = seconds(original.endDate);
+    const auto middle = start + (end - start) / 2;
+
+    const std::vector<std::pair<const char*, std::vector<wire::JSON_Delay>>> refused = {
+        {"shortened", {piece(original, start, end - 20, true)}},
+        {"gap between pieces", {piece(original, start, middle, true), piece(original, middle + 5, end, false)}},
+        {"moved within its span", {piece(original, start + 10, end, true)}},
+        {"new piece without its first piece", {piece(original, middle, end, false)}},
+        {"first piece not at the start", {piece(original, start, middle, false), piece(original, middle, end, true)}},
+        {"piece of 9 seconds", {piece(original, start, start + 9, true), piece(original, start + 9, end, false)}},
+        {"moved into another delay",
+         {piece(original, seconds(other.startDate), seconds(other.startDate) + (end - start), true)}},
+    };
+    for (const auto& [what, delays] : refused) {
+        EXPECT_EQ(errorCode(save(target.heatId, delays).resultInformation), 11) << what;
+    }
+    EXPECT_EQ(heat(target.heatId)->delays->size(), target.delays->size());
+
+    // Ten seconds is enough, and a piece may be split again as long as the pieces still meet.
+    const auto result =
+        save(target.heatId, {piece(original, start, start + 10, true), piece(original, start + 10, middle, false),
+                             piece(original, middle, end, false)});
+    EXPECT_TRUE(result.resultInformation.success) << errorCode(result.resultInformation);
+    EXPECT_EQ(heat(target.heatId)->delays->size(), target.delays->size() + 2);
+}
+
+TEST_F(SaveDelaysTest, CommentsAreCheckedAsTheCommentEditorChecksThem)
+{
+    auto [target, index] = heatWithLongDelay();
+    auto delay = (*target.delays)[index];
+    auto saveComment = [&](const std::string& comment) {
+        delay.comment = comment;
+        const auto result = save(target.heatId, {delay});
+        if (result.resultInformation.success) {
+            delay = (*heat(target.heatId)->delays)[index];
+        }
+        return errorCode(result.resultInformation);
+    };
+    // User-perceived characters: a letter with a combining accent and a flag count one each.
+    std::string longest;
+    for (int i = 0; i < 60; ++i) {
+        longest += "e\u0301\U0001F1E9\U0001F1EA";
+    }
+    EXPECT_EQ(saveComment(longest), 0);
+    EXPECT_EQ(saveComment("  " + std::string(120, 'x') + "\n "), 0);
+    EXPECT_EQ(saveComment("two\nlines\tand a tab"), 0);
+    EXPECT_EQ(saveComment(""), 0);
+
+    for (const std::string& bad : {std::string(121, 'x'), std::string("bell\a"), std::string("escape\x1b[2J"),
+                                   std::string("nul\0inside", 10), std::string("c1 \u0085 control")}) {
+        const auto code = saveComment(bad);
+        EXPECT_EQ(code, 14) << bad;
+    }
+    EXPECT_EQ((*heat(target.heatId)->delays)[index].comment, "");
+}
+
 // Two pieces that fit side by side but both claim the original's id would update one row twice.
 TEST_F(SaveDelaysTest, TheSameDelayIdTwiceInOneSaveIsRefused)
 {
