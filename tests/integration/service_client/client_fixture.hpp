@@ -51,7 +51,7 @@ protected:
         ASSERT_TRUE(database->openUserDatabase("demo"));
 
         transport = std::make_shared<CurlHttpTransport>(
-            CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(1500),
+            CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(5000),
                                        .maximumIdleTimeout = std::nullopt,
                                        .callbackThreads = 2});
         auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,

@@ -71,7 +71,7 @@ TEST_F(ServiceFaultsTest, BrokenRepliesFailWithTheDecodeError)
 TEST_F(ServiceFaultsTest, ASlowReplyRunsIntoTheResourceTimeOut)
 {
     ASSERT_TRUE(signIn());
-    ASSERT_EQ(admin->addFault(R"({"resource":"FurnacesList","kind":"delay","ms":4000,"count":1})").status, 200);
+    ASSERT_EQ(admin->addFault(R"({"resource":"FurnacesList","kind":"delay","ms":8000,"count":1})").status, 200);
     NotificationRecorder recorder(center, {dn::failedFurnaces});
     downloadManager->downloadFurnacesList();
     ASSERT_TRUE(recorder.waitFor(dn::failedFurnaces));
