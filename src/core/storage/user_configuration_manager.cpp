@@ -128,6 +128,12 @@ bool UserConfigurationManager::loadConfiguration(const std::string& userName)
         log("Error loading Configuration File: " + error);
         return false;
     }
+    return loadConfigurationData(bytes, file);
+}
+
+bool UserConfigurationManager::loadConfigurationData(std::string_view bytes, const std::filesystem::path& file)
+{
+    unloadConfiguration();
     if (bytes.size() > UINT32_MAX) {
         log("Error loading Configuration File: the file is too large");
         return false;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
 
 namespace orvendel {
 
@@ -35,6 +36,8 @@ public:
     bool createConfigurationFile(const std::string& userName);
     // Reads the user's file; false (and nothing loaded) when it is missing, unreadable or not a dictionary.
     bool loadConfiguration(const std::string& userName);
+    // The same from the file's bytes, already read; later saves go to `file`.
+    bool loadConfigurationData(std::string_view bytes, const std::filesystem::path& file);
     // Sign-out: forgets the loaded file, so reads give defaults and writes change nothing until a load.
     void unloadConfiguration();
 
