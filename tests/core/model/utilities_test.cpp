@@ -75,6 +75,20 @@ TEST(UtilitiesTest, RgbTextsParseOnlyWhenWholeAndInRange)
     EXPECT_FALSE(Utilities::colorFromComponents(std::nullopt));
 }
 
+TEST(UtilitiesTest, RgbSeparatorsAreAnyRunOfNonWordCharactersHoweverLong)
+{
+    const auto padded = Utilities::rgbComponents("rgb(007,)(099 ; 199)");
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(*padded, (RgbComponents{{"Red", 7}, {"Green", 99}, {"Blue", 199}}));
+    for (const char* bad : {"rgb(0255, 1, 1)", "rgb(1_2, 3)", "rgb(1, 2, 3))", "rgb((1, 2, 3)", "rgb(1, 2, 3,)"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(Utilities::rgbComponents(bad));
+    }
+    // A megabyte of blanks once overflowed the stack of the regular-expression matcher.
+    const std::string longText = "rgb(1" + std::string(1'000'000, ' ') + "2, 3)";
+    EXPECT_TRUE(Utilities::rgbComponents(longText));
+}
+
 class ApplicationSupportTest : public ::testing::Test {
 protected:
     void SetUp() override
