@@ -2,19 +2,36 @@
 
 #include "core/model/utilities.hpp"
 
-// Reason colours are free text from the service.
+#include <regex>
+
+// Reason colours are free text from the service. The parser must accept exactly what the colour pattern
+// matches; std::regex is the reference on texts short enough for its recursive matcher.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace orvendel;
-    const auto components = Utilities::rgbComponents(fuzz::text(data, size));
+    const auto text = fuzz::text(data, size);
+    const auto components = Utilities::rgbComponents(text);
+    if (size <= 256) {
+        static const std::regex pattern(
+            R"(^rgb\(([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\)$)",
+            std::regex::icase | std::regex::ECMAScript);
+        std::match_results<std::string_view::const_iterator> match;
+        const bool matches = std::regex_match(text.begin(), text.end(), match, pattern);
+        fuzz::require(matches == components.has_value(), "the parser and the colour pattern disagree");
+        if (matches) {
+            fuzz::require(*components == RgbComponents{{"Red", std::stoi(match[1].str())},
+                                                       {"Green", std::stoi(match[2].str())},
+                                                       {"Blue", std::stoi(match[3].str())}},
+                          "the parser and the colour pattern read different numbers");
+        }
+    }
     if (!components) {
         return 0;
     }
-    fuzz::require(components->size() == 3, "not three components");
-    for (const auto& [name, value] : *components) {
-        fuzz::require(value >= 0 && value <= 255, "a component out of 0...255");
-    }
     const auto color = Utilities::colorFromComponents(components);
     fuzz::require(color.has_value(), "three components without a colour");
+    fuzz::require(color->red >= 0 && color->red <= 1 && color->green >= 0 && color->green <= 1 && color->blue >= 0 &&
+                      color->blue <= 1,
+                  "a component out of 0...1");
     return 0;
 }
