@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto body = fuzz::text(data, size);
     const std::string logged = redactJsonMember(body, "token");
     const auto decoded = wire::decode<wire::LoginRequestResult>(body);
-    if (decoded && decoded.value->data) {
+    // A reply nested too deeply to walk is hidden whole.
+    if (decoded && decoded.value->data && logged != "<redacted>") {
         const auto reparsed = nlohmann::json::parse(logged, nullptr, false);
         fuzz::require(reparsed.is_object(), "the redacted sign-in reply is no longer a JSON object");
         const auto data = reparsed.find("data");
