@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace orvendel {
 namespace {
@@ -39,6 +42,43 @@ std::optional<std::string> serialize(plist_t dictionary)
     std::string text(xml, length);
     plist_to_xml_free(xml);
     return text;
+}
+
+// Every save writes the whole dictionary back, indenting each level of nesting: a foreign value nested
+// thousands of levels deep would make the written text grow with the square of its depth (gigabytes).
+// Our own keys sit at the top; nothing we write nests at all.
+constexpr int maximumNesting = 64;
+
+bool nestedDeeperThan(plist_t root, int limit)
+{
+    std::vector<std::pair<plist_t, int>> pending{{root, 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (depth > limit) {
+            return true;
+        }
+        if (plist_get_node_type(node) == PLIST_ARRAY) {
+            for (uint32_t i = 0, count = plist_array_get_size(node); i < count; ++i) {
+                pending.emplace_back(plist_array_get_item(node, i), depth + 1);
+            }
+        } else if (plist_get_node_type(node) == PLIST_DICT) {
+            plist_dict_iter iterator = nullptr;
+            plist_dict_new_iter(node, &iterator);
+            for (;;) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iterator, &key, &value);
+                std::free(key);
+                if (!value) {
+                    break;
+                }
+                pending.emplace_back(value, depth + 1);
+            }
+            std::free(iterator);
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -146,6 +186,10 @@ bool UserConfigurationManager::loadConfigurationData(std::string_view bytes, con
         return false;
     }
     if (plist_get_node_type(dictionary.get()) != PLIST_DICT) {
+        return false;
+    }
+    if (nestedDeeperThan(dictionary.get(), maximumNesting)) {
+        log("Error loading Configuration File: " + file.string() + " is nested too deeply");
         return false;
     }
     std::unique_lock lock(m_mutex);
