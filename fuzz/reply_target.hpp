@@ -9,19 +9,19 @@
 namespace orvendel::fuzz {
 
 template <typename Reply>
-int decodeReply(const std::uint8_t* data, std::size_t size)
+wire::Decoded<Reply> decodeReply(const std::uint8_t* data, std::size_t size)
 {
-    const auto decoded = wire::decode<Reply>(text(data, size));
+    auto decoded = wire::decode<Reply>(text(data, size));
     if (!decoded) {
         require(!decoded.error.description.empty(), "a refused reply without a reason");
-        return 0;
+        return decoded;
     }
     const auto encoded = wire::encode(*decoded.value);
     require(encoded.has_value(), "a decoded reply does not encode");
     const auto again = wire::decode<Reply>(*encoded);
     require(again.value.has_value(), "an encoded reply does not decode");
     require(wire::encode(*again.value) == encoded, "a reply changes on its way through encode and decode");
-    return 0;
+    return decoded;
 }
 
 } // namespace orvendel::fuzz
@@ -34,5 +34,6 @@ int decodeReply(const std::uint8_t* data, std::size_t size)
     }                                                                                                                  \
     extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)                                  \
     {                                                                                                                  \
-        return orvendel::fuzz::decodeReply<orvendel::wire::Reply>(data, size);                                         \
+        orvendel::fuzz::decodeReply<orvendel::wire::Reply>(data, size);                                                \
+        return 0;                                                                                                      \
     }
