@@ -17,3 +17,12 @@ if(ORVENDEL_SANITIZE)
     target_compile_options(orvendel_options INTERFACE -Wno-tsan)
   endif()
 endif()
+
+if(ORVENDEL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "ORVENDEL_FUZZ needs clang (libFuzzer)")
+  endif()
+  # Coverage instrumentation for every library the targets link; only the targets themselves link the
+  # fuzzer's main (-fsanitize=fuzzer, see fuzz/CMakeLists.txt).
+  target_compile_options(orvendel_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 
 #include <array>
+#include <cctype>
 #include <cstdlib>
 
 namespace orvendel::Utilities {

@@ -93,7 +93,12 @@ std::optional<Instant> parseInstant(std::string_view text)
         offsetMinutes = (*zh * 60 + *zm) * (sign == '-' ? -1 : 1);
     }
     const sys_seconds local = sys_days{ymd} + hours{*h} + minutes{*mi} + seconds{*s};
-    return Instant{local - minutes{offsetMinutes}};
+    const sys_seconds moment = local - minutes{offsetMinutes};
+    // An Instant counts nanoseconds in 64 bits (years 1678 to 2261); a date beyond that would overflow it.
+    if (moment < ceil<seconds>(Instant::min()) || moment > floor<seconds>(Instant::max())) {
+        return std::nullopt;
+    }
+    return Instant{moment};
 }
 
 // Step two: the zone from everything after the 19th character.

@@ -105,8 +105,17 @@ int dumpDefaultRoutes(int family, std::vector<DefaultRoute>& routes)
             return errno;
         }
         int length = static_cast<int>(received);
+// NLMSG_OK compares the header's unsigned length with the int one; clang warns inside the kernel's macro,
+// GCC does not.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wsign-compare"
+#endif
         for (auto* header = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(header, length);
              header = NLMSG_NEXT(header, length)) {
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
             if (header->nlmsg_type == NLMSG_DONE) {
                 return 0;
             }

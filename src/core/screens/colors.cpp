@@ -1,23 +1,48 @@
 #include "core/screens/colors.hpp"
 
-#include <regex>
+#include <cctype>
 
 namespace orvendel::screens {
 
 std::optional<RgbComponents> rgbComponents(std::string_view text)
 {
-    static const std::regex pattern(
-        R"(^rgb\(([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\W+([01]?\d\d?|2[0-4]\d|25[0-5])\)$)",
-        std::regex::icase | std::regex::ECMAScript);
-    std::match_results<std::string_view::const_iterator> match;
-    if (!std::regex_match(text.begin(), text.end(), match, pattern) || match.size() != 4) {
+    // Accepts exactly what ^rgb\((N)\W+(N)\W+(N)\)$ matches ignoring case, N being 0-255 in one to three
+    // digits. Not with std::regex: its matcher recurses once per character of a separator run, so a long
+    // colour text from the service overflowed the stack.
+    if (text.size() < 4 || std::tolower(static_cast<unsigned char>(text[0])) != 'r' ||
+        std::tolower(static_cast<unsigned char>(text[1])) != 'g' ||
+        std::tolower(static_cast<unsigned char>(text[2])) != 'b' || text[3] != '(') {
         return std::nullopt;
     }
-    RgbComponents components;
-    components["Red"] = std::stoi(match[1].str());
-    components["Green"] = std::stoi(match[2].str());
-    components["Blue"] = std::stoi(match[3].str());
-    return components;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isWord = [&](char c) {
+        return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    std::size_t pos = 4;
+    int values[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t start = pos;
+        while (pos < text.size() && isDigit(text[pos]) && pos - start < 3) {
+            values[i] = values[i] * 10 + (text[pos] - '0');
+            ++pos;
+        }
+        if (pos == start || (pos < text.size() && isDigit(text[pos])) || values[i] > 255) {
+            return std::nullopt;
+        }
+        if (i < 2) {
+            const std::size_t separator = pos;
+            while (pos < text.size() && !isWord(text[pos])) {
+                ++pos;
+            }
+            if (pos == separator) {
+                return std::nullopt;
+            }
+        }
+    }
+    if (text.substr(pos) != ")") {
+        return std::nullopt;
+    }
+    return RgbComponents{{"Red", values[0]}, {"Green", values[1]}, {"Blue", values[2]}};
 }
 
 std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& components)

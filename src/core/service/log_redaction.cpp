@@ -2,10 +2,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 namespace orvendel {
 namespace {
 
 constexpr std::string_view redacted = "<redacted>";
+
+// Walking and writing a parsed tree recurses once per level. Real replies nest a few levels (reason trees
+// stop at 64); a deeper text is not walked, so that it cannot exhaust the stack.
+constexpr int maximumWalkedDepth = 256;
 
 bool isSpace(char c)
 {
@@ -87,8 +93,20 @@ std::string redactJsonMember(std::string_view json, std::string_view key)
 {
     std::string text = redactText(json, key);
     // Member names written with escapes, or nested values, escape the text pass; the parsed pass catches them.
-    auto parsed = nlohmann::json::parse(text, nullptr, false);
-    if (!parsed.is_discarded() && redactTree(parsed, key)) {
+    int depth = 0;
+    const auto measure = [&depth](int level, nlohmann::json::parse_event_t, nlohmann::json&) {
+        depth = std::max(depth, level);
+        return true;
+    };
+    auto parsed = nlohmann::json::parse(text, measure, false);
+    if (parsed.is_discarded()) {
+        return text;
+    }
+    if (depth > maximumWalkedDepth) {
+        // The text pass alone could miss a member name written with escapes.
+        return std::string(redacted);
+    }
+    if (redactTree(parsed, key)) {
         return parsed.dump();
     }
     return text;

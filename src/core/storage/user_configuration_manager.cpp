@@ -10,7 +10,10 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace orvendel {
 namespace {
@@ -37,6 +40,49 @@ std::optional<std::string> serialize(plist_t dictionary)
     std::string text(xml, length);
     plist_to_xml_free(xml);
     return text;
+}
+
+// Every save writes the whole dictionary back, indenting each level of nesting: a foreign value nested
+// thousands of levels deep would make the written text grow with the square of its depth (gigabytes).
+// Our own keys sit at the top; nothing we write nests at all.
+constexpr int maximumNesting = 64;
+
+bool nestedDeeperThan(plist_t root, int limit)
+{
+    std::vector<std::pair<plist_t, int>> pending{{root, 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (depth > limit) {
+            return true;
+        }
+        if (plist_get_node_type(node) == PLIST_ARRAY) {
+            for (uint32_t i = 0, count = plist_array_get_size(node); i < count; ++i) {
+                pending.emplace_back(plist_array_get_item(node, i), depth + 1);
+            }
+        } else if (plist_get_node_type(node) == PLIST_DICT) {
+            plist_dict_iter iterator = nullptr;
+            plist_dict_new_iter(node, &iterator);
+            for (;;) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, iterator, &key, &value);
+                std::free(key);
+                if (!value) {
+                    break;
+                }
+                pending.emplace_back(value, depth + 1);
+            }
+            std::free(iterator);
+        }
+    }
+    return false;
+}
+
+Error readFailure(std::string why)
+{
+    log("Error loading Configuration File: " + why);
+    return Error{storage_error::domain, storage_error::cannotReadFile, std::move(why)};
 }
 
 } // namespace
@@ -119,15 +165,17 @@ Result<void> UserConfigurationManager::loadConfiguration(const std::string& user
         return folder.error();
     }
     const auto file = *folder / configurationFileName;
-    const auto readFailure = [](std::string why) {
-        log("Error loading Configuration File: " + why);
-        return Error{storage_error::domain, storage_error::cannotReadFile, std::move(why)};
-    };
     std::string bytes;
     std::string error;
     if (!AtomicFile::read(file, bytes, &error)) {
         return readFailure(error);
     }
+    return loadConfigurationData(bytes, file);
+}
+
+Result<void> UserConfigurationManager::loadConfigurationData(std::string_view bytes, const std::filesystem::path& file)
+{
+    unloadConfiguration();
     if (bytes.size() > UINT32_MAX) {
         return readFailure("the file is too large");
     }
@@ -139,6 +187,9 @@ Result<void> UserConfigurationManager::loadConfiguration(const std::string& user
     }
     if (plist_get_node_type(dictionary.get()) != PLIST_DICT) {
         return Error{storage_error::domain, storage_error::notADictionary, file.string() + " is not a dictionary"};
+    }
+    if (nestedDeeperThan(dictionary.get(), maximumNesting)) {
+        return readFailure(file.string() + " is nested too deeply");
     }
     std::unique_lock lock(m_mutex);
     m_loadedConfigurationFileURL = file;

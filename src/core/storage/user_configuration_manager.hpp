@@ -9,6 +9,7 @@
 #include <optional>
 #include <shared_mutex>
 #include <string>
+#include <string_view>
 
 namespace orvendel {
 
@@ -44,6 +45,8 @@ public:
     Result<void> createConfigurationFile(const std::string& userName);
     // Reads the user's file; fails (and nothing is loaded) when it is missing, unreadable or not a dictionary.
     Result<void> loadConfiguration(const std::string& userName);
+    // The same from the file's bytes, already read; later saves go to `file`.
+    Result<void> loadConfigurationData(std::string_view bytes, const std::filesystem::path& file);
     // Sign-out: forgets the loaded file, so reads give defaults and writes change nothing until a load.
     void unloadConfiguration();
 

@@ -83,6 +83,21 @@ TEST(ZonedDateTimeTest, RejectsTextsThatAreNotInternetDateTimes)
     EXPECT_TRUE(ZonedDateTime::fromText("2019-03-07T14:05:00+18:00"));
 }
 
+// Well-formed texts whose instant the clock cannot hold once overflowed it (undefined behaviour).
+TEST(ZonedDateTimeTest, RejectsDatesBeyondTheRangeOfAnInstant)
+{
+    for (const char* text : {"0000-01-01T00:00:00Z", "1677-09-21T00:00:00Z", "9999-12-31T23:59:59-18:00",
+                             "2262-04-12T00:00:00Z", "2262-04-11T23:47:16-01:00"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(ZonedDateTime::fromText(text));
+    }
+    // The last whole seconds an instant holds parse, and write back in a zone that moves them past the limit.
+    const auto latest = ZonedDateTime::fromText("2262-04-12T17:47:16+18:00");
+    ASSERT_TRUE(latest);
+    EXPECT_EQ(latest->text(), "2262-04-12T17:47:16+18:00");
+    EXPECT_TRUE(ZonedDateTime::fromText("1677-09-21T00:12:44Z"));
+}
+
 TEST(DelayTest, CopyKeepsTheTenFieldsAndDropsTheEditFlags)
 {
     const auto start = *ZonedDateTime::fromText("2019-03-07T14:05:00-06:00");

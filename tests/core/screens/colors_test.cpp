@@ -26,5 +26,19 @@ TEST(ColorsTest, RgbTextsParseOnlyWhenWholeAndInRange)
     EXPECT_FALSE(colorFromComponents(std::nullopt));
 }
 
+TEST(ColorsTest, RgbSeparatorsAreAnyRunOfNonWordCharactersHoweverLong)
+{
+    const auto padded = rgbComponents("rgb(007,)(099 ; 199)");
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(*padded, (RgbComponents{{"Red", 7}, {"Green", 99}, {"Blue", 199}}));
+    for (const char* bad : {"rgb(0255, 1, 1)", "rgb(1_2, 3)", "rgb(1, 2, 3))", "rgb((1, 2, 3)", "rgb(1, 2, 3,)"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(rgbComponents(bad));
+    }
+    // A megabyte of blanks once overflowed the stack of a regular-expression matcher.
+    const std::string longText = "rgb(1" + std::string(1'000'000, ' ') + "2, 3)";
+    EXPECT_TRUE(rgbComponents(longText));
+}
+
 } // namespace
 } // namespace orvendel::screens

@@ -121,6 +121,16 @@ TEST(LogRedaction, HidesTheMemberWhereverAndHoweverItIsWritten)
     EXPECT_EQ(escaped.find("secret-value"), std::string::npos) << escaped;
 }
 
+TEST(LogRedaction, HidesAReplyNestedTooDeeplyToWalk)
+{
+    // A hundred thousand levels once overflowed the stack of the tree pass.
+    const std::string deep =
+        R"({"\u0074oken":"secret-value","x":)" + std::string(100'000, '[') + std::string(100'000, ']') + "}";
+    EXPECT_EQ(redactJsonMember(deep, "token"), "<redacted>");
+    const std::string shallow = R"({"\u0074oken":"secret-value","x":[[[]]]})";
+    EXPECT_EQ(redactJsonMember(shallow, "token"), R"({"token":"<redacted>","x":[[[]]]})");
+}
+
 TEST(LogRedaction, RecognisesWellFormedUtf8)
 {
     EXPECT_TRUE(isValidUtf8("plain, Zürich, 東京, \xF0\x9F\x94\xA5"));

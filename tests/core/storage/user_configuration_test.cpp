@@ -20,6 +20,18 @@ std::string readText(const std::filesystem::path& path)
     return text.str();
 }
 
+std::string nested(int levels)
+{
+    std::string text;
+    for (int i = 0; i < levels; ++i) {
+        text += "<array>";
+    }
+    for (int i = 0; i < levels; ++i) {
+        text += "</array>";
+    }
+    return text;
+}
+
 class UserConfigurationTest : public ::testing::Test {
 protected:
     std::filesystem::path fileOf(const std::string& upperName)
@@ -129,17 +141,19 @@ TEST_F(UserConfigurationTest, UnusableFilesFailToLoadAndUnloadThePreviousUser)
     manager.setSelectedFurnaceId(6);
     EXPECT_EQ(readText(fileOf("JDOE")), jdoeFile) << "a write after a failed load reached the previous user's file";
 
-    const std::vector<std::string> unusable{"",
-                                            "not a plist at all",
-                                            R"(<?xml version="1.0"?><plist version="1.0"><dict><key>A</key><integer>1)",
-                                            R"(<plist version="1.0"><array><integer>1</integer></array></plist>)",
-                                            R"(<plist version="1.0"><integer>3</integer></plist>)",
-                                            std::string("\0\1\2bplist", 9)};
+    const std::vector<std::string> unusable{
+        "", "not a plist at all", R"(<?xml version="1.0"?><plist version="1.0"><dict><key>A</key><integer>1)",
+        R"(<plist version="1.0"><array><integer>1</integer></array></plist>)",
+        R"(<plist version="1.0"><integer>3</integer></plist>)", std::string("\0\1\2bplist", 9),
+        // saving it back would have written gigabytes of indentation
+        "<plist version=\"1.0\"><dict><key>A</key>" + nested(100'000) + "</dict></plist>"};
     for (const auto& content : unusable) {
         writeFile(fileOf("TORN"), content);
         EXPECT_FALSE(manager.loadConfiguration("torn")) << content;
         EXPECT_EQ(manager.loadedConfigurationFileURL(), std::nullopt);
     }
+    writeFile(fileOf("TORN"), "<plist version=\"1.0\"><dict><key>A</key>" + nested(60) + "</dict></plist>");
+    EXPECT_TRUE(manager.loadConfiguration("torn"));
 }
 
 TEST_F(UserConfigurationTest, SaveReplacesTheFileInsteadOfRewritingIt)

@@ -1,0 +1,3 @@
+#include "reply_target.hpp"
+
+ORVENDEL_REPLY_FUZZ_TARGET(UpdatedDelaysDownloaderResult)
