@@ -52,6 +52,10 @@ class GuiTest : public QObject {
                 auto edit = std::make_shared<Delay>(*heat->delays->front());
                 edit->isEdited = true;
                 EditedDelaysManager::shared()->addEditedDelay(edit);
+                // As after every edit: the list reads the heats again with the edits over them.
+                NotificationCenter::defaultCenter().post(
+                    screen_notifications::reloadData, nullptr,
+                    screen_notifications::selectionUserInfo({heat->heatId, edit->startDate.date}));
                 return;
             }
         }
@@ -187,8 +191,10 @@ private slots:
         // "Yes" drops the edits and shows the other furnace.
         const QString other = chooseOtherFurnace();
         QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("You have unsaved delays. Do you want to proceed?"));
         QVERIFY(gui().chooseAlertButton("Yes"));
-        QVERIFY(gui().waitFor([&] { return heats()->title() == other; }));
+        const bool switched = gui().waitFor([&] { return heats()->title() == other; });
+        QVERIFY2(switched, qPrintable(heats()->title() + " / " + other + " / " + alertTitle()));
         QVERIFY(gui().waitFor([this] { return !heats()->refreshing(); }));
         QCOMPARE(gui().controller().heatDetail()->emptyMessage(), QString("Select an item to display delays"));
     }

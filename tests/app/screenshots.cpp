@@ -3,6 +3,7 @@
 // Run offscreen (QT_QPA_PLATFORM=offscreen); scripts/screenshots does.
 #include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "support/gui_driver.hpp"
@@ -31,6 +32,10 @@ void editDelay(app::ApplicationController& controller, std::size_t row)
     auto edited = std::make_shared<Delay>(*(*heats.front()->delays)[row]);
     edited->isEdited = true;
     EditedDelaysManager::shared()->addEditedDelay(edited);
+    // As after every edit: the list reads the heats again with the edits over them.
+    NotificationCenter::defaultCenter().post(
+        screen_notifications::reloadData, nullptr,
+        screen_notifications::selectionUserInfo({heats.front()->heatId, edited->startDate.date}));
 }
 
 int run(const QString& outputDir)
@@ -64,12 +69,16 @@ int run(const QString& outputDir)
     }
     ok = shot("heats-collapsed") && ok;
 
-    editDelay(gui.controller(), 1);
-    gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 0; });
     gui.click(gui.listEntry(0));
-    gui.waitFor([&] { return gui.listEntry(1) != nullptr; });
+    gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 20; });
     gui.click(gui.listEntry(2));
     gui.waitFor([&] { return !gui.controller().heatDetail()->showsEmptyMessage(); });
+    editDelay(gui.controller(), 1);
+    gui.waitFor([&] {
+        auto* model = gui.controller().heatsList()->model();
+        return model->data(model->index(2), app::HeatsListModel::EditedRole).toBool();
+    });
+    gui.listEntry(0);
     ok = shot("heats-expanded") && ok;
 
     gui.click("furnaceButton");

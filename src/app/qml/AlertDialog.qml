@@ -20,7 +20,7 @@ Popup {
     visible: presenter.shown
     closePolicy: Popup.NoAutoClose
     T.Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.4) }
-    onOpened: if (buttonRow.children.length > 0) buttonRow.children[0].forceActiveFocus()
+    onOpened: if (buttonRepeater.count > 0) buttonRepeater.itemAt(0).forceActiveFocus()
 
     background: Rectangle {
         color: Qt.rgba(248 / 255, 248 / 255, 248 / 255, 1)
@@ -83,20 +83,24 @@ Popup {
                 width: parent.width
                 height: 1
                 color: Qt.rgba(0, 0, 0, 0.15)
-                visible: buttonRow.children.length > 0
+                visible: buttonRepeater.count > 0
             }
 
-            Row {
+            Item {
                 id: buttonRow
                 width: parent.width
+                height: buttonRepeater.count > 0 ? 44 : 0
                 Repeater {
+                    id: buttonRepeater
                     model: dialog.presenter.buttons
                     delegate: AbstractButton {
                         id: alertButton
                         required property int index
                         required property var modelData
                         objectName: "alertButton_" + modelData.title
+                        // Placed by index rather than by a Row, so they are where they belong from the first frame.
                         width: buttonRow.width / Math.max(1, dialog.presenter.buttons.length)
+                        x: index * width
                         height: 44
                         text: modelData.title
                         focusPolicy: Qt.StrongFocus

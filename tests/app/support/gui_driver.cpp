@@ -72,6 +72,8 @@ bool GuiDriver::click(QQuickItem* item)
     if (!item) {
         return false;
     }
+    // Layouts settle at the next polish; a click before it could land where the item is not yet.
+    QTest::qWait(30);
     const QPointF middle = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window(), Qt::LeftButton, {}, middle.toPoint());
     QCoreApplication::processEvents();
