@@ -36,7 +36,7 @@ Rectangle {
     Text {
         id: titleText
         anchors.left: parent.left
-        anchors.leftMargin: 16 + 22 + (row.edited ? 6 : 0)
+        anchors.leftMargin: 16 + 22
         anchors.right: indicator.left
         anchors.rightMargin: 8
         y: 8

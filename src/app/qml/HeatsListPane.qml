@@ -167,8 +167,9 @@ Rectangle {
 
     FurnacePopover {
         id: furnacePopover
-        x: pane.width - width - 4
-        y: bar.height
+        // Under the furnace button, kept inside the window.
+        x: Math.max(4, furnaceButton.mapToItem(pane, 0, 0).x + furnaceButton.width / 2 - width / 2)
+        y: bar.height + 4
     }
 
     SettingsSheet {
