@@ -27,3 +27,8 @@ if(NOT ORVENDEL_CORE_ONLY OR ORVENDEL_BUILD_APP)
     find_package(benchmark REQUIRED)
   endif()
 endif()
+
+# The tablet application; found here so that every folder (app, tests, bench) sees the same Qt targets.
+if(ORVENDEL_BUILD_APP)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Qml Quick QuickControls2 Svg Test)
+endif()
