@@ -7,6 +7,7 @@
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "core/storage/user_configuration_manager.hpp"
+#include "core/support/clock.hpp"
 #include "support/gui_driver.hpp"
 #include "support/service_process.hpp"
 
@@ -25,6 +26,7 @@ class GuiTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testing::ServiceProcess> m_service;
+    std::shared_ptr<ManualClock> m_clock = std::make_shared<ManualClock>(std::chrono::system_clock::now());
     QTemporaryDir m_data;
     std::unique_ptr<testing::GuiDriver> m_gui;
 
@@ -89,7 +91,9 @@ private slots:
         QVERIFY2(m_service->running(), m_service->logText().c_str());
         AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
         ServiceAddress::setBaseURL(m_service->baseUrl());
-        m_gui = std::make_unique<testing::GuiDriver>();
+        auto options = testing::GuiDriver::defaultOptions();
+        options.clock = m_clock; // the idle timer's
+        m_gui = std::make_unique<testing::GuiDriver>(options);
         QVERIFY(gui().loaded());
     }
 
@@ -219,6 +223,25 @@ private slots:
         // Escape closes the sheet.
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
+    }
+
+    void inputKeepsTheMainScreenUntilFiveIdleMinutes()
+    {
+        using std::chrono::seconds;
+        QCOMPARE(gui().controller().screen(), QString("main"));
+        gui().key(Qt::Key_Shift); // any input restarts the countdown
+        m_clock->advance(seconds(299));
+        QCoreApplication::processEvents();
+        gui().key(Qt::Key_Shift);
+        m_clock->advance(seconds(299));
+        QCoreApplication::processEvents();
+        QCOMPARE(gui().controller().screen(), QString("main"));
+        m_clock->advance(seconds(2));
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        // Only the screen was replaced, not the user's session: no sign-out, and the same user signs in again.
+        QCOMPARE(gui().controller().flow().signOutCount(), 0);
+        QCOMPARE(gui().controller().flow().userName(), std::string("DEMO"));
+        QVERIFY(gui().signIn("demo", "demo"));
     }
 
     void logoutAsksAndReturnsToSignIn()
