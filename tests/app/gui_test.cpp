@@ -220,6 +220,11 @@ private slots:
         QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 0 : 1); }));
         QCOMPARE(UserConfigurationManager::shared()->isAutoSaveEnabled(), !before);
         QCOMPARE(gui().controller().settings()->autoSaveEnabled(), !before);
+        // The keyboard flips it back.
+        toggle->forceActiveFocus();
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 1 : 0); }));
+        QCOMPARE(gui().controller().settings()->autoSaveEnabled(), before);
         // Escape closes the sheet.
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));

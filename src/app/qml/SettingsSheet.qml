@@ -80,7 +80,7 @@ Popup {
                     checked: sheet.controller.autoSaveEnabled
                     Accessible.name: sheet.controller.autoSaveText
                     KeyNavigation.tab: logoutRow
-                    Keys.onReturnPressed: toggled()
+                    Keys.onReturnPressed: { toggle(); toggled() }
                     onToggled: sheet.controller.autoSaveEnabled = checked
                 }
             }
