@@ -17,12 +17,18 @@ target_include_directories(orvendel_asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
 target_compile_definitions(orvendel_asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
 target_link_libraries(orvendel_asio INTERFACE Threads::Threads)
 
-if(NOT ORVENDEL_CORE_ONLY)
+# The reference service (and so cpp-httplib) comes with the programs, and with the app for its tests.
+if(NOT ORVENDEL_CORE_ONLY OR ORVENDEL_BUILD_APP)
   find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
   # Debian builds cpp-httplib as a shared library; its pkg-config flags carry the feature macros the
   # library was compiled with, which every includer must share (they change class layouts).
   pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
-  if(ORVENDEL_BUILD_BENCH)
+  if(ORVENDEL_BUILD_BENCH AND NOT ORVENDEL_CORE_ONLY)
     find_package(benchmark REQUIRED)
   endif()
+endif()
+
+# The tablet application; found here so that every folder (app, tests, bench) sees the same Qt targets.
+if(ORVENDEL_BUILD_APP)
+  find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Qml Quick QuickControls2 Svg Test)
 endif()

@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(!saved.empty(), "a loaded configuration did not save");
 
     UserConfigurationManager reloaded;
-    fuzz::require(reloaded.loadConfigurationData(saved, file), "a saved configuration does not load");
+    fuzz::require(static_cast<bool>(reloaded.loadConfigurationData(saved, file)),
+                  "a saved configuration does not load");
     fuzz::require(reloaded.selectedFurnaceId() == furnace, "the selected furnace changed through a save");
     fuzz::require(reloaded.isAutoSaveEnabled() == autoSave, "the auto-save setting changed through a save");
     return 0;

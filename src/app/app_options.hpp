@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::app {
+
+// The program's command line: where the service and the local data are. Unset options fall back on the
+// environment and the defaults, as for orvendel-cli.
+struct AppOptions {
+    bool help = false;
+    std::optional<std::string> serviceURL;
+    std::optional<std::filesystem::path> dataDirectory;
+};
+
+struct ParsedAppOptions {
+    std::optional<AppOptions> options; // none: a usage error, explained in `error`
+    std::string error;
+};
+
+// Qt's own single-dash options (-platform NAME, -style NAME, …) are passed over: Qt reads them.
+ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments);
+std::string appUsageText();
+
+inline constexpr int exitUsage = 2;
+
+} // namespace orvendel::app

@@ -1,0 +1,161 @@
+#include "app/controllers/application_controller.hpp"
+
+#include "app/controllers/qt_executor.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/service_address.hpp"
+
+#include <QEvent>
+#include <QGuiApplication>
+
+namespace orvendel::app {
+
+namespace {
+
+bool isInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ApplicationController::ApplicationController(Options options, QObject* parent)
+    : QObject(parent), m_executor(std::make_shared<QtExecutor>(this)),
+      m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL()))
+{
+    m_connectivity->start(m_executor);
+    // Made before the first sign-in so that it follows every one (it renews expired sessions).
+    DownloadManager::shared();
+    flows::ApplicationFlow::Environment environment;
+    environment.executor = m_executor;
+    environment.connectivity = m_connectivity;
+    environment.presenter = &m_alerts;
+    environment.clock = options.clock;
+    environment.idleTimeout = options.idleTimeout;
+    environment.checkForUpdates = options.checkForUpdates;
+    m_flow = flows::ApplicationFlow::create(std::move(environment));
+    m_flow->setScreenHandler([this](flows::Screen screen, flows::ScreenChange change) { screenShown(screen, change); });
+    // Input goes to windows first; watching the application sees every event before any item does.
+    QCoreApplication::instance()->installEventFilter(this);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationInactive) {
+            m_flow->willResignActive();
+        }
+    });
+}
+
+ApplicationController::~ApplicationController()
+{
+    if (auto* application = QCoreApplication::instance()) {
+        application->removeEventFilter(this);
+    }
+    m_flow->setScreenHandler({});
+}
+
+template <typename T>
+void ApplicationController::retire(QPointer<T>& controller)
+{
+    // QML may still hold the old controller until the screen that shows it is gone.
+    if (controller) {
+        controller->deleteLater();
+    }
+    controller = nullptr;
+}
+
+void ApplicationController::launch()
+{
+    m_flow->launch();
+}
+
+void ApplicationController::shutDown()
+{
+    m_windowClosing = true;
+    if (m_flow->isSignedIn()) {
+        m_flow->runLogoutSequence();
+    }
+}
+
+QString ApplicationController::screen() const
+{
+    return m_screen == flows::Screen::main ? QStringLiteral("main") : QStringLiteral("signIn");
+}
+
+void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChange)
+{
+    QPointer<SignInController> oldSignIn = m_signIn;
+    retire(m_furnaceSelection);
+    if (screen == flows::Screen::signIn) {
+        m_signIn = new SignInController(m_flow->signIn(), this);
+        emit signInChanged();
+    } else {
+        m_heatsList = new HeatsListController(m_flow->heatsList(), this);
+        m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
+        m_settings = new SettingsController(m_alerts, this);
+        emit mainScreenChanged();
+    }
+    m_screen = screen;
+    emit screenChanged();
+    // The screen that showed the old controllers is gone now; they go at the next turn of the loop.
+    if (screen == flows::Screen::signIn) {
+        retire(oldSignIn);
+        retire(m_heatsList);
+        retire(m_heatDetail);
+        retire(m_settings);
+    } else {
+        retire(m_signIn);
+    }
+}
+
+FurnaceSelectionController* ApplicationController::openFurnaceSelection()
+{
+    const auto& heatsList = m_flow->heatsList();
+    if (!heatsList) {
+        return nullptr;
+    }
+    retire(m_furnaceSelection);
+    m_furnaceSelection = new FurnaceSelectionController(
+        flows::FurnaceSelectionFlow::create(m_executor, std::weak_ptr<flows::HeatsListFlow>(heatsList)), this);
+    return m_furnaceSelection;
+}
+
+void ApplicationController::attachWindow(QWindow* window)
+{
+    connect(window, &QWindow::visibilityChanged, this, [this](QWindow::Visibility visibility) {
+        const bool away = visibility == QWindow::Minimized || (visibility == QWindow::Hidden && !m_windowClosing);
+        if (away) {
+            m_flow->didEnterBackground();
+        }
+    });
+}
+
+bool ApplicationController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Each event reaches the window and then its items; counting it once, at the window, is enough.
+    if (watched->isWindowType()) {
+        if (isInput(event->type())) {
+            m_flow->userActivity();
+        } else if (event->type() == QEvent::Close) {
+            // A window closed by the user hides on its way out: that is no trip to the background.
+            m_windowClosing = true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace orvendel::app

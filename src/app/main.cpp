@@ -1,0 +1,48 @@
+#include "app/app_options.hpp"
+#include "app/app_window.hpp"
+#include "core/core.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/service/service_address.hpp"
+
+#include <QGuiApplication>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+
+int main(int argc, char** argv)
+{
+    // Read before the window system is reached, so that --help and mistakes need no display.
+    const auto parsed = app::parseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::fprintf(stderr, "orvendel: %s\n\n%s", parsed.error.c_str(), app::appUsageText().c_str());
+        return app::exitUsage;
+    }
+    if (parsed.options->help) {
+        std::fputs(app::appUsageText().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options->dataDirectory) {
+        AppPaths::setDataDirectoryOverride(parsed.options->dataDirectory);
+    }
+    if (parsed.options->serviceURL) {
+        ServiceAddress::setBaseURL(parsed.options->serviceURL);
+    }
+
+    QGuiApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("Orvendel"));
+    application.setOrganizationName(QStringLiteral("KESTA"));
+
+    int status = 1;
+    {
+        app::AppWindow window(app::ApplicationController::Options{});
+        if (window.load()) {
+            status = QGuiApplication::exec();
+        }
+    }
+    releaseSharedInstances();
+    return status;
+}

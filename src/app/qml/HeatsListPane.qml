@@ -1,0 +1,179 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Orvendel
+
+// The heats list column: the bar with settings, refresh and furnace buttons, the sections, pull to
+// refresh, the empty state, and the furnace popover and the settings sheet it opens.
+Rectangle {
+    id: pane
+
+    required property ApplicationController app
+    required property HeatsListController controller
+    required property SettingsController settings
+
+    color: "white"
+
+    NavigationBar {
+        id: bar
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.right: parent.right
+        title: pane.controller.title
+        leftItem: [
+            BarButton {
+                id: settingsButton
+                objectName: "settingsButton"
+                iconSource: "../icons/WhiteSettings.svg"
+                Accessible.name: qsTr("Settings")
+                KeyNavigation.tab: refreshButton
+                onClicked: settingsSheet.open()
+            }
+        ]
+        rightItem: [
+            BarButton {
+                id: refreshButton
+                objectName: "refreshButton"
+                iconSource: "../icons/Refresh.svg"
+                Accessible.name: qsTr("Refresh")
+                KeyNavigation.tab: furnaceButton
+                onClicked: pane.controller.refresh()
+            },
+            BarButton {
+                id: furnaceButton
+                objectName: "furnaceButton"
+                iconSource: "../icons/Furnace.svg"
+                enabled: pane.controller.furnaceButtonEnabled
+                Accessible.name: qsTr("Select a furnace")
+                KeyNavigation.tab: list
+                onClicked: furnacePopover.openWith(pane.app.openFurnaceSelection())
+            }
+        ]
+    }
+
+    Shortcut {
+        sequence: StandardKey.Refresh
+        onActivated: pane.controller.refresh()
+    }
+    Shortcut {
+        sequence: "F5"
+        onActivated: pane.controller.refresh()
+    }
+
+    ListView {
+        id: list
+        objectName: "heatsList"
+        anchors.top: bar.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        clip: true
+        model: pane.controller.model
+        boundsBehavior: Flickable.DragOverBounds
+        activeFocusOnTab: true
+        keyNavigationEnabled: true
+        highlightMoveDuration: 0
+        Accessible.role: Accessible.List
+        Accessible.name: qsTr("Heats")
+        KeyNavigation.tab: settingsButton
+
+        // Pull to refresh: dragged down past the spinner's height and let go.
+        readonly property bool pulledFarEnough: contentY < originY - 70
+        onDragEnded: if (pulledFarEnough) pane.controller.refresh()
+
+        delegate: Loader {
+            id: entry
+            required property int index
+            required property bool isHeader
+            required property int section
+            required property int row
+            required property string title
+            required property string description
+            required property var indicatorText
+            required property var unknown
+            required property var edited
+            required property var selected
+            required property bool collapsed
+            required property real arrowRotation
+            width: ListView.view.width
+            sourceComponent: isHeader ? headerComponent : rowComponent
+
+            Component {
+                id: headerComponent
+                HeatHeader {
+                    title: entry.title
+                    description: entry.description
+                    indicatorText: entry.indicatorText || ""
+                    arrowRotation: entry.arrowRotation
+                    focused: list.activeFocus && list.currentIndex === entry.index
+                    onTapped: {
+                        list.currentIndex = entry.index
+                        pane.controller.toggleSection(entry.section)
+                    }
+                }
+            }
+            Component {
+                id: rowComponent
+                DelayRow {
+                    title: entry.title
+                    description: entry.description
+                    unknown: entry.unknown === true
+                    edited: entry.edited === true
+                    selected: entry.selected === true
+                    focused: list.activeFocus && list.currentIndex === entry.index
+                    onTapped: {
+                        list.currentIndex = entry.index
+                        pane.controller.selectRow(entry.section, entry.row)
+                    }
+                }
+            }
+        }
+
+        Keys.onReturnPressed: activateCurrent()
+        Keys.onEnterPressed: activateCurrent()
+        Keys.onSpacePressed: activateCurrent()
+        function activateCurrent() {
+            if (currentItem && currentItem.item)
+                currentItem.item.tapped()
+        }
+
+        BusyIndicator {
+            objectName: "refreshSpinner"
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: Math.max(8, -list.contentY + list.originY - 60)
+            width: 40
+            height: 40
+            running: pane.controller.refreshing || list.pulledFarEnough
+            visible: running
+            Accessible.name: qsTr("Refreshing")
+        }
+    }
+
+    Connections {
+        target: pane.controller
+        function onSelectionChanged() {
+            if (pane.controller.highlightedIndex >= 0)
+                list.positionViewAtIndex(pane.controller.highlightedIndex, ListView.Contain)
+        }
+    }
+
+    EmptyState {
+        objectName: "emptyState"
+        anchors.fill: list
+        z: -1 // behind the list, so that the refresh spinner shows over it
+        visible: pane.controller.showsEmptyState
+        title: pane.controller.emptyStateTitle
+        message: pane.controller.emptyStateMessage
+    }
+
+    FurnacePopover {
+        id: furnacePopover
+        // Under the furnace button, kept inside the window.
+        x: Math.max(4, furnaceButton.mapToItem(pane, 0, 0).x + furnaceButton.width / 2 - width / 2)
+        y: bar.height + 4
+    }
+
+    SettingsSheet {
+        id: settingsSheet
+        controller: pane.settings
+    }
+}

@@ -1,0 +1,123 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Templates as T
+import Orvendel
+
+// The settings sheet: the automatic-save switch and "Logout", in a grouped table of 60-point rows.
+Popup {
+    id: sheet
+
+    required property SettingsController controller
+
+    parent: T.Overlay.overlay
+    x: Math.round((parent.width - width) / 2)
+    y: Math.round((parent.height - height) / 2)
+    width: 540
+    height: Math.min(620, parent.height - 40)
+    modal: true
+    focus: true
+    padding: 0
+    closePolicy: Popup.CloseOnEscape
+    onAboutToShow: sheet.controller.reload()
+    onOpened: closeButton.forceActiveFocus()
+
+    T.Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.4) }
+
+    background: Rectangle {
+        color: Theme.screenBackground
+        radius: 10
+        clip: true
+    }
+
+    contentItem: Item {
+        clip: true
+
+        NavigationBar {
+            id: bar
+            anchors.top: parent.top
+            anchors.left: parent.left
+            anchors.right: parent.right
+            title: sheet.controller.title
+            leftItem: [
+                BarButton {
+                    id: closeButton
+                    objectName: "closeSettingsButton"
+                    label: qsTr("Close")
+                    Accessible.name: label
+                    KeyNavigation.tab: autoSaveSwitch
+                    onClicked: sheet.close()
+                }
+            ]
+        }
+
+        Column {
+            anchors.top: bar.bottom
+            anchors.topMargin: 35
+            anchors.left: parent.left
+            anchors.right: parent.right
+            spacing: 35
+
+            Rectangle {
+                width: parent.width
+                height: 60
+                color: "white"
+                Text {
+                    anchors.left: parent.left
+                    anchors.leftMargin: 16
+                    anchors.right: autoSaveSwitch.left
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: sheet.controller.autoSaveText
+                    font.pixelSize: 17
+                    color: "black"
+                    elide: Text.ElideRight
+                }
+                Switch {
+                    id: autoSaveSwitch
+                    objectName: "autoSaveSwitch"
+                    anchors.right: parent.right
+                    anchors.rightMargin: 16
+                    anchors.verticalCenter: parent.verticalCenter
+                    checked: sheet.controller.autoSaveEnabled
+                    Accessible.name: sheet.controller.autoSaveText
+                    KeyNavigation.tab: logoutRow
+                    Keys.onReturnPressed: { toggle(); toggled() }
+                    onToggled: sheet.controller.autoSaveEnabled = checked
+                }
+            }
+
+            ItemDelegate {
+                id: logoutRow
+                objectName: "logoutRow"
+                width: parent.width
+                height: 60
+                text: sheet.controller.logoutText
+                Accessible.name: text
+                KeyNavigation.tab: closeButton
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
+                highlighted: false
+                property bool asking: false
+                onClicked: {
+                    asking = true
+                    sheet.controller.askToLogout()
+                }
+                contentItem: Text {
+                    text: logoutRow.text
+                    font.pixelSize: 17
+                    color: Theme.tint
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
+                background: Rectangle {
+                    color: logoutRow.asking || logoutRow.down ? Theme.selectedRow : "white"
+                    border.width: logoutRow.visualFocus ? 2 : 0
+                    border.color: Theme.tint
+                }
+                Connections {
+                    target: sheet.controller
+                    function onLogoutCancelled() { logoutRow.asking = false }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,181 @@
+// The controllers' wiring without a window: alerts in turn, the sign-in fields and button, the heats
+// list's flat model, and the program's options.
+#include "app/app_options.hpp"
+#include "app/controllers/alert_presenter.hpp"
+#include "app/controllers/heats_list_model.hpp"
+#include "app/controllers/qt_executor.hpp"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <chrono>
+
+using namespace orvendel;
+
+namespace {
+
+screens::Section section(int heat, std::size_t rows, bool collapsed)
+{
+    screens::Section s;
+    s.heatId = heat;
+    s.heatNumber = heat * 10;
+    s.collapsed = collapsed;
+    for (std::size_t r = 0; r < rows; ++r) {
+        screens::Item item;
+        item.title = "Reason " + std::to_string(r);
+        item.description = "08:15:00 - 1.5 min";
+        item.isDelayUnknown = r == 0;
+        item.startDate = Instant(std::chrono::seconds(static_cast<long>(r) * 60));
+        s.items.push_back(item);
+    }
+    return s;
+}
+
+} // namespace
+
+class ControllersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void alertsAreShownOneAtATimeAndActionsRunAfterClosing()
+    {
+        app::AlertPresenter presenter;
+        QStringList ran;
+        bool shownDuringAction = true;
+        presenter.presentAlert({"First",
+                                "one",
+                                {{"Yes", flows::AlertAction::Style::normal,
+                                  [&] {
+                                      ran << "yes";
+                                      shownDuringAction = presenter.title() == "First";
+                                  }},
+                                 {"No", flows::AlertAction::Style::cancel, [&] { ran << "no"; }}},
+                                std::nullopt});
+        presenter.presentAlert(flows::Alert::ok("Second", "two"));
+        QCOMPARE(presenter.title(), QString("First"));
+        QCOMPARE(presenter.buttons().size(), 2);
+        QCOMPARE(presenter.buttons()[1].toMap()["cancel"].toBool(), true);
+
+        presenter.choose(0);
+        QCOMPARE(ran, QStringList{"yes"});
+        QVERIFY(!shownDuringAction);
+        QCOMPARE(presenter.title(), QString("Second"));
+
+        // Escape picks the cancel-style button.
+        presenter.cancel();
+        QVERIFY(!presenter.shown());
+        presenter.choose(0); // nothing shown: ignored
+        QCOMPARE(ran, QStringList{"yes"});
+    }
+
+    void onlyTheSavingAlertIsDismissedByTheFlows()
+    {
+        app::AlertPresenter presenter;
+        presenter.presentAlert(flows::Alert::ok("Problem", "message"));
+        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
+        presenter.dismissPresented();
+        QCOMPARE(presenter.title(), QString("Problem"));
+        presenter.cancel();
+        QVERIFY(!presenter.shown());
+
+        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
+        QVERIFY(presenter.busy());
+        presenter.cancel(); // no button to cancel with: it stays
+        QVERIFY(presenter.shown());
+        presenter.dismissPresented();
+        QVERIFY(!presenter.shown());
+    }
+
+    void executorRunsTasksOnTheEventLoopWhileItsContextLives()
+    {
+        auto context = std::make_unique<QObject>();
+        app::QtExecutor executor(context.get());
+        int ran = 0;
+        executor.post([&] { ++ran; });
+        QCOMPARE(ran, 0);
+        QTRY_COMPARE(ran, 1);
+        executor.post([&] { ++ran; });
+        context.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, 1);
+        executor.post([&] { ++ran; }); // after the context: dropped
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, 1);
+    }
+
+    void heatsModelListsHeadersAndTheRowsOfExpandedSections()
+    {
+        std::vector<screens::Section> sections{section(1, 2, true), section(2, 3, false), section(3, 0, false)};
+        app::HeatsListModel model;
+        model.reset(&sections, screens::RowPosition{1, 2});
+        QCOMPARE(model.rowCount(), 6); // header 1, header 2 + 3 rows, header 3
+        const auto at = [&](int row, int role) { return model.data(model.index(row), role); };
+        QCOMPARE(at(0, app::HeatsListModel::TitleRole).toString(), QString("Heat 10"));
+        QCOMPARE(at(0, app::HeatsListModel::DescriptionRole).toString(), QString("2 Delays"));
+        QCOMPARE(at(0, app::HeatsListModel::IndicatorTextRole).toString(), QString("1"));
+        QCOMPARE(at(0, app::HeatsListModel::ArrowRotationRole).toDouble(), 0.0);
+        QCOMPARE(at(1, app::HeatsListModel::ArrowRotationRole).toDouble(), 90.0);
+        QCOMPARE(at(2, app::HeatsListModel::UnknownRole).toBool(), true);
+        QCOMPARE(at(4, app::HeatsListModel::SelectedRole).toBool(), true);
+        QCOMPARE(model.indexOf({1, 2}), 4);
+        QCOMPARE(at(5, app::HeatsListModel::DescriptionRole).toString(), QString("0 Delays"));
+        QCOMPARE(at(5, app::HeatsListModel::IndicatorTextRole).toString(), QString());
+
+        // Expanding inserts the rows under the header, without a reset, so the arrow can turn.
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        sections[0].collapsed = false;
+        model.sectionToggled(0);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 1);
+        QCOMPARE(inserted[0][2].toInt(), 2);
+        QCOMPARE(model.rowCount(), 8);
+        QCOMPARE(model.indexOf({1, 2}), 6);
+
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        sections[1].collapsed = true;
+        model.sectionToggled(1);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(model.indexOf({1, 2}), -1);
+        QCOMPARE(reset.size(), 0);
+
+        // A section without rows only turns its arrow.
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        sections[2].collapsed = true;
+        model.sectionToggled(2);
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(changed.size(), 1);
+    }
+
+    void highlightMovesBetweenRows()
+    {
+        std::vector<screens::Section> sections{section(1, 3, false)};
+        app::HeatsListModel model;
+        model.reset(&sections, std::nullopt);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.setHighlighted(screens::RowPosition{0, 1});
+        model.setHighlighted(screens::RowPosition{0, 2});
+        QCOMPARE(changed.size(), 3); // the first row, then the old and the new one
+        QCOMPARE(model.data(model.index(3), app::HeatsListModel::SelectedRole).toBool(), true);
+        QCOMPARE(model.data(model.index(2), app::HeatsListModel::SelectedRole).toBool(), false);
+    }
+
+    void optionsNameTheServiceAndTheDataFolder()
+    {
+        auto parsed = app::parseAppOptions(
+            {"--service-url", "http://127.0.0.1:9/DelaysApi/Delays", "--data-dir=/tmp/x", "-platform", "offscreen"});
+        QVERIFY(parsed.options);
+        QCOMPARE(*parsed.options->serviceURL, std::string("http://127.0.0.1:9/DelaysApi/Delays"));
+        QCOMPARE(parsed.options->dataDirectory->string(), std::string("/tmp/x"));
+
+        QVERIFY(app::parseAppOptions({"--help"}).options->help);
+        QCOMPARE(app::parseAppOptions({"--bogus"}).error, std::string("unknown option: --bogus"));
+        QVERIFY(!app::parseAppOptions({"--service-url"}).options);
+        QVERIFY(!app::parseAppOptions({"--service-url", "ftp://host"}).options);
+        QVERIFY(!app::parseAppOptions({"--data-dir"}).options);
+    }
+};
+
+QTEST_GUILESS_MAIN(ControllersTest)
+#include "controllers_test.moc"

@@ -1,0 +1,289 @@
+// The real window offscreen, driven by mouse and keys against the reference delay service: sign in,
+// the heats, a heat expanded and a delay selected, a furnace switch with unsaved edits, the settings
+// switch, the sign-out, and the sign-in's failures.
+#include "core/core.hpp"
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/screen_notifications.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/service/service_address.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/clock.hpp"
+#include "support/gui_driver.hpp"
+#include "support/manual_clock.hpp"
+#include "support/service_process.hpp"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <atomic>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+
+class GuiTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::ServiceProcess> m_service;
+    std::shared_ptr<test::ManualClock> m_clock = std::make_shared<test::ManualClock>(std::chrono::system_clock::now());
+    QTemporaryDir m_data;
+    std::unique_ptr<testing::GuiDriver> m_gui;
+
+    testing::GuiDriver& gui() { return *m_gui; }
+    app::HeatsListController* heats() { return gui().controller().heatsList(); }
+    QString alertTitle() { return gui().controller().alerts()->title(); }
+    QString alertMessage() { return gui().controller().alerts()->message(); }
+    bool alertShown()
+    {
+        return gui().waitFor([this] { return gui().controller().alerts()->shown(); });
+    }
+    int modelData(int index, int role)
+    {
+        auto* model = heats()->model();
+        return model->data(model->index(index), role).toInt();
+    }
+    // An unsaved edit of the selected heat's first delay, as the delay pages would make.
+    void editSelectedHeat()
+    {
+        const auto& flow = gui().controller().flow().heatsList();
+        const auto selected = flow->selectedHeatDelay();
+        QVERIFY(selected);
+        for (const auto& heat : flow->heats()) {
+            if (heat->heatId == selected->heatId && heat->delays && !heat->delays->empty()) {
+                auto edit = std::make_shared<Delay>(*heat->delays->front());
+                edit->isEdited = true;
+                EditedDelaysManager::shared()->addEditedDelay(edit);
+                // As after every edit: the list reads the heats again with the edits over them.
+                NotificationCenter::defaultCenter().post(
+                    screen_notifications::reloadData, nullptr,
+                    screen_notifications::selectionUserInfo({heat->heatId, edit->startDate.date}));
+                return;
+            }
+        }
+        QFAIL("the selected heat has no delays");
+    }
+    // Opens the popover and taps the first furnace that is not checked; its name.
+    QString chooseOtherFurnace()
+    {
+        if (!gui().click("furnaceButton") || !gui().waitFor([this] { return gui().item("furnaceList"); })) {
+            return {};
+        }
+        auto* selection = gui().item("furnaceList");
+        auto* model = selection->property("model").value<QAbstractItemModel*>();
+        if (!gui().waitFor([model] { return model && model->rowCount() > 1; })) {
+            return {};
+        }
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (!model->data(model->index(row, 0), Qt::UserRole + 2).toBool()) {
+                const QString name = model->data(model->index(row, 0), Qt::UserRole + 1).toString();
+                gui().click("furnaceRow_" + name);
+                return name;
+            }
+        }
+        return {};
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_service = std::make_unique<testing::ServiceProcess>();
+        QVERIFY2(m_service->running(), m_service->logText().c_str());
+        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
+        ServiceAddress::setBaseURL(m_service->baseUrl());
+        auto options = testing::GuiDriver::defaultOptions();
+        options.clock = m_clock; // the idle timer's
+        m_gui = std::make_unique<testing::GuiDriver>(options);
+        QVERIFY(gui().loaded());
+    }
+
+    void cleanupTestCase()
+    {
+        m_gui.reset();
+        releaseSharedInstances();
+    }
+
+    void signInFieldsFollowTheRules()
+    {
+        QVERIFY(gui().item("usernameField"));
+        auto* login = gui().item("loginButton");
+        QVERIFY(login->isEnabled()); // untouched: enabled
+        gui().type("usernameField", "   ");
+        gui().type("passwordField", "x");
+        QVERIFY(!login->isEnabled()); // a blank user name
+        gui().item("usernameField")->setProperty("text", QString());
+        gui().type("usernameField", "demo");
+        QVERIFY(login->isEnabled());
+        // Return in the user name moves on to the password.
+        gui().item("usernameField")->forceActiveFocus();
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().item("passwordField")->hasActiveFocus());
+        gui().item("passwordField")->setProperty("text", QString());
+        gui().controller().signIn()->setPassword({});
+        gui().controller().signIn()->setUsername({});
+    }
+
+    void wrongPasswordShowsTheServicesRefusal()
+    {
+        gui().type("usernameField", "demo");
+        gui().type("passwordField", "wrong");
+        gui().key(Qt::Key_Return);
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Problem"));
+        QVERIFY2(alertMessage().contains("(Error: "), qPrintable(alertMessage()));
+        QVERIFY(gui().chooseAlertButton("OK"));
+        QVERIFY(!gui().controller().alerts()->shown());
+        QVERIFY(gui().item("loginButton")->isEnabled());
+        QCOMPARE(gui().controller().screen(), QString("signIn"));
+    }
+
+    void signInShowsTheHeats()
+    {
+        auto* controller = gui().controller().signIn();
+        controller->setUsername({});
+        controller->setPassword({});
+        gui().item("usernameField")->setProperty("text", QString());
+        gui().item("passwordField")->setProperty("text", QString());
+        QVERIFY(gui().signIn("  demo ", "demo"));
+        QVERIFY(!heats()->showsEmptyState());
+        QVERIFY(!heats()->title().isEmpty());
+        QVERIFY(heats()->furnaceButtonEnabled());
+        QCOMPARE(gui().controller().flow().userName(), std::string("DEMO"));
+        QVERIFY(gui().item("detailEmptyMessage"));
+        QCOMPARE(gui().controller().heatDetail()->emptyMessage(), QString("Select an item to display delays"));
+    }
+
+    void expandingAHeatShowsItsDelays()
+    {
+        const int before = heats()->model()->rowCount();
+        auto* header = gui().listEntry(0);
+        QVERIFY(header);
+        QVERIFY(gui().click(header));
+        QVERIFY(gui().waitFor([&] { return heats()->model()->rowCount() > before; }));
+        QCOMPARE(modelData(0, app::HeatsListModel::ArrowRotationRole), 90);
+        // The arrow turns to its new angle.
+        auto* arrow = header->findChild<QQuickItem*>("arrow");
+        QVERIFY(arrow);
+        QVERIFY(gui().waitFor([arrow] { return qFuzzyCompare(arrow->rotation(), 90.0); }, 2000));
+    }
+
+    void selectingADelayShowsItsHeat()
+    {
+        QVERIFY(gui().click(gui().listEntry(1)));
+        QVERIFY(gui().waitFor([this] { return !gui().controller().heatDetail()->showsEmptyMessage(); }));
+        QCOMPARE(modelData(1, app::HeatsListModel::SelectedRole), 1);
+        QCOMPARE(heats()->highlightedIndex(), 1);
+        QVERIFY(gui().controller().heatDetail()->heatTitle().startsWith("Heat "));
+        QVERIFY(gui().item("heatTitle"));
+    }
+
+    void switchingFurnaceWithUnsavedEditsAsksFirst()
+    {
+        editSelectedHeat();
+        QVERIFY(gui().waitFor([this] { return modelData(1, app::HeatsListModel::EditedRole) == 1; }));
+        const QString shown = heats()->title();
+
+        // "No" keeps the shown furnace.
+        QVERIFY(!chooseOtherFurnace().isEmpty());
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("You have unsaved delays. Do you want to proceed?"));
+        QCOMPARE(alertMessage(), QString("If you select Yes, all changes will be lost."));
+        QVERIFY(gui().chooseAlertButton("No"));
+        QTest::qWait(200);
+        QCOMPARE(heats()->title(), shown);
+
+        // "Yes" drops the edits and shows the other furnace.
+        const QString other = chooseOtherFurnace();
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("You have unsaved delays. Do you want to proceed?"));
+        QVERIFY(gui().chooseAlertButton("Yes"));
+        const bool switched = gui().waitFor([&] { return heats()->title() == other; });
+        QVERIFY2(switched, qPrintable(heats()->title() + " / " + other + " / " + alertTitle()));
+        QVERIFY(gui().waitFor([this] { return !heats()->refreshing(); }));
+        QCOMPARE(gui().controller().heatDetail()->emptyMessage(), QString("Select an item to display delays"));
+    }
+
+    void settingsSwitchIsStoredAndAnnounced()
+    {
+        std::atomic<int> announced{-1};
+        auto token = NotificationCenter::defaultCenter().addObserver(
+            screen_notifications::autoSaveOptionChanged, [&announced](const Notification& notification) {
+                if (const auto* value = notification.value<bool>(screen_notifications::valueKey)) {
+                    announced = *value ? 1 : 0;
+                }
+            });
+        QVERIFY(gui().click("settingsButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
+        auto* toggle = gui().item("autoSaveSwitch");
+        const bool before = toggle->property("checked").toBool();
+        QVERIFY(gui().click(toggle));
+        QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 0 : 1); }));
+        QCOMPARE(UserConfigurationManager::shared()->isAutoSaveEnabled(), !before);
+        QCOMPARE(gui().controller().settings()->autoSaveEnabled(), !before);
+        // The keyboard flips it back.
+        toggle->forceActiveFocus();
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 1 : 0); }));
+        QCOMPARE(gui().controller().settings()->autoSaveEnabled(), before);
+        // Escape closes the sheet.
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
+    }
+
+    void inputKeepsTheMainScreenUntilFiveIdleMinutes()
+    {
+        using std::chrono::seconds;
+        QCOMPARE(gui().controller().screen(), QString("main"));
+        gui().key(Qt::Key_Shift); // any input restarts the countdown
+        m_clock->advance(seconds(299));
+        QCoreApplication::processEvents();
+        gui().key(Qt::Key_Shift);
+        m_clock->advance(seconds(299));
+        QCoreApplication::processEvents();
+        QCOMPARE(gui().controller().screen(), QString("main"));
+        m_clock->advance(seconds(2));
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        // Only the screen was replaced, not the user's session: no sign-out, and the same user signs in again.
+        QCOMPARE(gui().controller().flow().signOutCount(), 0);
+        QCOMPARE(gui().controller().flow().userName(), std::string("DEMO"));
+        QVERIFY(gui().signIn("demo", "demo"));
+    }
+
+    void logoutAsksAndReturnsToSignIn()
+    {
+        QVERIFY(gui().click("settingsButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("logoutRow"); }));
+        QVERIFY(gui().click("logoutRow"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Do you want to logout?"));
+        QCOMPARE(alertMessage(), QString("All unsaved changes will be lost."));
+        gui().key(Qt::Key_Escape); // "Cancel"
+        QVERIFY(!gui().controller().alerts()->shown());
+        QCOMPARE(gui().controller().screen(), QString("main"));
+
+        QVERIFY(gui().click("logoutRow"));
+        QVERIFY(alertShown());
+        QVERIFY(gui().chooseAlertButton("Logout"));
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        QVERIFY(gui().waitFor([this] { return gui().item("usernameField"); }));
+        QVERIFY(!gui().controller().flow().isSignedIn());
+    }
+
+    void serviceDownShowsTheTransportError()
+    {
+        m_service->stop();
+        gui().type("usernameField", "demo");
+        gui().type("passwordField", "demo");
+        QVERIFY(gui().click("loginButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Problem"));
+        QVERIFY2(alertMessage().contains("(Error: "), qPrintable(alertMessage()));
+        qInfo("service down: %s", qPrintable(alertMessage()));
+        QVERIFY(gui().chooseAlertButton("OK"));
+        QVERIFY(gui().item("loginButton")->isEnabled());
+    }
+};
+
+QTEST_MAIN(GuiTest)
+#include "gui_test.moc"

@@ -1,0 +1,120 @@
+// Renders the application's screens into PNG files against a reference delay service it starts itself:
+//   orvendel-screenshots OUTPUT_DIR
+// Run offscreen (QT_QPA_PLATFORM=offscreen); scripts/screenshots does.
+#include "core/core.hpp"
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/screen_notifications.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/service/service_address.hpp"
+#include "support/gui_driver.hpp"
+#include "support/service_process.hpp"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+
+namespace {
+
+// An unsaved edit of the delay at `row` of the first heat, so that the list shows its edited icon.
+void editDelay(app::ApplicationController& controller, std::size_t row)
+{
+    const auto& heats = controller.flow().heatsList()->heats();
+    if (heats.empty() || !heats.front()->delays || heats.front()->delays->size() <= row) {
+        return;
+    }
+    auto edited = std::make_shared<Delay>(*(*heats.front()->delays)[row]);
+    edited->isEdited = true;
+    EditedDelaysManager::shared()->addEditedDelay(edited);
+    // As after every edit: the list reads the heats again with the edits over them.
+    NotificationCenter::defaultCenter().post(
+        screen_notifications::reloadData, nullptr,
+        screen_notifications::selectionUserInfo({heats.front()->heatId, edited->startDate.date}));
+}
+
+int run(const QString& outputDir)
+{
+    testing::ServiceProcess service({.seed = 3, .extraArguments = {}});
+    if (!service.running()) {
+        std::fprintf(stderr, "orvendel-screenshots: the delay service did not start:\n%s\n", service.logText().c_str());
+        return 1;
+    }
+    QTemporaryDir data;
+    AppPaths::setDataDirectoryOverride(data.path().toStdString());
+    ServiceAddress::setBaseURL(service.baseUrl());
+
+    testing::GuiDriver gui;
+    if (!gui.loaded()) {
+        return 1;
+    }
+    const auto shot = [&](const char* name) {
+        const QString path = QDir(outputDir).filePath(QString::fromUtf8(name) + ".png");
+        if (!gui.grab(path)) {
+            std::fprintf(stderr, "orvendel-screenshots: could not write %s\n", qPrintable(path));
+            return false;
+        }
+        std::printf("%s\n", qPrintable(path));
+        return true;
+    };
+    bool ok = shot("sign-in");
+    if (!gui.signIn("demo", "demo")) {
+        std::fprintf(stderr, "orvendel-screenshots: sign-in failed\n");
+        return 1;
+    }
+    ok = shot("heats-collapsed") && ok;
+
+    gui.click(gui.listEntry(0));
+    gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 20; });
+    gui.click(gui.listEntry(2));
+    gui.waitFor([&] { return !gui.controller().heatDetail()->showsEmptyMessage(); });
+    editDelay(gui.controller(), 1);
+    gui.waitFor([&] {
+        auto* model = gui.controller().heatsList()->model();
+        return model->data(model->index(2), app::HeatsListModel::EditedRole).toBool();
+    });
+    gui.listEntry(0);
+    ok = shot("heats-expanded") && ok;
+
+    gui.click("furnaceButton");
+    gui.waitFor([&] { return gui.item("furnaceList") != nullptr; });
+    ok = shot("furnace-popover") && ok;
+    gui.key(Qt::Key_Escape);
+
+    gui.click("settingsButton");
+    gui.waitFor([&] { return gui.item("logoutRow") != nullptr; });
+    ok = shot("settings") && ok;
+    gui.click("logoutRow");
+    gui.waitFor([&] { return gui.controller().alerts()->shown(); });
+    ok = shot("logout-confirmation") && ok;
+    gui.chooseAlertButton("Logout");
+    gui.waitFor([&] { return gui.controller().screen() == "signIn"; });
+
+    gui.type("usernameField", "demo");
+    gui.type("passwordField", "wrong");
+    gui.click("loginButton");
+    gui.waitFor([&] { return gui.controller().alerts()->shown(); });
+    ok = shot("sign-in-problem") && ok;
+    gui.chooseAlertButton("OK");
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: orvendel-screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    QDir().mkpath(QString::fromLocal8Bit(argv[1]));
+    const int status = run(QString::fromLocal8Bit(argv[1]));
+    releaseSharedInstances();
+    return status;
+}

@@ -1,0 +1,146 @@
+#include "support/gui_driver.hpp"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QQuickItemGrabResult>
+#include <QTest>
+
+namespace orvendel::testing {
+
+namespace {
+
+QQuickItem* findVisible(QQuickItem* root, const QString& name)
+{
+    if (!root || !root->isVisible()) {
+        return nullptr;
+    }
+    if (root->objectName() == name) {
+        return root;
+    }
+    for (auto* child : root->childItems()) {
+        if (auto* found = findVisible(child, name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+app::ApplicationController::Options GuiDriver::defaultOptions()
+{
+    app::ApplicationController::Options options;
+    options.checkForUpdates = false;
+    return options;
+}
+
+GuiDriver::GuiDriver(app::ApplicationController::Options options)
+    : m_window(std::make_unique<app::AppWindow>(std::move(options)))
+{
+    m_loaded = m_window->load();
+    if (m_loaded) {
+        window()->resize(1024, 768);
+        window()->show();
+        m_loaded = QTest::qWaitForWindowExposed(window());
+    }
+}
+
+GuiDriver::~GuiDriver() = default;
+
+QQuickItem* GuiDriver::item(const QString& objectName) const
+{
+    return window() ? findVisible(window()->contentItem(), objectName) : nullptr;
+}
+
+bool GuiDriver::waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs) {
+            return condition();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+bool GuiDriver::click(QQuickItem* item)
+{
+    if (!item) {
+        return false;
+    }
+    // Layouts settle at the next polish; a click before it could land where the item is not yet.
+    QTest::qWait(30);
+    const QPointF middle = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(window(), Qt::LeftButton, {}, middle.toPoint());
+    QCoreApplication::processEvents();
+    return true;
+}
+
+bool GuiDriver::type(const QString& objectName, const QString& text)
+{
+    auto* field = item(objectName);
+    if (!field) {
+        return false;
+    }
+    field->forceActiveFocus();
+    for (const QChar c : text) {
+        QTest::keyClick(window(), c.toLatin1());
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void GuiDriver::key(Qt::Key key)
+{
+    QTest::keyClick(window(), key);
+    QCoreApplication::processEvents();
+}
+
+bool GuiDriver::chooseAlertButton(const QString& title)
+{
+    return click(QStringLiteral("alertButton_") + title);
+}
+
+bool GuiDriver::signIn(const QString& user, const QString& password)
+{
+    if (!waitFor([this] { return item("usernameField") != nullptr; })) {
+        return false;
+    }
+    type("usernameField", user);
+    key(Qt::Key_Return);
+    type("passwordField", password);
+    key(Qt::Key_Return);
+    return waitFor([this] {
+        auto* heats = controller().heatsList();
+        return controller().screen() == "main" && heats && heats->model()->rowCount() > 0 && !heats->refreshing();
+    });
+}
+
+QQuickItem* GuiDriver::listEntry(int index) const
+{
+    auto* list = item(QStringLiteral("heatsList"));
+    if (!list) {
+        return nullptr;
+    }
+    // Scrolled into view first: the list keeps delegates beyond its edges too, and a click there would
+    // land on whatever covers that place.
+    QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, index), Q_ARG(int, 2 /* Contain */));
+    QCoreApplication::processEvents();
+    QQuickItem* entry = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, entry), Q_ARG(int, index));
+    return entry;
+}
+
+bool GuiDriver::grab(const QString& path)
+{
+    // Let animations and pending paints settle first.
+    QTest::qWait(400);
+    const QImage image = window()->grabWindow();
+    return !image.isNull() && image.save(path);
+}
+
+} // namespace orvendel::testing
