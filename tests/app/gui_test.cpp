@@ -250,6 +250,23 @@ private slots:
         QVERIFY(gui().signIn("demo", "demo"));
     }
 
+    void minimisingTheWindowLeavesForTheSignInScreen()
+    {
+        QCOMPARE(gui().controller().screen(), QString("main"));
+        gui().window()->showMinimized();
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        gui().window()->showNormal();
+        QVERIFY(QTest::qWaitForWindowExposed(gui().window()));
+        // On the offscreen platform the window may pass through the minimised state once more on its way
+        // back; let it settle.
+        QTest::qWait(300);
+        if (gui().window()->visibility() == QWindow::Minimized) {
+            gui().window()->showNormal();
+            QVERIFY(QTest::qWaitForWindowExposed(gui().window()));
+        }
+        QVERIFY(gui().signIn("demo", "demo"));
+    }
+
     void logoutAsksAndReturnsToSignIn()
     {
         QVERIFY(gui().click("settingsButton"));

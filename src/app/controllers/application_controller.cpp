@@ -137,10 +137,12 @@ FurnaceSelectionController* ApplicationController::openFurnaceSelection()
 void ApplicationController::attachWindow(QWindow* window)
 {
     connect(window, &QWindow::visibilityChanged, this, [this](QWindow::Visibility visibility) {
-        const bool away = visibility == QWindow::Minimized || (visibility == QWindow::Hidden && !m_windowClosing);
-        if (away) {
+        // Once per trip: a minimised window that the system then hides has not left twice.
+        const bool away = visibility == QWindow::Minimized || visibility == QWindow::Hidden;
+        if (away && !m_away && !m_windowClosing) {
             m_flow->didEnterBackground();
         }
+        m_away = away;
     });
 }
 

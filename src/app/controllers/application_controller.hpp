@@ -87,6 +87,7 @@ private:
     QPointer<SettingsController> m_settings;
     QPointer<FurnaceSelectionController> m_furnaceSelection;
     bool m_windowClosing = false;
+    bool m_away = false; // the window is minimised or hidden
 };
 
 } // namespace orvendel::app

@@ -86,6 +86,13 @@ bool GuiDriver::type(const QString& objectName, const QString& text)
     if (!field) {
         return false;
     }
+    // Keys reach only the active window; after a minimise it is active again only once asked.
+    if (!window()->isActive()) {
+        window()->requestActivate();
+        if (!QTest::qWaitForWindowActive(window(), 2000)) {
+            return false;
+        }
+    }
     field->forceActiveFocus();
     for (const QChar c : text) {
         QTest::keyClick(window(), c.toLatin1());
