@@ -35,11 +35,8 @@ void SignInController::setPassword(const QString& password)
 
 void SignInController::validate()
 {
-    const bool enabled = flows::SignInFlow::isLoginButtonEnabled(m_username.toStdString(), m_password.toStdString());
-    if (enabled != m_loginEnabled) {
-        m_loginEnabled = enabled;
-        emit stateChanged();
-    }
+    // The flow keeps the button's state and says when it changed.
+    m_flow->fieldsChanged(m_username.toStdString(), m_password.toStdString());
 }
 
 void SignInController::login()
@@ -60,7 +57,7 @@ void SignInController::login()
 
 void SignInController::passwordReturned()
 {
-    if (m_loginEnabled) {
+    if (m_flow->loginButtonEnabled()) {
         login();
     }
 }

@@ -31,7 +31,7 @@ public:
     // Typing: the button follows the text.
     void setUsername(const QString& username);
     void setPassword(const QString& password);
-    bool loginEnabled() const { return m_loginEnabled; }
+    bool loginEnabled() const { return m_flow->loginButtonEnabled(); }
     bool controlsEnabled() const { return m_flow->controlsEnabled(); }
     bool signingIn() const { return m_flow->isSigningIn(); }
 
@@ -54,7 +54,6 @@ private:
     QString m_username;
     QString m_password;
     // An untouched screen lets the user try; only typing re-evaluates it.
-    bool m_loginEnabled = true;
 };
 
 } // namespace orvendel::app
