@@ -2,6 +2,7 @@
 
 #include "core/screens/grapheme_clusters.hpp"
 #include "core/screens/unicode_text.hpp"
+#include "core/support/utf8.hpp"
 
 #include <fmt/format.h>
 
@@ -13,45 +14,6 @@ std::size_t characterCount(std::string_view text)
 }
 
 namespace {
-
-bool isValidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, value = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, value = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, value = lead & 0x07, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            value = (value << 6) | (next & 0x3F);
-        }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 // Line feeds and tabs are what a multi-line comment field produces; every other control character could
 // steer whatever later shows the comment.
@@ -67,7 +29,7 @@ Problem problem(std::string_view text)
     if (text.size() > maximumBytes) {
         return Problem::tooManyBytes;
     }
-    if (!isValidUtf8(text)) {
+    if (!utf8::isValid(text)) {
         return Problem::notUtf8;
     }
     for (const char32_t c : decodeUtf8(text)) {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace orvendel::utf8 {
+
+// The length of the UTF-8 sequence starting at byte `i` of `text`, with its code point in `codePoint`;
+// 0 when the bytes there are not UTF-8 (a stray continuation byte, a cut sequence, an overlong form, a
+// surrogate, a value past U+10FFFF).
+// Thread contract: pure, any thread.
+std::size_t sequenceAt(std::string_view text, std::size_t i, char32_t& codePoint);
+
+// Whether the whole text is UTF-8.
+bool isValid(std::string_view text);
+
+} // namespace orvendel::utf8
