@@ -120,7 +120,7 @@ Reply reasonsCommand(CommandContext&)
 Reply editsCommand(CommandContext& context)
 {
     Reply reply;
-    renderEdits(reply, allEditedDelays(), context.app.heatsList()->heats());
+    renderEdits(reply, allEditedDelays(), context.app.heatsList()->heats(), restoredEditedDelays());
     return reply;
 }
 

@@ -48,6 +48,13 @@ Reply loginCommand(CommandContext& context, const std::string& user, std::option
     if (furnaceId && (!heats->furnace() || heats->furnace()->id != *furnaceId)) {
         return reply.fail(cli_error::notFound, fmt::format("Furnace {} is not in the furnace list.", *furnaceId));
     }
+    // Edits an earlier run left unsaved (it ended without a logout) are back, less those the service changed
+    // meanwhile.
+    if (const auto restored = restoredEditedDelays().size()) {
+        reply.data["restoredEdits"] = restored;
+        reply.lines.push_back(fmt::format("{} unsaved edit{} of an earlier run restored; `edits` lists {}.", restored,
+                                          restored == 1 ? "" : "s", restored == 1 ? "it" : "them"));
+    }
     renderHeatsList(reply, heats->furnace(), heats->tableData(), heats->heats());
     return reply;
 }

@@ -8,6 +8,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <set>
 
@@ -128,7 +130,8 @@ void renderReasons(Reply& reply, const std::vector<Reason>& reasons)
     reply.data["reasons"] = std::move(json);
 }
 
-void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::vector<HeatPtr>& heats)
+void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::vector<HeatPtr>& heats,
+                 const std::vector<DelayPtr>& restored)
 {
     auto json = nlohmann::ordered_json::array();
     TextTable rows;
@@ -151,10 +154,16 @@ void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::ve
             entry["ref"] = nullptr; // not listed: a split's later piece, or a heat no longer shown
             entry["position"] = nullptr;
         }
+        const bool wasRestored = std::find(restored.begin(), restored.end(), edit) != restored.end();
+        entry["restored"] = wasRestored;
         json.push_back(std::move(entry));
+        std::string marks = edit->isSplitted ? "split" : "";
+        if (wasRestored) {
+            marks += marks.empty() ? "restored" : ", restored";
+        }
         rows.addRow({position ? delayRefText(heat->heatNumber, position) : ref + " (not listed)",
                      clockText(edit->startDate) + "-" + clockText(edit->endDate),
-                     fmt::format("{} {}", edit->reasonId, edit->reasonDescription), edit->isSplitted ? "split" : "",
+                     fmt::format("{} {}", edit->reasonId, edit->reasonDescription), marks,
                      edit->comment ? fmt::format("\"{}\"", *edit->comment) : std::string()});
     }
     reply.lines.push_back(

@@ -24,6 +24,8 @@ void renderFurnaces(Reply& reply, const std::vector<Furnace>& furnaces, int sele
 void renderReasons(Reply& reply, const std::vector<Reason>& reasons);
 
 // The edit store's entries in store order, named by heat number where the heat is listed.
-void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::vector<HeatPtr>& heats);
+// `restored`: the edits a previous run left unsaved, marked "restored".
+void renderEdits(Reply& reply, const std::vector<DelayPtr>& edits, const std::vector<HeatPtr>& heats,
+                 const std::vector<DelayPtr>& restored = {});
 
 } // namespace orvendel::cli

@@ -82,4 +82,10 @@ std::vector<DelayPtr> allEditedDelays()
         [](auto completion) { EditedDelaysManager::shared()->getAllEditedDelays(std::move(completion)); });
 }
 
+std::vector<DelayPtr> restoredEditedDelays()
+{
+    return awaitCompletion<std::vector<DelayPtr>>(
+        [](auto completion) { EditedDelaysManager::shared()->getRestoredEditedDelays(std::move(completion)); });
+}
+
 } // namespace orvendel::cli

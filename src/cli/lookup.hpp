@@ -31,6 +31,8 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
 std::vector<Furnace> storedFurnaces();
 std::vector<Reason> storedReasons(int furnaceId);
 std::vector<DelayPtr> allEditedDelays();
+// The edits taken back from the journal at sign-in and not changed since.
+std::vector<DelayPtr> restoredEditedDelays();
 
 // Waits for a value delivered to a completion on another thread.
 template <typename T, typename Start>

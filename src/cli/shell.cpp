@@ -18,20 +18,27 @@ int statusOf(const Reply& reply)
     return reply.ok() ? exitSuccess : exitCommandFailed;
 }
 
-// Leaves no session behind; says how many unsaved edits that dropped.
-std::size_t endSession(CommandContext& context)
+// Leaves no session behind. Unsaved edits stay in the user's journal and come back at their next sign-in
+// (only `logout` discards them); says how many there are and whose.
+struct KeptEdits {
+    std::size_t count = 0;
+    std::string user;
+};
+
+KeptEdits endSession(CommandContext& context)
 {
     if (!context.app.isSignedIn()) {
-        return 0;
+        return {};
     }
-    const std::size_t discarded = allEditedDelays().size();
+    KeptEdits kept{allEditedDelays().size(), context.app.userName()};
     context.app.runLogoutSequence();
-    return discarded;
+    return kept;
 }
 
-std::string discardedText(std::size_t count)
+std::string keptText(const KeptEdits& kept)
 {
-    return fmt::format("{} unsaved edit{} discarded.", count, count == 1 ? " was" : "s were");
+    return fmt::format("{} unsaved edit{} kept; {} back when {} signs in again.", kept.count,
+                       kept.count == 1 ? " was" : "s were", kept.count == 1 ? "it comes" : "they come", kept.user);
 }
 
 } // namespace
@@ -53,10 +60,10 @@ int runShell(CommandContext& context, InputReader& input, Output& output)
         if (parsed.command->kind == CommandKind::quit) {
             context.loop->runPending();
             Reply reply;
-            const std::size_t discarded = endSession(context);
-            reply.data["discardedEdits"] = discarded;
-            if (discarded > 0) {
-                reply.notices.push_back(discardedText(discarded));
+            const auto kept = endSession(context);
+            reply.data["keptEdits"] = kept.count;
+            if (kept.count > 0) {
+                reply.notices.push_back(keptText(kept));
             }
             output.print(withAnnouncements(context, std::move(reply)));
             return status;
@@ -65,8 +72,8 @@ int runShell(CommandContext& context, InputReader& input, Output& output)
         output.print(reply);
         status = std::max(status, statusOf(reply));
     }
-    if (const std::size_t discarded = endSession(context); discarded > 0) {
-        output.hint(discardedText(discarded));
+    if (const auto kept = endSession(context); kept.count > 0) {
+        output.hint(keptText(kept));
     }
     return status;
 }
@@ -86,7 +93,7 @@ int runOneShot(CommandContext& context, InputReader& input, Output& output)
         login.lines.clear(); // only the failure: the listing is not what was asked for
         login.data = nlohmann::ordered_json::object();
         output.print(login);
-        endSession(context);
+        (void)endSession(context);
         return statusOf(login);
     }
     std::string line;
@@ -96,7 +103,9 @@ int runOneShot(CommandContext& context, InputReader& input, Output& output)
     const auto parsed = parseCommand(line);
     const Reply reply = parsed.command ? runCommand(context, *parsed.command) : Reply::usage(parsed.error);
     output.print(reply);
-    endSession(context);
+    if (const auto kept = endSession(context); kept.count > 0) {
+        output.hint(keptText(kept));
+    }
     return statusOf(reply);
 }
 

@@ -1,5 +1,7 @@
 #include "core/editing/edited_delays_manager.hpp"
 
+#include "core/editing/edit_journal.hpp"
+
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
 #include "core/support/shared_instance.hpp"
@@ -71,8 +73,9 @@ void EditedDelaysManager::addEditedDelay(DelayPtr delay)
         if (existing != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(existing - m_editedDelays.begin()));
         }
-        m_editedDelays.push_back(delay);
+        append(delay);
         postOperation();
+        writeJournal();
         log("\nAfter Adding EditedDelay");
         printEditedDelays();
     });
@@ -87,6 +90,7 @@ void EditedDelaysManager::removeEditedDelay(Instant startDate, int heatId)
         if (found != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
         }
+        writeJournal();
         log("\nAfter Removing EditedDelay with StartDate");
         printEditedDelays();
     });
@@ -100,6 +104,7 @@ void EditedDelaysManager::removeEditedDelay(const Delay& delay)
         if (found != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
         }
+        writeJournal();
     });
 }
 
@@ -112,6 +117,7 @@ void EditedDelaysManager::removeEditedDelaysWithDelayId(int delayId, int heatId)
                 eraseAt(position);
             }
         }
+        writeJournal();
     });
 }
 
@@ -131,6 +137,7 @@ void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int h
                 eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
             }
         }
+        writeJournal();
         log("\nAfter Removing EditedDelays");
         printEditedDelays();
         if (completion) {
@@ -142,8 +149,9 @@ void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int h
 void EditedDelaysManager::removeAllEditedDelays(int heatId, Completion completion)
 {
     m_queue.async([this, heatId, completion = std::move(completion)] {
-        std::erase_if(m_editedDelays, [heatId](const DelayPtr& entry) { return entry->heatId == heatId; });
+        eraseAllOf(heatId);
         postOperation();
+        writeJournal();
         log("\nAfter Removing EditedDelay WithheatId");
         printEditedDelays();
         if (completion) {
@@ -161,6 +169,7 @@ void EditedDelaysManager::removeStaleEditedDelays(std::vector<DelayPtr> entries,
                 eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
             }
         }
+        writeJournal();
         if (completion) {
             completion();
         }
@@ -207,8 +216,75 @@ bool EditedDelaysManager::holdsEntryOf(int heatId) const
 void EditedDelaysManager::clearEditedDelays()
 {
     m_queue.sync([this] {
-        m_editedDelays.clear();
+        eraseAll();
         postOperation();
+        writeJournal();
+    });
+}
+
+std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
+{
+    return m_queue.sync([this, file]() -> std::size_t {
+        if (m_journal && m_journal->path() == file) {
+            return 0;
+        }
+        m_journal.reset();
+        m_journalRowsRemoved.clear();
+        auto opened = EditJournal::open(file);
+        if (!opened) {
+            // Logged by the journal; the store goes on in memory.
+            for (auto& state : m_entryStates) {
+                state.journalRow = 0;
+            }
+            return 0;
+        }
+        m_journal = std::move(*opened);
+        auto rows = m_journal->takeRows();
+        if (!m_editedDelays.empty() || rows.empty()) {
+            m_journalNeedsRewrite = !m_editedDelays.empty() || !rows.empty();
+            writeJournal();
+            return 0;
+        }
+        for (auto& row : rows) {
+            append(std::move(row.delay), true);
+            m_entryStates.back().journalRow = row.id;
+        }
+        m_journalNeedsRewrite = false;
+        postOperation();
+        log(fmt::format("Restored {} unsaved edit{} from {}", rows.size(), rows.size() == 1 ? "" : "s", file.string()));
+        return rows.size();
+    });
+}
+
+void EditedDelaysManager::closeJournal()
+{
+    m_queue.sync([this] {
+        m_journal.reset();
+        m_journalRowsRemoved.clear();
+        m_journalNeedsRewrite = false;
+        for (auto& state : m_entryStates) {
+            state.journalRow = 0;
+        }
+    });
+}
+
+bool EditedDelaysManager::hasOpenJournal()
+{
+    return m_queue.sync([this] { return m_journal != nullptr; });
+}
+
+void EditedDelaysManager::getRestoredEditedDelays(ListCompletion completion)
+{
+    m_queue.async([this, completion = std::move(completion)] {
+        std::vector<DelayPtr> restored;
+        for (std::size_t position = 0; position < m_editedDelays.size(); ++position) {
+            if (m_entryStates[position].restored) {
+                restored.push_back(m_editedDelays[position]);
+            }
+        }
+        if (completion) {
+            completion(std::move(restored));
+        }
     });
 }
 
@@ -217,10 +293,85 @@ void EditedDelaysManager::drain()
     m_queue.drain();
 }
 
+void EditedDelaysManager::append(DelayPtr delay, bool restored)
+{
+    m_editedDelays.push_back(std::move(delay));
+    m_entryStates.push_back(EntryState{0, restored});
+}
+
 void EditedDelaysManager::eraseAt(std::size_t position)
 {
-    m_editedDelays.erase(m_editedDelays.begin() + static_cast<std::ptrdiff_t>(position));
+    const auto offset = static_cast<std::ptrdiff_t>(position);
+    if (const auto row = m_entryStates[position].journalRow) {
+        m_journalRowsRemoved.push_back(row);
+    }
+    m_editedDelays.erase(m_editedDelays.begin() + offset);
+    m_entryStates.erase(m_entryStates.begin() + offset);
     postOperation();
+}
+
+void EditedDelaysManager::eraseAllOf(int heatId)
+{
+    std::size_t kept = 0;
+    for (std::size_t position = 0; position < m_editedDelays.size(); ++position) {
+        if (m_editedDelays[position]->heatId == heatId) {
+            if (const auto row = m_entryStates[position].journalRow) {
+                m_journalRowsRemoved.push_back(row);
+            }
+            continue;
+        }
+        m_editedDelays[kept] = std::move(m_editedDelays[position]);
+        m_entryStates[kept] = m_entryStates[position];
+        ++kept;
+    }
+    m_editedDelays.resize(kept);
+    m_entryStates.resize(kept);
+}
+
+void EditedDelaysManager::eraseAll()
+{
+    m_editedDelays.clear();
+    m_entryStates.clear();
+    // Every row goes, also those of entries whose last write failed.
+    m_journalRowsRemoved.clear();
+    m_journalNeedsRewrite = true;
+}
+
+void EditedDelaysManager::writeJournal()
+{
+    if (!m_journal) {
+        m_journalRowsRemoved.clear();
+        return;
+    }
+    std::vector<DelayPtr> appended;
+    std::vector<std::size_t> positions;
+    for (std::size_t position = 0; position < m_editedDelays.size(); ++position) {
+        if (m_journalNeedsRewrite || m_entryStates[position].journalRow == 0) {
+            appended.push_back(m_editedDelays[position]);
+            positions.push_back(position);
+        }
+    }
+    if (!m_journalNeedsRewrite && appended.empty() && m_journalRowsRemoved.empty()) {
+        return;
+    }
+    auto written =
+        m_journalNeedsRewrite ? m_journal->replaceAll(appended) : m_journal->apply(m_journalRowsRemoved, appended);
+    if (!written) {
+        // Tried again in full with the next change; the store itself is unharmed.
+        if (!m_journalNeedsRewrite || !m_journalWriteFailed) {
+            log("Unable to write the unsaved edits to disk: " + written.error().description);
+        }
+        m_journalWriteFailed = true;
+        m_journalNeedsRewrite = true;
+        m_journalRowsRemoved.clear();
+        return;
+    }
+    for (std::size_t index = 0; index < positions.size(); ++index) {
+        m_entryStates[positions[index]].journalRow = (*written)[index];
+    }
+    m_journalRowsRemoved.clear();
+    m_journalNeedsRewrite = false;
+    m_journalWriteFailed = false;
 }
 
 void EditedDelaysManager::postOperation() const

@@ -5,19 +5,24 @@
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
 
 namespace orvendel {
 
+class EditJournal;
+
 namespace editing_notifications {
 inline constexpr const char* operationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
 } // namespace editing_notifications
 
-// The user's unsaved edits of every heat, in memory only, in the order they were (re)added. Entries are the
-// editor's own records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade"
-// (no sender, no user info).
+// The user's unsaved edits of every heat, in the order they were (re)added. Entries are the editor's own
+// records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade" (no sender, no
+// user info). While a journal is open, every change is also written to it in one transaction before the
+// operation finishes, so that edits survive a crash; without one the store lives in memory only.
 // Thread contract: any thread. Work runs in call order on the serial queue "EditedDelaysQueue"; callbacks
 // and notifications run there too. `hasEditedDelays` and `clearEditedDelays` wait for their result and may
 // be called from the queue itself (from a callback).
@@ -63,6 +68,17 @@ public:
     void hasEditedDelays(int heatId, std::function<void(bool)> completion);
     void clearEditedDelays();
 
+    // Keeps the store on disk in the journal at `file` from now on (synchronous). When the store is empty,
+    // the journal's entries — edits a process that ended without a logout left behind — become the store's,
+    // marked as restored, and the count of them is returned; otherwise the journal is rewritten from the
+    // store. A journal that cannot be opened is logged and the store goes on in memory.
+    std::size_t openJournal(const std::filesystem::path& file);
+    // Stops writing to disk (synchronous); the file keeps what it holds for the user's next sign-in.
+    void closeJournal();
+    bool hasOpenJournal();
+    // The entries taken back from a journal and not changed since, in store order.
+    void getRestoredEditedDelays(ListCompletion completion);
+
     // Waits until everything queued before this call has run (tests, shutdown).
     void drain();
 
@@ -71,10 +87,25 @@ private:
     void printEditedDelays() const;
     bool holdsEntryOf(int heatId) const;
     void postOperation() const;
+    void append(DelayPtr delay, bool restored = false);
     void eraseAt(std::size_t position);
+    void eraseAllOf(int heatId);
+    void eraseAll();
+    // Writes what changed since the last call to the journal, in one transaction.
+    void writeJournal();
+
+    struct EntryState {
+        std::int64_t journalRow = 0; // 0: not (yet) in the journal
+        bool restored = false;
+    };
 
     NotificationCenter& m_center;
     std::vector<DelayPtr> m_editedDelays;
+    std::vector<EntryState> m_entryStates; // beside m_editedDelays, position for position
+    std::unique_ptr<EditJournal> m_journal;
+    std::vector<std::int64_t> m_journalRowsRemoved;
+    bool m_journalNeedsRewrite = false;
+    bool m_journalWriteFailed = false;
     // Last member: destroyed first, so queued work finishes while the list still exists.
     SerialQueue m_queue{"EditedDelaysQueue"};
 };

@@ -97,6 +97,8 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
     log("Signed in as another user: the previous user's requests and edits are dropped");
     DownloadManager::shared()->resetForLogout();
     DatabaseManager::shared()->closeDatabase();
+    // The previous user's journal keeps their edits for their next sign-in.
+    EditedDelaysManager::shared()->closeJournal();
     EditedDelaysManager::shared()->clearEditedDelays();
     UserConfigurationManager::shared()->unloadConfiguration();
 }
@@ -164,6 +166,8 @@ void ApplicationFlow::didEnterBackground()
 
 void ApplicationFlow::requestLogout()
 {
+    // Only a sign-out the user asked for discards the unsaved edits on disk too.
+    EditedDelaysManager::shared()->clearEditedDelays();
     m_logoutRequested = true;
     NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
 }
@@ -187,6 +191,9 @@ void ApplicationFlow::runLogoutSequence(ScreenChange change)
     LoginManager::shared()->logout();
     DownloadManager::shared()->resetForLogout();
     DatabaseManager::shared()->closeDatabase();
+    // The journal is closed first: a sign-out the user did not ask for (the session could not be renewed)
+    // leaves the edits on disk for the same user's next sign-in; a requested one has emptied it already.
+    EditedDelaysManager::shared()->closeJournal();
     EditedDelaysManager::shared()->clearEditedDelays();
     UserConfigurationManager::shared()->unloadConfiguration();
     m_userName.clear();

@@ -1,5 +1,6 @@
 #include "core/flows/settings_flow.hpp"
 
+#include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
@@ -28,6 +29,8 @@ void SettingsFlow::askToLogout(std::function<void()> cancelled)
 
 void SettingsFlow::logout()
 {
+    // The user was told the unsaved changes go: they go from the disk as well, not only from memory.
+    EditedDelaysManager::shared()->clearEditedDelays();
     NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
 }
 

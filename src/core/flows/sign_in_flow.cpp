@@ -1,5 +1,7 @@
 #include "core/flows/sign_in_flow.hpp"
 
+#include "core/editing/edit_journal.hpp"
+#include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/login_validation.hpp"
@@ -147,6 +149,12 @@ void SignInFlow::prepareStorage(const Notification& notification)
         failed(text.title, text.message,
                Error{orv_error::domain, orv_error::localSetupFailure, "Failed to setup initial configuration."});
         return;
+    }
+    // Edits a process left behind when it ended without a logout come back before anything is shown; the
+    // journal never stands in the way of a sign-in.
+    if (const auto databasePath = DatabaseManager::shared()->databasePath()) {
+        const auto journal = std::filesystem::path(*databasePath).parent_path() / EditJournal::fileName;
+        EditedDelaysManager::shared()->openJournal(journal);
     }
     if (const int* startingFurnaceId = notification.value<int>(ln::startingFurnaceId)) {
         configuration->setStartingFurnaceId(*startingFurnaceId);

@@ -67,6 +67,11 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     signIn("kim");
     EXPECT_EQ(app->userName(), "KIM");
     EXPECT_EQ(editCount(), 0u);
+
+    // The first user's edits waited on disk for them.
+    advance(300s);
+    signIn("jdoe");
+    EXPECT_EQ(editCount(), 1u);
 }
 
 TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
@@ -83,10 +88,15 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
     EXPECT_EQ(editCount(), 0u);
     EXPECT_TRUE(app->userName().empty());
 
+    // Nobody asked for that sign-out: the edits come back with the same user's next sign-in.
     signIn();
+    EXPECT_EQ(editCount(), 1u);
     app->requestLogout();
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     EXPECT_EQ(screenChanges.back(), ScreenChange::requestedLogout);
+    // One the user asked for discards them.
+    signIn();
+    EXPECT_EQ(editCount(), 0u);
 }
 
 TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)

@@ -145,6 +145,18 @@ std::string CliProcess::readRest(std::chrono::seconds timeout)
     return text + std::exchange(m_buffer, {});
 }
 
+void CliProcess::killNow()
+{
+    if (m_pid <= 0 || m_status) {
+        return;
+    }
+    kill(m_pid, SIGKILL);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_status = -1;
+    m_ended = true;
+}
+
 int CliProcess::wait(std::chrono::seconds timeout)
 {
     if (m_status) {

@@ -38,6 +38,8 @@ public:
     nlohmann::json login(const std::string& user = "demo", const std::string& password = "demo");
 
     void closeInput();
+    // SIGKILL, as a crash or a dying tablet ends a program: nothing of its own runs on the way out.
+    void killNow();
     // Everything left on standard output until the program ends.
     std::string readRest(std::chrono::seconds timeout = std::chrono::seconds(90));
     // The exit status; -1 when the program did not end normally within the time-out (it is then killed).

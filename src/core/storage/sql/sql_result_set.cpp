@@ -120,6 +120,14 @@ int SqlResultSet::intForColumnIndex(int index)
     return sqlite3_column_int(m_statement->statement, index);
 }
 
+std::int64_t SqlResultSet::int64ForColumnIndex(int index)
+{
+    if (index < 0 || index >= columnCount()) {
+        return 0;
+    }
+    return sqlite3_column_int64(m_statement->statement, index);
+}
+
 std::optional<std::string> SqlResultSet::stringForColumnIndex(int index)
 {
     const auto text = textForColumnIndex(index);

@@ -2,6 +2,7 @@
 
 #include "core/model/error.hpp"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,6 +51,7 @@ public:
     // The same reads by index, for loops that look the names up once. A negative or out-of-range index
     // reads as 0, none and NULL.
     int intForColumnIndex(int index);
+    std::int64_t int64ForColumnIndex(int index);
     std::optional<std::string> stringForColumnIndex(int index);
     // The text without a copy; valid until the next `next` or `close`.
     std::optional<std::string_view> textForColumnIndex(int index);
