@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -52,6 +53,9 @@ private:
     Result<void> prepare();
     Result<std::vector<Row>> readRows();
     Result<std::vector<std::int64_t>> insert(std::span<const DelayPtr> entries);
+    // One transaction: the rows `removed` (every row when none) go, `appended` are added.
+    Result<std::vector<std::int64_t>> write(std::optional<std::span<const std::int64_t>> removed,
+                                            std::span<const DelayPtr> appended);
 
     std::filesystem::path m_path;
     std::unique_ptr<SqlDatabase> m_database;
