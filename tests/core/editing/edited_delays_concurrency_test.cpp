@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <latch>
 #include <random>
 #include <thread>
 
@@ -68,8 +69,12 @@ TEST(EditedDelaysManagerConcurrency, ManyWritersAndAReaderEndAsTheirSerialOrders
 
     std::atomic<bool> writing{true};
     std::atomic<long> observedEntries{0};
+    std::atomic<long> reads{0};
+    // The writers start once the reader runs: on a busy machine they could otherwise all be done before it.
+    std::latch readerRunning(1);
     std::thread reader([&] {
         std::mt19937 random(99);
+        readerRunning.count_down();
         while (writing) {
             const int heat = 1 + static_cast<int>(random() % kWriters);
             (void)store.hasEditedDelays(heat);
@@ -79,10 +84,13 @@ TEST(EditedDelaysManagerConcurrency, ManyWritersAndAReaderEndAsTheirSerialOrders
                     observedEntries += delay->heatId == heat && delay->startDate.date >= at(0) ? 1 : 0;
                 }
             });
-            store.getAllEditedDelays(
-                [&](std::vector<DelayPtr> list) { observedEntries += static_cast<long>(list.size()); });
+            store.getAllEditedDelays([&](std::vector<DelayPtr> list) {
+                observedEntries += static_cast<long>(list.size());
+                ++reads;
+            });
         }
     });
+    readerRunning.wait();
 
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w) {
@@ -129,7 +137,7 @@ TEST(EditedDelaysManagerConcurrency, ManyWritersAndAReaderEndAsTheirSerialOrders
         expectedPosts += models[static_cast<std::size_t>(w)].posts;
     }
     EXPECT_EQ(operations.count, expectedPosts);
-    EXPECT_GT(observedEntries.load(), 0);
+    EXPECT_GT(reads.load(), 0) << "the reader read while the writers wrote (" << observedEntries << " entries seen)";
     setLogSink(previousSink);
 }
 
