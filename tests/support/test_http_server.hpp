@@ -2,20 +2,26 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace orvendel::test {
 
 // A local HTTP server for transport tests. "/echo" answers the body back with the request's headers
 // echoed as "X-Seen-<name>"; "/empty" answers 200 without a body; "/html500" answers an HTML page with status
 // 500; "/hold" answers only once `release` is called (or after ten seconds), after counting the request as
-// arrived.
+// arrived; "/redirect/CODE?to=URL" answers status CODE with "Location: URL"; "/canned" answers the reply set
+// by `setCannedReply` with its length declared, "/canned-chunked" the same in chunks without a length.
 class TestHttpServer {
 public:
+    using Headers = std::vector<std::pair<std::string, std::string>>;
+
     TestHttpServer()
     {
         m_server.Post("/echo", [](const httplib::Request& request, httplib::Response& response) {
@@ -38,6 +44,41 @@ public:
         };
         m_server.Get("/hold", hold);
         m_server.Post("/hold", hold);
+        auto redirect = [](const httplib::Request& request, httplib::Response& response) {
+            response.status = std::stoi(request.matches[1]);
+            response.set_header("Location", request.get_param_value("to"));
+        };
+        m_server.Get(R"(/redirect/(\d+))", redirect);
+        m_server.Post(R"(/redirect/(\d+))", redirect);
+        m_server.Get("/canned", [this](const httplib::Request&, httplib::Response& response) {
+            std::lock_guard lock(m_mutex);
+            for (const auto& [field, value] : m_cannedHeaders) {
+                response.set_header(field, value);
+            }
+            // Not a type the server compresses on its own: the body goes out exactly as given.
+            response.set_content(m_cannedBody, "application/octet-stream");
+        });
+        m_server.Get("/canned-chunked", [this](const httplib::Request&, httplib::Response& response) {
+            std::lock_guard lock(m_mutex);
+            for (const auto& [field, value] : m_cannedHeaders) {
+                response.set_header(field, value);
+            }
+            response.set_chunked_content_provider(
+                "application/octet-stream", [body = m_cannedBody](std::size_t offset, httplib::DataSink& sink) {
+                    const std::size_t length = std::min<std::size_t>(16 * 1024, body.size() - offset);
+                    if (length > 0 && !sink.write(body.data() + offset, length)) {
+                        return false;
+                    }
+                    if (offset + length == body.size()) {
+                        sink.done();
+                    }
+                    return true;
+                });
+        });
+        m_server.set_logger([this](const httplib::Request&, const httplib::Response&) {
+            std::lock_guard lock(m_mutex);
+            ++m_requests;
+        });
         // One request per connection: an idle kept-alive connection would hold one of the server's few threads.
         m_server.set_keep_alive_max_count(1);
         m_port = m_server.bind_to_any_port("127.0.0.1");
@@ -58,6 +99,20 @@ public:
     {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_arrived >= count; });
+    }
+
+    void setCannedReply(std::string body, Headers headers = {})
+    {
+        std::lock_guard lock(m_mutex);
+        m_cannedBody = std::move(body);
+        m_cannedHeaders = std::move(headers);
+    }
+
+    // Requests answered so far, whatever their path.
+    int requestCount()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests;
     }
 
     void release()
@@ -85,6 +140,9 @@ private:
     std::condition_variable m_changed;
     int m_arrived = 0;
     bool m_released = false;
+    int m_requests = 0;
+    std::string m_cannedBody;
+    Headers m_cannedHeaders;
 };
 
 } // namespace orvendel::test

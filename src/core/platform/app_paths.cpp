@@ -1,7 +1,8 @@
 #include "core/platform/app_paths.hpp"
 
+#include "core/platform/local_files.hpp"
+
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 
 namespace orvendel::AppPaths {
@@ -55,11 +56,10 @@ void setDataDirectoryOverride(std::optional<std::filesystem::path> path)
 
 bool markExcludedFromBackup(const std::filesystem::path& folder)
 {
-    std::ofstream tag(folder / "CACHEDIR.TAG", std::ios::trunc);
-    tag << "Signature: 8a477f597d28d172789f06886806bc55\n"
-           "# This file is a cache directory tag created by Orvendel.\n"
-           "# Backup tools that honour the tag skip this folder.\n";
-    return static_cast<bool>(tag.flush());
+    constexpr std::string_view tag = "Signature: 8a477f597d28d172789f06886806bc55\n"
+                                     "# This file is a cache directory tag created by Orvendel.\n"
+                                     "# Backup tools that honour the tag skip this folder.\n";
+    return static_cast<bool>(LocalFiles::writeRegularFile(folder / "CACHEDIR.TAG", tag, 0644));
 }
 
 } // namespace orvendel::AppPaths

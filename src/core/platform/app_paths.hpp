@@ -12,7 +12,8 @@ std::optional<std::filesystem::path> dataDirectory();
 // Replaces the environment's answer (command-line option, tests); none restores it.
 void setDataDirectoryOverride(std::optional<std::filesystem::path> path);
 
-// Marks a folder as one backups skip: a CACHEDIR.TAG file with the conventional signature.
+// Marks a folder as one backups skip: a CACHEDIR.TAG file with the conventional signature. A link in the
+// tag's place is refused, not written through.
 bool markExcludedFromBackup(const std::filesystem::path& folder);
 
 } // namespace orvendel::AppPaths

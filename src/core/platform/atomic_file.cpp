@@ -1,5 +1,7 @@
 #include "core/platform/atomic_file.hpp"
 
+#include "core/platform/local_files.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -61,6 +63,12 @@ bool writeAll(int fd, std::string_view bytes)
 bool write(const std::filesystem::path& target, std::string_view bytes, mode_t mode, std::string* error,
            const BeforeReplace& beforeReplace)
 {
+    if (auto noLink = LocalFiles::checkNoSymbolicLink(target); !noLink) {
+        if (error) {
+            *error = noLink.error().description;
+        }
+        return false;
+    }
     const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -99,29 +107,6 @@ bool write(const std::filesystem::path& target, std::string_view bytes, mode_t m
         return fail(error, "Cannot flush the folder " + folder.string());
     }
     return true;
-}
-
-bool read(const std::filesystem::path& path, std::string& bytes, std::string* error)
-{
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return fail(error, "Cannot open " + path.string());
-    }
-    bytes.clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail(error, "Cannot read " + path.string());
-        }
-        if (count == 0) {
-            return true;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
 }
 
 } // namespace orvendel::AtomicFile

@@ -14,12 +14,10 @@ using BeforeReplace = std::function<bool(const std::filesystem::path& temporary)
 
 // Replaces `target` so that a reader (or a crash) sees either the old file or the whole new one: write a
 // temporary file in the same folder, fsync it, rename it over the target, fsync the folder. The file gets
-// `mode`. On failure the target is untouched and `error` says why.
+// `mode`. A symbolic link at the target is refused, never replaced. On failure the target is untouched and
+// `error` says why.
 // Thread contract: any thread; concurrent writers of one target must be serialised by the caller.
 bool write(const std::filesystem::path& target, std::string_view bytes, mode_t mode, std::string* error = nullptr,
            const BeforeReplace& beforeReplace = {});
-
-// The whole file, or false with `error` set.
-bool read(const std::filesystem::path& path, std::string& bytes, std::string* error = nullptr);
 
 } // namespace orvendel::AtomicFile

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +54,8 @@ Error errorFor(CURLcode code, const char* detailBuffer)
     case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
     case CURLE_SSL_INVALIDCERTSTATUS:
         return make(secureConnectionFailed, detail);
+    case CURLE_FILESIZE_EXCEEDED:
+        return make(replyTooLarge);
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_BAD_CONTENT_ENCODING:
     case CURLE_TOO_MANY_REDIRECTS:
@@ -78,6 +82,12 @@ struct Transfer {
     HttpHeaders responseHeaders;
     bool responseDelivered = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
+    // Network thread only: what the reply has brought so far, and why the transfer was stopped, when it
+    // was stopped for the reply's sake rather than by a cancellation.
+    std::size_t maximumReplyBytes = 0;
+    std::size_t decodedBytes = 0;
+    std::size_t headerBytes = 0;
+    std::optional<Error> refusal;
 
     Transfer() = default;
     Transfer(const Transfer&) = delete;
@@ -289,31 +299,69 @@ private:
     asio::strand<asio::thread_pool::executor_type> m_strand;
 };
 
+// Returning anything but the size given makes libcurl abort the transfer.
+constexpr size_t abortTransfer = 0;
+
 size_t writeBody(char* data, size_t size, size_t count, void* context)
 {
     auto* transfer = static_cast<Transfer*>(context);
+    // libcurl hands over decoded bytes: a small compressed body may inflate without bound.
+    transfer->decodedBytes += size * count;
+    if (transfer->decodedBytes > transfer->maximumReplyBytes) {
+        transfer->refusal = transport_error::make(transport_error::replyTooLarge);
+        return abortTransfer;
+    }
     if (!transfer->responseDelivered) {
         long status = 0;
         curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         transfer->responseDelivered = true;
         if (!transfer->session->deliverResponse(
                 transfer, HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)})) {
-            return 0;
+            return abortTransfer; // cancelled
         }
     }
-    // Returning less than was given makes libcurl abort the transfer: the task was cancelled.
-    return transfer->session->deliverData(transfer, std::string(data, size * count)) ? size * count : 0;
+    return transfer->session->deliverData(transfer, std::string(data, size * count)) ? size * count : abortTransfer;
+}
+
+// Counts the body bytes as they arrive on the wire, before any decoding.
+int watchProgress(void* context, curl_off_t, curl_off_t received, curl_off_t, curl_off_t)
+{
+    auto* transfer = static_cast<Transfer*>(context);
+    if (received > 0 && static_cast<std::size_t>(received) > transfer->maximumReplyBytes) {
+        transfer->refusal = transport_error::make(transport_error::replyTooLarge);
+        return 1;
+    }
+    return 0;
+}
+
+bool isRedirect(long status)
+{
+    return status >= 300 && status < 400;
 }
 
 size_t collectHeader(char* data, size_t size, size_t count, void* context)
 {
     auto* transfer = static_cast<Transfer*>(context);
+    transfer->headerBytes += size * count;
+    if (transfer->headerBytes > CurlHttpTransport::maximumHeaderBytes) {
+        transfer->refusal = transport_error::make(transport_error::replyTooLarge, "the headers alone are too large");
+        return abortTransfer;
+    }
     std::string_view line(data, size * count);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
-    if (line.starts_with("HTTP/")) {
-        transfer->responseHeaders.clear(); // a new block: after a redirect or an interim reply
+    if (line.empty()) {
+        // The end of a header block. A redirect is not followed: the request would go, body and all, to an
+        // address the caller never chose.
+        long status = 0;
+        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        if (isRedirect(status)) {
+            transfer->refusal = transport_error::make(transport_error::redirected, "HTTP " + std::to_string(status));
+            return abortTransfer;
+        }
+    } else if (line.starts_with("HTTP/")) {
+        transfer->responseHeaders.clear(); // a new block: after an interim reply
     } else if (auto colon = line.find(':'); colon != std::string_view::npos) {
         auto value = line.substr(colon + 1);
         while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
@@ -355,11 +403,16 @@ void CurlHttpTransport::Engine::begin(const std::shared_ptr<Transfer>& transfer)
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    transfer->maximumReplyBytes = m_options.maximumReplyBytes;
+    // A declared length over the cap fails before the body is read; the counters below catch the rest.
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maximumReplyBytes));
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, watchProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
     // Idle time-out: fail when less than one byte per second moved for that long.
@@ -404,6 +457,10 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
     }
     auto transfer = it->second;
     drop(easy);
+    if (result != CURLE_OK && transfer->refusal) {
+        transfer->session->deliverCompletion(transfer.get(), std::move(transfer->refusal));
+        return;
+    }
     if (result != CURLE_OK) {
         transfer->session->deliverCompletion(transfer.get(), errorFor(result, transfer->errorBuffer));
         return;

@@ -3,6 +3,7 @@
 #include "core/platform/http_transport.hpp"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -10,10 +11,19 @@ namespace orvendel {
 
 // The libcurl transport: one multi handle driven by one network thread; session callbacks run on per-session
 // strands of a small shared pool. https always verifies the peer's certificate and host name.
+// Whatever the server sends, the client stays safe: no redirect is followed (a 3xx reply fails the task, so no
+// body, password or session id goes anywhere else), and a reply larger than the cap - on the wire or once
+// decompressed - fails the task before it can fill memory.
 // Thread contract: any thread; destroying it cancels what is still in flight (each task completes with the
 // "shut down" error) and waits for the callbacks already queued. Do not destroy it from one of its callbacks.
 class CurlHttpTransport final : public HttpTransport {
 public:
+    // The largest reply body accepted, counted both as received and after content decoding. A busy day's
+    // "Last24HoursDelays" is a few megabytes; nothing legitimate comes near this.
+    static constexpr std::size_t defaultMaximumReplyBytes = 32 * 1024 * 1024;
+    // The response headers of one reply, all lines together.
+    static constexpr std::size_t maximumHeaderBytes = 256 * 1024;
+
     struct Options {
         // Caps every session's resource time-out (tests shorten it instead of waiting 12 seconds).
         std::optional<std::chrono::milliseconds> maximumResourceTimeout;
@@ -21,6 +31,8 @@ public:
         std::optional<std::chrono::milliseconds> maximumIdleTimeout;
         // Threads that run the session callbacks.
         int callbackThreads = 2;
+        // Tests lower it to exercise the cap with small replies.
+        std::size_t maximumReplyBytes = defaultMaximumReplyBytes;
     };
 
     CurlHttpTransport();

@@ -34,6 +34,10 @@ const char* standardDescription(int code)
         return "The network connection was shut down.";
     case taskRunning:
         return "The session is already running a request.";
+    case redirected:
+        return "The service answered with a redirect to another address; the request was not repeated.";
+    case replyTooLarge:
+        return "The server's reply is larger than this application accepts.";
     default:
         return "The request failed.";
     }

@@ -25,6 +25,8 @@ inline constexpr int secureConnectionFailed = 7;
 inline constexpr int badServerResponse = 8;
 inline constexpr int shutDown = 9;
 inline constexpr int taskRunning = 10;
+inline constexpr int redirected = 11;
+inline constexpr int replyTooLarge = 12;
 inline constexpr int unknown = 99;
 
 // The error for a code, with its standard description and an optional detail appended in parentheses.

@@ -44,7 +44,8 @@ std::shared_ptr<SecretStore> makeLibsecretStore();
 // within half a second otherwise.
 bool secretServiceAnswers();
 
-// An owner-only file: folder mode 0700, file mode 0600, replaced atomically on every change.
+// An owner-only file: folder mode 0700, file mode 0600, replaced atomically on every change. A symbolic link in
+// place of the folder or the file makes the store unavailable; it is never followed, narrowed or replaced.
 std::shared_ptr<SecretStore> makeFileSecretStore(std::filesystem::path folder);
 
 // The process's store, chosen on first use: the Secret Service when one answers, else the owner-only

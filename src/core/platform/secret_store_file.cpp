@@ -1,7 +1,7 @@
 #include "core/platform/atomic_file.hpp"
+#include "core/platform/local_files.hpp"
 #include "core/platform/secret_store.hpp"
 
-#include <cerrno>
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
@@ -119,38 +119,36 @@ public:
 private:
     std::filesystem::path filePath() const { return m_folder / fileName; }
 
-    // Creates the folder owner-only, and narrows it again if someone widened it.
+    // Creates the folder owner-only, and narrows it again if someone widened it. A link in its place makes
+    // the store unavailable.
     Result<void> ensureFolder() const
     {
-        std::error_code error;
-        std::filesystem::create_directories(m_folder, error);
-        if (!error && ::chmod(m_folder.c_str(), folderMode) != 0) {
-            error = std::error_code(errno, std::generic_category());
-        }
-        if (error) {
-            return secret_error::make(secret_error::failure, m_folder.string() + ": " + error.message());
+        if (auto folder = LocalFiles::ensureRealFolder(m_folder, folderMode); !folder) {
+            return secret_error::make(secret_error::failure, folder.error().description);
         }
         return {};
     }
 
-    // All items; an error when the file exists but cannot be read (a missing file is an empty store).
+    // All items; an error when the file exists but cannot be used (a missing file is an empty store).
     Result<std::vector<Item>> load() const
     {
         if (auto folder = ensureFolder(); !folder) {
             return folder.error();
         }
-        std::error_code missing;
-        if (!std::filesystem::exists(filePath(), missing) && !missing) {
-            return std::vector<Item>{};
+        auto bytes = LocalFiles::readRegularFile(filePath(), LocalFiles::smallFileLimit, fileMode);
+        if (!bytes) {
+            switch (bytes.error().code) {
+            case local_file_error::missing:
+            // Nothing this store writes is that large: like content of no known form, it holds nothing
+            // usable and the next change rewrites it.
+            case local_file_error::tooLarge:
+                return std::vector<Item>{};
+            default:
+                return secret_error::make(secret_error::failure, bytes.error().description);
+            }
         }
-        std::string bytes;
-        std::string why;
-        if (!AtomicFile::read(filePath(), bytes, &why)) {
-            return secret_error::make(secret_error::failure, why);
-        }
-        ::chmod(filePath().c_str(), fileMode);
         std::vector<Item> items;
-        std::istringstream lines(bytes);
+        std::istringstream lines(*bytes);
         std::string line;
         std::getline(lines, line);
         if (line != header) {

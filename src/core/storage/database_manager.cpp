@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/platform/directories.hpp"
+#include "core/platform/local_files.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
 #include "core/support/shared_instance.hpp"
@@ -12,7 +13,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <unistd.h>
 
@@ -74,6 +74,14 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
         return created;
     }
     const auto path = *folder / databaseFileName;
+    // SQLite refuses a link anywhere in the name it is given; the folder is known to be real, so only the
+    // way to it may hold links (a data folder kept elsewhere), and those are resolved here.
+    std::error_code unresolved;
+    const auto realFolder = std::filesystem::canonical(*folder, unresolved);
+    if (unresolved) {
+        return Error{storage_error::domain, storage_error::cannotCreateFile,
+                     folder->string() + ": " + unresolved.message()};
+    }
 
     // Replacing the connection on the queue keeps queued work from seeing it half-swapped.
     return m_databaseQueue.sync([&]() -> Result<void> {
@@ -83,21 +91,21 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
             m_database.reset();
         }
         m_databasePath.reset();
+        // A link in the file's place is neither deleted nor opened: it is not ours to empty.
+        if (auto noLink = LocalFiles::checkNoSymbolicLink(path); !noLink) {
+            return storage_error::fromLocalFile(noLink.error(), storage_error::cannotCreateFile);
+        }
         removeFile(path, true);
         // A journal left by a crashed run would be replayed into the new empty file.
         for (const char* suffix : {"-journal", "-wal", "-shm"}) {
             removeFile(path.string() + suffix, false);
         }
-        std::error_code error;
-        if (!std::filesystem::exists(path, error)) {
-            std::ofstream create(path, std::ios::binary);
-            if (!create) {
-                return Error{storage_error::domain, storage_error::cannotCreateFile, "Cannot create " + path.string()};
-            }
+        if (auto created = LocalFiles::createRegularFile(path, 0644); !created) {
+            return storage_error::fromLocalFile(created.error(), storage_error::cannotCreateFile);
         }
         m_databasePath = path.string();
-        m_database = std::make_unique<SqlDatabase>(path.string());
-        return m_database->open();
+        m_database = std::make_unique<SqlDatabase>((realFolder / databaseFileName).string());
+        return m_database->open(SqlDatabase::SymbolicLinks::refuse);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/platform/directories.hpp"
+#include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
 #include "core/support/shared_instance.hpp"
 
@@ -139,8 +140,8 @@ Result<void> UserConfigurationManager::createConfigurationFile(const std::string
         return created;
     }
     const auto file = *folder / configurationFileName;
-    std::error_code ignored;
-    if (std::filesystem::exists(file, ignored)) {
+    // Whatever stands there is left alone, a link included (the load refuses to follow it).
+    if (LocalFiles::kindAt(file) != LocalFiles::Kind::missing) {
         return {};
     }
     Dictionary empty(plist_new_dict());
@@ -165,12 +166,32 @@ Result<void> UserConfigurationManager::loadConfiguration(const std::string& user
         return folder.error();
     }
     const auto file = *folder / configurationFileName;
-    std::string bytes;
-    std::string error;
-    if (!AtomicFile::read(file, bytes, &error)) {
-        return readFailure(error);
+    const auto bytes = [&]() -> Result<std::string> {
+        if (auto noLink = LocalFiles::checkNoSymbolicLink(*folder); !noLink) {
+            return noLink.error();
+        }
+        return LocalFiles::readRegularFile(file, maximumFileSize);
+    }();
+    if (!bytes) {
+        return loadDefaultsInstead(bytes.error(), file);
     }
-    return loadConfigurationData(bytes, file);
+    return loadConfigurationData(*bytes, file);
+}
+
+Result<void> UserConfigurationManager::loadDefaultsInstead(const Error& refusal, const std::filesystem::path& file)
+{
+    const bool oversize = refusal.code == local_file_error::tooLarge;
+    if (refusal.code != local_file_error::symbolicLink && refusal.code != local_file_error::wrongKind && !oversize) {
+        return readFailure(refusal.description); // missing, or the disk failed
+    }
+    if (refusal.code != local_file_error::symbolicLink) { // a refused link has been reported already
+        log("Error loading Configuration File: " + refusal.description + "; using the default settings");
+    }
+    std::unique_lock lock(m_mutex);
+    // Only an oversize file is ours to replace; nothing is written where a link or a foreign object stands.
+    m_loadedConfigurationFileURL = oversize ? std::optional(file) : std::nullopt;
+    m_userDictionary = Dictionary(plist_new_dict());
+    return {};
 }
 
 Result<void> UserConfigurationManager::loadConfigurationData(std::string_view bytes, const std::filesystem::path& file)

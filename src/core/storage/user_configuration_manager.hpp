@@ -4,6 +4,7 @@
 #include "core/platform/atomic_file.hpp"
 #include "core/storage/user_folder.hpp"
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@ public:
     static constexpr const char* startingFurnaceIdKey = "StartingFurnaceId";
     static constexpr const char* selectedFurnaceIdKey = "SelectedFurnaceId";
     static constexpr const char* isAutoSaveEnabledKey = "IsAutoSaveEnabled";
+    // A larger file cannot be one of ours and is not read.
+    static constexpr std::size_t maximumFileSize = 1024 * 1024;
 
     static std::shared_ptr<UserConfigurationManager> shared();
     // Tests: installs another instance, or none so that the next `shared` starts with nothing loaded.
@@ -44,6 +47,9 @@ public:
     // Makes sure the user's file exists; a new one holds an empty dictionary. An existing file is kept.
     Result<void> createConfigurationFile(const std::string& userName);
     // Reads the user's file; fails (and nothing is loaded) when it is missing, unreadable or not a dictionary.
+    // A file that is not used at all - a symbolic link or something else in its place, or one over the size
+    // cap - is no reason to keep the user out: the defaults are loaded instead, and only an oversize file
+    // (ours, but damaged) is replaced by the next save.
     Result<void> loadConfiguration(const std::string& userName);
     // The same from the file's bytes, already read; later saves go to `file`.
     Result<void> loadConfigurationData(std::string_view bytes, const std::filesystem::path& file);
@@ -72,6 +78,7 @@ private:
     using Dictionary = std::unique_ptr<void, PlistDeleter>;
 
     Result<std::filesystem::path> userFolder(const std::string& userName) const;
+    Result<void> loadDefaultsInstead(const Error& refusal, const std::filesystem::path& file);
     std::optional<long long> integerValue(const char* key) const;
     std::optional<bool> booleanValue(const char* key) const;
     void setInteger(const char* key, long long value);

@@ -3,6 +3,7 @@
 #include "core/model/utilities.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/platform/directories.hpp"
+#include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
 
 #include <algorithm>
@@ -59,16 +60,32 @@ Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory
 
 Result<void> create(const std::filesystem::path& folder)
 {
-    std::error_code error;
-    if (std::filesystem::exists(folder, error)) {
-        return {};
+    if (LocalFiles::kindAt(folder) == LocalFiles::Kind::missing) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            log("Error: " + error.message() + " " + std::to_string(error.value()));
+            return storageError(storage_error::cannotCreateDirectory, folder.string() + ": " + error.message());
+        }
     }
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        log("Error: " + error.message() + " " + std::to_string(error.value()));
-        return storageError(storage_error::cannotCreateDirectory, folder.string() + ": " + error.message());
+    // Whatever stands there now must be a folder of ours, not a link to someone else's.
+    if (auto real = LocalFiles::ensureRealFolder(folder); !real) {
+        if (real.error().code != local_file_error::symbolicLink) { // the refusal is logged already
+            log("Error: " + real.error().description);
+        }
+        return storage_error::fromLocalFile(real.error(), storage_error::cannotCreateDirectory);
     }
     return {};
 }
 
 } // namespace orvendel::user_folder
+
+namespace orvendel::storage_error {
+
+Error fromLocalFile(const Error& localFileError, int otherwise)
+{
+    const int code = localFileError.code == local_file_error::symbolicLink ? symbolicLink : otherwise;
+    return Error{domain, code, localFileError.description};
+}
+
+} // namespace orvendel::storage_error

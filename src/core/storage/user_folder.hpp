@@ -25,6 +25,12 @@ inline constexpr int cannotCreateFile = 4;
 inline constexpr int cannotReadFile = 5;
 inline constexpr int cannotWriteFile = 6;
 inline constexpr int notADictionary = 7;
+// A symbolic link stands where a folder or file of ours belongs; it is never followed.
+inline constexpr int symbolicLink = 8;
+
+// The storage error for a local file that could not be used: a refused link keeps its own code, anything
+// else becomes `otherwise`.
+Error fromLocalFile(const Error& localFileError, int otherwise);
 } // namespace storage_error
 
 namespace user_folder {
@@ -40,7 +46,7 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
 // when the digest fails.
 Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName);
 
-// Creates the folder with its parents when missing.
+// Creates the folder with its parents when missing. A link in the folder's place is refused.
 Result<void> create(const std::filesystem::path& folder);
 
 } // namespace user_folder

@@ -3,6 +3,7 @@
 #include "support/test_http_server.hpp"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -95,6 +96,24 @@ HttpRequest get(std::string url)
     HttpRequest request;
     request.url = std::move(url);
     return request;
+}
+
+// The bytes in gzip form, squeezed as hard as zlib can.
+std::string gzipped(const std::string& bytes)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
+        return {};
+    }
+    std::string out(deflateBound(&stream, bytes.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return result == Z_STREAM_END ? out : std::string();
 }
 
 class CurlHttpTransportTest : public ::testing::Test {
@@ -226,6 +245,72 @@ TEST_F(CurlHttpTransportTest, ManyConcurrentSessionsEachGetTheirOwnReply)
         EXPECT_EQ(delegates[i]->waitForCompletion(), (std::vector<std::string>{"response 200", "data", "complete"}));
         EXPECT_EQ(delegates[i]->body(), "{\"n\":" + std::to_string(i) + "}");
     }
+}
+
+TEST_F(CurlHttpTransportTest, RepliesOverTheCapFailCleanlyWhetherDeclaredStreamedOrInflated)
+{
+    constexpr std::size_t cap = 64 * 1024;
+    CurlHttpTransport::Options options;
+    options.maximumReplyBytes = cap;
+    const auto capped = std::make_shared<CurlHttpTransport>(options);
+    const auto fetch = [&](const std::string& path) {
+        auto delegate = std::make_shared<RecordingDelegate>();
+        auto session = capped->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+        EXPECT_TRUE(session->startTask(get(server.url(path))));
+        delegate->waitForCompletion();
+        return delegate;
+    };
+    const auto tooLarge = completeWith(transport_error::replyTooLarge);
+
+    // Exactly the cap is still a reply, compressed or not.
+    server.setCannedReply(std::string(cap, 'y'));
+    auto atCap = fetch("/canned-chunked");
+    EXPECT_EQ(atCap->waitForCompletion().back(), "complete");
+    EXPECT_EQ(atCap->body(), std::string(cap, 'y'));
+    server.setCannedReply(gzipped(std::string(cap, 'z')), {{"Content-Encoding", "gzip"}});
+    auto compressed = fetch("/canned");
+    EXPECT_EQ(compressed->waitForCompletion().back(), "complete");
+    EXPECT_EQ(compressed->body(), std::string(cap, 'z'));
+
+    // One byte more: a declared length fails before any body is delivered, a streamed one part way.
+    server.setCannedReply(std::string(cap + 1, 'x'));
+    EXPECT_EQ(fetch("/canned")->waitForCompletion(), (std::vector<std::string>{tooLarge}));
+    auto streamed = fetch("/canned-chunked");
+    EXPECT_EQ(streamed->waitForCompletion().back(), tooLarge);
+    EXPECT_LE(streamed->body().size(), cap);
+
+    // A body of a kilobyte or two on the wire that inflates to sixteen times the cap.
+    const std::string bomb = gzipped(std::string(16 * cap, '\0'));
+    ASSERT_FALSE(bomb.empty());
+    ASSERT_LT(bomb.size(), cap / 8);
+    server.setCannedReply(bomb, {{"Content-Encoding", "gzip"}});
+    auto inflated = fetch("/canned");
+    EXPECT_EQ(inflated->waitForCompletion().back(), tooLarge);
+    EXPECT_LE(inflated->body().size(), cap);
+}
+
+TEST_F(CurlHttpTransportTest, RedirectsAreNotFollowedAndTheOtherAddressHearsNothing)
+{
+    test::TestHttpServer elsewhere;
+    for (const int code : {301, 302, 303, 307, 308}) {
+        SCOPED_TRACE(code);
+        auto delegate = std::make_shared<RecordingDelegate>();
+        auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+        const auto target = "/redirect/" + std::to_string(code) + "?to=" + elsewhere.url("/echo");
+        ASSERT_TRUE(session->startTask(post(target, R"({"password":"secret","sessionId":"S-1"})")));
+        EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::redirected)}));
+    }
+    EXPECT_EQ(elsewhere.requestCount(), 0);
+    EXPECT_EQ(server.requestCount(), 5);
+
+    // Asked directly, the other server answers and counts the request.
+    auto direct = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), direct);
+    auto request = post("/echo", "{}");
+    request.url = elsewhere.url("/echo");
+    ASSERT_TRUE(session->startTask(std::move(request)));
+    EXPECT_EQ(direct->waitForCompletion(), (std::vector<std::string>{"response 200", "data", "complete"}));
+    EXPECT_EQ(elsewhere.requestCount(), 1);
 }
 
 TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesTasksInFlight)

@@ -146,7 +146,7 @@ TEST_F(UserConfigurationTest, UnusableFilesFailToLoadAndUnloadThePreviousUser)
         R"(<plist version="1.0"><array><integer>1</integer></array></plist>)",
         R"(<plist version="1.0"><integer>3</integer></plist>)", std::string("\0\1\2bplist", 9),
         // saving it back would have written gigabytes of indentation
-        "<plist version=\"1.0\"><dict><key>A</key>" + nested(100'000) + "</dict></plist>"};
+        "<plist version=\"1.0\"><dict><key>A</key>" + nested(50'000) + "</dict></plist>"};
     for (const auto& content : unusable) {
         writeFile(fileOf("TORN"), content);
         EXPECT_FALSE(manager.loadConfiguration("torn")) << content;

@@ -73,7 +73,7 @@ SqlDatabase::~SqlDatabase()
     (void)close();
 }
 
-Result<void> SqlDatabase::open()
+Result<void> SqlDatabase::open(SymbolicLinks links)
 {
     if (m_isOpen) {
         return {};
@@ -87,7 +87,11 @@ Result<void> SqlDatabase::open()
         return error(SQLITE_MISUSE, "SQLite is not built thread-safe.");
     }
     sqlite3* handle = nullptr;
-    const int result = sqlite3_open(m_databasePath.c_str(), &handle);
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (links == SymbolicLinks::refuse) {
+        flags |= SQLITE_OPEN_NOFOLLOW;
+    }
+    const int result = sqlite3_open_v2(m_databasePath.c_str(), &handle, flags, nullptr);
     if (result != SQLITE_OK) {
         log(fmt::format("error opening!: {}", result));
         auto failure = error(result, handle ? sqlite3_errmsg(handle) : sqlite3_errstr(result));

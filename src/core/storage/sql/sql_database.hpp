@@ -32,7 +32,10 @@ public:
     SqlDatabase(const SqlDatabase&) = delete;
     SqlDatabase& operator=(const SqlDatabase&) = delete;
 
-    Result<void> open();
+    enum class SymbolicLinks { follow, refuse };
+    // Opens (creating the file when missing). With `refuse`, a symbolic link anywhere in the path fails the
+    // open instead of being followed.
+    Result<void> open(SymbolicLinks links = SymbolicLinks::follow);
     // The connection is released even when SQLite refuses to close it (something still uses it); it then
     // goes when that last user does, and the error says why it could not go at once.
     Result<void> close();

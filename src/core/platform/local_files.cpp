@@ -1,0 +1,230 @@
+#include "core/platform/local_files.hpp"
+
+#include "core/support/log.hpp"
+
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace orvendel::LocalFiles {
+namespace {
+
+Error fileError(int code, std::string description)
+{
+    return Error{local_file_error::domain, code, std::move(description)};
+}
+
+Error systemError(const std::filesystem::path& path, std::string_view what, int number)
+{
+    return fileError(number == ENOENT ? local_file_error::missing : local_file_error::failure,
+                     fmt::format("Cannot {} {}: {}", what, path.string(), std::strerror(number)));
+}
+
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Opens without following a link in the last component. O_NONBLOCK keeps a pipe put in a file's place from
+// blocking the open; it changes nothing for regular files.
+Result<int> openNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0)
+{
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        return fd;
+    }
+    if (errno == ELOOP) {
+        return refuseSymbolicLink(path);
+    }
+    return systemError(path, "open", errno);
+}
+
+Result<void> requireRegularFile(int fd, const std::filesystem::path& path, struct stat& info)
+{
+    if (::fstat(fd, &info) != 0) {
+        return systemError(path, "examine", errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return fileError(local_file_error::wrongKind, path.string() + " is not a regular file");
+    }
+    return {};
+}
+
+Result<void> applyMode(int fd, const std::filesystem::path& path, std::optional<mode_t> mode)
+{
+    if (mode && ::fchmod(fd, *mode) != 0) {
+        return systemError(path, "set the mode of", errno);
+    }
+    return {};
+}
+
+} // namespace
+
+Kind kindAt(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    switch (status.type()) {
+    case std::filesystem::file_type::not_found:
+    case std::filesystem::file_type::none:
+        return Kind::missing;
+    case std::filesystem::file_type::regular:
+        return Kind::regularFile;
+    case std::filesystem::file_type::directory:
+        return Kind::folder;
+    case std::filesystem::file_type::symlink:
+        return Kind::symbolicLink;
+    default:
+        return Kind::other;
+    }
+}
+
+Error refuseSymbolicLink(const std::filesystem::path& path)
+{
+    log(fmt::format("Refusing the symbolic link at {}: the application's own files are never reached through a "
+                    "link.",
+                    path.string()));
+    return fileError(local_file_error::symbolicLink, path.string() + " is a symbolic link.");
+}
+
+Result<void> checkNoSymbolicLink(const std::filesystem::path& path)
+{
+    if (kindAt(path) == Kind::symbolicLink) {
+        return refuseSymbolicLink(path);
+    }
+    return {};
+}
+
+Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<mode_t> mode)
+{
+    switch (kindAt(path)) {
+    case Kind::symbolicLink:
+        return refuseSymbolicLink(path);
+    case Kind::regularFile:
+    case Kind::other:
+        return fileError(local_file_error::wrongKind, path.string() + " is not a folder");
+    case Kind::missing: {
+        std::error_code error;
+        std::filesystem::create_directories(path, error);
+        if (error) {
+            return fileError(local_file_error::failure, path.string() + ": " + error.message());
+        }
+        break;
+    }
+    case Kind::folder:
+        break;
+    }
+    // Checked again on the opened folder: what was just looked at may have been swapped since.
+    const auto opened = openNoFollow(path, O_RDONLY | O_DIRECTORY);
+    if (!opened) {
+        return opened.error().code == local_file_error::symbolicLink
+                   ? opened.error()
+                   : fileError(local_file_error::wrongKind, path.string() + " is not a folder");
+    }
+    Descriptor folder(*opened);
+    return applyMode(folder.get(), path, mode);
+}
+
+Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,
+                                    std::optional<mode_t> mode)
+{
+    const auto opened = openNoFollow(path, O_RDONLY);
+    if (!opened) {
+        return opened.error();
+    }
+    Descriptor file(*opened);
+    struct stat info {};
+    if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
+        return regular.error();
+    }
+    if (static_cast<unsigned long long>(info.st_size) > maximumBytes) {
+        return fileError(local_file_error::tooLarge,
+                         fmt::format("{} is larger than {} bytes", path.string(), maximumBytes));
+    }
+    if (auto narrowed = applyMode(file.get(), path, mode); !narrowed) {
+        return narrowed.error();
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[8192];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return systemError(path, "read", errno);
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        // The file may grow while it is read; the cap holds all the same.
+        if (bytes.size() + static_cast<std::size_t>(count) > maximumBytes) {
+            return fileError(local_file_error::tooLarge,
+                             fmt::format("{} is larger than {} bytes", path.string(), maximumBytes));
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode)
+{
+    const auto opened = openNoFollow(path, O_WRONLY | O_CREAT, mode);
+    if (!opened) {
+        return opened.error();
+    }
+    Descriptor file(*opened);
+    struct stat info {};
+    return requireRegularFile(file.get(), path, info);
+}
+
+Result<void> writeRegularFile(const std::filesystem::path& path, std::string_view bytes, mode_t mode)
+{
+    // Opened without truncation: what stands there is checked before anything in it changes.
+    const auto opened = openNoFollow(path, O_WRONLY | O_CREAT, mode);
+    if (!opened) {
+        return opened.error();
+    }
+    Descriptor file(*opened);
+    struct stat info {};
+    if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
+        return regular.error();
+    }
+    if (::ftruncate(file.get(), 0) != 0) {
+        return systemError(path, "truncate", errno);
+    }
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return systemError(path, "write", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+} // namespace orvendel::LocalFiles

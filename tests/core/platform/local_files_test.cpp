@@ -1,0 +1,130 @@
+#include "core/platform/app_paths.hpp"
+#include "core/platform/atomic_file.hpp"
+#include "core/platform/local_files.hpp"
+#include "core/support/log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace orvendel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class LocalFilesTest : public ::testing::Test {
+protected:
+    LocalFilesTest()
+    {
+        std::string pattern = (fs::temp_directory_path() / "orvendel-files-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        root = pattern;
+        target = root / "target";
+        std::ofstream(target) << "not ours";
+        ::chmod(target.c_str(), 0640);
+    }
+    ~LocalFilesTest() override { fs::remove_all(root); }
+
+    void expectTargetUntouched()
+    {
+        ASSERT_TRUE(fs::is_regular_file(target));
+        EXPECT_EQ(readText(target), "not ours");
+        EXPECT_EQ(fs::status(target).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    }
+
+    fs::path root;
+    fs::path target;
+};
+
+TEST_F(LocalFilesTest, ReadsAreCappedAndOnlyOfRegularFiles)
+{
+    std::ofstream(root / "eight") << "12345678";
+    auto read = LocalFiles::readRegularFile(root / "eight", 8);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read, "12345678");
+    EXPECT_EQ(LocalFiles::readRegularFile(root / "eight", 7).error().code, local_file_error::tooLarge);
+    EXPECT_EQ(LocalFiles::readRegularFile(root / "none", 8).error().code, local_file_error::missing);
+    EXPECT_EQ(LocalFiles::readRegularFile(root, 8).error().code, local_file_error::wrongKind);
+    // A pipe would block a plain open until someone writes to it.
+    ASSERT_EQ(::mkfifo((root / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(LocalFiles::readRegularFile(root / "pipe", 8).error().code, local_file_error::wrongKind);
+}
+
+TEST_F(LocalFilesTest, ALinkIsRefusedWithOneLineAndNeitherReadWrittenNorReplaced)
+{
+    const auto link = root / "link";
+    fs::create_symlink(target, link);
+    const auto countLines = [&](const ScopedLogCapture& capture) {
+        int count = 0;
+        for (const auto& line : capture.lines()) {
+            count += line.find(link.string()) != std::string::npos ? 1 : 0;
+        }
+        return count;
+    };
+
+    {
+        ScopedLogCapture capture;
+        const auto read = LocalFiles::readRegularFile(link, 1024, 0600);
+        ASSERT_FALSE(read);
+        EXPECT_EQ(read.error().code, local_file_error::symbolicLink);
+        EXPECT_EQ(countLines(capture), 1);
+    }
+    {
+        ScopedLogCapture capture;
+        EXPECT_EQ(LocalFiles::writeRegularFile(link, "replaced", 0600).error().code, local_file_error::symbolicLink);
+        EXPECT_EQ(LocalFiles::createRegularFile(link, 0600).error().code, local_file_error::symbolicLink);
+        EXPECT_EQ(LocalFiles::ensureRealFolder(link, 0700).error().code, local_file_error::symbolicLink);
+        EXPECT_EQ(countLines(capture), 3);
+    }
+    {
+        ScopedLogCapture capture;
+        std::string why;
+        EXPECT_FALSE(AtomicFile::write(link, "replaced", 0600, &why));
+        EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
+        EXPECT_EQ(countLines(capture), 1);
+    }
+    expectTargetUntouched();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 2) << "no temporary left";
+
+    // A link to a folder is no folder of ours either, and keeps its mode.
+    const auto folder = root / "folder";
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    fs::create_directory_symlink(folder, root / "folder-link");
+    EXPECT_EQ(LocalFiles::ensureRealFolder(root / "folder-link", 0700).error().code, local_file_error::symbolicLink);
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+TEST_F(LocalFilesTest, TheBackupTagIsWrittenInPlaceButNeverThroughALink)
+{
+    ASSERT_TRUE(AppPaths::markExcludedFromBackup(root));
+    EXPECT_EQ(readText(root / "CACHEDIR.TAG").rfind("Signature: 8a477f597d28d172789f06886806bc55\n", 0), 0u);
+
+    fs::remove(root / "CACHEDIR.TAG");
+    fs::create_symlink(target, root / "CACHEDIR.TAG");
+    ScopedLogCapture capture;
+    EXPECT_FALSE(AppPaths::markExcludedFromBackup(root));
+    EXPECT_TRUE(capture.contains((root / "CACHEDIR.TAG").string()));
+    expectTargetUntouched();
+    EXPECT_TRUE(fs::is_symlink(root / "CACHEDIR.TAG"));
+}
+
+} // namespace
+} // namespace orvendel
