@@ -1,15 +1,14 @@
 #include "core/editing/edit_journal.hpp"
 
+#include "core/platform/local_files.hpp"
 #include "core/storage/sql/sql_database.hpp"
 #include "core/storage/sql/sql_transaction.hpp"
 #include "core/support/log.hpp"
 
-#include <fmt/chrono.h>
 #include <fmt/format.h>
 #include <sqlite3.h>
 
 #include <chrono>
-#include <ctime>
 #include <system_error>
 
 namespace orvendel {
@@ -81,46 +80,25 @@ std::optional<TimeZone> zoneAt(SqlResultSet& rows, int column)
     return TimeZone::fromOffsetSeconds(static_cast<int>(offset));
 }
 
-// Where an unreadable journal goes: beside it, named by the time it was found.
-std::filesystem::path asidePath(const std::filesystem::path& path)
-{
-    const auto stamp =
-        fmt::format("{:%Y%m%dT%H%M%S}", std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
-    std::filesystem::path candidate = path.string() + ".unreadable-" + stamp;
-    for (int attempt = 2; std::filesystem::symlink_status(candidate).type() != std::filesystem::file_type::not_found;
-         ++attempt) {
-        candidate = path.string() + ".unreadable-" + stamp + "-" + std::to_string(attempt);
-    }
-    return candidate;
-}
-
 // Moves the journal and SQLite's companion files out of the way; false when the journal itself stays.
 bool setAside(const std::filesystem::path& path, const std::string& reason)
 {
-    const auto aside = asidePath(path);
-    std::error_code error;
-    std::filesystem::rename(path, aside, error);
-    if (error && std::filesystem::symlink_status(path).type() != std::filesystem::file_type::not_found) {
+    const auto aside = LocalFiles::setAside(path);
+    if (!aside) {
         log(fmt::format("The journal of unsaved edits {} is unreadable ({}) and could not be set aside: {}",
-                        path.string(), reason, error.message()));
+                        path.string(), reason, aside.error().description));
         return false;
     }
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
         const std::filesystem::path companion = path.string() + suffix;
-        std::error_code ignored;
-        if (std::filesystem::symlink_status(companion, ignored).type() == std::filesystem::file_type::regular) {
-            std::filesystem::rename(companion, aside.string() + suffix, ignored);
+        if (LocalFiles::kindAt(companion) == LocalFiles::Kind::regularFile) {
+            std::error_code ignored;
+            std::filesystem::rename(companion, aside->string() + suffix, ignored);
         }
     }
     log(fmt::format("The journal of unsaved edits {} is unreadable ({}); it was set aside as {}", path.string(), reason,
-                    aside.string()));
+                    aside->string()));
     return true;
-}
-
-bool isLink(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink;
 }
 
 } // namespace
@@ -140,9 +118,8 @@ Result<std::unique_ptr<EditJournal>> EditJournal::open(const std::filesystem::pa
 {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
         const std::filesystem::path file = path.string() + suffix;
-        if (isLink(file)) {
-            log(fmt::format("Refusing the journal of unsaved edits: {} is a symbolic link", file.string()));
-            return journalError(file.string() + " is a symbolic link.");
+        if (auto noLink = LocalFiles::checkNoSymbolicLink(file); !noLink) {
+            return noLink.error();
         }
     }
     std::string reason;

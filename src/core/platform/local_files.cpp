@@ -2,9 +2,12 @@
 
 #include "core/support/log.hpp"
 
+#include <fmt/chrono.h>
 #include <fmt/format.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -225,6 +228,24 @@ Result<void> writeRegularFile(const std::filesystem::path& path, std::string_vie
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
+}
+
+Result<std::filesystem::path> setAside(const std::filesystem::path& path)
+{
+    if (kindAt(path) == Kind::symbolicLink) {
+        return refuseSymbolicLink(path);
+    }
+    const auto stamp =
+        fmt::format("{:%Y%m%dT%H%M%S}", std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
+    std::filesystem::path aside = path.string() + ".unreadable-" + stamp;
+    for (int attempt = 2; kindAt(aside) != Kind::missing; ++attempt) {
+        aside = path.string() + ".unreadable-" + stamp + "-" + std::to_string(attempt);
+    }
+    // rename(2) moves the name itself, never what a link would point to; the check above keeps links ours.
+    if (::rename(path.c_str(), aside.c_str()) != 0) {
+        return systemError(path, "set aside", errno);
+    }
+    return aside;
 }
 
 } // namespace orvendel::LocalFiles

@@ -56,5 +56,10 @@ Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode);
 // Writes the file with exactly `bytes`, creating it with `mode` or truncating the existing regular file.
 Result<void> writeRegularFile(const std::filesystem::path& path, std::string_view bytes, mode_t mode);
 
+// Moves an unreadable file of ours out of the way, to "NAME.unreadable-YYYYMMDDTHHMMSS" beside it (with a
+// counter when that exists), so that a fresh one can take its place and nothing of the old one is lost.
+// A link is refused (not renamed); the new path otherwise.
+Result<std::filesystem::path> setAside(const std::filesystem::path& path);
+
 } // namespace LocalFiles
 } // namespace orvendel

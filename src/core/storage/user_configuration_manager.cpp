@@ -172,25 +172,44 @@ Result<void> UserConfigurationManager::loadConfiguration(const std::string& user
         }
         return LocalFiles::readRegularFile(file, maximumFileSize);
     }();
-    if (!bytes) {
-        return loadDefaultsInstead(bytes.error(), file);
+    if (!bytes && bytes.error().code != local_file_error::tooLarge) {
+        return loadDefaultsInstead(bytes.error());
     }
-    return loadConfigurationData(*bytes, file);
+    auto loaded = bytes ? loadConfigurationData(*bytes, file) : Result<void>(bytes.error());
+    if (loaded) {
+        return loaded;
+    }
+    // Ours, but damaged: kept aside for whoever looks into it, and replaced at the next save.
+    const auto aside = LocalFiles::setAside(file);
+    if (!aside) {
+        log("The Configuration File " + file.string() + " is unreadable (" + loaded.error().description +
+            ") and could not be set aside: " + aside.error().description + "; using the default settings");
+        loadDefaults(std::nullopt);
+        return {};
+    }
+    log("The Configuration File " + file.string() + " is unreadable (" + loaded.error().description +
+        "); it was set aside as " + aside->string() + "; using the default settings");
+    loadDefaults(file);
+    return {};
 }
 
-Result<void> UserConfigurationManager::loadDefaultsInstead(const Error& refusal, const std::filesystem::path& file)
+void UserConfigurationManager::loadDefaults(std::optional<std::filesystem::path> file)
 {
-    const bool oversize = refusal.code == local_file_error::tooLarge;
-    if (refusal.code != local_file_error::symbolicLink && refusal.code != local_file_error::wrongKind && !oversize) {
+    std::unique_lock lock(m_mutex);
+    m_loadedConfigurationFileURL = std::move(file);
+    m_userDictionary = Dictionary(plist_new_dict());
+}
+
+Result<void> UserConfigurationManager::loadDefaultsInstead(const Error& refusal)
+{
+    if (refusal.code != local_file_error::symbolicLink && refusal.code != local_file_error::wrongKind) {
         return readFailure(refusal.description); // missing, or the disk failed
     }
     if (refusal.code != local_file_error::symbolicLink) { // a refused link has been reported already
         log("Error loading Configuration File: " + refusal.description + "; using the default settings");
     }
-    std::unique_lock lock(m_mutex);
-    // Only an oversize file is ours to replace; nothing is written where a link or a foreign object stands.
-    m_loadedConfigurationFileURL = oversize ? std::optional(file) : std::nullopt;
-    m_userDictionary = Dictionary(plist_new_dict());
+    // Nothing is written where a link or a foreign object stands.
+    loadDefaults(std::nullopt);
     return {};
 }
 

@@ -46,10 +46,11 @@ public:
 
     // Makes sure the user's file exists; a new one holds an empty dictionary. An existing file is kept.
     Result<void> createConfigurationFile(const std::string& userName);
-    // Reads the user's file; fails (and nothing is loaded) when it is missing, unreadable or not a dictionary.
-    // A file that is not used at all - a symbolic link or something else in its place, or one over the size
-    // cap - is no reason to keep the user out: the defaults are loaded instead, and only an oversize file
-    // (ours, but damaged) is replaced by the next save.
+    // Reads the user's file; fails (and nothing is loaded) when it is missing or the disk fails. No file's
+    // content keeps the user out: for a symbolic link or something else in the file's place, a file over
+    // the size cap, or one that is not a property-list dictionary (or is nested too deeply), the defaults
+    // are loaded instead. A damaged file of ours is set aside under a new name (one console line) and the
+    // next save writes a fresh one; nothing is ever written where a link or a foreign object stands.
     Result<void> loadConfiguration(const std::string& userName);
     // The same from the file's bytes, already read; later saves go to `file`.
     Result<void> loadConfigurationData(std::string_view bytes, const std::filesystem::path& file);
@@ -78,7 +79,9 @@ private:
     using Dictionary = std::unique_ptr<void, PlistDeleter>;
 
     Result<std::filesystem::path> userFolder(const std::string& userName) const;
-    Result<void> loadDefaultsInstead(const Error& refusal, const std::filesystem::path& file);
+    Result<void> loadDefaultsInstead(const Error& refusal);
+    // The defaults, with later saves going to `file` (none: saves change nothing).
+    void loadDefaults(std::optional<std::filesystem::path> file);
     std::optional<long long> integerValue(const char* key) const;
     std::optional<bool> booleanValue(const char* key) const;
     void setInteger(const char* key, long long value);

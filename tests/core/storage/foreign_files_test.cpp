@@ -179,7 +179,7 @@ TEST_F(ForeignFilesTest, ALinkInPlaceOfTheConfigurationGivesDefaultsAndIsNeverWr
     database.closeDatabase();
 }
 
-TEST_F(ForeignFilesTest, AnOversizeConfigurationGivesDefaultsAndTheNextSaveReplacesIt)
+TEST_F(ForeignFilesTest, AnOversizeConfigurationIsSetAsideAndTheNextSaveWritesAFreshOne)
 {
     fs::create_directories(userFolder());
     const auto file = userFolder() / "Configuration.plist";
@@ -187,9 +187,18 @@ TEST_F(ForeignFilesTest, AnOversizeConfigurationGivesDefaultsAndTheNextSaveRepla
     std::ofstream(file) << plistSelecting(3) << std::string(UserConfigurationManager::maximumFileSize, ' ');
 
     ScopedLogCapture capture;
+    const auto size = fs::file_size(file);
     ASSERT_TRUE(prepareStorage()) << "the user is not kept out";
-    EXPECT_TRUE(capture.contains("Error loading Configuration File: "));
+    EXPECT_TRUE(capture.contains("it was set aside as"));
     EXPECT_EQ(linesNaming(capture, file), 1);
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(userFolder())) {
+        if (entry.path().filename().string().starts_with("Configuration.plist.unreadable-")) {
+            aside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(aside[0]), size) << "kept whole";
     EXPECT_EQ(configuration.selectedFurnaceId(), 0);
     EXPECT_FALSE(configuration.isAutoSaveEnabled());
 

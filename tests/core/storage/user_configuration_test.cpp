@@ -128,7 +128,7 @@ TEST_F(UserConfigurationTest, ValuesOfAnotherTypeReadAsDefaultsAndOtherKeysAreKe
     EXPECT_EQ(reread.selectedFurnaceId(), 0);
 }
 
-TEST_F(UserConfigurationTest, UnusableFilesFailToLoadAndUnloadThePreviousUser)
+TEST_F(UserConfigurationTest, AMissingFileFailsToLoadAndUnloadsThePreviousUser)
 {
     ASSERT_TRUE(signIn(manager, "jdoe"));
     manager.setSelectedFurnaceId(5);
@@ -140,7 +140,10 @@ TEST_F(UserConfigurationTest, UnusableFilesFailToLoadAndUnloadThePreviousUser)
     EXPECT_EQ(manager.selectedFurnaceId(), 0);
     manager.setSelectedFurnaceId(6);
     EXPECT_EQ(readText(fileOf("JDOE")), jdoeFile) << "a write after a failed load reached the previous user's file";
+}
 
+TEST_F(UserConfigurationTest, ADamagedFileIsSetAsideAndTheDefaultsKeepNobodyOut)
+{
     const std::vector<std::string> unusable{
         "", "not a plist at all", R"(<?xml version="1.0"?><plist version="1.0"><dict><key>A</key><integer>1)",
         R"(<plist version="1.0"><array><integer>1</integer></array></plist>)",
@@ -148,9 +151,25 @@ TEST_F(UserConfigurationTest, UnusableFilesFailToLoadAndUnloadThePreviousUser)
         // saving it back would have written gigabytes of indentation
         "<plist version=\"1.0\"><dict><key>A</key>" + nested(50'000) + "</dict></plist>"};
     for (const auto& content : unusable) {
+        SCOPED_TRACE(content.substr(0, 60));
+        std::filesystem::remove_all(fileOf("TORN").parent_path());
+        std::filesystem::create_directories(fileOf("TORN").parent_path());
         writeFile(fileOf("TORN"), content);
-        EXPECT_FALSE(manager.loadConfiguration("torn")) << content;
-        EXPECT_EQ(manager.loadedConfigurationFileURL(), std::nullopt);
+        ScopedLogCapture capture;
+        ASSERT_TRUE(manager.loadConfiguration("torn"));
+        EXPECT_TRUE(capture.contains("it was set aside as"));
+        EXPECT_EQ(manager.selectedFurnaceId(), 0);
+        EXPECT_FALSE(std::filesystem::exists(fileOf("TORN")));
+        std::size_t aside = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(fileOf("TORN").parent_path())) {
+            aside += entry.path().filename().string().starts_with("Configuration.plist.unreadable-") ? 1 : 0;
+        }
+        EXPECT_EQ(aside, 1u);
+
+        manager.setSelectedFurnaceId(7);
+        UserConfigurationManager reread;
+        ASSERT_TRUE(reread.loadConfiguration("torn"));
+        EXPECT_EQ(reread.selectedFurnaceId(), 7) << "the next save wrote a fresh file";
     }
     writeFile(fileOf("TORN"), "<plist version=\"1.0\"><dict><key>A</key>" + nested(60) + "</dict></plist>");
     EXPECT_TRUE(manager.loadConfiguration("torn"));
