@@ -131,24 +131,12 @@ TEST(LoginValidation, ButtonNeedsANameThatIsNotBlankAndAnyPassword)
     EXPECT_TRUE(isLoginButtonEnabled("demo", "   ")); // a password of spaces enables the button
 }
 
-TEST(LoginValidation, CredentialsAreTrimmedAndStorageNameUpperCased)
+TEST(LoginValidation, CredentialsAreTrimmed)
 {
     const auto credentials = LoginValidation::trimmedCredentials("  demo user \n", "   ");
     EXPECT_EQ(credentials.username, "demo user");
     EXPECT_EQ(credentials.password, ""); // sent empty
     EXPECT_EQ(LoginValidation::trimmedCredentials("a", " p w ").password, "p w");
-
-    EXPECT_EQ(LoginValidation::storageUserName("demo.user1"), "DEMO.USER1");
-    // The ends of each cased range, and their neighbours that have no case.
-    EXPECT_EQ(LoginValidation::storageUserName("abcdefghijklmnopqrstuvwxyz"), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    EXPECT_EQ(LoginValidation::storageUserName("`{@["), "`{@[");
-    EXPECT_EQ(LoginValidation::storageUserName("\xC3\xA0\xC3\xBE\xC3\xB7"), "\xC3\x80\xC3\x9E\xC3\xB7"); // àþ÷ → ÀÞ÷
-    EXPECT_EQ(LoginValidation::storageUserName("\xD0\xB0\xD1\x8F"), "\xD0\x90\xD0\xAF"); // ая → АЯ
-    EXPECT_EQ(LoginValidation::storageUserName("m\xC3\xBCller"), "M\xC3\x9CLLER");       // ü → Ü
-    EXPECT_EQ(LoginValidation::storageUserName("stra\xC3\x9F"
-                                               "e"),
-              "STRASSE"); // ß → SS
-    EXPECT_EQ(LoginValidation::storageUserName("\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD"), "\xD0\x98\xD0\x92\xD0\x90\xD0\x9D");
 }
 
 TEST(ErrorAlerts, TextsAsTheUserSeesThem)
