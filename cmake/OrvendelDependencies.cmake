@@ -7,6 +7,8 @@ find_package(OpenSSL REQUIRED)
 find_package(SQLite3 REQUIRED)
 find_package(CURL REQUIRED)
 find_package(GTest REQUIRED)
+# Case mapping and user-perceived characters; the break iterator lives in the common library too.
+find_package(ICU REQUIRED COMPONENTS uc)
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 

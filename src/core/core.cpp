@@ -7,6 +7,8 @@
 #include <nlohmann/json.hpp>
 #include <openssl/opensslv.h>
 #include <sqlite3.h>
+#include <unicode/uchar.h>
+#include <unicode/uvernum.h>
 
 #include <asio/version.hpp>
 
@@ -39,6 +41,7 @@ std::string coreSelfCheckReport()
     out += fmt::format("  OpenSSL       {}\n", OPENSSL_FULL_VERSION_STR);
     out += fmt::format("  nlohmann/json {}.{}.{}\n", NLOHMANN_JSON_VERSION_MAJOR, NLOHMANN_JSON_VERSION_MINOR,
                        NLOHMANN_JSON_VERSION_PATCH);
+    out += fmt::format("  ICU           {} (Unicode {})\n", U_ICU_VERSION, U_UNICODE_VERSION);
     out += fmt::format("  {{fmt}}         {}\n", FMT_VERSION);
     out +=
         fmt::format("  Asio          {}.{}.{}\n", ASIO_VERSION / 100000, ASIO_VERSION / 100 % 1000, ASIO_VERSION % 100);

@@ -2,17 +2,13 @@
 
 #include "passwords.hpp"
 
-#include <cctype>
+#include "core/model/user_name.hpp"
 
 namespace orvendel::service {
 
 std::string UserStore::normalizedName(std::string_view name)
 {
-    std::string upper(name);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper;
+    return user_name::normalised(name);
 }
 
 bool UserStore::open()

@@ -8,8 +8,9 @@
 
 namespace orvendel::service {
 
-// Users and their password hashes in the service database. Names are kept upper-cased, so sign-in ignores
-// case. Thread contract: any thread; each call takes the database lock.
+// Users and their password hashes in the service database. Names are kept as the client sends them
+// (upper-cased, spaces removed), so sign-in ignores case and an added "ab cd" is found as "ABCD".
+// Thread contract: any thread; each call takes the database lock.
 class UserStore {
 public:
     explicit UserStore(Database& db) : m_db(db) {}

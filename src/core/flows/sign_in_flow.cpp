@@ -3,6 +3,7 @@
 #include "core/editing/edit_journal.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/observe_on.hpp"
+#include "core/model/user_name.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/login_validation.hpp"
 #include "core/service/login_manager.hpp"
@@ -138,7 +139,7 @@ void SignInFlow::finishedAuthenticating(const Notification& notification)
 
 void SignInFlow::prepareStorage(const Notification& notification)
 {
-    const std::string user = screens::LoginValidation::storageUserName(m_attempt->username);
+    const std::string user = user_name::storageName(m_attempt->username);
     if (m_environment.willPrepareStorage) {
         m_environment.willPrepareStorage(user);
     }

@@ -1,7 +1,7 @@
 #include "core/screens/comment_rules.hpp"
 
-#include "core/screens/grapheme_clusters.hpp"
 #include "core/screens/unicode_text.hpp"
+#include "core/support/unicode.hpp"
 #include "core/support/utf8.hpp"
 
 #include <fmt/format.h>
@@ -10,7 +10,7 @@ namespace orvendel::screens::CommentRules {
 
 std::size_t characterCount(std::string_view text)
 {
-    return graphemeClusterCount(text);
+    return unicode::characterCount(text);
 }
 
 namespace {

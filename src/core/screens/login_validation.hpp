@@ -21,10 +21,6 @@ struct Credentials {
 // The user name field shows the trimmed name afterwards; the password field keeps what was typed.
 Credentials trimmedCredentials(std::string_view username, std::string_view password);
 
-// The name under which the user's local storage is opened: the trimmed user name upper-cased (Latin,
-// Greek and Cyrillic letters; other scripts have no case and stay as they are).
-std::string storageUserName(std::string_view trimmedUsername);
-
 } // namespace LoginValidation
 
 } // namespace orvendel::screens

@@ -12,8 +12,6 @@ namespace orvendel::screens {
 // malformed input is counted and trimmed like any other character instead of being dropped.
 std::u32string decodeUtf8(std::string_view text);
 
-std::string encodeUtf8(std::u32string_view codePoints);
-
 // White space and line breaks as text fields treat them (the Unicode White_Space property).
 bool isWhitespaceOrNewline(char32_t c);
 

@@ -1,11 +1,9 @@
 #include "core/service/login_manager.hpp"
 
+#include "core/model/user_name.hpp"
 #include "core/service/service_address.hpp"
-#include "core/support/shared_instance.hpp"
 #include "core/support/log.hpp"
-
-#include <algorithm>
-#include <cctype>
+#include "core/support/shared_instance.hpp"
 
 namespace orvendel {
 namespace {
@@ -48,15 +46,7 @@ std::optional<std::string> LoginManager::normalisedUsername(std::optional<std::s
     if (!username) {
         return std::nullopt;
     }
-    std::string result;
-    result.reserve(username->size());
-    for (const char c : *username) {
-        if (c == ' ') {
-            continue;
-        }
-        result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return result;
+    return user_name::normalised(*username);
 }
 
 std::string LoginManager::serviceURL() const

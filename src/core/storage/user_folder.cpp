@@ -1,13 +1,11 @@
 #include "core/storage/user_folder.hpp"
 
+#include "core/model/user_name.hpp"
 #include "core/model/utilities.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
-
-#include <algorithm>
-#include <cctype>
 
 namespace orvendel::user_folder {
 namespace {
@@ -48,9 +46,7 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
 
 Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName)
 {
-    std::string upper(userName);
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-    const auto digest = Utilities::md5Hex(upper);
+    const auto digest = Utilities::md5Hex(user_name::storageName(userName));
     if (!digest) {
         log("Unable to get MD5 Hash of username");
         return storageError(storage_error::noDigest, "Unable to get MD5 Hash of username");

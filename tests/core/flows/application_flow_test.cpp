@@ -1,5 +1,8 @@
 #include "core/editing/screen_notifications.hpp"
+#include "core/model/utilities.hpp"
 #include "flow_fixture.hpp"
+
+#include <nlohmann/json.hpp>
 
 namespace orvendel::test {
 namespace {
@@ -134,6 +137,35 @@ TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
     EXPECT_EQ(app->userName(), "JDOE");
     EXPECT_EQ(UserConfigurationManager::shared()->selectedFurnaceId(), 12);
     EXPECT_EQ(screenChanges.back(), ScreenChange::signedIn);
+}
+
+// The service, the keychain and the storage folder must agree on who signed in, whatever the script.
+TEST_F(SignInFlowTest, OneUpperCasingNamesTheServiceUserTheStoredPasswordAndTheFolder)
+{
+    const std::pair<std::string, std::string> names[] = {{" j\xC3\xBCrgen ", "J\xC3\x9CRGEN"},
+                                                         {"stra\xC3\x9F"
+                                                          "e",
+                                                          "STRASSE"}};
+    for (const auto& [typed, expected] : names) {
+        signIn(typed);
+        std::string sent;
+        for (const auto& session : transport->sessions()) {
+            for (const auto& request : session->requests) {
+                if (request.url.ends_with("/Authenticate")) {
+                    sent = nlohmann::json::parse(request.body).at("data").at("username").get<std::string>();
+                }
+            }
+        }
+        EXPECT_EQ(sent, expected);
+        EXPECT_EQ(LoginManager::shared()->username(), expected);
+        EXPECT_EQ(LoginManager::shared()->credentialStore().string(expected).valueOr(""), "secret");
+        EXPECT_EQ(app->userName(), expected);
+        const auto database = DatabaseManager::shared()->databasePath();
+        ASSERT_TRUE(database);
+        EXPECT_EQ(std::filesystem::path(*database).parent_path().filename(), *Utilities::md5Hex(expected));
+        app->requestLogout();
+        ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+    }
 }
 
 TEST_F(SignInFlowTest, FailuresAreAlertedAndTheControlsComeBack)

@@ -1,6 +1,5 @@
 #include "core/screens/comment_rules.hpp"
 #include "core/screens/error_alert.hpp"
-#include "core/screens/grapheme_clusters.hpp"
 #include "core/screens/login_validation.hpp"
 #include "core/screens/unicode_text.hpp"
 
@@ -20,31 +19,8 @@ std::string repeat(std::string_view piece, int times)
     return out;
 }
 
-TEST(GraphemeClusters, CountsWhatAReaderSeesAsOneCharacter)
+TEST(UnicodeText, Utf16OffsetsAsATextViewReportsThem)
 {
-    EXPECT_EQ(graphemeClusterCount(""), 0u);
-    EXPECT_EQ(graphemeClusterCount("abc"), 3u);
-    EXPECT_EQ(graphemeClusterCount("e\xCC\x81"), 1u);                        // e + combining acute
-    EXPECT_EQ(graphemeClusterCount("a\xCC\x88\xCC\x81"), 1u);                // two stacked marks
-    EXPECT_EQ(graphemeClusterCount("\r\n"), 1u);                             // CR LF
-    EXPECT_EQ(graphemeClusterCount("\n\r"), 2u);                             // LF CR is two
-    EXPECT_EQ(graphemeClusterCount("\xE2\x9D\xA4\xEF\xB8\x8F"), 1u);         // heart + variation selector 16
-    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"), 1u); // thumbs up + skin tone
-    // man ZWJ woman ZWJ girl
-    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"), 1u);
-    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA"), 1u); // flag DE
-    // three regional indicators: a flag and a lone one
-    EXPECT_EQ(graphemeClusterCount("\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA\xF0\x9F\x87\xBA"), 2u);
-    EXPECT_EQ(graphemeClusterCount("\xE1\x84\x80\xE1\x85\xA1\xE1\x86\xA8"), 1u); // Hangul jamo L V T
-    EXPECT_EQ(graphemeClusterCount("\xE0\xA4\x95\xE0\xA5\x8D\xE0\xA4\xB7"), 1u); // Devanagari conjunct
-    // A joiner after a letter does not join the following emoji to it.
-    EXPECT_EQ(graphemeClusterCount("a\xE2\x80\x8D\xF0\x9F\x98\x80"), 2u);
-}
-
-TEST(GraphemeClusters, MalformedBytesCountOneEach)
-{
-    EXPECT_EQ(graphemeClusterCount("a\xFF\xC0z"), 4u);
-    EXPECT_EQ(graphemeClusterCount("\xE2\x82"), 2u); // truncated sequence
     EXPECT_EQ(utf16Length("a\xF0\x9F\x98\x80"), 3u);
     EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 1), 1u);
     EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 2), std::nullopt); // inside the surrogate pair
@@ -131,24 +107,12 @@ TEST(LoginValidation, ButtonNeedsANameThatIsNotBlankAndAnyPassword)
     EXPECT_TRUE(isLoginButtonEnabled("demo", "   ")); // a password of spaces enables the button
 }
 
-TEST(LoginValidation, CredentialsAreTrimmedAndStorageNameUpperCased)
+TEST(LoginValidation, CredentialsAreTrimmed)
 {
     const auto credentials = LoginValidation::trimmedCredentials("  demo user \n", "   ");
     EXPECT_EQ(credentials.username, "demo user");
     EXPECT_EQ(credentials.password, ""); // sent empty
     EXPECT_EQ(LoginValidation::trimmedCredentials("a", " p w ").password, "p w");
-
-    EXPECT_EQ(LoginValidation::storageUserName("demo.user1"), "DEMO.USER1");
-    // The ends of each cased range, and their neighbours that have no case.
-    EXPECT_EQ(LoginValidation::storageUserName("abcdefghijklmnopqrstuvwxyz"), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    EXPECT_EQ(LoginValidation::storageUserName("`{@["), "`{@[");
-    EXPECT_EQ(LoginValidation::storageUserName("\xC3\xA0\xC3\xBE\xC3\xB7"), "\xC3\x80\xC3\x9E\xC3\xB7"); // àþ÷ → ÀÞ÷
-    EXPECT_EQ(LoginValidation::storageUserName("\xD0\xB0\xD1\x8F"), "\xD0\x90\xD0\xAF"); // ая → АЯ
-    EXPECT_EQ(LoginValidation::storageUserName("m\xC3\xBCller"), "M\xC3\x9CLLER");       // ü → Ü
-    EXPECT_EQ(LoginValidation::storageUserName("stra\xC3\x9F"
-                                               "e"),
-              "STRASSE"); // ß → SS
-    EXPECT_EQ(LoginValidation::storageUserName("\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD"), "\xD0\x98\xD0\x92\xD0\x90\xD0\x9D");
 }
 
 TEST(ErrorAlerts, TextsAsTheUserSeesThem)

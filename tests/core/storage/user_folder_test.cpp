@@ -1,6 +1,7 @@
 #include "core/model/utilities.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
+#include "core/storage/user_folder.hpp"
 #include "core/support/log.hpp"
 #include "storage_test_support.hpp"
 
@@ -29,6 +30,18 @@ TEST(UserFolder, ManagersUseTheInjectedSupportFolder)
     EXPECT_TRUE(std::filesystem::exists(support / "CACHEDIR.TAG"));
     EXPECT_FALSE(std::filesystem::exists(processWide.path()));
     database.closeDatabase();
+}
+
+// Users who signed in before keep their folders: the digests of ASCII names must never move.
+TEST(UserFolder, TheFolderIsTheDigestOfTheUpperCasedName)
+{
+    const std::filesystem::path support = "/support";
+    const auto folder = [&](const std::string& user) { return *user_folder::path(support, user); };
+    EXPECT_EQ(folder("jdoe"), support / "17850dfdfc3dd4169c9b514d4ed437d7");
+    EXPECT_EQ(folder("JDoe"), folder("jdoe"));
+    EXPECT_EQ(folder("ab cd"), support / "8234eae727d5baf703ae42976d9e592c");         // spaces stay in the name
+    EXPECT_EQ(folder("j\xC3\xBCrgen"), support / "34442966f17203208649bd2badb54e26"); // "JÜRGEN"
+    EXPECT_EQ(folder("J\xC3\x9CRGEN"), folder("j\xC3\xBCrgen"));
 }
 
 TEST(UserFolder, WithoutASupportFolderNothingOpensAndTheErrorSaysWhy)

@@ -19,7 +19,9 @@ protected:
     static void SetUpTestSuite()
     {
         s_service = std::make_unique<ServiceProcess>(ServiceProcessOptions{
-            .seed = 42, .extraArguments = {"--utc-offset", "-06:00", "--add-user", "ann:s3cret-Pa55:2"}});
+            .seed = 42,
+            .extraArguments = {"--utc-offset", "-06:00", "--add-user", "ann:s3cret-Pa55:2", "--add-user",
+                               "j\xC3\xBCrgen:pw-j:3", "--add-user", "ab cd:pw-ab:1"}});
     }
     static void TearDownTestSuite() { s_service.reset(); }
 

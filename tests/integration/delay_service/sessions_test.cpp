@@ -48,6 +48,22 @@ TEST_F(SessionsTest, EveryResourceButSignInNeedsTheUsersLiveSession)
     EXPECT_EQ(errorCode(updated.value->resultInformation), 3);
 }
 
+// The client sends names upper-cased with full Unicode mapping and without spaces; users added by hand are
+// found under that same form.
+TEST_F(SessionsTest, UsersAreFoundUnderTheNameTheClientSends)
+{
+    for (const std::string name : {"J\xC3\x9CRGEN", "j\xC3\xBCrgen", "J\xC3\xBCRGEN"}) {
+        ServiceClient jurgen(service().port());
+        ASSERT_TRUE(jurgen.signIn(name, "pw-j")) << name;
+        auto common = jurgen.common();
+        common.username = "J\xC3\x9CRGEN";
+        EXPECT_TRUE(furnaces(common).success) << name;
+    }
+    ServiceClient spaced(service().port());
+    ASSERT_TRUE(spaced.signIn("ABCD", "pw-ab"));
+    EXPECT_TRUE(furnaces(spaced.common()).success);
+}
+
 TEST_F(SessionsTest, AdminExpiryEndsEverySessionAndSignInStartsANewOne)
 {
     ServiceClient second(service().port());

@@ -1,0 +1,72 @@
+#include "core/support/unicode.hpp"
+
+#include "core/support/utf8.hpp"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
+namespace orvendel::unicode {
+namespace {
+
+constexpr UChar32 replacementCharacter = 0xFFFD;
+
+icu::UnicodeString utf16(std::string_view text)
+{
+    icu::UnicodeString out;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = utf8::sequenceAt(text, i, c);
+        out.append(length == 0 ? replacementCharacter : static_cast<UChar32>(c));
+        i += length == 0 ? 1 : length;
+    }
+    return out;
+}
+
+// Building a break iterator loads its rules, so each thread keeps one. It holds on to the text it was given,
+// which therefore lives beside it and outlives it.
+struct CharacterBreaks {
+    icu::UnicodeString text;
+    std::unique_ptr<icu::BreakIterator> iterator;
+
+    CharacterBreaks()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        iterator.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status)) {
+            iterator.reset();
+        }
+    }
+};
+
+} // namespace
+
+std::string upperCased(std::string_view text)
+{
+    icu::UnicodeString mapped = utf16(text);
+    mapped.toUpper(icu::Locale::getRoot());
+    std::string out;
+    mapped.toUTF8String(out);
+    return out;
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    thread_local CharacterBreaks breaks;
+    breaks.text = utf16(text);
+    if (!breaks.iterator) {
+        // Without ICU's rules every code point counts: the limit gets stricter, never looser.
+        return static_cast<std::size_t>(breaks.text.countChar32());
+    }
+    breaks.iterator->setText(breaks.text);
+    std::size_t count = 0;
+    breaks.iterator->first();
+    while (breaks.iterator->next() != icu::BreakIterator::DONE) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace orvendel::unicode
