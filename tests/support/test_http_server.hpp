@@ -75,9 +75,12 @@ public:
                     return true;
                 });
         });
-        m_server.set_logger([this](const httplib::Request&, const httplib::Response&) {
+        // Counted on arrival: the logger runs only after the reply is written, when the client may already
+        // have read it and looked at the count.
+        m_server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
             std::lock_guard lock(m_mutex);
             ++m_requests;
+            return httplib::Server::HandlerResponse::Unhandled;
         });
         // One request per connection: an idle kept-alive connection would hold one of the server's few threads.
         m_server.set_keep_alive_max_count(1);
@@ -108,7 +111,7 @@ public:
         m_cannedHeaders = std::move(headers);
     }
 
-    // Requests answered so far, whatever their path.
+    // Requests received so far, whatever their path.
     int requestCount()
     {
         std::lock_guard lock(m_mutex);

@@ -139,7 +139,7 @@ void SignInFlow::finishedAuthenticating(const Notification& notification)
 
 void SignInFlow::prepareStorage(const Notification& notification)
 {
-    const std::string user = user_name::storageName(m_attempt->username);
+    const std::string user = user_name::normalised(m_attempt->username);
     if (m_environment.willPrepareStorage) {
         m_environment.willPrepareStorage(user);
     }

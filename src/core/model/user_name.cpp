@@ -11,9 +11,4 @@ std::string normalised(std::string_view name)
     return result;
 }
 
-std::string storageName(std::string_view name)
-{
-    return unicode::upperCased(name);
-}
-
 } // namespace orvendel::user_name

@@ -46,7 +46,7 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
 
 Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName)
 {
-    const auto digest = Utilities::md5Hex(user_name::storageName(userName));
+    const auto digest = Utilities::md5Hex(user_name::normalised(userName));
     if (!digest) {
         log("Unable to get MD5 Hash of username");
         return storageError(storage_error::noDigest, "Unable to get MD5 Hash of username");

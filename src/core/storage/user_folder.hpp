@@ -9,7 +9,7 @@
 
 namespace orvendel {
 
-// Where a user's database and configuration live: a folder named by the MD5 of the upper-cased user name
+// Where a user's database and configuration live: a folder named by the MD5 of the normalised user name
 // inside the application-support folder, which comes from a source the managers are given (tests and
 // other front ends point it elsewhere without touching the process-wide paths).
 // Thread contract: any thread.

@@ -5,24 +5,17 @@
 namespace orvendel {
 namespace {
 
-TEST(UserName, TheServiceNameLosesItsSpacesTheStorageNameKeepsThem)
+TEST(UserName, OneFormUpperCasedWithoutSpaces)
 {
     EXPECT_EQ(user_name::normalised(" ab cd "), "ABCD");
-    EXPECT_EQ(user_name::storageName("ab cd"), "AB CD");
+    EXPECT_EQ(user_name::normalised("abcd"), user_name::normalised("a b c d"));
     EXPECT_EQ(user_name::normalised("demo.user1"), "DEMO.USER1");
-    EXPECT_EQ(user_name::storageName("demo.user1"), "DEMO.USER1");
-}
-
-TEST(UserName, BothFormsShareOneUnicodeUpperCasing)
-{
     const std::string jurgen = "J\xC3\x9CRGEN";
     EXPECT_EQ(user_name::normalised("j\xC3\xBCrgen"), jurgen);
-    EXPECT_EQ(user_name::storageName("j\xC3\xBCrgen"), jurgen);
     EXPECT_EQ(user_name::normalised("Gro\xC3\x9F Mann"), "GROSSMANN");
-    EXPECT_EQ(user_name::storageName("Gro\xC3\x9F Mann"), "GROSS MANN");
     // Normalising again changes nothing: the session re-normalises what it sent.
     EXPECT_EQ(user_name::normalised(jurgen), jurgen);
-    EXPECT_EQ(user_name::storageName("GROSS MANN"), "GROSS MANN");
+    EXPECT_EQ(user_name::normalised("GROSSMANN"), "GROSSMANN");
 }
 
 } // namespace
