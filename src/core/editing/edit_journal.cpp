@@ -170,7 +170,12 @@ Result<void> EditJournal::prepare()
     if (!mode) {
         return mode.error();
     }
+    // The pragma takes effect when stepped; it answers with the mode now in force.
+    const std::string journalMode = mode->next() ? mode->stringForColumnIndex(0).value_or("") : "";
     mode->close();
+    if (journalMode != "wal") {
+        return mode->error() ? *mode->error() : journalError("the journal cannot use a write-ahead log");
+    }
     for (const char* statement : {"PRAGMA synchronous=FULL", createTable}) {
         if (auto done = m_database->executeUpdate(statement); !done) {
             return done.error();

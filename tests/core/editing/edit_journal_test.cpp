@@ -115,6 +115,7 @@ TEST_F(EditJournalTest, EveryChangeIsOnDiskAndANewProcessGetsTheSameEntriesBack)
         store.drain();
         expected = snapshot(store);
         ASSERT_EQ(expected.size(), 3u);
+        EXPECT_TRUE(fs::exists(file.string() + "-wal")) << "commits go through a write-ahead log, one sync each";
         // No logout: the store goes as a killed process's would.
     }
     OperationCounter operations{center};
