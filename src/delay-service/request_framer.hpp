@@ -7,8 +7,8 @@ namespace orvendel::service {
 
 // Limits every request is held to before a worker sees it.
 struct RequestLimits {
-    std::size_t headBytes = 16 * 1024; // request line, header lines and a chunked body's trailer
-    int headerLines = 64;              // header lines, a chunked body's trailer lines included
+    std::size_t headBytes = 16 * 1024; // request line and header lines
+    int headerLines = 64;
     std::size_t bodyBytes = 4 * 1024 * 1024;
 };
 
@@ -24,7 +24,9 @@ struct FramedRequest {
 
 // Frames the request at the start of `bytes` (HTTP/1.1: a Content-Length or a chunked body, or none).
 // Requests that cannot be framed without doubt — both lengths, differing lengths, another transfer coding —
-// are refused, so the framing here and the server's parsing can never disagree. Thread contract: pure.
+// are refused, so the framing here and the server's parsing can never disagree; so are chunked bodies with a
+// trailer, which the server's parser does not take. The outcome does not depend on how the bytes arrive: a
+// prefix refused is refused whole, a prefix complete is the same request whole. Thread contract: pure.
 FramedRequest frameRequest(std::string_view bytes, const RequestLimits& limits);
 
 } // namespace orvendel::service

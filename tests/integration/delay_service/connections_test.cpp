@@ -160,6 +160,34 @@ TEST_F(ConnectionsTest, ChunkedBodiesAreReadAndCountAgainstTheSizeCap)
     EXPECT_EQ(RawConnection::statusLines(announced.receive(1)), std::vector<int>{413});
 }
 
+// The gate judges what has arrived after every read, so a request must be judged alike whether its bytes
+// come in one piece or several.
+TEST_F(ConnectionsTest, ChunkedRequestsAreJudgedAlikeHoweverTheirBytesArrive)
+{
+    // A trailer, which the server does not read, filling the head's 16 KiB exactly: refused as malformed, also
+    // when its closing line end comes in two pieces.
+    std::string request = chunked("Authenticate", {signInBody});
+    const std::size_t headBytes = request.find("\r\n\r\n") + 4;
+    const std::size_t filler = 16 * 1024 - headBytes - std::string_view("X-Pad: \r\n").size();
+    request.insert(request.size() - 2, "X-Pad: " + std::string(filler, 'a') + "\r\n");
+    RawConnection whole(service().port());
+    ASSERT_TRUE(whole.send(request));
+    EXPECT_EQ(RawConnection::statusLines(whole.receive(1)), std::vector<int>{400});
+    RawConnection split(service().port());
+    ASSERT_TRUE(split.send(request.substr(0, request.size() - 1)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    split.send("\n");
+    EXPECT_EQ(RawConnection::statusLines(split.receive(1)), std::vector<int>{400});
+
+    // A chunk size line beyond its 1 KiB bound is refused also when its line end comes with it.
+    RawConnection longSize(service().port());
+    ASSERT_TRUE(longSize.send("POST /DelaysApi/Delays/Authenticate HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                              "Transfer-Encoding: chunked\r\n\r\n" +
+                              std::string(1100, '0') +
+                              fmt::format("{:x}\r\n{}\r\n0\r\n\r\n", signInBody.size(), signInBody)));
+    EXPECT_EQ(RawConnection::statusLines(longSize.receive(1)), std::vector<int>{400});
+}
+
 TEST_F(ConnectionsTest, AmbiguousOrOversizedHeadsAreRefused)
 {
     const std::vector<std::pair<std::string, int>> cases = {
