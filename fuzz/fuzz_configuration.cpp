@@ -1,6 +1,7 @@
 #include "fuzz_support.hpp"
 
 #include "core/platform/atomic_file.hpp"
+#include "core/platform/local_files.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 
 #include <unistd.h>
@@ -31,7 +32,9 @@ std::string savedBytes(orvendel::UserConfigurationManager& manager, bool autoSav
 {
     std::string bytes;
     manager.setBeforeReplaceForTesting([&bytes](const std::filesystem::path& temporary) {
-        orvendel::AtomicFile::read(temporary, bytes);
+        if (auto read = orvendel::LocalFiles::readRegularFile(temporary, 64 * 1024 * 1024)) {
+            bytes = std::move(*read);
+        }
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
         return false;
