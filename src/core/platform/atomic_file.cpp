@@ -1,6 +1,7 @@
 #include "core/platform/atomic_file.hpp"
 
 #include "core/platform/local_files.hpp"
+#include "core/platform/unique_descriptor.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -18,30 +19,6 @@ bool fail(std::string* error, std::string what)
     }
     return false;
 }
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, std::string_view bytes)
 {
@@ -71,7 +48,7 @@ bool write(const std::filesystem::path& target, std::string_view bytes, mode_t m
     }
     const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    UniqueDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) {
         return fail(error, "Cannot create a temporary file in " + folder.string());
     }
@@ -102,7 +79,7 @@ bool write(const std::filesystem::path& target, std::string_view bytes, mode_t m
         return discard("Cannot replace " + target.string());
     }
     // The rename itself must reach the disk, or a crash could bring back the old name.
-    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() < 0 || ::fsync(directory.get()) != 0) {
         return fail(error, "Cannot flush the folder " + folder.string());
     }

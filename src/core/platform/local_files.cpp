@@ -1,5 +1,6 @@
 #include "core/platform/local_files.hpp"
 
+#include "core/platform/unique_descriptor.hpp"
 #include "core/support/log.hpp"
 
 #include <fmt/chrono.h>
@@ -27,24 +28,6 @@ Error systemError(const std::filesystem::path& path, std::string_view what, int 
     return fileError(number == ENOENT ? local_file_error::missing : local_file_error::failure,
                      fmt::format("Cannot {} {}: {}", what, path.string(), std::strerror(number)));
 }
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Opens without following a link in the last component. O_NONBLOCK keeps a pipe put in a file's place from
 // blocking the open; it changes nothing for regular files.
@@ -145,7 +128,7 @@ Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<m
                    ? opened.error()
                    : fileError(local_file_error::wrongKind, path.string() + " is not a folder");
     }
-    Descriptor folder(*opened);
+    UniqueDescriptor folder(*opened);
     return applyMode(folder.get(), path, mode);
 }
 
@@ -156,7 +139,7 @@ Result<std::string> readRegularFile(const std::filesystem::path& path, std::size
     if (!opened) {
         return opened.error();
     }
-    Descriptor file(*opened);
+    UniqueDescriptor file(*opened);
     struct stat info {};
     if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
         return regular.error();
@@ -197,7 +180,7 @@ Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode)
     if (!opened) {
         return opened.error();
     }
-    Descriptor file(*opened);
+    UniqueDescriptor file(*opened);
     struct stat info {};
     return requireRegularFile(file.get(), path, info);
 }
@@ -209,7 +192,7 @@ Result<void> writeRegularFile(const std::filesystem::path& path, std::string_vie
     if (!opened) {
         return opened.error();
     }
-    Descriptor file(*opened);
+    UniqueDescriptor file(*opened);
     struct stat info {};
     if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
         return regular.error();

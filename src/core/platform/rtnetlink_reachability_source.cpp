@@ -1,5 +1,7 @@
 #include "core/platform/rtnetlink_reachability_source.hpp"
 
+#include "core/platform/unique_descriptor.hpp"
+
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <net/if.h>
@@ -18,23 +20,6 @@
 
 namespace orvendel {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 struct DefaultRoute {
     int interfaceIndex = 0;
@@ -79,7 +64,7 @@ void collectDefaultRoute(const nlmsghdr* header, std::vector<DefaultRoute>& rout
 // Dumps the routes of one address family; 0 or an errno-style code.
 int dumpDefaultRoutes(int family, std::vector<DefaultRoute>& routes)
 {
-    FileDescriptor socket(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    UniqueDescriptor socket(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
     if (socket.get() < 0) {
         return errno;
     }
@@ -141,8 +126,8 @@ std::string readFirstLine(const std::filesystem::path& path)
 } // namespace
 
 struct RtnetlinkReachabilitySource::Watcher {
-    FileDescriptor socket;
-    FileDescriptor wakeup;
+    UniqueDescriptor socket;
+    UniqueDescriptor wakeup;
     std::mutex mutex;
     ChangeCallback callback;
     std::thread thread;
