@@ -139,6 +139,18 @@ public:
         return count;
     }
 
+    // The requests sent to the resource named, through any session.
+    std::size_t requestsTo(const std::string& resource) const
+    {
+        std::size_t count = 0;
+        for (const auto& session : sessions()) {
+            for (const auto& request : session->requests) {
+                count += request.url.ends_with("/" + resource) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
 private:
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<Session>> m_sessions;

@@ -197,10 +197,10 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
     ASSERT_TRUE(running("Authenticate"));
     auto signIn = app->signIn();
     ASSERT_TRUE(signIn->signIn("kim", "pw"));
-    EXPECT_EQ(requestsTo("Authenticate"), 2u);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2u);
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     // The renewal's success is not the attempt's: it is sent now.
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Authenticate") == 3; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == 3; }));
     EXPECT_TRUE(signIn->isSigningIn());
     EXPECT_EQ(app->screen(), Screen::signIn);
     EXPECT_NE(running("Authenticate")->requests.back().body.find("\"KIM\""), std::string::npos);
@@ -219,7 +219,7 @@ TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
     ASSERT_EQ(presenter.alerts.size(), 1u);
     EXPECT_EQ(presenter.alerts[0].title, "No Internet Connection");
     EXPECT_EQ(presenter.alerts[0].error->code, 1015);
-    EXPECT_EQ(requestsTo("Authenticate"), 0u);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 0u);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ TEST_F(HeatDetailFlowTest, SavingSendsTheShownHeatsEditsAndDownloadsAgain)
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_TRUE(outcomes[0].saved);
     // The list downloads the furnace again to show the service's versions.
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     answerPair();
     EXPECT_FALSE(detail->isSaveButtonEnabled());
 }
@@ -76,7 +76,7 @@ TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
     EXPECT_TRUE(detail->takeOutcomes().at(0).nothingToSave);
     EXPECT_TRUE(presenter.alerts.empty());
-    EXPECT_EQ(requestsTo("SaveDelays"), 0u);
+    EXPECT_EQ(transport->requestsTo("SaveDelays"), 0u);
 
     addEdit(201);
     detail->saveShownHeat();

@@ -82,18 +82,18 @@ TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
     loadFurnace();
     auto& center = NotificationCenter::defaultCenter();
     center.post(sn::downloadAndReloadDelays);
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     // A save finished meanwhile: its reload must not be lost in the running pair.
     center.post(sn::downloadAndReloadDelays);
     // A pull to refresh adds nothing: the running pair brings the data.
     app->heatsList()->refresh();
     executor->runUntil([&] { return executor->pending() == 0; });
-    EXPECT_EQ(requestsTo("Last24HoursDelays"), 2u);
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
     ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 3; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 3; }));
     answerPair();
-    EXPECT_EQ(requestsTo("Last24HoursDelays"), 3u);
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 3u);
 }
 
 TEST_F(HeatsListFlowTest, StoredDelaysAreShownEvenWhenTheirReasonsFail)
@@ -173,7 +173,7 @@ TEST_F(HeatsListFlowTest, AFurnaceSwitchIsStoredOnlyOnceTheQuestionIsAnsweredYes
     presenter.answer("No");
     settle();
     EXPECT_EQ(selectedFurnace(), 2);
-    EXPECT_EQ(requestsTo("Last24HoursDelays"), 1u);
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 1u);
     EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
 
     list->didSelectFurnace(furnaceOne());
@@ -193,12 +193,12 @@ TEST_F(HeatsListFlowTest, AFurnaceSwitchDuringADownloadDownloadsTheNewFurnace)
     signIn();
     loadFurnace();
     app->heatsList()->refresh();
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 2; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     app->heatsList()->didSelectFurnace(furnaceOne()); // nothing selected: no question
     executor->runUntil([&] { return executor->pending() == 0; });
     ASSERT_TRUE(reply("Last24HoursDelays", delaysReply(2)));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
-    ASSERT_TRUE(executor->runUntil([&] { return requestsTo("Last24HoursDelays") == 3; }));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 3; }));
     EXPECT_NE(running("Last24HoursDelays")->requests.back().body.find("\"furnaceId\":1"), std::string::npos);
     answerPair(1);
     EXPECT_EQ(app->heatsList()->tableData()->size(), 2u);
@@ -226,7 +226,7 @@ TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
     EXPECT_EQ(presenter.alerts.back().title, "No Internet Connection");
     EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");
     EXPECT_FALSE(offline->isRefreshing());
-    EXPECT_EQ(requestsTo("FurnacesList"), 1u);
+    EXPECT_EQ(transport->requestsTo("FurnacesList"), 1u);
 }
 
 } // namespace

@@ -2,43 +2,27 @@
 #include "core/platform/atomic_file.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
+#include "support/temp_folder.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <sys/stat.h>
 
 namespace orvendel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 class LocalFilesTest : public ::testing::Test {
 protected:
     LocalFilesTest()
     {
-        std::string pattern = (fs::temp_directory_path() / "orvendel-files-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        root = pattern;
-        target = root / "target";
         std::ofstream(target) << "not ours";
         ::chmod(target.c_str(), 0640);
     }
-    ~LocalFilesTest() override { fs::remove_all(root); }
 
     void expectTargetUntouched()
     {
@@ -48,8 +32,9 @@ protected:
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     }
 
-    fs::path root;
-    fs::path target;
+    test::TempFolder folder;
+    const fs::path root = folder.path();
+    const fs::path target = root / "target";
 };
 
 TEST_F(LocalFilesTest, ReadsAreCappedAndOnlyOfRegularFiles)

@@ -135,7 +135,7 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
     sessionFor("Last24HoursDelays")->reply(200, expiredReply);
     sessionFor("ReasonsList")->reply(200, expiredReply);
 
-    EXPECT_EQ(requestsTo("Authenticate"), 2U); // the first sign-in and one refresh
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2U); // the first sign-in and one refresh
     EXPECT_TRUE(downloadManager->isUpdatingSessionId());
     EXPECT_EQ(downloadManager->requestsToRetryCount(), 3U);
     sessionFor("Authenticate", 1)
@@ -157,7 +157,7 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
     sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
     EXPECT_EQ(recorder.count(ln::logout), 1U);
     EXPECT_EQ(recorder.count(dn::failedDelays), 0U);
-    EXPECT_EQ(requestsTo("Authenticate"), 2U);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2U);
 }
 
 TEST_F(DownloadManagerTest, AFailedRefreshFailsEveryParkedRequest)

@@ -1,12 +1,11 @@
 #include "core/platform/rtnetlink_reachability_source.hpp"
 #include "core/service/connectivity_manager.hpp"
 #include "core/support/log.hpp"
+#include "support/test_loop.hpp"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -64,48 +63,6 @@ private:
     int m_refuseCallback = 0;
 };
 
-// A main queue the test runs by hand.
-class ManualQueue {
-    struct Poster final : Executor {
-        explicit Poster(ManualQueue& queue) : queue(queue) {}
-        void post(Task task) override
-        {
-            std::lock_guard lock(queue.m_mutex);
-            queue.m_tasks.push_back(std::move(task));
-            queue.m_changed.notify_all();
-        }
-        ManualQueue& queue;
-    };
-
-public:
-    NotificationQueue poster() { return std::make_shared<Poster>(*this); }
-    // Waits (at most ten seconds) for the next task and runs it; false when none came.
-    bool runNext()
-    {
-        std::function<void()> task;
-        {
-            std::unique_lock lock(m_mutex);
-            if (!m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return !m_tasks.empty(); })) {
-                return false;
-            }
-            task = std::move(m_tasks.front());
-            m_tasks.pop_front();
-        }
-        task();
-        return true;
-    }
-    std::size_t pending()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_tasks.size();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::function<void()>> m_tasks;
-};
-
 TEST(ReachabilityMapping, FollowsThePlatformFlags)
 {
     EXPECT_EQ(Reachability::connectionFor(std::nullopt, true), Connection::unavailable);
@@ -130,11 +87,12 @@ protected:
     std::unique_ptr<ConnectivityManager> makeManager(std::shared_ptr<ReachabilitySource> chosen)
     {
         return std::make_unique<ConnectivityManager>(
-            ConnectivityManager::Dependencies{[chosen] { return chosen; }, mainQueue.poster(), &center});
+            ConnectivityManager::Dependencies{[chosen] { return chosen; }, mainQueue, &center});
     }
 
     NotificationCenter center;
-    ManualQueue mainQueue;
+    // The main queue, run by hand.
+    std::shared_ptr<test::TestLoop> mainQueue = std::make_shared<test::TestLoop>();
     std::shared_ptr<FakeReachabilitySource> source = std::make_shared<FakeReachabilitySource>();
     ScopedLogCapture capture;
 };
@@ -149,13 +107,13 @@ TEST_F(ConnectivityManagerTest, OfflineUntilTheFirstReportThenFollowsEveryChange
     EXPECT_FALSE(manager->isInternetAvailable()); // the first report is still queued
     EXPECT_TRUE(capture.contains("Started Reachability Notifier"));
 
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     EXPECT_TRUE(manager->isInternetAvailable());
     EXPECT_TRUE(capture.contains("Reachable via WiFi"));
 
     source->setFlags(reachable | isWWAN);
     source->fire();
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     EXPECT_TRUE(capture.contains("Reachable via Cellular"));
 
     // Callbacks with unchanged flags report nothing: the next report is the real change that follows them.
@@ -163,14 +121,14 @@ TEST_F(ConnectivityManagerTest, OfflineUntilTheFirstReportThenFollowsEveryChange
     source->fire();
     source->setFlags(0);
     source->fire();
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     EXPECT_EQ(notifications, 3);
     EXPECT_FALSE(manager->isInternetAvailable());
     EXPECT_EQ(capture.lines().back(), "Network not reachable");
-    EXPECT_EQ(mainQueue.pending(), 0u);
+    EXPECT_EQ(mainQueue->pending(), 0u);
 
     manager->startMonitoring(); // once only
-    EXPECT_EQ(mainQueue.pending(), 0u);
+    EXPECT_EQ(mainQueue->pending(), 0u);
 }
 
 TEST_F(ConnectivityManagerTest, AMonitorThatCannotStartLeavesTheDeviceOffline)
@@ -190,7 +148,7 @@ TEST_F(ConnectivityManagerTest, AMonitorThatCannotStartLeavesTheDeviceOffline)
     none->startMonitoring();
     EXPECT_TRUE(capture.contains("Unable to create Reachability"));
 
-    EXPECT_EQ(mainQueue.pending(), 0u);
+    EXPECT_EQ(mainQueue->pending(), 0u);
     EXPECT_FALSE(unreadable->isInternetAvailable() || refused->isInternetAvailable() || none->isInternetAvailable());
 }
 
@@ -199,7 +157,7 @@ TEST_F(ConnectivityManagerTest, AFailedReadAfterStartStopsTheNotifierAndKeepsThe
     source->setFlags(reachable);
     auto manager = makeManager(source);
     manager->startMonitoring();
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     source->setFlags(std::nullopt, EIO);
     source->fire();
     for (int i = 0; i < 1000 && source->watching(); ++i) {
@@ -213,7 +171,7 @@ TEST_F(ConnectivityManagerTest, AFailedReadAfterStartStopsTheNotifierAndKeepsThe
 TEST_F(ConnectivityManagerTest, ClosuresSeeTheMonitorAndDroppingItStopsWatching)
 {
     source->setFlags(reachable);
-    auto created = Reachability::create(source, mainQueue.poster(), center);
+    auto created = Reachability::create(source, mainQueue, center);
     ASSERT_TRUE(created.reachability);
     std::vector<std::string> calls;
     created.reachability->setWhenReachable([&](Reachability& r) {
@@ -221,18 +179,18 @@ TEST_F(ConnectivityManagerTest, ClosuresSeeTheMonitorAndDroppingItStopsWatching)
     });
     created.reachability->setWhenUnreachable([&](Reachability&) { calls.push_back("unreachable"); });
     ASSERT_FALSE(created.reachability->startNotifier());
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     source->setFlags(reachable | connectionRequired);
     source->fire();
-    ASSERT_TRUE(mainQueue.runNext());
+    ASSERT_TRUE(mainQueue->runOne());
     EXPECT_EQ(calls, (std::vector<std::string>{"reachable wifi", "unreachable"}));
 
     source->setFlags(reachable);
     source->fire();
     created.reachability.reset();
     EXPECT_FALSE(source->watching());
-    while (mainQueue.pending() > 0) {
-        mainQueue.runNext(); // a report queued before the monitor went finds nobody
+    while (mainQueue->pending() > 0) {
+        mainQueue->runOne(); // a report queued before the monitor went finds nobody
     }
     EXPECT_EQ(calls.size(), 2u);
 }

@@ -65,17 +65,6 @@ protected:
         return nullptr;
     }
 
-    std::size_t requestsTo(const std::string& resource)
-    {
-        std::size_t count = 0;
-        for (const auto& session : transport->sessions()) {
-            for (const auto& request : session->requests) {
-                count += request.url.ends_with("/" + resource) ? 1 : 0;
-            }
-        }
-        return count;
-    }
-
     NotificationCenter center;
     std::shared_ptr<FakeHttpTransport> transport = std::make_shared<FakeHttpTransport>();
     std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();

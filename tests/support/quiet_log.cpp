@@ -4,7 +4,8 @@
 
 namespace {
 
-// The store traces every change; keep the test output readable. Tests that check traces capture them.
+// The managers and the edit store trace every step; keep the test output readable. Tests that check traces
+// capture them. Linked into a suite as an object library, so that nothing has to refer to it.
 class QuietLog : public ::testing::Environment {
 public:
     void SetUp() override
