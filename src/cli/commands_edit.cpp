@@ -5,7 +5,6 @@
 #include "cli/text_table.hpp"
 #include "core/editing/delay_edit_model.hpp"
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/flows/configured_edit_settings.hpp"
 #include "core/screens/comment_rules.hpp"
 #include "core/screens/selection.hpp"
 #include "core/screens/split_time.hpp"
@@ -22,18 +21,7 @@ const int commandPage = 0;
 
 DelayEditModel editModel(CommandContext& context, const DelayPtr& delay)
 {
-    DelayEditEnvironment environment;
-    environment.store = EditedDelaysManager::shared();
-    environment.settings = std::make_shared<flows::ConfiguredEditSettings>();
-    environment.connectivity = context.connectivity;
-    environment.saver = context.app.heatDetail()->makeSaver();
-    environment.notificationCenter = &NotificationCenter::defaultCenter();
-    environment.presentAlert = [&context](const std::string& title, const std::string& message,
-                                          const std::vector<std::string>&) {
-        // The only alert of the editing rules: an automatic save without a network.
-        context.announcements.alert(Alert{title, message, Error{orv_error::domain, orv_error::noNetwork, message}});
-    };
-    return DelayEditModel(delay, std::move(environment), &commandPage);
+    return DelayEditModel(delay, context.app.heatDetail()->editEnvironment(), &commandPage);
 }
 
 // After an edit: waits for the list's rebuild (and an automatic save with its reload), then reports the

@@ -1,9 +1,13 @@
 #include "app/controllers/heat_detail_controller.hpp"
 
+#include "core/screens/heat_detail_layout.hpp"
+
+#include <QRectF>
+
 namespace orvendel::app {
 
 HeatDetailController::HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent)
-    : QObject(parent), m_flow(std::move(flow))
+    : QObject(parent), m_flow(std::move(flow)), m_pages(m_flow->pages())
 {
     m_flow->setChangeHandler([this](flows::HeatDetailChange change) {
         switch (change) {
@@ -38,6 +42,31 @@ QString HeatDetailController::heatTitle() const
 {
     const auto& heat = m_flow->heat();
     return heat ? QStringLiteral("Heat %1").arg(heat->heatNumber) : QString();
+}
+
+namespace {
+
+QRectF rect(const screens::Rect& frame)
+{
+    return QRectF(frame.x, frame.y, frame.width, frame.height);
+}
+
+} // namespace
+
+QVariantMap HeatDetailController::columnLayout(double width, double height) const
+{
+    const auto column = screens::HeatDetailLayout::column(width, height, !m_flow->isSaveButtonShown());
+    return {{QStringLiteral("upperPart"), rect(column.upperPart)},
+            {QStringLiteral("delayPages"), rect(column.delayPages)},
+            {QStringLiteral("saveButton"), rect(column.saveButton)}};
+}
+
+QVariantMap HeatDetailController::upperPartLayout(double width, double height) const
+{
+    const auto upper = screens::HeatDetailLayout::upperPart(width, height);
+    return {{QStringLiteral("title"), rect(upper.title)},
+            {QStringLiteral("powerOffChart"), rect(upper.powerOffChart)},
+            {QStringLiteral("barChart"), rect(upper.barChart)}};
 }
 
 } // namespace orvendel::app

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "app/controllers/delay_pages_controller.hpp"
 #include "core/flows/heat_detail_flow.hpp"
 
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
 
 namespace orvendel::app {
 
-// The heat detail column over its flow: the cover message while no heat is shown, else the heat's title.
-// The charts, the delay pages and the save button hang off this controller as they come.
+// The heat detail column over its flow: the cover message while no heat is shown, else the heat's title,
+// the charts, the delay pages and the save button with its spinner.
 // Thread contract: the GUI thread only.
 class HeatDetailController : public QObject {
     Q_OBJECT
@@ -21,6 +23,10 @@ class HeatDetailController : public QObject {
     Q_PROPERTY(bool showsEmptyMessage READ showsEmptyMessage NOTIFY heatChanged)
     Q_PROPERTY(QString emptyMessage READ emptyMessage NOTIFY heatChanged)
     Q_PROPERTY(QString heatTitle READ heatTitle NOTIFY heatChanged)
+    Q_PROPERTY(DelayPagesController* pages READ pages CONSTANT)
+    Q_PROPERTY(bool saveButtonShown READ saveButtonShown NOTIFY saveButtonChanged)
+    Q_PROPERTY(bool saveButtonEnabled READ saveButtonEnabled NOTIFY saveButtonChanged)
+    Q_PROPERTY(bool saving READ saving NOTIFY savingChanged)
 
 public:
     HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent = nullptr);
@@ -30,6 +36,17 @@ public:
     bool showsEmptyMessage() const { return m_flow->emptyMessage().has_value(); }
     QString emptyMessage() const;
     QString heatTitle() const;
+    DelayPagesController* pages() { return &m_pages; }
+    bool saveButtonShown() const { return m_flow->isSaveButtonShown(); }
+    bool saveButtonEnabled() const { return m_flow->isSaveButtonEnabled(); }
+    bool saving() const { return m_flow->isSaving(); }
+
+    // The save button.
+    Q_INVOKABLE void save() { m_flow->saveShownHeat(); }
+    // Frames of the column for its size: {"upperPart", "delayPages", "saveButton"}, each a QRectF.
+    Q_INVOKABLE QVariantMap columnLayout(double width, double height) const;
+    // Frames inside the upper part: {"title", "powerOffChart", "barChart"}.
+    Q_INVOKABLE QVariantMap upperPartLayout(double width, double height) const;
 
     const std::shared_ptr<flows::HeatDetailFlow>& flow() const { return m_flow; }
 
@@ -41,6 +58,7 @@ signals:
 
 private:
     std::shared_ptr<flows::HeatDetailFlow> m_flow;
+    DelayPagesController m_pages;
 };
 
 } // namespace orvendel::app

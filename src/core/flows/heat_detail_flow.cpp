@@ -2,6 +2,7 @@
 
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
+#include "core/flows/configured_edit_settings.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/selection.hpp"
@@ -46,6 +47,8 @@ std::shared_ptr<HeatDetailFlow> HeatDetailFlow::create(Environment environment)
     std::shared_ptr<HeatDetailFlow> flow(new HeatDetailFlow(std::move(environment)));
     flow->m_saveButtonShown = !UserConfigurationManager::shared()->isAutoSaveEnabled();
     flow->observe();
+    flow->m_pages =
+        DelayPagesFlow::create(DelayPagesFlow::Environment{flow->m_environment.presenter, flow->editEnvironment()});
     return flow;
 }
 
@@ -68,6 +71,9 @@ void HeatDetailFlow::observe()
     m_observers.push_back(observeOn(executor, dn::failedSaving, self, &HeatDetailFlow::failedSavingDelays));
     m_observers.push_back(
         observeOn(executor, screen_notifications::autoSaveOptionChanged, self, &HeatDetailFlow::autoSaveOptionChanged));
+    // A page turn moves the charts' selection.
+    m_observers.push_back(
+        observeOn(executor, screen_notifications::didSelectDelay, self, &HeatDetailFlow::didSelectDelay));
 }
 
 void HeatDetailFlow::changed(HeatDetailChange change)
@@ -92,6 +98,7 @@ void HeatDetailFlow::showHeat(const HeatPtr& heat, Instant selectedDelayStartDat
     m_selectedDelayStartDate = m_selectedDelay ? std::optional<Instant>(m_selectedDelay->startDate.date) : std::nullopt;
     m_heat = heat;
     m_emptyMessage.reset();
+    m_pages->setDelays(*heat->delays, m_selectedDelayStartDate);
     changed(HeatDetailChange::heat);
     refreshSaveButton();
 }
@@ -103,6 +110,18 @@ void HeatDetailFlow::selectDelay(Instant startDate, int heatId)
     }
     m_selectedDelayStartDate = startDate;
     m_selectedDelay = screens::delayToShow(*m_heat, startDate);
+    m_pages->showDelay(startDate);
+    changed(HeatDetailChange::selection);
+}
+
+void HeatDetailFlow::didSelectDelay(const Notification& notification)
+{
+    const auto selection = screen_notifications::selection(notification);
+    if (!selection || !m_heat || m_heat->heatId != selection->heatId) {
+        return;
+    }
+    m_selectedDelayStartDate = selection->delayStartDate;
+    m_selectedDelay = screens::delayToShow(*m_heat, selection->delayStartDate);
     changed(HeatDetailChange::selection);
 }
 
@@ -154,6 +173,23 @@ void HeatDetailFlow::autoSaveOptionChanged(const Notification& notification)
 std::shared_ptr<DelaySaver> HeatDetailFlow::makeSaver()
 {
     return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.executor);
+}
+
+DelayEditEnvironment HeatDetailFlow::editEnvironment()
+{
+    DelayEditEnvironment environment;
+    environment.store = EditedDelaysManager::shared();
+    environment.settings = std::make_shared<ConfiguredEditSettings>();
+    environment.connectivity = m_environment.connectivity;
+    environment.saver = makeSaver();
+    environment.notificationCenter = &NotificationCenter::defaultCenter();
+    if (auto* presenter = m_environment.presenter) {
+        environment.presentAlert = [presenter](const std::string& title, const std::string& message,
+                                               const std::vector<std::string>&) {
+            presenter->presentAlert(Alert::ok(title, message, screens::noInternetConnectionError()));
+        };
+    }
+    return environment;
 }
 
 void HeatDetailFlow::expectSave()

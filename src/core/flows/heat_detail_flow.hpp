@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
+#include "core/editing/delay_edit_model.hpp"
 #include "core/editing/delay_saver.hpp"
+#include "core/flows/delay_pages_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/support/executor.hpp"
@@ -82,6 +84,12 @@ public:
 
     // A saver for the editing rules' automatic saves, so that their outcome is awaited too.
     std::shared_ptr<DelaySaver> makeSaver();
+    // What a delay's editing rules work with here: the shared store, the user's settings, this screen's
+    // connectivity and saver, and the presenter for their alert.
+    DelayEditEnvironment editEnvironment();
+
+    // The delay pages below the charts, rebuilt for every heat shown.
+    const std::shared_ptr<DelayPagesFlow>& pages() const { return m_pages; }
     // A save was sent by someone else: wait for its outcome too.
     void expectSave();
 
@@ -93,6 +101,7 @@ private:
     void finishedSavingDelays(const Notification& notification);
     void failedSavingDelays(const Notification& notification);
     void autoSaveOptionChanged(const Notification& notification);
+    void didSelectDelay(const Notification& notification);
     void recordOutcome(SaveOutcome outcome);
     void send(int furnaceId, int heatId, std::vector<DelayPtr> delays);
     void refreshSaveButton();
@@ -101,6 +110,7 @@ private:
 
     Environment m_environment;
     ChangeHandler m_changeHandler;
+    std::shared_ptr<DelayPagesFlow> m_pages;
     HeatPtr m_heat;
     DelayPtr m_selectedDelay;
     std::optional<Instant> m_selectedDelayStartDate;

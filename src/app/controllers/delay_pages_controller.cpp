@@ -1,0 +1,145 @@
+#include "app/controllers/delay_pages_controller.hpp"
+
+#include "core/screens/split_time.hpp"
+
+#include <QQmlEngine>
+
+namespace orvendel::app {
+
+DelayPagesController::DelayPagesController(std::shared_ptr<flows::DelayPagesFlow> flow, QObject* parent)
+    : QObject(parent), m_flow(std::move(flow))
+{
+    m_model.setFlow(m_flow.get());
+    m_flow->setChangeHandler(
+        [this](flows::DelayPagesFlow::Change change, std::size_t index) { changed(change, index); });
+}
+
+DelayPagesController::~DelayPagesController()
+{
+    m_flow->setChangeHandler({});
+    m_model.setFlow(nullptr);
+}
+
+void DelayPagesController::changed(flows::DelayPagesFlow::Change change, std::size_t index)
+{
+    switch (change) {
+    case flows::DelayPagesFlow::Change::pages:
+        // An editor opened on a page that is gone would apply its result to a stale delay.
+        if (m_openEditor) {
+            m_openEditor->deleteLater();
+            m_openEditor.clear();
+            emit editorsDismissed();
+        }
+        m_model.reset();
+        emit pagesReset();
+        emit currentIndexChanged();
+        break;
+    case flows::DelayPagesFlow::Change::currentPage:
+        emit currentIndexChanged();
+        break;
+    case flows::DelayPagesFlow::Change::page:
+        m_model.pageChanged(index);
+        break;
+    }
+}
+
+void DelayPagesController::keep(QObject* editor)
+{
+    // Ours, not the script's: it is deleted when it finishes or its pages are rebuilt.
+    QQmlEngine::setObjectOwnership(editor, QQmlEngine::CppOwnership);
+    if (m_openEditor && m_openEditor != editor) {
+        m_openEditor->deleteLater();
+    }
+    m_openEditor = editor;
+}
+
+void DelayPagesController::turnTo(int index)
+{
+    if (valid(index)) {
+        m_flow->turnTo(static_cast<std::size_t>(index));
+    }
+}
+
+QVariantMap DelayPagesController::thumbTexts(int index, double value) const
+{
+    if (!valid(index)) {
+        return {};
+    }
+    const auto& delay = *m_flow->pages()[static_cast<std::size_t>(index)].delay;
+    const auto texts =
+        screens::SplitTime::selectionTexts(delay.startDate, screens::SplitTime::snapToWholeSecond(value));
+    return {{QStringLiteral("relativeSelected"), QString::fromStdString(texts.relativeSelected)},
+            {QStringLiteral("absoluteSelected"), QString::fromStdString(texts.absoluteSelected)}};
+}
+
+void DelayPagesController::sliderReleased(int index, double value)
+{
+    if (valid(index)) {
+        m_flow->sliderReleased(static_cast<std::size_t>(index), value);
+    }
+}
+
+void DelayPagesController::askSplit(int index)
+{
+    if (valid(index)) {
+        m_flow->askSplit(static_cast<std::size_t>(index));
+    }
+}
+
+void DelayPagesController::askUndo(int index)
+{
+    if (valid(index)) {
+        m_flow->askUndo(static_cast<std::size_t>(index));
+    }
+}
+
+SplitTimePickerController* DelayPagesController::openSplitPicker(int index)
+{
+    if (!valid(index)) {
+        return nullptr;
+    }
+    const auto& page = m_flow->pages()[static_cast<std::size_t>(index)];
+    auto* picker = new SplitTimePickerController(page.delay->startDate, page.delay->endDate,
+                                                 static_cast<float>(page.sliderValue), this);
+    const std::weak_ptr<flows::DelayPagesFlow> flow = m_flow;
+    const DelayPtr delay = page.delay;
+    connect(picker, &SplitTimePickerController::assigned, this, [flow, delay, index](double offset) {
+        auto pages = flow.lock();
+        const auto* current = pages ? pages->page(static_cast<std::size_t>(index)) : nullptr;
+        if (current && current->delay == delay) {
+            pages->assignSplitOffset(static_cast<std::size_t>(index), offset);
+        }
+    });
+    connect(picker, &SplitTimePickerController::finished, picker, &QObject::deleteLater);
+    keep(picker);
+    return picker;
+}
+
+CommentEditorController* DelayPagesController::openCommentEditor(int index)
+{
+    if (!valid(index)) {
+        return nullptr;
+    }
+    auto* editor = new CommentEditorController(m_flow->commentForEditor(static_cast<std::size_t>(index)), this);
+    const std::weak_ptr<flows::DelayPagesFlow> flow = m_flow;
+    const DelayPtr delay = m_flow->pages()[static_cast<std::size_t>(index)].delay;
+    connect(editor, &CommentEditorController::updated, this, [flow, delay, index](const QString& text) {
+        auto pages = flow.lock();
+        const auto* current = pages ? pages->page(static_cast<std::size_t>(index)) : nullptr;
+        if (current && current->delay == delay) {
+            pages->applyComment(static_cast<std::size_t>(index), text.toStdString());
+        }
+    });
+    connect(editor, &CommentEditorController::finished, editor, &QObject::deleteLater);
+    keep(editor);
+    return editor;
+}
+
+QObject* DelayPagesController::openReasonFinder(int index)
+{
+    // The reason finder comes with its own controller.
+    Q_UNUSED(index);
+    return nullptr;
+}
+
+} // namespace orvendel::app

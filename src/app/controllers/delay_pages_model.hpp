@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/flows/delay_pages_flow.hpp"
+
+#include <QAbstractListModel>
+
+namespace orvendel::app {
+
+// The delay pages as a list, one entry per page, with what a page draws: the reason as its title, the times,
+// the comment, the edited markers, the split slider's span, thumb and texts, and the "Split" button's state.
+// Thread contract: the GUI thread only.
+class DelayPagesModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        TitleRole = Qt::UserRole + 1,
+        TimesRole, // "HH:mm:ss – HH:mm:ss" in the delay's zone
+        DurationRole,
+        ReasonRole,
+        HasCommentRole,
+        CommentRole,
+        EditedRole,
+        SplitEnabledRole,
+        SliderMaximumRole,
+        SliderValueRole,
+        RelativeStartRole,
+        RelativeSelectedRole,
+        RelativeEndRole,
+        AbsoluteStartRole,
+        AbsoluteSelectedRole,
+        AbsoluteEndRole,
+    };
+
+    explicit DelayPagesModel(QObject* parent = nullptr);
+
+    // The flow whose pages are shown; must outlive the model or be replaced first.
+    void setFlow(const flows::DelayPagesFlow* flow);
+    // The pages were rebuilt, or one page changed.
+    void reset();
+    void pageChanged(std::size_t page);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    const flows::DelayPagesFlow* m_flow = nullptr;
+};
+
+} // namespace orvendel::app

@@ -1,0 +1,179 @@
+#include "core/flows/delay_pages_flow.hpp"
+
+#include "core/editing/screen_notifications.hpp"
+#include "core/screens/error_alert.hpp"
+#include "core/screens/split_time.hpp"
+#include "core/support/log.hpp"
+
+namespace orvendel::flows {
+
+const Delay& DelayPage::shown() const
+{
+    const auto& edited = model->editedDelay();
+    return edited ? *edited : *delay;
+}
+
+std::shared_ptr<DelayPagesFlow> DelayPagesFlow::create(Environment environment)
+{
+    return std::shared_ptr<DelayPagesFlow>(new DelayPagesFlow(std::move(environment)));
+}
+
+DelayPagesFlow::DelayPagesFlow(Environment environment) : m_environment(std::move(environment))
+{
+    if (!m_environment.edit.presentAlert && m_environment.presenter) {
+        // The editing rules' only alert: an automatic save without a network.
+        m_environment.edit.presentAlert = [presenter = m_environment.presenter](const std::string& title,
+                                                                                const std::string& message,
+                                                                                const std::vector<std::string>&) {
+            presenter->presentAlert(Alert::ok(title, message, screens::noInternetConnectionError()));
+        };
+    }
+}
+
+void DelayPagesFlow::changed(Change change, std::size_t index)
+{
+    if (m_changeHandler) {
+        m_changeHandler(change, index);
+    }
+}
+
+std::size_t DelayPagesFlow::indexOf(Instant startDate) const
+{
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        if (m_pages[i].delay->startDate.date == startDate) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+void DelayPagesFlow::setDelays(const std::vector<DelayPtr>& delays, std::optional<Instant> selectedStart)
+{
+    std::vector<DelayPage> pages;
+    pages.reserve(delays.size());
+    for (const auto& delay : delays) {
+        if (!delay) {
+            continue;
+        }
+        DelayPage page;
+        page.delay = delay;
+        page.model = std::make_shared<DelayEditModel>(delay, m_environment.edit, this);
+        page.showsEditedMarkers = delay->isEdited;
+        page.sliderValue = screens::SplitTime::snapToWholeSecond(page.model->splitLength());
+        pages.push_back(std::move(page));
+    }
+    m_pages = std::move(pages);
+    m_currentIndex = selectedStart ? indexOf(*selectedStart) : 0;
+    changed(Change::pages, m_currentIndex);
+}
+
+void DelayPagesFlow::showDelay(Instant startDate)
+{
+    const std::size_t index = indexOf(startDate);
+    if (index != m_currentIndex && index < m_pages.size()) {
+        m_currentIndex = index;
+        changed(Change::currentPage, index);
+    }
+}
+
+bool DelayPagesFlow::turnTo(std::size_t index)
+{
+    if (index >= m_pages.size() || index == m_currentIndex) {
+        return false;
+    }
+    m_currentIndex = index;
+    changed(Change::currentPage, index);
+    const Delay& delay = *m_pages[index].delay;
+    auto* center = m_environment.edit.notificationCenter ? m_environment.edit.notificationCenter
+                                                         : &NotificationCenter::defaultCenter();
+    center->post(screen_notifications::didSelectDelay, this,
+                 screen_notifications::selectionUserInfo({delay.heatId, delay.startDate.date}));
+    return true;
+}
+
+void DelayPagesFlow::sliderReleased(std::size_t index, double value)
+{
+    if (index >= m_pages.size()) {
+        return;
+    }
+    auto& page = m_pages[index];
+    page.sliderValue = screens::SplitTime::snapToWholeSecond(value);
+    page.splitEnabled = page.model->canSplit(static_cast<float>(page.sliderValue));
+    changed(Change::page, index);
+}
+
+void DelayPagesFlow::assignSplitOffset(std::size_t index, double offset)
+{
+    // A picked value moves the thumb like a release does, so "Split" never shows the state of the old
+    // position.
+    sliderReleased(index, offset);
+}
+
+void DelayPagesFlow::askSplit(std::size_t index)
+{
+    if (index >= m_pages.size() || !m_pages[index].splitEnabled || !m_environment.presenter) {
+        return;
+    }
+    const auto model = m_pages[index].model;
+    const auto offset = static_cast<float>(m_pages[index].sliderValue);
+    const void* sender = this;
+    Alert alert{splitAlertTitle, splitAlertMessage, {}, std::nullopt};
+    alert.actions.push_back(AlertAction{"Split", AlertAction::Style::normal, [model, offset, sender] {
+                                            log("Selected Split");
+                                            model->splitDelay(offset, sender);
+                                        }});
+    alert.actions.push_back(AlertAction{"Cancel", AlertAction::Style::cancel, [] { log("Selected Cancel"); }});
+    m_environment.presenter->presentAlert(std::move(alert));
+}
+
+void DelayPagesFlow::askUndo(std::size_t index)
+{
+    if (index >= m_pages.size() || !m_environment.presenter) {
+        return;
+    }
+    const auto model = m_pages[index].model;
+    const void* sender = this;
+    Alert alert{undoAlertTitle, undoAlertMessage, {}, std::nullopt};
+    alert.actions.push_back(
+        AlertAction{"Yes", AlertAction::Style::normal, [model, sender] { model->undoAllChanges(sender); }});
+    alert.actions.push_back(AlertAction{"No", AlertAction::Style::cancel, {}});
+    m_environment.presenter->presentAlert(std::move(alert));
+}
+
+bool DelayPagesFlow::assignReason(std::size_t index, const Reason& reason)
+{
+    if (index >= m_pages.size() || !m_pages[index].model->assignReason(reason)) {
+        return false;
+    }
+    m_pages[index].showsEditedMarkers = true;
+    changed(Change::page, index);
+    return true;
+}
+
+bool DelayPagesFlow::applyComment(std::size_t index, const std::string& text)
+{
+    if (index >= m_pages.size() || !m_pages[index].model->applyComment(text)) {
+        return false;
+    }
+    m_pages[index].showsEditedMarkers = true;
+    changed(Change::page, index);
+    return true;
+}
+
+std::optional<int> DelayPagesFlow::reasonIdForFinder(std::size_t index) const
+{
+    if (index >= m_pages.size()) {
+        return std::nullopt;
+    }
+    return m_pages[index].shown().reasonId;
+}
+
+std::string DelayPagesFlow::commentForEditor(std::size_t index) const
+{
+    if (index >= m_pages.size()) {
+        return {};
+    }
+    return m_pages[index].shown().comment.value_or(std::string());
+}
+
+} // namespace orvendel::flows

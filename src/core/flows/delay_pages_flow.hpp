@@ -1,0 +1,106 @@
+#pragma once
+
+#include "core/editing/delay_edit_model.hpp"
+#include "core/flows/presenter.hpp"
+#include "core/model/delay.hpp"
+#include "core/model/reason.hpp"
+#include "core/support/executor.hpp"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::flows {
+
+// One page of the delay editor: the delay, the rules that edit it, and what the page shows of its own.
+struct DelayPage {
+    DelayPtr delay;
+    std::shared_ptr<DelayEditModel> model;
+    // "Unsaved", "Undo Changes" and the pencil: the delay was an edit when the page was built, or a reason or
+    // comment was changed on this page since.
+    bool showsEditedMarkers = false;
+    // The split slider's thumb in whole seconds from the delay's start; it starts at the end.
+    double sliderValue = 0;
+    // Whether "Split" may be pressed at the thumb's position, checked when the thumb is released or a value is
+    // assigned from the picker.
+    bool splitEnabled = false;
+
+    // The delay as the page shows it: its edited copy once a reason or comment was changed here.
+    const Delay& shown() const;
+};
+
+// The delay editor without its views: one page per delay of the shown heat, the page in view, and the
+// user's actions on a page, each handed to that page's `DelayEditModel`. Turning a page posts
+// "DidSelectDelay" so that the charts and the heats list follow. Questions ("Split Delay?", undo) and the
+// editing rules' alerts go through the presenter.
+// Thread contract: the user-interface executor only.
+class DelayPagesFlow : public std::enable_shared_from_this<DelayPagesFlow> {
+public:
+    enum class Change {
+        pages,       // the pages were rebuilt
+        currentPage, // another page is in view
+        page,        // one page's state changed
+    };
+    using ChangeHandler = std::function<void(Change, std::size_t index)>;
+
+    // `edit.presentAlert` is filled in here (the presenter) when empty.
+    struct Environment {
+        Presenter* presenter = nullptr; // outlives the flow
+        DelayEditEnvironment edit;
+    };
+
+    static constexpr const char* splitAlertTitle = "Split Delay?";
+    static constexpr const char* splitAlertMessage = "This will split the delay at the specified position in time";
+    static constexpr const char* undoAlertTitle = "Do you want to undo all changes?";
+    static constexpr const char* undoAlertMessage = "If you select Yes, all changes will be lost.";
+
+    static std::shared_ptr<DelayPagesFlow> create(Environment environment);
+
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+
+    // New pages for a heat's delays; the page in view is the first delay starting at `selectedStart`, else the
+    // first page.
+    void setDelays(const std::vector<DelayPtr>& delays, std::optional<Instant> selectedStart);
+    // Brings the page of the first delay starting at `startDate` into view (the first page when none does),
+    // without telling anyone: the selection came from elsewhere.
+    void showDelay(Instant startDate);
+    // The user turned to a page: "DidSelectDelay" with its delay. Out of range or the page in view: nothing.
+    bool turnTo(std::size_t index);
+
+    const std::vector<DelayPage>& pages() const { return m_pages; }
+    std::size_t currentIndex() const { return m_currentIndex; }
+    const DelayPage* page(std::size_t index) const { return index < m_pages.size() ? &m_pages[index] : nullptr; }
+
+    // The thumb was released at `value` seconds (snapped to whole seconds here).
+    void sliderReleased(std::size_t index, double value);
+    // The picker assigned an offset: the thumb moves there and "Split" follows the new position at once.
+    void assignSplitOffset(std::size_t index, double offset);
+    // "Split": asks "Split Delay?"; "Split" splits at the thumb.
+    void askSplit(std::size_t index);
+    // "Undo Changes": asks, "Yes" drops every edit of the delay.
+    void askUndo(std::size_t index);
+    // The finder's choice; false when the reason cannot be assigned.
+    bool assignReason(std::size_t index, const Reason& reason);
+    // The comment editor's "Update" with its trimmed text; false when nothing changed.
+    bool applyComment(std::size_t index, const std::string& text);
+
+    // What the finder opens on: the reason of the page's edited copy, else of the delay.
+    std::optional<int> reasonIdForFinder(std::size_t index) const;
+    // What the comment editor opens with: the shown comment, empty text when the delay has none.
+    std::string commentForEditor(std::size_t index) const;
+
+private:
+    explicit DelayPagesFlow(Environment environment);
+    void changed(Change change, std::size_t index);
+    std::size_t indexOf(Instant startDate) const;
+
+    Environment m_environment;
+    ChangeHandler m_changeHandler;
+    std::vector<DelayPage> m_pages;
+    std::size_t m_currentIndex = 0;
+};
+
+} // namespace orvendel::flows
