@@ -9,6 +9,8 @@ FocusScope {
 
     required property DelayPagesController controller
 
+    activeFocusOnTab: true
+
     signal findReasonRequested(int index)
     signal commentEditorRequested(int index)
     signal splitPickerRequested(int index)
@@ -34,6 +36,8 @@ FocusScope {
         highlightRangeMode: ListView.StrictlyEnforceRange
         highlightMoveDuration: 250
         boundsBehavior: Flickable.StopAtBounds
+        // The arrow keys turn pages through the controller, so that the turn is announced.
+        keyNavigationEnabled: false
         pressDelay: 0
         clip: true
         // Pages are built as they come into view; a heat of sixty delays stays cheap to show.

@@ -1,0 +1,334 @@
+// The heat detail driven on the real window offscreen against the reference delay service, by mouse and
+// keys: page turns, a comment through the comment editor, splits with the slider and with the wheel picker,
+// undo, saving with the button and automatically, and saves the service refuses or cannot take.
+#include "app/controllers/heats_list_model.hpp"
+#include "core/core.hpp"
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/service/service_address.hpp"
+#include "core/service/wire/delay_conversion.hpp"
+#include "core/service/wire/messages.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "support/gui_driver.hpp"
+#include "support/service_client.hpp"
+#include "support/service_process.hpp"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+
+class EditorGuiTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::ServiceProcess> m_service;
+    QTemporaryDir m_data;
+    std::unique_ptr<testing::GuiDriver> m_gui;
+
+    testing::GuiDriver& gui() { return *m_gui; }
+    app::DelayPagesController* pages() { return gui().controller().heatDetail()->pages(); }
+    app::HeatDetailController* detail() { return gui().controller().heatDetail(); }
+    const flows::DelayPage& currentPage() { return pages()->flow()->pages()[pages()->flow()->currentIndex()]; }
+    bool alertShown()
+    {
+        return gui().waitFor([this] { return gui().controller().alerts()->shown(); });
+    }
+    QString alertTitle() { return gui().controller().alerts()->title(); }
+
+    // A control of the page in view.
+    QQuickItem* pageItem(const QString& name)
+    {
+        auto* page = gui().item(QStringLiteral("delayPage_%1").arg(pages()->currentIndex()));
+        if (!page) {
+            return nullptr;
+        }
+        for (auto* child : page->findChildren<QQuickItem*>(name)) {
+            if (child->isVisible()) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+    bool clickOnPage(const QString& name) { return gui().click(pageItem(name)); }
+
+    // Turns to the first page whose delay is at least `seconds` long and not edited; false when none is.
+    bool turnToDelayOfAtLeast(double seconds)
+    {
+        const auto& all = pages()->flow()->pages();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].model->splitLength() >= seconds && !all[i].delay->isEdited) {
+                pages()->turnTo(static_cast<int>(i));
+                return gui().waitFor([&] { return pages()->currentIndex() == static_cast<int>(i); });
+            }
+        }
+        return false;
+    }
+
+    std::vector<DelayPtr> storedEdits()
+    {
+        std::vector<DelayPtr> edits;
+        EditedDelaysManager::shared()->getAllEditedDelays([&](std::vector<DelayPtr> all) { edits = std::move(all); });
+        EditedDelaysManager::shared()->drain();
+        return edits;
+    }
+
+    // Writes a comment on the page in view through the comment editor.
+    bool writeComment(const QString& text)
+    {
+        if (!clickOnPage(pageItem("addCommentButton") ? "addCommentButton" : "commentsTextView") ||
+            !gui().waitFor([this] { return gui().item("commentField"); })) {
+            return false;
+        }
+        auto* field = gui().item("commentField");
+        field->setProperty("text", QString());
+        gui().type("commentField", text);
+        return gui().click("commentEditorUpdate") && gui().waitFor([this] { return !gui().item("commentField"); });
+    }
+
+    int shownHeatDelayCount() { return static_cast<int>(detail()->flow()->heat()->delays->size()); }
+
+private slots:
+    void initTestCase()
+    {
+        m_service = std::make_unique<testing::ServiceProcess>();
+        QVERIFY2(m_service->running(), m_service->logText().c_str());
+        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
+        ServiceAddress::setBaseURL(m_service->baseUrl());
+        m_gui = std::make_unique<testing::GuiDriver>();
+        QVERIFY(gui().loaded());
+        QVERIFY(gui().signIn("demo", "demo"));
+        QVERIFY(gui().click(gui().listEntry(0))); // the newest heat opens
+        QVERIFY(gui().waitFor([this] { return gui().controller().heatsList()->model()->rowCount() > 2; }));
+        QVERIFY(gui().click(gui().listEntry(1)));
+        QVERIFY(gui().waitFor([this] { return !detail()->showsEmptyMessage(); }));
+    }
+
+    void cleanupTestCase()
+    {
+        m_gui.reset();
+        releaseSharedInstances();
+    }
+
+    void pagesTurnWithTheKeysAndTheListAndChartsFollow()
+    {
+        QVERIFY(pages()->count() >= 2);
+        QCOMPARE(pages()->currentIndex(), 0);
+        QVERIFY(gui().item("delayPage_0"));
+        gui().item("delayPages")->forceActiveFocus();
+        gui().key(Qt::Key_Right);
+        QVERIFY(gui().waitFor([this] { return pages()->currentIndex() == 1; }));
+        const Instant second = pages()->flow()->pages()[1].delay->startDate.date;
+        QVERIFY(gui().waitFor([&] { return detail()->flow()->selectedDelayStartDate() == second; }));
+        QVERIFY(gui().waitFor([this] { return gui().controller().heatsList()->highlightedIndex() == 2; }));
+        gui().key(Qt::Key_Left);
+        QVERIFY(gui().waitFor([this] { return pages()->currentIndex() == 0; }));
+        gui().key(Qt::Key_Left); // before the first page: nothing
+        QTest::qWait(50);
+        QCOMPARE(pages()->currentIndex(), 0);
+    }
+
+    void aCommentIsWrittenInTheEditorWithinItsLimit()
+    {
+        QVERIFY(clickOnPage(pageItem("addCommentButton") ? "addCommentButton" : "commentsTextView"));
+        QVERIFY(gui().waitFor([this] { return gui().item("commentField"); }));
+        auto* field = gui().item("commentField");
+        field->setProperty("text", QString());
+        gui().type("commentField", "Ladle late");
+        QCOMPARE(gui().item("characterCountLabel")->property("text").toString(), QString("10/120"));
+        // A pasted DEL is refused whole, as the service would refuse it.
+        QMetaObject::invokeMethod(field, "insert", Q_ARG(int, 5), Q_ARG(QString, QStringLiteral("\u007f")));
+        QCOMPARE(field->property("text").toString(), QString("Ladle late"));
+        // So is a text past 120 characters.
+        QMetaObject::invokeMethod(field, "insert", Q_ARG(int, 10), Q_ARG(QString, QString(111, QChar('x'))));
+        QCOMPARE(field->property("text").toString(), QString("Ladle late"));
+        QMetaObject::invokeMethod(field, "insert", Q_ARG(int, 10), Q_ARG(QString, QString(110, QChar('x'))));
+        QCOMPARE(gui().item("characterCountLabel")->property("text").toString(), QString("120/120"));
+        field->setProperty("text", QString());
+        gui().type("commentField", "  Ladle late ");
+        QVERIFY(gui().click("commentEditorUpdate"));
+        QVERIFY(gui().waitFor([this] { return !gui().item("commentField"); }));
+        QVERIFY(gui().waitFor([this] { return currentPage().delay->comment == std::string("Ladle late"); }));
+        QVERIFY(pageItem("unsavedLabel"));
+        QVERIFY(pageItem("undoChangesButton"));
+        QVERIFY(gui().waitFor([this] { return detail()->saveButtonEnabled(); }));
+
+        // Close leaves the delay as it was.
+        QVERIFY(clickOnPage("commentsTextView"));
+        QVERIFY(gui().waitFor([this] { return gui().item("commentField"); }));
+        gui().type("commentField", " more");
+        QVERIFY(gui().click("commentEditorClose"));
+        QVERIFY(gui().waitFor([this] { return !gui().item("commentField"); }));
+        QTest::qWait(50);
+        QCOMPARE(currentPage().shown().comment, std::optional<std::string>("Ladle late"));
+    }
+
+    void aSplitWithTheSliderListsBothPieces()
+    {
+        QVERIFY(turnToDelayOfAtLeast(40));
+        const int before = shownHeatDelayCount();
+        const double length = currentPage().model->splitLength();
+        QVERIFY(!pageItem("splitDelayButton")->isEnabled());
+        pageItem("splitSlider")->forceActiveFocus();
+        for (int i = 0; i < 15; ++i) {
+            gui().key(Qt::Key_Left);
+        }
+        QVERIFY(gui().waitFor([&] { return currentPage().sliderValue == length - 15; }));
+        QVERIFY(gui().waitFor([this] { return pageItem("splitDelayButton")->isEnabled(); }));
+        QVERIFY(clickOnPage("splitDelayButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Split Delay?"));
+        QVERIFY(gui().chooseAlertButton("Split"));
+        QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before + 1; }));
+        // The page in view is the second piece, 15 seconds long.
+        QVERIFY(gui().waitFor([&] { return currentPage().model->splitLength() == 15; }));
+        QVERIFY(currentPage().delay->isEdited);
+    }
+
+    void thePickersValueMovesTheSliderAndDecidesTheSplitButton()
+    {
+        QVERIFY(turnToDelayOfAtLeast(40));
+        QVERIFY(clickOnPage("fineTuneButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("splitTimePicker"); }));
+        QVERIFY(gui().waitFor([this] { return gui().item("secondWheel"); }));
+        // Walk every wheel to its first row, then the seconds to 20.
+        for (const char* name : {"hourWheel", "minuteWheel", "secondWheel"}) {
+            auto* wheel = gui().item(name);
+            wheel->forceActiveFocus();
+            while (wheel->property("currentIndex").toInt() > 0) {
+                gui().key(Qt::Key_Up);
+            }
+        }
+        QVERIFY(!gui().item("assignSplitTimeButton")->isEnabled()); // the start itself
+        QCOMPARE(gui().item("splitTimeValueLabel")->property("text").toString(), QString("-"));
+        for (int i = 0; i < 20; ++i) {
+            gui().key(Qt::Key_Down);
+        }
+        QVERIFY(gui().waitFor([this] { return gui().item("assignSplitTimeButton")->isEnabled(); }));
+        QVERIFY(gui().click("assignSplitTimeButton"));
+        QVERIFY(gui().waitFor([this] { return !gui().item("splitTimePicker"); }));
+        QCOMPARE(currentPage().sliderValue, 20.0);
+        QVERIFY(currentPage().splitEnabled); // re-checked at once, not at the next release
+        QVERIFY(gui().waitFor([this] { return pageItem("splitDelayButton")->isEnabled(); }));
+        QCOMPARE(pageItem("fineTuneButton")->property("text").toString(), QString("0:00:20"));
+        QVERIFY(clickOnPage("splitDelayButton"));
+        QVERIFY(alertShown());
+        QVERIFY(gui().chooseAlertButton("Split"));
+        QVERIFY(gui().waitFor([this] { return currentPage().delay->isEdited; }));
+    }
+
+    void undoAsksAndDropsThePagesEdits()
+    {
+        const auto before = storedEdits().size();
+        QVERIFY(pageItem("undoChangesButton"));
+        QVERIFY(clickOnPage("undoChangesButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Do you want to undo all changes?"));
+        QVERIFY(gui().chooseAlertButton("No"));
+        QCOMPARE(storedEdits().size(), before);
+        QVERIFY(clickOnPage("undoChangesButton"));
+        QVERIFY(alertShown());
+        QVERIFY(gui().chooseAlertButton("Yes"));
+        QVERIFY(gui().waitFor([&] { return storedEdits().size() == before - 2; })); // both pieces
+        QVERIFY(gui().waitFor([this] { return !pageItem("unsavedLabel"); }));
+    }
+
+    void saveSendsTheHeatAndShowsTheServicesVersions()
+    {
+        QVERIFY(!storedEdits().empty());
+        const int heatId = detail()->flow()->heat()->heatId;
+        QVERIFY(gui().item("saveButton")->isEnabled());
+        QVERIFY(gui().click("saveButton"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty() && !detail()->saving(); }));
+        QVERIFY(gui().waitFor([&] {
+            const auto& heat = detail()->flow()->heat();
+            if (!heat || heat->heatId != heatId) {
+                return false;
+            }
+            bool commented = false;
+            for (const auto& delay : *heat->delays) {
+                if (delay->isEdited) {
+                    return false;
+                }
+                commented = commented || delay->comment == std::string("Ladle late");
+            }
+            return commented;
+        }));
+        QVERIFY(!gui().controller().alerts()->shown());
+        QVERIFY(!gui().item("saveButton")->isEnabled());
+    }
+
+    void aStaleSaveIsRefusedAndTheEditStays()
+    {
+        QVERIFY(writeComment("Electrode change"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().size() == 1; }));
+        // Another tablet saves the same delay first.
+        testing::ServiceClient other(m_service->port());
+        QVERIFY(other.signIn());
+        auto theirs = currentPage().delay->copy();
+        theirs->comment = "Changed elsewhere";
+        const int furnaceId = UserConfigurationManager::shared()->selectedFurnaceId();
+        wire::SaveDelaysRequestBody body{other.common(furnaceId), wire::saveParameters(theirs->heatId, {theirs})};
+        const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
+        QVERIFY(saved && saved.value->resultInformation.success);
+
+        QVERIFY(gui().click("saveButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Error Saving Delays"));
+        QVERIFY(gui().chooseAlertButton("OK"));
+        QCOMPARE(storedEdits().size(), 1u);
+        QVERIFY(gui().item("saveButton")->isEnabled());
+        // Undone, the service's version shows after the next download.
+        QVERIFY(clickOnPage("undoChangesButton"));
+        QVERIFY(alertShown());
+        QVERIFY(gui().chooseAlertButton("Yes"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
+    }
+
+    void automaticSavingSendsEveryEditAtOnce()
+    {
+        QVERIFY(gui().click("settingsButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
+        QVERIFY(gui().click("autoSaveSwitch"));
+        QVERIFY(gui().waitFor([] { return UserConfigurationManager::shared()->isAutoSaveEnabled(); }));
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
+        QVERIFY(gui().waitFor([this] { return !gui().item("saveButton"); }));
+
+        gui().controller().heatsList()->refresh(); // the service's versions first
+        QVERIFY(gui().waitFor([this] { return !gui().controller().heatsList()->refreshing(); }));
+        QVERIFY(writeComment("Saved at once"));
+        QVERIFY(gui().waitFor([this] {
+            return storedEdits().empty() && !currentPage().delay->isEdited &&
+                   currentPage().delay->comment == std::string("Saved at once");
+        }));
+        QVERIFY(!gui().controller().alerts()->shown());
+
+        QVERIFY(gui().click("settingsButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
+        QVERIFY(gui().click("autoSaveSwitch"));
+        QVERIFY(gui().waitFor([] { return !UserConfigurationManager::shared()->isAutoSaveEnabled(); }));
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return gui().item("saveButton"); }));
+    }
+
+    void aSaveWhileTheServiceIsDownKeepsTheEdit()
+    {
+        QVERIFY(writeComment("Kept on the tablet"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().size() == 1; }));
+        m_service->stop();
+        QVERIFY(gui().click("saveButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Error Saving Delays"));
+        QVERIFY(gui().chooseAlertButton("OK"));
+        QCOMPARE(storedEdits().size(), 1u);
+        QVERIFY(pageItem("unsavedLabel"));
+    }
+};
+
+QTEST_MAIN(EditorGuiTest)
+#include "editor_gui_test.moc"
