@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/controllers/bar_chart_model.hpp"
+#include "app/controllers/power_off_chart_model.hpp"
 #include "core/flows/heat_detail_flow.hpp"
 
 #include <QObject>
@@ -21,6 +23,8 @@ class HeatDetailController : public QObject {
     Q_PROPERTY(bool showsEmptyMessage READ showsEmptyMessage NOTIFY heatChanged)
     Q_PROPERTY(QString emptyMessage READ emptyMessage NOTIFY heatChanged)
     Q_PROPERTY(QString heatTitle READ heatTitle NOTIFY heatChanged)
+    Q_PROPERTY(orvendel::app::PowerOffChartModel* powerOffChart READ powerOffChart CONSTANT)
+    Q_PROPERTY(orvendel::app::BarChartModel* barChart READ barChart CONSTANT)
 
 public:
     HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent = nullptr);
@@ -30,6 +34,8 @@ public:
     bool showsEmptyMessage() const { return m_flow->emptyMessage().has_value(); }
     QString emptyMessage() const;
     QString heatTitle() const;
+    PowerOffChartModel* powerOffChart() { return &m_powerOffChart; }
+    BarChartModel* barChart() { return &m_barChart; }
 
     const std::shared_ptr<flows::HeatDetailFlow>& flow() const { return m_flow; }
 
@@ -41,6 +47,8 @@ signals:
 
 private:
     std::shared_ptr<flows::HeatDetailFlow> m_flow;
+    PowerOffChartModel m_powerOffChart;
+    BarChartModel m_barChart;
 };
 
 } // namespace orvendel::app
