@@ -12,9 +12,12 @@ HeatDetailController::HeatDetailController(std::shared_ptr<flows::HeatDetailFlow
     m_flow->setChangeHandler([this](flows::HeatDetailChange change) {
         switch (change) {
         case flows::HeatDetailChange::heat:
+            m_powerOffChart.setHeat(m_flow->heat(), m_flow->selectedDelayStartDate());
+            m_barChart.setHeat(m_flow->heat());
             emit heatChanged();
             break;
         case flows::HeatDetailChange::selection:
+            m_powerOffChart.setSelectedStart(m_flow->selectedDelayStartDate());
             emit selectionChanged();
             break;
         case flows::HeatDetailChange::saveButton:

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/controllers/delay_pages_controller.hpp"
+#include "app/controllers/bar_chart_model.hpp"
+#include "app/controllers/power_off_chart_model.hpp"
 #include "core/flows/heat_detail_flow.hpp"
 
 #include <QObject>
@@ -27,6 +29,8 @@ class HeatDetailController : public QObject {
     Q_PROPERTY(bool saveButtonShown READ saveButtonShown NOTIFY saveButtonChanged)
     Q_PROPERTY(bool saveButtonEnabled READ saveButtonEnabled NOTIFY saveButtonChanged)
     Q_PROPERTY(bool saving READ saving NOTIFY savingChanged)
+    Q_PROPERTY(orvendel::app::PowerOffChartModel* powerOffChart READ powerOffChart CONSTANT)
+    Q_PROPERTY(orvendel::app::BarChartModel* barChart READ barChart CONSTANT)
 
 public:
     HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent = nullptr);
@@ -47,6 +51,8 @@ public:
     Q_INVOKABLE QVariantMap columnLayout(double width, double height) const;
     // Frames inside the upper part: {"title", "powerOffChart", "barChart"}.
     Q_INVOKABLE QVariantMap upperPartLayout(double width, double height) const;
+    PowerOffChartModel* powerOffChart() { return &m_powerOffChart; }
+    BarChartModel* barChart() { return &m_barChart; }
 
     const std::shared_ptr<flows::HeatDetailFlow>& flow() const { return m_flow; }
 
@@ -59,6 +65,8 @@ signals:
 private:
     std::shared_ptr<flows::HeatDetailFlow> m_flow;
     DelayPagesController m_pages;
+    PowerOffChartModel m_powerOffChart;
+    BarChartModel m_barChart;
 };
 
 } // namespace orvendel::app

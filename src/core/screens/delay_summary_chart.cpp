@@ -67,7 +67,9 @@ BarScale barScale(double largest)
     if (!(largest > 0) || !std::isfinite(largest)) {
         return scale;
     }
-    const double q = largest / 9;
+    // The largest value is a sum of shares, so a value that is exactly a half step on paper (4.5, 13.5)
+    // can arrive a rounding error above it; snap q so that such a value keeps its half step.
+    const double q = std::round(largest / 9 * 1e9) / 1e9;
     const double whole = std::floor(q);
     const double fraction = q - whole;
     scale.step = whole + (fraction > 0.5 ? 1.0 : fraction > 0 ? 0.5 : 0.0);

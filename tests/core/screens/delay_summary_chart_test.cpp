@@ -77,6 +77,23 @@ TEST(BarScale, RoundStepsThatReachTheLargestValue)
 
     EXPECT_DOUBLE_EQ(barScale(10).step, 1.5); // q = 1.11: a small fraction rounds up to the half
 
+    // A largest value of nine halves keeps the half step, also when summing shares leaves it a rounding
+    // error above (1 + 4 + 157 s of 3600 s sum to 4.500000000000001).
+    EXPECT_DOUBLE_EQ(barScale(4.5).step, 0.5);
+    EXPECT_DOUBLE_EQ(barScale(13.5).fullScale, 13.5);
+    const auto summed =
+        delaySummary(*heat(1, 0, 3600, std::vector{delay(1, 0, 1, 5), delay(1, 10, 14, 5), delay(1, 20, 177, 5)}));
+    ASSERT_TRUE(summed);
+    EXPECT_GT(largestValue(*summed), 4.5);
+    const auto nearHalf = barScale(largestValue(*summed));
+    EXPECT_DOUBLE_EQ(nearHalf.step, 0.5);
+    EXPECT_DOUBLE_EQ(nearHalf.fullScale, 4.5);
+    EXPECT_EQ(nearHalf.labels[9], "4.5");
+    const auto thirteenAndAHalf =
+        delaySummary(*heat(1, 0, 3600, std::vector{delay(1, 0, 1, 5), delay(1, 10, 14, 5), delay(1, 20, 501, 5)}));
+    ASSERT_TRUE(thirteenAndAHalf);
+    EXPECT_DOUBLE_EQ(barScale(largestValue(*thirteenAndAHalf)).fullScale, 13.5);
+
     const auto zero = barScale(0);
     EXPECT_DOUBLE_EQ(zero.fullScale, 0);
     EXPECT_EQ(zero.labels[0], "0.0");

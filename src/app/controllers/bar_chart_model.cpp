@@ -1,0 +1,116 @@
+#include "app/controllers/bar_chart_model.hpp"
+
+#include "app/controllers/chart_drawing.hpp"
+#include "core/support/log.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvendel::app {
+
+namespace Layout = screens::BarChartLayout;
+using namespace ChartDrawing;
+
+namespace {
+
+QVariantList lineList(const std::vector<screens::Line>& lines, double lineWidth)
+{
+    QVariantList out;
+    for (const auto& line : lines) {
+        const double x = std::min(line.from.x, line.to.x);
+        const double y = std::min(line.from.y, line.to.y);
+        // Horizontal and vertical only: the rectangle is the line's length by its width, centred on it.
+        const bool horizontal = line.from.y == line.to.y;
+        const screens::Rect rect =
+            horizontal ? screens::Rect{x, y - lineWidth / 2, std::abs(line.to.x - line.from.x), lineWidth}
+                       : screens::Rect{x - lineWidth / 2, y, lineWidth, std::abs(line.to.y - line.from.y)};
+        QVariantMap entry = frameMap(rect);
+        entry.insert(QStringLiteral("x1"), line.from.x);
+        entry.insert(QStringLiteral("y1"), line.from.y);
+        entry.insert(QStringLiteral("x2"), line.to.x);
+        entry.insert(QStringLiteral("y2"), line.to.y);
+        out.append(entry);
+    }
+    return out;
+}
+
+QVariantList labelList(const std::vector<Layout::Label>& labels)
+{
+    QVariantList out;
+    for (const auto& label : labels) {
+        QVariantMap entry = frameMap(label.frame);
+        entry.insert(QStringLiteral("text"), QString::fromStdString(label.text));
+        out.append(entry);
+    }
+    return out;
+}
+
+} // namespace
+
+BarChartModel::BarChartModel(QObject* parent) : QObject(parent)
+{
+    recompute();
+}
+
+void BarChartModel::setHeat(HeatPtr heat)
+{
+    m_heat = std::move(heat);
+    m_summary = m_heat ? screens::delaySummary(*m_heat) : std::nullopt;
+    if (m_summary) {
+        for (const auto& line : screens::delaySummaryLogLines(*m_summary)) {
+            log(line);
+        }
+    }
+    recompute();
+}
+
+void BarChartModel::setWidth(qreal width)
+{
+    if (width == m_width) {
+        return;
+    }
+    m_width = width;
+    emit widthChanged();
+    recompute();
+}
+
+void BarChartModel::setHeight(qreal height)
+{
+    if (height == m_height) {
+        return;
+    }
+    m_height = height;
+    emit heightChanged();
+    recompute();
+}
+
+QColor BarChartModel::labelsTextColor() const
+{
+    return QColor::fromRgb(51, 51, 51);
+}
+
+void BarChartModel::recompute()
+{
+    ++m_recomputations;
+    // Nothing is drawn before the first heat; afterwards at least the axes and the grid.
+    m_geometry = m_heat ? Layout::geometry(m_summary, m_width, m_height) : Layout::Geometry{};
+    m_axes = lineList(m_geometry.axes, Layout::axisLineWidth);
+    m_gridLines = lineList(m_geometry.gridLines, Layout::gridLineWidth);
+    m_nameLabels = labelList(m_geometry.nameLabels);
+    m_scaleLabels = labelList(m_geometry.scaleLabels);
+
+    const QFont font = labelFont();
+    m_bars.clear();
+    for (const auto& bar : m_geometry.bars) {
+        const QString valueText = QString::fromStdString(bar.valueText);
+        const double textWidth = naturalSize(valueText, font).width;
+        QVariantMap entry = frameMap(bar.frame);
+        entry.insert(QStringLiteral("color"), toQColor(bar.color));
+        entry.insert(QStringLiteral("valueText"), valueText);
+        entry.insert(QStringLiteral("valueLabel"), frameMap(Layout::valueLabelFrame(bar.frame, textWidth)));
+        m_bars.append(entry);
+    }
+    emit changed();
+}
+
+} // namespace orvendel::app

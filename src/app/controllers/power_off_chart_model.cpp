@@ -1,0 +1,154 @@
+#include "app/controllers/power_off_chart_model.hpp"
+
+#include "app/controllers/chart_drawing.hpp"
+#include "core/screens/power_off_chart_layout.hpp"
+#include "core/support/log.hpp"
+
+#include <algorithm>
+
+namespace orvendel::app {
+
+namespace Layout = screens::PowerOffChartLayout;
+using namespace ChartDrawing;
+
+namespace {
+
+// Where the segment's delay stands in the heat's list, so a tap can name it; -1 for a gap.
+int delayIndexOf(const Heat& heat, const DelayPtr& delay)
+{
+    if (!delay || !heat.delays) {
+        return -1;
+    }
+    const auto found = std::find(heat.delays->begin(), heat.delays->end(), delay);
+    return found == heat.delays->end() ? -1 : static_cast<int>(found - heat.delays->begin());
+}
+
+} // namespace
+
+PowerOffChartModel::PowerOffChartModel(QObject* parent) : QObject(parent)
+{
+    recompute();
+}
+
+void PowerOffChartModel::setHeat(HeatPtr heat, std::optional<Instant> selectedStart)
+{
+    m_heat = std::move(heat);
+    m_selectedStart = selectedStart;
+    recompute();
+}
+
+void PowerOffChartModel::setSelectedStart(std::optional<Instant> selectedStart)
+{
+    if (selectedStart == m_selectedStart) {
+        return;
+    }
+    m_selectedStart = selectedStart;
+    recompute();
+}
+
+void PowerOffChartModel::setWidth(qreal width)
+{
+    if (width == m_width) {
+        return;
+    }
+    m_width = width;
+    emit widthChanged();
+    recompute();
+}
+
+void PowerOffChartModel::setHeight(qreal height)
+{
+    if (height == m_height) {
+        return;
+    }
+    m_height = height;
+    emit heightChanged();
+    recompute();
+}
+
+QString PowerOffChartModel::startTimeLabel() const
+{
+    return QString::fromUtf8(Layout::startTimeLabel);
+}
+
+QString PowerOffChartModel::endTimeLabel() const
+{
+    return QString::fromUtf8(Layout::endTimeLabel);
+}
+
+QColor PowerOffChartModel::labelsTextColor() const
+{
+    return toQColor(Layout::labelsTextColor());
+}
+
+void PowerOffChartModel::recompute()
+{
+    ++m_recomputations;
+    const QFont font = labelFont();
+
+    if (m_heat) {
+        const auto times = Layout::heatTimes(*m_heat);
+        m_startTimeValue = QString::fromStdString(times.start);
+        m_endTimeValue = QString::fromStdString(times.end);
+    } else {
+        m_startTimeValue = QString::fromUtf8(Layout::startTimePlaceholder);
+        m_endTimeValue = QString::fromUtf8(Layout::endTimePlaceholder);
+    }
+
+    const auto legends = m_heat ? Layout::legends(*m_heat) : std::vector<Layout::Legend>{};
+    std::vector<screens::Size> labelSizes;
+    for (const auto& legend : legends) {
+        labelSizes.push_back(naturalSize(QString::fromStdString(legend.shortDescription), font));
+    }
+    // The legends row's height does not depend on its width, so the first pass only gives that height.
+    const double legendsHeight = Layout::rows(m_width, m_height, 0).legends.height;
+    const auto legendFrames = Layout::layoutLegends(labelSizes, legendsHeight);
+    const auto rows = Layout::rows(m_width, m_height, legendFrames.rowWidth);
+
+    m_legends.clear();
+    for (std::size_t i = 0; i < legends.size(); ++i) {
+        m_legends.append(QVariantMap{{QStringLiteral("swatch"), frameMap(legendFrames.swatches[i])},
+                                     {QStringLiteral("label"), frameMap(legendFrames.labels[i])},
+                                     {QStringLiteral("text"), QString::fromStdString(legends[i].shortDescription)},
+                                     {QStringLiteral("color"), toQColor(legends[i].color)}});
+    }
+    m_legendsFrame = toQRectF(rows.legends);
+    m_bandFrame = toQRectF(rows.bandContainer);
+    m_shadowFrame = toQRectF(rows.shadowView);
+    m_segmentContainerFrame = toQRectF(rows.segmentContainer);
+    m_timesRowFrame = toQRectF(rows.timesRow);
+
+    const QFont bold = labelFont(true);
+    const auto times = Layout::layoutTimesRow(rows.timesRow.width, naturalSize(startTimeLabel(), bold),
+                                              naturalSize(endTimeLabel(), bold));
+    m_startLabelFrame = toQRectF(times.startLabel);
+    m_startValueFrame = toQRectF(times.startValue);
+    m_endLabelFrame = toQRectF(times.endLabel);
+    m_endValueFrame = toQRectF(times.endValue);
+
+    m_chartSegments.clear();
+    if (m_heat) {
+        auto chart = screens::buildPowerOffChart(*m_heat, m_selectedStart, rows.segmentContainer.width,
+                                                 rows.segmentContainer.height);
+        for (const auto& line : chart.diagnostics) {
+            log(line);
+        }
+        m_chartSegments = std::move(chart.segments);
+    }
+    m_segments.clear();
+    m_selectedIndex = -1;
+    for (std::size_t i = 0; i < m_chartSegments.size(); ++i) {
+        const auto& segment = m_chartSegments[i];
+        QVariantMap entry = frameMap(segment.frame);
+        entry.insert(QStringLiteral("color"), toQColor(segment.color));
+        entry.insert(QStringLiteral("selected"), segment.isSelected);
+        entry.insert(QStringLiteral("delayIndex"), delayIndexOf(*m_heat, segment.delay));
+        m_segments.append(entry);
+        if (segment.isSelected) {
+            m_selectedIndex = static_cast<int>(i);
+        }
+    }
+    emit changed();
+}
+
+} // namespace orvendel::app

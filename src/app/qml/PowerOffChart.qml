@@ -1,0 +1,190 @@
+import QtQuick
+import Orvendel
+
+// One heat as a timeline: the legends row, the band of delay and gap segments with the selected delay
+// raised and slightly enlarged, and the heat's start and end times. Every frame comes from the model; this
+// view only draws them and reports taps on a delay's segment.
+Item {
+    id: chart
+
+    required property PowerOffChartModel model
+
+    // A delay's segment was tapped; the index is the delay's in the heat's list.
+    signal segmentTapped(int delayIndex)
+
+    Binding {
+        target: chart.model
+        property: "width"
+        value: chart.width
+    }
+    Binding {
+        target: chart.model
+        property: "height"
+        value: chart.height
+    }
+
+    Item {
+        objectName: "powerOffLegends"
+        x: chart.model.legendsFrame.x
+        y: chart.model.legendsFrame.y
+        width: chart.model.legendsFrame.width
+        height: chart.model.legendsFrame.height
+
+        Repeater {
+            model: chart.model.legends
+            delegate: Rectangle {
+                required property var modelData
+                required property int index
+                objectName: "legendSwatch_" + index
+                x: modelData.swatch.x
+                y: modelData.swatch.y
+                width: modelData.swatch.width
+                height: modelData.swatch.height
+                radius: width / 2
+                color: modelData.color
+            }
+        }
+        Repeater {
+            model: chart.model.legends
+            delegate: Text {
+                required property var modelData
+                required property int index
+                objectName: "legendLabel_" + index
+                x: modelData.label.x
+                y: modelData.label.y
+                width: modelData.label.width
+                height: modelData.label.height
+                text: modelData.text
+                color: chart.model.labelsTextColor
+                font.pixelSize: 12
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+
+    Item {
+        objectName: "powerOffBand"
+        x: chart.model.bandFrame.x
+        y: chart.model.bandFrame.y
+        width: chart.model.bandFrame.width
+        height: chart.model.bandFrame.height
+
+        Item {
+            objectName: "powerOffShadowView"
+            x: chart.model.shadowFrame.x
+            y: chart.model.shadowFrame.y
+            width: chart.model.shadowFrame.width
+            height: chart.model.shadowFrame.height
+
+            // The band's shadow: a faint copy one point lower instead of a blur, so the software
+            // renderer draws it as cheaply as the segments.
+            Rectangle {
+                objectName: "powerOffBandShadow"
+                y: 1
+                width: parent.width
+                height: parent.height
+                color: "black"
+                opacity: 0.2
+                visible: segments.count > 0
+            }
+
+            Item {
+                id: segmentContainer
+                objectName: "powerOffSegmentContainer"
+                x: chart.model.segmentContainerFrame.x
+                y: chart.model.segmentContainerFrame.y
+                width: chart.model.segmentContainerFrame.width
+                height: chart.model.segmentContainerFrame.height
+
+                Repeater {
+                    id: segments
+                    model: chart.model.segments
+                    delegate: Rectangle {
+                        required property var modelData
+                        required property int index
+                        objectName: "powerOffSegment_" + index
+                        x: modelData.x
+                        y: modelData.y
+                        width: modelData.width
+                        height: modelData.height
+                        color: modelData.color
+                        z: modelData.selected ? 2 : 0
+
+                        MouseArea {
+                            anchors.fill: parent
+                            enabled: parent.modelData.delayIndex >= 0
+                            onClicked: chart.segmentTapped(parent.modelData.delayIndex)
+                        }
+                    }
+                }
+
+                // The raised segment's shadow, between it and the band.
+                Rectangle {
+                    readonly property var frame: chart.model.selectedIndex >= 0
+                                                 ? chart.model.segments[chart.model.selectedIndex] : null
+                    objectName: "powerOffSelectedShadow"
+                    visible: frame !== null
+                    z: 1
+                    x: frame ? frame.x : 0
+                    y: frame ? frame.y + 1 : 0
+                    width: frame ? frame.width : 0
+                    height: frame ? frame.height : 0
+                    color: "black"
+                    opacity: 0.35
+                }
+            }
+        }
+    }
+
+    Item {
+        objectName: "powerOffTimes"
+        x: chart.model.timesRowFrame.x
+        y: chart.model.timesRowFrame.y
+        width: chart.model.timesRowFrame.width
+        height: chart.model.timesRowFrame.height
+
+        Text {
+            objectName: "powerOffStartTimeLabel"
+            x: chart.model.startLabelFrame.x
+            y: chart.model.startLabelFrame.y
+            width: chart.model.startLabelFrame.width
+            height: chart.model.startLabelFrame.height
+            text: chart.model.startTimeLabel
+            color: chart.model.labelsTextColor
+            font.pixelSize: 12
+            font.bold: true
+        }
+        Text {
+            objectName: "powerOffStartTimeValue"
+            x: chart.model.startValueFrame.x
+            y: chart.model.startValueFrame.y
+            width: chart.model.startValueFrame.width
+            height: chart.model.startValueFrame.height
+            text: chart.model.startTimeValue
+            color: chart.model.labelsTextColor
+            font.pixelSize: 12
+        }
+        Text {
+            objectName: "powerOffEndTimeLabel"
+            x: chart.model.endLabelFrame.x
+            y: chart.model.endLabelFrame.y
+            width: chart.model.endLabelFrame.width
+            height: chart.model.endLabelFrame.height
+            text: chart.model.endTimeLabel
+            color: chart.model.labelsTextColor
+            font.pixelSize: 12
+            font.bold: true
+        }
+        Text {
+            objectName: "powerOffEndTimeValue"
+            x: chart.model.endValueFrame.x
+            y: chart.model.endValueFrame.y
+            width: chart.model.endValueFrame.width
+            height: chart.model.endValueFrame.height
+            text: chart.model.endTimeValue
+            color: chart.model.labelsTextColor
+            font.pixelSize: 12
+        }
+    }
+}

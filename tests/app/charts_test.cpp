@@ -1,0 +1,420 @@
+// The two heat charts as drawn: each view loaded offscreen over its model, its items' frames read back
+// from the item tree and held against the core's geometry; the raised selected segment, taps on segments,
+// empty and zero-length heats, the bar scale's half steps, and that nothing is recomputed while the chart
+// only repaints.
+#include "app/controllers/bar_chart_model.hpp"
+#include "app/controllers/power_off_chart_model.hpp"
+#include "core/screens/bar_chart_layout.hpp"
+#include "core/screens/power_off_chart.hpp"
+#include "core/screens/power_off_chart_layout.hpp"
+#include "core/support/log.hpp"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <chrono>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+using screens::Rect;
+
+namespace {
+
+// Instants as seconds after a fixed heat start (2024-03-07 08:00:00 UTC).
+Instant at(double seconds)
+{
+    using namespace std::chrono;
+    const Instant base = sys_days{year{2024} / March / 7} + hours{8};
+    return base + duration_cast<Instant::duration>(duration<double>(seconds));
+}
+
+DelayPtr delay(double from, double to, int reasonId, std::string color = "rgb(200, 0, 0)")
+{
+    auto d = std::make_shared<Delay>();
+    d->heatId = 1;
+    d->delayId = static_cast<int>(from) + 1000;
+    d->reasonId = reasonId;
+    d->reasonDescription = "Reason " + std::to_string(reasonId);
+    d->reasonShortDescription = "R" + std::to_string(reasonId);
+    d->startDate = ZonedDateTime{at(from), TimeZone::utc()};
+    d->endDate = ZonedDateTime{at(to), TimeZone::utc()};
+    d->colorString = std::move(color);
+    d->timestamp = "t1";
+    return d;
+}
+
+HeatPtr heat(double from, double to, std::optional<std::vector<DelayPtr>> delays)
+{
+    auto h = std::make_shared<Heat>();
+    h->furnaceId = 1;
+    h->heatId = 1;
+    h->heatNumber = 101;
+    h->startDate = ZonedDateTime{at(from), TimeZone::utc()};
+    h->endDate = ZonedDateTime{at(to), TimeZone::utc()};
+    h->delays = std::move(delays);
+    return h;
+}
+
+QQuickItem* find(QQuickItem* root, const QString& name)
+{
+    if (!root || root->objectName() == name) {
+        return root;
+    }
+    for (auto* child : root->childItems()) {
+        if (auto* found = find(child, name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+int countNamed(QQuickItem* root, const QString& prefix)
+{
+    int count = root->objectName().startsWith(prefix) ? 1 : 0;
+    for (auto* child : root->childItems()) {
+        count += countNamed(child, prefix);
+    }
+    return count;
+}
+
+bool near(double a, double b, double tolerance = 1e-6)
+{
+    return std::abs(a - b) <= tolerance;
+}
+
+// The item's frame in its parent against the expected one; a message naming both when they differ.
+QString frameMismatch(QQuickItem* item, const Rect& expected, double tolerance = 1e-6)
+{
+    if (!item) {
+        return QStringLiteral("no item");
+    }
+    if (near(item->x(), expected.x, tolerance) && near(item->y(), expected.y, tolerance) &&
+        near(item->width(), expected.width, tolerance) && near(item->height(), expected.height, tolerance)) {
+        return {};
+    }
+    return QStringLiteral("%1 at (%2, %3, %4, %5), expected (%6, %7, %8, %9)")
+        .arg(item->objectName())
+        .arg(item->x())
+        .arg(item->y())
+        .arg(item->width())
+        .arg(item->height())
+        .arg(expected.x)
+        .arg(expected.y)
+        .arg(expected.width)
+        .arg(expected.height);
+}
+
+// One chart view over its model, offscreen.
+std::unique_ptr<QQuickView> showChart(const QString& file, QObject* model, QSize size)
+{
+    auto view = std::make_unique<QQuickView>();
+    view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    view->setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(model)}});
+    view->setResizeMode(QQuickView::SizeRootObjectToView);
+    view->resize(size);
+    view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Orvendel/qml/") + file));
+    if (view->status() != QQuickView::Ready || !view->rootObject()) {
+        return nullptr;
+    }
+    view->show();
+    if (!QTest::qWaitForWindowExposed(view.get())) {
+        return nullptr;
+    }
+    return view;
+}
+
+} // namespace
+
+class ChartsTest : public QObject {
+    Q_OBJECT
+
+    // 3600 s: reason 5 at 600–900, reason 7 at 1800–2000, reason 5 again right after (no gap), then a tail.
+    HeatPtr threeDelays()
+    {
+        return heat(0, 3600,
+                    std::vector{delay(600, 900, 5), delay(1800, 2000, 7, "rgb(0, 0, 255)"), delay(2001, 2400, 5)});
+    }
+
+    screens::Rect segmentContainer(double width, double height)
+    {
+        return screens::PowerOffChartLayout::rows(width, height, 0).segmentContainer;
+    }
+
+private slots:
+    void powerOffChartDrawsTheCoreGeometry()
+    {
+        app::PowerOffChartModel model;
+        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
+        QVERIFY(view);
+        QQuickItem* root = view->rootObject();
+
+        // Before a heat: placeholders and an empty band.
+        QCOMPARE(find(root, "powerOffStartTimeValue")->property("text").toString(), QString("00:00:00 AM"));
+        QCOMPARE(find(root, "powerOffEndTimeValue")->property("text").toString(), QString("00:00:00 PM"));
+        QCOMPARE(find(root, "powerOffStartTimeLabel")->property("text").toString(), QString("Start Time:"));
+        QCOMPARE(countNamed(root, "powerOffSegment_"), 0);
+
+        const auto h = threeDelays();
+        model.setHeat(h, at(1800));
+        QCoreApplication::processEvents();
+
+        const auto rows = screens::PowerOffChartLayout::rows(500, 200, 0);
+        QCOMPARE(frameMismatch(find(root, "powerOffSegmentContainer"), rows.segmentContainer), QString());
+        QCOMPARE(frameMismatch(find(root, "powerOffShadowView"), rows.shadowView), QString());
+        const auto band = find(root, "powerOffBand");
+        QCOMPARE(frameMismatch(band, rows.bandContainer), QString());
+        QCOMPARE(frameMismatch(find(root, "powerOffTimes"), rows.timesRow), QString());
+
+        const auto expected =
+            screens::buildPowerOffChart(*h, at(1800), rows.segmentContainer.width, rows.segmentContainer.height);
+        // gap, delay, gap, delay, delay, tail gap
+        QCOMPARE(expected.segments.size(), 6u);
+        QCOMPARE(countNamed(root, "powerOffSegment_"), 6);
+        const QList<int> delayIndexes{-1, 0, -1, 1, 2, -1};
+        for (int i = 0; i < 6; ++i) {
+            auto* segment = find(root, QStringLiteral("powerOffSegment_%1").arg(i));
+            QCOMPARE(frameMismatch(segment, expected.segments[i].frame), QString());
+            QCOMPARE(model.segments()[i].toMap()["delayIndex"].toInt(), delayIndexes[i]);
+            const QColor colour = delayIndexes[i] < 0    ? QColor(208, 208, 208)
+                                  : delayIndexes[i] == 1 ? QColor(0, 0, 255)
+                                                         : QColor(200, 0, 0);
+            QCOMPARE(segment->property("color").value<QColor>(), colour);
+        }
+        // The selected delay is raised into the band's free quarter, enlarged, above its neighbours, with a shadow.
+        auto* selected = find(root, "powerOffSegment_3");
+        QVERIFY(selected->y() < 0);
+        QVERIFY(selected->z() > find(root, "powerOffSegment_4")->z());
+        QVERIFY(selected->mapToItem(band, QPointF(0, 0)).y() >= 0);
+        QCOMPARE(model.selectedIndex(), 3);
+        auto* shadow = find(root, "powerOffSelectedShadow");
+        QVERIFY(shadow->isVisible());
+        QCOMPARE(shadow->y(), selected->y() + 1);
+
+        // Legends: one per reason, a circle as high as its label, the row centred in the chart.
+        QCOMPARE(countNamed(root, "legendSwatch_"), 2);
+        auto* swatch = find(root, "legendSwatch_1");
+        auto* label = find(root, "legendLabel_1");
+        QCOMPARE(label->property("text").toString(), QString("R7"));
+        QCOMPARE(swatch->property("color").value<QColor>(), QColor(0, 0, 255));
+        QCOMPARE(swatch->property("radius").toDouble(), swatch->width() / 2);
+        QCOMPARE(swatch->height(), label->height());
+        QCOMPARE(label->x(), swatch->x() + swatch->width() + 2);
+        auto* legends = find(root, "powerOffLegends");
+        QVERIFY(near(legends->x() + legends->width() / 2, 250));
+        QVERIFY(near(legends->y(), 16));
+        // The model measures labels as the view's texts lay them out.
+        QVERIFY(near(label->property("implicitWidth").toDouble(), label->width(), 1));
+        QVERIFY(near(label->property("implicitHeight").toDouble(), label->height(), 1));
+
+        // Times in UTC; the value labels run from the captions to the middle and to the end.
+        QCOMPARE(find(root, "powerOffStartTimeValue")->property("text").toString(), QString("Mar 07, 08:00:00"));
+        QCOMPARE(find(root, "powerOffEndTimeValue")->property("text").toString(), QString("Mar 07, 09:00:00"));
+        auto* startLabel = find(root, "powerOffStartTimeLabel");
+        auto* startValue = find(root, "powerOffStartTimeValue");
+        auto* endLabel = find(root, "powerOffEndTimeLabel");
+        QVERIFY(near(startLabel->property("implicitWidth").toDouble(), startLabel->width(), 1));
+        QVERIFY(near(startValue->x(), startLabel->width() + 4));
+        QVERIFY(near(endLabel->x(), rows.timesRow.width / 2));
+        QVERIFY(near(startValue->x() + startValue->width(), endLabel->x()));
+    }
+
+    void selectionMovesTheRaisedSegmentAndOnlyRealChangesRecompute()
+    {
+        app::PowerOffChartModel model;
+        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
+        QVERIFY(view);
+        QQuickItem* root = view->rootObject();
+        const auto h = threeDelays();
+        model.setHeat(h, at(600));
+        QCoreApplication::processEvents();
+        QVERIFY(find(root, "powerOffSegment_1")->y() < 0);
+
+        const int before = model.recomputations();
+        model.setSelectedStart(at(2001));
+        QCoreApplication::processEvents();
+        QCOMPARE(model.recomputations(), before + 1);
+        QCOMPARE(find(root, "powerOffSegment_1")->y(), 0.0);
+        const auto c = segmentContainer(500, 200);
+        const auto expected = screens::powerOffSegments(*h, at(2001), c.width, c.height);
+        QCOMPARE(frameMismatch(find(root, "powerOffSegment_4"), expected[4].frame), QString());
+        QVERIFY(expected[4].frame.y < 0);
+
+        // Repaints, the same selection and the same size change nothing.
+        model.setSelectedStart(at(2001));
+        model.setWidth(500);
+        view->update();
+        QVERIFY(!view->grabWindow().isNull());
+        QTest::qWait(50);
+        QCOMPARE(model.recomputations(), before + 1);
+
+        view->resize(600, 200);
+        QTRY_COMPARE(model.width(), 600.0);
+        const auto wider = segmentContainer(600, 200);
+        QCOMPARE(frameMismatch(find(root, "powerOffSegment_4"),
+                               screens::powerOffSegments(*h, at(2001), wider.width, wider.height)[4].frame),
+                 QString());
+
+        // No selection: nothing raised, no raised shadow.
+        model.setSelectedStart(std::nullopt);
+        QCoreApplication::processEvents();
+        QCOMPARE(model.selectedIndex(), -1);
+        QVERIFY(!find(root, "powerOffSelectedShadow")->isVisible());
+    }
+
+    void tappingADelaySegmentNamesItsDelayAndAGapDoesNothing()
+    {
+        app::PowerOffChartModel model;
+        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
+        QVERIFY(view);
+        QQuickItem* root = view->rootObject();
+        model.setHeat(threeDelays(), at(600));
+        QCoreApplication::processEvents();
+        QSignalSpy tapped(root, SIGNAL(segmentTapped(int)));
+
+        const auto tap = [&](int segment) {
+            auto* item = find(root, QStringLiteral("powerOffSegment_%1").arg(segment));
+            const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+            QTest::mouseClick(view.get(), Qt::LeftButton, {}, centre.toPoint());
+        };
+        tap(3);
+        QCOMPARE(tapped.count(), 1);
+        QCOMPARE(tapped.takeFirst().at(0).toInt(), 1);
+        tap(0);
+        tap(5);
+        QCOMPARE(tapped.count(), 0);
+        tap(1); // the raised one
+        QCOMPARE(tapped.count(), 1);
+        QCOMPARE(tapped.takeFirst().at(0).toInt(), 0);
+    }
+
+    void emptyAndZeroLengthHeatsDrawNoSegmentsOrBars()
+    {
+        app::PowerOffChartModel powerOff;
+        app::BarChartModel bars;
+        auto powerOffView = showChart(QStringLiteral("PowerOffChart.qml"), &powerOff, QSize(500, 200));
+        auto barView = showChart(QStringLiteral("BarChart.qml"), &bars, QSize(428, 220));
+        QVERIFY(powerOffView && barView);
+        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 0); // nothing before a heat
+
+        ScopedLogCapture log;
+        const auto zeroLength = heat(100, 100, std::vector{delay(100, 100, 5)});
+        powerOff.setHeat(zeroLength, at(100));
+        bars.setHeat(zeroLength);
+        QCoreApplication::processEvents();
+        QCOMPARE(countNamed(powerOffView->rootObject(), "powerOffSegment_"), 0);
+        QVERIFY(!find(powerOffView->rootObject(), "powerOffBandShadow")->isVisible());
+        QCOMPARE(countNamed(powerOffView->rootObject(), "legendSwatch_"), 1);
+        QCOMPARE(countNamed(barView->rootObject(), "barChartBar_"), 0);
+        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 2);
+        QCOMPARE(countNamed(barView->rootObject(), "barChartGridLine_"), 13);
+        QCOMPARE(countNamed(barView->rootObject(), "barChartScaleLabel_"), 0);
+
+        powerOff.setHeat(heat(0, 3600, std::nullopt), std::nullopt);
+        QCoreApplication::processEvents();
+        QVERIFY(log.contains("There are no delays"));
+        QCOMPARE(countNamed(powerOffView->rootObject(), "legendSwatch_"), 0);
+        QCOMPARE(find(powerOffView->rootObject(), "powerOffEndTimeValue")->property("text").toString(),
+                 QString("Mar 07, 09:00:00"));
+
+        powerOff.setHeat(nullptr, std::nullopt);
+        bars.setHeat(nullptr);
+        QCoreApplication::processEvents();
+        QCOMPARE(find(powerOffView->rootObject(), "powerOffStartTimeValue")->property("text").toString(),
+                 QString("00:00:00 AM"));
+        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 0);
+    }
+
+    void barChartDrawsTheCoreGeometry()
+    {
+        app::BarChartModel model;
+        auto view = showChart(QStringLiteral("BarChart.qml"), &model, QSize(428, 220));
+        QVERIFY(view);
+        QQuickItem* root = view->rootObject();
+
+        // 18 % and 9 % of the heat and a sliver too short to hold its value.
+        ScopedLogCapture log;
+        const auto h =
+            heat(0, 1000, std::vector{delay(0, 180, 5), delay(200, 290, 7, "rgb(0, 0, 255)"), delay(300, 301, 9)});
+        model.setHeat(h);
+        QCoreApplication::processEvents();
+        QCOMPARE(log.lines(), (std::vector<std::string>{"-------- SORTED SUMMARIZED DELAYS ----------",
+                                                        "VarVal - R5 - 5", "VarVal - R7 - 7", "VarVal - R9 - 9",
+                                                        "--------------------------------------------"}));
+
+        const auto g = screens::BarChartLayout::geometry(screens::delaySummary(*h), 428, 220);
+        QCOMPARE(countNamed(root, "barChartBar_"), 3);
+        for (int i = 0; i < 3; ++i) {
+            const auto& bar = g.bars[i];
+            QCOMPARE(frameMismatch(find(root, QStringLiteral("barChartBar_%1").arg(i)), bar.frame), QString());
+            QCOMPARE(frameMismatch(find(root, QStringLiteral("barChartNameLabel_%1").arg(i)), g.nameLabels[i].frame),
+                     QString());
+            // The value label where its own natural width puts it, inside or after the bar.
+            auto* value = find(root, QStringLiteral("barChartValueLabel_%1").arg(i));
+            QCOMPARE(value->property("text").toString(), QString::fromStdString(bar.valueText));
+            const double natural = value->property("implicitWidth").toDouble();
+            QCOMPARE(frameMismatch(value, screens::BarChartLayout::valueLabelFrame(bar.frame, natural), 1), QString());
+        }
+        auto* longest = find(root, "barChartBar_0");
+        QVERIFY(near(longest->x() + longest->width(), 92 + 320)); // 18 % on a full scale of 18
+        QVERIFY(find(root, "barChartValueLabel_0")->x() < longest->x() + longest->width());
+        auto* sliver = find(root, "barChartBar_2");
+        QVERIFY(find(root, "barChartValueLabel_2")->x() >= sliver->x() + sliver->width() + 1);
+        QCOMPARE(find(root, "barChartBar_1")->property("color").value<QColor>(), QColor(0, 0, 255));
+
+        for (int k = 0; k < 10; ++k) {
+            auto* label = find(root, QStringLiteral("barChartScaleLabel_%1").arg(k));
+            QCOMPARE(frameMismatch(label, g.scaleLabels[k].frame), QString());
+            QCOMPARE(label->property("text").toString(), QString::number(2 * k));
+        }
+        // Lines are thin rectangles centred on the core's lines.
+        auto* xAxis = find(root, "barChartAxis_0");
+        QCOMPARE(frameMismatch(xAxis, Rect{92, 190 - 0.25, 320, 0.5}), QString());
+        auto* lastVertical = find(root, "barChartGridLine_12");
+        QCOMPARE(frameMismatch(lastVertical, Rect{412 - 0.25, 10, 0.5, 180}), QString());
+
+        // A repaint recomputes nothing; a new size does.
+        const int before = model.recomputations();
+        view->update();
+        QTest::qWait(50);
+        QCOMPARE(model.recomputations(), before);
+        view->resize(528, 220);
+        QTRY_COMPARE(model.width(), 528.0);
+        QCOMPARE(frameMismatch(find(root, "barChartBar_0"),
+                               screens::BarChartLayout::geometry(screens::delaySummary(*h), 528, 220).bars[0].frame),
+                 QString());
+    }
+
+    void barScaleKeepsHalfStepsOfNineHalves()
+    {
+        app::BarChartModel model;
+        auto view = showChart(QStringLiteral("BarChart.qml"), &model, QSize(428, 220));
+        QVERIFY(view);
+        QQuickItem* root = view->rootObject();
+        const auto lastScaleLabel = [&] { return find(root, "barChartScaleLabel_9")->property("text").toString(); };
+
+        // 162 s of 3600 s is 4.5 %: steps of a half, not of one.
+        model.setHeat(heat(0, 3600, std::vector{delay(0, 1, 5), delay(10, 14, 5), delay(20, 177, 5)}));
+        QCoreApplication::processEvents();
+        QCOMPARE(find(root, "barChartScaleLabel_1")->property("text").toString(), QString("0.5"));
+        QCOMPARE(find(root, "barChartScaleLabel_2")->property("text").toString(), QString("1"));
+        QCOMPARE(lastScaleLabel(), QString("4.5"));
+        auto* bar = find(root, "barChartBar_0");
+        QVERIFY(near(bar->x() + bar->width(), 92 + 320, 1e-6));
+
+        // 486 s is 13.5 %: a full scale of 13.5.
+        model.setHeat(heat(0, 3600, std::vector{delay(0, 1, 5), delay(10, 14, 5), delay(20, 501, 5)}));
+        QCoreApplication::processEvents();
+        QCOMPARE(lastScaleLabel(), QString("13.5"));
+        bar = find(root, "barChartBar_0");
+        QVERIFY(near(bar->x() + bar->width(), 92 + 320, 1e-6));
+    }
+};
+
+QTEST_MAIN(ChartsTest)
+#include "charts_test.moc"
