@@ -52,11 +52,12 @@ bool findChain(const std::vector<ReasonNode>& nodes, int reasonId, std::vector<c
     return false;
 }
 
-void appendVisible(const std::vector<ReasonNode>& nodes, int level, const std::set<std::string>& expanded,
+// `expanded` none: every category is open.
+void appendVisible(const std::vector<ReasonNode>& nodes, int level, const std::set<std::string>* expanded,
                    std::vector<VisibleReasonRow>& rows)
 {
     for (const auto& node : nodes) {
-        const bool open = node.isCategory() && expanded.contains(node.identifier);
+        const bool open = node.isCategory() && (!expanded || expanded->contains(node.identifier));
         rows.push_back({&node, level, node.isCategory(), open});
         if (open) {
             appendVisible(node.children, level + 1, expanded, rows);
@@ -135,7 +136,14 @@ std::set<std::string> ReasonTree::branchOf(int reasonId) const
 std::vector<VisibleReasonRow> ReasonTree::visibleRows(const std::set<std::string>& expanded) const
 {
     std::vector<VisibleReasonRow> rows;
-    appendVisible(m_roots, 0, expanded, rows);
+    appendVisible(m_roots, 0, &expanded, rows);
+    return rows;
+}
+
+std::vector<VisibleReasonRow> ReasonTree::allRows() const
+{
+    std::vector<VisibleReasonRow> rows;
+    appendVisible(m_roots, 0, nullptr, rows);
     return rows;
 }
 

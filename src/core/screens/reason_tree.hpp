@@ -53,6 +53,8 @@ public:
 
     // The rows shown when the categories named in `expanded` are open, depth first.
     std::vector<VisibleReasonRow> visibleRows(const std::set<std::string>& expanded) const;
+    // The rows with every category open.
+    std::vector<VisibleReasonRow> allRows() const;
 
 private:
     std::vector<ReasonNode> m_roots;
