@@ -6,6 +6,7 @@
 #include "core/editing/delay_edit_model.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/screens/comment_rules.hpp"
+#include "core/screens/reason_tree.hpp"
 #include "core/screens/selection.hpp"
 #include "core/screens/split_time.hpp"
 #include "core/storage/user_configuration_manager.hpp"
@@ -77,23 +78,21 @@ Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
     if (!listed) {
         return reply;
     }
-    std::optional<Reason> reason;
-    for (const auto& candidate : storedReasons(UserConfigurationManager::shared()->selectedFurnaceId())) {
-        if (candidate.id == reasonId) {
-            reason = candidate;
-        }
-    }
-    if (!reason) {
+    // Only a reason the finder would offer: a leaf of the tree `reasons` lists.
+    const screens::ReasonTree tree(storedReasons(UserConfigurationManager::shared()->selectedFurnaceId()));
+    const screens::ReasonNode* node = tree.leaf(reasonId);
+    if (!node) {
         return reply.fail(cli_error::notFound,
                           fmt::format("Reason {} is not a reason of this furnace; see `reasons`.", reasonId));
     }
     forgetEarlierSaves(context);
-    if (!editModel(context, listed->delay).assignReason(*reason)) {
+    const Reason& reason = node->reason;
+    if (!editModel(context, listed->delay).assignReason(reason)) {
         return reply.fail(cli_error::refused, fmt::format("Reason {} cannot be assigned.", reasonId));
     }
     return finishEdit(context, std::move(reply),
                       fmt::format("Delay {}: reason {} {}.", delayRefText(ref.heatNumber, ref.position), reasonId,
-                                  reason->description));
+                                  reason.description));
 }
 
 Reply commentCommand(CommandContext& context, const DelayRef& ref, const std::string& text)

@@ -4,14 +4,12 @@
 #include "cli/text_table.hpp"
 #include "core/screens/furnace_selection.hpp"
 #include "core/screens/heats_table.hpp"
+#include "core/screens/reason_tree.hpp"
 #include "core/screens/selection.hpp"
 
 #include <fmt/format.h>
 
-#include <algorithm>
-
-#include <functional>
-#include <set>
+#include <string>
 
 namespace orvendel::cli {
 namespace {
@@ -92,34 +90,18 @@ void renderFurnaces(Reply& reply, const std::vector<Furnace>& furnaces, int sele
 
 void renderReasons(Reply& reply, const std::vector<Reason>& reasons)
 {
+    // The finder's tree with every category open: what can be chosen there is what is listed here.
+    const screens::ReasonTree tree(reasons);
     auto json = nlohmann::ordered_json::array();
-    std::set<int> categories;
-    for (const auto& reason : reasons) {
-        json.push_back(reasonJson(reason));
-        categories.insert(reason.categoryId);
-    }
     TextTable rows({0});
-    std::set<const Reason*> shown;
-    std::function<void(const Reason&, int)> addNode = [&](const Reason& node, int depth) {
-        if (!shown.insert(&node).second) {
-            return;
-        }
+    for (const auto& row : tree.allRows()) {
+        const Reason& node = row.node->reason;
         rows.addRow({node.id ? std::to_string(*node.id) : "-",
-                     std::string(static_cast<std::size_t>(depth) * 2, ' ') + node.description, node.shortDescription});
-        for (const auto& child : reasons) {
-            if (child.parentCategoryId == node.categoryId) {
-                addNode(child, depth + 1);
-            }
-        }
-    };
-    for (const auto& reason : reasons) {
-        if (!reason.parentCategoryId || !categories.contains(*reason.parentCategoryId)) {
-            addNode(reason, 0);
-        }
-    }
-    // Nodes caught in a loop of parents are still listed.
-    for (const auto& reason : reasons) {
-        addNode(reason, 0);
+                     std::string(static_cast<std::size_t>(row.indentationLevel) * 2, ' ') + node.description,
+                     node.shortDescription});
+        auto entry = reasonJson(node);
+        entry["depth"] = row.indentationLevel;
+        json.push_back(std::move(entry));
     }
     if (rows.empty()) {
         reply.lines.push_back("(no reasons)");

@@ -20,7 +20,8 @@ void renderHeatsList(Reply& reply, const std::optional<Furnace>& furnace,
 // The furnace selection list, the selected furnace checked.
 void renderFurnaces(Reply& reply, const std::vector<Furnace>& furnaces, int selectedFurnaceId);
 
-// The reason tree, indented by level; category nodes (no id) show "-".
+// The reason tree as the finder builds it, every category open and indented by level; category nodes (no
+// id) show "-". Reasons the tree does not reach are not listed.
 void renderReasons(Reply& reply, const std::vector<Reason>& reasons);
 
 // The edit store's entries in store order, named by heat number where the heat is listed.

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/model/reason.hpp"
+#include "core/screens/reason_finder.hpp"
+#include "core/support/executor.hpp"
+#include "core/support/notification_center.hpp"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::flows {
+
+// The reason finder without its list: reads the stored reason tree of the selected furnace, opens the
+// branch of the delay's current reason and hands the reason the user assigns to the editor. It also asks
+// for a fresh tree and rebuilds from the store when a reasons download finished, keeping the checked reason
+// and the open categories.
+// Thread contract: the user-interface executor; store completions and notifications are moved there.
+class ReasonFinderFlow : public std::enable_shared_from_this<ReasonFinderFlow> {
+public:
+    struct Environment {
+        ExecutorPtr executor;
+    };
+    using AssignHandler = std::function<void(const Reason&)>;
+    using CloseHandler = std::function<void()>;
+    using ChangeHandler = std::function<void()>;
+
+    // Key of a download notification's userInfo naming the identifier the download was asked with. A
+    // finished reasons download that names another caller's identifier is not ours to rebuild for.
+    static constexpr const char* identifierKey = "Identifier";
+
+    // Starts reading the store and downloading; the tree arrives through the change handler.
+    static std::shared_ptr<ReasonFinderFlow> create(Environment environment, std::optional<int> selectedReasonId,
+                                                    AssignHandler onAssign, CloseHandler onClose);
+
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+
+    const screens::ReasonFinder& finder() const { return m_finder; }
+    // The identifier of the finder's own reasons download.
+    const std::string& downloadIdentifier() const { return m_downloadIdentifier; }
+
+    // A tap on a visible row.
+    screens::ReasonFinder::Tap tapRow(std::size_t row);
+    // "Assign Reason": hands the checked reason over; false (nothing happens) while none is checked.
+    bool assign();
+    // "Close": nothing is assigned.
+    void close();
+
+private:
+    ReasonFinderFlow(Environment environment, std::optional<int> selectedReasonId, AssignHandler onAssign,
+                     CloseHandler onClose);
+    void start();
+    void readStore();
+    void loaded(std::vector<ReasonPtr> rows);
+    void finishedDownloadingReasons(const Notification& notification);
+    void logVisibleRows() const;
+    void changed();
+
+    Environment m_environment;
+    AssignHandler m_onAssign;
+    CloseHandler m_onClose;
+    ChangeHandler m_changeHandler;
+    int m_furnaceId = 0;
+    std::string m_downloadIdentifier;
+    screens::ReasonFinder m_finder;
+    std::vector<ObserverToken> m_observers;
+};
+
+} // namespace orvendel::flows

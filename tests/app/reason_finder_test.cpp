@@ -1,0 +1,231 @@
+// The reason finder's window offscreen, over a flow reading a stored tree: opened on a reason, tapped with
+// the mouse and the keys, assigned and closed.
+#include "app/controllers/qt_executor.hpp"
+#include "app/controllers/reason_finder_controller.hpp"
+#include "core/core.hpp"
+#include "core/platform/app_paths.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <future>
+
+Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
+
+using namespace orvendel;
+
+namespace {
+
+constexpr int furnaceId = 2;
+
+wire::JSON_Reason node(std::optional<int> id, int categoryId, std::string description,
+                       std::vector<wire::JSON_Reason> children = {})
+{
+    wire::JSON_Reason reason{id, categoryId, description, description, "rgb(1, 2, 3)", std::nullopt};
+    if (!children.empty()) {
+        reason.childReasons = std::move(children);
+    }
+    return reason;
+}
+
+QQuickItem* findVisible(QQuickItem* root, const QString& name)
+{
+    if (!root || !root->isVisible()) {
+        return nullptr;
+    }
+    if (root->objectName() == name) {
+        return root;
+    }
+    for (auto* child : root->childItems()) {
+        if (auto* found = findVisible(child, name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class ReasonFinderTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_data;
+    std::unique_ptr<QObject> m_context;
+    std::vector<Reason> m_assigned;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+    app::ReasonFinderController* m_controller = nullptr;
+
+    QQuickWindow* window() const
+    {
+        return m_engine->rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(m_engine->rootObjects()[0]);
+    }
+    QQuickItem* item(const QString& name) const
+    {
+        return window() ? findVisible(window()->contentItem(), name) : nullptr;
+    }
+    QQuickItem* row(const QString& description) const { return item("reasonRow_" + description); }
+    bool click(QQuickItem* target)
+    {
+        if (!target) {
+            return false;
+        }
+        const QPointF middle = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(window(), Qt::LeftButton, {}, middle.toPoint());
+        return true;
+    }
+    bool checked(const QString& description) const
+    {
+        auto* found = row(description);
+        return found && found->property("isChecked").toBool();
+    }
+
+    // The finder opened on `reasonId` over the stored tree, in a window of its own.
+    void open(std::optional<int> reasonId)
+    {
+        auto executor = std::make_shared<app::QtExecutor>(m_context.get());
+        auto flow = flows::ReasonFinderFlow::create({executor}, reasonId,
+                                                    [this](const Reason& reason) { m_assigned.push_back(reason); }, {});
+        m_controller = new app::ReasonFinderController(flow, m_context.get());
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        m_engine->rootContext()->setContextProperty(QStringLiteral("finderController"), m_controller);
+        m_engine->loadData(R"(
+            import QtQuick
+            import QtQuick.Controls.Basic
+            import Orvendel
+            ApplicationWindow {
+                width: 700; height: 700; visible: true
+                ReasonFinder { controller: finderController; Component.onCompleted: open() }
+            })");
+        QVERIFY(window());
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
+        QVERIFY(DatabaseManager::shared()->openUserDatabase("tester"));
+        QVERIFY(UserConfigurationManager::shared()->createConfigurationFile("tester"));
+        QVERIFY(UserConfigurationManager::shared()->loadConfiguration("tester"));
+        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+        // C1 holds C2 and R8, C2 holds R7; "Loose" is a top-level leaf the tree does not show.
+        std::promise<bool> stored;
+        DatabaseManager::shared()->storeReasons(
+            furnaceId,
+            {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
+             node(9, 90, "Loose")},
+            [&](bool ok) { stored.set_value(ok); });
+        QVERIFY(stored.get_future().get());
+    }
+
+    void init()
+    {
+        m_context = std::make_unique<QObject>();
+        m_assigned.clear();
+    }
+
+    void cleanup()
+    {
+        m_engine.reset();
+        m_context.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        releaseSharedInstances();
+        AppPaths::setDataDirectoryOverride(std::nullopt);
+    }
+
+    void opensOnTheCurrentReasonWithItsBranchOpen()
+    {
+        open(7);
+        QTRY_VERIFY(checked("R7"));
+        QVERIFY(row("C1") && row("C2") && row("R8"));
+        QCOMPARE(row("C2")->property("isExpanded").toBool(), true);
+        QCOMPARE(m_controller->checkedRow(), 2);
+        QVERIFY(m_controller->assignEnabled());
+        QVERIFY(item("reasonFinderAssign")->isEnabled());
+        QVERIFY(!item("reasonFinderNoData"));
+        // Indented 20 points per level.
+        QCOMPARE(row("R7")->childItems()[0]->x() - row("C1")->childItems()[0]->x(), 40.0);
+        QCOMPARE(row("R7")->height(), 60.0);
+
+        // A category closes and opens; the selection stays. Its rows leave the list without a reset, so the
+        // view keeps its place.
+        QSignalSpy removed(m_controller->rows(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(m_controller->rows(), &QAbstractItemModel::modelReset);
+        QVERIFY(click(row("C2")));
+        QTRY_VERIFY(!row("R7"));
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(m_controller->checkedRow(), -1);
+        QVERIFY(m_controller->assignEnabled());
+        QVERIFY(click(row("C2")));
+        QTRY_VERIFY(checked("R7"));
+
+        // Another leaf; then Assign hands it over and closes.
+        QSignalSpy finished(m_controller, &app::ReasonFinderController::finished);
+        QVERIFY(click(row("R8")));
+        QTRY_VERIFY(checked("R8"));
+        QVERIFY(!checked("R7"));
+        QVERIFY(click(item("reasonFinderAssign")));
+        QCOMPARE(m_assigned.size(), std::size_t(1));
+        QCOMPARE(m_assigned[0].id, std::optional<int>(8));
+        QCOMPARE(finished.count(), 1);
+        QTRY_VERIFY(!row("R8"));
+    }
+
+    void keysMoveTapAndClose()
+    {
+        open(std::nullopt);
+        QTRY_VERIFY(row("C1"));
+        QVERIFY(!row("C2")); // nothing preselected: everything closed
+        QVERIFY(!m_controller->assignEnabled());
+        QVERIFY(!item("reasonFinderAssign")->isEnabled());
+        QTest::keyClick(window(), Qt::Key_Return); // C1 opens
+        QTRY_VERIFY(row("R8"));
+        QTest::keyClick(window(), Qt::Key_Down);
+        QTest::keyClick(window(), Qt::Key_Down);
+        QTest::keyClick(window(), Qt::Key_Space);
+        QTRY_VERIFY(checked("R8"));
+        QVERIFY(m_controller->assignEnabled());
+
+        QSignalSpy finished(m_controller, &app::ReasonFinderController::finished);
+        QTest::keyClick(window(), Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(m_assigned.empty());
+    }
+
+    void aReasonOutsideTheTreeIsNotPreselected()
+    {
+        open(9);
+        QTRY_VERIFY(row("C1"));
+        QVERIFY(!row("Loose"));
+        QVERIFY(!m_controller->assignEnabled());
+        m_controller->assign();
+        QVERIFY(m_assigned.empty());
+    }
+
+    void aFurnaceWithoutReasonsShowsTheNoDataPanel()
+    {
+        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId + 1);
+        open(std::nullopt);
+        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+        QTRY_VERIFY(item("reasonFinderNoData"));
+        QVERIFY(!item("reasonTree"));
+        QVERIFY(!m_controller->assignEnabled());
+        QCOMPARE(m_controller->noDataText(), QString("There are no reasons available. Try refreshing."));
+    }
+};
+
+QTEST_MAIN(ReasonFinderTest)
+#include "reason_finder_test.moc"
