@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cmath>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
@@ -54,7 +55,16 @@ class EditorGuiTest : public QObject {
         }
         return nullptr;
     }
-    bool clickOnPage(const QString& name) { return gui().click(pageItem(name)); }
+    // The page in view has come to rest where the list shows it (turns are animated).
+    bool pageInView()
+    {
+        return gui().waitFor([this] {
+            auto* list = gui().item("delayPages");
+            auto* page = gui().item(QStringLiteral("delayPage_%1").arg(pages()->currentIndex()));
+            return list && page && std::abs(page->mapToScene({0, 0}).x() - list->mapToScene({0, 0}).x() - 10) < 0.5;
+        });
+    }
+    bool clickOnPage(const QString& name) { return pageInView() && gui().click(pageItem(name)); }
 
     // Turns to the first page whose delay is at least `seconds` long and not edited; false when none is.
     bool turnToDelayOfAtLeast(double seconds)
@@ -63,7 +73,7 @@ class EditorGuiTest : public QObject {
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (all[i].model->splitLength() >= seconds && !all[i].delay->isEdited) {
                 pages()->turnTo(static_cast<int>(i));
-                return gui().waitFor([&] { return pages()->currentIndex() == static_cast<int>(i); });
+                return gui().waitFor([&] { return pages()->currentIndex() == static_cast<int>(i); }) && pageInView();
             }
         }
         return false;

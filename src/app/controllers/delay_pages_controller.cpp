@@ -135,11 +135,16 @@ CommentEditorController* DelayPagesController::openCommentEditor(int index)
     return editor;
 }
 
-QObject* DelayPagesController::openReasonFinder(int index)
+ReasonFinderController* DelayPagesController::openReasonFinder(int index)
 {
-    // The reason finder comes with its own controller.
-    Q_UNUSED(index);
-    return nullptr;
+    auto flow = valid(index) ? m_flow->makeReasonFinder(static_cast<std::size_t>(index)) : nullptr;
+    if (!flow) {
+        return nullptr;
+    }
+    auto* finder = new ReasonFinderController(std::move(flow), this);
+    connect(finder, &ReasonFinderController::finished, finder, &QObject::deleteLater);
+    keep(finder);
+    return finder;
 }
 
 } // namespace orvendel::app

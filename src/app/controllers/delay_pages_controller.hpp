@@ -2,6 +2,7 @@
 
 #include "app/controllers/comment_editor_controller.hpp"
 #include "app/controllers/delay_pages_model.hpp"
+#include "app/controllers/reason_finder_controller.hpp"
 #include "app/controllers/split_time_picker_controller.hpp"
 #include "core/flows/delay_pages_flow.hpp"
 
@@ -43,7 +44,7 @@ public:
     Q_INVOKABLE void askUndo(int index);
     Q_INVOKABLE orvendel::app::SplitTimePickerController* openSplitPicker(int index);
     Q_INVOKABLE orvendel::app::CommentEditorController* openCommentEditor(int index);
-    Q_INVOKABLE QObject* openReasonFinder(int index);
+    Q_INVOKABLE orvendel::app::ReasonFinderController* openReasonFinder(int index);
 
     const std::shared_ptr<flows::DelayPagesFlow>& flow() const { return m_flow; }
 

@@ -71,20 +71,24 @@ Rectangle {
                 Accessible.name: text
             }
 
-            Item {
-                objectName: "powerOffChartArea"
+            PowerOffChart {
+                objectName: "powerOffChart"
                 x: upper.frames.powerOffChart.x
                 y: upper.frames.powerOffChart.y
                 width: upper.frames.powerOffChart.width
                 height: upper.frames.powerOffChart.height
+                model: pane.controller.powerOffChart
+                // A tapped segment brings its delay's page into view.
+                onSegmentTapped: delayIndex => pane.controller.pages.turnTo(delayIndex)
             }
 
-            Item {
-                objectName: "barChartArea"
+            BarChart {
+                objectName: "barChart"
                 x: upper.frames.barChart.x
                 y: upper.frames.barChart.y
                 width: upper.frames.barChart.width
                 height: upper.frames.barChart.height
+                model: pane.controller.barChart
             }
         }
 
@@ -169,9 +173,25 @@ Rectangle {
     // The reason finder is made for one page each time it opens.
     QtObject {
         id: reasonFinderLoader
+        property var popup: null
         function open(index) {
-            pane.controller.pages.openReasonFinder(index)
+            const finder = pane.controller.pages.openReasonFinder(index)
+            if (!finder)
+                return
+            const created = reasonFinderComponent.createObject(pane, { controller: finder })
+            created.closed.connect(() => {
+                if (reasonFinderLoader.popup === created)
+                    reasonFinderLoader.popup = null
+                created.destroy()
+            })
+            popup = created
+            created.open()
         }
+    }
+
+    Component {
+        id: reasonFinderComponent
+        ReasonFinder {}
     }
 
     Connections {
@@ -180,6 +200,8 @@ Rectangle {
         function onEditorsDismissed() {
             commentEditor.controller = null
             splitPicker.controller = null
+            if (reasonFinderLoader.popup)
+                reasonFinderLoader.popup.close()
         }
     }
 }

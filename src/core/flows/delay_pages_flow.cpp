@@ -168,6 +168,24 @@ std::optional<int> DelayPagesFlow::reasonIdForFinder(std::size_t index) const
     return m_pages[index].shown().reasonId;
 }
 
+std::shared_ptr<ReasonFinderFlow> DelayPagesFlow::makeReasonFinder(std::size_t index)
+{
+    if (index >= m_pages.size()) {
+        return nullptr;
+    }
+    const std::weak_ptr<DelayPagesFlow> self = weak_from_this();
+    const DelayPtr delay = m_pages[index].delay;
+    auto assign = [self, index, delay](const Reason& reason) {
+        auto flow = self.lock();
+        // The pages may have been rebuilt while the finder was open.
+        if (const auto* page = flow ? flow->page(index) : nullptr; page && page->delay == delay) {
+            flow->assignReason(index, reason);
+        }
+    };
+    return ReasonFinderFlow::create(ReasonFinderFlow::Environment{m_environment.executor}, reasonIdForFinder(index),
+                                    std::move(assign), {});
+}
+
 std::string DelayPagesFlow::commentForEditor(std::size_t index) const
 {
     if (index >= m_pages.size()) {

@@ -2,6 +2,7 @@
 
 #include "core/editing/delay_edit_model.hpp"
 #include "core/flows/presenter.hpp"
+#include "core/flows/reason_finder_flow.hpp"
 #include "core/model/delay.hpp"
 #include "core/model/reason.hpp"
 #include "core/support/executor.hpp"
@@ -48,6 +49,7 @@ public:
 
     // `edit.presentAlert` is filled in here (the presenter) when empty.
     struct Environment {
+        ExecutorPtr executor;
         Presenter* presenter = nullptr; // outlives the flow
         DelayEditEnvironment edit;
     };
@@ -89,6 +91,9 @@ public:
 
     // What the finder opens on: the reason of the page's edited copy, else of the delay.
     std::optional<int> reasonIdForFinder(std::size_t index) const;
+    // A reason finder for the page, opened on its reason; the reason assigned there is the page's, as long
+    // as the page still shows the same delay. None for a page that does not exist.
+    std::shared_ptr<ReasonFinderFlow> makeReasonFinder(std::size_t index);
     // What the comment editor opens with: the shown comment, empty text when the delay has none.
     std::string commentForEditor(std::size_t index) const;
 

@@ -47,8 +47,8 @@ std::shared_ptr<HeatDetailFlow> HeatDetailFlow::create(Environment environment)
     std::shared_ptr<HeatDetailFlow> flow(new HeatDetailFlow(std::move(environment)));
     flow->m_saveButtonShown = !UserConfigurationManager::shared()->isAutoSaveEnabled();
     flow->observe();
-    flow->m_pages =
-        DelayPagesFlow::create(DelayPagesFlow::Environment{flow->m_environment.presenter, flow->editEnvironment()});
+    flow->m_pages = DelayPagesFlow::create(DelayPagesFlow::Environment{
+        flow->m_environment.executor, flow->m_environment.presenter, flow->editEnvironment()});
     return flow;
 }
 

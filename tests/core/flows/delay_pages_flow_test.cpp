@@ -158,7 +158,7 @@ TEST_F(DelayPagesFlowTest, AnAutomaticSaveWithoutNetworkIsTheFlowsAlertAndTheEdi
     };
     auto environment = app->heatDetail()->editEnvironment();
     environment.connectivity = std::make_shared<Offline>();
-    auto offlinePages = flows::DelayPagesFlow::create({&presenter, environment});
+    auto offlinePages = flows::DelayPagesFlow::create({executor, &presenter, environment});
     offlinePages->setDelays(*app->heatDetail()->heat()->delays, std::nullopt);
     Reason scrap;
     scrap.id = 12;
