@@ -237,6 +237,31 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
     EXPECT_EQ(app->userName(), "KIM");
 }
 
+TEST_F(SignInFlowTest, AWrongPasswordTypedDuringTheSameUsersRenewalIsSentAfterItAndRefused)
+{
+    signIn("jdoe");
+    loadFurnace();
+    app->didEnterBackground();
+    LoginManager::shared()->refreshSession();
+    ASSERT_TRUE(running("Authenticate"));
+    auto signIn = app->signIn();
+    ASSERT_TRUE(signIn->signIn("jdoe", "wrong"));
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2u);
+    // The renewal (with the stored password) succeeds: that is not the attempt's outcome.
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == 3; }));
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_TRUE(signIn->isSigningIn());
+    EXPECT_NE(running("Authenticate")->requests.back().body.find("\"wrong\""), std::string::npos);
+    ASSERT_TRUE(reply("Authenticate",
+                      R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_FALSE(app->isSignedIn());
+    EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
+    EXPECT_EQ(LoginManager::shared()->credentialStore().string("JDOE").valueOr(""), "secret");
+}
+
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
 {
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
