@@ -142,13 +142,9 @@ Reply splitCommand(CommandContext& context, const DelayRef& ref, double seconds)
     forgetEarlierSaves(context);
     model.splitDelay(static_cast<float>(offset), &commandPage);
     const std::string at = screens::SplitTime::assignedOffsetText(offset);
-    auto result =
-        finishEdit(context, std::move(reply),
-                   fmt::format("Delay {} split {} after its start.", delayRefText(ref.heatNumber, ref.position), at));
-    if (result.ok() && !result.data.value("saved", false)) {
-        result.lines.push_back("The second piece is listed once the heat is saved (see `edits`).");
-    }
-    return result;
+    return finishEdit(
+        context, std::move(reply),
+        fmt::format("Delay {} split {} after its start.", delayRefText(ref.heatNumber, ref.position), at));
 }
 
 Reply undoCommand(CommandContext& context, const DelayRef& ref)

@@ -86,6 +86,24 @@ private slots:
         QVERIFY(!presenter.shown());
     }
 
+    void aReplacedScreenTakesEveryAlertWithIt()
+    {
+        app::AlertPresenter presenter;
+        bool ran = false;
+        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
+        presenter.presentAlert(
+            {"Question", "?", {{"Yes", flows::AlertAction::Style::normal, [&] { ran = true; }}}, std::nullopt});
+        QSignalSpy changed(&presenter, &app::AlertPresenter::changed);
+        presenter.dismissAll();
+        QVERIFY(!presenter.shown());
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!ran);
+        presenter.dismissAll(); // nothing shown: no change
+        QCOMPARE(changed.count(), 1);
+        presenter.presentAlert(flows::Alert::ok("Problem", "message"));
+        QCOMPARE(presenter.title(), QString("Problem"));
+    }
+
     void executorRunsTasksOnTheEventLoopWhileItsContextLives()
     {
         auto context = std::make_unique<QObject>();

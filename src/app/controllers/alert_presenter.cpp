@@ -91,6 +91,15 @@ void AlertPresenter::dismissPresented()
     }
 }
 
+void AlertPresenter::dismissAll()
+{
+    if (m_alerts.empty()) {
+        return;
+    }
+    m_alerts.clear();
+    emit changed();
+}
+
 void AlertPresenter::openURL(const std::string& url)
 {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

@@ -42,6 +42,7 @@ public:
     // flows::Presenter
     void presentAlert(flows::Alert alert) override;
     void dismissPresented() override;
+    void dismissAll() override;
     void openURL(const std::string& url) override;
 
 signals:

@@ -31,11 +31,19 @@ bool isEditOf(const Delay& edit, const Delay& stored)
     return stored.startDate.date == edit.startDate.date;
 }
 
-bool matchesStartAndVersion(const Delay& edit, const std::vector<DelayPtr>& storedDelays)
+bool holdsStart(const Delay& stored, const Delay& edit)
+{
+    const Instant start = edit.startDate.date;
+    return stored.startDate.date == start || (stored.startDate.date < start && start < stored.endDate.date);
+}
+
+// Whether an edit without any id belongs to the current version of a stored delay: the edit of a delay the
+// service never numbered, or the edited copy of a later split piece (a copy keeps no `baseDelayId`), which
+// lies inside the delay it was cut from.
+bool keylessEditIsCurrent(const Delay& edit, const std::vector<DelayPtr>& storedDelays)
 {
     return std::any_of(storedDelays.begin(), storedDelays.end(), [&](const DelayPtr& stored) {
-        return stored && isEditOf(edit, *stored) && stored->startDate.date == edit.startDate.date &&
-               stored->timestamp == edit.timestamp;
+        return stored && stored->timestamp == edit.timestamp && holdsStart(*stored, edit);
     });
 }
 
@@ -54,14 +62,23 @@ OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, con
         if (!edit) {
             continue;
         }
+        const Delay* source = sourceOf(*edit, storedDelays);
+        if (!source) {
+            if (!edit->delayId && !edit->baseDelayId && keylessEditIsCurrent(*edit, storedDelays)) {
+                retained.push_back(edit);
+            }
+            continue;
+        }
         // An edit made against an older version of its delay must be neither shown nor sent again: the
         // service would refuse it or overwrite the newer version with it.
-        if (const Delay* source = sourceOf(*edit, storedDelays); source && source->timestamp != edit->timestamp) {
+        if (source->timestamp != edit->timestamp) {
             result.editedDelaysRemoved = true;
             result.staleEdits.push_back(edit);
             continue;
         }
-        if (matchesStartAndVersion(*edit, storedDelays)) {
+        // Every piece of a split of the current version is shown: the first takes its delay's place, the
+        // others are rows of their own.
+        if (!edit->delayId || source->startDate.date == edit->startDate.date) {
             retained.push_back(edit);
         }
     }

@@ -14,11 +14,12 @@ struct OverlayResult {
 };
 
 // Pure: `storedDelays` are one heat's delays as read from the database, `edits` that heat's entries of the
-// edit store (shared records, not copies).
-// An edit is shown in place of the stored delay with the same start and `timestamp`; an edit of a stored
-// delay (its `delayId`, else its `baseDelayId`) whose `timestamp` has changed since is stale: hidden, listed
-// in `staleEdits` and raising `editedDelaysRemoved`. Other edits (a split's later pieces) are hidden and
-// stay in the store. Without edits the stored list comes back as it is, unsorted.
+// edit store (shared records, not copies); neither is modified.
+// An edit of the current version of its stored delay (same `timestamp`) is shown: an edit with the stored
+// delay's id and start in its place, a split piece (by its `baseDelayId`) as a row of its own. An edit of a
+// stored delay (its `delayId`, else its `baseDelayId`) whose `timestamp` has changed since is stale: hidden,
+// listed in `staleEdits` and raising `editedDelaysRemoved`. Without edits the stored list comes back as it
+// is, unsorted.
 OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, const std::vector<DelayPtr>& edits);
 
 } // namespace orvendel

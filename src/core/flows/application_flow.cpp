@@ -63,6 +63,8 @@ void ApplicationFlow::dropMainScreen()
 void ApplicationFlow::showSignInScreen(ScreenChange change)
 {
     dropMainScreen();
+    // An alert of the old screen would stand over the new one; a buttonless one would block it for good.
+    m_environment.presenter->dismissAll();
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
     m_signIn = SignInFlow::create(
         SignInFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter,
@@ -107,6 +109,7 @@ void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int>
 {
     m_userName = user;
     m_signIn.reset();
+    m_environment.presenter->dismissAll();
     m_heatDetail = HeatDetailFlow::create(
         HeatDetailFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
     m_heatsList = HeatsListFlow::create(

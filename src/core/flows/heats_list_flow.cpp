@@ -231,8 +231,22 @@ void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
         Utilities::zonedDateText(std::chrono::system_clock::now(), Calendar::gregorian(deviceTimeZone()));
     m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
     auto manager = DownloadManager::shared();
-    manager->downloadDelays(furnaceId, requestDate);
-    manager->downloadReasons(furnaceId);
+    manager->downloadDelays(furnaceId, requestDate, m_pairInFlight->delaysDownloadIdentifier);
+    manager->downloadReasons(furnaceId, m_pairInFlight->reasonsDownloadIdentifier);
+}
+
+bool HeatsListFlow::isPairHalf(const Notification& notification, bool delays) const
+{
+    if (!m_pairInFlight) {
+        return false;
+    }
+    // Other screens download reasons (and may download delays) of their own; only ours complete the pair.
+    const std::string* identifier = notification.value<std::string>(dn::identifierKey);
+    const std::string& own =
+        delays ? m_pairInFlight->delaysDownloadIdentifier : m_pairInFlight->reasonsDownloadIdentifier;
+    const bool finished =
+        delays ? m_pairInFlight->finishedDownloadingDelays : m_pairInFlight->finishedDownloadingReasons;
+    return identifier && *identifier == own && !finished;
 }
 
 void HeatsListFlow::completePairHalf(bool delays, bool succeeded)
@@ -257,9 +271,9 @@ void HeatsListFlow::completePairHalf(bool delays, bool succeeded)
     }
 }
 
-void HeatsListFlow::finishedDownloadingDelays(const Notification&)
+void HeatsListFlow::finishedDownloadingDelays(const Notification& notification)
 {
-    if (!m_pairInFlight) {
+    if (!isPairHalf(notification, true)) {
         return;
     }
     log("Notification - Finished Downloading Delays");
@@ -268,16 +282,16 @@ void HeatsListFlow::finishedDownloadingDelays(const Notification&)
 
 void HeatsListFlow::failedDownloadingDelays(const Notification& notification)
 {
-    if (!m_pairInFlight) {
+    if (!isPairHalf(notification, true)) {
         return;
     }
     completePairHalf(true, false);
     showErrorAlert(notification);
 }
 
-void HeatsListFlow::finishedDownloadingReasons(const Notification&)
+void HeatsListFlow::finishedDownloadingReasons(const Notification& notification)
 {
-    if (!m_pairInFlight) {
+    if (!isPairHalf(notification, false)) {
         return;
     }
     log("Notification - Finished Downloading Reasons");
@@ -286,7 +300,7 @@ void HeatsListFlow::finishedDownloadingReasons(const Notification&)
 
 void HeatsListFlow::failedDownloadingReasons(const Notification& notification)
 {
-    if (!m_pairInFlight) {
+    if (!isPairHalf(notification, false)) {
         return;
     }
     completePairHalf(false, false);
@@ -309,14 +323,27 @@ void HeatsListFlow::showErrorAlert(const Notification& notification)
 void HeatsListFlow::updateTable()
 {
     ++m_outstanding;
+    const int furnaceId = selectedFurnaceId();
     DatabaseManager::shared()->fetchLast24HoursHeats(
-        selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::heatsRead));
+        furnaceId, [executor = m_environment.executor, self = weak_from_this(), furnaceId](std::vector<HeatPtr> heats) {
+            executor->post([self, furnaceId, heats = std::move(heats)]() mutable {
+                if (auto flow = self.lock()) {
+                    flow->heatsRead(furnaceId, std::move(heats));
+                }
+            });
+        });
 }
 
-void HeatsListFlow::heatsRead(std::vector<HeatPtr> heats)
+void HeatsListFlow::heatsRead(int furnaceId, std::vector<HeatPtr> heats)
 {
-    // Each read carries its own heats to its own rebuild: a second read landing before the first
-    // rebuild must not lay the edits over heats that already have them.
+    m_storedHeats = StoredHeats{furnaceId, heats};
+    layEditsOver(std::move(heats));
+}
+
+void HeatsListFlow::layEditsOver(std::vector<HeatPtr> heats)
+{
+    // Each rebuild carries its own heats: a second read landing before the first rebuild must not lay the
+    // edits over heats that already have them.
     EditedDelaysManager::shared()->getAllEditedDelays([executor = m_environment.executor, self = weak_from_this(),
                                                        heats = std::move(heats)](std::vector<DelayPtr> edits) mutable {
         executor->post([self, read = TableRead{std::move(heats), std::move(edits)}]() mutable {
@@ -543,10 +570,12 @@ std::optional<screens::RowPosition> HeatsListFlow::highlightedRow() const
 void HeatsListFlow::didSelectDelay(const Notification& notification)
 {
     const auto selection = sn::selection(notification);
-    if (!selection || !m_highlightedDelay || m_highlightedDelay->heatId != selection->heatId) {
+    if (!selection || !m_selectedHeatDelay || m_selectedHeatDelay->heatId != selection->heatId) {
         return;
     }
-    m_highlightedDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    // The page the user turned to is the selection from now on: a rebuild shows that page again.
+    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    m_highlightedDelay = m_selectedHeatDelay;
     changed(HeatsListChange::Kind::selection);
 }
 
@@ -554,6 +583,13 @@ void HeatsListFlow::reloadData(const Notification& notification)
 {
     if (const auto selection = sn::selection(notification)) {
         m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    }
+    // An edit changes the edit store, not the database: the heats last read get the edits laid over them
+    // again. Only a read of another furnace (or none yet) has to go to the database.
+    if (m_storedHeats && m_storedHeats->furnaceId == selectedFurnaceId()) {
+        ++m_outstanding;
+        layEditsOver(m_storedHeats->heats);
+        return;
     }
     updateTable();
 }

@@ -113,6 +113,11 @@ private:
         bool finishedDownloadingReasons = false;
         bool stored = false; // a half succeeded: the database changed
     };
+    // The heats as the database last gave them, before any edit was laid over them.
+    struct StoredHeats {
+        int furnaceId = 0;
+        std::vector<HeatPtr> heats;
+    };
     struct TableRead {
         std::vector<HeatPtr> heats;
         std::vector<DelayPtr> editedDelays;
@@ -134,8 +139,11 @@ private:
     void selectFurnaceAfterDownload(std::vector<FurnacePtr> furnaces);
     void loadFurnaceTitle();
     void furnaceTitleLoaded(FurnacePtr furnace);
+    // A notification of the pair's own delays (or reasons) request that has not completed yet.
+    bool isPairHalf(const Notification& notification, bool delays) const;
     void completePairHalf(bool delays, bool succeeded);
-    void heatsRead(std::vector<HeatPtr> heats);
+    void heatsRead(int furnaceId, std::vector<HeatPtr> heats);
+    void layEditsOver(std::vector<HeatPtr> heats);
     void rebuildSections(TableRead read);
     void showHeatAndSelect(int heatId, Instant start);
     void answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no, bool logYes);
@@ -158,6 +166,7 @@ private:
     std::optional<DelaysReasonsDownloadIdentifiers> m_pairInFlight;
     std::optional<Furnace> m_furnace;
     std::vector<HeatPtr> m_heats;
+    std::optional<StoredHeats> m_storedHeats;
     std::optional<std::vector<screens::Section>> m_tableData;
     std::optional<screens::HeatDelayIdentifier> m_selectedHeatDelay;
     std::optional<screens::HeatDelayIdentifier> m_highlightedDelay;

@@ -37,6 +37,9 @@ public:
     virtual void presentAlert(Alert alert) = 0;
     // Dismisses what a flow presented and is still shown (the "Saving..." alert).
     virtual void dismissPresented() {}
+    // The shown screen is being replaced: every alert it presented goes with it, shown or waiting, questions
+    // and progress alerts alike. None of their actions runs.
+    virtual void dismissAll() {}
     virtual void openURL(const std::string& url) = 0;
 };
 

@@ -278,7 +278,8 @@ void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> err
                 const auto& parameters = *entry.requestParameters;
                 if (const char* name = droppedRequestNotification(parameters)) {
                     const DownloadResource* resource = download_resources::forParameters(parameters);
-                    postFailure(name, error, resource ? resource->heatId(parameters) : std::nullopt);
+                    postFailure(name, error, parameters.identifier,
+                                resource ? resource->heatId(parameters) : std::nullopt);
                 }
             }
         }
@@ -303,9 +304,10 @@ void DownloadManager::resetForLogout()
 
 // ---- failures and the session refresh ----
 
-void DownloadManager::postFailure(const char* name, const std::optional<Error>& error, std::optional<int> heatId)
+void DownloadManager::postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
+                                  std::optional<int> heatId)
 {
-    UserInfo info;
+    UserInfo info{{dn::identifierKey, identifier}};
     if (error) {
         info.emplace(dn::errorKey, *error);
     }
@@ -339,7 +341,7 @@ void DownloadManager::handleRequestFailure(std::optional<Error> error,
         }
         return;
     }
-    postFailure(resource.failedNotification, error, resource.heatId(*requestParameters));
+    postFailure(resource.failedNotification, error, requestParameters->identifier, resource.heatId(*requestParameters));
 }
 
 void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notification& notification)
@@ -374,7 +376,9 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
         return;
     }
     if (!store) {
-        m_center->post(resource.finishedNotification, this, resource.finishedUserInfo(*requestParameters));
+        auto info = resource.finishedUserInfo(*requestParameters);
+        info.emplace(dn::identifierKey, requestParameters->identifier);
+        m_center->post(resource.finishedNotification, this, std::move(info));
         if (resource.finishedLine) {
             logDownloadManager(resource.finishedLine);
         }
@@ -383,23 +387,24 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
     // work on the manager's own queues, it may hold the manager: its last release then runs on the database
     // queue, which the manager does not own.)
-    store(*m_database, [weak = weak_from_this(), &resource, error = resultInformation.error](bool stored) {
+    store(*m_database, [weak = weak_from_this(), &resource, error = resultInformation.error,
+                        identifier = requestParameters->identifier](bool stored) {
         if (auto self = weak.lock()) {
-            self->storeFinished(resource, stored, error);
+            self->storeFinished(resource, stored, error, identifier);
         }
     });
 }
 
 void DownloadManager::storeFinished(const DownloadResource& resource, bool stored,
-                                    const std::optional<Error>& replyError)
+                                    const std::optional<Error>& replyError, const std::string& identifier)
 {
     if (stored) {
-        m_center->post(resource.finishedNotification, this);
+        m_center->post(resource.finishedNotification, this, {{dn::identifierKey, identifier}});
         logDownloadManager(resource.finishedLine);
         return;
     }
     // The store gives no error of its own; the reply's, when it had one, is all there is to pass on.
-    postFailure(resource.failedNotification, replyError);
+    postFailure(resource.failedNotification, replyError, identifier);
     logDownloadManager(resource.storeFailedLine + errorText(replyError));
 }
 

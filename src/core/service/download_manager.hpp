@@ -137,7 +137,8 @@ private:
                        const ResultInformation& resultInformation,
                        const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
                        const RequestConfigurationPtr& requestConfiguration);
-    void storeFinished(const DownloadResource& resource, bool stored, const std::optional<Error>& replyError);
+    void storeFinished(const DownloadResource& resource, bool stored, const std::optional<Error>& replyError,
+                       const std::string& identifier);
 
     // The session's configuration for a resource, or none (after posting the logout notification) when nobody
     // is signed in.
@@ -156,7 +157,8 @@ private:
                               const RequestConfigurationPtr& requestConfiguration, const DownloadResource& resource);
     void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
 
-    void postFailure(const char* name, const std::optional<Error>& error, std::optional<int> heatId = std::nullopt);
+    void postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
+                     std::optional<int> heatId = std::nullopt);
     void postLogout();
 
     std::shared_ptr<LoginManager> m_loginManager;

@@ -26,6 +26,8 @@ inline constexpr const char* failedUpdatedDelays = "FailedDownloadingUpdatedDela
 inline constexpr const char* errorKey = "DownloadManagerError";
 inline constexpr const char* heatIdKey = "HeatId";
 inline constexpr const char* delaysKey = "Delays";
+// The caller's request identifier (std::string), on every finished and failed notification of a request.
+inline constexpr const char* identifierKey = "Identifier";
 } // namespace download_notifications
 
 // What the download manager needs to know of one service resource, apart from its types: where it lives,

@@ -41,7 +41,7 @@ TEST_F(OverlayTest, AnEditOfTheCurrentVersionReplacesItsStoredDelayInStartOrder)
     EXPECT_FALSE(result.editedDelaysRemoved);
 }
 
-TEST_F(OverlayTest, TheSecondPieceOfASplitIsNotShownButTheFirstPieceIs)
+TEST_F(OverlayTest, BothPiecesOfASplitAreShownInStartOrderAndStayShownWhenEditedAgain)
 {
     auto first = makeDelay(1, 20, 300, 350, "t20");
     first->baseDelayId = 20;
@@ -49,10 +49,25 @@ TEST_F(OverlayTest, TheSecondPieceOfASplitIsNotShownButTheFirstPieceIs)
     auto second = makeDelay(1, std::nullopt, 350, 400, "t20");
     second->baseDelayId = 20;
     second->isSplitted = true;
-    const auto result = overlayEditedDelays(stored, {first, second});
-    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, first, late}));
+    // Store order is the order of editing, not of starts.
+    auto result = overlayEditedDelays(stored, {second, first});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, first, second, late}));
     EXPECT_FALSE(result.editedDelaysRemoved);
-    EXPECT_TRUE(result.staleEdits.empty()) << "a hidden piece is not stale; it stays in the store";
+    EXPECT_TRUE(result.staleEdits.empty());
+
+    // The edited copy of the second piece keeps neither id nor base; it lies inside the delay it came from.
+    auto classifiedSecond = second->copy();
+    classifiedSecond->isEdited = true;
+    result = overlayEditedDelays(stored, {first, classifiedSecond});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, first, classifiedSecond, late}));
+
+    // Pieces of pieces all descend from the stored delay.
+    auto secondA = makeDelay(1, std::nullopt, 350, 370, "t20");
+    secondA->baseDelayId = 20;
+    auto secondB = makeDelay(1, std::nullopt, 370, 400, "t20");
+    secondB->baseDelayId = 20;
+    result = overlayEditedDelays(stored, {first, secondA, secondB});
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, first, secondA, secondB, late}));
 }
 
 TEST_F(OverlayTest, EditsOfAnOlderVersionAreHiddenReportedAndRaiseTheFlagOnce)
@@ -66,6 +81,12 @@ TEST_F(OverlayTest, EditsOfAnOlderVersionAreHiddenReportedAndRaiseTheFlagOnce)
     EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, middle, current}));
     EXPECT_TRUE(result.editedDelaysRemoved);
     EXPECT_EQ(result.staleEdits, (std::vector<DelayPtr>{staleEdit, stalePiece}));
+
+    // An edited piece that kept no id cannot be told stale; it is only hidden.
+    auto keylessOld = makeDelay(1, std::nullopt, 350, 400, "t20-old");
+    const auto hidden = overlayEditedDelays(stored, {keylessOld});
+    EXPECT_EQ(hidden.delays, (std::vector<DelayPtr>{early, middle, late}));
+    EXPECT_TRUE(hidden.staleEdits.empty());
 
     // Found by its id even when the newer version also moved the delay's start.
     auto moved = makeDelay(1, 20, 310, 400, "t20-new");

@@ -116,6 +116,34 @@ TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)
     EXPECT_TRUE(LoginManager::shared()->sessionId().has_value());
 }
 
+TEST_F(ApplicationFlowTest, AlertsLeaveWithTheScreenThatPresentedThem)
+{
+    signIn();
+    loadFurnace();
+    app->heatsList()->refresh();
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("Last24HoursDelays", "<html>oops</html>", 500));
+    ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+    settle();
+    ASSERT_EQ(presenter.shownTitles(), std::vector<std::string>{"Problem"});
+
+    // Minimised: the sign-in screen shows without the main screen's alert.
+    std::vector<std::size_t> shownAtSwitch;
+    app->setScreenHandler([&](Screen, ScreenChange) { shownAtSwitch.push_back(presenter.shownTitles().size()); });
+    app->didEnterBackground();
+    EXPECT_EQ(shownAtSwitch, std::vector<std::size_t>{0});
+    EXPECT_TRUE(presenter.shownTitles().empty());
+
+    // The new screen's own alerts stay until the screen changes again.
+    ASSERT_TRUE(app->signIn()->signIn("jdoe", "wrong"));
+    ASSERT_TRUE(reply("Authenticate",
+                      R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !app->signIn()->isSigningIn(); }));
+    EXPECT_EQ(presenter.shownTitles(), std::vector<std::string>{"Problem"});
+    signIn();
+    EXPECT_TRUE(presenter.shownTitles().empty());
+}
+
 class SignInFlowTest : public FlowFixture {};
 
 TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
@@ -207,6 +235,31 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->userName(), "KIM");
+}
+
+TEST_F(SignInFlowTest, AWrongPasswordTypedDuringTheSameUsersRenewalIsSentAfterItAndRefused)
+{
+    signIn("jdoe");
+    loadFurnace();
+    app->didEnterBackground();
+    LoginManager::shared()->refreshSession();
+    ASSERT_TRUE(running("Authenticate"));
+    auto signIn = app->signIn();
+    ASSERT_TRUE(signIn->signIn("jdoe", "wrong"));
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2u);
+    // The renewal (with the stored password) succeeds: that is not the attempt's outcome.
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == 3; }));
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_TRUE(signIn->isSigningIn());
+    EXPECT_NE(running("Authenticate")->requests.back().body.find("\"wrong\""), std::string::npos);
+    ASSERT_TRUE(reply("Authenticate",
+                      R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    EXPECT_EQ(app->screen(), Screen::signIn);
+    EXPECT_FALSE(app->isSignedIn());
+    EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
+    EXPECT_EQ(LoginManager::shared()->credentialStore().string("JDOE").valueOr(""), "secret");
 }
 
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)

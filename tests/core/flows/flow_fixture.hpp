@@ -26,6 +26,8 @@ class RecordingPresenter final : public flows::Presenter {
 public:
     void presentAlert(flows::Alert alert) override { alerts.push_back(std::move(alert)); }
     void dismissPresented() override { ++dismissals; }
+    // Keeps the history; only what came after the last call counts as shown.
+    void dismissAll() override { shownFrom = alerts.size(); }
     void openURL(const std::string& url) override { urls.push_back(url); }
 
     // Chooses the button titled `title` of the last alert.
@@ -52,7 +54,15 @@ public:
         return result;
     }
 
+    // The titles of the alerts not taken away with their screen.
+    std::vector<std::string> shownTitles() const
+    {
+        const auto all = titles();
+        return {all.begin() + static_cast<std::ptrdiff_t>(shownFrom), all.end()};
+    }
+
     std::vector<flows::Alert> alerts;
+    std::size_t shownFrom = 0;
     int dismissals = 0;
     std::vector<std::string> urls;
 };

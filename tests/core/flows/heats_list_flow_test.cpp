@@ -1,10 +1,14 @@
 #include "core/editing/screen_notifications.hpp"
 #include "flow_fixture.hpp"
+#include "support/notification_recorder.hpp"
+
+#include <future>
 
 namespace orvendel::test {
 namespace {
 
 namespace sn = screen_notifications;
+namespace dn = download_notifications;
 
 class HeatsListFlowTest : public FlowFixture {
 protected:
@@ -35,6 +39,31 @@ protected:
     }
 
     int selectedFurnace() { return UserConfigurationManager::shared()->selectedFurnaceId(); }
+
+    Instant startOf(int heatId, std::size_t index)
+    {
+        const auto heat = screens::findHeat(app->heatsList()->heats(), heatId);
+        EXPECT_TRUE(heat && heat->delays && heat->delays->size() > index);
+        return (*heat->delays)[index]->startDate.date;
+    }
+
+    // What the table shows, row by row.
+    std::vector<std::string> rows()
+    {
+        std::vector<std::string> result;
+        for (const auto& section : *app->heatsList()->tableData()) {
+            for (const auto& item : section.items) {
+                result.push_back(std::to_string(section.heatId) + " " + item.title + " " + item.description +
+                                 (item.isDelayEdited ? " *" : ""));
+            }
+        }
+        return result;
+    }
+
+    void drain()
+    {
+        executor->runUntil([&] { return executor->pending() == 0; });
+    }
 
     static Furnace furnaceOne()
     {
@@ -94,6 +123,103 @@ TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 3; }));
     answerPair();
     EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 3u);
+}
+
+TEST_F(HeatsListFlowTest, OnlyThePairsOwnRequestsCompleteIt)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    NotificationRecorder recorder(NotificationCenter::defaultCenter(), {dn::finishedReasons, dn::failedReasons});
+    list->refresh();
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
+
+    // Another screen's reasons download, failing and then succeeding, neither completes nor fails the pair.
+    DownloadManager::shared()->downloadReasons(2, std::string("finder-1"));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 3; }));
+    ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
+    ASSERT_TRUE(recorder.waitFor(dn::failedReasons));
+    DownloadManager::shared()->downloadReasons(2, std::string("finder-2"));
+    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 4; }));
+    ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    drain();
+    EXPECT_TRUE(list->isDownloadingPair());
+    EXPECT_TRUE(list->isRefreshing());
+    EXPECT_TRUE(presenter.alerts.empty());
+
+    // The pair's own reasons failing does.
+    ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
+    settle();
+    EXPECT_FALSE(list->isDownloadingPair());
+    EXPECT_FALSE(list->isRefreshing());
+    EXPECT_EQ(presenter.titles(), std::vector<std::string>{"Problem"});
+}
+
+TEST_F(HeatsListFlowTest, TurningAPageMovesTheSelectionSoARebuildShowsThatPage)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    list->selectRow(indexOf(201), 0);
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(sn::didSelectDelay, nullptr, sn::selectionUserInfo({201, startOf(201, 1)}));
+    drain();
+    EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, startOf(201, 1));
+    EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
+
+    list->updateTable();
+    settle();
+    EXPECT_EQ(app->heatDetail()->selectedDelay()->delayId, 12);
+    EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
+
+    // A page of another heat than the selected one moves nothing.
+    center.post(sn::didSelectDelay, nullptr, sn::selectionUserInfo({202, startOf(202, 0)}));
+    drain();
+    EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
+    EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
+}
+
+TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatabase)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    list->selectRow(indexOf(201), 1);
+    const auto stored = screens::findHeat(list->heats(), 201);
+    const auto storedFirst = (*stored->delays)[0];
+    const auto edit = addEdit(201);
+
+    // The database is held up: a reload that read it could not finish.
+    std::promise<void> release;
+    DatabaseManager::shared()->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
+    NotificationCenter::defaultCenter().post(sn::reloadData, nullptr,
+                                             sn::selectionUserInfo({201, edit->startDate.date}));
+    const bool started = executor->runUntil([&] { return list->isBusy(); });
+    const bool rebuilt = started && executor->runUntil([&] { return !list->isBusy(); });
+    release.set_value();
+    ASSERT_TRUE(rebuilt) << "the reload waited for the database";
+
+    EXPECT_TRUE(section(201).items[0].isDelayEdited);
+    EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, edit->startDate.date);
+    EXPECT_EQ(app->heatDetail()->selectedDelay(), edit);
+    // The heats kept for the next reload are the stored ones, untouched by the overlay.
+    EXPECT_EQ((*stored->delays)[0], storedFirst);
+    EXPECT_FALSE(storedFirst->isEdited);
+
+    // The same rows as a read from the database gives; an undo is laid over the kept heats as well.
+    const auto afterReload = rows();
+    list->updateTable();
+    settle();
+    EXPECT_EQ(rows(), afterReload);
+    EditedDelaysManager::shared()->removeEditedDelaysWithDelayId(11, 201);
+    NotificationCenter::defaultCenter().post(sn::reloadData, nullptr,
+                                             sn::selectionUserInfo({201, edit->startDate.date}));
+    ASSERT_TRUE(executor->runUntil([&] { return list->isBusy(); }));
+    settle();
+    EXPECT_FALSE(anyItemEdited());
+    EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
 }
 
 TEST_F(HeatsListFlowTest, StoredDelaysAreShownEvenWhenTheirReasonsFail)

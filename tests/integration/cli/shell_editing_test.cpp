@@ -72,8 +72,17 @@ TEST_F(CliEditingTest, ClassifyCommentSplitAndSaveShowTheServicesVersionsAfterTh
     EXPECT_EQ(refusedSplit["error"]["code"], 4);
     const auto splitReply = cli.command(fmt::format("split {} 30", splitRef));
     ASSERT_EQ(splitReply["ok"], true) << splitReply.dump();
-    EXPECT_EQ(splitReply["delay"]["durationSeconds"], 30);
+    // Both pieces are listed at once; the reply shows the second, which the split selects.
+    const std::string secondRef = fmt::format("{}/{}", number, longest + 2);
+    EXPECT_EQ(splitReply["delay"]["ref"], secondRef);
+    EXPECT_EQ(splitReply["delay"]["durationSeconds"], split["durationSeconds"].get<long long>() - 30);
     EXPECT_EQ(splitReply["delay"]["split"], true);
+    const auto& unsaved = splitReply["heat"]["delays"];
+    ASSERT_EQ(unsaved.size(), heat["delays"].size() + 1);
+    EXPECT_EQ(unsaved[longest]["durationSeconds"], 30);
+    EXPECT_EQ(unsaved[longest]["edited"], true);
+    EXPECT_EQ(unsaved[longest]["end"], unsaved[longest + 1]["start"]);
+    EXPECT_EQ(unsaved[longest + 1]["end"], split["end"]);
     // The reason+comment edit is one entry; the split adds two pieces.
     EXPECT_EQ(cli.command("edits")["edits"].size(), 3u);
 
