@@ -78,6 +78,10 @@ class GuiTest : public QObject {
         for (int row = 0; row < model->rowCount(); ++row) {
             if (!model->data(model->index(row, 0), Qt::UserRole + 2).toBool()) {
                 const QString name = model->data(model->index(row, 0), Qt::UserRole + 1).toString();
+                // The popover grows to its rows once they arrive; their delegates follow at the next layout.
+                if (!gui().waitFor([&] { return gui().item("furnaceRow_" + name); })) {
+                    return {};
+                }
                 gui().click("furnaceRow_" + name);
                 return name;
             }
