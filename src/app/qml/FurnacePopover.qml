@@ -31,10 +31,12 @@ Popup {
         if (!anchorItem || !parent)
             return
         const tip = anchorItem.mapToItem(parent, anchorItem.width / 2, anchorItem.height)
-        x = Math.max(margins, Math.min(tip.x - width / 2, parent.width - width - margins))
+        // Computed here: a closed popup reads back its previous position as x.
+        const left = Math.max(margins, Math.min(tip.x - width / 2, parent.width - width - margins))
+        x = left
         y = tip.y + 2
         const inset = cornerRadius + 10
-        arrowX = Math.max(inset, Math.min(tip.x - x, width - inset))
+        arrowX = Math.max(inset, Math.min(tip.x - left, width - inset))
     }
 
     parent: T.Overlay.overlay
