@@ -1,6 +1,7 @@
-// The real window offscreen, driven by mouse and keys against the reference delay service: sign in,
-// the heats, a heat expanded and a delay selected, a furnace switch with unsaved edits, the settings
-// switch, the sign-out, and the sign-in's failures.
+// The real window offscreen, driven by mouse and keys against the reference delay service: sign in with
+// its focus, clear buttons and Return, the heats, the refresh keys, a heat expanded and a delay selected,
+// the furnace popover and a furnace switch with unsaved edits, the settings sheet, the sign-out, and the
+// sign-in's failures.
 #include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
@@ -12,11 +13,13 @@
 #include "support/manual_clock.hpp"
 #include "support/service_process.hpp"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
@@ -64,6 +67,36 @@ class GuiTest : public QObject {
         }
         QFAIL("the selected heat has no delays");
     }
+    QRectF sceneRect(QQuickItem* item) { return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())); }
+    // Right edge of the row's title; the row at `index` of the list.
+    qreal titleRight(int index)
+    {
+        auto* entry = gui().listEntry(index);
+        auto* title = entry ? entry->findChild<QQuickItem*>("rowTitle") : nullptr;
+        return title ? title->mapToItem(entry, QPointF(title->width(), 0)).x() : -1;
+    }
+    // Presses a refresh key on the heats list; whether the refresh started with its spinner in the bar. Returns
+    // once the list has been read again, so that no delegate is replaced under the next test.
+    bool refreshKeyShowsTheSpinner(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        bool started = false;
+        bool spinnerInBar = false;
+        auto connection = QObject::connect(heats(), &app::HeatsListController::refreshingChanged, [&] {
+            if (!heats()->refreshing()) {
+                return;
+            }
+            started = true;
+            // Over the navy bar and clear of the list's text, not in the list.
+            auto* spinner = gui().item("refreshSpinner");
+            auto* bar = gui().item("heatsListBar");
+            spinnerInBar = spinner && bar && sceneRect(bar).contains(sceneRect(spinner)) && !gui().item("pullSpinner");
+        });
+        QSignalSpy reread(heats(), &app::HeatsListController::tableChanged);
+        QTest::keyClick(gui().window(), key, modifiers);
+        const bool finished = gui().waitFor([&] { return started && !heats()->refreshing() && !reread.isEmpty(); });
+        QObject::disconnect(connection);
+        return finished && spinnerInBar && !gui().item("refreshSpinner");
+    }
     // Opens the popover and taps the first furnace that is not checked; its name.
     QString chooseOtherFurnace()
     {
@@ -78,6 +111,10 @@ class GuiTest : public QObject {
         for (int row = 0; row < model->rowCount(); ++row) {
             if (!model->data(model->index(row, 0), Qt::UserRole + 2).toBool()) {
                 const QString name = model->data(model->index(row, 0), Qt::UserRole + 1).toString();
+                // The popover grows to its rows once they arrive; their delegates follow at the next layout.
+                if (!gui().waitFor([&] { return gui().item("furnaceRow_" + name); })) {
+                    return {};
+                }
                 gui().click("furnaceRow_" + name);
                 return name;
             }
@@ -104,6 +141,24 @@ private slots:
         releaseSharedInstances();
     }
 
+    void launchFocusesTheUserName()
+    {
+        // Typed straight away, with no tap first.
+        for (const char c : QByteArray("demo")) {
+            QTest::keyClick(gui().window(), c);
+        }
+        QCOMPARE(gui().item("usernameField")->property("text").toString(), QString("demo"));
+        QCOMPARE(gui().controller().signIn()->username(), QString("demo"));
+        // Tab goes on to the password.
+        QTest::keyClick(gui().window(), Qt::Key_Tab);
+        QTest::keyClick(gui().window(), 'x');
+        QCOMPARE(gui().controller().signIn()->password(), QString("x"));
+        // Empty fields with the button enabled, as on an untouched screen.
+        QVERIFY(gui().item("loginButton")->isEnabled());
+        gui().item("usernameField")->setProperty("text", QString());
+        gui().item("passwordField")->setProperty("text", QString());
+    }
+
     void signInFieldsFollowTheRules()
     {
         QVERIFY(gui().item("usernameField"));
@@ -119,6 +174,44 @@ private slots:
         gui().item("usernameField")->forceActiveFocus();
         gui().key(Qt::Key_Return);
         QVERIFY(gui().item("passwordField")->hasActiveFocus());
+        gui().item("passwordField")->setProperty("text", QString());
+        gui().controller().signIn()->setPassword({});
+        gui().controller().signIn()->setUsername({});
+    }
+
+    void clearButtonsEmptyTheirFields()
+    {
+        QVERIFY(!gui().item("usernameClear"));
+        gui().type("usernameField", "demo");
+        QVERIFY(gui().item("usernameClear"));
+        QVERIFY(!gui().item("passwordClear"));
+        gui().type("passwordField", "x");
+        QVERIFY(gui().item("passwordClear"));
+        QVERIFY(gui().click("usernameClear"));
+        QCOMPARE(gui().item("usernameField")->property("text").toString(), QString());
+        QCOMPARE(gui().controller().signIn()->username(), QString());
+        QVERIFY(!gui().item("usernameClear"));
+        QVERIFY(gui().item("usernameField")->hasActiveFocus());
+        // The button follows: an empty user name with a password disables it.
+        QVERIFY(!gui().item("loginButton")->isEnabled());
+        QVERIFY(gui().click("passwordClear"));
+        QCOMPARE(gui().controller().signIn()->password(), QString());
+        QVERIFY(!gui().item("passwordClear"));
+    }
+
+    void returnInThePasswordWaitsForTheLoginButton()
+    {
+        gui().type("usernameField", "  ");
+        gui().type("passwordField", "demo");
+        QVERIFY(!gui().item("loginButton")->isEnabled());
+        QSignalSpy attempts(gui().controller().signIn(), &app::SignInController::stateChanged);
+        gui().key(Qt::Key_Return);
+        QTest::qWait(100);
+        QCOMPARE(attempts.count(), 0);
+        QVERIFY(!gui().controller().signIn()->signingIn());
+        QVERIFY(!gui().controller().alerts()->shown());
+        QCOMPARE(gui().controller().screen(), QString("signIn"));
+        gui().item("usernameField")->setProperty("text", QString());
         gui().item("passwordField")->setProperty("text", QString());
         gui().controller().signIn()->setPassword({});
         gui().controller().signIn()->setUsername({});
@@ -154,6 +247,12 @@ private slots:
         QCOMPARE(gui().controller().heatDetail()->emptyMessage(), QString("Select an item to display delays"));
     }
 
+    void refreshKeysRefreshWithTheSpinnerInTheBar()
+    {
+        QVERIFY(refreshKeyShowsTheSpinner(Qt::Key_F5, Qt::NoModifier));
+        QVERIFY(refreshKeyShowsTheSpinner(Qt::Key_R, Qt::ControlModifier));
+    }
+
     void expandingAHeatShowsItsDelays()
     {
         const int before = heats()->model()->rowCount();
@@ -168,6 +267,19 @@ private slots:
         QVERIFY(gui().waitFor([arrow] { return qFuzzyCompare(arrow->rotation(), 90.0); }, 2000));
     }
 
+    void reasonsWithoutTheUnknownDotRunToTheMargin()
+    {
+        int known = -1;
+        int unknown = -1;
+        for (int i = 1; i < heats()->model()->rowCount() && !modelData(i, app::HeatsListModel::IsHeaderRole); ++i) {
+            (modelData(i, app::HeatsListModel::UnknownRole) ? unknown : known) = i;
+        }
+        QVERIFY2(known > 0 && unknown > 0, "the first heat has both kinds of rows");
+        const qreal width = gui().listEntry(known)->width();
+        QCOMPARE(titleRight(known), width - 16);
+        QVERIFY(titleRight(unknown) <= width - 16 - 26 - 8); // stops before the dot
+    }
+
     void selectingADelayShowsItsHeat()
     {
         QVERIFY(gui().click(gui().listEntry(1)));
@@ -176,6 +288,28 @@ private slots:
         QCOMPARE(heats()->highlightedIndex(), 1);
         QVERIFY(gui().controller().heatDetail()->heatTitle().startsWith("Heat "));
         QVERIFY(gui().item("heatTitle"));
+    }
+
+    void furnacePopoverHangsFromItsButton()
+    {
+        auto* button = gui().item("furnaceButton");
+        QVERIFY(gui().click(button));
+        QVERIFY(gui().waitFor([this] { return gui().item("furnaceRow_EAF 3"); }));
+        const QRectF buttonRect = sceneRect(button);
+        const QRectF popover = sceneRect(gui().item("furnacePopover"));
+        const QRectF arrow = sceneRect(gui().item("furnacePopoverArrow"));
+        QVERIFY(popover.left() < buttonRect.center().x() && buttonRect.center().x() < popover.right());
+        QVERIFY(popover.top() > buttonRect.bottom());
+        QCOMPARE(arrow.center().x(), buttonRect.center().x());
+        QVERIFY(arrow.top() >= buttonRect.bottom() && arrow.bottom() <= popover.top());
+        // Three furnaces: as tall as the bar and the rows, no empty strip under them.
+        auto* list = gui().item("furnaceList");
+        QCOMPARE(list->property("count").toInt(), 3);
+        const QRectF rows = sceneRect(list);
+        QCOMPARE(rows.height(), 3 * 44.0);
+        QCOMPARE(rows.bottom(), popover.bottom());
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().item("furnaceList"); }));
     }
 
     void switchingFurnaceWithUnsavedEditsAsksFirst()
@@ -221,6 +355,11 @@ private slots:
         QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 0 : 1); }));
         QCOMPARE(UserConfigurationManager::shared()->isAutoSaveEnabled(), !before);
         QCOMPARE(gui().controller().settings()->autoSaveEnabled(), !before);
+        // On, the track takes the accent colour.
+        auto* track = gui().item("autoSaveTrack");
+        const QColor accent(0, 122, 255);
+        const auto trackColor = [track] { return track->property("color").value<QColor>(); };
+        QVERIFY(gui().waitFor([&] { return (trackColor() == accent) == !before; }, 2000));
         // The keyboard flips it back.
         toggle->forceActiveFocus();
         gui().key(Qt::Key_Return);
@@ -229,6 +368,26 @@ private slots:
         // Escape closes the sheet.
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
+    }
+
+    void settingsSheetHasRoundedTopCorners()
+    {
+        QVERIFY(gui().click("settingsButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("settingsBar"); }));
+        QTest::qWait(100);
+        const QRectF bar = sceneRect(gui().item("settingsBar"));
+        const QImage shot = gui().window()->grabWindow();
+        const qreal scale = shot.width() / gui().window()->width();
+        const auto navy = [&](QPointF at) {
+            const QColor c = shot.pixelColor((at * scale).toPoint());
+            // The bar's own colour; the dimmed list headers behind the sheet come close, so the margin is small.
+            return std::abs(c.red() - 10) < 8 && std::abs(c.green() - 51) < 8 && std::abs(c.blue() - 83) < 8;
+        };
+        QVERIFY(navy(QPointF(bar.center().x(), bar.top() + 1)));
+        QVERIFY(!navy(bar.topLeft()));
+        QVERIFY(!navy(QPointF(bar.right() - 1, bar.top())));
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().item("settingsBar"); }));
     }
 
     void inputKeepsTheMainScreenUntilFiveIdleMinutes()
@@ -285,6 +444,8 @@ private slots:
         QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
         QVERIFY(gui().waitFor([this] { return gui().item("usernameField"); }));
         QVERIFY(!gui().controller().flow().isSignedIn());
+        // The new sign-in screen takes typing at once too.
+        QVERIFY(gui().item("usernameField")->hasActiveFocus());
     }
 
     void serviceDownShowsTheTransportError()

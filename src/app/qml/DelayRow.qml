@@ -37,8 +37,10 @@ Rectangle {
         id: titleText
         anchors.left: parent.left
         anchors.leftMargin: 16 + 22
-        anchors.right: indicator.left
-        anchors.rightMargin: 8
+        objectName: "rowTitle"
+        // Without the unknown reason's circle the text may run to the margin.
+        anchors.right: row.unknown ? indicator.left : parent.right
+        anchors.rightMargin: row.unknown ? 8 : 16
         y: 8
         height: (parent.height - 16) / 2
         text: row.title

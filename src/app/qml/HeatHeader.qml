@@ -18,23 +18,19 @@ Rectangle {
     Accessible.name: title + ", " + description
     Accessible.onPressAction: tapped()
 
-    Text {
+    Image {
         id: arrow
         objectName: "arrow"
         anchors.left: parent.left
         anchors.leftMargin: 16
-        anchors.top: parent.top
-        anchors.bottom: parent.bottom
+        anchors.verticalCenter: parent.verticalCenter
         width: 12
-        text: ">"
-        color: "white"
-        font.bold: true
-        font.pixelSize: 18
-        horizontalAlignment: Text.AlignHCenter
-        verticalAlignment: Text.AlignVCenter
+        height: 18
+        source: "../icons/Chevron.svg"
+        sourceSize: Qt.size(12, 18)
         rotation: header.arrowRotation
         Behavior on rotation {
-            NumberAnimation { duration: 200 }
+            RotationAnimation { duration: 200 }
         }
     }
 

@@ -15,6 +15,7 @@ Rectangle {
 
     NavigationBar {
         id: bar
+        objectName: "heatsListBar"
         anchors.top: parent.top
         anchors.left: parent.left
         anchors.right: parent.right
@@ -34,6 +35,9 @@ Rectangle {
                 id: refreshButton
                 objectName: "refreshButton"
                 iconSource: "../icons/Refresh.svg"
+                // The running refresh turns here, light on the bar and clear of the list's text.
+                busy: pane.controller.refreshing
+                busyName: "refreshSpinner"
                 Accessible.name: qsTr("Refresh")
                 KeyNavigation.tab: furnaceButton
                 onClicked: pane.controller.refresh()
@@ -50,12 +54,10 @@ Rectangle {
         ]
     }
 
+    // Named keys, not StandardKey.Refresh: on some desktops that one is F5 as well, and two shortcuts on one
+    // key are ambiguous, so neither fires.
     Shortcut {
-        sequence: StandardKey.Refresh
-        onActivated: pane.controller.refresh()
-    }
-    Shortcut {
-        sequence: "F5"
+        sequences: ["F5", "Ctrl+R"]
         onActivated: pane.controller.refresh()
     }
 
@@ -136,15 +138,16 @@ Rectangle {
                 currentItem.item.tapped()
         }
 
+        // Shown in the gap above the first heat while the list is pulled; the refresh itself turns in the bar.
         BusyIndicator {
-            objectName: "refreshSpinner"
+            objectName: "pullSpinner"
             anchors.horizontalCenter: parent.horizontalCenter
-            y: Math.max(8, -list.contentY + list.originY - 60)
+            y: -list.contentY + list.originY - 60
             width: 40
             height: 40
-            running: pane.controller.refreshing || list.pulledFarEnough
+            running: list.pulledFarEnough
             visible: running
-            Accessible.name: qsTr("Refreshing")
+            Accessible.name: qsTr("Release to refresh")
         }
     }
 
@@ -167,9 +170,7 @@ Rectangle {
 
     FurnacePopover {
         id: furnacePopover
-        // Under the furnace button, kept inside the window.
-        x: Math.max(4, furnaceButton.mapToItem(pane, 0, 0).x + furnaceButton.width / 2 - width / 2)
-        y: bar.height + 4
+        anchorItem: furnaceButton
     }
 
     SettingsSheet {

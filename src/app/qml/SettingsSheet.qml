@@ -26,17 +26,24 @@ Popup {
     background: Rectangle {
         color: Theme.screenBackground
         radius: 10
-        clip: true
     }
 
     contentItem: Item {
         clip: true
 
+        // The bar rounds only its upper corners, like the sheet under it: this fills its lower ones.
+        Rectangle {
+            anchors.fill: bar
+            anchors.topMargin: bar.height / 2
+            color: Theme.navigationBar
+        }
         NavigationBar {
             id: bar
+            objectName: "settingsBar"
             anchors.top: parent.top
             anchors.left: parent.left
             anchors.right: parent.right
+            radius: 10
             title: sheet.controller.title
             leftItem: [
                 BarButton {
@@ -82,6 +89,34 @@ Popup {
                     KeyNavigation.tab: logoutRow
                     Keys.onReturnPressed: { toggle(); toggled() }
                     onToggled: sheet.controller.autoSaveEnabled = checked
+                    // The track takes the accent colour when on; the style's own is a dark grey.
+                    indicator: Rectangle {
+                        objectName: "autoSaveTrack"
+                        implicitWidth: 51
+                        implicitHeight: 31
+                        x: autoSaveSwitch.leftPadding
+                        y: (autoSaveSwitch.height - height) / 2
+                        radius: height / 2
+                        color: autoSaveSwitch.checked ? Theme.tint : Theme.switchTrackOff
+                        border.width: autoSaveSwitch.visualFocus ? 2 : 0
+                        border.color: Qt.darker(color, 1.3)
+                        Behavior on color {
+                            ColorAnimation { duration: 150 }
+                        }
+                        Rectangle {
+                            objectName: "autoSaveKnob"
+                            width: parent.height - 4
+                            height: width
+                            radius: width / 2
+                            y: 2
+                            x: autoSaveSwitch.checked ? parent.width - width - 2 : 2
+                            color: autoSaveSwitch.down ? Theme.selectedRow : "white"
+                            border.color: Qt.rgba(0, 0, 0, 0.12)
+                            Behavior on x {
+                                NumberAnimation { duration: 150 }
+                            }
+                        }
+                    }
                 }
             }
 

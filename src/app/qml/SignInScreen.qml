@@ -10,6 +10,10 @@ Rectangle {
 
     color: Theme.screenBackground
 
+    // Typing goes to the user name at once, or to the password when the user name is already there. The
+    // window's loader is no focus holder of its own, so the focus is forced through it.
+    Component.onCompleted: (usernameField.text.length > 0 ? passwordField : usernameField).forceActiveFocus()
+
     Flickable {
         id: content
         anchors.fill: parent
@@ -35,13 +39,14 @@ Rectangle {
         LoginField {
             id: usernameField
             objectName: "usernameField"
+            clearName: "usernameClear"
             y: logo.y + logo.height + 20
             placeholderText: qsTr("Username")
             text: screen.controller.username
             enabled: screen.controller.controlsEnabled
-            focus: true
             inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
             onTextEdited: screen.controller.username = text
+            onCleared: screen.controller.username = ""
             onAccepted: passwordField.forceActiveFocus()
             KeyNavigation.tab: passwordField
         }
@@ -49,6 +54,7 @@ Rectangle {
         LoginField {
             id: passwordField
             objectName: "passwordField"
+            clearName: "passwordClear"
             y: usernameField.y + usernameField.height + 3
             placeholderText: qsTr("Password")
             text: screen.controller.password
@@ -56,6 +62,7 @@ Rectangle {
             enabled: screen.controller.controlsEnabled
             inputMethodHints: Qt.ImhHiddenText | Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
             onTextEdited: screen.controller.password = text
+            onCleared: screen.controller.password = ""
             onAccepted: screen.controller.passwordReturned()
             KeyNavigation.tab: loginButton
         }
@@ -101,11 +108,18 @@ Rectangle {
     }
 
     component LoginField: TextField {
+        id: field
+
+        // The clear button's object name.
+        property string clearName
+        // The clear button emptied the field.
+        signal cleared
+
         width: 400
         height: 40
         x: (content.width - width) / 2
         leftPadding: 12
-        rightPadding: 8
+        rightPadding: clearButton.width + 14
         font.bold: true
         font.pixelSize: 18
         color: Theme.darkGray
@@ -116,6 +130,33 @@ Rectangle {
             radius: 6
             border.width: parent.activeFocus ? 2 : 1
             border.color: parent.activeFocus ? Theme.tint : Theme.fieldBorder
+        }
+
+        // The clear button: a tap empties the field and leaves the focus in it. It takes no focus of its own,
+        // so Tab still runs user name, password, Login.
+        AbstractButton {
+            id: clearButton
+            objectName: field.clearName
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            width: 26
+            height: 26
+            visible: field.text.length > 0 && field.enabled
+            focusPolicy: Qt.NoFocus
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Clear text")
+            contentItem: Image {
+                source: "../icons/ClearText.svg"
+                sourceSize: Qt.size(18, 18)
+                fillMode: Image.Pad
+                opacity: clearButton.pressed ? 0.5 : 1
+            }
+            onClicked: {
+                field.clear()
+                field.cleared()
+                field.forceActiveFocus()
+            }
         }
     }
 }

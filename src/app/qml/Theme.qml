@@ -16,6 +16,7 @@ QtObject {
     readonly property color rowSeparator: Qt.rgba(200 / 255, 199 / 255, 204 / 255, 1)
     readonly property color darkGray: Qt.rgba(1 / 3, 1 / 3, 1 / 3, 1)
     readonly property color tint: Qt.rgba(0, 122 / 255, 1, 1)
+    readonly property color switchTrackOff: Qt.rgba(220 / 255, 220 / 255, 224 / 255, 1)
     readonly property color destructive: Qt.rgba(1, 59 / 255, 48 / 255, 1)
     readonly property int navigationBarHeight: 50
 }
