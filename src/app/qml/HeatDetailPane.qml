@@ -200,7 +200,7 @@ Rectangle {
         function onEditorsDismissed() {
             commentEditor.controller = null
             splitPicker.controller = null
-            if (reasonFinderLoader.popup)
+            if (reasonFinderLoader && reasonFinderLoader.popup)
                 reasonFinderLoader.popup.close()
         }
     }

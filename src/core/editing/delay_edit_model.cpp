@@ -123,6 +123,10 @@ DelayPtr& DelayEditModel::prepareEditedDelay()
 {
     if (!m_editedDelay) {
         m_editedDelay = m_delay->copy();
+        // A piece of an unsaved split stays one: without its base delay the list could not place it, and
+        // undo could not find it.
+        m_editedDelay->isSplitted = m_delay->isSplitted;
+        m_editedDelay->baseDelayId = m_delay->baseDelayId;
     } else {
         // The previous copy is already in the store, where the store's queue and the screens read it on
         // other threads; change a fresh record and let the store's replacement publish it.

@@ -2,6 +2,7 @@
 
 #include "core/model/reason.hpp"
 #include "core/screens/reason_finder.hpp"
+#include "core/service/download_resources.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -27,9 +28,8 @@ public:
     using CloseHandler = std::function<void()>;
     using ChangeHandler = std::function<void()>;
 
-    // Key of a download notification's userInfo naming the identifier the download was asked with. A
-    // finished reasons download that names another caller's identifier is not ours to rebuild for.
-    static constexpr const char* identifierKey = "Identifier";
+    // A finished reasons download that names another caller's identifier is not ours to rebuild for.
+    static constexpr const char* identifierKey = download_notifications::identifierKey;
 
     // Starts reading the store and downloading; the tree arrives through the change handler.
     static std::shared_ptr<ReasonFinderFlow> create(Environment environment, std::optional<int> selectedReasonId,

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPointer>
 #include <QQuickItemGrabResult>
 #include <QTest>
 
@@ -72,8 +73,13 @@ bool GuiDriver::click(QQuickItem* item)
     if (!item) {
         return false;
     }
-    // Layouts settle at the next polish; a click before it could land where the item is not yet.
+    // Layouts settle at the next polish; a click before it could land where the item is not yet. A list
+    // rebuilt meanwhile may take the item with it.
+    const QPointer<QQuickItem> guarded(item);
     QTest::qWait(30);
+    if (!guarded) {
+        return false;
+    }
     const QPointF middle = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window(), Qt::LeftButton, {}, middle.toPoint());
     QCoreApplication::processEvents();

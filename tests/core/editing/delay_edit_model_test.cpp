@@ -199,6 +199,24 @@ TEST_F(DelayEditModelTest, UndoOnEitherPieceRemovesTheWholeFamily)
     }
 }
 
+TEST_F(DelayEditModelTest, AClassifiedSecondPieceStaysInItsFamily)
+{
+    modelFor(makeDelay(1, 42, 0, 300)).splitDelay(100, &page);
+    auto pieces = snapshot(*store);
+    ASSERT_EQ(pieces.size(), 2u);
+    ASSERT_FALSE(pieces[1]->delayId);
+    auto model = modelFor(pieces[1]);
+    ASSERT_TRUE(model.assignReason(reason(8)));
+    ASSERT_TRUE(model.applyComment("second half"));
+    const auto& edited = *model.editedDelay();
+    EXPECT_EQ(edited.baseDelayId, 42);
+    EXPECT_TRUE(edited.isSplitted);
+    ASSERT_EQ(snapshot(*store).size(), 2u);
+    // Undo from the classified piece still finds the whole family.
+    modelFor(model.editedDelay()).undoAllChanges(&page);
+    EXPECT_TRUE(snapshot(*store).empty());
+}
+
 TEST_F(DelayEditModelTest, ChoosingTheSameReasonCountsAsAnEdit)
 {
     auto delay = makeDelay(1, 42, 0, 60);
