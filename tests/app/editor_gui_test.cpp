@@ -6,6 +6,7 @@
 #include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/platform/app_paths.hpp"
+#include "core/screens/split_time.hpp"
 #include "core/service/service_address.hpp"
 #include "core/service/wire/delay_conversion.hpp"
 #include "core/service/wire/messages.hpp"
@@ -212,6 +213,14 @@ private slots:
         QVERIFY(clickOnPage("fineTuneButton"));
         QVERIFY(gui().waitFor([this] { return gui().item("assignSplitTimeButton"); }));
         QVERIFY(gui().waitFor([this] { return gui().item("secondWheel"); }));
+        // The wheels open on the thumb: the delay's end.
+        const auto thumb = screens::SplitTime::elapsedComponents(currentPage().delay->startDate.date,
+                                                                 currentPage().delay->endDate.date);
+        QVERIFY(thumb);
+        QVERIFY(gui().waitFor([&] {
+            return gui().item("minuteWheel")->property("currentIndex").toInt() == thumb->minutes &&
+                   gui().item("secondWheel")->property("currentIndex").toInt() == thumb->seconds;
+        }));
         // Walk every wheel to its first row, then the seconds to 20.
         for (const char* name : {"hourWheel", "minuteWheel", "secondWheel"}) {
             auto* wheel = gui().item(name);

@@ -7,11 +7,13 @@
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "support/gui_driver.hpp"
+#include "support/service_client.hpp"
 #include "support/service_process.hpp"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -80,6 +82,54 @@ int run(const QString& outputDir)
     });
     gui.listEntry(0);
     ok = shot("heats-expanded") && ok;
+
+    // The detail: a delay classified and commented on its page, unsaved.
+    auto* pages = gui.controller().heatDetail()->pages();
+    const auto pageItem = [&](const char* name) -> QQuickItem* {
+        auto* page = gui.item(QStringLiteral("delayPage_%1").arg(pages->currentIndex()));
+        return page ? page->findChild<QQuickItem*>(QString::fromUtf8(name)) : nullptr;
+    };
+    const auto settle = [&] {
+        gui.waitFor([&] { return !gui.controller().flow().heatsList()->isBusy(); });
+        QTest::qWait(400); // page turns and fades come to rest
+    };
+    gui.click(pageItem("addCommentButton") ? pageItem("addCommentButton") : pageItem("commentsTextView"));
+    gui.waitFor([&] { return gui.item("commentField") != nullptr; });
+    gui.item("commentField")->setProperty("text", QString());
+    gui.type("commentField", "Ladle from the caster arrived late; crane 2 was busy with the scrap bucket, then the tap hole needed oxygen lancing.");
+    ok = shot("comment-editor") && ok;
+    gui.click("commentEditorUpdate");
+    settle();
+    ok = shot("heat-detail") && ok;
+
+    gui.click(pageItem("findReasonButton"));
+    gui.waitFor([&] { return gui.item("reasonTree") != nullptr; });
+    QTest::qWait(400);
+    ok = shot("reason-finder") && ok;
+    gui.key(Qt::Key_Escape);
+    QTest::qWait(300);
+
+    pages->flow()->sliderReleased(static_cast<std::size_t>(pages->currentIndex()),
+                                  pages->flow()->pages()[static_cast<std::size_t>(pages->currentIndex())].sliderValue /
+                                      2);
+    settle();
+    ok = shot("split-slider") && ok;
+    gui.click(pageItem("fineTuneButton"));
+    gui.waitFor([&] { return gui.item("assignSplitTimeButton") != nullptr; });
+    QTest::qWait(400);
+    ok = shot("split-picker") && ok;
+    gui.click("splitPickerCancel");
+    QTest::qWait(300);
+
+    // "Saving..." while the service takes its time.
+    testing::ServiceClient admin(service.port());
+    admin.addFault(R"({"kind":"delay","ms":1500,"resource":"SaveDelays","count":1})");
+    gui.click("saveButton");
+    gui.waitFor([&] { return gui.controller().alerts()->busy(); });
+    QTest::qWait(300);
+    ok = shot("saving") && ok;
+    gui.waitFor([&] { return !gui.controller().heatDetail()->saving(); });
+    settle();
 
     gui.click("furnaceButton");
     gui.waitFor([&] { return gui.item("furnaceList") != nullptr; });

@@ -29,6 +29,10 @@ Item {
         y: chart.model.legendsFrame.y
         width: chart.model.legendsFrame.width
         height: chart.model.legendsFrame.height
+        // Many reasons on a narrow chart: the row shrinks about its centre to stay within the insets
+        // rather than run over the neighbouring column.
+        transformOrigin: Item.Center
+        scale: width > 0 ? Math.min(1, Math.max(0, chart.width - 32) / width) : 1
 
         Repeater {
             model: chart.model.legends
@@ -157,6 +161,10 @@ Item {
         }
         Text {
             objectName: "powerOffStartTimeValue"
+            // A narrow chart shrinks the time rather than writing it over the next caption.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 7
+            elide: Text.ElideRight
             x: chart.model.startValueFrame.x
             y: chart.model.startValueFrame.y
             width: chart.model.startValueFrame.width
@@ -178,6 +186,10 @@ Item {
         }
         Text {
             objectName: "powerOffEndTimeValue"
+            // A narrow chart shrinks the time rather than writing it over the next caption.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 7
+            elide: Text.ElideRight
             x: chart.model.endValueFrame.x
             y: chart.model.endValueFrame.y
             width: chart.model.endValueFrame.width

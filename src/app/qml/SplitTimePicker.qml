@@ -52,6 +52,7 @@ Popup {
 
     component Wheel: Tumbler {
         id: wheel
+        clip: true
         property var titleFor
         height: 130
         visibleItemCount: 3
@@ -190,10 +191,13 @@ Popup {
     function openOnThumb() {
         if (!controller)
             return
-        dayWheel.currentIndex = controller.initialDays
-        hourWheel.currentIndex = controller.initialHours
-        minuteWheel.currentIndex = controller.initialMinutes
-        secondWheel.currentIndex = controller.initialSeconds
+        // Straight to the rows, without turning the wheels there.
+        const rows = [[dayWheel, controller.initialDays], [hourWheel, controller.initialHours],
+                      [minuteWheel, controller.initialMinutes], [secondWheel, controller.initialSeconds]]
+        for (const [wheel, row] of rows) {
+            wheel.currentIndex = row
+            wheel.positionViewAtIndex(row, Tumbler.Center)
+        }
         picked()
     }
 }
