@@ -1,6 +1,7 @@
 #include "app/controllers/application_controller.hpp"
 
 #include "app/controllers/qt_executor.hpp"
+#include "core/screens/error_alert.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/service_address.hpp"
 
@@ -108,6 +109,10 @@ void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChang
         m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
         m_settings = new SettingsController(m_alerts, this);
         emit mainScreenChanged();
+        if (const auto restored = m_flow->restoredEditCount(); restored > 0) {
+            const auto text = screens::restoredEditsAlert(restored);
+            m_alerts.presentAlert(flows::Alert::ok(text.title, text.message));
+        }
     }
     m_screen = screen;
     emit screenChanged();

@@ -108,6 +108,7 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
 void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int> furnaceId)
 {
     m_userName = user;
+    m_restoredEditCount = m_signIn ? m_signIn->restoredEditCount() : 0;
     m_signIn.reset();
     m_environment.presenter->dismissAll();
     m_heatDetail = HeatDetailFlow::create(

@@ -71,6 +71,9 @@ public:
     // The storage name (upper-cased) of the user last signed in; empty after a logout.
     const std::string& userName() const { return m_userName; }
 
+    // How many unsaved edits of an earlier run the last sign-in restored; front ends say so once.
+    std::size_t restoredEditCount() const { return m_restoredEditCount; }
+
     // Every input event of the front end.
     void userActivity();
     bool isIdleTimerEnabled() const { return m_enableTiming; }
@@ -107,6 +110,7 @@ private:
     bool m_enableTiming = false;
     bool m_logoutRequested = false;
     int m_signOutCount = 0;
+    std::size_t m_restoredEditCount = 0;
     std::shared_ptr<TimerHandle> m_idleTimer;
     std::vector<ObserverToken> m_observers;
 };

@@ -155,7 +155,7 @@ void SignInFlow::prepareStorage(const Notification& notification)
     // journal never stands in the way of a sign-in.
     if (const auto databasePath = DatabaseManager::shared()->databasePath()) {
         const auto journal = std::filesystem::path(*databasePath).parent_path() / EditJournal::fileName;
-        EditedDelaysManager::shared()->openJournal(journal);
+        m_restoredEditCount = EditedDelaysManager::shared()->openJournal(journal);
     }
     if (const int* startingFurnaceId = notification.value<int>(ln::startingFurnaceId)) {
         configuration->setStartingFurnaceId(*startingFurnaceId);

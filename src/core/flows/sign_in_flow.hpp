@@ -55,6 +55,9 @@ public:
     // Asks the store once whether a newer version is published and offers it.
     void checkForUpdate();
 
+    // Unsaved edits an earlier run left in the journal and the last sign-in brought back.
+    std::size_t restoredEditCount() const { return m_restoredEditCount; }
+
 private:
     struct Attempt {
         std::string username; // trimmed, as typed
@@ -77,6 +80,7 @@ private:
     bool m_checkedForUpdate = false;
     bool m_loginButtonEnabled = true;
     std::vector<ObserverToken> m_observers;
+    std::size_t m_restoredEditCount = 0;
 };
 
 } // namespace orvendel::flows

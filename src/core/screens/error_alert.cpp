@@ -57,4 +57,14 @@ AlertText signInSetupFailureAlert()
                                                orv_error::localSetupFailure)};
 }
 
+AlertText restoredEditsAlert(std::size_t count)
+{
+    return AlertText{"Unsaved Edits Restored",
+                     count == 1 ? std::string("1 unsaved edit of an earlier run was restored. It is marked with a "
+                                              "pencil in the list; save or undo it like any other edit.")
+                                : fmt::format("{} unsaved edits of an earlier run were restored. They are marked "
+                                              "with a pencil in the list; save or undo them like any other edit.",
+                                              count)};
+}
+
 } // namespace orvendel::screens

@@ -30,6 +30,9 @@ Error noInternetConnectionError();
 // After a rebuild that left out edits the service has a newer version of.
 AlertText editedDelaysRemovedAlert();
 
+// After a sign-in that brought back unsaved edits an earlier run left behind.
+AlertText restoredEditsAlert(std::size_t count);
+
 // Sign-in failures: the error's description and code, the fallback when no usable result arrived, and the
 // local set-up failure.
 AlertText signInFailureAlert(const Error& error);

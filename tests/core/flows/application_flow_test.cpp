@@ -62,6 +62,7 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     signIn("JDoe ");
     loadFurnace();
     EXPECT_EQ(editCount(), 1u);
+    EXPECT_EQ(app->restoredEditCount(), 0u); // kept in memory, nothing came back from disk
     EXPECT_TRUE(app->heatsList()->tableData()->at(0).items.size() + app->heatsList()->tableData()->at(1).items.size() >
                 0);
 
@@ -71,10 +72,13 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     EXPECT_EQ(app->userName(), "KIM");
     EXPECT_EQ(editCount(), 0u);
 
+    EXPECT_EQ(app->restoredEditCount(), 0u);
+
     // The first user's edits waited on disk for them.
     advance(300s);
     signIn("jdoe");
     EXPECT_EQ(editCount(), 1u);
+    EXPECT_EQ(app->restoredEditCount(), 1u);
 }
 
 TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
