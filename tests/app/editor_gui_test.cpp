@@ -113,7 +113,8 @@ class EditorGuiTest : public QObject {
 private slots:
     void initTestCase()
     {
-        m_service = std::make_unique<testing::ServiceProcess>();
+        m_service = std::make_unique<testing::ServiceProcess>(
+            testing::ServiceProcessOptions{.seed = 1, .extraArguments = {"--add-user", "ann:annpw"}});
         QVERIFY2(m_service->running(), m_service->logText().c_str());
         AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
         ServiceAddress::setBaseURL(m_service->baseUrl());
@@ -398,10 +399,47 @@ private slots:
         QVERIFY(gui().waitFor([this] { return gui().item("saveButton"); }));
     }
 
+    void editsLeftOnDiskAreAnnouncedOnceWhenTheyComeBack()
+    {
+        QVERIFY(writeComment("Left for later"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().size() == 1; }));
+        // Another user on the same tablet: the edits wait on disk for demo.
+        gui().controller().flow().didEnterBackground();
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        QVERIFY(gui().signIn("ann", "annpw"));
+        QVERIFY(storedEdits().empty());
+        QVERIFY(!gui().controller().alerts()->shown());
+        gui().controller().flow().didEnterBackground();
+        QVERIFY(gui().waitFor([this] { return gui().controller().screen() == "signIn"; }));
+        QVERIFY(gui().signIn("demo", "demo"));
+        QVERIFY(gui().waitFor([this] { return alertTitle() == "Unsaved Edits Restored"; }));
+        QVERIFY(gui().controller().alerts()->message().startsWith("1 unsaved edit of an earlier run was restored."));
+        QVERIFY(gui().chooseAlertButton("OK"));
+        QCOMPARE(storedEdits().size(), 1u);
+        // Shown like any other edit, and saved or undone like one.
+        QVERIFY(gui().waitFor([this] {
+            for (const auto& heat : gui().controller().flow().heatsList()->heats()) {
+                for (const auto& delay : *heat->delays) {
+                    if (delay->isEdited) {
+                        return true;
+                    }
+                }
+            }
+            return false;
+        }));
+        const auto edit = storedEdits().front();
+        gui().controller().flow().heatsList()->setSelectedHeatDelay(
+            screens::HeatDelayIdentifier{edit->heatId, edit->startDate.date});
+        gui().controller().flow().heatsList()->updateTable();
+        QVERIFY(gui().waitFor(
+            [&] { return detail()->flow()->heat() && detail()->flow()->heat()->heatId == edit->heatId; }));
+        QVERIFY(gui().waitFor([this] { return currentPage().delay->isEdited; }));
+        QVERIFY(gui().waitFor([this] { return detail()->saveButtonEnabled(); }));
+    }
+
     void aSaveWhileTheServiceIsDownKeepsTheEdit()
     {
-        QVERIFY(writeComment("Kept on the tablet"));
-        QVERIFY(gui().waitFor([this] { return storedEdits().size() == 1; }));
+        QVERIFY(!storedEdits().empty());
         m_service->stop();
         QVERIFY(gui().click("saveButton"));
         // "Saving..." first, then the refusal.
