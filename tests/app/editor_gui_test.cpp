@@ -149,6 +149,28 @@ private slots:
         gui().key(Qt::Key_Left); // before the first page: nothing
         QTest::qWait(50);
         QCOMPARE(pages()->currentIndex(), 0);
+
+        // A tap on a later delay's segment in the power-off chart (the widest, to be sure to hit it) brings
+        // its page.
+        const auto segments = detail()->powerOffChart()->property("segments").toList();
+        int segment = -1;
+        int delayIndex = -1;
+        double widest = 0;
+        for (int i = 0; i < segments.size(); ++i) {
+            const auto entry = segments[i].toMap();
+            const int index = entry.value("delayIndex").toInt();
+            if (index > 0 && entry.value("width").toDouble() > widest) {
+                segment = i;
+                delayIndex = index;
+                widest = entry.value("width").toDouble();
+            }
+        }
+        QVERIFY(delayIndex > 0);
+        QVERIFY(gui().click(QStringLiteral("powerOffSegment_%1").arg(segment)));
+        QVERIFY(gui().waitFor([&] { return pages()->currentIndex() == delayIndex; }));
+        QVERIFY(gui().waitFor([&] { return detail()->powerOffChart()->property("selectedIndex").toInt() == segment; }));
+        pages()->turnTo(0);
+        QVERIFY(pageInView());
     }
 
     void aCommentIsWrittenInTheEditorWithinItsLimit()
