@@ -58,6 +58,9 @@ Item {
             text: modelData.text
             color: chart.model.labelsTextColor
             font.pixelSize: 12
+            // Many reasons make thin rows: the text shrinks to its row instead of running into the next.
+            fontSizeMode: Text.VerticalFit
+            minimumPixelSize: 6
             horizontalAlignment: Text.AlignRight
             verticalAlignment: Text.AlignVCenter
             elide: Text.ElideRight
@@ -107,6 +110,9 @@ Item {
             text: modelData.valueText
             color: chart.model.labelsTextColor
             font.pixelSize: 12
+            // Many reasons make thin rows: the text shrinks to its row instead of running into the next.
+            fontSizeMode: Text.VerticalFit
+            minimumPixelSize: 6
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
         }

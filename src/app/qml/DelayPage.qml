@@ -71,6 +71,8 @@ Item {
 
             RowLayout {
                 Layout.fillWidth: true
+                // As high with the markers as without, so that nothing below moves when an edit shows them.
+                Layout.preferredHeight: 34
                 spacing: 8
 
                 Text {
