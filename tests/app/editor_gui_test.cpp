@@ -150,6 +150,24 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(pages()->currentIndex(), 0);
 
+        // A swipe to the left over the page turns to the next one.
+        {
+            auto* title = pageItem("delayTypeLabel");
+            QVERIFY(title);
+            const QPointF from = title->mapToScene({title->width() * 0.9, title->height() / 2});
+            QTest::mousePress(gui().window(), Qt::LeftButton, {}, from.toPoint());
+            for (int step = 1; step <= 10; ++step) {
+                QTest::mouseMove(gui().window(), (from - QPointF(step * title->width() * 0.08, 0)).toPoint(), 16);
+            }
+            QTest::mouseRelease(gui().window(), Qt::LeftButton, {}, (from - QPointF(title->width() * 0.8, 0)).toPoint(),
+                                16);
+            QVERIFY(gui().waitFor([this] { return pages()->currentIndex() == 1; }));
+            QVERIFY(pageInView());
+            QVERIFY(gui().waitFor([this] { return gui().controller().heatsList()->highlightedIndex() == 2; }));
+            pages()->turnTo(0);
+            QVERIFY(pageInView());
+        }
+
         // A tap on a later delay's segment in the power-off chart (the widest, to be sure to hit it) brings
         // its page.
         const auto segments = detail()->powerOffChart()->property("segments").toList();
