@@ -1,27 +1,37 @@
-// Measures the tablet application offscreen (QT_QPA_PLATFORM=offscreen) against a reference delay service
-// it starts itself with a busy day (62 delays per heat):
-//   - cold start: a fresh process until the sign-in screen's first frame, median of 10 runs;
-//   - resident memory after signing in and loading the day;
-//   - the heats list rebuilt after an edit: from the "ReloadData" notification to the model's reset,
-//     median of 20 rebuilds.
+// Measures the tablet application offscreen (QT_QPA_PLATFORM=offscreen) against a reference delay service it
+// starts itself with a busy day (62 delays per heat), each figure beside a bare baseline of the same run:
+//   - cold start: a fresh process until the sign-in screen's first frame, against bench_bare_quick_window (one
+//     Rectangle, one Text) started the same way; 10 runs of each, interleaved;
+//   - resident memory with a heat's detail open (its pages and charts drawn), against the bare window's;
+//   - an edit: a reason assigned on a delay page until the heats list, the charts and the pages were rebuilt and
+//     the next frame drawn, median of 20 edits alternating two reasons, with the GUI thread's CPU time in it;
+//     against a bare window's text changed after a hop through a worker thread, until its next frame.
 // A measuring program, not a test: it prints figures and never fails on them.
 #include "core/core.hpp"
-#include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
 #include "support/gui_driver.hpp"
 #include "support/service_process.hpp"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QSGRendererInterface>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <ctime>
+#include <optional>
 #include <vector>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
@@ -30,49 +40,23 @@ using namespace orvendel;
 
 namespace {
 
-double median(std::vector<double> values)
+struct Spread {
+    double median = 0, min = 0, max = 0;
+    std::size_t runs = 0;
+};
+
+Spread spread(std::vector<double> values)
 {
+    if (values.empty()) {
+        return {};
+    }
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// The child of the cold-start runs: shows the window and reports its first frame.
-int firstFrame()
-{
-    app::AppWindow window(testing::GuiDriver::defaultOptions());
-    if (!window.load()) {
-        return 1;
-    }
-    QObject::connect(window.window(), &QQuickWindow::frameSwapped, [] {
-        std::printf("first-frame\n");
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    });
-    return QGuiApplication::exec();
-}
-
-double coldStartMs(const QString& program, const QString& serviceURL)
-{
-    QProcess child;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("ORVENDEL_SERVICE_URL", serviceURL);
-    child.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
-    child.start(program, {"--first-frame"});
-    while (child.state() != QProcess::NotRunning && !child.readAllStandardOutput().contains("first-frame")) {
-        child.waitForReadyRead(5000);
-    }
-    const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    child.waitForFinished(10000);
-    // A run that never drew its frame is left out rather than counted as fast.
-    return child.exitCode() == 0 ? elapsed : -1;
+    return {values[values.size() / 2], values.front(), values.back(), values.size()};
 }
 
 long residentKilobytes()
 {
-    QFile status("/proc/self/status");
+    QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
         return -1;
     }
@@ -82,6 +66,348 @@ long residentKilobytes()
         }
     }
     return -1;
+}
+
+double megabytes(double kilobytes)
+{
+    return kilobytes / 1024.0;
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// The child of the cold-start runs: shows the window and reports its first frame with its resident memory,
+// as bench_bare_quick_window does.
+int firstFrame()
+{
+    app::AppWindow window(testing::GuiDriver::defaultOptions());
+    if (!window.load()) {
+        return 1;
+    }
+    QObject::connect(window.window(), &QQuickWindow::frameSwapped, [] {
+        std::printf("first-frame %ld\n", residentKilobytes());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+    return QGuiApplication::exec();
+}
+
+struct ChildRun {
+    double ms = 0;
+    long residentKB = 0;
+};
+
+// A fresh process until it printed "first-frame"; none when it never drew its frame (left out rather than
+// counted as fast).
+std::optional<ChildRun> startChild(const QString& program, const QStringList& arguments, const QString& serviceURL)
+{
+    QProcess child;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("ORVENDEL_SERVICE_URL", serviceURL);
+    child.setProcessEnvironment(environment);
+    QByteArray output;
+    QElapsedTimer timer;
+    timer.start();
+    child.start(program, arguments);
+    while (child.state() != QProcess::NotRunning && !output.contains('\n')) {
+        child.waitForReadyRead(5000);
+        output += child.readAllStandardOutput();
+    }
+    const double elapsed = msSince(timer);
+    child.waitForFinished(10000);
+    const auto line = output.mid(output.indexOf("first-frame"));
+    if (child.exitCode() != 0 || !line.startsWith("first-frame")) {
+        return std::nullopt;
+    }
+    return ChildRun{elapsed, line.mid(12).split('\n').first().trimmed().toLong()};
+}
+
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<qint64>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// Runs `loop` until it is quit or `timeoutMs` passed, sleeping rather than spinning, so that the GUI thread's CPU
+// time counts only work.
+void waitUntil(QEventLoop& loop, int timeoutMs)
+{
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Times from a start to the moments of one update: when each of the named signals first arrived, the GUI
+// thread's busy time until the last of them, and the next frame swapped after that.
+class UpdateClock {
+public:
+    UpdateClock(QQuickWindow* window, int expected)
+    {
+        // On the render thread with the threaded render loop: the GUI thread is blocked while it synchronises.
+        m_connections << QObject::connect(
+            window, &QQuickWindow::afterSynchronizing, window,
+            [this] {
+                if (m_allAt >= 0 && m_syncAt < 0) {
+                    m_syncAt = m_timer.nsecsElapsed();
+                }
+            },
+            Qt::DirectConnection);
+        m_connections << QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [this] {
+                if (m_syncAt >= 0 && m_frameAt < 0) {
+                    m_frameAt = m_timer.nsecsElapsed();
+                    QMetaObject::invokeMethod(&m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+                }
+            },
+            Qt::DirectConnection);
+        m_marks.assign(static_cast<std::size_t>(expected), -1);
+    }
+    ~UpdateClock()
+    {
+        for (const auto& connection : std::as_const(m_connections)) {
+            QObject::disconnect(connection);
+        }
+    }
+
+    // Signal number `mark` of the expected ones.
+    template <typename Sender, typename Signal>
+    void watch(const Sender* sender, Signal signal, int mark)
+    {
+        m_connections << QObject::connect(sender, signal, [this, mark] { arrived(mark); });
+    }
+
+    void start()
+    {
+        m_cpuAtStart = threadCpuNs();
+        m_timer.start();
+    }
+    // Waits for the frame after the update; false when some signal or the frame never came.
+    bool wait(int timeoutMs)
+    {
+        if (m_frameAt < 0) {
+            waitUntil(m_loop, timeoutMs);
+        }
+        return m_frameAt >= 0;
+    }
+
+    double elapsedMs() const { return msSince(m_timer); }
+    double at(int mark) const { return static_cast<double>(m_marks[static_cast<std::size_t>(mark)]) / 1e6; }
+    double allMs() const { return static_cast<double>(m_allAt) / 1e6; }
+    double frameMs() const { return static_cast<double>(m_frameAt.load()) / 1e6; }
+    // The GUI thread's CPU time until the last signal: our handlers and what the views did in reply; the rest
+    // of the wall time went waiting for the edit store's thread and the event loop.
+    double busyMs() const { return static_cast<double>(m_busyNs) / 1e6; }
+
+private:
+    void arrived(int mark)
+    {
+        auto& at = m_marks[static_cast<std::size_t>(mark)];
+        if (at < 0) {
+            at = m_timer.nsecsElapsed();
+            if (std::none_of(m_marks.begin(), m_marks.end(), [](qint64 m) { return m < 0; })) {
+                m_allAt = at;
+                m_busyNs = threadCpuNs() - m_cpuAtStart;
+            }
+        }
+    }
+
+    QElapsedTimer m_timer;
+    QEventLoop m_loop;
+    QList<QMetaObject::Connection> m_connections;
+    std::vector<qint64> m_marks;
+    std::atomic<qint64> m_allAt{-1};
+    std::atomic<qint64> m_syncAt{-1};
+    std::atomic<qint64> m_frameAt{-1};
+    qint64 m_cpuAtStart = 0;
+    qint64 m_busyNs = 0;
+};
+
+void printSpread(const char* what, const std::vector<double>& values)
+{
+    const auto s = spread(values);
+    std::printf("  %-44s median %7.2f ms (min %.2f, max %.2f, %zu runs)\n", what, s.median, s.min, s.max, s.runs);
+}
+
+struct ColdStarts {
+    Spread app;
+    Spread bare;
+    double appResidentKB = 0;
+    double bareResidentKB = 0;
+};
+
+ColdStarts measureColdStarts(const QString& serviceURL)
+{
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_bare_quick_window");
+    std::vector<double> app, bareMs, appKB, bareKB;
+    // Interleaved, so that a busy moment of the machine falls on both alike.
+    for (int run = 0; run < 10; ++run) {
+        if (const auto started = startChild(self, {"--first-frame"}, serviceURL)) {
+            app.push_back(started->ms);
+            appKB.push_back(static_cast<double>(started->residentKB));
+        }
+        if (const auto started = startChild(bare, {}, serviceURL)) {
+            bareMs.push_back(started->ms);
+            bareKB.push_back(static_cast<double>(started->residentKB));
+        }
+    }
+    return {spread(app), spread(bareMs), spread(appKB).median, spread(bareKB).median};
+}
+
+struct EditFigures {
+    std::vector<double> assign, table, pages, charts, heat, all, frame, busy;
+};
+
+// The app on the busy day: the detail of a heat opened, then reasons assigned on its page in view.
+int measureApp(const std::string& serviceURL, const ColdStarts& cold)
+{
+    QTemporaryDir data;
+    AppPaths::setDataDirectoryOverride(data.path().toStdString());
+    ServiceAddress::setBaseURL(serviceURL);
+    testing::GuiDriver gui;
+    if (!gui.loaded() || !gui.signIn("demo", "demo")) {
+        std::fprintf(stderr, "could not sign in\n");
+        return 1;
+    }
+    auto* detail = gui.controller().heatDetail();
+    auto* pages = detail->pages();
+    // The newest heat, as the editor's GUI test opens it.
+    if (!gui.click(gui.listEntry(0)) ||
+        !gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 2; }) ||
+        !gui.click(gui.listEntry(1)) || !gui.waitFor([&] {
+            return !detail->showsEmptyMessage() && pages->count() > 0 && gui.item(QStringLiteral("delayPage_0")) &&
+                   detail->powerOffChart()->hasHeat() && detail->barChart()->hasHeat();
+        })) {
+        std::fprintf(stderr, "could not open a heat\n");
+        return 1;
+    }
+    gui.waitFor([] { return false; }, 500); // the page turn's animation and the last frames
+    const auto& heats = gui.controller().flow().heatsList()->heats();
+    std::size_t delays = 0;
+    for (const auto& heat : heats) {
+        delays += heat->delays ? heat->delays->size() : 0;
+    }
+    const auto* interface = gui.window()->rendererInterface();
+    std::printf("busy day: %zu heats, %zu delays; the heat shown has %d pages; scene graph: %s\n", heats.size(), delays,
+                pages->count(),
+                interface && interface->graphicsApi() == QSGRendererInterface::Software ? "software" : "hardware");
+    const double detailKB = static_cast<double>(residentKilobytes());
+
+    std::vector<ReasonPtr> reasons;
+    std::atomic<bool> fetched = false;
+    DatabaseManager::shared()->fetchReasons(UserConfigurationManager::shared()->selectedFurnaceId(),
+                                            [&](std::vector<ReasonPtr> all) {
+                                                reasons = std::move(all);
+                                                fetched = true;
+                                            });
+    gui.waitFor([&] { return fetched.load(); });
+    const std::size_t index = static_cast<std::size_t>(pages->currentIndex());
+    const int ownReason = pages->flow()->pages()[index].delay->reasonId;
+    std::erase_if(reasons, [&](const ReasonPtr& r) { return !r->id || *r->id == ownReason; });
+    if (reasons.size() < 2) {
+        std::fprintf(stderr, "fewer than two reasons stored\n");
+        return 1;
+    }
+
+    enum Mark { table, pagesReset, powerOff, bar, heat, marks };
+    EditFigures edits;
+    for (int run = 0; run < 20; ++run) {
+        UpdateClock clock(gui.window(), marks);
+        clock.watch(gui.controller().heatsList(), &app::HeatsListController::tableChanged, table);
+        clock.watch(pages, &app::DelayPagesController::pagesReset, pagesReset);
+        clock.watch(detail->powerOffChart(), &app::PowerOffChartModel::changed, powerOff);
+        clock.watch(detail->barChart(), &app::BarChartModel::changed, bar);
+        clock.watch(detail, &app::HeatDetailController::heatChanged, heat);
+        clock.start();
+        pages->flow()->assignReason(index, *reasons[static_cast<std::size_t>(run % 2)]);
+        const double assigned = clock.elapsedMs();
+        const bool drawn = clock.wait(5000);
+        if (!drawn) {
+            std::fprintf(stderr, "edit %d: no rebuild or no frame after it\n", run);
+            continue;
+        }
+        edits.assign.push_back(assigned);
+        edits.table.push_back(clock.at(table));
+        edits.pages.push_back(clock.at(pagesReset));
+        edits.charts.push_back(std::max(clock.at(powerOff), clock.at(bar)));
+        edits.heat.push_back(clock.at(heat));
+        edits.all.push_back(clock.allMs());
+        edits.frame.push_back(clock.frameMs());
+        edits.busy.push_back(clock.busyMs());
+        gui.waitFor([] { return false; }, 30);
+    }
+    const double afterEditsKB = static_cast<double>(residentKilobytes());
+
+    std::printf("\ncold start to the first frame (separate processes, interleaved):\n");
+    std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "app, sign-in screen", cold.app.median,
+                cold.app.min, cold.app.max, cold.app.runs);
+    std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "bare Qt Quick window", cold.bare.median,
+                cold.bare.min, cold.bare.max, cold.bare.runs);
+    std::printf("  ratio app / bare: %.2fx\n", cold.bare.median > 0 ? cold.app.median / cold.bare.median : 0.0);
+
+    std::printf("\nresident memory:\n");
+    std::printf("  %-44s %7.1f MB\n", "bare Qt Quick window at its first frame", megabytes(cold.bareResidentKB));
+    std::printf("  %-44s %7.1f MB\n", "app at the sign-in screen's first frame", megabytes(cold.appResidentKB));
+    std::printf("  %-44s %7.1f MB\n", "app, busy day, a heat's detail open", megabytes(detailKB));
+    std::printf("  %-44s %7.1f MB\n", "the same after the 20 edits", megabytes(afterEditsKB));
+
+    std::printf("\nan edit (reason assigned on a page) on the busy day, from the call:\n");
+    printSpread("assignReason returned", edits.assign);
+    printSpread("heats list model reset (tableChanged)", edits.table);
+    printSpread("pages model reset (pagesReset)", edits.pages);
+    printSpread("both charts recomputed (changed)", edits.charts);
+    printSpread("heat detail updated (heatChanged)", edits.heat);
+    printSpread("all of them", edits.all);
+    printSpread("the next frame swapped", edits.frame);
+    printSpread("GUI thread CPU time until all of them", edits.busy);
+    return 0;
+}
+
+// The floor of an edit's round trip: a bare window's text set after a hop to a worker thread and back, until
+// the next frame.
+void measureBareUpdate()
+{
+    QQmlApplicationEngine engine;
+    engine.loadData(R"(
+        import QtQuick
+        Window {
+            width: 1024; height: 768; visible: true
+            Rectangle { anchors.fill: parent; Text { objectName: "label"; anchors.centerIn: parent; text: "-" } }
+        })");
+    auto* window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(engine.rootObjects()[0]);
+    auto* label = window ? window->findChild<QObject*>(QStringLiteral("label")) : nullptr;
+    if (!label) {
+        return;
+    }
+    QThread worker;
+    worker.start();
+    QObject hop;
+    hop.moveToThread(&worker);
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+
+    std::vector<double> frames;
+    for (int run = 0; run < 20; ++run) {
+        UpdateClock clock(window, 1);
+        QObject receiver;
+        QObject::connect(&receiver, &QObject::objectNameChanged, [&] { label->setProperty("text", run); });
+        clock.watch(&receiver, &QObject::objectNameChanged, 0);
+        clock.start();
+        QMetaObject::invokeMethod(&hop, [&receiver, run] {
+            QMetaObject::invokeMethod(&receiver, [&receiver, run] { receiver.setObjectName(QString::number(run)); });
+        });
+        if (clock.wait(5000)) {
+            frames.push_back(clock.frameMs());
+        }
+    }
+    worker.quit();
+    worker.wait();
+    printSpread("bare baseline: thread hop, text set, next frame", frames);
 }
 
 } // namespace
@@ -100,64 +426,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the delay service did not start:\n%s\n", service.logText().c_str());
         return 1;
     }
-    std::vector<double> starts;
-    for (int run = 0; run < 10; ++run) {
-        const double ms =
-            coldStartMs(QCoreApplication::applicationFilePath(), QString::fromStdString(service.baseUrl()));
-        if (ms >= 0) {
-            starts.push_back(ms);
-        }
-    }
-    if (!starts.empty()) {
-        std::printf("cold start to the sign-in screen's first frame: median %.0f ms (min %.0f, max %.0f, %zu runs)\n",
-                    median(starts), *std::min_element(starts.begin(), starts.end()),
-                    *std::max_element(starts.begin(), starts.end()), starts.size());
-    }
-
-    int status = 0;
-    {
-        QTemporaryDir data;
-        AppPaths::setDataDirectoryOverride(data.path().toStdString());
-        ServiceAddress::setBaseURL(service.baseUrl());
-        testing::GuiDriver gui;
-        if (!gui.loaded() || !gui.signIn("demo", "demo")) {
-            std::fprintf(stderr, "could not sign in\n");
-            return 1;
-        }
-        const auto& flow = gui.controller().flow().heatsList();
-        std::size_t delays = 0;
-        for (const auto& heat : flow->heats()) {
-            delays += heat->delays ? heat->delays->size() : 0;
-        }
-        std::printf("resident memory after signing in and loading %zu heats with %zu delays: %.1f MB\n",
-                    flow->heats().size(), delays, static_cast<double>(residentKilobytes()) / 1024.0);
-
-        // An edit of the first heat's first delay, then the list rebuilt as after every edit.
-        const HeatPtr heat = flow->heats().front(); // the list replaces its heats on every rebuild
-        auto edit = std::make_shared<Delay>(*heat->delays->front());
-        edit->isEdited = true;
-        EditedDelaysManager::shared()->addEditedDelay(edit);
-        auto* model = gui.controller().heatsList()->model();
-        std::vector<double> rebuilds;
-        for (int run = 0; run < 20; ++run) {
-            bool reset = false;
-            const auto connection = QObject::connect(model, &QAbstractItemModel::modelReset, [&] { reset = true; });
-            QElapsedTimer timer;
-            timer.start();
-            NotificationCenter::defaultCenter().post(
-                screen_notifications::reloadData, nullptr,
-                screen_notifications::selectionUserInfo({heat->heatId, edit->startDate.date}));
-            while (!reset) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            }
-            rebuilds.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-            QObject::disconnect(connection);
-            gui.waitFor([] { return false; }, 20);
-        }
-        std::printf("heats list rebuild after an edit (notification to model reset, %zu delays): median %.2f ms "
-                    "(min %.2f, max %.2f, 20 runs)\n",
-                    delays, median(rebuilds), *std::min_element(rebuilds.begin(), rebuilds.end()),
-                    *std::max_element(rebuilds.begin(), rebuilds.end()));
+    const ColdStarts cold = measureColdStarts(QString::fromStdString(service.baseUrl()));
+    const int status = measureApp(service.baseUrl(), cold);
+    if (status == 0) {
+        measureBareUpdate();
     }
     releaseSharedInstances();
     return status;

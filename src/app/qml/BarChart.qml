@@ -8,6 +8,17 @@ Item {
 
     required property BarChartModel model
 
+    // Read once per change; the Repeaters only count them, so that new values keep the delegates (recreating
+    // dozens of them per edit cost more than the rest of the update).
+    readonly property var gridLines: chart.model.gridLines
+    readonly property var axes: chart.model.axes
+    readonly property var nameLabels: chart.model.nameLabels
+    readonly property var scaleLabels: chart.model.scaleLabels
+    readonly property var bars: chart.model.bars
+    // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
+    readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", valueText: "",
+                                    valueLabel: Qt.rect(0, 0, 0, 0) })
+
     Binding {
         target: chart.model
         property: "width"
@@ -20,42 +31,42 @@ Item {
     }
 
     Repeater {
-        model: chart.model.gridLines
+        model: chart.gridLines.length
         delegate: Rectangle {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.gridLines[index] ?? chart.blank
             objectName: "barChartGridLine_" + index
-            x: modelData.x
-            y: modelData.y
-            width: modelData.width
-            height: modelData.height
+            x: entry.x
+            y: entry.y
+            width: entry.width
+            height: entry.height
             color: chart.model.gridLineColor
         }
     }
     Repeater {
-        model: chart.model.axes
+        model: chart.axes.length
         delegate: Rectangle {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.axes[index] ?? chart.blank
             objectName: "barChartAxis_" + index
-            x: modelData.x
-            y: modelData.y
-            width: modelData.width
-            height: modelData.height
+            x: entry.x
+            y: entry.y
+            width: entry.width
+            height: entry.height
             color: chart.model.axisLineColor
         }
     }
     Repeater {
-        model: chart.model.nameLabels
+        model: chart.nameLabels.length
         delegate: Text {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.nameLabels[index] ?? chart.blank
             objectName: "barChartNameLabel_" + index
-            x: modelData.x
-            y: modelData.y
-            width: modelData.width
-            height: modelData.height
-            text: modelData.text
+            x: entry.x
+            y: entry.y
+            width: entry.width
+            height: entry.height
+            text: entry.text
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             // Many reasons make thin rows: the text shrinks to its row instead of running into the next.
@@ -67,16 +78,16 @@ Item {
         }
     }
     Repeater {
-        model: chart.model.scaleLabels
+        model: chart.scaleLabels.length
         delegate: Text {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.scaleLabels[index] ?? chart.blank
             objectName: "barChartScaleLabel_" + index
-            x: modelData.x
-            y: modelData.y
-            width: modelData.width
-            height: modelData.height
-            text: modelData.text
+            x: entry.x
+            y: entry.y
+            width: entry.width
+            height: entry.height
+            text: entry.text
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             horizontalAlignment: Text.AlignHCenter
@@ -84,30 +95,30 @@ Item {
         }
     }
     Repeater {
-        model: chart.model.bars
+        model: chart.bars.length
         delegate: Rectangle {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.bars[index] ?? chart.blank
             objectName: "barChartBar_" + index
-            x: modelData.x
-            y: modelData.y
-            width: modelData.width
-            height: modelData.height
-            color: modelData.color
+            x: entry.x
+            y: entry.y
+            width: entry.width
+            height: entry.height
+            color: entry.color
         }
     }
     // Apart from the bars, so that a label standing after a short bar is not clipped or covered by it.
     Repeater {
-        model: chart.model.bars
+        model: chart.bars.length
         delegate: Text {
-            required property var modelData
             required property int index
+            readonly property var entry: chart.bars[index] ?? chart.blank
             objectName: "barChartValueLabel_" + index
-            x: modelData.valueLabel.x
-            y: modelData.valueLabel.y
-            width: modelData.valueLabel.width
-            height: modelData.valueLabel.height
-            text: modelData.valueText
+            x: entry.valueLabel.x
+            y: entry.valueLabel.y
+            width: entry.valueLabel.width
+            height: entry.valueLabel.height
+            text: entry.valueText
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             // Many reasons make thin rows: the text shrinks to its row instead of running into the next.

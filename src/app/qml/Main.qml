@@ -16,24 +16,29 @@ ApplicationWindow {
     title: qsTr("Orvendel")
     color: Theme.screenBackground
 
+    // The main screen comes by its file, so that its types are loaded only once it is shown: the sign-in
+    // screen's first frame does not wait for the heats list, the detail and their editors.
     Loader {
         id: screenLoader
         objectName: "screenLoader"
         anchors.fill: parent
-        sourceComponent: window.app.screen === "main" ? mainScreen : signInScreen
+
+        readonly property bool showsMain: window.app.screen === "main"
+
+        function show() {
+            if (showsMain)
+                setSource("MainScreen.qml", { app: window.app })
+            else
+                sourceComponent = signInScreen
+        }
+        onShowsMainChanged: show()
+        Component.onCompleted: show()
     }
 
     Component {
         id: signInScreen
         SignInScreen {
             controller: window.app.signIn
-        }
-    }
-
-    Component {
-        id: mainScreen
-        MainScreen {
-            app: window.app
         }
     }
 

@@ -12,6 +12,14 @@ Item {
     // A delay's segment was tapped; the index is the delay's in the heat's list.
     signal segmentTapped(int delayIndex)
 
+    // Read once per change; the Repeaters only count them, so that new values keep the delegates (recreating
+    // dozens of them per edit cost more than the rest of the update).
+    readonly property var legendEntries: chart.model.legends
+    readonly property var segmentEntries: chart.model.segments
+    // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
+    readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", selected: false,
+                                    delayIndex: -1, swatch: Qt.rect(0, 0, 0, 0), label: Qt.rect(0, 0, 0, 0) })
+
     Binding {
         target: chart.model
         property: "width"
@@ -35,30 +43,30 @@ Item {
         scale: width > 0 ? Math.min(1, Math.max(0, chart.width - 32) / width) : 1
 
         Repeater {
-            model: chart.model.legends
+            model: chart.legendEntries.length
             delegate: Rectangle {
-                required property var modelData
                 required property int index
+                readonly property var entry: chart.legendEntries[index] ?? chart.blank
                 objectName: "legendSwatch_" + index
-                x: modelData.swatch.x
-                y: modelData.swatch.y
-                width: modelData.swatch.width
-                height: modelData.swatch.height
+                x: entry.swatch.x
+                y: entry.swatch.y
+                width: entry.swatch.width
+                height: entry.swatch.height
                 radius: width / 2
-                color: modelData.color
+                color: entry.color
             }
         }
         Repeater {
-            model: chart.model.legends
+            model: chart.legendEntries.length
             delegate: Text {
-                required property var modelData
                 required property int index
+                readonly property var entry: chart.legendEntries[index] ?? chart.blank
                 objectName: "legendLabel_" + index
-                x: modelData.label.x
-                y: modelData.label.y
-                width: modelData.label.width
-                height: modelData.label.height
-                text: modelData.text
+                x: entry.label.x
+                y: entry.label.y
+                width: entry.label.width
+                height: entry.label.height
+                text: entry.text
                 color: chart.model.labelsTextColor
                 font.pixelSize: 12
                 horizontalAlignment: Text.AlignHCenter
@@ -103,22 +111,22 @@ Item {
 
                 Repeater {
                     id: segments
-                    model: chart.model.segments
+                    model: chart.segmentEntries.length
                     delegate: Rectangle {
-                        required property var modelData
                         required property int index
+                        readonly property var entry: chart.segmentEntries[index] ?? chart.blank
                         objectName: "powerOffSegment_" + index
-                        x: modelData.x
-                        y: modelData.y
-                        width: modelData.width
-                        height: modelData.height
-                        color: modelData.color
-                        z: modelData.selected ? 2 : 0
+                        x: entry.x
+                        y: entry.y
+                        width: entry.width
+                        height: entry.height
+                        color: entry.color
+                        z: entry.selected ? 2 : 0
 
                         MouseArea {
                             anchors.fill: parent
-                            enabled: parent.modelData.delayIndex >= 0
-                            onClicked: chart.segmentTapped(parent.modelData.delayIndex)
+                            enabled: parent.entry.delayIndex >= 0
+                            onClicked: chart.segmentTapped(parent.entry.delayIndex)
                         }
                     }
                 }
