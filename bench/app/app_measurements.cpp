@@ -78,22 +78,6 @@ double msSince(const QElapsedTimer& timer)
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-// The child of the cold-start runs: shows the window and reports its first frame with its resident memory,
-// as bench_bare_quick_window does.
-int firstFrame()
-{
-    app::AppWindow window(testing::GuiDriver::defaultOptions());
-    if (!window.load()) {
-        return 1;
-    }
-    QObject::connect(window.window(), &QQuickWindow::frameSwapped, [] {
-        std::printf("first-frame %ld\n", residentKilobytes());
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    });
-    return QGuiApplication::exec();
-}
-
 struct ChildRun {
     double ms = 0;
     long residentKB = 0;
@@ -241,12 +225,13 @@ struct ColdStarts {
 
 ColdStarts measureColdStarts(const QString& serviceURL)
 {
-    const QString self = QCoreApplication::applicationFilePath();
+    // The program as it ships, told to end at its first frame.
+    const QString self = QStringLiteral(ORVENDEL_APP_PROGRAM);
     const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_bare_quick_window");
     std::vector<double> app, bareMs, appKB, bareKB;
     // Interleaved, so that a busy moment of the machine falls on both alike.
     for (int run = 0; run < 10; ++run) {
-        if (const auto started = startChild(self, {"--first-frame"}, serviceURL)) {
+        if (const auto started = startChild(self, {"--exit-after-first-frame"}, serviceURL)) {
             app.push_back(started->ms);
             appKB.push_back(static_cast<double>(started->residentKB));
         }
@@ -415,12 +400,6 @@ void measureBareUpdate()
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
-    if (argc > 1 && QByteArray(argv[1]) == "--first-frame") {
-        const int status = firstFrame();
-        releaseSharedInstances();
-        return status;
-    }
-
     testing::ServiceProcess service({.seed = 5, .extraArguments = {"--delays-per-heat", "62"}});
     if (!service.running()) {
         std::fprintf(stderr, "the delay service did not start:\n%s\n", service.logText().c_str());

@@ -6,7 +6,7 @@ namespace orvendel::app {
 
 std::string appUsageText()
 {
-    return "usage: orvendel [--service-url URL] [--data-dir DIR]\n"
+    return "usage: orvendel [--service-url URL] [--data-dir DIR] [--exit-after-first-frame]\n"
            "\n"
            "options:\n"
            "  --service-url URL   the delay service (default: $ORVENDEL_SERVICE_URL, else " +
@@ -14,6 +14,9 @@ std::string appUsageText()
            ")\n"
            "  --data-dir DIR      the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
            "                      $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
+           "  --exit-after-first-frame\n"
+           "                      start-up check: show the window, print \"first-frame KB\" (the resident memory)\n"
+           "                      once its first frame is drawn, and exit\n"
            "  --help              this text\n";
 }
 
@@ -63,6 +66,8 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
         };
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--exit-after-first-frame" && !value) {
+            options.exitAfterFirstFrame = true;
         } else if (argument == "--service-url") {
             if (!takeValue()) {
                 return {std::nullopt, "--service-url needs a URL"};

@@ -11,6 +11,8 @@ namespace orvendel::app {
 // environment and the defaults, as for orvendel-cli.
 struct AppOptions {
     bool help = false;
+    // Start-up checks: show the window, report its first frame and end.
+    bool exitAfterFirstFrame = false;
     std::optional<std::string> serviceURL;
     std::optional<std::filesystem::path> dataDirectory;
 };

@@ -5,6 +5,7 @@
 #include "core/service/service_address.hpp"
 
 #include <QGuiApplication>
+#include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -12,6 +13,28 @@
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
 using namespace orvendel;
+
+namespace {
+
+// VmRSS of this process in kB, -1 when it cannot be read.
+long residentKilobytes()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) {
+        return -1;
+    }
+    long kilobytes = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::sscanf(line, "VmRSS: %ld", &kilobytes) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kilobytes;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,6 +63,13 @@ int main(int argc, char** argv)
     {
         app::AppWindow window(app::ApplicationController::Options{});
         if (window.load()) {
+            if (parsed.options->exitAfterFirstFrame) {
+                QObject::connect(window.window(), &QQuickWindow::frameSwapped, &application, [] {
+                    std::printf("first-frame %ld\n", residentKilobytes());
+                    std::fflush(stdout);
+                    QCoreApplication::exit(0);
+                });
+            }
             status = QGuiApplication::exec();
         }
     }

@@ -188,6 +188,9 @@ private slots:
         QCOMPARE(parsed.options->dataDirectory->string(), std::string("/tmp/x"));
 
         QVERIFY(app::parseAppOptions({"--help"}).options->help);
+        QVERIFY(!parsed.options->exitAfterFirstFrame);
+        QVERIFY(app::parseAppOptions({"--exit-after-first-frame"}).options->exitAfterFirstFrame);
+        QVERIFY(!app::parseAppOptions({"--exit-after-first-frame=yes"}).options);
         QCOMPARE(app::parseAppOptions({"--bogus"}).error, std::string("unknown option: --bogus"));
         QVERIFY(!app::parseAppOptions({"--service-url"}).options);
         QVERIFY(!app::parseAppOptions({"--service-url", "ftp://host"}).options);

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Shapes
 
 // The Orvendel mark: a furnace shell with three electrodes and an arc glow, and the name beside it.
 Item {
@@ -34,28 +33,18 @@ Item {
                 color: "#3a3f47"
             }
         }
-        Shape {
-            anchors.fill: parent
-            // The vessel: a bowl with a rim.
-            ShapePath {
-                strokeWidth: 0
-                fillColor: "#0a3353"
-                startX: 14; startY: 78
-                PathLine { x: 136; y: 78 }
-                PathLine { x: 136; y: 92 }
-                PathCubic { x: 75; y: 146; control1X: 136; control1Y: 128; control2X: 108; control2Y: 146 }
-                PathCubic { x: 14; y: 92; control1X: 42; control1Y: 146; control2X: 14; control2Y: 128 }
-                PathLine { x: 14; y: 78 }
-            }
-            // The molten bath.
-            ShapePath {
-                strokeWidth: 0
-                fillColor: "#f5a623"
-                startX: 30; startY: 100
-                PathLine { x: 120; y: 100 }
-                PathCubic { x: 75; y: 132; control1X: 116; control1Y: 122; control2X: 98; control2Y: 132 }
-                PathCubic { x: 30; y: 100; control1X: 52; control1Y: 132; control2X: 34; control2Y: 122 }
-            }
+        // The vessel, a bowl under a rim, and the molten bath in it: the lower halves of rounded shapes. Drawn
+        // with plain rectangles, as the logo is part of the first frame.
+        Item {
+            x: 14; y: 78; width: 122; height: 68
+            clip: true
+            Rectangle { y: -68; width: 122; height: 136; radius: 61; color: "#0a3353"; antialiasing: true }
+        }
+        Rectangle { x: 14; y: 78; width: 122; height: 14; color: "#0a3353" }
+        Item {
+            x: 30; y: 100; width: 90; height: 32
+            clip: true
+            Rectangle { y: -40; width: 90; height: 72; radius: 36; color: "#f5a623"; antialiasing: true }
         }
     }
 

@@ -1,9 +1,9 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Orvendel
 
-// The window: the sign-in screen or the main screen, and the alerts over both.
-ApplicationWindow {
+// The window: the sign-in screen or the main screen, and the alerts over both. A plain window: the
+// controls library is loaded by the first screen or alert that uses it, after the first frame.
+Window {
     id: window
 
     required property ApplicationController app
@@ -42,7 +42,11 @@ ApplicationWindow {
         }
     }
 
-    AlertDialog {
-        presenter: window.app.alerts
+    // Made with the first alert and kept. By its file, so that its types load only then.
+    Loader {
+        id: alertLoader
+        readonly property bool needed: window.app.alerts.shown
+        onNeededChanged: if (needed && !item) setSource("AlertDialog.qml", { presenter: window.app.alerts })
+        Component.onCompleted: if (needed) setSource("AlertDialog.qml", { presenter: window.app.alerts })
     }
 }

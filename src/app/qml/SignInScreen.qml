@@ -1,8 +1,9 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Orvendel
 
-// The sign-in screen: logo, user name, password and the Login button, centred in 400 points.
+// The sign-in screen: logo, user name, password and the Login button, centred in 400 points. It is the
+// first frame of every start, so it is drawn with Qt Quick's own items: the controls library (and its
+// plugins) loads only once something needs it, such as the spinner of a running sign-in.
 Rectangle {
     id: screen
 
@@ -67,74 +68,120 @@ Rectangle {
             KeyNavigation.tab: loginButton
         }
 
-        Button {
+        FocusScope {
             id: loginButton
             objectName: "loginButton"
             width: 400
             height: 40
             x: (content.width - width) / 2
             y: passwordField.y + passwordField.height + 10
-            text: qsTr("Login")
             visible: !screen.controller.signingIn
             enabled: screen.controller.loginEnabled && screen.controller.controlsEnabled
-            Accessible.name: text
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: label.text
+            Accessible.onPressAction: clicked()
             KeyNavigation.tab: usernameField
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
-            onClicked: screen.controller.login()
-            contentItem: Text {
-                text: loginButton.text
+            Keys.onSpacePressed: clicked()
+
+            function clicked() {
+                if (enabled)
+                    screen.controller.login()
+            }
+
+            Rectangle {
+                anchors.fill: parent
+                color: press.pressed ? Qt.darker(Theme.loginButton, 1.1) : Theme.loginButton
+                border.width: loginButton.activeFocus ? 2 : 0
+                border.color: Theme.tint
+            }
+            Text {
+                id: label
+                anchors.fill: parent
+                text: qsTr("Login")
                 font.pixelSize: 18
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
                 color: loginButton.enabled ? Theme.darkGray : Qt.rgba(0.33, 0.33, 0.33, 0.4)
             }
-            background: Rectangle {
-                color: loginButton.down ? Qt.darker(Theme.loginButton, 1.1) : Theme.loginButton
-                border.width: loginButton.visualFocus ? 2 : 0
-                border.color: Theme.tint
+            MouseArea {
+                id: press
+                anchors.fill: parent
+                onClicked: loginButton.clicked()
             }
         }
 
-        BusyIndicator {
-            objectName: "signInSpinner"
-            width: 40
-            height: 40
+        // Made only while signing in, so that it costs the first frame nothing.
+        Loader {
             anchors.centerIn: loginButton
-            running: screen.controller.signingIn
-            visible: running
-            Accessible.name: qsTr("Signing in")
+            active: screen.controller.signingIn
+            source: "SignInSpinner.qml"
         }
     }
 
-    component LoginField: TextField {
+    // A text field with a placeholder and a clear button.
+    component LoginField: FocusScope {
         id: field
 
+        property alias text: input.text
+        property alias echoMode: input.echoMode
+        property alias inputMethodHints: input.inputMethodHints
+        property string placeholderText
         // The clear button's object name.
         property string clearName
+
+        signal textEdited
+        signal accepted
         // The clear button emptied the field.
         signal cleared
 
         width: 400
         height: 40
         x: (content.width - width) / 2
-        leftPadding: 12
-        rightPadding: clearButton.width + 14
-        font.bold: true
-        font.pixelSize: 18
-        color: Theme.darkGray
-        placeholderTextColor: Qt.rgba(0.33, 0.33, 0.33, 0.5)
+        activeFocusOnTab: true
+        Accessible.role: Accessible.EditableText
         Accessible.name: placeholderText
-        background: Rectangle {
+        Accessible.passwordEdit: input.echoMode === TextInput.Password
+
+        Rectangle {
+            anchors.fill: parent
             color: "white"
             radius: 6
-            border.width: parent.activeFocus ? 2 : 1
-            border.color: parent.activeFocus ? Theme.tint : Theme.fieldBorder
+            border.width: field.activeFocus ? 2 : 1
+            border.color: field.activeFocus ? Theme.tint : Theme.fieldBorder
+        }
+
+        TextInput {
+            id: input
+            anchors.fill: parent
+            anchors.leftMargin: 12
+            anchors.rightMargin: clearButton.width + 14
+            verticalAlignment: TextInput.AlignVCenter
+            focus: true
+            clip: true
+            font.bold: true
+            font.pixelSize: 18
+            color: Theme.darkGray
+            selectByMouse: true
+            passwordCharacter: "\u2022"
+            onTextEdited: field.textEdited()
+            onAccepted: field.accepted()
+        }
+
+        Text {
+            anchors.fill: input
+            verticalAlignment: Text.AlignVCenter
+            visible: input.text.length === 0 && input.preeditText.length === 0
+            text: field.placeholderText
+            font: input.font
+            color: Qt.rgba(0.33, 0.33, 0.33, 0.5)
         }
 
         // The clear button: a tap empties the field and leaves the focus in it. It takes no focus of its own,
         // so Tab still runs user name, password, Login.
-        AbstractButton {
+        Item {
             id: clearButton
             objectName: field.clearName
             anchors.right: parent.right
@@ -142,20 +189,39 @@ Rectangle {
             anchors.verticalCenter: parent.verticalCenter
             width: 26
             height: 26
-            visible: field.text.length > 0 && field.enabled
-            focusPolicy: Qt.NoFocus
+            visible: input.text.length > 0 && field.enabled
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Clear text")
-            contentItem: Image {
-                source: "../icons/ClearText.svg"
-                sourceSize: Qt.size(18, 18)
-                fillMode: Image.Pad
-                opacity: clearButton.pressed ? 0.5 : 1
+
+            Rectangle {
+                anchors.centerIn: parent
+                width: 18
+                height: 18
+                radius: 9
+                color: Qt.rgba(0.6, 0.6, 0.6, 1)
+                opacity: clearPress.pressed ? 0.5 : 1
+                Repeater {
+                    model: [45, -45]
+                    Rectangle {
+                        required property int modelData
+                        anchors.centerIn: parent
+                        width: 10
+                        height: 2
+                        radius: 1
+                        color: "white"
+                        rotation: modelData
+                        antialiasing: true
+                    }
+                }
             }
-            onClicked: {
-                field.clear()
-                field.cleared()
-                field.forceActiveFocus()
+            MouseArea {
+                id: clearPress
+                anchors.fill: parent
+                onClicked: {
+                    input.clear()
+                    field.cleared()
+                    field.forceActiveFocus()
+                }
             }
         }
     }
