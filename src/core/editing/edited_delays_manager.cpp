@@ -236,9 +236,11 @@ std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
             for (auto& state : m_entryStates) {
                 state.journalRow = 0;
             }
+            m_journalError = opened.error();
             return 0;
         }
         m_journal = std::move(*opened);
+        m_journalError.reset();
         auto rows = m_journal->takeRows();
         if (!m_editedDelays.empty() || rows.empty()) {
             m_journalNeedsRewrite = !m_editedDelays.empty() || !rows.empty();
@@ -262,6 +264,7 @@ void EditedDelaysManager::closeJournal()
         m_journal.reset();
         m_journalRowsRemoved.clear();
         m_journalNeedsRewrite = false;
+        m_journalError.reset();
         for (auto& state : m_entryStates) {
             state.journalRow = 0;
         }
@@ -271,6 +274,20 @@ void EditedDelaysManager::closeJournal()
 bool EditedDelaysManager::hasOpenJournal()
 {
     return m_queue.sync([this] { return m_journal != nullptr; });
+}
+
+EditedDelaysManager::DiskState EditedDelaysManager::diskState()
+{
+    return m_queue.sync([this] {
+        DiskState state;
+        for (const auto& entry : m_entryStates) {
+            ++(entry.journalRow != 0 ? state.onDisk : state.notOnDisk);
+        }
+        if (state.notOnDisk > 0) {
+            state.error = m_journalError;
+        }
+        return state;
+    });
 }
 
 void EditedDelaysManager::getRestoredEditedDelays(ListCompletion completion)
@@ -357,13 +374,15 @@ void EditedDelaysManager::writeJournal()
     auto written =
         m_journalNeedsRewrite ? m_journal->replaceAll(appended) : m_journal->apply(m_journalRowsRemoved, appended);
     if (!written) {
-        // Tried again in full with the next change; the store itself is unharmed.
-        if (!m_journalNeedsRewrite || !m_journalWriteFailed) {
+        // The transaction rolled back: the rows to remove are still there and the new entries stay marked as
+        // not on disk, so the next change retries exactly this. Never a rewrite in full: that would delete
+        // rows another process wrote meanwhile.
+        if (!m_journalError) {
             log("Unable to write the unsaved edits to disk: " + written.error().description);
         }
-        m_journalWriteFailed = true;
-        m_journalNeedsRewrite = true;
-        m_journalRowsRemoved.clear();
+        m_journalError = written.error();
+        m_center.post(editing_notifications::journalWriteFailed, nullptr,
+                      {{editing_notifications::errorKey, written.error()}});
         return;
     }
     for (std::size_t index = 0; index < positions.size(); ++index) {
@@ -371,7 +390,7 @@ void EditedDelaysManager::writeJournal()
     }
     m_journalRowsRemoved.clear();
     m_journalNeedsRewrite = false;
-    m_journalWriteFailed = false;
+    m_journalError.reset();
 }
 
 void EditedDelaysManager::postOperation() const

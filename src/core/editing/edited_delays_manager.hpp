@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/delay.hpp"
+#include "core/model/error.hpp"
 #include "core/model/zoned_date_time.hpp"
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace orvendel {
@@ -17,12 +19,19 @@ class EditJournal;
 
 namespace editing_notifications {
 inline constexpr const char* operationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
+// A change could not be written to the journal: its entries are in memory only. User info: `errorKey`, the
+// write's Error. Posted for every failed write, on the store's queue.
+inline constexpr const char* journalWriteFailed = "EditedDelaysManagerJournalWriteFailed";
+inline constexpr const char* errorKey = "error";
 } // namespace editing_notifications
 
 // The user's unsaved edits of every heat, in the order they were (re)added. Entries are the editor's own
 // records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade" (no sender, no
 // user info). While a journal is open, every change is also written to it in one transaction before the
-// operation finishes, so that edits survive a crash; without one the store lives in memory only.
+// operation finishes, so that edits survive a crash; without one the store lives in memory only. A write
+// that fails (a full disk) leaves the entries it carried marked as not on disk and posts
+// "EditedDelaysManagerJournalWriteFailed"; the next change tries them again. A retry only removes the rows
+// this store wrote itself.
 // Thread contract: any thread. Work runs in call order on the serial queue "EditedDelaysQueue"; callbacks
 // and notifications run there too. `hasEditedDelays` and `clearEditedDelays` wait for their result and may
 // be called from the queue itself (from a callback).
@@ -76,6 +85,14 @@ public:
     // Stops writing to disk (synchronous); the file keeps what it holds for the user's next sign-in.
     void closeJournal();
     bool hasOpenJournal();
+    // The entries written to the journal (they survive the process), and the error of the last journal
+    // write or opening when some entries are not on disk (none when every entry is).
+    struct DiskState {
+        std::size_t onDisk = 0;
+        std::size_t notOnDisk = 0;
+        std::optional<Error> error;
+    };
+    DiskState diskState();
     // The entries taken back from a journal and not changed since, in store order.
     void getRestoredEditedDelays(ListCompletion completion);
 
@@ -105,7 +122,7 @@ private:
     std::unique_ptr<EditJournal> m_journal;
     std::vector<std::int64_t> m_journalRowsRemoved;
     bool m_journalNeedsRewrite = false;
-    bool m_journalWriteFailed = false;
+    std::optional<Error> m_journalError; // the last failed write (or opening); none after a good write
     // Last member: destroyed first, so queued work finishes while the list still exists.
     SerialQueue m_queue{"EditedDelaysQueue"};
 };
