@@ -25,6 +25,20 @@ DelayEditModel editModel(CommandContext& context, const DelayPtr& delay)
     return DelayEditModel(delay, context.app.heatDetail()->editEnvironment(), &commandPage);
 }
 
+// An edit the journal could not take is in memory only: said at once, with the reason, never an `ok` alone.
+void reportEditsNotOnDisk(Reply& reply, bool saved)
+{
+    const auto disk = EditedDelaysManager::shared()->diskState();
+    reply.data["editsNotOnDevice"] = disk.notOnDisk;
+    if (disk.notOnDisk == 0 || saved) {
+        return;
+    }
+    const std::string reason = disk.error ? disk.error->description : std::string("unknown error");
+    reply.notices.push_back(fmt::format("The edit is not kept on this device ({}); it is kept in memory until the "
+                                        "program ends. {} unsaved edit{} not on this device.",
+                                        reason, disk.notOnDisk, disk.notOnDisk == 1 ? " is" : "s are"));
+}
+
 // After an edit: waits for the list's rebuild (and an automatic save with its reload), then reports the
 // delay where the list shows it now.
 Reply finishEdit(CommandContext& context, Reply reply, const std::string& what)
@@ -39,6 +53,7 @@ Reply finishEdit(CommandContext& context, Reply reply, const std::string& what)
     }
     reply.data["saved"] = saved;
     reply.lines.push_back(what + (saved ? " Saved." : ""));
+    reportEditsNotOnDisk(reply, saved);
     const auto& selection = list->selectedHeatDelay();
     const auto listed =
         selection ? listedDelayAt(list->heats(), selection->heatId, selection->delayStartDate) : std::nullopt;

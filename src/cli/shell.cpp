@@ -2,6 +2,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/lookup.hpp"
+#include "core/editing/edited_delays_manager.hpp"
 
 #include <fmt/format.h>
 
@@ -20,8 +21,11 @@ int statusOf(const Reply& reply)
 
 // Leaves no session behind. Unsaved edits stay in the user's journal and come back at their next sign-in
 // (only `logout` discards them); says how many there are and whose.
+// Only edits on disk count as kept: those the journal could not take end with the program.
 struct KeptEdits {
     std::size_t count = 0;
+    std::size_t lost = 0;
+    std::string reason;
     std::string user;
 };
 
@@ -30,15 +34,27 @@ KeptEdits endSession(CommandContext& context)
     if (!context.app.isSignedIn()) {
         return {};
     }
-    KeptEdits kept{allEditedDelays().size(), context.app.userName()};
+    const auto disk = EditedDelaysManager::shared()->diskState();
+    KeptEdits kept{disk.onDisk, disk.notOnDisk, disk.error ? disk.error->description : std::string(),
+                   context.app.userName()};
     context.app.runLogoutSequence();
     return kept;
 }
 
 std::string keptText(const KeptEdits& kept)
 {
-    return fmt::format("{} unsaved edit{} kept; {} back when {} signs in again.", kept.count,
-                       kept.count == 1 ? " was" : "s were", kept.count == 1 ? "it comes" : "they come", kept.user);
+    std::string text;
+    if (kept.count > 0) {
+        text = fmt::format("{} unsaved edit{} kept; {} back when {} signs in again.", kept.count,
+                           kept.count == 1 ? " was" : "s were", kept.count == 1 ? "it comes" : "they come", kept.user);
+    }
+    if (kept.lost > 0) {
+        text += fmt::format("{}{} unsaved edit{} could not be written to this device ({}) and {} lost.",
+                            text.empty() ? "" : " ", kept.lost, kept.lost == 1 ? "" : "s",
+                            kept.reason.empty() ? std::string("unknown error") : kept.reason,
+                            kept.lost == 1 ? "is" : "are");
+    }
+    return text;
 }
 
 } // namespace
@@ -62,7 +78,10 @@ int runShell(CommandContext& context, InputReader& input, Output& output)
             Reply reply;
             const auto kept = endSession(context);
             reply.data["keptEdits"] = kept.count;
-            if (kept.count > 0) {
+            if (kept.lost > 0) {
+                reply.data["lostEdits"] = kept.lost;
+            }
+            if (kept.count > 0 || kept.lost > 0) {
                 reply.notices.push_back(keptText(kept));
             }
             output.print(withAnnouncements(context, std::move(reply)));
@@ -72,7 +91,7 @@ int runShell(CommandContext& context, InputReader& input, Output& output)
         output.print(reply);
         status = std::max(status, statusOf(reply));
     }
-    if (const auto kept = endSession(context); kept.count > 0) {
+    if (const auto kept = endSession(context); kept.count > 0 || kept.lost > 0) {
         output.hint(keptText(kept));
     }
     return status;
@@ -103,7 +122,7 @@ int runOneShot(CommandContext& context, InputReader& input, Output& output)
     const auto parsed = parseCommand(line);
     const Reply reply = parsed.command ? runCommand(context, *parsed.command) : Reply::usage(parsed.error);
     output.print(reply);
-    if (const auto kept = endSession(context); kept.count > 0) {
+    if (const auto kept = endSession(context); kept.count > 0 || kept.lost > 0) {
         output.hint(keptText(kept));
     }
     return statusOf(reply);

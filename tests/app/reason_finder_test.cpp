@@ -123,7 +123,7 @@ private slots:
             furnaceId,
             {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
              node(9, 90, "Loose")},
-            [&](bool ok) { stored.set_value(ok); });
+            [&](std::optional<Error> error) { stored.set_value(!error); });
         QVERIFY(stored.get_future().get());
     }
 

@@ -10,48 +10,53 @@ namespace orvendel::test {
 
 // A full disk on demand: while installed, this VFS is SQLite's default and wraps the one it replaced; while
 // `full` is set, every write and sync of a file opened through it fails with SQLITE_FULL, as on a filesystem
-// with no space left. Files opened before installing are not affected. One at a time per process.
+// with no space left. Files opened before installing are not affected; files opened through it write normally
+// once it is gone. One at a time per process.
 class FullDiskVfs {
 public:
     FullDiskVfs()
     {
-        m_base = sqlite3_vfs_find(nullptr);
-        if (!m_base || instance()) {
-            throw std::logic_error("FullDiskVfs: no default VFS, or one installed already");
+        State& state = shared();
+        if (state.installed) {
+            throw std::logic_error("FullDiskVfs: one installed already");
         }
-        instance() = this;
-        m_vfs = *m_base;
-        m_vfs.zName = "orvendel-full-disk";
-        m_vfs.szOsFile = static_cast<int>(sizeof(File)) + m_base->szOsFile;
-        m_vfs.pAppData = this;
-        m_vfs.xOpen = &openFile;
+        state.base = sqlite3_vfs_find(nullptr);
+        if (!state.base) {
+            throw std::logic_error("FullDiskVfs: no default VFS");
+        }
+        state.vfs = *state.base;
+        state.vfs.zName = "orvendel-full-disk";
+        state.vfs.szOsFile = static_cast<int>(sizeof(File)) + state.base->szOsFile;
+        state.vfs.pAppData = nullptr;
+        state.vfs.xOpen = &openFile;
         // The wrapped VFS gets itself back, never ours (its methods may read their own app data).
-        m_vfs.xDelete = [](sqlite3_vfs* vfs, const char* name, int syncDir) {
-            auto* base = static_cast<FullDiskVfs*>(vfs->pAppData)->m_base;
-            return base->xDelete(base, name, syncDir);
+        state.vfs.xDelete = [](sqlite3_vfs*, const char* name, int syncDir) {
+            return shared().base->xDelete(shared().base, name, syncDir);
         };
-        m_vfs.xAccess = [](sqlite3_vfs* vfs, const char* name, int flags, int* out) {
-            auto* base = static_cast<FullDiskVfs*>(vfs->pAppData)->m_base;
-            return base->xAccess(base, name, flags, out);
+        state.vfs.xAccess = [](sqlite3_vfs*, const char* name, int flags, int* out) {
+            return shared().base->xAccess(shared().base, name, flags, out);
         };
-        m_vfs.xFullPathname = [](sqlite3_vfs* vfs, const char* name, int size, char* out) {
-            auto* base = static_cast<FullDiskVfs*>(vfs->pAppData)->m_base;
-            return base->xFullPathname(base, name, size, out);
+        state.vfs.xFullPathname = [](sqlite3_vfs*, const char* name, int size, char* out) {
+            return shared().base->xFullPathname(shared().base, name, size, out);
         };
-        sqlite3_vfs_register(&m_vfs, 1);
+        state.full = false;
+        state.refusals = 0;
+        state.installed = true;
+        sqlite3_vfs_register(&state.vfs, 1);
     }
+    // Connections opened through it keep working (they still reach the VFS, which is never freed).
     ~FullDiskVfs()
     {
-        sqlite3_vfs_unregister(&m_vfs);
-        sqlite3_vfs_register(m_base, 1);
-        instance() = nullptr;
+        State& state = shared();
+        state.installed = false;
+        sqlite3_vfs_register(state.base, 1);
     }
     FullDiskVfs(const FullDiskVfs&) = delete;
     FullDiskVfs& operator=(const FullDiskVfs&) = delete;
 
-    void setFull(bool full) { m_full = full; }
+    void setFull(bool full) { shared().full = full; }
     // Writes and syncs refused so far.
-    int refusals() const { return m_refusals; }
+    int refusals() const { return shared().refusals; }
 
 private:
     struct File {
@@ -60,29 +65,36 @@ private:
         sqlite3_io_methods methods;
     };
 
-    static FullDiskVfs*& instance()
+    struct State {
+        sqlite3_vfs vfs{};
+        sqlite3_vfs* base = nullptr;
+        std::atomic<bool> full{false};
+        std::atomic<int> refusals{0};
+        std::atomic<bool> installed{false};
+    };
+    static State& shared()
     {
-        static FullDiskVfs* current = nullptr;
-        return current;
+        static State state;
+        return state;
     }
     static sqlite3_file* real(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
     static bool refuse()
     {
-        auto* self = instance();
-        if (!self->m_full) {
+        State& state = shared();
+        if (!state.installed || !state.full) {
             return false;
         }
-        ++self->m_refusals;
+        ++state.refusals;
         return true;
     }
 
-    static int openFile(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
+    static int openFile(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags)
     {
-        auto* self = static_cast<FullDiskVfs*>(vfs->pAppData);
+        sqlite3_vfs* base = shared().base;
         auto* wrapper = reinterpret_cast<File*>(file);
         std::memset(wrapper, 0, sizeof(File));
         wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
-        const int rc = self->m_base->xOpen(self->m_base, name, wrapper->real, flags, outFlags);
+        const int rc = base->xOpen(base, name, wrapper->real, flags, outFlags);
         if (rc != SQLITE_OK || !wrapper->real->pMethods) {
             wrapper->base.pMethods = nullptr;
             return rc;
@@ -140,11 +152,6 @@ private:
         wrapper->base.pMethods = &wrapper->methods;
         return rc;
     }
-
-    sqlite3_vfs* m_base = nullptr;
-    sqlite3_vfs m_vfs{};
-    std::atomic<bool> m_full{false};
-    std::atomic<int> m_refusals{0};
 };
 
 } // namespace orvendel::test

@@ -60,6 +60,8 @@ void HeatDetailFlow::observe()
     const std::weak_ptr<HeatDetailFlow> self = weak_from_this();
     m_observers.push_back(
         observeOn(executor, editing_notifications::operationHasBeenMade, self, &HeatDetailFlow::operationHasBeenMade));
+    m_observers.push_back(
+        observeOn(executor, editing_notifications::journalWriteFailed, self, &HeatDetailFlow::journalWriteFailed));
     // The removal of the saved edits starts on the posting thread, so that "DownloadAndReloadDelays" follows
     // it on the store's queue; only the screen's part moves to the executor.
     m_observers.push_back(
@@ -139,6 +141,20 @@ void HeatDetailFlow::operationHasBeenMade(const Notification&)
     if (m_heat) {
         refreshSaveButton();
     }
+}
+
+// The edit stands in memory but would not survive the app: said at once, not only at the end. Without an
+// error of its own, so that it does not read as a refused edit.
+void HeatDetailFlow::journalWriteFailed(const Notification& notification)
+{
+    if (!m_environment.presenter) {
+        return;
+    }
+    const auto* error = notification.value<Error>(editing_notifications::errorKey);
+    m_environment.presenter->presentAlert(
+        Alert::ok("Edit Not Saved on This Device",
+                  "The edit is kept until the app closes, but could not be written to this device: " +
+                      (error ? error->description : std::string("unknown error")) + "."));
 }
 
 void HeatDetailFlow::refreshSaveButton()

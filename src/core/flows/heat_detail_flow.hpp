@@ -98,6 +98,7 @@ private:
     void observe();
 
     void operationHasBeenMade(const Notification& notification);
+    void journalWriteFailed(const Notification& notification);
     void finishedSavingDelays(const Notification& notification);
     void failedSavingDelays(const Notification& notification);
     void autoSaveOptionChanged(const Notification& notification);

@@ -387,25 +387,25 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
     // work on the manager's own queues, it may hold the manager: its last release then runs on the database
     // queue, which the manager does not own.)
-    store(*m_database, [weak = weak_from_this(), &resource, error = resultInformation.error,
-                        identifier = requestParameters->identifier](bool stored) {
+    store(*m_database, [weak = weak_from_this(), &resource,
+                        identifier = requestParameters->identifier](std::optional<Error> storeError) {
         if (auto self = weak.lock()) {
-            self->storeFinished(resource, stored, error, identifier);
+            self->storeFinished(resource, storeError, identifier);
         }
     });
 }
 
-void DownloadManager::storeFinished(const DownloadResource& resource, bool stored,
-                                    const std::optional<Error>& replyError, const std::string& identifier)
+void DownloadManager::storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
+                                    const std::string& identifier)
 {
-    if (stored) {
+    if (!storeError) {
         m_center->post(resource.finishedNotification, this, {{dn::identifierKey, identifier}});
         logDownloadManager(resource.finishedLine);
         return;
     }
-    // The store gives no error of its own; the reply's, when it had one, is all there is to pass on.
-    postFailure(resource.failedNotification, replyError, identifier);
-    logDownloadManager(resource.storeFailedLine + errorText(replyError));
+    // The store's own error (a full disk): the download failed, it did not bring an empty list.
+    postFailure(resource.failedNotification, storeError, identifier);
+    logDownloadManager(resource.storeFailedLine + errorText(storeError));
 }
 
 void DownloadManager::requestFailed(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,

@@ -137,7 +137,7 @@ private:
                        const ResultInformation& resultInformation,
                        const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
                        const RequestConfigurationPtr& requestConfiguration);
-    void storeFinished(const DownloadResource& resource, bool stored, const std::optional<Error>& replyError,
+    void storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
                        const std::string& identifier);
 
     // The session's configuration for a resource, or none (after posting the logout notification) when nobody

@@ -19,6 +19,8 @@
 namespace orvendel {
 namespace {
 
+constexpr const char* errorDomain = "DatabaseManager";
+
 SharedInstance<DatabaseManager>& sharedInstance()
 {
     // Never destroyed: the program releases its managers itself, not the order of static destruction.
@@ -159,7 +161,7 @@ bool DatabaseManager::createTable(std::string_view name)
     if (auto created = m_database->executeUpdate(sql); !created) {
         log(fmt::format("Failed to create {} Table in main database with error: {}", name,
                         created.error().description));
-        return false;
+        return storeFailed(created.error());
     }
     return true;
 }
@@ -172,17 +174,38 @@ bool DatabaseManager::prepareTable(std::string_view name, std::string_view delet
     }
     if (auto deleted = m_database->executeUpdate(deleteSql, deleteValues); !deleted) {
         log(fmt::format("{}{}", failurePrefix, deleted.error().description));
-        return false;
+        return storeFailed(deleted.error());
     }
     return true;
+}
+
+bool DatabaseManager::storeFailed(Error error)
+{
+    m_storeError = std::move(error);
+    return false;
+}
+
+Error DatabaseManager::notConnected()
+{
+    return Error{errorDomain, 1, "No user database is open."};
+}
+
+std::optional<Error> DatabaseManager::storeError(bool stored)
+{
+    auto error = std::move(m_storeError);
+    m_storeError.reset();
+    if (stored) {
+        return std::nullopt;
+    }
+    return error ? std::move(error) : Error{errorDomain, 2, "The downloaded data could not be stored."};
 }
 
 void DatabaseManager::storeFurnaces(std::vector<Furnace> furnaces, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaces = std::move(furnaces), completion = std::move(completion)] {
-        const bool ok = storeFurnacesNow(furnaces);
+        auto error = storeError(storeFurnacesNow(furnaces));
         if (completion) {
-            completion(ok);
+            completion(std::move(error));
         }
     });
 }
@@ -211,9 +234,9 @@ void DatabaseManager::fetchFurnace(int furnaceId, FurnaceCompletion completion)
 void DatabaseManager::storeReasons(int furnaceId, std::vector<wire::JSON_Reason> reasons, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaceId, reasons = std::move(reasons), completion = std::move(completion)] {
-        const bool ok = storeReasonsNow(furnaceId, reasons);
+        auto error = storeError(storeReasonsNow(furnaceId, reasons));
         if (completion) {
-            completion(ok);
+            completion(std::move(error));
         }
     });
 }
@@ -231,9 +254,9 @@ void DatabaseManager::fetchReasons(int furnaceId, ReasonsCompletion completion)
 void DatabaseManager::storeDelays(int furnaceId, std::vector<wire::JSON_Heat> heats, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaceId, heats = std::move(heats), completion = std::move(completion)] {
-        const bool ok = storeDelaysNow(furnaceId, heats);
+        auto error = storeError(storeDelaysNow(furnaceId, heats));
         if (completion) {
-            completion(ok);
+            completion(std::move(error));
         }
     });
 }

@@ -24,7 +24,8 @@ namespace orvendel {
 // completions run there too; `openUserDatabase` and `closeDatabase` return when done.
 class DatabaseManager {
 public:
-    using StoreCompletion = std::function<void(bool)>;
+    // None when the rows are stored; else why not (e.g. "database or disk is full").
+    using StoreCompletion = std::function<void(std::optional<Error>)>;
     using FurnacesCompletion = std::function<void(std::vector<FurnacePtr>)>;
     using FurnaceCompletion = std::function<void(FurnacePtr)>;
     using ReasonsCompletion = std::function<void(std::vector<ReasonPtr>)>;
@@ -77,6 +78,11 @@ private:
     bool tableExists(std::string_view name);
     bool createTable(std::string_view name);
     bool isConnected() const;
+    // Records why the running store failed; false.
+    bool storeFailed(Error error);
+    static Error notConnected();
+    // The outcome of the store that just ran, for its completion.
+    std::optional<Error> storeError(bool stored);
     // Creates the table, or deletes the rows a store replaces; logs with `failurePrefix` on a failed delete.
     bool prepareTable(std::string_view name, std::string_view deleteSql, const SqlValues& deleteValues,
                       std::string_view failurePrefix);
@@ -91,6 +97,7 @@ private:
     ApplicationSupportDirectory m_applicationSupportDirectory;
     std::unique_ptr<SqlDatabase> m_database;
     std::optional<std::string> m_databasePath;
+    std::optional<Error> m_storeError; // the running store's failure
     // Last member: destroyed first, so queued work still finds the connection.
     mutable SerialQueue m_databaseQueue{"DatabaseSerialQueue"};
 };

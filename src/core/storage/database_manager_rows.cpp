@@ -101,11 +101,14 @@ struct HeatColumns {
 bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
 {
     if (!isConnected()) {
-        return false;
+        return storeFailed(notConnected());
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
-    if (!transaction.isActive() || !prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: ")) {
+    if (!transaction.isActive()) {
+        return storeFailed(transaction.beginResult().error());
+    }
+    if (!prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: ")) {
         return false;
     }
     for (const Furnace& furnace : furnaces) {
@@ -114,10 +117,13 @@ bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
                                furnace.type};
         if (auto inserted = m_database->executeUpdate(schema::insertFurnace, values); !inserted) {
             log("Error Storing Furnaces: " + inserted.error().description);
-            return false;
+            return storeFailed(inserted.error());
         }
     }
-    return transaction.commit().hasValue();
+    if (auto committed = transaction.commit(); !committed) {
+        return storeFailed(committed.error());
+    }
+    return true;
 }
 
 std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql)
@@ -154,12 +160,14 @@ std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql
 bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSON_Reason>& reasons)
 {
     if (!isConnected()) {
-        return false;
+        return storeFailed(notConnected());
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
-    if (!transaction.isActive() ||
-        !prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ")) {
+    if (!transaction.isActive()) {
+        return storeFailed(transaction.beginResult().error());
+    }
+    if (!prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ")) {
         return false;
     }
     for (const ReasonRow& row : flattenReasons(reasons)) {
@@ -168,10 +176,13 @@ bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSO
                                node.description, node.shortDescription, node.colorString};
         if (auto inserted = m_database->executeUpdate(schema::insertReason, values); !inserted) {
             log("Error Storing Reasons: " + inserted.error().description);
-            return false;
+            return storeFailed(inserted.error());
         }
     }
-    return transaction.commit().hasValue();
+    if (auto committed = transaction.commit(); !committed) {
+        return storeFailed(committed.error());
+    }
+    return true;
 }
 
 std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
@@ -211,12 +222,14 @@ std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
 bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats)
 {
     if (!isConnected()) {
-        return false;
+        return storeFailed(notConnected());
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
-    if (!transaction.isActive() ||
-        !prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
+    if (!transaction.isActive()) {
+        return storeFailed(transaction.beginResult().error());
+    }
+    if (!prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
                       "Error Storing Delays: ")) {
         return false;
     }
@@ -240,11 +253,14 @@ bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON
             values[11] = SqlValue::borrowedOrNull(delay.comment);
             if (auto inserted = m_database->executeUpdate(schema::insertDelay, values); !inserted) {
                 log("Error Storing Delays: " + inserted.error().description);
-                return false;
+                return storeFailed(inserted.error());
             }
         }
     }
-    return transaction.commit().hasValue();
+    if (auto committed = transaction.commit(); !committed) {
+        return storeFailed(committed.error());
+    }
+    return true;
 }
 
 std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)

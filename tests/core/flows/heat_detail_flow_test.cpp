@@ -1,6 +1,7 @@
 #include "core/editing/screen_notifications.hpp"
 #include "core/flows/settings_flow.hpp"
 #include "flow_fixture.hpp"
+#include "support/full_disk_vfs.hpp"
 
 namespace orvendel::test {
 namespace {
@@ -66,6 +67,29 @@ TEST_F(HeatDetailFlowTest, SavingSendsTheShownHeatsEditsAndDownloadsAgain)
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     answerPair();
     EXPECT_FALSE(detail->isSaveButtonEnabled());
+}
+
+TEST_F(HeatDetailFlowTest, AnEditTheDiskCannotTakeIsToldAtOnceAndWrittenWhenSpaceReturns)
+{
+    FullDiskVfs disk;
+    showFirstHeat();
+    ASSERT_TRUE(EditedDelaysManager::shared()->hasOpenJournal());
+    disk.setFull(true);
+    addEdit(201);
+    ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
+    EXPECT_EQ(presenter.alerts.back().title, "Edit Not Saved on This Device");
+    EXPECT_EQ(presenter.alerts.back().message, "The edit is kept until the app closes, but could not be written to "
+                                               "this device: database or disk is full.");
+    auto state = EditedDelaysManager::shared()->diskState();
+    EXPECT_EQ(state.onDisk, 0u);
+    EXPECT_EQ(state.notOnDisk, 1u);
+
+    disk.setFull(false);
+    addEdit(202);
+    state = EditedDelaysManager::shared()->diskState();
+    EXPECT_EQ(state.onDisk, 2u);
+    EXPECT_EQ(state.notOnDisk, 0u);
+    EXPECT_EQ(presenter.alerts.size(), 1u);
 }
 
 TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)

@@ -1,4 +1,5 @@
 #include "session_fixture.hpp"
+#include "support/full_disk_vfs.hpp"
 
 #include <future>
 
@@ -61,6 +62,24 @@ TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
     sessionFor("ReasonsList")->reply(200, R"({"resultInformation":{"success":true},"data":null})");
     ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
     EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
+}
+
+TEST_F(DownloadManagerTest, AStoreOnAFullDiskFailsTheDownloadWithTheStoresError)
+{
+    signIn();
+    FullDiskVfs disk;
+    ASSERT_TRUE(database->openUserDatabase("jdoe")); // through the full-disk VFS
+    NotificationRecorder recorder(center, {dn::finishedDelays, dn::failedDelays});
+    disk.setFull(true);
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    sessionFor("Last24HoursDelays")->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
+    ASSERT_TRUE(recorder.waitFor(dn::failedDelays));
+    const auto failure = recorder.named(dn::failedDelays).at(0);
+    const auto* error = failure.value<Error>(dn::errorKey);
+    ASSERT_TRUE(error) << "not a failure without a reason, read as an empty list";
+    EXPECT_EQ(error->description, "database or disk is full");
+    EXPECT_EQ(recorder.count(dn::finishedDelays), 0U);
+    database->databaseQueue().drain();
 }
 
 TEST_F(DownloadManagerTest, AStoreQueuedWhenTheManagerIsReleasedAnnouncesNothing)

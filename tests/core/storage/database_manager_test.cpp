@@ -2,6 +2,7 @@
 #include "core/storage/database_manager.hpp"
 #include "core/support/log.hpp"
 #include "storage_test_support.hpp"
+#include "support/full_disk_vfs.hpp"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ protected:
 
     bool storeFurnaces(std::vector<Furnace> furnaces)
     {
-        return await<bool>([&](auto done) { manager.storeFurnaces(std::move(furnaces), done); });
+        return !await<std::optional<Error>>([&](auto done) { manager.storeFurnaces(std::move(furnaces), done); });
     }
     std::vector<FurnacePtr> fetchFurnaces()
     {
@@ -82,7 +83,8 @@ protected:
     }
     bool storeReasons(int furnaceId, std::vector<wire::JSON_Reason> reasons)
     {
-        return await<bool>([&](auto done) { manager.storeReasons(furnaceId, std::move(reasons), done); });
+        return !await<std::optional<Error>>(
+            [&](auto done) { manager.storeReasons(furnaceId, std::move(reasons), done); });
     }
     std::vector<ReasonPtr> fetchReasons(int furnaceId)
     {
@@ -90,7 +92,7 @@ protected:
     }
     bool storeDelays(int furnaceId, std::vector<wire::JSON_Heat> heats)
     {
-        return await<bool>([&](auto done) { manager.storeDelays(furnaceId, std::move(heats), done); });
+        return !await<std::optional<Error>>([&](auto done) { manager.storeDelays(furnaceId, std::move(heats), done); });
     }
     std::vector<HeatPtr> fetchHeats(int furnaceId)
     {
@@ -315,6 +317,32 @@ TEST_F(DatabaseManagerTest, FailedInsertRollsTheWholeStoreBack)
     EXPECT_EQ(heats[0]->heatId, 1);
     // The connection is usable again: no transaction was left open.
     EXPECT_TRUE(storeFurnaces({furnace(3, "After")}));
+}
+
+TEST_F(DatabaseManagerTest, AFullDiskFailsTheStoreWithItsErrorAndKeepsTheStoredRows)
+{
+    test::FullDiskVfs disk;
+    ASSERT_TRUE(manager.openUserDatabase("jdoe")); // through the full-disk VFS from now on
+    const auto stored = [&](int heatId) {
+        return await<std::optional<Error>>([&](auto done) {
+            manager.storeDelays(7,
+                                {heat(heatId, "2019-03-07T08:00:00Z", "2019-03-07T09:00:00Z",
+                                      std::vector{delay(heatId, 11, "2019-03-07T08:00:00Z", "2019-03-07T08:10:00Z")})},
+                                done);
+        });
+    };
+    ASSERT_TRUE(storeReasons(7, {reason(1, 11, "Kept")}));
+    ASSERT_FALSE(stored(1));
+    disk.setFull(true);
+    const auto error = stored(2);
+    ASSERT_TRUE(error) << "a store that did not reach the disk is a failure";
+    EXPECT_NE(error->description.find("full"), std::string::npos) << error->description;
+    EXPECT_GT(disk.refusals(), 0);
+    disk.setFull(false);
+    const auto heats = fetchHeats(7);
+    ASSERT_EQ(heats.size(), 1u);
+    EXPECT_EQ(heats[0]->heatId, 1);
+    EXPECT_FALSE(stored(3)) << "space is back";
 }
 
 TEST(DatabaseManagerSharedTest, SharedInstanceCanBeResetBetweenTests)

@@ -45,12 +45,12 @@ protected:
         reason.categoryId = 1;
         reason.description = "Crane";
         reason.shortDescription = "CR";
-        ASSERT_TRUE(await<bool>([&](auto done) { manager.storeReasons(7, {reason}, done); }));
+        ASSERT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeReasons(7, {reason}, done); }));
     }
 
     std::vector<HeatPtr> storeAndFetch(std::vector<wire::JSON_Heat> heats)
     {
-        EXPECT_TRUE(await<bool>([&](auto done) { manager.storeDelays(7, std::move(heats), done); }));
+        EXPECT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeDelays(7, std::move(heats), done); }));
         return await<std::vector<HeatPtr>>([&](auto done) { manager.fetchLast24HoursHeats(7, done); });
     }
 
