@@ -106,12 +106,15 @@ struct ManagerFixture {
         if (!manager.openUserDatabase(fmt::format("bench{}", delayCount))) {
             std::abort();
         }
-        await<bool>([&](auto done) { manager.storeReasons(furnaceId, makeReasons(), done); });
+        if (await<std::optional<Error>>([&](auto done) { manager.storeReasons(furnaceId, makeReasons(), done); })) {
+            std::abort();
+        }
         store();
     }
+    // True when the delays were stored.
     bool store()
     {
-        return await<bool>([&](auto done) { manager.storeDelays(furnaceId, heats, done); });
+        return !await<std::optional<Error>>([&](auto done) { manager.storeDelays(furnaceId, heats, done); });
     }
 
     DatabaseManager manager;
