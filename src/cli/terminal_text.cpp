@@ -1,5 +1,6 @@
 #include "cli/terminal_text.hpp"
 
+#include "core/screens/unicode_text.hpp"
 #include "core/support/utf8.hpp"
 
 #include <fmt/format.h>
@@ -9,8 +10,8 @@ namespace {
 
 bool isUnsafe(char32_t c)
 {
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F;
+    // The reordering controls are the ones the app leaves out of its texts.
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || screens::isBidiControl(c);
 }
 
 } // namespace

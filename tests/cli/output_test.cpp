@@ -78,6 +78,10 @@ TEST(Output, TextFromTheServiceCannotSteerTheTerminal)
               "a\\x1B[2Jb\\x07c");
     EXPECT_EQ(terminalSafe("x\xC2\x9By"), "x\\x9By");
     EXPECT_EQ(terminalSafe("evil\xE2\x80\xAEtxt.exe"), "evil\\u202Etxt.exe");
+    EXPECT_EQ(terminalSafe("a\xD8\x9C"
+                           "b\xE2\x81\xA6"
+                           "c\xE2\x80\x8F"),
+              "a\\u061Cb\\u2066c\\u200F");
     EXPECT_EQ(terminalSafe("bad\xFF\xC0\xAF"), "bad\\xFF\\xC0\\xAF");
     EXPECT_EQ(terminalSafe("J\xC3\xBCrgen \xE2\x94\x82 \xF0\x9F\x94\xA5"),
               "J\xC3\xBCrgen \xE2\x94\x82 \xF0\x9F\x94\xA5");

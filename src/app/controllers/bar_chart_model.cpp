@@ -1,6 +1,7 @@
 #include "app/controllers/bar_chart_model.hpp"
 
 #include "app/controllers/chart_drawing.hpp"
+#include "app/controllers/display_text.hpp"
 #include "core/support/log.hpp"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ QVariantList labelList(const std::vector<Layout::Label>& labels)
     QVariantList out;
     for (const auto& label : labels) {
         QVariantMap entry = frameMap(label.frame);
-        entry.insert(QStringLiteral("text"), QString::fromStdString(label.text));
+        entry.insert(QStringLiteral("text"), displayText(label.text));
         out.append(entry);
     }
     return out;

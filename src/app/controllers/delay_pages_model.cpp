@@ -1,5 +1,6 @@
 #include "app/controllers/delay_pages_model.hpp"
 
+#include "app/controllers/display_text.hpp"
 #include "core/model/utilities.hpp"
 #include "core/screens/split_time.hpp"
 
@@ -56,7 +57,7 @@ QVariant DelayPagesModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case TitleRole:
     case ReasonRole:
-        return text(shown.reasonDescription);
+        return displayText(shown.reasonDescription);
     case TimesRole:
         return text(clock(delay.startDate) + " – " + clock(delay.endDate));
     case DurationRole:
@@ -64,7 +65,7 @@ QVariant DelayPagesModel::data(const QModelIndex& index, int role) const
     case HasCommentRole:
         return shown.comment.has_value();
     case CommentRole:
-        return text(shown.comment.value_or(std::string()));
+        return displayText(shown.comment.value_or(std::string()));
     case EditedRole:
         return page->showsEditedMarkers;
     case SplitEnabledRole:

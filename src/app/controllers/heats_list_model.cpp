@@ -1,5 +1,6 @@
 #include "app/controllers/heats_list_model.hpp"
 
+#include "app/controllers/display_text.hpp"
 #include "core/screens/heats_table.hpp"
 
 #include <algorithm>
@@ -147,9 +148,9 @@ QVariant HeatsListModel::data(const QModelIndex& index, int role) const
     const auto& item = section.items[e.row];
     switch (role) {
     case TitleRole:
-        return QString::fromStdString(item.title);
+        return displayText(item.title);
     case DescriptionRole:
-        return QString::fromStdString(item.description);
+        return displayText(item.description);
     case UnknownRole:
         return item.isDelayUnknown;
     case EditedRole:

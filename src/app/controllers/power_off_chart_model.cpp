@@ -1,6 +1,7 @@
 #include "app/controllers/power_off_chart_model.hpp"
 
 #include "app/controllers/chart_drawing.hpp"
+#include "app/controllers/display_text.hpp"
 #include "core/screens/power_off_chart_layout.hpp"
 #include "core/support/log.hpp"
 
@@ -98,7 +99,7 @@ void PowerOffChartModel::recompute()
     const auto legends = m_heat ? Layout::legends(*m_heat) : std::vector<Layout::Legend>{};
     std::vector<screens::Size> labelSizes;
     for (const auto& legend : legends) {
-        labelSizes.push_back(naturalSize(QString::fromStdString(legend.shortDescription), font));
+        labelSizes.push_back(naturalSize(displayText(legend.shortDescription), font));
     }
     // The legends row's height does not depend on its width, so the first pass only gives that height.
     const double legendsHeight = Layout::rows(m_width, m_height, 0).legends.height;
@@ -109,7 +110,7 @@ void PowerOffChartModel::recompute()
     for (std::size_t i = 0; i < legends.size(); ++i) {
         m_legends.append(QVariantMap{{QStringLiteral("swatch"), frameMap(legendFrames.swatches[i])},
                                      {QStringLiteral("label"), frameMap(legendFrames.labels[i])},
-                                     {QStringLiteral("text"), QString::fromStdString(legends[i].shortDescription)},
+                                     {QStringLiteral("text"), displayText(legends[i].shortDescription)},
                                      {QStringLiteral("color"), toQColor(legends[i].color)}});
     }
     m_legendsFrame = toQRectF(rows.legends);

@@ -1,5 +1,7 @@
 #include "app/controllers/reason_finder_controller.hpp"
 
+#include "app/controllers/display_text.hpp"
+
 namespace orvendel::app {
 
 void ReasonRowsModel::update(const screens::ReasonFinder& finder)
@@ -8,9 +10,8 @@ void ReasonRowsModel::update(const screens::ReasonFinder& finder)
     rows.reserve(static_cast<qsizetype>(finder.rows().size()));
     for (std::size_t i = 0; i < finder.rows().size(); ++i) {
         const auto& row = finder.rows()[i];
-        rows.push_back({QString::fromStdString(row.node->identifier),
-                        QString::fromStdString(row.node->reason.description), row.indentationLevel, row.isExpandable,
-                        row.isExpanded, finder.isChecked(i)});
+        rows.push_back({QString::fromStdString(row.node->identifier), displayText(row.node->reason.description),
+                        row.indentationLevel, row.isExpandable, row.isExpanded, finder.isChecked(i)});
     }
     // A category opening or closing changes one run of rows; anything else, the first rows among them, is a
     // new list (which the view shows at once rather than fading in).

@@ -26,6 +26,11 @@ bool ensureApplicationSupportDirectory()
         return true;
     }
     bool result = std::filesystem::create_directories(*path, error);
+    if (!error) {
+        // The users' data inside is theirs alone.
+        std::filesystem::permissions(*path, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace,
+                                     error);
+    }
     if (error) {
         log("Unable to create ApplicationSupport directory. " + error.message());
         result = false;

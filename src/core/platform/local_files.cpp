@@ -182,7 +182,10 @@ Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode)
     }
     UniqueDescriptor file(*opened);
     struct stat info {};
-    return requireRegularFile(file.get(), path, info);
+    if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
+        return regular.error();
+    }
+    return applyMode(file.get(), path, mode);
 }
 
 Result<void> writeRegularFile(const std::filesystem::path& path, std::string_view bytes, mode_t mode)

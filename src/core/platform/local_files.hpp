@@ -50,7 +50,7 @@ Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<m
 Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,
                                     std::optional<mode_t> mode = std::nullopt);
 
-// Creates the regular file when missing (with `mode`); an existing regular file is kept as it is.
+// Creates the regular file when missing; the file (new or existing) gets exactly `mode`, whatever the umask.
 Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode);
 
 // Writes the file with exactly `bytes`, creating it with `mode` or truncating the existing regular file.

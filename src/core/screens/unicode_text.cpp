@@ -1,5 +1,7 @@
 #include "core/screens/unicode_text.hpp"
 
+#include "core/support/utf8.hpp"
+
 #include <algorithm>
 
 namespace orvendel::screens {
@@ -154,6 +156,30 @@ std::optional<std::size_t> utf8OffsetOfUtf16(std::string_view text, std::size_t 
         return std::nullopt;
     }
     return pos;
+}
+
+bool isBidiControl(char32_t c)
+{
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x061C || c == 0x200E || c == 0x200F;
+}
+
+std::string withoutBidiControls(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = utf8::sequenceAt(text, i, c);
+        if (length == 0) {
+            out += text[i++];
+            continue;
+        }
+        if (!isBidiControl(c)) {
+            out.append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return out;
 }
 
 } // namespace orvendel::screens

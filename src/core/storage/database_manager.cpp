@@ -102,7 +102,7 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
         for (const char* suffix : {"-journal", "-wal", "-shm"}) {
             removeFile(path.string() + suffix, false);
         }
-        if (auto created = LocalFiles::createRegularFile(path, 0644); !created) {
+        if (auto created = LocalFiles::createRegularFile(path, user_folder::fileMode); !created) {
             return storage_error::fromLocalFile(created.error(), storage_error::cannotCreateFile);
         }
         m_databasePath = path.string();

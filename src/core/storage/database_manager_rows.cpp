@@ -44,15 +44,21 @@ std::vector<ReasonRow> flattenReasons(const std::vector<wire::JSON_Reason>& topL
     return rows;
 }
 
+// The tree may hold one reason id under several categories; each delay joins only the last of them to arrive
+// (rows are stored in arrival order), the one the reason tree keeps, so a delay is listed once. Delays come
+// back in the order they were stored, whichever way SQLite plans the join.
 std::string last24HoursQuery(int furnaceId)
 {
     return fmt::format(
         "SELECT d.FurnaceId, d.DelayId, d.HeatId, d.HeatNumber, d.HeatStartDate, d.HeatEndDate, d.ReasonId, "
         "r.ReasonDescription, r.ReasonShortDescription, r.ReasonColor, d.DelayStartDate, d.DelayEndDate, "
-        "d.Timestamp, d.Comment FROM (SELECT * FROM Delays d INNER JOIN ( SELECT {0} FurnaceId,HeatEndDate as HED "
+        "d.Timestamp, d.Comment FROM (SELECT d.*, d.rowid AS StoredOrder FROM Delays d INNER JOIN ( SELECT {0} "
+        "FurnaceId,HeatEndDate as HED "
         "FROM Delays WHERE FurnaceId = {0} ORDER BY DATETIME (HeatEndDate) DESC LIMIT 1 ) hed ON d.furnaceId = "
         "hed.furnaceId AND DATETIME (d.HeatEndDate) BETWEEN DATETIME (hed.HED,'-1 day') AND DATETIME (hed.HED)) d "
-        "INNER JOIN Reasons r ON d.FurnaceId = r.FurnaceId AND d.ReasonId = r.ReasonId",
+        "INNER JOIN Reasons r ON d.FurnaceId = r.FurnaceId AND d.ReasonId = r.ReasonId AND r.rowid IN (SELECT "
+        "MAX(rowid) FROM Reasons WHERE FurnaceId = {0} AND ReasonId IS NOT NULL GROUP BY ReasonId) ORDER BY "
+        "d.StoredOrder",
         furnaceId);
 }
 
@@ -191,7 +197,7 @@ std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
     if (!isConnected()) {
         return reasons;
     }
-    auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ?", {furnaceId});
+    auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ? ORDER BY rowid", {furnaceId});
     if (!rows) {
         log(rows.error().description);
         return reasons;

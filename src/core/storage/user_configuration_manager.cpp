@@ -19,7 +19,7 @@
 namespace orvendel {
 namespace {
 
-constexpr mode_t configurationFileMode = 0644;
+constexpr mode_t configurationFileMode = user_folder::fileMode;
 
 SharedInstance<UserConfigurationManager>& sharedInstance()
 {
@@ -170,7 +170,7 @@ Result<void> UserConfigurationManager::loadConfiguration(const std::string& user
         if (auto noLink = LocalFiles::checkNoSymbolicLink(*folder); !noLink) {
             return noLink.error();
         }
-        return LocalFiles::readRegularFile(file, maximumFileSize);
+        return LocalFiles::readRegularFile(file, maximumFileSize, configurationFileMode);
     }();
     if (!bytes && bytes.error().code != local_file_error::tooLarge) {
         return loadDefaultsInstead(bytes.error());

@@ -34,6 +34,11 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
         return *folder;
     }
     std::filesystem::create_directories(*folder, error);
+    if (!error) {
+        // Only the folder made here: parents created on the way are left as the umask made them.
+        std::filesystem::permissions(*folder, static_cast<std::filesystem::perms>(folderMode),
+                                     std::filesystem::perm_options::replace, error);
+    }
     if (error) {
         log("Unable to create ApplicationSupport directory. " + error.message());
         return storageError(storage_error::cannotCreateDirectory, error.message());
@@ -65,7 +70,7 @@ Result<void> create(const std::filesystem::path& folder)
         }
     }
     // Whatever stands there now must be a folder of ours, not a link to someone else's.
-    if (auto real = LocalFiles::ensureRealFolder(folder); !real) {
+    if (auto real = LocalFiles::ensureRealFolder(folder, folderMode); !real) {
         if (real.error().code != local_file_error::symbolicLink) { // the refusal is logged already
             log("Error: " + real.error().description);
         }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace orvendel {
 
@@ -35,10 +36,15 @@ Error fromLocalFile(const Error& localFileError, int otherwise);
 
 namespace user_folder {
 
+// A user's cached delays, unsaved comments and settings are readable by that account alone: the folders
+// are 0700 and every file in them 0600 (SQLite gives its -wal and -shm files the database file's mode).
+inline constexpr mode_t folderMode = 0700;
+inline constexpr mode_t fileMode = 0600;
+
 // The platform's application-support folder (the user's data folder).
 ApplicationSupportDirectory platformApplicationSupportDirectory();
 
-// The source's folder, created and tagged as excluded from backup when missing. Logs "Unable to get the
+// The source's folder, created owner-only and tagged as excluded from backup when missing. Logs "Unable to get the
 // ApplicationSupport path" when the source has none.
 Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source);
 
@@ -46,7 +52,8 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
 // when the digest fails.
 Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName);
 
-// Creates the folder with its parents when missing. A link in the folder's place is refused.
+// Creates the folder with its parents when missing and makes it owner-only (an older, wider folder is
+// narrowed too). A link in the folder's place is refused.
 Result<void> create(const std::filesystem::path& folder);
 
 } // namespace user_folder

@@ -4,6 +4,7 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
 #include <memory>
@@ -49,6 +50,22 @@ std::string upperCased(std::string_view text)
     mapped.toUpper(icu::Locale::getRoot());
     std::string out;
     mapped.toUTF8String(out);
+    return out;
+}
+
+std::string composed(std::string_view text)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    icu::UnicodeString source = utf16(text);
+    if (U_FAILURE(status) || nfc == nullptr) {
+        std::string out;
+        source.toUTF8String(out);
+        return out;
+    }
+    icu::UnicodeString result = nfc->normalize(source, status);
+    std::string out;
+    (U_FAILURE(status) ? source : result).toUTF8String(out);
     return out;
 }
 

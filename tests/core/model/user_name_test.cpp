@@ -18,5 +18,19 @@ TEST(UserName, OneFormUpperCasedWithoutSpaces)
     EXPECT_EQ(user_name::normalised("GROSSMANN"), "GROSSMANN");
 }
 
+// A name typed with combining marks is the same user as its precomposed spelling; ASCII stays as it was.
+TEST(UserName, DecomposedAndComposedSpellingsAreOneName)
+{
+    const std::string jurgen = "J\xC3\x9CRGEN";
+    EXPECT_EQ(user_name::normalised("ju\xCC\x88rgen"), jurgen);
+    EXPECT_EQ(user_name::normalised("JU\xCC\x88RGEN"), jurgen);
+    EXPECT_EQ(user_name::normalised("A\xCC\x8A ngstro\xCC\x88m"), user_name::normalised("\xC3\xA5ngstr\xC3\xB6m"));
+    // "ΐ" upper-cases to a letter with no precomposed form; the result is composed and stable.
+    const std::string iota = user_name::normalised("\xCE\x90");
+    EXPECT_EQ(iota, "\xCE\xAA\xCC\x81");
+    EXPECT_EQ(user_name::normalised(iota), iota);
+    EXPECT_EQ(user_name::normalised("demo.User-1_x"), "DEMO.USER-1_X");
+}
+
 } // namespace
 } // namespace orvendel

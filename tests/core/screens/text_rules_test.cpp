@@ -28,6 +28,27 @@ TEST(UnicodeText, Utf16OffsetsAsATextViewReportsThem)
     EXPECT_EQ(utf8OffsetOfUtf16("a", 2), std::nullopt);
 }
 
+TEST(UnicodeText, ReorderingControlsAreLeftOutOfDisplayedTexts)
+{
+    // "Reason 8" behind a right-to-left override, each kind of control, and what must stay.
+    EXPECT_EQ(withoutBidiControls("\xE2\x80\xAEReason 8\xE2\x80\xAC"), "Reason 8");
+    EXPECT_EQ(withoutBidiControls("a\xE2\x80\xAA"
+                                  "b\xE2\x80\xAB"
+                                  "c\xE2\x80\xAD"
+                                  "d\xE2\x81\xA6"
+                                  "e\xE2\x81\xA7"
+                                  "f"
+                                  "\xE2\x81\xA8"
+                                  "g\xE2\x81\xA9"
+                                  "h\xD8\x9C"
+                                  "i\xE2\x80\x8E"
+                                  "j\xE2\x80\x8F"),
+              "abcdefghij");
+    const std::string kept = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xE2\x80\x8D\xE2\x80\xA9 \xD8\x9B x\xFF\xE2\x80";
+    EXPECT_EQ(withoutBidiControls(kept), kept); // Hebrew, ZWJ, U+2029, U+061B, malformed bytes
+    EXPECT_EQ(withoutBidiControls(""), "");
+}
+
 TEST(CommentRules, OnlyPrintableUtf8WithinBothLimitsIsKept)
 {
     using CommentRules::Problem;

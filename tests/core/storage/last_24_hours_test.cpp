@@ -90,5 +90,46 @@ TEST_F(LastDayTest, ADelayIsSkippedWhenEitherEndIsUnreadable)
     EXPECT_EQ(heats[0]->delays->at(0)->delayId, 3);
 }
 
+wire::JSON_Reason reasonNode(std::optional<int> id, int category, std::string description,
+                             std::vector<wire::JSON_Reason> children = {})
+{
+    wire::JSON_Reason node;
+    node.id = id;
+    node.categoryId = category;
+    node.shortDescription = description.substr(0, 2);
+    node.description = std::move(description);
+    if (!children.empty()) {
+        node.childReasons = std::move(children);
+    }
+    return node;
+}
+
+TEST_F(LastDayTest, AReasonUnderSeveralCategoriesListsEachDelayOnceWithTheLaterRowsTexts)
+{
+    // Reason 11 arrives under two categories, 12 once; the later 11 is the one the reason tree keeps.
+    const std::vector<wire::JSON_Reason> tree{
+        reasonNode(std::nullopt, 1, "Mechanical", {reasonNode(11, 1, "Crane early"), reasonNode(12, 1, "Ladle")}),
+        reasonNode(std::nullopt, 2, "Electrical", {reasonNode(11, 2, "Crane later")})};
+    ASSERT_TRUE(await<bool>([&](auto done) { manager.storeReasons(7, tree, done); }));
+    auto other = delay(3, "2019-03-07T08:20:00Z", "2019-03-07T08:30:00Z");
+    other.reasonId = 12;
+    const auto heats = storeAndFetch({heat(1, "2019-03-07T09:00:00Z",
+                                           {delay(1, "2019-03-07T08:00:00Z", "2019-03-07T08:05:00Z"),
+                                            delay(2, "2019-03-07T08:10:00Z", "2019-03-07T08:15:00Z"), other})});
+    ASSERT_EQ(heats.size(), 1u);
+    std::vector<std::pair<int, std::string>> listed;
+    for (const auto& d : *heats[0]->delays) {
+        listed.emplace_back(d->delayId.value_or(-1), d->reasonDescription + "/" + d->reasonShortDescription);
+    }
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::pair<int, std::string>>{
+                          {1, "Crane later/Cr"}, {2, "Crane later/Cr"}, {3, "Ladle/La"}}));
+
+    const auto reasons = await<std::vector<ReasonPtr>>([&](auto done) { manager.fetchReasons(7, done); });
+    ASSERT_EQ(reasons.size(), 5u);
+    EXPECT_EQ(reasons[1]->description, "Crane early");
+    EXPECT_EQ(reasons[4]->description, "Crane later");
+}
+
 } // namespace
 } // namespace orvendel

@@ -43,6 +43,8 @@ TEST(UserFolder, TheFolderIsTheDigestOfTheUpperCasedName)
     EXPECT_EQ(folder("ab cd"), folder("abcd"));
     EXPECT_EQ(folder("j\xC3\xBCrgen"), support / "34442966f17203208649bd2badb54e26"); // "JÜRGEN"
     EXPECT_EQ(folder("J\xC3\x9CRGEN"), folder("j\xC3\xBCrgen"));
+    // "u" + combining diaeresis is the same user, in the same folder.
+    EXPECT_EQ(folder("ju\xCC\x88rgen"), folder("J\xC3\x9CRGEN"));
 }
 
 TEST(UserFolder, WithoutASupportFolderNothingOpensAndTheErrorSaysWhy)

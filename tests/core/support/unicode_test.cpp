@@ -80,5 +80,13 @@ TEST(UnicodeUpperCased, DoesNotFollowTheProcessLocale)
     EXPECT_EQ(mapped, "ISTANBUL"); // not "İSTANBUL"
 }
 
+TEST(UnicodeComposed, CombiningMarksJoinTheirLetter)
+{
+    EXPECT_EQ(unicode::composed("ju\xCC\x88rgen"), "j\xC3\xBCrgen");
+    EXPECT_EQ(unicode::composed("\xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB"), "\xED\x95\x9C"); // jamo → 한
+    EXPECT_EQ(unicode::composed("plain ascii ~!"), "plain ascii ~!");
+    EXPECT_EQ(unicode::composed("a\xFF"), "a\xEF\xBF\xBD");
+}
+
 } // namespace
 } // namespace orvendel::unicode

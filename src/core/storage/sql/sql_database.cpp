@@ -2,8 +2,12 @@
 
 #include "core/support/log.hpp"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fmt/format.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <random>
 #include <thread>
@@ -63,6 +67,24 @@ private:
     bool& m_flag;
 };
 
+// SQLite would create a missing file 0644 (less the umask) and give its -wal, -shm and -journal files the
+// same mode; creating it first, owner-only, keeps every one of them private whatever the umask. Memory and
+// temporary databases and URIs are left to SQLite, as is anything already there (a link included).
+void createOwnerOnlyIfMissing(const std::string& path)
+{
+    if (path.empty() || path == ":memory:" || path.starts_with("file:")) {
+        return;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        (void)::fchmod(fd, S_IRUSR | S_IWUSR);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 SqlDatabase::SqlDatabase(std::string path) : m_databasePath(std::move(path)) {}
@@ -91,6 +113,7 @@ Result<void> SqlDatabase::open(SymbolicLinks links)
     if (links == SymbolicLinks::refuse) {
         flags |= SQLITE_OPEN_NOFOLLOW;
     }
+    createOwnerOnlyIfMissing(m_databasePath);
     const int result = sqlite3_open_v2(m_databasePath.c_str(), &handle, flags, nullptr);
     if (result != SQLITE_OK) {
         log(fmt::format("error opening!: {}", result));

@@ -33,8 +33,8 @@ public:
     SqlDatabase& operator=(const SqlDatabase&) = delete;
 
     enum class SymbolicLinks { follow, refuse };
-    // Opens (creating the file when missing). With `refuse`, a symbolic link anywhere in the path fails the
-    // open instead of being followed.
+    // Opens (creating the file when missing, owner-only: 0600). With `refuse`, a symbolic link anywhere in the path
+    // fails the open instead of being followed.
     Result<void> open(SymbolicLinks links = SymbolicLinks::follow);
     // The connection is released even when SQLite refuses to close it (something still uses it); it then
     // goes when that last user does, and the error says why it could not go at once.
