@@ -103,6 +103,9 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
     EditedDelaysManager::shared()->closeJournal();
     EditedDelaysManager::shared()->clearEditedDelays();
     UserConfigurationManager::shared()->unloadConfiguration();
+    // The previous user's session is over: another process may sign in as them now.
+    DatabaseManager::shared()->releaseUserFolder();
+    m_userName.clear();
 }
 
 void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int> furnaceId)
@@ -200,6 +203,8 @@ void ApplicationFlow::runLogoutSequence(ScreenChange change)
     EditedDelaysManager::shared()->closeJournal();
     EditedDelaysManager::shared()->clearEditedDelays();
     UserConfigurationManager::shared()->unloadConfiguration();
+    // Last: until here this process still held the user's files.
+    DatabaseManager::shared()->releaseUserFolder();
     m_userName.clear();
     if (wasSignedIn) {
         ++m_signOutCount;

@@ -68,6 +68,13 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
         return std::nullopt;
     }
     auto credentials = screens::LoginValidation::trimmedCredentials(username, password);
+    // Refused before the service is asked: signing in here would break the other process's session.
+    if (auto free = DatabaseManager::shared()->checkUserFolderFree(credentials.username);
+        !free && free.error().is(orv_error::domain, orv_error::signedInElsewhere)) {
+        const auto text = screens::signInFailureAlert(free.error());
+        m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, free.error()));
+        return std::nullopt;
+    }
     m_attempt = Attempt{credentials.username, std::move(credentials.password),
                         LoginManager::normalisedUsername(credentials.username).value_or(""), furnaceId, false};
     changed();
@@ -142,6 +149,15 @@ void SignInFlow::prepareStorage(const Notification& notification)
     const std::string user = user_name::normalised(m_attempt->username);
     if (m_environment.willPrepareStorage) {
         m_environment.willPrepareStorage(user);
+    }
+    // Nothing in the folder is touched while another process signed in as the same user holds it.
+    if (auto held = DatabaseManager::shared()->holdUserFolder(user); !held) {
+        LoginManager::shared()->logout();
+        const auto text = held.error().is(orv_error::domain, orv_error::signedInElsewhere)
+                              ? screens::signInFailureAlert(held.error())
+                              : screens::signInSetupFailureAlert();
+        failed(text.title, text.message, held.error());
+        return;
     }
     const auto configuration = UserConfigurationManager::shared();
     if (!DatabaseManager::shared()->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||

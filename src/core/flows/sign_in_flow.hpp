@@ -42,8 +42,8 @@ public:
     void fieldsChanged(std::string_view username, std::string_view password);
 
     // Starts an attempt and returns the trimmed user name the field shows from now on; none when it was
-    // refused at once (no network: the alert is presented). A furnace given here is selected when the
-    // furnace list offers it, before the first download.
+    // refused at once (no network, or the user signed in in another Orvendel process: the alert is
+    // presented). A furnace given here is selected when the furnace list offers it, before the first download.
     std::optional<std::string> signIn(const std::string& username, const std::string& password,
                                       std::optional<int> furnaceId = std::nullopt);
     bool isSigningIn() const { return m_attempt.has_value(); }

@@ -17,6 +17,8 @@ inline constexpr int failureWithoutError = 1014;
 inline constexpr int noNetwork = 1015;
 inline constexpr int encodeFailure = 1022;
 inline constexpr int decodeFailure = 1023;
+// The user's folder is held by another Orvendel process signed in as the same user.
+inline constexpr int signedInElsewhere = 1030;
 inline constexpr int localSetupFailure = 200;
 } // namespace orv_error
 

@@ -75,6 +75,10 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
     if (auto created = user_folder::create(*folder); !created) {
         return created;
     }
+    // Emptying the database under another process signed in as the same user would break its session.
+    if (auto held = holdUserFolder(userName); !held) {
+        return held;
+    }
     const auto path = *folder / databaseFileName;
     // SQLite refuses a link anywhere in the name it is given; the folder is known to be real, so only the
     // way to it may hold links (a data folder kept elsewhere), and those are resolved here.

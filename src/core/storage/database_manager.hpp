@@ -3,6 +3,7 @@
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/reason.hpp"
+#include "core/platform/folder_lock.hpp"
 #include "core/service/wire/messages.hpp"
 #include "core/storage/sql/sql_database.hpp"
 #include "core/storage/user_folder.hpp"
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,8 +53,18 @@ public:
     DatabaseManager(const DatabaseManager&) = delete;
     DatabaseManager& operator=(const DatabaseManager&) = delete;
 
-    // Deletes the user's previous database (and any journal a crash left beside it), then opens an empty
-    // one in the folder named by the MD5 of the upper-cased user name.
+    // The user's folder kept by this process for the whole session, so that a second process signing in as
+    // the same user is refused before it touches the folder (an emptied database, a replaced journal would
+    // break the first). Holding it again for the same user keeps the lock; another user's is let go first.
+    // Refused with orv_error::signedInElsewhere, whose description names the holder when it is known.
+    Result<void> holdUserFolder(const std::string& userName);
+    // The same refusal without taking the lock: whether a sign-in as the user could go ahead.
+    Result<void> checkUserFolderFree(const std::string& userName);
+    // The session ended (sign-out, another user): the folder is free for other processes.
+    void releaseUserFolder();
+
+    // Holds the user's folder (see holdUserFolder), deletes the user's previous database (and any journal a crash left
+    // beside it), then opens an empty one in the folder named by the MD5 of the upper-cased user name.
     Result<void> openUserDatabase(const std::string& userName);
     // Sign-out: closes the connection and forgets the path; the file stays until the next sign-in.
     void closeDatabase();
@@ -98,6 +110,8 @@ private:
     std::unique_ptr<SqlDatabase> m_database;
     std::optional<std::string> m_databasePath;
     std::optional<Error> m_storeError; // the running store's failure
+    std::mutex m_folderLockMutex;
+    FolderLock m_folderLock; // guarded by m_folderLockMutex
     // Last member: destroyed first, so queued work still finds the connection.
     mutable SerialQueue m_databaseQueue{"DatabaseSerialQueue"};
 };

@@ -2,7 +2,10 @@
 #include "core/model/utilities.hpp"
 #include "flow_fixture.hpp"
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
+
+#include <unistd.h>
 
 namespace orvendel::test {
 namespace {
@@ -79,6 +82,52 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     signIn("jdoe");
     EXPECT_EQ(editCount(), 1u);
     EXPECT_EQ(app->restoredEditCount(), 1u);
+}
+
+// Another process signed in as the same user is stood in for by a second DatabaseManager on the same folder.
+TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHolderIsRefused)
+{
+    DatabaseManager other;
+    signIn("jdoe");
+    loadFurnace();
+    EXPECT_FALSE(other.checkUserFolderFree("jdoe"));
+    // The idle timeout only replaces the screen; the session, and the folder with it, stay.
+    advance(300s);
+    EXPECT_FALSE(other.checkUserFolderFree("jdoe"));
+
+    // Another user's sign-in ends the first user's session.
+    signIn("kim");
+    ASSERT_TRUE(other.holdUserFolder("jdoe"));
+    advance(300s);
+    const auto before = transport->sessions().size();
+    EXPECT_FALSE(app->signIn()->signIn("jdoe", "secret"));
+    EXPECT_EQ(transport->sessions().size(), before) << "refused before the service is asked";
+    ASSERT_FALSE(presenter.alerts.empty());
+    ASSERT_TRUE(presenter.alerts.back().error);
+    EXPECT_TRUE(presenter.alerts.back().error->is(orv_error::domain, orv_error::signedInElsewhere));
+    EXPECT_EQ(presenter.alerts.back().message,
+              fmt::format("JDOE is signed in in another Orvendel process ({}, pid {}). Sign out there first. "
+                          "(Error: 1030)",
+                          FolderLock::currentProgram(), ::getpid()));
+    EXPECT_EQ(app->userName(), "KIM");
+
+    // Taken by the other process while the service answered: still refused before the database is opened.
+    other.releaseUserFolder();
+    ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret"));
+    ASSERT_TRUE(other.holdUserFolder("jdoe"));
+    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return !app->signIn()->isSigningIn(); }));
+    EXPECT_FALSE(app->isSignedIn());
+    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
+    EXPECT_TRUE(presenter.alerts.back().error->is(orv_error::domain, orv_error::signedInElsewhere));
+
+    // Once the other process signed out, the sign-in goes ahead; a sign-out frees the folder again.
+    other.releaseUserFolder();
+    signIn("jdoe");
+    EXPECT_FALSE(other.checkUserFolderFree("jdoe"));
+    app->requestLogout();
+    ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+    EXPECT_TRUE(other.holdUserFolder("jdoe"));
 }
 
 TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <fstream>
+#include <unistd.h>
 
 namespace orvendel {
 namespace {
@@ -343,6 +346,51 @@ TEST_F(DatabaseManagerTest, AFullDiskFailsTheStoreWithItsErrorAndKeepsTheStoredR
     ASSERT_EQ(heats.size(), 1u);
     EXPECT_EQ(heats[0]->heatId, 1);
     EXPECT_FALSE(stored(3)) << "space is back";
+}
+
+// A second process (here: a second manager) signing in as the same user must not empty the first one's
+// database; it is told who holds the folder instead.
+TEST_F(DatabaseManagerTest, ASecondHolderOfTheSameUserIsRefusedBeforeTheDatabaseIsEmptied)
+{
+    ASSERT_TRUE(storeFurnaces({furnace(1, "EAF 1")}));
+    DatabaseManager second;
+    for (const char* spelling : {"jdoe", "JDoe"}) {
+        const auto free = second.checkUserFolderFree(spelling);
+        ASSERT_FALSE(free);
+        EXPECT_TRUE(free.error().is(orv_error::domain, orv_error::signedInElsewhere));
+        const auto opened = second.openUserDatabase(spelling);
+        ASSERT_FALSE(opened);
+        EXPECT_TRUE(opened.error().is(orv_error::domain, orv_error::signedInElsewhere));
+        EXPECT_EQ(opened.error().description,
+                  fmt::format("JDOE is signed in in another Orvendel process ({}, pid {}). Sign out there first.",
+                              FolderLock::currentProgram(), ::getpid()));
+    }
+    EXPECT_EQ(second.databasePath(), std::nullopt);
+    EXPECT_EQ(fetchFurnaces().size(), 1u);
+
+    // Another user is unaffected; the first holder opening again keeps its lock.
+    EXPECT_TRUE(second.checkUserFolderFree("asmith"));
+    EXPECT_TRUE(second.openUserDatabase("asmith"));
+    ASSERT_TRUE(manager.openUserDatabase("jdoe"));
+    EXPECT_FALSE(second.holdUserFolder("jdoe"));
+
+    // The session's end frees the folder; holding another user's lets the previous one go.
+    manager.releaseUserFolder();
+    EXPECT_TRUE(second.holdUserFolder("jdoe"));
+    EXPECT_FALSE(manager.openUserDatabase("jdoe"));
+    EXPECT_TRUE(manager.openUserDatabase("asmith"));
+    second.releaseUserFolder();
+    EXPECT_TRUE(manager.openUserDatabase("jdoe"));
+}
+
+// Checking leaves a user never signed in here without a folder.
+TEST(DatabaseManagerFolderLockTest, CheckingAnUnknownUserCreatesNothing)
+{
+    test::ScopedDataDirectory dataDirectory;
+    DatabaseManager manager;
+    EXPECT_TRUE(manager.checkUserFolderFree("nobody"));
+    const auto folder = dataDirectory.path() / *Utilities::md5Hex("NOBODY");
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 TEST(DatabaseManagerSharedTest, SharedInstanceCanBeResetBetweenTests)

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orvendel::testing {
@@ -29,8 +30,9 @@ protected:
         admin = std::make_unique<ServiceClient>(s_service->port());
         ASSERT_EQ(admin->reset().status, 200);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::filesystem::temp_directory_path() /
-                   (std::string("orvendel-cli-") + info->test_suite_name() + "-" + info->name());
+        // The pid keeps test runs of other build trees, started at the same time, out of this run's folder.
+        m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-cli-") + std::to_string(::getpid()) +
+                                                             "-" + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(m_folder);
     }
 

@@ -28,6 +28,7 @@ public:
     CliProcess& operator=(const CliProcess&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
 
     void send(const std::string& line);
     // The next line printed on standard output, without its line break; none after `timeout` or at the end.

@@ -75,7 +75,10 @@ TEST_F(CliSessionTest, ServiceDownGivesTheTransportErrorsAlertText)
     EXPECT_EQ(refresh["message"], fmt::format("{} ({}:{})", error["description"].get<std::string>(),
                                               error["domain"].get<std::string>(), error["code"].get<int>()));
 
-    // Signing in against the stopped service shows the sign-in screen's form of the same error.
+    // Signing in against the stopped service shows the sign-in screen's form of the same error (once the
+    // first shell has ended: while it runs, the user's folder is its own).
+    working.closeInput();
+    working.wait(); // its status tells of the failed refresh
     auto& late = startShell({}, false, url);
     const auto login = late.login();
     ASSERT_EQ(login["ok"], false) << login.dump();

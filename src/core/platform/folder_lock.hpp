@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/platform/unique_descriptor.hpp"
+#include "core/support/error.hpp"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace orvendel {
+
+// An advisory lock on a folder, so that one process at a time works in it: `flock` on a lock file inside,
+// which names the holder (pid and program) for whoever is refused. The kernel drops the lock with the
+// holder's last descriptor, so a process that died never blocks anyone; a second lock on the same folder in
+// the same process is refused like any other. The file itself stays: removing it could let two processes
+// lock two different files of the same name.
+// Thread contract: one owner at a time.
+class FolderLock {
+public:
+    static constexpr const char* fileName = ".orvendel.lock";
+
+    // Who holds a lock, as the holder wrote it; nothing known when it has not written yet.
+    struct Holder {
+        std::optional<long> pid;
+        std::string program;
+    };
+    struct Held {
+        Holder holder;
+    };
+    // The lock, the holder that keeps it, or why the lock file could not be used.
+    using Outcome = std::variant<FolderLock, Held, Error>;
+
+    // Takes the lock of an existing folder without waiting; `program` is written beside this pid.
+    static Outcome acquire(const std::filesystem::path& folder, const std::string& program);
+
+    FolderLock() = default;
+    FolderLock(FolderLock&&) noexcept = default;
+    FolderLock& operator=(FolderLock&&) noexcept = default;
+    ~FolderLock() { release(); }
+
+    bool isHeld() const { return m_descriptor.get() >= 0; }
+    const std::filesystem::path& folder() const { return m_folder; }
+    // Empties the file (no stale holder stays named) and lets the lock go.
+    void release();
+
+    // This process's program name (the executable's file name).
+    static std::string currentProgram();
+
+private:
+    FolderLock(UniqueDescriptor descriptor, std::filesystem::path folder)
+        : m_descriptor(std::move(descriptor)), m_folder(std::move(folder))
+    {}
+
+    UniqueDescriptor m_descriptor;
+    std::filesystem::path m_folder;
+};
+
+} // namespace orvendel

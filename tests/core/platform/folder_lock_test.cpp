@@ -1,0 +1,112 @@
+#include "core/platform/folder_lock.hpp"
+#include "core/platform/local_files.hpp"
+#include "support/temp_folder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orvendel {
+namespace {
+
+FolderLock acquired(const std::filesystem::path& folder, const std::string& program = "first")
+{
+    auto outcome = FolderLock::acquire(folder, program);
+    EXPECT_TRUE(std::holds_alternative<FolderLock>(outcome));
+    return std::holds_alternative<FolderLock>(outcome) ? std::move(std::get<FolderLock>(outcome)) : FolderLock();
+}
+
+std::optional<FolderLock::Holder> holderOf(const std::filesystem::path& folder)
+{
+    auto outcome = FolderLock::acquire(folder, "second");
+    if (auto* held = std::get_if<FolderLock::Held>(&outcome)) {
+        return held->holder;
+    }
+    return std::nullopt;
+}
+
+TEST(FolderLockTest, ASecondLockOnTheSameFolderIsRefusedAndNamesTheHolderUntilReleased)
+{
+    test::TempFolder folder;
+    auto lock = acquired(folder.path(), "orvendel-cli");
+    ASSERT_TRUE(lock.isHeld());
+
+    // The same process counts as anyone else: two sessions of one process must not share the folder either.
+    const auto holder = holderOf(folder.path());
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->pid, static_cast<long>(::getpid()));
+    EXPECT_EQ(holder->program, "orvendel-cli");
+
+    lock.release();
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_TRUE(acquired(folder.path()).isHeld());
+    // A released lock leaves no holder named.
+    EXPECT_EQ(test::readText(folder.path() / FolderLock::fileName), "");
+}
+
+TEST(FolderLockTest, OtherFoldersAreUnaffected)
+{
+    test::TempFolder first;
+    test::TempFolder second;
+    auto lock = acquired(first.path());
+    EXPECT_TRUE(acquired(second.path()).isHeld());
+    EXPECT_TRUE(lock.isHeld());
+}
+
+TEST(FolderLockTest, TheLockOfAKilledHolderNeverBlocks)
+{
+    test::TempFolder folder;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto outcome = FolderLock::acquire(folder.path(), "holder");
+        const char held = std::holds_alternative<FolderLock>(outcome) ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(held, 'y');
+    const auto holder = holderOf(folder.path());
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->pid, static_cast<long>(child));
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    // The dead holder's line is still in the file; the lock is not.
+    EXPECT_TRUE(acquired(folder.path()).isHeld());
+}
+
+TEST(FolderLockTest, AHolderLineCutShortNamesNoOne)
+{
+    test::TempFolder folder;
+    auto lock = acquired(folder.path());
+    {
+        std::ofstream file(folder.path() / FolderLock::fileName, std::ios::trunc);
+        file << "12";
+    }
+    const auto holder = holderOf(folder.path());
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(holder->pid);
+}
+
+TEST(FolderLockTest, ALinkInTheLockFilesPlaceIsRefused)
+{
+    test::TempFolder folder;
+    std::filesystem::create_symlink(folder.path() / "elsewhere", folder.path() / FolderLock::fileName);
+    auto outcome = FolderLock::acquire(folder.path(), "program");
+    ASSERT_TRUE(std::holds_alternative<Error>(outcome));
+    EXPECT_EQ(std::get<Error>(outcome).code, local_file_error::symbolicLink);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "elsewhere"));
+}
+
+} // namespace
+} // namespace orvendel
