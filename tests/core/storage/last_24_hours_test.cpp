@@ -110,7 +110,7 @@ TEST_F(LastDayTest, AReasonUnderSeveralCategoriesListsEachDelayOnceWithTheLaterR
     const std::vector<wire::JSON_Reason> tree{
         reasonNode(std::nullopt, 1, "Mechanical", {reasonNode(11, 1, "Crane early"), reasonNode(12, 1, "Ladle")}),
         reasonNode(std::nullopt, 2, "Electrical", {reasonNode(11, 2, "Crane later")})};
-    ASSERT_TRUE(await<bool>([&](auto done) { manager.storeReasons(7, tree, done); }));
+    ASSERT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeReasons(7, tree, done); }));
     auto other = delay(3, "2019-03-07T08:20:00Z", "2019-03-07T08:30:00Z");
     other.reasonId = 12;
     const auto heats = storeAndFetch({heat(1, "2019-03-07T09:00:00Z",
