@@ -100,12 +100,55 @@ private:
     bool m_dropContinue;
 };
 
+// Requests answered into nothing, for the warm-up.
+class DiscardingStream : public httplib::Stream {
+public:
+    explicit DiscardingStream(std::string_view request) : m_request(request) {}
+
+    bool is_readable() const override { return !m_request.empty(); }
+    bool is_writable() const override { return true; }
+    ssize_t read(char* ptr, size_t size) override
+    {
+        const auto n = std::min(size, m_request.size());
+        std::memcpy(ptr, m_request.data(), n);
+        m_request.remove_prefix(n);
+        return static_cast<ssize_t>(n);
+    }
+    ssize_t write(const char*, size_t size) override { return static_cast<ssize_t>(size); }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override
+    {
+        ip = "127.0.0.1";
+        port = 0;
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { get_remote_ip_and_port(ip, port); }
+    socket_t socket() const override { return INVALID_SOCKET; }
+
+private:
+    std::string_view m_request;
+};
+
 } // namespace
 
 ServiceHttpServer::ServiceHttpServer(ConnectionGate::Limits limits)
     : m_gate(limits, [this](Connection& connection, bool stopping) { return serve(connection, stopping); })
 {
     new_task_queue = [] { return new HandOver; };
+    warmUp();
+}
+
+void ServiceHttpServer::warmUp()
+{
+    // The library fills its tables (request methods, range syntax) on first use, behind function statics
+    // whose fast path is compiled into the library and so invisible to the thread sanitizer: workers taking
+    // their first requests at once were reported as racing on them. Answering a request of each kind here,
+    // before any handler is set and before any worker serves, fills them once on this thread.
+    for (const std::string_view request :
+         {"GET / HTTP/1.1\r\nHost: localhost\r\nRange: bytes=0-1\r\n\r\n",
+          "POST / HTTP/1.1\r\nHost: localhost\r\nContent-Type: application/json\r\nContent-Length: 2\r\n\r\n{}"}) {
+        DiscardingStream stream(request);
+        bool closedByClient = false;
+        process_request(stream, true, closedByClient, nullptr);
+    }
 }
 
 ServiceHttpServer::~ServiceHttpServer()

@@ -29,6 +29,7 @@ public:
     static int servingSocket();
 
 private:
+    void warmUp();
     bool process_and_close_socket(socket_t sock) override;
     bool serve(Connection& connection, bool stopping);
 

@@ -1,14 +1,17 @@
 #include "support/service_process.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -20,6 +23,23 @@ namespace {
 
 constexpr auto startTimeout = std::chrono::seconds(20);
 constexpr auto stopTimeout = std::chrono::seconds(10);
+
+// The lines sanitizers start a report with, at a line's start or after AddressSanitizer's "==PID==", so that
+// text a client sent and the service logged cannot pass for one.
+constexpr const char* reportStarts[] = {"WARNING: ThreadSanitizer", "ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                                        "SUMMARY: UndefinedBehaviorSanitizer"};
+
+bool startsAReport(std::string_view before)
+{
+    if (before.empty()) {
+        return true;
+    }
+    if (before.size() < 5 || !before.starts_with("==") || !before.ends_with("==")) {
+        return false;
+    }
+    const auto pid = before.substr(2, before.size() - 4);
+    return std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 // Reads the first line the child writes, waiting at most until `deadline`.
 std::optional<std::string> readFirstLine(int fd, std::chrono::steady_clock::time_point deadline)
@@ -134,7 +154,38 @@ std::string ServiceProcess::logText() const
     return m_startProblem.empty() ? text.str() : m_startProblem + "\n" + text.str();
 }
 
+std::string ServiceProcess::sanitizerReport() const
+{
+    std::ifstream file(m_logPath);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string log = text.str();
+    std::size_t first = std::string::npos;
+    for (const char* start : reportStarts) {
+        for (auto at = log.find(start); at != std::string::npos; at = log.find(start, at + 1)) {
+            const auto lineStart = log.rfind('\n', at) == std::string::npos ? 0 : log.rfind('\n', at) + 1;
+            if (startsAReport(std::string_view(log).substr(lineStart, at - lineStart))) {
+                first = std::min(first, at);
+                break;
+            }
+        }
+    }
+    return first == std::string::npos ? std::string() : log.substr(first);
+}
+
 std::optional<int> ServiceProcess::stop()
+{
+    const auto status = stopProcess();
+    if (!m_reportChecked && !m_logPath.empty()) {
+        m_reportChecked = true;
+        if (const auto report = sanitizerReport(); !report.empty()) {
+            ADD_FAILURE() << "the delay service's sanitizer reported:\n" << report;
+        }
+    }
+    return status;
+}
+
+std::optional<int> ServiceProcess::stopProcess()
 {
     if (m_pid <= 0) {
         return std::nullopt;

@@ -14,7 +14,9 @@
 //
 // Options: ServiceProcess({.seed = 7, .extraArguments = {"--session-ttl", "1", "--add-user", "ann:pw:2"}}).
 // The service's log lines (one per request) go to a file readable with logText(). The destructor stops the
-// service with SIGTERM (SIGKILL after 10 s); stop() does the same and returns the exit status. Start one per
+// service with SIGTERM (SIGKILL after 10 s); stop() does the same and returns the exit status. A sanitizer's
+// report in the service's log (a race or a memory fault of the service itself) fails the running test once the
+// service has stopped: the sanitizer does not end the service, so nothing else would show it. Start one per
 // test suite (SetUpTestSuite) and POST /_admin/reset (ServiceClient::reset) between tests that change data.
 // Link the `orvendel_service_test_support` target; it also makes sure the service binary is built.
 
@@ -53,11 +55,17 @@ public:
     // Sends SIGTERM and waits; the exit status (0 for a clean stop), or none when it had to be killed.
     std::optional<int> stop();
 
+    // The log from the first line of a sanitizer's report on; empty without one.
+    std::string sanitizerReport() const;
+
 private:
+    std::optional<int> stopProcess();
+
     pid_t m_pid = -1;
     int m_port = 0;
     std::filesystem::path m_logPath;
     std::string m_startProblem;
+    bool m_reportChecked = false;
 };
 
 } // namespace orvendel::testing
