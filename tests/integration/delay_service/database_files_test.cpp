@@ -139,5 +139,20 @@ TEST_F(DatabaseFilesTest, SaveIsRefusedOnceTheDatabaseFileIsDeleted)
     EXPECT_TRUE(furnacesAnswered());
 }
 
+TEST(DatabaseOnASmallDiskTest, ServiceDoesNotStartWithoutRoomForItsDemoData)
+{
+    test::TempFolder folder;
+    const std::string database = (folder.path() / "plant.sqlite").string();
+    // Room for the tables and the furnaces, not for two days of heats.
+    ServiceProcess service({.extraArguments = {"--db", database}, .fileSizeLimit = 96 * 1024});
+    EXPECT_FALSE(service.running());
+    service.stop();
+    ASSERT_TRUE(service.exitStatus()) << service.logText();
+    EXPECT_NE(*service.exitStatus(), 0);
+    EXPECT_NE(service.logText().find("orvendel-delay-service: cannot write the demo data to " + database + ": "),
+              std::string::npos)
+        << service.logText();
+}
+
 } // namespace
 } // namespace orvendel::testing
