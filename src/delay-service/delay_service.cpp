@@ -66,8 +66,12 @@ std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options
         return nullptr;
     }
     const auto used = service->m_plant.open(options.seed, epochNow(), options.delaysPerHeat);
-    if (!used || !service->m_users.open()) {
-        error = "cannot create the demo plant in " + *path + ": " + service->m_db.lastError();
+    if (!used) {
+        error = "cannot write the demo data to " + *path + ": " + service->m_plant.lastError();
+        return nullptr;
+    }
+    if (!service->m_users.open()) {
+        error = "cannot create the user table in " + *path + ": " + service->m_db.lastError();
         return nullptr;
     }
     service->m_seed = *used;

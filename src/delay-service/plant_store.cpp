@@ -68,7 +68,20 @@ std::string PlantStore::timestampText(int64_t version)
 
 bool PlantStore::createSchema()
 {
-    return m_db.execute(schema);
+    return m_db.execute(schema) || failedLocked();
+}
+
+// Keeps SQLite's reason before a rollback replaces it; always false.
+bool PlantStore::failedLocked()
+{
+    m_lastError = m_db.lastError();
+    return false;
+}
+
+std::string PlantStore::lastError() const
+{
+    auto lock = m_db.lock();
+    return m_lastError;
 }
 
 std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now,
@@ -95,12 +108,16 @@ std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int6
     m_plant.emplace(seed, m_delaysPerHeat);
     Statement count(m_db, "SELECT COUNT(*) FROM furnaces");
     if (!count.step()) {
+        failedLocked();
         return std::nullopt;
     }
     if (count.int64(0) == 0 && !createPlant(now)) {
         return std::nullopt;
     }
-    extendLocked(now);
+    // A plant without its heats would answer every request with nothing; better not to start.
+    if (!extendLocked(now)) {
+        return std::nullopt;
+    }
     return seed;
 }
 
@@ -111,11 +128,7 @@ bool PlantStore::reset(int64_t now)
         return false;
     }
     m_nextHeatDue = 0;
-    if (!createPlant(now)) {
-        return false;
-    }
-    extendLocked(now);
-    return true;
+    return createPlant(now) && extendLocked(now);
 }
 
 bool PlantStore::createPlant(int64_t now)
@@ -125,7 +138,7 @@ bool PlantStore::createPlant(int64_t now)
     Statement seedRow(m_db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('seed', ?)");
     seedRow.bind(1, std::to_string(m_plant->seed()));
     if (!seedRow.run()) {
-        return false;
+        return failedLocked();
     }
     Statement furnace(m_db, "INSERT INTO furnaces VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     Statement reason(m_db, "INSERT INTO reasons VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -134,7 +147,7 @@ bool PlantStore::createPlant(int64_t now)
         furnace.bind(1, f.id).bind(2, f.name).bind(3, f.shortName).bind(4, f.productionField).bind(5, f.dayStart);
         furnace.bind(6, f.mapId).bind(7, f.mapCoordX).bind(8, f.mapCoordY).bind(9, f.type);
         if (!furnace.run()) {
-            return false;
+            return failedLocked();
         }
         int position = 0;
         for (const auto& node : m_plant->reasonTree(f.id)) {
@@ -142,11 +155,11 @@ bool PlantStore::createPlant(int64_t now)
             reason.bind(1, f.id).bind(2, node.categoryId).bind(3, node.parentCategoryId).bind(4, node.reasonId);
             reason.bind(5, node.description).bind(6, node.shortDescription).bind(7, node.color).bind(8, position++);
             if (!reason.run()) {
-                return false;
+                return failedLocked();
             }
         }
     }
-    return transaction.commit();
+    return transaction.commit() || failedLocked();
 }
 
 void PlantStore::extendTo(int64_t now)
@@ -158,12 +171,15 @@ void PlantStore::extendTo(int64_t now)
     extendLocked(now);
 }
 
-void PlantStore::extendLocked(int64_t now)
+bool PlantStore::extendLocked(int64_t now)
 {
     if (!m_plant) {
-        return;
+        return false;
     }
     Transaction transaction(m_db);
+    if (!transaction.began()) {
+        return failedLocked();
+    }
     int64_t nextDue = std::numeric_limits<int64_t>::max();
     Statement heatRow(m_db, "INSERT INTO heats VALUES (?, ?, ?, ?, ?, ?)");
     Statement delayRow(m_db, "INSERT INTO delays (heat_id, reason_id, start_time, end_time, comment, version, "
@@ -193,7 +209,7 @@ void PlantStore::extendLocked(int64_t now)
             heatRow.bind(5, heat.start).bind(6, heat.end);
             if (!heatRow.run()) {
                 log("Could not add a demo heat: " + m_db.lastError());
-                return;
+                return failedLocked();
             }
             for (const auto& delay : heat.delays) {
                 const int64_t version = nextVersionLocked();
@@ -202,7 +218,7 @@ void PlantStore::extendLocked(int64_t now)
                 delayRow.bind(5, delay.comment).bind(6, version).bind(7, version);
                 if (!delayRow.run()) {
                     log("Could not add a demo delay: " + m_db.lastError());
-                    return;
+                    return failedLocked();
                 }
             }
             start = heat.end;
@@ -210,9 +226,12 @@ void PlantStore::extendLocked(int64_t now)
         }
         nextDue = std::min(nextDue, start + m_plant->heatDuration(furnace.id, index));
     }
-    if (transaction.commit()) {
-        m_nextHeatDue = nextDue;
+    if (!transaction.commit()) {
+        log("Could not add the demo heats: " + m_db.lastError());
+        return failedLocked();
     }
+    m_nextHeatDue = nextDue;
+    return true;
 }
 
 int64_t PlantStore::nextVersionLocked()

@@ -64,6 +64,8 @@ public:
     bool reset(int64_t now);
     // Adds every heat that has ended by `now`.
     void extendTo(int64_t now);
+    // Why the last open, reset or extension could not write the plant.
+    std::string lastError() const;
 
     std::vector<Furnace> furnaces();
     bool furnaceExists(int furnaceId);
@@ -80,7 +82,8 @@ public:
 private:
     bool createSchema();
     bool createPlant(int64_t now);
-    void extendLocked(int64_t now);
+    bool extendLocked(int64_t now);
+    bool failedLocked();
     std::vector<StoredDelay> delaysOfHeatLocked(int heatId);
     int64_t nextVersionLocked();
 
@@ -88,6 +91,7 @@ private:
     std::optional<DemoPlant> m_plant;
     std::optional<int> m_delaysPerHeat;
     std::atomic<int64_t> m_nextHeatDue{0};
+    std::string m_lastError; // under the database lock
 };
 
 } // namespace orvendel::service

@@ -1,6 +1,8 @@
 #include "plant_store.hpp"
 #include "service_errors.hpp"
 
+#include "core/support/log.hpp"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -35,6 +37,12 @@ struct Span {
 StoreOutcome PlantStore::saveDelays(int furnaceId, int heatId, const std::vector<DelayChange>& changes)
 {
     auto lock = m_db.lock();
+    // A deleted file still takes writes through the open handle, and they vanish with the process.
+    if (m_db.fileMoved()) {
+        log("Delay service: the database file " + m_db.path() +
+            " was deleted or replaced while the service runs; refusing to save delays");
+        return failure(error_code::internalFailure, error_text::internalFailure);
+    }
     Transaction transaction(m_db);
     if (!transaction.began()) {
         return failure(error_code::internalFailure, error_text::internalFailure);

@@ -12,17 +12,29 @@ Database::~Database()
 bool Database::open(const std::string& path)
 {
     close();
+    m_path = path;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
         return false;
     }
     sqlite3_busy_timeout(m_db, 5000);
     if (path != ":memory:") {
-        if (!execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) {
+        // No file is mapped into memory: a mapped page that can no longer be written back (the file turned
+        // immutable or read-only under the service) is a SIGBUS, where a failed write() is only an error.
+        // The one connection holds the file exclusively, so the WAL index lives on the heap, not in -shm.
+        if (!execute("PRAGMA mmap_size=0; PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; "
+                     "PRAGMA synchronous=NORMAL;")) {
             return false;
         }
     }
     return execute("PRAGMA foreign_keys=ON;");
+}
+
+bool Database::fileMoved() const
+{
+    int moved = 0;
+    return m_db != nullptr && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
 }
 
 void Database::close()

@@ -22,8 +22,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens (creating) the file, or an in-memory database for ":memory:"; files use WAL. False with
-    // `lastError()` on failure.
+    // Opens (creating) the file, or an in-memory database for ":memory:"; files use WAL and are held
+    // exclusively by this connection. False with `lastError()` on failure.
     bool open(const std::string& path);
     void close();
 
@@ -33,10 +33,14 @@ public:
     bool execute(std::string_view sql);
     int64_t lastInsertRowId() const;
     std::string lastError() const;
+    // True once the database file was deleted or replaced since it was opened: what is written now is lost.
+    bool fileMoved() const;
     sqlite3* handle() const { return m_db; }
+    const std::string& path() const { return m_path; }
 
 private:
     sqlite3* m_db = nullptr;
+    std::string m_path;
     std::mutex m_mutex;
 };
 

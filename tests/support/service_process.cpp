@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <string_view>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -110,7 +111,23 @@ ServiceProcess::ServiceProcess(ServiceProcessOptions options)
     }
     argv.push_back(nullptr);
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+    int spawned = 0;
+    if (options.fileSizeLimit) {
+        // posix_spawn cannot set a limit; the child calls only async-signal-safe functions before exec.
+        const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+        pid = fork();
+        if (pid == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            dup2(logFd, STDERR_FILENO);
+            signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &limit);
+            execve(binary.c_str(), argv.data(), environ);
+            _exit(127);
+        }
+        spawned = pid < 0 ? errno : 0;
+    } else {
+        spawned = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+    }
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     close(logFd);
@@ -206,13 +223,15 @@ std::optional<int> ServiceProcess::stopProcess()
             kill(m_pid, SIGKILL);
             waitpid(m_pid, &status, 0);
             m_pid = -1;
+            m_exitStatus.reset();
             return std::nullopt;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     m_pid = -1;
     m_port = 0;
-    return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
+    m_exitStatus = WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
+    return m_exitStatus;
 }
 
 } // namespace orvendel::testing

@@ -37,6 +37,8 @@ struct ServiceProcessOptions {
     bool enableAdmin = true; // with testAdminToken
     std::vector<std::string> extraArguments{};
     std::string binary{}; // empty: the service built with this tree
+    // RLIMIT_FSIZE of the service in bytes, with SIGXFSZ ignored: a disk too small for its database.
+    std::optional<std::uint64_t> fileSizeLimit{};
 };
 
 class ServiceProcess {
@@ -55,6 +57,10 @@ public:
     // Sends SIGTERM and waits; the exit status (0 for a clean stop), or none when it had to be killed.
     std::optional<int> stop();
 
+    // How the service exited once it stopped (also when it did not start): the exit status, or none when a
+    // signal ended it.
+    std::optional<int> exitStatus() const { return m_exitStatus; }
+
     // The log from the first line of a sanitizer's report on; empty without one.
     std::string sanitizerReport() const;
 
@@ -66,6 +72,7 @@ private:
     std::filesystem::path m_logPath;
     std::string m_startProblem;
     bool m_reportChecked = false;
+    std::optional<int> m_exitStatus;
 };
 
 } // namespace orvendel::testing
