@@ -6,6 +6,7 @@
 #include "core/platform/app_paths.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
+#include "support/gui_driver.hpp"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -36,21 +37,7 @@ wire::JSON_Reason node(std::optional<int> id, int categoryId, std::string descri
     return reason;
 }
 
-QQuickItem* findVisible(QQuickItem* root, const QString& name)
-{
-    if (!root || !root->isVisible()) {
-        return nullptr;
-    }
-    if (root->objectName() == name) {
-        return root;
-    }
-    for (auto* child : root->childItems()) {
-        if (auto* found = findVisible(child, name)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
+using orvendel::testing::findVisible;
 
 } // namespace
 

@@ -9,8 +9,6 @@
 
 namespace orvendel::testing {
 
-namespace {
-
 QQuickItem* findVisible(QQuickItem* root, const QString& name)
 {
     if (!root || !root->isVisible()) {
@@ -26,8 +24,6 @@ QQuickItem* findVisible(QQuickItem* root, const QString& name)
     }
     return nullptr;
 }
-
-} // namespace
 
 app::ApplicationController::Options GuiDriver::defaultOptions()
 {

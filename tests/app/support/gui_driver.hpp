@@ -10,6 +10,9 @@
 
 namespace orvendel::testing {
 
+// The first visible item of that object name in `root`'s tree, `root` included.
+QQuickItem* findVisible(QQuickItem* root, const QString& name);
+
 // Drives the real application window offscreen the way a person would: finds controls by their object
 // name, clicks their middle and types into them. Used by the GUI tests and the screenshot tool.
 // Thread contract: the GUI thread only.

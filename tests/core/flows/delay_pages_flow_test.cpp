@@ -8,19 +8,6 @@ namespace {
 // Heat 201 of the fixture: delay 11 of 300 s (unknown reason), then delay 12 of 90 s.
 class DelayPagesFlowTest : public FlowFixture {
 protected:
-    void showFirstHeat()
-    {
-        signIn();
-        loadFurnace();
-        const auto& sections = *app->heatsList()->tableData();
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            if (sections[i].heatId == 201) {
-                app->heatsList()->selectRow(i, 0);
-            }
-        }
-        ASSERT_TRUE(app->heatDetail()->heat());
-    }
-
     flows::DelayPagesFlow& pages() { return *app->heatDetail()->pages(); }
 
     std::vector<DelayPtr> storedEdits(int heatId)

@@ -198,6 +198,20 @@ protected:
             [&] { return !app->heatsList() || (!app->heatsList()->isBusy() && !app->heatDetail()->isSaving()); }));
     }
 
+    // Signs in, loads the furnace and taps the first delay of heat 201: the heat detail shows it.
+    void showFirstHeat()
+    {
+        signIn();
+        loadFurnace();
+        const auto& sections = *app->heatsList()->tableData();
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            if (sections[i].heatId == 201) {
+                app->heatsList()->selectRow(i, 0);
+            }
+        }
+        ASSERT_TRUE(app->heatDetail()->heat());
+    }
+
     // An unsaved reason change of the heat's first listed delay.
     DelayPtr addEdit(int heatId)
     {

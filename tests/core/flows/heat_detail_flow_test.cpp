@@ -6,21 +6,7 @@
 namespace orvendel::test {
 namespace {
 
-class HeatDetailFlowTest : public FlowFixture {
-protected:
-    void showFirstHeat()
-    {
-        signIn();
-        loadFurnace();
-        const auto& sections = *app->heatsList()->tableData();
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            if (sections[i].heatId == 201) {
-                app->heatsList()->selectRow(i, 0);
-            }
-        }
-        ASSERT_TRUE(app->heatDetail()->heat());
-    }
-};
+class HeatDetailFlowTest : public FlowFixture {};
 
 TEST_F(HeatDetailFlowTest, ShowsTheSelectedHeatOrAMessage)
 {
