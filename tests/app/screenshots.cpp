@@ -96,18 +96,30 @@ int run(const QString& outputDir)
     gui.click(pageItem("addCommentButton") ? pageItem("addCommentButton") : pageItem("commentsTextView"));
     gui.waitFor([&] { return gui.item("commentField") != nullptr; });
     gui.item("commentField")->setProperty("text", QString());
-    gui.type("commentField", "Ladle from the caster arrived late; crane 2 was busy with the scrap bucket, then the tap hole needed oxygen lancing.");
+    gui.type("commentField", "Ladle from the caster arrived late; crane 2 was busy with the scrap bucket, then the tap "
+                             "hole needed oxygen lancing.");
     ok = shot("comment-editor") && ok;
     gui.click("commentEditorUpdate");
     settle();
     ok = shot("heat-detail") && ok;
 
+    // The finder opens on the current reason: shown on a page whose reason is in the tree.
+    const int editedPage = pages->currentIndex();
+    for (std::size_t i = 0; i < pages->flow()->pages().size(); ++i) {
+        if (pages->flow()->pages()[i].delay->reasonId != 0) {
+            pages->turnTo(static_cast<int>(i));
+            break;
+        }
+    }
+    settle();
     gui.click(pageItem("findReasonButton"));
     gui.waitFor([&] { return gui.item("reasonTree") != nullptr; });
     QTest::qWait(400);
     ok = shot("reason-finder") && ok;
     gui.key(Qt::Key_Escape);
     QTest::qWait(300);
+    pages->turnTo(editedPage);
+    settle();
 
     pages->flow()->sliderReleased(static_cast<std::size_t>(pages->currentIndex()),
                                   pages->flow()->pages()[static_cast<std::size_t>(pages->currentIndex())].sliderValue /
