@@ -2,7 +2,6 @@
 
 #include "core/version.hpp"
 
-#include <curl/curl.h>
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 #include <openssl/opensslv.h>
@@ -13,6 +12,7 @@
 #include <asio/version.hpp>
 
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/platform/curl_library.hpp"
 #include "core/platform/http_transport.hpp"
 #include "core/service/connectivity_manager.hpp"
 #include "core/service/download_manager.hpp"
@@ -37,7 +37,11 @@ std::string coreSelfCheckReport()
 {
     std::string out = fmt::format("Orvendel core {} ({})\n", build::applicationVersion, build::applicationIdentifier);
     out += fmt::format("  SQLite        {}\n", sqlite3_libversion());
-    out += fmt::format("  libcurl       {}\n", curl_version_info(CURLVERSION_NOW)->version);
+    if (auto curl = curlLibrary()) {
+        out += fmt::format("  libcurl       {}\n", (*curl)->version_info(CURLVERSION_NOW)->version);
+    } else {
+        out += fmt::format("  libcurl       not loaded: {}\n", curl.error().description);
+    }
     out += fmt::format("  OpenSSL       {}\n", OPENSSL_FULL_VERSION_STR);
     out += fmt::format("  nlohmann/json {}.{}.{}\n", NLOHMANN_JSON_VERSION_MAJOR, NLOHMANN_JSON_VERSION_MINOR,
                        NLOHMANN_JSON_VERSION_PATCH);

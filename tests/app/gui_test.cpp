@@ -162,6 +162,12 @@ private slots:
     void signInFieldsFollowTheRules()
     {
         QVERIFY(gui().item("usernameField"));
+        // The hints are written as numbers in the view: they must still mean what they say.
+        const auto hints = [&](const char* field) {
+            return Qt::InputMethodHints(gui().item(field)->property("inputMethodHints").toInt());
+        };
+        QCOMPARE(hints("usernameField"), Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText);
+        QCOMPARE(hints("passwordField"), Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
         auto* login = gui().item("loginButton");
         QVERIFY(login->isEnabled()); // untouched: enabled
         gui().type("usernameField", "   ");

@@ -9,6 +9,11 @@ Rectangle {
 
     required property SignInController controller
 
+    // The input hints as Qt's numbers: the first "Qt.Imh…" lookup builds the table of every enum in Qt,
+    // milliseconds the first frame would wait for.
+    readonly property int userNameHints: 0x4 | 0x40 // Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+    readonly property int passwordHints: 0x1 | 0x2 | 0x40 // Qt.ImhHiddenText | ImhSensitiveData | ImhNoPredictiveText
+
     color: Theme.screenBackground
 
     // Typing goes to the user name at once, or to the password when the user name is already there. The
@@ -45,7 +50,7 @@ Rectangle {
             placeholderText: qsTr("Username")
             text: screen.controller.username
             enabled: screen.controller.controlsEnabled
-            inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+            inputMethodHints: screen.userNameHints
             onTextEdited: screen.controller.username = text
             onCleared: screen.controller.username = ""
             onAccepted: passwordField.forceActiveFocus()
@@ -61,7 +66,7 @@ Rectangle {
             text: screen.controller.password
             echoMode: TextInput.Password
             enabled: screen.controller.controlsEnabled
-            inputMethodHints: Qt.ImhHiddenText | Qt.ImhSensitiveData | Qt.ImhNoPredictiveText
+            inputMethodHints: screen.passwordHints
             onTextEdited: screen.controller.password = text
             onCleared: screen.controller.password = ""
             onAccepted: screen.controller.passwordReturned()

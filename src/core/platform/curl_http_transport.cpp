@@ -1,5 +1,7 @@
 #include "core/platform/curl_http_transport.hpp"
 
+#include "core/platform/curl_library.hpp"
+
 #include <asio/post.hpp>
 #include <asio/strand.hpp>
 #include <asio/thread_pool.hpp>
@@ -17,17 +19,15 @@ namespace orvendel {
 
 namespace {
 
-std::once_flag curlInitialised;
-
-// libcurl's global set-up is not thread-safe; do it once, before the first handle exists.
-void initialiseCurl()
+// The loaded libcurl; only called once the engine has loaded it, so every handle and list comes from it.
+const CurlLibrary& curl()
 {
-    std::call_once(curlInitialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    return *curlLibrary().value();
 }
 
 Error errorFor(CURLcode code, const char* detailBuffer)
 {
-    std::string_view detail = detailBuffer[0] != '\0' ? detailBuffer : curl_easy_strerror(code);
+    std::string_view detail = detailBuffer[0] != '\0' ? detailBuffer : curl().easy_strerror(code);
     using namespace transport_error;
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
@@ -95,9 +95,9 @@ struct Transfer {
     ~Transfer()
     {
         if (easy != nullptr) {
-            curl_easy_cleanup(easy);
+            curl().easy_cleanup(easy);
         }
-        curl_slist_free_all(headerList);
+        curl().slist_free_all(headerList);
     }
 };
 
@@ -108,31 +108,46 @@ public:
     explicit Engine(Options options)
         : m_options(options), m_pool(static_cast<std::size_t>(std::max(1, options.callbackThreads)))
     {
-        initialiseCurl();
-        m_multi = curl_multi_init();
+        if (auto loaded = curlLibrary(); !loaded) {
+            m_loadError = loaded.error();
+            return;
+        }
+        m_multi = curl().multi_init();
         m_thread = std::thread([this] { run(); });
     }
 
-    ~Engine() { curl_multi_cleanup(m_multi); }
+    ~Engine()
+    {
+        if (m_multi != nullptr) {
+            curl().multi_cleanup(m_multi);
+        }
+    }
 
     asio::thread_pool& pool() { return m_pool; }
     const Options& options() const { return m_options; }
 
-    bool add(std::shared_ptr<Transfer> transfer)
+    // Refused when the engine is shutting down or libcurl could not be loaded.
+    Result<void> add(std::shared_ptr<Transfer> transfer)
     {
+        if (m_loadError) {
+            return transport_error::make(transport_error::unknown, m_loadError->description);
+        }
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) {
-                return false;
+                return transport_error::make(transport_error::shutDown);
             }
             m_toAdd.push_back(std::move(transfer));
         }
-        curl_multi_wakeup(m_multi);
-        return true;
+        curl().multi_wakeup(m_multi);
+        return {};
     }
 
     void remove(std::shared_ptr<Transfer> transfer)
     {
+        if (m_loadError) {
+            return;
+        }
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) {
@@ -140,11 +155,15 @@ public:
             }
             m_toRemove.push_back(std::move(transfer));
         }
-        curl_multi_wakeup(m_multi);
+        curl().multi_wakeup(m_multi);
     }
 
     void shutdown()
     {
+        if (m_loadError) {
+            m_pool.join();
+            return;
+        }
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) {
@@ -152,7 +171,7 @@ public:
             }
             m_stopping = true;
         }
-        curl_multi_wakeup(m_multi);
+        curl().multi_wakeup(m_multi);
         m_thread.join();
         m_pool.join();
     }
@@ -165,6 +184,7 @@ private:
 
     Options m_options;
     asio::thread_pool m_pool;
+    std::optional<Error> m_loadError; // libcurl could not be loaded: every request fails with it
     CURLM* m_multi = nullptr;
     std::thread m_thread;
 
@@ -207,8 +227,8 @@ public:
             m_state = State::running;
             m_transfer = transfer;
         }
-        if (!m_engine->add(transfer)) {
-            deliverCompletion(transfer.get(), transport_error::make(transport_error::shutDown));
+        if (auto added = m_engine->add(transfer); !added) {
+            deliverCompletion(transfer.get(), added.error());
         }
         return {};
     }
@@ -313,7 +333,7 @@ size_t writeBody(char* data, size_t size, size_t count, void* context)
     }
     if (!transfer->responseDelivered) {
         long status = 0;
-        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         transfer->responseDelivered = true;
         if (!transfer->session->deliverResponse(
                 transfer, HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)})) {
@@ -355,7 +375,7 @@ size_t collectHeader(char* data, size_t size, size_t count, void* context)
         // The end of a header block. A redirect is not followed: the request would go, body and all, to an
         // address the caller never chose.
         long status = 0;
-        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         if (isRedirect(status)) {
             transfer->refusal = transport_error::make(transport_error::redirected, "HTTP " + std::to_string(status));
             return abortTransfer;
@@ -392,57 +412,57 @@ void CurlHttpTransport::Engine::begin(const std::shared_ptr<Transfer>& transfer)
         idle = std::min(idle, *m_options.maximumIdleTimeout);
     }
 
-    CURL* easy = curl_easy_init();
+    CURL* easy = curl().easy_init();
     if (easy == nullptr) {
         transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
         return;
     }
     transfer->easy = easy;
-    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl().easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+    curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl().easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl().easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     transfer->maximumReplyBytes = m_options.maximumReplyBytes;
     // A declared length over the cap fails before the body is read; the counters below catch the rest.
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maximumReplyBytes));
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, watchProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
+    curl().easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maximumReplyBytes));
+    curl().easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl().easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, watchProgress);
+    curl().easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
+    curl().easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
+    curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
     // Idle time-out: fail when less than one byte per second moved for that long.
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, wholeSecondsAtLeastOne(idle));
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, collectHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, wholeSecondsAtLeastOne(idle));
+    curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
+    curl().easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, collectHeader);
+    curl().easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
 
     if (request.method == "GET") {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     } else if (request.method == "HEAD") {
-        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        curl().easy_setopt(easy, CURLOPT_NOBODY, 1L);
     } else {
         if (request.method != "POST") {
-            curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+            curl().easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
         }
-        curl_easy_setopt(easy, CURLOPT_POST, 1L);
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+        curl().easy_setopt(easy, CURLOPT_POST, 1L);
+        curl().easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        curl().easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
     }
     for (const auto& [field, value] : request.headers) {
-        transfer->headerList = curl_slist_append(transfer->headerList, (field + ": " + value).c_str());
+        transfer->headerList = curl().slist_append(transfer->headerList, (field + ": " + value).c_str());
     }
     // No "Expect: 100-continue" round trip before large bodies.
-    transfer->headerList = curl_slist_append(transfer->headerList, "Expect:");
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
+    transfer->headerList = curl().slist_append(transfer->headerList, "Expect:");
+    curl().easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
 
-    if (curl_multi_add_handle(m_multi, easy) != CURLM_OK) {
+    if (curl().multi_add_handle(m_multi, easy) != CURLM_OK) {
         transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
         return;
     }
@@ -467,7 +487,7 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
     }
     if (!transfer->responseDelivered) { // a reply without a body
         long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         transfer->responseDelivered = true;
         transfer->session->deliverResponse(
             transfer.get(), HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)});
@@ -477,7 +497,7 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
 
 void CurlHttpTransport::Engine::drop(CURL* easy)
 {
-    curl_multi_remove_handle(m_multi, easy);
+    curl().multi_remove_handle(m_multi, easy);
     m_active.erase(easy);
 }
 
@@ -511,16 +531,16 @@ void CurlHttpTransport::Engine::run()
         }
 
         int running = 0;
-        curl_multi_perform(m_multi, &running);
+        curl().multi_perform(m_multi, &running);
         int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+        while (CURLMsg* message = curl().multi_info_read(m_multi, &queued)) {
             if (message->msg == CURLMSG_DONE) {
                 CURL* easy = message->easy_handle;
                 CURLcode result = message->data.result;
                 finish(easy, result);
             }
         }
-        curl_multi_poll(m_multi, nullptr, 0, 1000, nullptr);
+        curl().multi_poll(m_multi, nullptr, 0, 1000, nullptr);
     }
 
     while (!m_active.empty()) {

@@ -1,13 +1,72 @@
 #include "core/platform/secret_store.hpp"
 
+#include "core/platform/shared_library.hpp"
+
 #include <gio/gio.h>
 #include <libsecret/secret.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 
 namespace orvendel {
 namespace {
+
+// libsecret and the D-Bus calls of GIO it brings, looked up when a secret is first needed rather than linked:
+// they and their dependencies would otherwise be loaded before the app's first frame. GLib itself is linked;
+// the toolkit loads it anyway.
+struct Libsecret {
+    std::shared_ptr<SharedLibrary> library; // keeps the functions below loaded
+    decltype(&::secret_password_lookupv_binary_sync) password_lookupv_binary_sync = nullptr;
+    decltype(&::secret_password_storev_binary_sync) password_storev_binary_sync = nullptr;
+    decltype(&::secret_value_new) value_new = nullptr;
+    decltype(&::secret_value_get) value_get = nullptr;
+    decltype(&::secret_value_unref) value_unref = nullptr;
+    decltype(&::g_bus_get_sync) bus_get_sync = nullptr;
+    decltype(&::g_dbus_connection_call_sync) dbus_connection_call_sync = nullptr;
+    decltype(&::g_object_unref) object_unref = nullptr;
+};
+
+Result<Libsecret> loadLibsecret()
+{
+    auto opened = SharedLibrary::open("libsecret-1.so.0");
+    if (!opened) {
+        return opened.error();
+    }
+    Libsecret table;
+    table.library = *opened;
+    const auto& library = *table.library;
+    for (auto resolved : {
+             library.resolve(table.password_lookupv_binary_sync, "secret_password_lookupv_binary_sync"),
+             library.resolve(table.password_storev_binary_sync, "secret_password_storev_binary_sync"),
+             library.resolve(table.value_new, "secret_value_new"),
+             library.resolve(table.value_get, "secret_value_get"),
+             library.resolve(table.value_unref, "secret_value_unref"),
+             library.resolve(table.bus_get_sync, "g_bus_get_sync"),
+             library.resolve(table.dbus_connection_call_sync, "g_dbus_connection_call_sync"),
+             library.resolve(table.object_unref, "g_object_unref"),
+         }) {
+        if (!resolved) {
+            return resolved.error();
+        }
+    }
+    return table;
+}
+
+// The loaded table, or none when libsecret is not installed (the caller falls back to the file store).
+// Loaded once per process: GLib's type system cannot unload what it registered.
+const Libsecret* libsecret()
+{
+    static std::once_flag once;
+    static std::optional<Libsecret> table;
+    std::call_once(once, [] {
+        if (auto loaded = loadLibsecret()) {
+            table = std::move(loaded).value();
+        }
+    });
+    return table ? &*table : nullptr;
+}
 
 constexpr const char* secretServiceName = "org.freedesktop.secrets";
 constexpr gint busCallTimeoutMs = 500;
@@ -75,7 +134,7 @@ public:
     {
         GHashTable* attributes = attributesFor(key);
         GError* error = nullptr;
-        SecretValue* value = secret_password_lookupv_binary_sync(schema(), attributes, nullptr, &error);
+        SecretValue* value = libsecret()->password_lookupv_binary_sync(schema(), attributes, nullptr, &error);
         g_hash_table_unref(attributes);
         if (error) {
             return secret_error::make(secret_error::failure, takeMessage(error));
@@ -84,9 +143,9 @@ public:
             return secret_error::make(secret_error::itemNotFound);
         }
         gsize length = 0;
-        const gchar* bytes = secret_value_get(value, &length);
+        const gchar* bytes = libsecret()->value_get(value, &length);
         std::string result(bytes, length);
-        secret_value_unref(value);
+        libsecret()->value_unref(value);
         return result;
     }
 
@@ -95,12 +154,12 @@ private:
     Result<void> store(const SecretKey& key, const std::string& data)
     {
         GHashTable* attributes = attributesFor(key);
-        SecretValue* value = secret_value_new(data.data(), static_cast<gssize>(data.size()), "text/plain");
+        SecretValue* value = libsecret()->value_new(data.data(), static_cast<gssize>(data.size()), "text/plain");
         GError* error = nullptr;
         const std::string label = key.service + " (" + key.account + ")";
-        const gboolean ok = secret_password_storev_binary_sync(schema(), attributes, SECRET_COLLECTION_DEFAULT,
-                                                               label.c_str(), value, nullptr, &error);
-        secret_value_unref(value);
+        const gboolean ok = libsecret()->password_storev_binary_sync(schema(), attributes, SECRET_COLLECTION_DEFAULT,
+                                                                     label.c_str(), value, nullptr, &error);
+        libsecret()->value_unref(value);
         g_hash_table_unref(attributes);
         const std::string message = takeMessage(error);
         if (!ok) {
@@ -134,16 +193,20 @@ bool secretServiceAnswers()
     if (!sessionBusConfigured()) {
         return false;
     }
+    const Libsecret* secret = libsecret();
+    if (secret == nullptr) {
+        return false;
+    }
     GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    GDBusConnection* bus = secret->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (!bus) {
         g_clear_error(&error);
         return false;
     }
-    GVariant* reply =
-        g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                    "NameHasOwner", g_variant_new("(s)", secretServiceName), G_VARIANT_TYPE("(b)"),
-                                    G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr, &error);
+    GVariant* reply = secret->dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                        "org.freedesktop.DBus", "NameHasOwner",
+                                                        g_variant_new("(s)", secretServiceName), G_VARIANT_TYPE("(b)"),
+                                                        G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr, &error);
     bool owned = false;
     if (reply) {
         gboolean value = FALSE;
@@ -152,7 +215,7 @@ bool secretServiceAnswers()
         g_variant_unref(reply);
     }
     g_clear_error(&error);
-    g_object_unref(bus);
+    secret->object_unref(bus);
     return owned;
 }
 

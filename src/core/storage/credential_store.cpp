@@ -8,9 +8,18 @@ namespace orvendel {
 
 CredentialStore::CredentialStore(std::string serviceName, std::optional<std::string> accessGroup,
                                  std::shared_ptr<SecretStore> store)
-    : m_serviceName(std::move(serviceName)), m_accessGroup(std::move(accessGroup)),
-      m_store(store ? std::move(store) : systemSecretStore())
+    : m_serviceName(std::move(serviceName)), m_accessGroup(std::move(accessGroup)), m_store(std::move(store))
 {}
+
+SecretStore& CredentialStore::store()
+{
+    std::call_once(m_storeFound, [this] {
+        if (!m_store) {
+            m_store = systemSecretStore();
+        }
+    });
+    return *m_store;
+}
 
 SecretKey CredentialStore::keyFor(const std::string& key) const
 {
@@ -39,9 +48,9 @@ Result<void> CredentialStore::setData(const std::string& bytes, const std::strin
                                       std::optional<CredentialAccessibility> /*accessibility*/)
 {
     const SecretKey item = keyFor(key);
-    auto added = m_store->add(item, bytes);
+    auto added = store().add(item, bytes);
     if (!added && added.error().is(secret_error::domain, secret_error::duplicateItem)) {
-        return m_store->update(item, bytes);
+        return store().update(item, bytes);
     }
     return added;
 }
@@ -49,7 +58,7 @@ Result<void> CredentialStore::setData(const std::string& bytes, const std::strin
 Result<std::string> CredentialStore::data(const std::string& key,
                                           std::optional<CredentialAccessibility> /*accessibility*/)
 {
-    return m_store->find(keyFor(key));
+    return store().find(keyFor(key));
 }
 
 Result<std::string> CredentialStore::string(const std::string& key,

@@ -3,6 +3,7 @@
 #include "core/platform/secret_store.hpp"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -27,7 +28,8 @@ class CredentialStore {
 public:
     static constexpr CredentialAccessibility defaultAccessibility = CredentialAccessibility::whenUnlocked;
 
-    // Without a store, the system's (Secret Service, else the owner-only file).
+    // Without a store, the system's (Secret Service, else the owner-only file), found on first use: asking the
+    // session bus and loading libsecret waits until a secret is needed, not at start-up.
     explicit CredentialStore(std::string serviceName, std::optional<std::string> accessGroup = std::nullopt,
                              std::shared_ptr<SecretStore> store = nullptr);
 
@@ -52,9 +54,11 @@ public:
 
 private:
     SecretKey keyFor(const std::string& key) const;
+    SecretStore& store();
 
     std::string m_serviceName;
     std::optional<std::string> m_accessGroup;
+    std::once_flag m_storeFound;
     std::shared_ptr<SecretStore> m_store;
 };
 
