@@ -57,6 +57,8 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Orvendel"));
     application.setOrganizationName(QStringLiteral("KESTA"));
+    // Ties the window to its desktop entry: the Wayland app id, and the entry the shell shows it under.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.kesta.orvendel"));
 
     int status = 1;
     {
