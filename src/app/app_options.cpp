@@ -1,17 +1,23 @@
 #include "app/app_options.hpp"
 
 #include "core/service/service_address.hpp"
+#include "core/service/update_check.hpp"
 
 namespace orvendel::app {
 
 std::string appUsageText()
 {
-    return "usage: orvendel [--service-url URL] [--data-dir DIR] [--exit-after-first-frame]\n"
+    return "usage: orvendel [--service-url URL] [--update-check-url URL] [--data-dir DIR] [--exit-after-first-frame]\n"
            "\n"
            "options:\n"
-           "  --service-url URL   the delay service (default: $ORVENDEL_SERVICE_URL, else " +
+           "  --service-url URL   the delay service (default: $ORVENDEL_SERVICE_URL, else service-url in\n"
+           "                      ~/.config/orvendel/orvendel.conf, else in /etc/orvendel/orvendel.conf, else\n"
+           "                      " +
            std::string(ServiceAddress::defaultBaseURL) +
            ")\n"
+           "  --update-check-url URL\n"
+           "                      the store search of the update check (default: $ORVENDEL_STORE_SEARCH_URL,\n"
+           "                      else update-check-url in the same files, else no check)\n"
            "  --data-dir DIR      the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
            "                      $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
            "  --exit-after-first-frame\n"
@@ -76,6 +82,11 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
                 return {std::nullopt, "--service-url: not an http:// or https:// address: " + *value};
             }
             options.serviceURL = *value;
+        } else if (argument == "--update-check-url") {
+            if (!takeValue() || !Utilities::storeLookupURL(*value, "x")) {
+                return {std::nullopt, "--update-check-url needs an http:// or https:// address with a host"};
+            }
+            options.updateCheckURL = *value;
         } else if (argument == "--data-dir") {
             if (!takeValue()) {
                 return {std::nullopt, "--data-dir needs a folder"};

@@ -8,12 +8,13 @@
 namespace orvendel::app {
 
 // The program's command line: where the service and the local data are. Unset options fall back on the
-// environment and the defaults, as for orvendel-cli.
+// environment, the configuration files and the defaults, as for orvendel-cli.
 struct AppOptions {
     bool help = false;
     // Start-up checks: show the window, report its first frame and end.
     bool exitAfterFirstFrame = false;
     std::optional<std::string> serviceURL;
+    std::optional<std::string> updateCheckURL;
     std::optional<std::filesystem::path> dataDirectory;
 };
 

@@ -2,7 +2,7 @@
 #include "app/app_window.hpp"
 #include "core/core.hpp"
 #include "core/platform/app_paths.hpp"
-#include "core/service/service_address.hpp"
+#include "core/service/plant_configuration.hpp"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
@@ -44,20 +44,21 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvendel: %s\n\n%s", parsed.error.c_str(), app::appUsageText().c_str());
         return app::exitUsage;
     }
+    const auto addresses = PlantConfiguration::resolve({parsed.options->serviceURL, parsed.options->updateCheckURL});
     if (parsed.options->help) {
-        std::fputs(app::appUsageText().c_str(), stdout);
+        std::fputs((app::appUsageText() + "\n" + PlantConfiguration::describe(addresses)).c_str(), stdout);
         return 0;
     }
     if (parsed.options->dataDirectory) {
         AppPaths::setDataDirectoryOverride(parsed.options->dataDirectory);
     }
-    if (parsed.options->serviceURL) {
-        ServiceAddress::setBaseURL(parsed.options->serviceURL);
-    }
+    PlantConfiguration::apply(addresses);
 
     QGuiApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Orvendel"));
     application.setOrganizationName(QStringLiteral("KESTA"));
+    // Ties the window to its desktop entry: the Wayland app id, and the entry the shell shows it under.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.kesta.orvendel"));
 
     int status = 1;
     {

@@ -2,6 +2,7 @@
 
 #include "cli/command_parser.hpp"
 #include "core/service/service_address.hpp"
+#include "core/service/update_check.hpp"
 
 #include <fmt/format.h>
 
@@ -37,9 +38,14 @@ std::string usageText()
            "(furnaces | heats | show HEAT | reasons)\n"
            "\n"
            "options:\n"
-           "  --service-url URL     the delay service (default: $ORVENDEL_SERVICE_URL, else " +
+           "  --service-url URL     the delay service (default: $ORVENDEL_SERVICE_URL, else service-url in\n"
+           "                        ~/.config/orvendel/orvendel.conf, else in /etc/orvendel/orvendel.conf, else\n"
+           "                        " +
            std::string(ServiceAddress::defaultBaseURL) +
            ")\n"
+           "  --update-check-url URL\n"
+           "                        the store search of the update check (default: $ORVENDEL_STORE_SEARCH_URL,\n"
+           "                        else update-check-url in the same files, else no check)\n"
            "  --data-dir DIR        the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
            "                        $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
            "  --json                one JSON object per command on one line\n"
@@ -48,6 +54,7 @@ std::string usageText()
            "  --connectivity MODE   auto (default: the network monitor; a service on this machine is always\n"
            "                        reachable), online or offline\n"
            "  --timeout SECONDS     how long a command waits for the service (default 60)\n"
+           "  --self-check          the libraries' versions and which source gave the addresses\n"
            "  --help                this text\n"
            "\n"
            "In the shell, type `help` for the commands.\n";
@@ -110,6 +117,12 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
                 return usageError("--service-url needs an http:// or https:// address with a host");
             }
             options.serviceURL = *url;
+        } else if (argument == "--update-check-url") {
+            const auto url = value();
+            if (!url || !Utilities::storeLookupURL(*url, "x")) {
+                return usageError("--update-check-url needs an http:// or https:// address with a host");
+            }
+            options.updateCheckURL = *url;
         } else if (argument == "--data-dir") {
             const auto folder = value();
             if (!folder || folder->empty()) {

@@ -19,6 +19,7 @@ enum class RunMode { shell, oneShot, selfCheck, help };
 struct CliOptions {
     RunMode mode = RunMode::shell;
     std::optional<std::string> serviceURL;
+    std::optional<std::string> updateCheckURL;
     std::optional<std::filesystem::path> dataDirectory;
     std::optional<std::filesystem::path> logFile;
     bool json = false;

@@ -6,6 +6,7 @@
 #include "core/flows/service_connectivity.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/download_manager.hpp"
+#include "core/service/plant_configuration.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
 #include "core/support/notification_center.hpp"
@@ -85,8 +86,9 @@ int main(int argc, char** argv)
         std::fputs(usageText().c_str(), stdout);
         return exitSuccess;
     }
+    const auto addresses = PlantConfiguration::resolve({options.serviceURL, options.updateCheckURL});
     if (options.mode == RunMode::selfCheck) {
-        std::fputs(coreSelfCheckReport().c_str(), stdout);
+        std::fputs((coreSelfCheckReport() + PlantConfiguration::describe(addresses)).c_str(), stdout);
         return exitSuccess;
     }
 
@@ -106,9 +108,7 @@ int main(int argc, char** argv)
     if (options.dataDirectory) {
         AppPaths::setDataDirectoryOverride(options.dataDirectory);
     }
-    if (options.serviceURL) {
-        ServiceAddress::setBaseURL(options.serviceURL);
-    }
+    PlantConfiguration::apply(addresses);
 
     const int status = run(options);
     releaseSharedInstances();

@@ -1,6 +1,6 @@
 // Renders the application's screens into PNG files against a reference delay service it starts itself:
 //   orvendel-screenshots OUTPUT_DIR
-// Run offscreen (QT_QPA_PLATFORM=offscreen); scripts/screenshots does.
+// Run offscreen (QT_QPA_PLATFORM=offscreen), or on Wayland; scripts/screenshots does either.
 #include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <mutex>
 
 namespace orvendel {
 namespace {
@@ -76,8 +77,36 @@ UpdateCheckSettings UpdateCheckSettings::current()
 
 namespace Utilities {
 
+namespace {
+
+std::mutex& storeSearchURLMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::optional<std::string>& configuredStoreSearchURL()
+{
+    static std::optional<std::string> url;
+    return url;
+}
+
+} // namespace
+
+void setStoreSearchURL(std::optional<std::string> url)
+{
+    std::lock_guard lock(storeSearchURLMutex());
+    configuredStoreSearchURL() = std::move(url);
+}
+
 std::optional<std::string> storeSearchURL()
 {
+    {
+        std::lock_guard lock(storeSearchURLMutex());
+        if (const auto& configured = configuredStoreSearchURL()) {
+            return configured->empty() ? std::nullopt : configured;
+        }
+    }
     const char* fromEnvironment = std::getenv(storeSearchURLEnvironmentVariable);
     if (fromEnvironment == nullptr || *fromEnvironment == '\0') {
         return std::nullopt;

@@ -28,8 +28,11 @@ using UpdateCheckCompletion = std::function<void(bool updateAvailable, std::opti
 
 inline constexpr const char* storeSearchURLEnvironmentVariable = "ORVENDEL_STORE_SEARCH_URL";
 
-// The store search address: $ORVENDEL_STORE_SEARCH_URL, else none (no check).
+// The store search address: the one set below, else $ORVENDEL_STORE_SEARCH_URL, else none (no check).
 std::optional<std::string> storeSearchURL();
+// Replaces the environment's answer once the plant configuration is resolved; "" turns the check off, none
+// restores the environment.
+void setStoreSearchURL(std::optional<std::string> url);
 
 // Asks the store whether a different version of this application is published. Without a usable address it
 // completes at once with (false, none) and sends nothing; otherwise the completion runs on a background thread.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPointer>
 #include <QQuickItemGrabResult>
@@ -91,7 +92,11 @@ bool GuiDriver::type(const QString& objectName, const QString& text)
     // Keys reach only the active window; after a minimise it is active again only once asked.
     if (!window()->isActive()) {
         window()->requestActivate();
-        if (!QTest::qWaitForWindowActive(window(), 2000)) {
+        // No Wayland client can activate itself; there the compositor focuses the window once it is shown.
+        const bool ready = QGuiApplication::platformName().startsWith("wayland")
+                               ? QTest::qWaitForWindowExposed(window(), 2000)
+                               : QTest::qWaitForWindowActive(window(), 2000);
+        if (!ready) {
             return false;
         }
     }

@@ -1,0 +1,169 @@
+#include "core/service/plant_configuration.hpp"
+
+#include "core/service/service_address.hpp"
+#include "core/service/update_check.hpp"
+#include "core/support/log.hpp"
+#include "support/temp_folder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace orvendel {
+namespace {
+
+namespace PC = PlantConfiguration;
+
+// Sets (or clears) an environment variable for one test and puts the old value back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, std::optional<std::string> value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    }
+    ~ScopedEnvironment() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class PlantConfigurationTest : public ::testing::Test {
+protected:
+    void write(const std::filesystem::path& file, const std::string& text)
+    {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+
+    test::TempFolder folder;
+    PC::Locations locations{folder.path() / "home/.config/orvendel/orvendel.conf",
+                            folder.path() / "etc/orvendel/orvendel.conf"};
+    ScopedEnvironment serviceVariable{ServiceAddress::environmentVariable, std::nullopt};
+    ScopedEnvironment storeVariable{Utilities::storeSearchURLEnvironmentVariable, std::nullopt};
+};
+
+TEST_F(PlantConfigurationTest, EachAddressComesFromTheFirstSourceThatHasIt)
+{
+    const auto user = locations.userFile->string();
+    const auto system = locations.systemFile.string();
+
+    auto addresses = PC::resolve({}, locations);
+    EXPECT_EQ(addresses.serviceURL.value, ServiceAddress::defaultBaseURL);
+    EXPECT_EQ(addresses.serviceURL.source, "the built-in default");
+    EXPECT_EQ(addresses.updateCheckURL.value, std::nullopt);
+
+    // The machine's file gives both; the user's file only the update check, so the service stays the plant's.
+    write(locations.systemFile, "service-url = http://plant:8642/DelaysApi/Delays\n"
+                                "update-check-url = http://store.plant/search\n");
+    write(*locations.userFile, "update-check-url=https://store.user/search\n");
+    addresses = PC::resolve({}, locations);
+    EXPECT_EQ(addresses.serviceURL.value, "http://plant:8642/DelaysApi/Delays");
+    EXPECT_EQ(addresses.serviceURL.source, system);
+    EXPECT_EQ(addresses.updateCheckURL.value, "https://store.user/search");
+    EXPECT_EQ(addresses.updateCheckURL.source, user);
+
+    write(*locations.userFile, "service-url = http://user:1/DelaysApi/Delays\n");
+    EXPECT_EQ(PC::resolve({}, locations).serviceURL.source, user);
+
+    ScopedEnvironment fromEnvironment{ServiceAddress::environmentVariable, "http://env:2/DelaysApi/Delays"};
+    addresses = PC::resolve({}, locations);
+    EXPECT_EQ(addresses.serviceURL.value, "http://env:2/DelaysApi/Delays");
+    EXPECT_EQ(addresses.serviceURL.source, "$ORVENDEL_SERVICE_URL");
+
+    addresses = PC::resolve({"http://cli:3/DelaysApi/Delays", "http://store.cli/"}, locations);
+    EXPECT_EQ(addresses.serviceURL.value, "http://cli:3/DelaysApi/Delays");
+    EXPECT_EQ(addresses.serviceURL.source, "the command line");
+    EXPECT_EQ(addresses.updateCheckURL.source, "the command line");
+    EXPECT_EQ(PC::describe(addresses), "service address: http://cli:3/DelaysApi/Delays (from the command line)\n"
+                                       "update check:    http://store.cli/ (from the command line)\n");
+}
+
+TEST_F(PlantConfigurationTest, ABadFileIsNamedWithItsLineAndTheNextSourceIsUsed)
+{
+    struct Case {
+        std::string text;
+        std::string line; // what the log line begins with after the file name
+    };
+    const Case cases[] = {
+        {"# plant\n\nservice-url http://user/\n", ":3: expected KEY = VALUE"},
+        {"service-url = http://user/\nupdate-url = http://store/\n", ":2: unknown key \"update-url\""},
+        {"service-url = http://a/\r\nservice-url = http://b/\r\n", ":2: service-url is given twice (first on line 1)"},
+        {"service-url = ftp://user/\n", ":1: service-url: not an http:// or https:// address"},
+        {"service-url = http:///DelaysApi\n", ":1: service-url: not an http:// or https:// address"},
+        {"service-url = http://user/ # the test plant\n", ":1: service-url: not an http://"},
+        {"update-check-url =\n", ":1: update-check-url: not an http://"},
+    };
+    write(locations.systemFile, "service-url = http://plant/DelaysApi/Delays\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        write(*locations.userFile, c.text);
+        ScopedLogCapture log;
+        const auto addresses = PC::resolve({}, locations);
+        EXPECT_EQ(addresses.serviceURL.value, "http://plant/DelaysApi/Delays");
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_TRUE(log.lines()[0].starts_with(locations.userFile->string() + c.line)) << log.lines()[0];
+        EXPECT_TRUE(log.lines()[0].ends_with("; the file is ignored")) << log.lines()[0];
+    }
+}
+
+TEST_F(PlantConfigurationTest, UnreadableOrOversizedFilesAreFaultsButAMissingOneIsNot)
+{
+    {
+        ScopedLogCapture log;
+        EXPECT_TRUE(PC::readFile(folder.path() / "none.conf"));
+        EXPECT_TRUE(PC::readFile(folder.path() / "none.conf/below"));
+        EXPECT_TRUE(log.lines().empty());
+    }
+    {
+        ScopedLogCapture log;
+        std::filesystem::create_directories(folder.path() / "folder.conf");
+        EXPECT_FALSE(PC::readFile(folder.path() / "folder.conf"));
+        EXPECT_TRUE(log.contains("folder.conf: not a regular file; the file is ignored"));
+    }
+    {
+        ScopedLogCapture log;
+        write(folder.path() / "big.conf", std::string(PC::maximumFileSize + 1, '#'));
+        EXPECT_FALSE(PC::readFile(folder.path() / "big.conf"));
+        EXPECT_TRUE(log.contains("big.conf: larger than 64 KiB"));
+    }
+}
+
+TEST_F(PlantConfigurationTest, TheUsersFileFollowsTheXdgConfigHomeAndTheMachinesFileCanBeMoved)
+{
+    ScopedEnvironment home{"HOME", "/home/op"};
+    {
+        ScopedEnvironment config{"XDG_CONFIG_HOME", std::nullopt};
+        ScopedEnvironment system{PC::systemFileEnvironmentVariable, std::nullopt};
+        const auto current = PC::Locations::current();
+        EXPECT_EQ(current.userFile, "/home/op/.config/orvendel/orvendel.conf");
+        EXPECT_EQ(current.systemFile, "/etc/orvendel/orvendel.conf");
+    }
+    ScopedEnvironment config{"XDG_CONFIG_HOME", "/cfg"};
+    ScopedEnvironment system{PC::systemFileEnvironmentVariable, "/opt/plant.conf"};
+    const auto current = PC::Locations::current();
+    EXPECT_EQ(current.userFile, "/cfg/orvendel/orvendel.conf");
+    EXPECT_EQ(current.systemFile, "/opt/plant.conf");
+}
+
+TEST_F(PlantConfigurationTest, AppliedAddressesReachTheRequestsAndTheUpdateCheck)
+{
+    ScopedEnvironment store{Utilities::storeSearchURLEnvironmentVariable, "http://store.env/"};
+    PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {std::nullopt, "the built-in default"}});
+    EXPECT_EQ(ServiceAddress::resourceURL("FurnacesList"), "http://plant/DelaysApi/Delays/FurnacesList");
+    // A check resolved as off stays off, whatever the environment says later.
+    EXPECT_EQ(Utilities::storeSearchURL(), std::nullopt);
+    PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {"http://store.plant/", "x"}});
+    EXPECT_EQ(Utilities::storeSearchURL(), "http://store.plant/");
+
+    ServiceAddress::setBaseURL(std::nullopt);
+    Utilities::setStoreSearchURL(std::nullopt);
+    EXPECT_EQ(Utilities::storeSearchURL(), "http://store.env/");
+}
+
+} // namespace
+} // namespace orvendel
