@@ -74,10 +74,13 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://orvendel.example/)
 
 set(CPACK_DEBIAN_APP_PACKAGE_NAME orvendel)
 set(CPACK_DEBIAN_APP_PACKAGE_SECTION x11)
-# Loaded by Qt at run time, so dpkg-shlibdeps cannot see them: the QML modules the screens import and the SVG
-# image plugin of the icons. Wayland is optional.
+# Opened by the core at run time (libcurl for the first request, libsecret for the first secret), so
+# dpkg-shlibdeps cannot see them.
+set(_orvendel_runtime_loaded "libcurl4 (>= 7.68), libsecret-1-0")
+# Loaded by Qt at run time too: the QML modules the screens import and the SVG image plugin of the icons.
+# Wayland is optional.
 set(CPACK_DEBIAN_APP_PACKAGE_DEPENDS
-    "qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libqt6svg6")
+    "${_orvendel_runtime_loaded}, qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libqt6svg6")
 set(CPACK_DEBIAN_APP_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_COMPONENT_APP_DESCRIPTION
     "meltshop delay classification for tablets
@@ -88,6 +91,7 @@ save the edits to the plant's delay web service.")
 
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME orvendel-cli)
 set(CPACK_DEBIAN_CLI_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "${_orvendel_runtime_loaded}")
 set(CPACK_COMPONENT_CLI_DESCRIPTION
     "command-line client for the Orvendel delay service
 orvendel-cli signs in against a meltshop's delay web service, lists the
