@@ -35,11 +35,11 @@ struct Session {
     std::shared_ptr<DownloadManager> downloads;
 
     struct Parts {
-        std::shared_ptr<NotificationCenter> notificationCenter;  // none: a centre of the session's own
-        std::shared_ptr<Clock> clock;                            // none: the system clock
-        std::shared_ptr<HttpTransport> transport;                // none: a libcurl transport of its own
-        std::shared_ptr<CredentialStore> credentialStore;        // none: the system's store
-        ApplicationSupportDirectory applicationSupportDirectory; // none: the platform's folder
+        std::shared_ptr<NotificationCenter> notificationCenter{};  // none: a centre of the session's own
+        std::shared_ptr<Clock> clock{};                            // none: a system clock of its own
+        std::shared_ptr<HttpTransport> transport{};                // none: a libcurl transport of its own
+        std::shared_ptr<CredentialStore> credentialStore{};        // none: the system's store
+        ApplicationSupportDirectory applicationSupportDirectory{}; // none: the platform's folder
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
     };
 

@@ -84,6 +84,45 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     EXPECT_EQ(app->restoredEditCount(), 1u);
 }
 
+// Two sessions in one process, as two tests or two users would have them: what one signs in, downloads,
+// edits or signs out never reaches the other's managers or flows.
+TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
+{
+    const auto otherFolder = *dataFolder()() / "other";
+    auto otherTransport = std::make_shared<FakeHttpTransport>();
+    const auto otherSession = flows::Session::create(
+        {.clock = clock,
+         .transport = otherTransport,
+         .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                              makeFileSecretStore(otherFolder / "secrets")),
+         .applicationSupportDirectory = [otherFolder] { return std::optional(otherFolder); }});
+    RecordingPresenter otherPresenter;
+    auto other = flows::ApplicationFlow::create({otherSession, executor, connectivity, &otherPresenter});
+    std::vector<ScreenChange> otherChanges;
+    other->setScreenHandler([&](Screen, ScreenChange change) { otherChanges.push_back(change); });
+    other->launch();
+
+    signIn("jdoe");
+    loadFurnace();
+    addEdit(201);
+    EXPECT_TRUE(otherTransport->sessions().empty());
+    EXPECT_FALSE(otherSession->login->sessionId());
+    EXPECT_EQ(otherSession->database->databasePath(), std::nullopt);
+    EXPECT_FALSE(otherSession->edits->hasEditedDelays(201));
+    EXPECT_EQ(other->screen(), Screen::signIn);
+
+    // A sign-out in the other session runs its own logout sequence only.
+    other->requestLogout();
+    ASSERT_TRUE(executor->runUntil([&] { return otherChanges.back() == ScreenChange::requestedLogout; }));
+    EXPECT_TRUE(app->isSignedIn());
+    EXPECT_TRUE(session->login->sessionId().has_value());
+    EXPECT_EQ(editCount(), 1u);
+    // Its idle timer is not ours either: only the signed-in session's main screen times out.
+    advance(300s);
+    EXPECT_EQ(screenChanges.back(), ScreenChange::inactivity);
+    EXPECT_EQ(otherChanges.back(), ScreenChange::requestedLogout);
+}
+
 // Another process signed in as the same user is stood in for by a second DatabaseManager on the same folder.
 TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHolderIsRefused)
 {
