@@ -7,7 +7,6 @@
 //     the next frame drawn, median of 20 edits alternating two reasons, with the GUI thread's CPU time in it;
 //     against a bare window's text changed after a hop through a worker thread, until its next frame.
 // A measuring program, not a test: it prints figures and never fails on them.
-#include "core/core.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "core/storage/database_manager.hpp"
@@ -284,11 +283,11 @@ int measureApp(const std::string& serviceURL, const ColdStarts& cold)
 
     std::vector<ReasonPtr> reasons;
     std::atomic<bool> fetched = false;
-    DatabaseManager::shared()->fetchReasons(UserConfigurationManager::shared()->selectedFurnaceId(),
-                                            [&](std::vector<ReasonPtr> all) {
-                                                reasons = std::move(all);
-                                                fetched = true;
-                                            });
+    const auto& session = gui.controller().session();
+    session.database->fetchReasons(session.configuration->selectedFurnaceId(), [&](std::vector<ReasonPtr> all) {
+        reasons = std::move(all);
+        fetched = true;
+    });
     gui.waitFor([&] { return fetched.load(); });
     const std::size_t index = static_cast<std::size_t>(pages->currentIndex());
     const int ownReason = pages->flow()->pages()[index].delay->reasonId;
@@ -410,6 +409,5 @@ int main(int argc, char** argv)
     if (status == 0) {
         measureBareUpdate();
     }
-    releaseSharedInstances();
     return status;
 }

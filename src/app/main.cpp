@@ -1,6 +1,5 @@
 #include "app/app_options.hpp"
 #include "app/app_window.hpp"
-#include "core/core.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/plant_configuration.hpp"
 
@@ -74,6 +73,5 @@ int main(int argc, char** argv)
             status = QGuiApplication::exec();
         }
     }
-    releaseSharedInstances();
     return status;
 }

@@ -25,6 +25,9 @@ struct CommandContext {
     std::function<std::optional<std::string>()> readPassword;
     // Columns available for the timeline.
     int terminalWidth = 80;
+
+    // The managers of the signed-in user, as the flows have them.
+    const flows::Session& session() const { return *app.session(); }
 };
 
 // Pumps the main loop until `done` holds. Fails the reply when the time-out passes first, or when

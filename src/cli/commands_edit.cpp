@@ -9,7 +9,6 @@
 #include "core/screens/reason_tree.hpp"
 #include "core/screens/selection.hpp"
 #include "core/screens/split_time.hpp"
-#include "core/storage/user_configuration_manager.hpp"
 #include "core/support/log.hpp"
 
 #include <fmt/format.h>
@@ -26,9 +25,9 @@ DelayEditModel editModel(CommandContext& context, const DelayPtr& delay)
 }
 
 // An edit the journal could not take is in memory only: said at once, with the reason, never an `ok` alone.
-void reportEditsNotOnDisk(Reply& reply, bool saved)
+void reportEditsNotOnDisk(const CommandContext& context, Reply& reply, bool saved)
 {
-    const auto disk = EditedDelaysManager::shared()->diskState();
+    const auto disk = context.session().edits->diskState();
     reply.data["editsNotOnDevice"] = disk.notOnDisk;
     if (disk.notOnDisk == 0 || saved) {
         return;
@@ -53,7 +52,7 @@ Reply finishEdit(CommandContext& context, Reply reply, const std::string& what)
     }
     reply.data["saved"] = saved;
     reply.lines.push_back(what + (saved ? " Saved." : ""));
-    reportEditsNotOnDisk(reply, saved);
+    reportEditsNotOnDisk(context, reply, saved);
     const auto& selection = list->selectedHeatDelay();
     const auto listed =
         selection ? listedDelayAt(list->heats(), selection->heatId, selection->delayStartDate) : std::nullopt;
@@ -94,7 +93,7 @@ Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
         return reply;
     }
     // Only a reason the finder would offer: a leaf of the tree `reasons` lists.
-    const screens::ReasonTree tree(storedReasons(UserConfigurationManager::shared()->selectedFurnaceId()));
+    const screens::ReasonTree tree(storedReasons(context.session()));
     const screens::ReasonNode* node = tree.leaf(reasonId);
     if (!node) {
         return reply.fail(cli_error::notFound,

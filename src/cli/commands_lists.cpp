@@ -23,10 +23,10 @@ Reply heatsListReply(CommandContext& context, Reply reply)
 
 } // namespace
 
-Reply furnacesCommand(CommandContext&)
+Reply furnacesCommand(CommandContext& context)
 {
     Reply reply;
-    renderFurnaces(reply, storedFurnaces(), UserConfigurationManager::shared()->selectedFurnaceId());
+    renderFurnaces(reply, storedFurnaces(context.session()), context.session().configuration->selectedFurnaceId());
     return reply;
 }
 
@@ -110,17 +110,18 @@ Reply showCommand(CommandContext& context, int heatNumber, const std::optional<D
     return reply;
 }
 
-Reply reasonsCommand(CommandContext&)
+Reply reasonsCommand(CommandContext& context)
 {
     Reply reply;
-    renderReasons(reply, storedReasons(UserConfigurationManager::shared()->selectedFurnaceId()));
+    renderReasons(reply, storedReasons(context.session()));
     return reply;
 }
 
 Reply editsCommand(CommandContext& context)
 {
     Reply reply;
-    renderEdits(reply, allEditedDelays(), context.app.heatsList()->heats(), restoredEditedDelays());
+    renderEdits(reply, allEditedDelays(context.session()), context.app.heatsList()->heats(),
+                restoredEditedDelays(context.session()));
     return reply;
 }
 

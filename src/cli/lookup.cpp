@@ -3,6 +3,7 @@
 #include "cli/records_json.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
 
 #include <fmt/format.h>
 
@@ -50,10 +51,10 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
     return std::nullopt;
 }
 
-std::vector<Furnace> storedFurnaces()
+std::vector<Furnace> storedFurnaces(const flows::Session& session)
 {
     const auto stored = awaitCompletion<std::vector<FurnacePtr>>(
-        [](auto completion) { DatabaseManager::shared()->fetchFurnaces(std::move(completion)); });
+        [&](auto completion) { session.database->fetchFurnaces(std::move(completion)); });
     std::vector<Furnace> furnaces;
     for (const auto& furnace : stored) {
         if (furnace) {
@@ -63,10 +64,11 @@ std::vector<Furnace> storedFurnaces()
     return furnaces;
 }
 
-std::vector<Reason> storedReasons(int furnaceId)
+std::vector<Reason> storedReasons(const flows::Session& session)
 {
+    const int furnaceId = session.configuration->selectedFurnaceId();
     const auto stored = awaitCompletion<std::vector<ReasonPtr>>(
-        [furnaceId](auto completion) { DatabaseManager::shared()->fetchReasons(furnaceId, std::move(completion)); });
+        [&](auto completion) { session.database->fetchReasons(furnaceId, std::move(completion)); });
     std::vector<Reason> reasons;
     for (const auto& reason : stored) {
         if (reason) {
@@ -76,16 +78,16 @@ std::vector<Reason> storedReasons(int furnaceId)
     return reasons;
 }
 
-std::vector<DelayPtr> allEditedDelays()
+std::vector<DelayPtr> allEditedDelays(const flows::Session& session)
 {
     return awaitCompletion<std::vector<DelayPtr>>(
-        [](auto completion) { EditedDelaysManager::shared()->getAllEditedDelays(std::move(completion)); });
+        [&](auto completion) { session.edits->getAllEditedDelays(std::move(completion)); });
 }
 
-std::vector<DelayPtr> restoredEditedDelays()
+std::vector<DelayPtr> restoredEditedDelays(const flows::Session& session)
 {
     return awaitCompletion<std::vector<DelayPtr>>(
-        [](auto completion) { EditedDelaysManager::shared()->getRestoredEditedDelays(std::move(completion)); });
+        [&](auto completion) { session.edits->getRestoredEditedDelays(std::move(completion)); });
 }
 
 } // namespace orvendel::cli

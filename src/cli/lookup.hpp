@@ -2,6 +2,7 @@
 
 #include "cli/command_parser.hpp"
 #include "cli/reply.hpp"
+#include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/reason.hpp"
@@ -28,11 +29,12 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
 
 // The stored lists, waited for (their completions run on the database's queue, which never needs the
 // caller's thread).
-std::vector<Furnace> storedFurnaces();
-std::vector<Reason> storedReasons(int furnaceId);
-std::vector<DelayPtr> allEditedDelays();
+std::vector<Furnace> storedFurnaces(const flows::Session& session);
+// The stored reasons of the selected furnace.
+std::vector<Reason> storedReasons(const flows::Session& session);
+std::vector<DelayPtr> allEditedDelays(const flows::Session& session);
 // The edits taken back from the journal at sign-in and not changed since.
-std::vector<DelayPtr> restoredEditedDelays();
+std::vector<DelayPtr> restoredEditedDelays(const flows::Session& session);
 
 // Waits for a value delivered to a completion on another thread.
 template <typename T, typename Start>

@@ -5,11 +5,9 @@
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
 #include "core/platform/app_paths.hpp"
-#include "core/service/download_manager.hpp"
 #include "core/service/plant_configuration.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
-#include "core/support/notification_center.hpp"
 
 #include <cstdio>
 #include <iostream>
@@ -35,15 +33,14 @@ struct LogFile {
 int run(const CliOptions& options)
 {
     auto loop = std::make_shared<MainLoop>();
+    const auto session = flows::Session::create({});
     auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL());
-    connectivity->start(loop);
+    connectivity->start(loop, *session->notificationCenter);
     // Starting reads the flags once and queues the first report here.
     loop->runPending();
-    // Made now so that it follows every sign-in (it renews expired sessions).
-    DownloadManager::shared();
     Announcements announcements;
     auto app = flows::ApplicationFlow::create(
-        flows::ApplicationFlow::Environment{loop, connectivity, &announcements, nullptr, {}, false});
+        flows::ApplicationFlow::Environment{session, loop, connectivity, &announcements, {}, false});
     int signOuts = 0;
     app->setScreenHandler([&announcements, &signOuts, &app](flows::Screen, flows::ScreenChange change) {
         const bool wasSignedIn = std::exchange(signOuts, app->signOutCount()) != app->signOutCount();
@@ -110,7 +107,5 @@ int main(int argc, char** argv)
     }
     PlantConfiguration::apply(addresses);
 
-    const int status = run(options);
-    releaseSharedInstances();
-    return status;
+    return run(options);
 }

@@ -11,27 +11,9 @@
 
 #include <asio/version.hpp>
 
-#include "core/editing/edited_delays_manager.hpp"
 #include "core/platform/curl_library.hpp"
-#include "core/platform/http_transport.hpp"
-#include "core/service/connectivity_manager.hpp"
-#include "core/service/download_manager.hpp"
-#include "core/service/login_manager.hpp"
-#include "core/storage/database_manager.hpp"
-#include "core/storage/user_configuration_manager.hpp"
 
 namespace orvendel {
-
-void releaseSharedInstances()
-{
-    DownloadManager::resetSharedForTesting();
-    LoginManager::resetSharedForTesting();
-    ConnectivityManager::resetSharedForTesting();
-    EditedDelaysManager::resetSharedForTesting();
-    DatabaseManager::resetSharedForTesting();
-    UserConfigurationManager::resetSharedForTesting();
-    HttpTransport::setSharedForTesting(nullptr);
-}
 
 std::string coreSelfCheckReport()
 {

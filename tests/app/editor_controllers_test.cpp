@@ -4,10 +4,12 @@
 #include "app/controllers/delay_pages_controller.hpp"
 #include "app/controllers/heat_detail_controller.hpp"
 #include "app/controllers/qt_executor.hpp"
-#include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
-#include "core/platform/app_paths.hpp"
+#include "core/flows/session.hpp"
+#include "core/platform/secret_store.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/credential_store.hpp"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -71,7 +73,8 @@ struct Pages {
         edit.settings = std::make_shared<NoSettings>();
         edit.connectivity = std::make_shared<Online>();
         edit.notificationCenter = &center;
-        flow = flows::DelayPagesFlow::create({nullptr, &presenter, edit});
+        // No session: the edit environment brings all that the pages use here.
+        flow = flows::DelayPagesFlow::create({nullptr, nullptr, &presenter, edit});
         controller = std::make_unique<app::DelayPagesController>(flow);
         flow->setDelays(delays, std::nullopt);
     }
@@ -85,14 +88,17 @@ class EditorControllersTest : public QObject {
 
     QTemporaryDir m_data;
 
-private slots:
-    void initTestCase() { AppPaths::setDataDirectoryOverride(m_data.path().toStdString()); }
-
-    void cleanupTestCase()
+    // Managers of a session nobody signed in to, over the test's folder.
+    flows::SessionPtr makeSession() const
     {
-        releaseSharedInstances();
-        AppPaths::setDataDirectoryOverride(std::nullopt);
+        const std::filesystem::path folder = m_data.path().toStdString();
+        return flows::Session::create(
+            {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                                  makeFileSecretStore(folder / "secrets")),
+             .applicationSupportDirectory = [folder] { return std::optional(folder); }});
     }
+
+private slots:
 
     void commentEditorKeepsOnlyWhatFits()
     {
@@ -342,8 +348,9 @@ private slots:
         QObject context;
         auto executor = std::make_shared<app::QtExecutor>(&context);
         Recorder presenter;
+        const auto session = makeSession();
         app::HeatDetailController detail(
-            flows::HeatDetailFlow::create({executor, std::make_shared<Online>(), &presenter}));
+            flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), &presenter}));
         QVERIFY(detail.saveButtonShown());
         auto column = detail.columnLayout(400, 1030);
         QCOMPARE(column["upperPart"].toRectF(), QRectF(10, 10, 380, 290));
@@ -351,8 +358,8 @@ private slots:
         QCOMPARE(column["saveButton"].toRectF(), QRectF(10, 960, 380, 60));
 
         QSignalSpy changed(&detail, &app::HeatDetailController::saveButtonChanged);
-        NotificationCenter::defaultCenter().post(screen_notifications::autoSaveOptionChanged, nullptr,
-                                                 screen_notifications::autoSaveUserInfo(true));
+        session->notificationCenter->post(screen_notifications::autoSaveOptionChanged, nullptr,
+                                          screen_notifications::autoSaveUserInfo(true));
         QTRY_COMPARE(changed.size(), 1);
         QVERIFY(!detail.saveButtonShown());
         column = detail.columnLayout(400, 1030);

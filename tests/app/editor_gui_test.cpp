@@ -3,7 +3,6 @@
 // undo, saving with the button and automatically, and saves the service refuses or cannot take.
 #include "app/controllers/heats_list_model.hpp"
 #include "app/controllers/reason_finder_controller.hpp"
-#include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/screens/split_time.hpp"
@@ -84,8 +83,9 @@ class EditorGuiTest : public QObject {
     std::vector<DelayPtr> storedEdits()
     {
         std::vector<DelayPtr> edits;
-        EditedDelaysManager::shared()->getAllEditedDelays([&](std::vector<DelayPtr> all) { edits = std::move(all); });
-        EditedDelaysManager::shared()->drain();
+        const auto& store = gui().controller().session().edits;
+        store->getAllEditedDelays([&](std::vector<DelayPtr> all) { edits = std::move(all); });
+        store->drain();
         return edits;
     }
 
@@ -127,11 +127,7 @@ private slots:
         QVERIFY(gui().waitFor([this] { return !detail()->showsEmptyMessage(); }));
     }
 
-    void cleanupTestCase()
-    {
-        m_gui.reset();
-        releaseSharedInstances();
-    }
+    void cleanupTestCase() { m_gui.reset(); }
 
     void pagesTurnWithTheKeysAndTheListAndChartsFollow()
     {
@@ -394,7 +390,7 @@ private slots:
         QVERIFY(other.signIn());
         auto theirs = currentPage().delay->copy();
         theirs->comment = "Changed elsewhere";
-        const int furnaceId = UserConfigurationManager::shared()->selectedFurnaceId();
+        const int furnaceId = gui().controller().session().configuration->selectedFurnaceId();
         wire::SaveDelaysRequestBody body{other.common(furnaceId), wire::saveParameters(theirs->heatId, {theirs})};
         const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
         QVERIFY(saved && saved.value->resultInformation.success);
@@ -417,7 +413,7 @@ private slots:
         QVERIFY(gui().click("settingsButton"));
         QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().click("autoSaveSwitch"));
-        QVERIFY(gui().waitFor([] { return UserConfigurationManager::shared()->isAutoSaveEnabled(); }));
+        QVERIFY(gui().waitFor([this] { return gui().controller().session().configuration->isAutoSaveEnabled(); }));
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().waitFor([this] { return !gui().item("saveButton"); }));
@@ -434,7 +430,7 @@ private slots:
         QVERIFY(gui().click("settingsButton"));
         QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().click("autoSaveSwitch"));
-        QVERIFY(gui().waitFor([] { return !UserConfigurationManager::shared()->isAutoSaveEnabled(); }));
+        QVERIFY(gui().waitFor([this] { return !gui().controller().session().configuration->isAutoSaveEnabled(); }));
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return gui().item("saveButton"); }));
     }

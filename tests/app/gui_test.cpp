@@ -2,7 +2,6 @@
 // its focus, clear buttons and Return, the heats, the refresh keys, a heat expanded and a delay selected,
 // the furnace popover and a furnace switch with unsaved edits, the settings sheet, the sign-out, and the
 // sign-in's failures.
-#include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
@@ -57,9 +56,9 @@ class GuiTest : public QObject {
             if (heat->heatId == selected->heatId && heat->delays && !heat->delays->empty()) {
                 auto edit = std::make_shared<Delay>(*heat->delays->front());
                 edit->isEdited = true;
-                EditedDelaysManager::shared()->addEditedDelay(edit);
+                gui().controller().session().edits->addEditedDelay(edit);
                 // As after every edit: the list reads the heats again with the edits over them.
-                NotificationCenter::defaultCenter().post(
+                gui().controller().session().notificationCenter->post(
                     screen_notifications::reloadData, nullptr,
                     screen_notifications::selectionUserInfo({heat->heatId, edit->startDate.date}));
                 return;
@@ -135,11 +134,7 @@ private slots:
         QVERIFY(gui().loaded());
     }
 
-    void cleanupTestCase()
-    {
-        m_gui.reset();
-        releaseSharedInstances();
-    }
+    void cleanupTestCase() { m_gui.reset(); }
 
     void launchFocusesTheUserName()
     {
@@ -347,7 +342,7 @@ private slots:
     void settingsSwitchIsStoredAndAnnounced()
     {
         std::atomic<int> announced{-1};
-        auto token = NotificationCenter::defaultCenter().addObserver(
+        auto token = gui().controller().session().notificationCenter->addObserver(
             screen_notifications::autoSaveOptionChanged, [&announced](const Notification& notification) {
                 if (const auto* value = notification.value<bool>(screen_notifications::valueKey)) {
                     announced = *value ? 1 : 0;
@@ -359,7 +354,7 @@ private slots:
         const bool before = toggle->property("checked").toBool();
         QVERIFY(gui().click(toggle));
         QVERIFY(gui().waitFor([&] { return announced.load() == (before ? 0 : 1); }));
-        QCOMPARE(UserConfigurationManager::shared()->isAutoSaveEnabled(), !before);
+        QCOMPARE(gui().controller().session().configuration->isAutoSaveEnabled(), !before);
         QCOMPARE(gui().controller().settings()->autoSaveEnabled(), !before);
         // On, the track takes the accent colour.
         auto* track = gui().item("autoSaveTrack");

@@ -2,8 +2,10 @@
 // the mouse and the keys, assigned and closed.
 #include "app/controllers/qt_executor.hpp"
 #include "app/controllers/reason_finder_controller.hpp"
-#include "core/core.hpp"
-#include "core/platform/app_paths.hpp"
+#include "core/flows/session.hpp"
+#include "core/platform/secret_store.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/credential_store.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "support/gui_driver.hpp"
@@ -45,6 +47,7 @@ class ReasonFinderTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_data;
+    flows::SessionPtr m_session;
     std::unique_ptr<QObject> m_context;
     std::vector<Reason> m_assigned;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
@@ -78,7 +81,7 @@ class ReasonFinderTest : public QObject {
     void open(std::optional<int> reasonId)
     {
         auto executor = std::make_shared<app::QtExecutor>(m_context.get());
-        auto flow = flows::ReasonFinderFlow::create({executor}, reasonId,
+        auto flow = flows::ReasonFinderFlow::create({m_session, executor}, reasonId,
                                                     [this](const Reason& reason) { m_assigned.push_back(reason); }, {});
         m_controller = new app::ReasonFinderController(flow, m_context.get());
         m_engine = std::make_unique<QQmlApplicationEngine>();
@@ -99,14 +102,18 @@ class ReasonFinderTest : public QObject {
 private slots:
     void initTestCase()
     {
-        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
-        QVERIFY(DatabaseManager::shared()->openUserDatabase("tester"));
-        QVERIFY(UserConfigurationManager::shared()->createConfigurationFile("tester"));
-        QVERIFY(UserConfigurationManager::shared()->loadConfiguration("tester"));
-        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+        const std::filesystem::path folder = m_data.path().toStdString();
+        m_session = flows::Session::create(
+            {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                                  makeFileSecretStore(folder / "secrets")),
+             .applicationSupportDirectory = [folder] { return std::optional(folder); }});
+        QVERIFY(m_session->database->openUserDatabase("tester"));
+        QVERIFY(m_session->configuration->createConfigurationFile("tester"));
+        QVERIFY(m_session->configuration->loadConfiguration("tester"));
+        m_session->configuration->setSelectedFurnaceId(furnaceId);
         // C1 holds C2 and R8, C2 holds R7; "Loose" is a top-level leaf the tree does not show.
         std::promise<bool> stored;
-        DatabaseManager::shared()->storeReasons(
+        m_session->database->storeReasons(
             furnaceId,
             {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
              node(9, 90, "Loose")},
@@ -126,11 +133,7 @@ private slots:
         m_context.reset();
     }
 
-    void cleanupTestCase()
-    {
-        releaseSharedInstances();
-        AppPaths::setDataDirectoryOverride(std::nullopt);
-    }
+    void cleanupTestCase() { m_session.reset(); }
 
     void opensOnTheCurrentReasonWithItsBranchOpen()
     {
@@ -204,9 +207,9 @@ private slots:
 
     void aFurnaceWithoutReasonsShowsTheNoDataPanel()
     {
-        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId + 1);
+        m_session->configuration->setSelectedFurnaceId(furnaceId + 1);
         open(std::nullopt);
-        UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+        m_session->configuration->setSelectedFurnaceId(furnaceId);
         QTRY_VERIFY(item("reasonFinderNoData"));
         QVERIFY(!item("reasonTree"));
         QVERIFY(!m_controller->assignEnabled());

@@ -1,7 +1,6 @@
 // Renders the application's screens into PNG files against a reference delay service it starts itself:
 //   orvendel-screenshots OUTPUT_DIR
 // Run offscreen (QT_QPA_PLATFORM=offscreen), or on Wayland; scripts/screenshots does either.
-#include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/editing/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
@@ -33,9 +32,9 @@ void editDelay(app::ApplicationController& controller, std::size_t row)
     }
     auto edited = std::make_shared<Delay>(*(*heats.front()->delays)[row]);
     edited->isEdited = true;
-    EditedDelaysManager::shared()->addEditedDelay(edited);
+    controller.session().edits->addEditedDelay(edited);
     // As after every edit: the list reads the heats again with the edits over them.
-    NotificationCenter::defaultCenter().post(
+    controller.session().notificationCenter->post(
         screen_notifications::reloadData, nullptr,
         screen_notifications::selectionUserInfo({heats.front()->heatId, edited->startDate.date}));
 }
@@ -176,7 +175,5 @@ int main(int argc, char** argv)
         return 2;
     }
     QDir().mkpath(QString::fromLocal8Bit(argv[1]));
-    const int status = run(QString::fromLocal8Bit(argv[1]));
-    releaseSharedInstances();
-    return status;
+    return run(QString::fromLocal8Bit(argv[1]));
 }

@@ -2,7 +2,6 @@
 
 #include "app/controllers/qt_executor.hpp"
 #include "core/screens/error_alert.hpp"
-#include "core/service/download_manager.hpp"
 #include "core/service/service_address.hpp"
 
 #include <QEvent>
@@ -38,16 +37,15 @@ bool isInput(QEvent::Type type)
 
 ApplicationController::ApplicationController(Options options, QObject* parent)
     : QObject(parent), m_executor(std::make_shared<QtExecutor>(this)),
+      m_session(flows::Session::create({.clock = options.clock})),
       m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL()))
 {
-    m_connectivity->start(m_executor);
-    // Made before the first sign-in so that it follows every one (it renews expired sessions).
-    DownloadManager::shared();
+    m_connectivity->start(m_executor, *m_session->notificationCenter);
     flows::ApplicationFlow::Environment environment;
+    environment.session = m_session;
     environment.executor = m_executor;
     environment.connectivity = m_connectivity;
     environment.presenter = &m_alerts;
-    environment.clock = options.clock;
     environment.idleTimeout = options.idleTimeout;
     environment.checkForUpdates = options.checkForUpdates;
     m_flow = flows::ApplicationFlow::create(std::move(environment));
@@ -107,7 +105,7 @@ void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChang
     } else {
         m_heatsList = new HeatsListController(m_flow->heatsList(), this);
         m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
-        m_settings = new SettingsController(m_alerts, this);
+        m_settings = new SettingsController(m_session, m_alerts, this);
         emit mainScreenChanged();
         if (const auto restored = m_flow->restoredEditCount(); restored > 0) {
             const auto text = screens::restoredEditsAlert(restored);
@@ -134,8 +132,8 @@ FurnaceSelectionController* ApplicationController::openFurnaceSelection()
         return nullptr;
     }
     retire(m_furnaceSelection);
-    m_furnaceSelection = new FurnaceSelectionController(
-        flows::FurnaceSelectionFlow::create(m_executor, std::weak_ptr<flows::HeatsListFlow>(heatsList)), this);
+    m_furnaceSelection =
+        new FurnaceSelectionController(flows::FurnaceSelectionFlow::create(m_executor, heatsList), this);
     return m_furnaceSelection;
 }
 

@@ -8,6 +8,7 @@
 #include "app/controllers/sign_in_controller.hpp"
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
+#include "core/flows/session.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -59,6 +60,8 @@ public:
     SettingsController* settings() const { return m_settings; }
     AlertPresenter* alerts() { return &m_alerts; }
     flows::ApplicationFlow& flow() { return *m_flow; }
+    // The managers the flows work with; made with the controller, gone with it.
+    const flows::Session& session() const { return *m_session; }
     const ExecutorPtr& executor() const { return m_executor; }
 
     // The furnace button: a new list of the stored furnaces for the popover.
@@ -78,6 +81,7 @@ private:
 
     AlertPresenter m_alerts;
     ExecutorPtr m_executor;
+    flows::SessionPtr m_session;
     std::shared_ptr<flows::ServiceConnectivity> m_connectivity;
     std::shared_ptr<flows::ApplicationFlow> m_flow;
     flows::Screen m_screen = flows::Screen::signIn;

@@ -13,9 +13,6 @@ namespace orvendel::flows {
 
 std::shared_ptr<ApplicationFlow> ApplicationFlow::create(Environment environment)
 {
-    if (!environment.clock) {
-        environment.clock = Clock::system();
-    }
     std::shared_ptr<ApplicationFlow> flow(new ApplicationFlow(std::move(environment)));
     flow->observe();
     return flow;
@@ -33,13 +30,17 @@ ApplicationFlow::~ApplicationFlow()
 void ApplicationFlow::observe()
 {
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
-    m_observers.push_back(observeOn(m_environment.executor, screen_notifications::appInactivityTimeout, self,
+    const auto& session = *m_environment.session;
+    m_observers.push_back(observeOn(*session.notificationCenter, m_environment.executor,
+                                    screen_notifications::appInactivityTimeout, self,
                                     &ApplicationFlow::inactivityTimeout));
     // The session a sign-out was meant for is taken when it is posted: one that arrives after another
     // sign-in (a late failure of the previous session's requests) must not end the new session.
-    m_observers.push_back(NotificationCenter::defaultCenter().addObserver(
-        login_notifications::logout, [executor = m_environment.executor, self](const Notification&) {
-            executor->post([self, session = LoginManager::shared()->sessionId()] {
+    m_observers.push_back(session.notificationCenter->addObserver(
+        login_notifications::logout, [executor = m_environment.executor, self,
+                                      login = std::weak_ptr<LoginManager>(session.login)](const Notification&) {
+            const auto manager = login.lock();
+            executor->post([self, session = manager ? manager->sessionId() : std::nullopt] {
                 if (auto flow = self.lock()) {
                     flow->logoutNotification(session);
                 }
@@ -66,18 +67,18 @@ void ApplicationFlow::showSignInScreen(ScreenChange change)
     // An alert of the old screen would stand over the new one; a buttonless one would block it for good.
     m_environment.presenter->dismissAll();
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
-    m_signIn = SignInFlow::create(
-        SignInFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter,
-                                [self](const std::string& user) {
-                                    if (auto flow = self.lock()) {
-                                        flow->willPrepareStorage(user);
-                                    }
-                                },
-                                [self](const std::string& user, std::optional<int> furnaceId) {
-                                    if (auto flow = self.lock()) {
-                                        flow->showMainScreen(user, furnaceId);
-                                    }
-                                }});
+    m_signIn = SignInFlow::create(SignInFlow::Environment{
+        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter,
+        [self](const std::string& user) {
+            if (auto flow = self.lock()) {
+                flow->willPrepareStorage(user);
+            }
+        },
+        [self](const std::string& user, std::optional<int> furnaceId) {
+            if (auto flow = self.lock()) {
+                flow->showMainScreen(user, furnaceId);
+            }
+        }});
     m_screen = Screen::signIn;
     // The idle timer is not cancelled: one still running fires once more and brings a fresh sign-in screen.
     m_enableTiming = false;
@@ -97,14 +98,15 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
     // Another user after an inactivity timeout or the background: the previous user's edits and requests
     // must not carry over. The new session itself stays.
     log("Signed in as another user: the previous user's requests and edits are dropped");
-    DownloadManager::shared()->resetForLogout();
-    DatabaseManager::shared()->closeDatabase();
+    const auto& session = *m_environment.session;
+    session.downloads->resetForLogout();
+    session.database->closeDatabase();
     // The previous user's journal keeps their edits for their next sign-in.
-    EditedDelaysManager::shared()->closeJournal();
-    EditedDelaysManager::shared()->clearEditedDelays();
-    UserConfigurationManager::shared()->unloadConfiguration();
+    session.edits->closeJournal();
+    session.edits->clearEditedDelays();
+    session.configuration->unloadConfiguration();
     // The previous user's session is over: another process may sign in as them now.
-    DatabaseManager::shared()->releaseUserFolder();
+    session.database->releaseUserFolder();
     m_userName.clear();
 }
 
@@ -114,10 +116,10 @@ void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int>
     m_restoredEditCount = m_signIn ? m_signIn->restoredEditCount() : 0;
     m_signIn.reset();
     m_environment.presenter->dismissAll();
-    m_heatDetail = HeatDetailFlow::create(
-        HeatDetailFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
-    m_heatsList = HeatsListFlow::create(
-        HeatsListFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
+    m_heatDetail = HeatDetailFlow::create(HeatDetailFlow::Environment{
+        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter});
+    m_heatsList = HeatsListFlow::create(HeatsListFlow::Environment{
+        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter});
     m_heatsList->setDelegate(m_heatDetail);
     m_heatsList->requestFurnace(furnaceId);
     m_screen = Screen::main;
@@ -140,9 +142,10 @@ void ApplicationFlow::restartIdleTimer()
     if (m_environment.idleTimeout <= Clock::Duration::zero()) {
         return;
     }
-    m_idleTimer = m_environment.clock->scheduleOnce(m_environment.idleTimeout, [] {
-        NotificationCenter::defaultCenter().post(screen_notifications::appInactivityTimeout);
-    });
+    m_idleTimer = m_environment.session->clock->scheduleOnce(
+        m_environment.idleTimeout, [center = m_environment.session->notificationCenter] {
+            center->post(screen_notifications::appInactivityTimeout);
+        });
 }
 
 void ApplicationFlow::userActivity()
@@ -174,14 +177,15 @@ void ApplicationFlow::didEnterBackground()
 void ApplicationFlow::requestLogout()
 {
     // Only a sign-out the user asked for discards the unsaved edits on disk too.
-    EditedDelaysManager::shared()->clearEditedDelays();
+    const auto& session = *m_environment.session;
+    session.edits->clearEditedDelays();
     m_logoutRequested = true;
-    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    session.notificationCenter->post(login_notifications::logout, session.login.get());
 }
 
 void ApplicationFlow::logoutNotification(const std::optional<std::string>& sessionWhenPosted)
 {
-    const auto session = LoginManager::shared()->sessionId();
+    const auto session = m_environment.session->login->sessionId();
     if (session && session != sessionWhenPosted) {
         log("Sign-out of an earlier session ignored");
         return;
@@ -195,16 +199,17 @@ void ApplicationFlow::runLogoutSequence(ScreenChange change)
     // The screens go first, so that the cancellations below reach no one.
     const bool wasSignedIn = isSignedIn() || !m_userName.empty();
     dropMainScreen();
-    LoginManager::shared()->logout();
-    DownloadManager::shared()->resetForLogout();
-    DatabaseManager::shared()->closeDatabase();
+    const auto& session = *m_environment.session;
+    session.login->logout();
+    session.downloads->resetForLogout();
+    session.database->closeDatabase();
     // The journal is closed first: a sign-out the user did not ask for (the session could not be renewed)
     // leaves the edits on disk for the same user's next sign-in; a requested one has emptied it already.
-    EditedDelaysManager::shared()->closeJournal();
-    EditedDelaysManager::shared()->clearEditedDelays();
-    UserConfigurationManager::shared()->unloadConfiguration();
+    session.edits->closeJournal();
+    session.edits->clearEditedDelays();
+    session.configuration->unloadConfiguration();
     // Last: until here this process still held the user's files.
-    DatabaseManager::shared()->releaseUserFolder();
+    session.database->releaseUserFolder();
     m_userName.clear();
     if (wasSignedIn) {
         ++m_signOutCount;

@@ -4,6 +4,7 @@
 #include "core/flows/heat_detail_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
+#include "core/flows/session.hpp"
 #include "core/flows/sign_in_flow.hpp"
 #include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
@@ -40,10 +41,10 @@ enum class ScreenChange {
 class ApplicationFlow : public std::enable_shared_from_this<ApplicationFlow> {
 public:
     struct Environment {
+        SessionPtr session; // handed on to every flow below; its clock runs the idle timer
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter* presenter = nullptr; // outlives the flow
-        std::shared_ptr<Clock> clock;   // the system clock when none
         // Zero: no inactivity timeout (a text front end has no idle screen to leave).
         Clock::Duration idleTimeout = std::chrono::seconds(300);
         // Each new sign-in screen asks the store for a newer version.
@@ -62,6 +63,7 @@ public:
     // Finished launching: the sign-in screen.
     void launch();
 
+    const SessionPtr& session() const { return m_environment.session; }
     Screen screen() const { return m_screen; }
     // The flows of the shown screen; none for the other screen's.
     const std::shared_ptr<SignInFlow>& signIn() const { return m_signIn; }

@@ -6,12 +6,12 @@ namespace orvendel::flows {
 
 bool ConfiguredEditSettings::isAutoSaveEnabled() const
 {
-    return UserConfigurationManager::shared()->isAutoSaveEnabled();
+    return m_configuration->isAutoSaveEnabled();
 }
 
 int ConfiguredEditSettings::selectedFurnaceId() const
 {
-    return UserConfigurationManager::shared()->selectedFurnaceId();
+    return m_configuration->selectedFurnaceId();
 }
 
 } // namespace orvendel::flows

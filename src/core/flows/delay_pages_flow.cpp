@@ -20,6 +20,13 @@ std::shared_ptr<DelayPagesFlow> DelayPagesFlow::create(Environment environment)
 
 DelayPagesFlow::DelayPagesFlow(Environment environment) : m_environment(std::move(environment))
 {
+    auto& edit = m_environment.edit;
+    if (!edit.store) {
+        edit.store = m_environment.session->edits;
+    }
+    if (!edit.notificationCenter) {
+        edit.notificationCenter = m_environment.session->notificationCenter.get();
+    }
     if (!m_environment.edit.presentAlert && m_environment.presenter) {
         // The editing rules' only alert: an automatic save without a network.
         m_environment.edit.presentAlert = [presenter = m_environment.presenter](const std::string& title,
@@ -84,10 +91,9 @@ bool DelayPagesFlow::turnTo(std::size_t index)
     m_currentIndex = index;
     changed(Change::currentPage, index);
     const Delay& delay = *m_pages[index].delay;
-    auto* center = m_environment.edit.notificationCenter ? m_environment.edit.notificationCenter
-                                                         : &NotificationCenter::defaultCenter();
-    center->post(screen_notifications::didSelectDelay, this,
-                 screen_notifications::selectionUserInfo({delay.heatId, delay.startDate.date}));
+    m_environment.edit.notificationCenter->post(
+        screen_notifications::didSelectDelay, this,
+        screen_notifications::selectionUserInfo({delay.heatId, delay.startDate.date}));
     return true;
 }
 
@@ -182,8 +188,8 @@ std::shared_ptr<ReasonFinderFlow> DelayPagesFlow::makeReasonFinder(std::size_t i
             flow->assignReason(index, reason);
         }
     };
-    return ReasonFinderFlow::create(ReasonFinderFlow::Environment{m_environment.executor}, reasonIdForFinder(index),
-                                    std::move(assign), {});
+    return ReasonFinderFlow::create(ReasonFinderFlow::Environment{m_environment.session, m_environment.executor},
+                                    reasonIdForFinder(index), std::move(assign), {});
 }
 
 std::string DelayPagesFlow::commentForEditor(std::size_t index) const

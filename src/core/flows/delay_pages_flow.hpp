@@ -3,6 +3,7 @@
 #include "core/editing/delay_edit_model.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/reason_finder_flow.hpp"
+#include "core/flows/session.hpp"
 #include "core/model/delay.hpp"
 #include "core/model/reason.hpp"
 #include "core/support/executor.hpp"
@@ -47,8 +48,10 @@ public:
     };
     using ChangeHandler = std::function<void(Change, std::size_t index)>;
 
-    // `edit.presentAlert` is filled in here (the presenter) when empty.
+    // `edit.presentAlert` is filled in here (the presenter) when empty, its store and notification centre
+    // (the session's) too.
     struct Environment {
+        SessionPtr session;
         ExecutorPtr executor;
         Presenter* presenter = nullptr; // outlives the flow
         DelayEditEnvironment edit;

@@ -7,19 +7,21 @@
 namespace orvendel::flows {
 
 std::shared_ptr<FurnaceSelectionFlow> FurnaceSelectionFlow::create(ExecutorPtr executor,
-                                                                   std::weak_ptr<HeatsListFlow> heatsList)
+                                                                   const std::shared_ptr<HeatsListFlow>& heatsList)
 {
-    return std::shared_ptr<FurnaceSelectionFlow>(new FurnaceSelectionFlow(std::move(executor), std::move(heatsList)));
+    return std::shared_ptr<FurnaceSelectionFlow>(
+        new FurnaceSelectionFlow(heatsList->session(), std::move(executor), heatsList));
 }
 
-FurnaceSelectionFlow::FurnaceSelectionFlow(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList)
-    : m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
-      m_selectedFurnaceId(UserConfigurationManager::shared()->selectedFurnaceId())
+FurnaceSelectionFlow::FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor,
+                                           std::weak_ptr<HeatsListFlow> heatsList)
+    : m_session(std::move(session)), m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
+      m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
 {}
 
 void FurnaceSelectionFlow::load()
 {
-    DatabaseManager::shared()->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
+    m_session->database->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
 }
 
 void FurnaceSelectionFlow::loaded(std::vector<FurnacePtr> furnaces)

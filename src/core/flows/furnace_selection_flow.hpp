@@ -19,7 +19,9 @@ class FurnaceSelectionFlow : public std::enable_shared_from_this<FurnaceSelectio
 public:
     using ChangeHandler = std::function<void()>;
 
-    static std::shared_ptr<FurnaceSelectionFlow> create(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
+    // Works in the heats list's session.
+    static std::shared_ptr<FurnaceSelectionFlow> create(ExecutorPtr executor,
+                                                        const std::shared_ptr<HeatsListFlow>& heatsList);
 
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
 
@@ -35,9 +37,10 @@ public:
     bool choose(std::size_t index);
 
 private:
-    FurnaceSelectionFlow(ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
+    FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
     void loaded(std::vector<FurnacePtr> furnaces);
 
+    SessionPtr m_session;
     ExecutorPtr m_executor;
     std::weak_ptr<HeatsListFlow> m_heatsList;
     ChangeHandler m_changeHandler;

@@ -16,8 +16,8 @@ namespace dn = download_notifications;
 
 class ObservedSaver final : public DelaySaver {
 public:
-    ObservedSaver(std::weak_ptr<HeatDetailFlow> flow, ExecutorPtr executor)
-        : m_flow(std::move(flow)), m_executor(std::move(executor))
+    ObservedSaver(std::weak_ptr<HeatDetailFlow> flow, std::shared_ptr<DownloadManager> downloads)
+        : m_flow(std::move(flow)), m_downloads(std::move(downloads))
     {}
 
     void saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays) override
@@ -26,12 +26,12 @@ public:
         if (auto flow = m_flow.lock()) {
             flow->expectSave();
         }
-        DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
+        m_downloads->saveDelays(furnaceId, heatId, std::move(delays));
     }
 
 private:
     std::weak_ptr<HeatDetailFlow> m_flow;
-    ExecutorPtr m_executor;
+    std::shared_ptr<DownloadManager> m_downloads;
 };
 
 std::optional<int> heatIdOf(const Notification& notification)
@@ -45,10 +45,11 @@ std::optional<int> heatIdOf(const Notification& notification)
 std::shared_ptr<HeatDetailFlow> HeatDetailFlow::create(Environment environment)
 {
     std::shared_ptr<HeatDetailFlow> flow(new HeatDetailFlow(std::move(environment)));
-    flow->m_saveButtonShown = !UserConfigurationManager::shared()->isAutoSaveEnabled();
+    flow->m_saveButtonShown = !flow->m_environment.session->configuration->isAutoSaveEnabled();
     flow->observe();
-    flow->m_pages = DelayPagesFlow::create(DelayPagesFlow::Environment{
-        flow->m_environment.executor, flow->m_environment.presenter, flow->editEnvironment()});
+    flow->m_pages =
+        DelayPagesFlow::create(DelayPagesFlow::Environment{flow->m_environment.session, flow->m_environment.executor,
+                                                           flow->m_environment.presenter, flow->editEnvironment()});
     return flow;
 }
 
@@ -57,25 +58,25 @@ HeatDetailFlow::HeatDetailFlow(Environment environment) : m_environment(std::mov
 void HeatDetailFlow::observe()
 {
     const auto& executor = m_environment.executor;
+    auto& center = *m_environment.session->notificationCenter;
     const std::weak_ptr<HeatDetailFlow> self = weak_from_this();
-    m_observers.push_back(
-        observeOn(executor, editing_notifications::operationHasBeenMade, self, &HeatDetailFlow::operationHasBeenMade));
-    m_observers.push_back(
-        observeOn(executor, editing_notifications::journalWriteFailed, self, &HeatDetailFlow::journalWriteFailed));
+    m_observers.push_back(observeOn(center, executor, editing_notifications::operationHasBeenMade, self,
+                                    &HeatDetailFlow::operationHasBeenMade));
+    m_observers.push_back(observeOn(center, executor, editing_notifications::journalWriteFailed, self,
+                                    &HeatDetailFlow::journalWriteFailed));
     // The removal of the saved edits starts on the posting thread, so that "DownloadAndReloadDelays" follows
     // it on the store's queue; only the screen's part moves to the executor.
-    m_observers.push_back(
-        NotificationCenter::defaultCenter().addObserver(dn::finishedSaving, [self](const Notification& notification) {
-            if (auto flow = self.lock()) {
-                flow->finishedSavingDelays(notification);
-            }
-        }));
-    m_observers.push_back(observeOn(executor, dn::failedSaving, self, &HeatDetailFlow::failedSavingDelays));
-    m_observers.push_back(
-        observeOn(executor, screen_notifications::autoSaveOptionChanged, self, &HeatDetailFlow::autoSaveOptionChanged));
+    m_observers.push_back(center.addObserver(dn::finishedSaving, [self](const Notification& notification) {
+        if (auto flow = self.lock()) {
+            flow->finishedSavingDelays(notification);
+        }
+    }));
+    m_observers.push_back(observeOn(center, executor, dn::failedSaving, self, &HeatDetailFlow::failedSavingDelays));
+    m_observers.push_back(observeOn(center, executor, screen_notifications::autoSaveOptionChanged, self,
+                                    &HeatDetailFlow::autoSaveOptionChanged));
     // A page turn moves the charts' selection.
     m_observers.push_back(
-        observeOn(executor, screen_notifications::didSelectDelay, self, &HeatDetailFlow::didSelectDelay));
+        observeOn(center, executor, screen_notifications::didSelectDelay, self, &HeatDetailFlow::didSelectDelay));
 }
 
 void HeatDetailFlow::changed(HeatDetailChange change)
@@ -162,7 +163,7 @@ void HeatDetailFlow::refreshSaveButton()
     if (!m_heat) {
         return;
     }
-    EditedDelaysManager::shared()->hasEditedDelays(
+    m_environment.session->edits->hasEditedDelays(
         m_heat->heatId, onExecutor(m_environment.executor, weak_from_this(), &HeatDetailFlow::saveButtonState));
 }
 
@@ -188,17 +189,18 @@ void HeatDetailFlow::autoSaveOptionChanged(const Notification& notification)
 
 std::shared_ptr<DelaySaver> HeatDetailFlow::makeSaver()
 {
-    return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.executor);
+    return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.session->downloads);
 }
 
 DelayEditEnvironment HeatDetailFlow::editEnvironment()
 {
     DelayEditEnvironment environment;
-    environment.store = EditedDelaysManager::shared();
-    environment.settings = std::make_shared<ConfiguredEditSettings>();
+    const auto& session = *m_environment.session;
+    environment.store = session.edits;
+    environment.settings = std::make_shared<ConfiguredEditSettings>(session.configuration);
     environment.connectivity = m_environment.connectivity;
     environment.saver = makeSaver();
-    environment.notificationCenter = &NotificationCenter::defaultCenter();
+    environment.notificationCenter = session.notificationCenter.get();
     if (auto* presenter = m_environment.presenter) {
         environment.presentAlert = [presenter](const std::string& title, const std::string& message,
                                                const std::vector<std::string>&) {
@@ -234,9 +236,9 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     }
     // Counted now: the store's answer is part of the save.
     expectSave();
-    const int furnaceId = UserConfigurationManager::shared()->selectedFurnaceId();
-    EditedDelaysManager::shared()->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
-                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
+    const int furnaceId = m_environment.session->configuration->selectedFurnaceId();
+    m_environment.session->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
+                                                           furnaceId, heatId](std::vector<DelayPtr> delays) {
         executor->post([self, furnaceId, heatId, delays = std::move(delays)]() mutable {
             if (auto flow = self.lock()) {
                 flow->send(furnaceId, heatId, std::move(delays));
@@ -255,7 +257,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
     m_presentsSaving = true;
     m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
     changed(HeatDetailChange::saving);
-    DownloadManager::shared()->saveDelays(furnaceId, heatId, std::move(delays));
+    m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
 }
 
 // Runs on the thread that posted the notification.
@@ -275,12 +277,13 @@ void HeatDetailFlow::finishedSavingDelays(const Notification& notification)
         return;
     }
     const void* sender = this;
-    EditedDelaysManager::shared()->removeEditedDelays(*delays, *heatId, [record, sender, id = *heatId] {
-        NotificationCenter::defaultCenter().post(screen_notifications::downloadAndReloadDelays, sender);
-        // Queued after the heats list's reaction to the notification above, so whoever waits for the
-        // outcome sees the new download already under way.
-        record(SaveOutcome{id, true});
-    });
+    m_environment.session->edits->removeEditedDelays(
+        *delays, *heatId, [center = m_environment.session->notificationCenter, record, sender, id = *heatId] {
+            center->post(screen_notifications::downloadAndReloadDelays, sender);
+            // Queued after the heats list's reaction to the notification above, so whoever waits for the
+            // outcome sees the new download already under way.
+            record(SaveOutcome{id, true});
+        });
 }
 
 void HeatDetailFlow::failedSavingDelays(const Notification& notification)

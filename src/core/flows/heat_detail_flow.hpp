@@ -6,6 +6,7 @@
 #include "core/flows/delay_pages_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
+#include "core/flows/session.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -34,6 +35,7 @@ enum class HeatDetailChange {
 class HeatDetailFlow : public HeatsListDelegate, public std::enable_shared_from_this<HeatDetailFlow> {
 public:
     struct Environment {
+        SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter* presenter = nullptr; // outlives the flow

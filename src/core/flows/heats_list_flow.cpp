@@ -36,11 +36,6 @@ TimeZone deviceTimeZone()
     return TimeZone::fromOffsetSeconds(static_cast<int>(local.tm_gmtoff)).value_or(TimeZone::utc());
 }
 
-int selectedFurnaceId()
-{
-    return UserConfigurationManager::shared()->selectedFurnaceId();
-}
-
 } // namespace
 
 std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
@@ -52,12 +47,17 @@ std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
 
 HeatsListFlow::HeatsListFlow(Environment environment) : m_environment(std::move(environment)) {}
 
+int HeatsListFlow::selectedFurnaceId() const
+{
+    return m_environment.session->configuration->selectedFurnaceId();
+}
+
 void HeatsListFlow::observe()
 {
     const auto& executor = m_environment.executor;
     const std::weak_ptr<HeatsListFlow> self = weak_from_this();
     auto add = [&](const char* name, void (HeatsListFlow::*handler)(const Notification&)) {
-        m_observers.push_back(observeOn(executor, name, self, handler));
+        m_observers.push_back(observeOn(*m_environment.session->notificationCenter, executor, name, self, handler));
     };
     add(dn::finishedFurnaces, &HeatsListFlow::finishedDownloadingFurnaces);
     add(dn::failedFurnaces, &HeatsListFlow::failedDownloadingFurnaces);
@@ -114,7 +114,7 @@ void HeatsListFlow::start()
         alertNoInternetConnection();
         return;
     }
-    DownloadManager::shared()->downloadFurnacesList();
+    m_environment.session->downloads->downloadFurnacesList();
     m_isDownloadingFurnaces = true;
 }
 
@@ -130,7 +130,7 @@ void HeatsListFlow::refresh()
             return;
         }
         setRefreshing(true);
-        DownloadManager::shared()->downloadFurnacesList();
+        m_environment.session->downloads->downloadFurnacesList();
         m_isDownloadingFurnaces = true;
         return;
     }
@@ -153,7 +153,7 @@ void HeatsListFlow::finishedDownloadingFurnaces(const Notification&)
         return;
     }
     ++m_outstanding;
-    DatabaseManager::shared()->fetchFurnaces(
+    m_environment.session->database->fetchFurnaces(
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::selectFurnaceAfterDownload));
 }
 
@@ -166,7 +166,7 @@ void HeatsListFlow::selectFurnaceAfterDownload(std::vector<FurnacePtr> stored)
             furnaces.push_back(*furnace);
         }
     }
-    const auto configuration = UserConfigurationManager::shared();
+    const auto& configuration = m_environment.session->configuration;
     int configured = configuration->selectedFurnaceId();
     if (const auto requested = std::exchange(m_requestedFurnace, std::nullopt)) {
         const bool listed = std::any_of(furnaces.begin(), furnaces.end(),
@@ -196,7 +196,7 @@ void HeatsListFlow::selectFurnaceAfterDownload(std::vector<FurnacePtr> stored)
 void HeatsListFlow::loadFurnaceTitle()
 {
     ++m_outstanding;
-    DatabaseManager::shared()->fetchFurnace(
+    m_environment.session->database->fetchFurnace(
         selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::furnaceTitleLoaded));
 }
 
@@ -230,7 +230,7 @@ void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
     const std::string requestDate =
         Utilities::zonedDateText(std::chrono::system_clock::now(), Calendar::gregorian(deviceTimeZone()));
     m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
-    auto manager = DownloadManager::shared();
+    const auto& manager = m_environment.session->downloads;
     manager->downloadDelays(furnaceId, requestDate, m_pairInFlight->delaysDownloadIdentifier);
     manager->downloadReasons(furnaceId, m_pairInFlight->reasonsDownloadIdentifier);
 }
@@ -324,7 +324,7 @@ void HeatsListFlow::updateTable()
 {
     ++m_outstanding;
     const int furnaceId = selectedFurnaceId();
-    DatabaseManager::shared()->fetchLast24HoursHeats(
+    m_environment.session->database->fetchLast24HoursHeats(
         furnaceId, [executor = m_environment.executor, self = weak_from_this(), furnaceId](std::vector<HeatPtr> heats) {
             executor->post([self, furnaceId, heats = std::move(heats)]() mutable {
                 if (auto flow = self.lock()) {
@@ -344,8 +344,8 @@ void HeatsListFlow::layEditsOver(std::vector<HeatPtr> heats)
 {
     // Each rebuild carries its own heats: a second read landing before the first rebuild must not lay the
     // edits over heats that already have them.
-    EditedDelaysManager::shared()->getAllEditedDelays([executor = m_environment.executor, self = weak_from_this(),
-                                                       heats = std::move(heats)](std::vector<DelayPtr> edits) mutable {
+    m_environment.session->edits->getAllEditedDelays([executor = m_environment.executor, self = weak_from_this(),
+                                                      heats = std::move(heats)](std::vector<DelayPtr> edits) mutable {
         executor->post([self, read = TableRead{std::move(heats), std::move(edits)}]() mutable {
             if (auto flow = self.lock()) {
                 flow->rebuildSections(std::move(read));
@@ -363,7 +363,7 @@ void HeatsListFlow::rebuildSections(TableRead read)
     m_tableData = std::move(build.sections);
     m_showsEmptyState = m_heats.empty();
     if (!build.staleEdits.empty()) {
-        EditedDelaysManager::shared()->removeStaleEditedDelays(std::move(build.staleEdits));
+        m_environment.session->edits->removeStaleEditedDelays(std::move(build.staleEdits));
     }
     m_selectedHeatDelay = screens::repairSelection(m_selectedHeatDelay, m_heats);
     m_highlightedDelay = m_selectedHeatDelay;
@@ -461,7 +461,7 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
     const int previousHeatId = m_selectedHeatDelay->heatId;
     m_guardPending = true;
     const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    askUnsavedWorkGuard(previousHeatId, selectedFurnaceId(), m_environment.executor,
+    askUnsavedWorkGuard(*m_environment.session, previousHeatId, selectedFurnaceId(), m_environment.executor,
                         [self, heatId, start, previousHeatId](screens::GuardOutcome outcome) {
                             auto flow = self.lock();
                             if (!flow) {
@@ -480,7 +480,7 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
                                         return;
                                     }
                                     flow->m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
-                                    EditedDelaysManager::shared()->removeAllEditedDelays(previousHeatId, [] {});
+                                    flow->m_environment.session->edits->removeAllEditedDelays(previousHeatId, [] {});
                                     // The rebuild shows the new heat once the edits are gone.
                                     flow->updateTable();
                                 },
@@ -503,7 +503,7 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
     const int furnaceId = furnace.id;
     auto switchFurnace = [self = weak_from_this(), furnaceId] {
         if (auto flow = self.lock()) {
-            UserConfigurationManager::shared()->setSelectedFurnaceId(furnaceId);
+            flow->m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
             flow->switchToSelectedFurnace();
         }
     };
@@ -514,18 +514,19 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
     }
     m_guardPending = true;
     const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    askUnsavedWorkGuard(check->heatId, check->furnaceId, m_environment.executor,
-                        [self, switchFurnace, heatId = check->heatId](screens::GuardOutcome outcome) {
+    askUnsavedWorkGuard(*m_environment.session, check->heatId, check->furnaceId, m_environment.executor,
+                        [self, switchFurnace, edits = m_environment.session->edits,
+                         heatId = check->heatId](screens::GuardOutcome outcome) {
                             auto flow = self.lock();
                             if (!flow) {
                                 return;
                             }
                             flow->answerGuard(
                                 outcome,
-                                [switchFurnace, heatId, outcome] {
+                                [switchFurnace, edits, heatId, outcome] {
                                     if (outcome != screens::GuardOutcome::Proceed) {
                                         log("Selected YES");
-                                        EditedDelaysManager::shared()->removeAllEditedDelays(heatId, [] {});
+                                        edits->removeAllEditedDelays(heatId, [] {});
                                     }
                                     switchFurnace();
                                 },

@@ -3,6 +3,7 @@
 #include "core/editing/connectivity_status.hpp"
 #include "core/editing/screen_notifications.hpp"
 #include "core/flows/presenter.hpp"
+#include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/screens/guards.hpp"
@@ -51,6 +52,7 @@ struct HeatsListChange {
 class HeatsListFlow : public std::enable_shared_from_this<HeatsListFlow> {
 public:
     struct Environment {
+        SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter* presenter = nullptr; // outlives the flow
@@ -58,6 +60,9 @@ public:
     using ChangeHandler = std::function<void(HeatsListChange)>;
 
     static std::shared_ptr<HeatsListFlow> create(Environment environment);
+
+    // For the flows opened from the list.
+    const SessionPtr& session() const { return m_environment.session; }
 
     void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
@@ -106,6 +111,8 @@ public:
     std::optional<screens::RowPosition> highlightedRow() const;
 
 private:
+    int selectedFurnaceId() const;
+
     struct DelaysReasonsDownloadIdentifiers {
         std::string delaysDownloadIdentifier;
         bool finishedDownloadingDelays = false;

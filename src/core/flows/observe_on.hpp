@@ -7,13 +7,12 @@
 
 namespace orvendel::flows {
 
-// Observes `name` (any sender) and runs `handler` for it on `executor`, as long as the observing object
-// still exists then. Notifications arrive on the managers' threads; every flow handles them on its
+// Observes `name` (any sender) on `center` and runs `handler` for it on `executor`, as long as the observing
+// object still exists then. Notifications arrive on the managers' threads; every flow handles them on its
 // front end's user-interface thread through this.
 template <typename Object>
-[[nodiscard]] ObserverToken observeOn(const ExecutorPtr& executor, const char* name, std::weak_ptr<Object> object,
-                                      void (Object::*handler)(const Notification&),
-                                      NotificationCenter& center = NotificationCenter::defaultCenter())
+[[nodiscard]] ObserverToken observeOn(NotificationCenter& center, const ExecutorPtr& executor, const char* name,
+                                      std::weak_ptr<Object> object, void (Object::*handler)(const Notification&))
 {
     return center.addObserver(name, [executor, object, handler](const Notification& notification) {
         executor->post([object, handler, notification] {

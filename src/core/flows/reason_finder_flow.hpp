@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/flows/session.hpp"
 #include "core/model/reason.hpp"
 #include "core/screens/reason_finder.hpp"
 #include "core/service/download_resources.hpp"
@@ -22,6 +23,7 @@ namespace orvendel::flows {
 class ReasonFinderFlow : public std::enable_shared_from_this<ReasonFinderFlow> {
 public:
     struct Environment {
+        SessionPtr session;
         ExecutorPtr executor;
     };
     using AssignHandler = std::function<void(const Reason&)>;

@@ -14,14 +14,23 @@ ServiceConnectivity::ServiceConnectivity(ConnectivityMode mode, std::string_view
     : m_mode(mode), m_serviceIsLocal(isLoopbackURL(serviceURL))
 {}
 
-void ServiceConnectivity::start(const ExecutorPtr& executor)
+ServiceConnectivity::~ServiceConnectivity() = default;
+
+void ServiceConnectivity::start(const ExecutorPtr& executor, NotificationCenter& center)
 {
     if (m_mode != ConnectivityMode::automatic) {
         return;
     }
-    ConnectivityManager::configureShared(
-        ConnectivityManager::Dependencies{.makeSource = {}, .mainQueue = executor, .notificationCenter = nullptr});
-    ConnectivityManager::shared()->startMonitoring();
+    auto monitor = std::make_shared<ConnectivityManager>(
+        ConnectivityManager::Dependencies{.makeSource = {}, .mainQueue = executor, .notificationCenter = &center});
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_monitor) {
+            return; // started once
+        }
+        m_monitor = monitor;
+    }
+    monitor->startMonitoring();
 }
 
 bool ServiceConnectivity::isInternetAvailable() const
@@ -34,7 +43,11 @@ bool ServiceConnectivity::isInternetAvailable() const
     case ConnectivityMode::automatic:
         break;
     }
-    return m_serviceIsLocal || ConnectivityManager::shared()->isInternetAvailable();
+    if (m_serviceIsLocal) {
+        return true;
+    }
+    std::lock_guard lock(m_mutex);
+    return m_monitor && m_monitor->isInternetAvailable();
 }
 
 bool isLoopbackURL(std::string_view url)

@@ -2,9 +2,16 @@
 
 #include "core/editing/connectivity_status.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/notification_center.hpp"
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+
+namespace orvendel {
+class ConnectivityManager;
+}
 
 namespace orvendel::flows {
 
@@ -22,15 +29,19 @@ enum class ConnectivityMode {
 class ServiceConnectivity final : public ConnectivityStatus {
 public:
     ServiceConnectivity(ConnectivityMode mode, std::string_view serviceURL);
+    ~ServiceConnectivity() override;
 
-    // Starts the shared connectivity monitor (automatic mode) with its reports delivered on `executor`.
-    void start(const ExecutorPtr& executor);
+    // Starts a connectivity monitor of its own (automatic mode) with its reports delivered on `executor`
+    // through `center`. Until then, and when it cannot start, the network counts as unreachable.
+    void start(const ExecutorPtr& executor, NotificationCenter& center);
 
     bool isInternetAvailable() const override;
 
 private:
     ConnectivityMode m_mode;
     bool m_serviceIsLocal;
+    mutable std::mutex m_mutex;
+    std::shared_ptr<ConnectivityManager> m_monitor;
 };
 
 // Whether the URL's host is a loopback address or "localhost".

@@ -9,29 +9,35 @@ namespace orvendel::flows {
 
 bool SettingsFlow::isAutoSaveEnabled() const
 {
-    return UserConfigurationManager::shared()->isAutoSaveEnabled();
+    return m_session->configuration->isAutoSaveEnabled();
 }
 
 void SettingsFlow::setAutoSaveEnabled(bool enabled)
 {
-    UserConfigurationManager::shared()->setIsAutoSaveEnabled(enabled);
-    NotificationCenter::defaultCenter().post(screen_notifications::autoSaveOptionChanged, this,
-                                             screen_notifications::autoSaveUserInfo(enabled));
+    m_session->configuration->setIsAutoSaveEnabled(enabled);
+    m_session->notificationCenter->post(screen_notifications::autoSaveOptionChanged, this,
+                                        screen_notifications::autoSaveUserInfo(enabled));
 }
 
 void SettingsFlow::askToLogout(std::function<void()> cancelled)
 {
     Alert alert{"Do you want to logout?", "All unsaved changes will be lost.", {}, std::nullopt};
     alert.actions.push_back(AlertAction{"Cancel", AlertAction::Style::cancel, std::move(cancelled)});
-    alert.actions.push_back(AlertAction{"Logout", AlertAction::Style::normal, [] { logout(); }});
+    alert.actions.push_back(
+        AlertAction{"Logout", AlertAction::Style::normal, [session = m_session] { SettingsFlow::logout(*session); }});
     m_presenter.presentAlert(std::move(alert));
 }
 
 void SettingsFlow::logout()
 {
+    logout(*m_session);
+}
+
+void SettingsFlow::logout(const Session& session)
+{
     // The user was told the unsaved changes go: they go from the disk as well, not only from memory.
-    EditedDelaysManager::shared()->clearEditedDelays();
-    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    session.edits->clearEditedDelays();
+    session.notificationCenter->post(login_notifications::logout, session.login.get());
 }
 
 } // namespace orvendel::flows

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/flows/presenter.hpp"
+#include "core/flows/session.hpp"
 
 namespace orvendel::flows {
 
@@ -12,7 +13,7 @@ public:
     static constexpr const char* autoSaveText = "Automatically save edited delays";
     static constexpr const char* logoutText = "Logout";
 
-    explicit SettingsFlow(Presenter& presenter) : m_presenter(presenter) {}
+    SettingsFlow(SessionPtr session, Presenter& presenter) : m_session(std::move(session)), m_presenter(presenter) {}
 
     // Read afresh every time the screen shows it.
     bool isAutoSaveEnabled() const;
@@ -23,9 +24,12 @@ public:
     // runs `cancelled`.
     void askToLogout(std::function<void()> cancelled = {});
     // Signs out without asking.
-    static void logout();
+    void logout();
 
 private:
+    static void logout(const Session& session);
+
+    SessionPtr m_session;
     Presenter& m_presenter;
 };
 

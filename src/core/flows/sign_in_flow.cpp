@@ -27,7 +27,8 @@ Error withoutResultError()
 std::shared_ptr<SignInFlow> SignInFlow::create(Environment environment)
 {
     std::shared_ptr<SignInFlow> flow(new SignInFlow(std::move(environment)));
-    flow->m_observers.push_back(observeOn(flow->m_environment.executor, ln::serverAuthentication,
+    flow->m_observers.push_back(observeOn(*flow->m_environment.session->notificationCenter,
+                                          flow->m_environment.executor, ln::serverAuthentication,
                                           std::weak_ptr<SignInFlow>(flow), &SignInFlow::finishedAuthenticating));
     return flow;
 }
@@ -69,7 +70,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
     }
     auto credentials = screens::LoginValidation::trimmedCredentials(username, password);
     // Refused before the service is asked: signing in here would break the other process's session.
-    if (auto free = DatabaseManager::shared()->checkUserFolderFree(credentials.username);
+    if (auto free = m_environment.session->database->checkUserFolderFree(credentials.username);
         !free && free.error().is(orv_error::domain, orv_error::signedInElsewhere)) {
         const auto text = screens::signInFailureAlert(free.error());
         m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, free.error()));
@@ -85,7 +86,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
 void SignInFlow::send()
 {
     // Refused while a session renewal runs: the attempt is sent once that one has answered.
-    m_attempt->sent = LoginManager::shared()->authenticate(m_attempt->username, m_attempt->password);
+    m_attempt->sent = m_environment.session->login->authenticate(m_attempt->username, m_attempt->password);
 }
 
 void SignInFlow::cancel()
@@ -96,7 +97,7 @@ void SignInFlow::cancel()
     const bool sent = m_attempt->sent;
     m_attempt.reset();
     if (sent) {
-        LoginManager::shared()->logout();
+        m_environment.session->login->logout();
     }
     changed();
 }
@@ -146,21 +147,22 @@ void SignInFlow::finishedAuthenticating(const Notification& notification)
 
 void SignInFlow::prepareStorage(const Notification& notification)
 {
+    const auto& session = *m_environment.session;
     const std::string user = user_name::normalised(m_attempt->username);
     if (m_environment.willPrepareStorage) {
         m_environment.willPrepareStorage(user);
     }
     // Nothing in the folder is touched while another process signed in as the same user holds it.
-    if (auto held = DatabaseManager::shared()->holdUserFolder(user); !held) {
-        LoginManager::shared()->logout();
+    if (auto held = session.database->holdUserFolder(user); !held) {
+        session.login->logout();
         const auto text = held.error().is(orv_error::domain, orv_error::signedInElsewhere)
                               ? screens::signInFailureAlert(held.error())
                               : screens::signInSetupFailureAlert();
         failed(text.title, text.message, held.error());
         return;
     }
-    const auto configuration = UserConfigurationManager::shared();
-    if (!DatabaseManager::shared()->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||
+    const auto& configuration = session.configuration;
+    if (!session.database->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||
         !configuration->loadConfiguration(user)) {
         const auto text = screens::signInSetupFailureAlert();
         failed(text.title, text.message,
@@ -169,9 +171,9 @@ void SignInFlow::prepareStorage(const Notification& notification)
     }
     // Edits a process left behind when it ended without a logout come back before anything is shown; the
     // journal never stands in the way of a sign-in.
-    if (const auto databasePath = DatabaseManager::shared()->databasePath()) {
+    if (const auto databasePath = session.database->databasePath()) {
         const auto journal = std::filesystem::path(*databasePath).parent_path() / EditJournal::fileName;
-        m_restoredEditCount = EditedDelaysManager::shared()->openJournal(journal);
+        m_restoredEditCount = session.edits->openJournal(journal);
     }
     if (const int* startingFurnaceId = notification.value<int>(ln::startingFurnaceId)) {
         configuration->setStartingFurnaceId(*startingFurnaceId);
@@ -193,8 +195,10 @@ void SignInFlow::checkForUpdate()
         return;
     }
     m_checkedForUpdate = true;
-    Utilities::checkForNewerVersion([executor = m_environment.executor,
-                                     self = weak_from_this()](bool available, std::optional<std::string> storeURL) {
+    auto settings = UpdateCheckSettings::current();
+    settings.transport = m_environment.session->transport;
+    Utilities::checkForNewerVersion(settings, [executor = m_environment.executor, self = weak_from_this()](
+                                                  bool available, std::optional<std::string> storeURL) {
         log(std::string("Is Update Available? ") + (available ? "true" : "false"));
         if (!available) {
             return;

@@ -2,6 +2,7 @@
 
 #include "core/editing/connectivity_status.hpp"
 #include "core/flows/presenter.hpp"
+#include "core/flows/session.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -20,6 +21,7 @@ namespace orvendel::flows {
 class SignInFlow : public std::enable_shared_from_this<SignInFlow> {
 public:
     struct Environment {
+        SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter* presenter = nullptr; // outlives the flow

@@ -5,18 +5,19 @@
 
 namespace orvendel::flows {
 
-void askUnsavedWorkGuard(int heatId, int furnaceId, const ExecutorPtr& executor,
+void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
                          std::function<void(screens::GuardOutcome)> answer)
 {
-    DownloadManager::shared()->isSavingDelays(heatId, furnaceId, [heatId, executor, answer](bool saving) {
-        if (saving) {
-            executor->post([answer] { answer(screens::guardOutcome(true, false)); });
-            return;
-        }
-        EditedDelaysManager::shared()->hasEditedDelays(heatId, [executor, answer](bool edited) {
-            executor->post([answer, edited] { answer(screens::guardOutcome(false, edited)); });
+    session.downloads->isSavingDelays(
+        heatId, furnaceId, [edits = session.edits, heatId, executor, answer](bool saving) {
+            if (saving) {
+                executor->post([answer] { answer(screens::guardOutcome(true, false)); });
+                return;
+            }
+            edits->hasEditedDelays(heatId, [executor, answer](bool edited) {
+                executor->post([answer, edited] { answer(screens::guardOutcome(false, edited)); });
+            });
         });
-    });
 }
 
 } // namespace orvendel::flows

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/flows/session.hpp"
 #include "core/screens/guards.hpp"
 #include "core/support/executor.hpp"
 
@@ -11,7 +12,7 @@ namespace orvendel::flows {
 // the edit store hold entries of it. Nothing waits: the two managers answer on their own queues and the
 // outcome arrives on `executor`.
 // Thread contract: any thread; `answer` runs on `executor`.
-void askUnsavedWorkGuard(int heatId, int furnaceId, const ExecutorPtr& executor,
+void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
                          std::function<void(screens::GuardOutcome)> answer);
 
 } // namespace orvendel::flows

@@ -66,8 +66,7 @@ private:
 
 std::shared_ptr<Clock> Clock::system()
 {
-    static std::shared_ptr<Clock> clock = std::make_shared<SystemClock>();
-    return clock;
+    return std::make_shared<SystemClock>();
 }
 
 } // namespace orvendel

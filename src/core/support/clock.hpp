@@ -27,7 +27,7 @@ public:
     virtual MonotonicTime monotonicNow() const = 0;
     virtual std::shared_ptr<TimerHandle> scheduleOnce(Duration delay, std::function<void()> callback) = 0;
 
-    // The real clock, shared by the process.
+    // A real clock with a timer thread of its own: whoever makes one (a session) owns it.
     static std::shared_ptr<Clock> system();
 };
 

@@ -26,8 +26,8 @@ protected:
     std::size_t editCount()
     {
         std::size_t count = 0;
-        EditedDelaysManager::shared()->getAllEditedDelays([&](std::vector<DelayPtr> all) { count = all.size(); });
-        EditedDelaysManager::shared()->drain();
+        session->edits->getAllEditedDelays([&](std::vector<DelayPtr> all) { count = all.size(); });
+        session->edits->drain();
         return count;
     }
 };
@@ -47,7 +47,7 @@ TEST_F(ApplicationFlowTest, InputOnTheMainScreenRestartsTheFiveMinuteCountdown)
     EXPECT_EQ(screenChanges.back(), ScreenChange::inactivity);
     EXPECT_FALSE(app->isIdleTimerEnabled());
     // The session stays: only the screen was replaced.
-    EXPECT_TRUE(LoginManager::shared()->sessionId().has_value());
+    EXPECT_TRUE(session->login->sessionId().has_value());
     // On the sign-in screen input restarts nothing.
     app->userActivity();
     EXPECT_EQ(clock->pendingTimers(), 0u);
@@ -84,10 +84,49 @@ TEST_F(ApplicationFlowTest, TheSameUserKeepsTheEditsAnotherUserStartsClean)
     EXPECT_EQ(app->restoredEditCount(), 1u);
 }
 
+// Two sessions in one process, as two tests or two users would have them: what one signs in, downloads,
+// edits or signs out never reaches the other's managers or flows.
+TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
+{
+    const auto otherFolder = *dataFolder()() / "other";
+    auto otherTransport = std::make_shared<FakeHttpTransport>();
+    const auto otherSession = flows::Session::create(
+        {.clock = clock,
+         .transport = otherTransport,
+         .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                              makeFileSecretStore(otherFolder / "secrets")),
+         .applicationSupportDirectory = [otherFolder] { return std::optional(otherFolder); }});
+    RecordingPresenter otherPresenter;
+    auto other = flows::ApplicationFlow::create({otherSession, executor, connectivity, &otherPresenter});
+    std::vector<ScreenChange> otherChanges;
+    other->setScreenHandler([&](Screen, ScreenChange change) { otherChanges.push_back(change); });
+    other->launch();
+
+    signIn("jdoe");
+    loadFurnace();
+    addEdit(201);
+    EXPECT_TRUE(otherTransport->sessions().empty());
+    EXPECT_FALSE(otherSession->login->sessionId());
+    EXPECT_EQ(otherSession->database->databasePath(), std::nullopt);
+    EXPECT_FALSE(otherSession->edits->hasEditedDelays(201));
+    EXPECT_EQ(other->screen(), Screen::signIn);
+
+    // A sign-out in the other session runs its own logout sequence only.
+    other->requestLogout();
+    ASSERT_TRUE(executor->runUntil([&] { return otherChanges.back() == ScreenChange::requestedLogout; }));
+    EXPECT_TRUE(app->isSignedIn());
+    EXPECT_TRUE(session->login->sessionId().has_value());
+    EXPECT_EQ(editCount(), 1u);
+    // Its idle timer is not ours either: only the signed-in session's main screen times out.
+    advance(300s);
+    EXPECT_EQ(screenChanges.back(), ScreenChange::inactivity);
+    EXPECT_EQ(otherChanges.back(), ScreenChange::requestedLogout);
+}
+
 // Another process signed in as the same user is stood in for by a second DatabaseManager on the same folder.
 TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHolderIsRefused)
 {
-    DatabaseManager other;
+    DatabaseManager other({dataFolder()});
     signIn("jdoe");
     loadFurnace();
     EXPECT_FALSE(other.checkUserFolderFree("jdoe"));
@@ -118,7 +157,7 @@ TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHold
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return !app->signIn()->isSigningIn(); }));
     EXPECT_FALSE(app->isSignedIn());
-    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
+    EXPECT_EQ(session->database->databasePath(), std::nullopt);
     EXPECT_TRUE(presenter.alerts.back().error->is(orv_error::domain, orv_error::signedInElsewhere));
 
     // Once the other process signed out, the sign-in goes ahead; a sign-out frees the folder again.
@@ -135,12 +174,12 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
     signIn();
     loadFurnace();
     addEdit(201);
-    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    session->notificationCenter->post(login_notifications::logout, session->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     EXPECT_EQ(screenChanges.back(), ScreenChange::logout);
     EXPECT_EQ(app->signOutCount(), 1);
-    EXPECT_FALSE(LoginManager::shared()->sessionId().has_value());
-    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
+    EXPECT_FALSE(session->login->sessionId().has_value());
+    EXPECT_EQ(session->database->databasePath(), std::nullopt);
     EXPECT_EQ(editCount(), 0u);
     EXPECT_TRUE(app->userName().empty());
 
@@ -158,15 +197,15 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
 TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)
 {
     signIn();
-    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    session->notificationCenter->post(login_notifications::logout, session->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret"));
     // A request of the ended session fails late and signs out again, while the new sign-in is answered.
-    NotificationCenter::defaultCenter().post(login_notifications::logout, LoginManager::shared().get());
+    session->notificationCenter->post(login_notifications::logout, session->login.get());
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->signOutCount(), 1);
-    EXPECT_TRUE(LoginManager::shared()->sessionId().has_value());
+    EXPECT_TRUE(session->login->sessionId().has_value());
 }
 
 TEST_F(ApplicationFlowTest, AlertsLeaveWithTheScreenThatPresentedThem)
@@ -216,7 +255,7 @@ TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
     ASSERT_TRUE(reply("Authenticate", authenticateReply(12)));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->userName(), "JDOE");
-    EXPECT_EQ(UserConfigurationManager::shared()->selectedFurnaceId(), 12);
+    EXPECT_EQ(session->configuration->selectedFurnaceId(), 12);
     EXPECT_EQ(screenChanges.back(), ScreenChange::signedIn);
 }
 
@@ -238,10 +277,10 @@ TEST_F(SignInFlowTest, OneUpperCasingNamesTheServiceUserTheStoredPasswordAndTheF
             }
         }
         EXPECT_EQ(sent, expected);
-        EXPECT_EQ(LoginManager::shared()->username(), expected);
-        EXPECT_EQ(LoginManager::shared()->credentialStore().string(expected).valueOr(""), "secret");
+        EXPECT_EQ(session->login->username(), expected);
+        EXPECT_EQ(session->login->credentialStore().string(expected).valueOr(""), "secret");
         EXPECT_EQ(app->userName(), expected);
-        const auto database = DatabaseManager::shared()->databasePath();
+        const auto database = session->database->databasePath();
         ASSERT_TRUE(database);
         EXPECT_EQ(std::filesystem::path(*database).parent_path().filename(), *Utilities::md5Hex(expected));
         app->requestLogout();
@@ -274,7 +313,7 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
     loadFurnace();
     app->didEnterBackground();
     // The previous user's session is being renewed when the next user signs in.
-    LoginManager::shared()->refreshSession();
+    session->login->refreshSession();
     ASSERT_TRUE(running("Authenticate"));
     auto signIn = app->signIn();
     ASSERT_TRUE(signIn->signIn("kim", "pw"));
@@ -295,7 +334,7 @@ TEST_F(SignInFlowTest, AWrongPasswordTypedDuringTheSameUsersRenewalIsSentAfterIt
     signIn("jdoe");
     loadFurnace();
     app->didEnterBackground();
-    LoginManager::shared()->refreshSession();
+    session->login->refreshSession();
     ASSERT_TRUE(running("Authenticate"));
     auto signIn = app->signIn();
     ASSERT_TRUE(signIn->signIn("jdoe", "wrong"));
@@ -312,13 +351,13 @@ TEST_F(SignInFlowTest, AWrongPasswordTypedDuringTheSameUsersRenewalIsSentAfterIt
     EXPECT_EQ(app->screen(), Screen::signIn);
     EXPECT_FALSE(app->isSignedIn());
     EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
-    EXPECT_EQ(LoginManager::shared()->credentialStore().string("JDOE").valueOr(""), "secret");
+    EXPECT_EQ(session->login->credentialStore().string("JDOE").valueOr(""), "secret");
 }
 
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
 {
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
-    app = flows::ApplicationFlow::create({executor, connectivity, &presenter, clock});
+    app = flows::ApplicationFlow::create({session, executor, connectivity, &presenter});
     app->launch();
     EXPECT_FALSE(app->signIn()->signIn("jdoe", "secret"));
     EXPECT_TRUE(app->signIn()->controlsEnabled());

@@ -13,8 +13,8 @@ protected:
     std::vector<DelayPtr> storedEdits(int heatId)
     {
         std::vector<DelayPtr> edits;
-        EditedDelaysManager::shared()->getEditedDelays(heatId, [&](std::vector<DelayPtr> found) { edits = found; });
-        EditedDelaysManager::shared()->drain();
+        session->edits->getEditedDelays(heatId, [&](std::vector<DelayPtr> found) { edits = found; });
+        session->edits->drain();
         return edits;
     }
 };
@@ -28,7 +28,7 @@ TEST_F(DelayPagesFlowTest, PagesFollowTheHeatAndATurnMovesChartsAndList)
     EXPECT_FALSE(pages().pages()[0].showsEditedMarkers);
 
     std::vector<screen_notifications::DelaySelection> announced;
-    auto token = NotificationCenter::defaultCenter().addObserver(
+    auto token = session->notificationCenter->addObserver(
         screen_notifications::didSelectDelay,
         [&](const Notification& notification) { announced.push_back(*screen_notifications::selection(notification)); });
     EXPECT_FALSE(pages().turnTo(0)); // already in view
@@ -139,13 +139,13 @@ TEST_F(DelayPagesFlowTest, ReasonCommentAndUndoGoThroughThePage)
 TEST_F(DelayPagesFlowTest, AnAutomaticSaveWithoutNetworkIsTheFlowsAlertAndTheEditStays)
 {
     showFirstHeat();
-    UserConfigurationManager::shared()->setIsAutoSaveEnabled(true);
+    session->configuration->setIsAutoSaveEnabled(true);
     struct Offline final : ConnectivityStatus {
         bool isInternetAvailable() const override { return false; }
     };
     auto environment = app->heatDetail()->editEnvironment();
     environment.connectivity = std::make_shared<Offline>();
-    auto offlinePages = flows::DelayPagesFlow::create({executor, &presenter, environment});
+    auto offlinePages = flows::DelayPagesFlow::create({session, executor, &presenter, environment});
     offlinePages->setDelays(*app->heatDetail()->heat()->delays, std::nullopt);
     Reason scrap;
     scrap.id = 12;

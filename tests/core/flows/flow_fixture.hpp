@@ -1,14 +1,15 @@
 #pragma once
 
-#include "core/core.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
-#include "core/platform/app_paths.hpp"
+#include "core/flows/session.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/screens/selection.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
+#include "core/storage/credential_store.hpp"
+#include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "support/fake_http_transport.hpp"
 #include "support/manual_clock.hpp"
@@ -67,8 +68,8 @@ public:
     std::vector<std::string> urls;
 };
 
-// The flows over the real managers, with a fake transport the test answers, a data folder of its own, the
-// test's executor as the user-interface thread and a manual clock.
+// The flows over a session of real managers of their own, with a fake transport the test answers, a data
+// folder of its own, the test's executor as the user-interface thread and a manual clock.
 class FlowFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -77,17 +78,15 @@ protected:
         m_folder = std::filesystem::temp_directory_path() /
                    (std::string("orvendel-flows-") + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(m_folder);
-        AppPaths::setDataDirectoryOverride(m_folder);
-        releaseSharedInstances();
-        auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
-                                                             makeFileSecretStore(m_folder / "secrets"));
-        auto& center = NotificationCenter::defaultCenter();
-        auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
-        LoginManager::setSharedForTesting(login);
-        DownloadManager::setSharedForTesting(
-            DownloadManager::create({login, DatabaseManager::shared(), transport, &center, std::chrono::seconds(12)}));
-        app = flows::ApplicationFlow::create(
-            flows::ApplicationFlow::Environment{executor, connectivity, &presenter, clock, std::chrono::seconds(300)});
+        session = flows::Session::create(
+            {.notificationCenter = {},
+             .clock = clock,
+             .transport = transport,
+             .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                                  makeFileSecretStore(m_folder / "secrets")),
+             .applicationSupportDirectory = dataFolder()});
+        app = flows::ApplicationFlow::create(flows::ApplicationFlow::Environment{
+            session, executor, connectivity, &presenter, std::chrono::seconds(300)});
         app->setScreenHandler([this](flows::Screen, flows::ScreenChange change) { screenChanges.push_back(change); });
         app->launch();
     }
@@ -96,10 +95,15 @@ protected:
     {
         app.reset();
         transport->abandonRunningTasks();
-        EditedDelaysManager::shared()->drain();
-        releaseSharedInstances();
-        AppPaths::setDataDirectoryOverride(std::nullopt);
+        session->edits->drain();
+        session.reset();
         std::filesystem::remove_all(m_folder);
+    }
+
+    // The test's own data folder, where the session keeps the users' folders.
+    ApplicationSupportDirectory dataFolder() const
+    {
+        return [folder = m_folder] { return std::optional(folder); };
     }
 
     // The running request to `resource` sent last.
@@ -221,8 +225,8 @@ protected:
         edit->reasonId = 12;
         edit->reasonDescription = "Waiting for scrap";
         edit->isEdited = true;
-        EditedDelaysManager::shared()->addEditedDelay(edit);
-        EditedDelaysManager::shared()->drain();
+        session->edits->addEditedDelay(edit);
+        session->edits->drain();
         return edit;
     }
 
@@ -231,6 +235,7 @@ protected:
     std::shared_ptr<flows::ServiceConnectivity> connectivity =
         std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::online, "http://service.test/x");
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
+    flows::SessionPtr session;
     RecordingPresenter presenter;
     std::shared_ptr<flows::ApplicationFlow> app;
     std::vector<flows::ScreenChange> screenChanges;

@@ -45,7 +45,7 @@ TEST_F(HeatDetailFlowTest, SavingSendsTheShownHeatsEditsAndDownloadsAgain)
     ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":true}})"));
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
     EXPECT_EQ(presenter.dismissals, 1);
-    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_FALSE(session->edits->hasEditedDelays(201));
     const auto outcomes = detail->takeOutcomes();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_TRUE(outcomes[0].saved);
@@ -59,20 +59,20 @@ TEST_F(HeatDetailFlowTest, AnEditTheDiskCannotTakeIsToldAtOnceAndWrittenWhenSpac
 {
     FullDiskVfs disk;
     showFirstHeat();
-    ASSERT_TRUE(EditedDelaysManager::shared()->hasOpenJournal());
+    ASSERT_TRUE(session->edits->hasOpenJournal());
     disk.setFull(true);
     addEdit(201);
     ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
     EXPECT_EQ(presenter.alerts.back().title, "Edit Not Saved on This Device");
     EXPECT_EQ(presenter.alerts.back().message, "The edit is kept until the app closes, but could not be written to "
                                                "this device: database or disk is full.");
-    auto state = EditedDelaysManager::shared()->diskState();
+    auto state = session->edits->diskState();
     EXPECT_EQ(state.onDisk, 0u);
     EXPECT_EQ(state.notOnDisk, 1u);
 
     disk.setFull(false);
     addEdit(202);
-    state = EditedDelaysManager::shared()->diskState();
+    state = session->edits->diskState();
     EXPECT_EQ(state.onDisk, 2u);
     EXPECT_EQ(state.notOnDisk, 0u);
     EXPECT_EQ(presenter.alerts.size(), 1u);
@@ -97,20 +97,20 @@ TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)
     EXPECT_EQ(presenter.alerts.back().title, "Error Saving Delays");
     EXPECT_EQ(presenter.alerts.back().message, "There was a problem with the server. (ServerError: 7)");
     EXPECT_EQ(presenter.dismissals, 1);
-    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_TRUE(session->edits->hasEditedDelays(201));
 }
 
 TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)
 {
     showFirstHeat();
     auto detail = app->heatDetail();
-    flows::SettingsFlow settings(presenter);
+    flows::SettingsFlow settings(session, presenter);
     EXPECT_FALSE(settings.isAutoSaveEnabled());
     settings.setAutoSaveEnabled(true);
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaveButtonShown(); }));
     EXPECT_TRUE(settings.isAutoSaveEnabled());
     // The next screen of the same user reads it afresh.
-    EXPECT_FALSE(flows::HeatDetailFlow::create({executor, connectivity, &presenter})->isSaveButtonShown());
+    EXPECT_FALSE(flows::HeatDetailFlow::create({session, executor, connectivity, &presenter})->isSaveButtonShown());
 
     bool cancelled = false;
     settings.askToLogout([&] { cancelled = true; });

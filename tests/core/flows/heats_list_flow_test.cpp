@@ -38,7 +38,7 @@ protected:
         return false;
     }
 
-    int selectedFurnace() { return UserConfigurationManager::shared()->selectedFurnaceId(); }
+    int selectedFurnace() { return session->configuration->selectedFurnaceId(); }
 
     Instant startOf(int heatId, std::size_t index)
     {
@@ -109,7 +109,7 @@ TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
 {
     signIn();
     loadFurnace();
-    auto& center = NotificationCenter::defaultCenter();
+    auto& center = *session->notificationCenter;
     center.post(sn::downloadAndReloadDelays);
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     // A save finished meanwhile: its reload must not be lost in the running pair.
@@ -130,17 +130,17 @@ TEST_F(HeatsListFlowTest, OnlyThePairsOwnRequestsCompleteIt)
     signIn();
     loadFurnace();
     auto list = app->heatsList();
-    NotificationRecorder recorder(NotificationCenter::defaultCenter(), {dn::finishedReasons, dn::failedReasons});
+    NotificationRecorder recorder(*session->notificationCenter, {dn::finishedReasons, dn::failedReasons});
     list->refresh();
     ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
     ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
 
     // Another screen's reasons download, failing and then succeeding, neither completes nor fails the pair.
-    DownloadManager::shared()->downloadReasons(2, std::string("finder-1"));
+    session->downloads->downloadReasons(2, std::string("finder-1"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 3; }));
     ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
     ASSERT_TRUE(recorder.waitFor(dn::failedReasons));
-    DownloadManager::shared()->downloadReasons(2, std::string("finder-2"));
+    session->downloads->downloadReasons(2, std::string("finder-2"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 4; }));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
     ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
@@ -163,7 +163,7 @@ TEST_F(HeatsListFlowTest, TurningAPageMovesTheSelectionSoARebuildShowsThatPage)
     loadFurnace();
     auto list = app->heatsList();
     list->selectRow(indexOf(201), 0);
-    auto& center = NotificationCenter::defaultCenter();
+    auto& center = *session->notificationCenter;
     center.post(sn::didSelectDelay, nullptr, sn::selectionUserInfo({201, startOf(201, 1)}));
     drain();
     EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, startOf(201, 1));
@@ -193,9 +193,8 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
 
     // The database is held up: a reload that read it could not finish.
     std::promise<void> release;
-    DatabaseManager::shared()->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
-    NotificationCenter::defaultCenter().post(sn::reloadData, nullptr,
-                                             sn::selectionUserInfo({201, edit->startDate.date}));
+    session->database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
+    session->notificationCenter->post(sn::reloadData, nullptr, sn::selectionUserInfo({201, edit->startDate.date}));
     const bool started = executor->runUntil([&] { return list->isBusy(); });
     const bool rebuilt = started && executor->runUntil([&] { return !list->isBusy(); });
     release.set_value();
@@ -213,9 +212,8 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     list->updateTable();
     settle();
     EXPECT_EQ(rows(), afterReload);
-    EditedDelaysManager::shared()->removeEditedDelaysWithDelayId(11, 201);
-    NotificationCenter::defaultCenter().post(sn::reloadData, nullptr,
-                                             sn::selectionUserInfo({201, edit->startDate.date}));
+    session->edits->removeEditedDelaysWithDelayId(11, 201);
+    session->notificationCenter->post(sn::reloadData, nullptr, sn::selectionUserInfo({201, edit->startDate.date}));
     ASSERT_TRUE(executor->runUntil([&] { return list->isBusy(); }));
     settle();
     EXPECT_FALSE(anyItemEdited());
@@ -247,7 +245,7 @@ TEST_F(HeatsListFlowTest, EachRebuildLaysTheEditsOverItsOwnRead)
     list->updateTable();
     list->updateTable();
     ASSERT_TRUE(executor->runOne()); // first read: asks the store (which still holds the edit)
-    EditedDelaysManager::shared()->removeEditedDelay(edit->startDate.date, edit->heatId);
+    session->edits->removeEditedDelay(edit->startDate.date, edit->heatId);
     ASSERT_TRUE(executor->runOne()); // second read: asks the store again, after the undo
     settle();
     EXPECT_FALSE(anyItemEdited());
@@ -272,13 +270,13 @@ TEST_F(HeatsListFlowTest, AnotherHeatsRowGuardsTheSelectedHeatsEdits)
     presenter.answer("No");
     EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 0}));
-    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_TRUE(session->edits->hasEditedDelays(201));
 
     list->selectRow(indexOf(202), 0);
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
     presenter.answer("Yes");
     settle();
-    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_FALSE(session->edits->hasEditedDelays(201));
     EXPECT_EQ(app->heatDetail()->heat()->heatId, 202);
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(202), 0}));
 }
@@ -300,13 +298,13 @@ TEST_F(HeatsListFlowTest, AFurnaceSwitchIsStoredOnlyOnceTheQuestionIsAnsweredYes
     settle();
     EXPECT_EQ(selectedFurnace(), 2);
     EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 1u);
-    EXPECT_TRUE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_TRUE(session->edits->hasEditedDelays(201));
 
     list->didSelectFurnace(furnaceOne());
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
     presenter.answer("Yes");
     EXPECT_EQ(selectedFurnace(), 1);
-    EXPECT_FALSE(EditedDelaysManager::shared()->hasEditedDelays(201));
+    EXPECT_FALSE(session->edits->hasEditedDelays(201));
     EXPECT_EQ(app->heatDetail()->emptyMessage(), "Select an item to display delays");
     answerPair(1);
     EXPECT_EQ(list->title(), "EAF 1");
@@ -347,7 +345,7 @@ TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
     loadFurnace();
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
     // The flows hold their own connectivity: rebuild the screen on an offline one.
-    auto offline = flows::HeatsListFlow::create({executor, connectivity, &presenter});
+    auto offline = flows::HeatsListFlow::create({session, executor, connectivity, &presenter});
     offline->start();
     EXPECT_EQ(presenter.alerts.back().title, "No Internet Connection");
     EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");

@@ -26,7 +26,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     int closed = 0;
     int changes = 0;
     auto flow = flows::ReasonFinderFlow::create(
-        {executor}, 7, [&](const Reason& reason) { assigned.push_back(reason); }, [&] { ++closed; });
+        {session, executor}, 7, [&](const Reason& reason) { assigned.push_back(reason); }, [&] { ++closed; });
     flow->setChangeHandler([&] { ++changes; });
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     EXPECT_TRUE(flow->finder().showsNoData());
@@ -59,18 +59,18 @@ TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
 {
     signIn();
     loadFurnace();
-    auto flow = flows::ReasonFinderFlow::create({executor}, std::nullopt, {}, {});
+    auto flow = flows::ReasonFinderFlow::create({session, executor}, std::nullopt, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     int changes = 0;
     flow->setChangeHandler([&] { ++changes; });
-    NotificationCenter::defaultCenter().post(download_notifications::finishedReasons, nullptr,
-                                             {{flows::ReasonFinderFlow::identifierKey, std::string("other")}});
-    NotificationCenter::defaultCenter().post(download_notifications::finishedReasons, nullptr,
-                                             {{flows::ReasonFinderFlow::identifierKey, flow->downloadIdentifier()}});
+    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
+                                      {{flows::ReasonFinderFlow::identifierKey, std::string("other")}});
+    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
+                                      {{flows::ReasonFinderFlow::identifierKey, flow->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return changes == 1; }));
     // Whatever the first notification read from the store would have come back before this.
     bool drained = false;
-    DatabaseManager::shared()->fetchReasons(2, [&](auto) { executor->post([&] { drained = true; }); });
+    session->database->fetchReasons(2, [&](auto) { executor->post([&] { drained = true; }); });
     ASSERT_TRUE(executor->runUntil([&] { return drained; }));
     EXPECT_EQ(changes, 1);
     // Without a handler, neither button does anything.

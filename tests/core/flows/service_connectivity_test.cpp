@@ -19,6 +19,8 @@ TEST(Connectivity, AServiceOnThisMachineIsAlwaysReachable)
                     .isInternetAvailable());
     EXPECT_TRUE(ServiceConnectivity(ConnectivityMode::online, "http://example.com/x").isInternetAvailable());
     EXPECT_FALSE(ServiceConnectivity(ConnectivityMode::offline, "http://127.0.0.1/x").isInternetAvailable());
+    // Automatic but not started: no monitor has reported a network yet.
+    EXPECT_FALSE(ServiceConnectivity(ConnectivityMode::automatic, "http://example.com/x").isInternetAvailable());
 }
 
 } // namespace

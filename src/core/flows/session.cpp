@@ -1,0 +1,34 @@
+#include "core/flows/session.hpp"
+
+#include "core/editing/edited_delays_manager.hpp"
+#include "core/platform/curl_http_transport.hpp"
+#include "core/service/download_manager.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/database_manager.hpp"
+#include "core/storage/user_configuration_manager.hpp"
+#include "core/support/clock.hpp"
+#include "core/support/notification_center.hpp"
+
+namespace orvendel::flows {
+
+std::shared_ptr<const Session> Session::create(Parts parts)
+{
+    auto session = std::make_shared<Session>();
+    session->notificationCenter =
+        parts.notificationCenter ? std::move(parts.notificationCenter) : std::make_shared<NotificationCenter>();
+    session->clock = parts.clock ? std::move(parts.clock) : Clock::system();
+    session->transport = parts.transport ? std::move(parts.transport) : std::make_shared<CurlHttpTransport>();
+    session->configuration = std::make_shared<UserConfigurationManager>(
+        UserConfigurationManager::Dependencies{parts.applicationSupportDirectory});
+    session->database =
+        std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{parts.applicationSupportDirectory});
+    session->edits = std::make_shared<EditedDelaysManager>(*session->notificationCenter);
+    session->login = LoginManager::create({std::move(parts.credentialStore), session->transport,
+                                           session->notificationCenter.get(), parts.resourceTimeout});
+    // Made now, not at the first download: it follows every sign-in from here on (it renews expired sessions).
+    session->downloads = DownloadManager::create({session->login, session->database, session->transport,
+                                                  session->notificationCenter.get(), parts.resourceTimeout});
+    return session;
+}
+
+} // namespace orvendel::flows

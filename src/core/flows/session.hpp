@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/storage/user_folder.hpp"
+
+#include <chrono>
+#include <memory>
+
+namespace orvendel {
+class Clock;
+class CredentialStore;
+class DatabaseManager;
+class DownloadManager;
+class EditedDelaysManager;
+class HttpTransport;
+class LoginManager;
+class NotificationCenter;
+class UserConfigurationManager;
+} // namespace orvendel
+
+namespace orvendel::flows {
+
+// Everything the flows work with for one signed-in user: made once by the front end (or a test) and handed
+// to every flow through its environment, so that no flow looks a manager up. The members are declared in
+// dependency order, so that they are released the other way round: the download manager first, the
+// transport and the notification centre last.
+// Thread contract: not changed after `create`; each manager keeps its own contract.
+struct Session {
+    std::shared_ptr<NotificationCenter> notificationCenter;
+    std::shared_ptr<Clock> clock;
+    std::shared_ptr<HttpTransport> transport;
+    std::shared_ptr<UserConfigurationManager> configuration;
+    std::shared_ptr<DatabaseManager> database;
+    std::shared_ptr<EditedDelaysManager> edits;
+    std::shared_ptr<LoginManager> login;
+    std::shared_ptr<DownloadManager> downloads;
+
+    struct Parts {
+        std::shared_ptr<NotificationCenter> notificationCenter{};  // none: a centre of the session's own
+        std::shared_ptr<Clock> clock{};                            // none: a system clock of its own
+        std::shared_ptr<HttpTransport> transport{};                // none: a libcurl transport of its own
+        std::shared_ptr<CredentialStore> credentialStore{};        // none: the system's store
+        ApplicationSupportDirectory applicationSupportDirectory{}; // none: the platform's folder
+        std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
+    };
+
+    // Fresh managers over the given parts.
+    static std::shared_ptr<const Session> create(Parts parts);
+};
+
+using SessionPtr = std::shared_ptr<const Session>;
+
+} // namespace orvendel::flows
