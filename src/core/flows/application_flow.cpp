@@ -116,8 +116,8 @@ void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int>
     m_environment.presenter->dismissAll();
     m_heatDetail = HeatDetailFlow::create(
         HeatDetailFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
-    m_heatsList = HeatsListFlow::create(
-        HeatsListFlow::Environment{m_environment.executor, m_environment.connectivity, m_environment.presenter});
+    m_heatsList = HeatsListFlow::create(HeatsListFlow::Environment{m_environment.executor, m_environment.connectivity,
+                                                                   m_environment.presenter, m_environment.clock});
     m_heatsList->setDelegate(m_heatDetail);
     m_heatsList->requestFurnace(furnaceId);
     m_screen = Screen::main;

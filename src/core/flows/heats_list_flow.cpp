@@ -227,8 +227,8 @@ void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
         return;
     }
     const int furnaceId = selectedFurnaceId();
-    const std::string requestDate =
-        Utilities::zonedDateText(std::chrono::system_clock::now(), Calendar::gregorian(deviceTimeZone()));
+    const auto clock = m_environment.clock ? m_environment.clock : Clock::system();
+    const std::string requestDate = Utilities::zonedDateText(clock->now(), Calendar::gregorian(deviceTimeZone()));
     m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
     auto manager = DownloadManager::shared();
     manager->downloadDelays(furnaceId, requestDate, m_pairInFlight->delaysDownloadIdentifier);

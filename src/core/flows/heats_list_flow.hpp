@@ -8,6 +8,7 @@
 #include "core/screens/guards.hpp"
 #include "core/screens/heat_sections.hpp"
 #include "core/screens/selection.hpp"
+#include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -54,6 +55,7 @@ public:
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter* presenter = nullptr; // outlives the flow
+        std::shared_ptr<Clock> clock;   // the system clock when none
     };
     using ChangeHandler = std::function<void(HeatsListChange)>;
 
