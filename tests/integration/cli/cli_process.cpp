@@ -185,6 +185,7 @@ int CliProcess::wait(std::chrono::seconds timeout)
                 m_buffer.append(chunk, static_cast<std::size_t>(n));
             }
         } else {
+            // The output has ended; only the real process's exit is left to wait for, and waitpid cannot time out.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
