@@ -142,6 +142,20 @@ void DelayService::registerAdminRoutes()
                     reply(res, 200, Json{{"expired", count}});
                 }));
 
+    // Tests let sessions and sign-in windows run out without waiting for them.
+    server.Post("/_admin/advance-clock", guarded([this](const httplib::Request& req, httplib::Response& res) {
+                    const Json body = withinNestingLimit(req.body) ? Json::parse(req.body, nullptr, false)
+                                                                   : Json(Json::value_t::discarded);
+                    const auto seconds = body.find("seconds");
+                    if (!body.is_object() || seconds == body.end() || !seconds->is_number_integer() ||
+                        seconds->get<long long>() < 1 || seconds->get<long long>() > 10000000) {
+                        reply(res, 400, Json{{"error", "\"seconds\" must be a whole number from 1 to 10000000"}});
+                        return;
+                    }
+                    const auto advanced = m_clock.advance(std::chrono::seconds(seconds->get<long long>()));
+                    reply(res, 200, Json{{"advanced", advanced.count()}});
+                }));
+
     server.Get("/_admin/stats", guarded([this](const httplib::Request&, httplib::Response& res) {
                    const auto stats = m_stats.snapshot();
                    Json requests = Json::object();

@@ -44,9 +44,9 @@ int64_t epochNow()
 }
 
 DelayService::DelayService(const ServiceOptions& options)
-    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds)),
+    : m_options(options), m_sessions(std::chrono::seconds(options.sessionTtlSeconds), [this] { return m_clock.now(); }),
       m_throttle(options.failedSignInsPerUser, 4 * options.failedSignInsPerUser,
-                 std::chrono::seconds(options.signInWindowSeconds))
+                 std::chrono::seconds(options.signInWindowSeconds), [this] { return m_clock.now(); })
 {}
 
 DelayService::~DelayService() = default;

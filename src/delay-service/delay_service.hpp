@@ -4,6 +4,7 @@
 #include "options.hpp"
 #include "plant_store.hpp"
 #include "resources.hpp"
+#include "service_clock.hpp"
 #include "service_stats.hpp"
 #include "session_store.hpp"
 #include "sign_in_throttle.hpp"
@@ -45,6 +46,7 @@ public:
     SessionStore& sessions() { return m_sessions; }
     FaultInjector& faults() { return m_faults; }
     ServiceStats& stats() { return m_stats; }
+    ServiceClock& clock() { return m_clock; }
     DelayResources& resources() { return *m_resources; }
     const ServiceOptions& options() const { return m_options; }
 
@@ -54,6 +56,7 @@ private:
     void registerAdminRoutes();
 
     ServiceOptions m_options;
+    ServiceClock m_clock; // before the stores that read it
     uint64_t m_seed = 0;
     TimeZone m_zone;
     Database m_db;

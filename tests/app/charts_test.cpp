@@ -8,6 +8,7 @@
 #include "core/screens/power_off_chart.hpp"
 #include "core/screens/power_off_chart_layout.hpp"
 #include "core/support/log.hpp"
+#include "support/gui_driver.hpp"
 
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -252,7 +253,7 @@ private slots:
         model.setWidth(500);
         view->update();
         QVERIFY(!view->grabWindow().isNull());
-        QTest::qWait(50);
+        orvendel::testing::settle(view.get());
         QCOMPARE(model.recomputations(), before + 1);
 
         view->resize(600, 200);
@@ -383,7 +384,7 @@ private slots:
         // A repaint recomputes nothing; a new size does.
         const int before = model.recomputations();
         view->update();
-        QTest::qWait(50);
+        orvendel::testing::settle(view.get());
         QCOMPARE(model.recomputations(), before);
         view->resize(528, 220);
         QTRY_COMPARE(model.width(), 528.0);

@@ -8,7 +8,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
 
 using namespace orvendel;
 
@@ -121,11 +125,54 @@ private slots:
         QCOMPARE(ran, 1);
     }
 
+    // Worker threads keep posting while the GUI thread destroys the context: no post may reach a freed
+    // object (the ASan build catches one), and nothing runs once it is gone.
+    void executorDropsPostsRacingTheContextsDestruction()
+    {
+        for (int round = 0; round < 20; ++round) {
+            auto* context = new QObject;
+            auto executor = std::make_shared<app::QtExecutor>(context);
+            std::atomic<int> ran{0};
+            std::atomic<int> posted{0};
+            std::atomic<bool> stop{false};
+            std::vector<std::thread> posters;
+            for (int t = 0; t < 3; ++t) {
+                posters.emplace_back([&] {
+                    while (!stop) {
+                        executor->post([&ran] { ++ran; });
+                        ++posted;
+                    }
+                });
+            }
+            while (posted < 200) {
+                std::this_thread::yield();
+            }
+            QCoreApplication::processEvents();
+            delete context;
+            const int posts = posted;
+            while (posted < posts + 200) {
+                std::this_thread::yield();
+            }
+            stop = true;
+            for (auto& poster : posters) {
+                poster.join();
+            }
+            const int before = ran;
+            QCoreApplication::processEvents();
+            QCOMPARE(ran.load(), before);
+            QVERIFY(ran < posted);
+        }
+    }
+
     void heatsModelListsHeadersAndTheRowsOfExpandedSections()
     {
-        std::vector<screens::Section> sections{section(1, 2, true), section(2, 3, false), section(3, 0, false)};
         app::HeatsListModel model;
-        model.reset(&sections, screens::RowPosition{1, 2});
+        {
+            // A copy: the flow may rebuild or drop its sections while the view still reads the model.
+            std::vector<screens::Section> sections{section(1, 2, true), section(2, 3, false), section(3, 0, false)};
+            model.reset(sections, screens::RowPosition{1, 2});
+            sections.clear();
+        }
         QCOMPARE(model.rowCount(), 6); // header 1, header 2 + 3 rows, header 3
         const auto at = [&](int row, int role) { return model.data(model.index(row), role); };
         QCOMPARE(at(0, app::HeatsListModel::TitleRole).toString(), QString("Heat 10"));
@@ -142,8 +189,7 @@ private slots:
         // Expanding inserts the rows under the header, without a reset, so the arrow can turn.
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-        sections[0].collapsed = false;
-        model.sectionToggled(0);
+        model.sectionToggled(0, false);
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(inserted[0][1].toInt(), 1);
         QCOMPARE(inserted[0][2].toInt(), 2);
@@ -151,8 +197,7 @@ private slots:
         QCOMPARE(model.indexOf({1, 2}), 6);
 
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-        sections[1].collapsed = true;
-        model.sectionToggled(1);
+        model.sectionToggled(1, true);
         QCOMPARE(removed.size(), 1);
         QCOMPARE(model.rowCount(), 5);
         QCOMPARE(model.indexOf({1, 2}), -1);
@@ -160,17 +205,23 @@ private slots:
 
         // A section without rows only turns its arrow.
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        sections[2].collapsed = true;
-        model.sectionToggled(2);
+        model.sectionToggled(2, true);
         QCOMPARE(model.rowCount(), 5);
         QCOMPARE(changed.size(), 1);
+        QCOMPARE(model.data(model.index(4), app::HeatsListModel::CollapsedRole).toBool(), true);
+        QCOMPARE(model.data(model.index(0), app::HeatsListModel::ArrowRotationRole).toDouble(), 90.0);
+
+        // A new table replaces the copy with one reset.
+        model.reset({section(4, 1, false)}, std::nullopt);
+        QCOMPARE(reset.size(), 1);
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.data(model.index(1), app::HeatsListModel::TitleRole).toString(), QString("Reason 0"));
     }
 
     void highlightMovesBetweenRows()
     {
-        std::vector<screens::Section> sections{section(1, 3, false)};
         app::HeatsListModel model;
-        model.reset(&sections, std::nullopt);
+        model.reset({section(1, 3, false)}, std::nullopt);
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         model.setHighlighted(screens::RowPosition{0, 1});
         model.setHighlighted(screens::RowPosition{0, 2});

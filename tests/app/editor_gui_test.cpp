@@ -143,7 +143,7 @@ private slots:
         gui().key(Qt::Key_Left);
         QVERIFY(gui().waitFor([this] { return pages()->currentIndex() == 0; }));
         gui().key(Qt::Key_Left); // before the first page: nothing
-        QTest::qWait(50);
+        gui().settle();
         QCOMPARE(pages()->currentIndex(), 0);
 
         // A swipe to the left over the page turns to the next one.
@@ -218,7 +218,7 @@ private slots:
         gui().type("commentField", " more");
         QVERIFY(gui().click("commentEditorClose"));
         QVERIFY(gui().waitFor([this] { return !gui().item("commentField"); }));
-        QTest::qWait(50);
+        gui().settle();
         QCOMPARE(currentPage().shown().comment, std::optional<std::string>("Ladle late"));
     }
 

@@ -207,7 +207,7 @@ private slots:
         QVERIFY(!gui().item("loginButton")->isEnabled());
         QSignalSpy attempts(gui().controller().signIn(), &app::SignInController::stateChanged);
         gui().key(Qt::Key_Return);
-        QTest::qWait(100);
+        gui().settle();
         QCOMPARE(attempts.count(), 0);
         QVERIFY(!gui().controller().signIn()->signingIn());
         QVERIFY(!gui().controller().alerts()->shown());
@@ -325,7 +325,8 @@ private slots:
         QCOMPARE(alertTitle(), QString("You have unsaved delays. Do you want to proceed?"));
         QCOMPARE(alertMessage(), QString("If you select Yes, all changes will be lost."));
         QVERIFY(gui().chooseAlertButton("No"));
-        QTest::qWait(200);
+        gui().settle();
+        QVERIFY(!alertShown());
         QCOMPARE(heats()->title(), shown);
 
         // "Yes" drops the edits and shows the other furnace.
@@ -374,8 +375,12 @@ private slots:
     void settingsSheetHasRoundedTopCorners()
     {
         QVERIFY(gui().click("settingsButton"));
-        QVERIFY(gui().waitFor([this] { return gui().item("settingsBar"); }));
-        QTest::qWait(100);
+        // Open once its close button has the focus; then laid out and drawn.
+        QVERIFY(gui().waitFor([this] {
+            auto* close = gui().item("closeSettingsButton");
+            return close && close->hasActiveFocus();
+        }));
+        gui().settle();
         const QRectF bar = sceneRect(gui().item("settingsBar"));
         const QImage shot = gui().window()->grabWindow();
         const qreal scale = shot.width() / gui().window()->width();
@@ -426,8 +431,8 @@ private slots:
         }
         QVERIFY(QTest::qWaitForWindowExposed(gui().window()));
         // On the offscreen platform the window may pass through the minimised state once more on its way
-        // back; let it settle.
-        QTest::qWait(300);
+        // back: the state changes still queued are delivered first.
+        gui().settle();
         if (gui().window()->visibility() == QWindow::Minimized) {
             gui().window()->showNormal();
             QVERIFY(QTest::qWaitForWindowExposed(gui().window()));

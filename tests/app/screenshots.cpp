@@ -113,10 +113,10 @@ int run(const QString& outputDir)
     settle();
     gui.click(pageItem("findReasonButton"));
     gui.waitFor([&] { return gui.item("reasonTree") != nullptr; });
-    QTest::qWait(400);
+    QTest::qWait(400); // the popover's opening runs on real time
     ok = shot("reason-finder") && ok;
     gui.key(Qt::Key_Escape);
-    QTest::qWait(300);
+    QTest::qWait(300); // the popover's closing runs on real time
     pages->turnTo(editedPage);
     settle();
 
@@ -127,17 +127,17 @@ int run(const QString& outputDir)
     ok = shot("split-slider") && ok;
     gui.click(pageItem("fineTuneButton"));
     gui.waitFor([&] { return gui.item("assignSplitTimeButton") != nullptr; });
-    QTest::qWait(400);
+    QTest::qWait(400); // the picker's opening runs on real time
     ok = shot("split-picker") && ok;
     gui.click("splitPickerCancel");
-    QTest::qWait(300);
+    QTest::qWait(300); // the picker's closing runs on real time
 
     // "Saving..." while the service takes its time.
     testing::ServiceClient admin(service.port());
     admin.addFault(R"({"kind":"delay","ms":1500,"resource":"SaveDelays","count":1})");
     gui.click("saveButton");
     gui.waitFor([&] { return gui.controller().alerts()->busy(); });
-    QTest::qWait(300);
+    QTest::qWait(300); // the busy indicator's fade-in runs on real time
     ok = shot("saving") && ok;
     gui.waitFor([&] { return !gui.controller().heatDetail()->saving(); });
     settle();

@@ -10,6 +10,7 @@
 
 #include "core/service/wire/messages.hpp"
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -54,6 +55,11 @@ public:
     HttpReply expireSessions() { return request("POST", "/_admin/expire-sessions"); }
     HttpReply stats() { return request("GET", "/_admin/stats"); }
     HttpReply reset() { return request("POST", "/_admin/reset"); }
+    // Moves the service's time for sessions and sign-in windows forward.
+    HttpReply advanceClock(std::chrono::seconds by)
+    {
+        return request("POST", "/_admin/advance-clock", "{\"seconds\":" + std::to_string(by.count()) + "}");
+    }
 
 private:
     std::string m_host;

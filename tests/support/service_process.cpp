@@ -226,6 +226,7 @@ std::optional<int> ServiceProcess::stopProcess()
             m_exitStatus.reset();
             return std::nullopt;
         }
+        // A real process's exit; waitpid cannot wait with a deadline.
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     m_pid = -1;

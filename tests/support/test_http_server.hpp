@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/wait_until.hpp"
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -86,9 +88,8 @@ public:
         m_server.set_keep_alive_max_count(1);
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        // A stop before the accept loop runs would be lost.
+        waitUntil([this] { return m_server.is_running(); });
     }
 
     ~TestHttpServer() { stop(); }

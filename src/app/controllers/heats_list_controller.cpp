@@ -9,7 +9,7 @@ HeatsListController::HeatsListController(std::shared_ptr<flows::HeatsListFlow> f
 {
     m_flow->setChangeHandler([this](flows::HeatsListChange change) { changed(change); });
     const auto& data = m_flow->tableData();
-    m_model.reset(data ? &*data : nullptr, m_flow->highlightedRow());
+    m_model.reset(data ? *data : std::vector<screens::Section>{}, m_flow->highlightedRow());
 }
 
 HeatsListController::~HeatsListController()
@@ -53,7 +53,7 @@ void HeatsListController::changed(flows::HeatsListChange change)
     switch (change.kind) {
     case Kind::table: {
         const auto& data = m_flow->tableData();
-        m_model.reset(data ? &*data : nullptr, m_flow->highlightedRow());
+        m_model.reset(data ? *data : std::vector<screens::Section>{}, m_flow->highlightedRow());
         emit tableChanged();
         emit selectionChanged();
         break;
@@ -72,7 +72,9 @@ void HeatsListController::changed(flows::HeatsListChange change)
         emit selectionChanged();
         break;
     case Kind::section:
-        m_model.sectionToggled(change.section);
+        if (const auto& data = m_flow->tableData(); data && change.section < data->size()) {
+            m_model.sectionToggled(change.section, (*data)[change.section].collapsed);
+        }
         emit selectionChanged();
         break;
     }

@@ -14,11 +14,8 @@ HeatsListModel::HeatsListModel(QObject* parent) : QAbstractListModel(parent) {}
 void HeatsListModel::layOut()
 {
     m_entries.clear();
-    if (!m_sections) {
-        return;
-    }
-    for (std::size_t s = 0; s < m_sections->size(); ++s) {
-        const auto& section = (*m_sections)[s];
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        const auto& section = m_sections[s];
         m_entries.push_back({s, 0, true});
         if (!section.collapsed) {
             for (std::size_t r = 0; r < section.items.size(); ++r) {
@@ -28,19 +25,18 @@ void HeatsListModel::layOut()
     }
 }
 
-void HeatsListModel::reset(const std::vector<screens::Section>* sections,
-                           std::optional<screens::RowPosition> highlighted)
+void HeatsListModel::reset(std::vector<screens::Section> sections, std::optional<screens::RowPosition> highlighted)
 {
     beginResetModel();
-    m_sections = sections;
+    m_sections = std::move(sections);
     m_highlighted = highlighted;
     layOut();
     endResetModel();
 }
 
-void HeatsListModel::sectionToggled(std::size_t section)
+void HeatsListModel::sectionToggled(std::size_t section, bool collapsed)
 {
-    if (!m_sections || section >= m_sections->size()) {
+    if (section >= m_sections.size()) {
         return;
     }
     const auto header = std::find_if(m_entries.begin(), m_entries.end(),
@@ -49,8 +45,8 @@ void HeatsListModel::sectionToggled(std::size_t section)
         return;
     }
     const int headerIndex = static_cast<int>(header - m_entries.begin());
-    const auto& items = (*m_sections)[section].items;
-    const bool shownNow = !(*m_sections)[section].collapsed;
+    const auto& items = m_sections[section].items;
+    const bool shownNow = !collapsed;
     const auto next = header + 1;
     const bool shownBefore = next != m_entries.end() && !next->header;
     if (!items.empty() && shownNow != shownBefore) {
@@ -74,6 +70,8 @@ void HeatsListModel::sectionToggled(std::size_t section)
             endRemoveRows();
         }
     }
+    // The header's own state changes once the rows beneath it have: dataChanged says so.
+    m_sections[section].collapsed = collapsed;
     const auto at = index(headerIndex);
     emit dataChanged(at, at, {CollapsedRole, ArrowRotationRole});
 }
@@ -114,11 +112,11 @@ int HeatsListModel::rowCount(const QModelIndex& parent) const
 
 QVariant HeatsListModel::data(const QModelIndex& index, int role) const
 {
-    if (!m_sections || !index.isValid() || static_cast<std::size_t>(index.row()) >= m_entries.size()) {
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= m_entries.size()) {
         return {};
     }
     const Entry& e = m_entries[static_cast<std::size_t>(index.row())];
-    const auto& section = (*m_sections)[e.section];
+    const auto& section = m_sections[e.section];
     switch (role) {
     case IsHeaderRole:
         return e.header;

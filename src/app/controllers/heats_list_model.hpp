@@ -11,9 +11,10 @@
 namespace orvendel::app {
 
 // The heats list as one flat list: each section's header followed by its rows while it is expanded. A
-// collapsed section contributes its header only. Texts and states come from the sections the heats list
-// flow keeps; this model only maps them to positions and keeps the views' changes small (a collapse
-// removes rows instead of resetting the list, so the header's arrow can turn).
+// collapsed section contributes its header only. Texts and states come from a copy of the sections the
+// heats list flow showed last, so the view never reads the flow's sections while the flow rebuilds them;
+// this model only maps them to positions and keeps the views' changes small (a collapse removes rows
+// instead of resetting the list, so the header's arrow can turn).
 // Thread contract: the GUI thread only.
 class HeatsListModel : public QAbstractListModel {
     Q_OBJECT
@@ -35,10 +36,10 @@ public:
 
     explicit HeatsListModel(QObject* parent = nullptr);
 
-    // The sections to show; must stay alive and unchanged between the calls below.
-    void reset(const std::vector<screens::Section>* sections, std::optional<screens::RowPosition> highlighted);
-    // The section's collapsed state flipped.
-    void sectionToggled(std::size_t section);
+    // The sections to show from now on, in place of the ones shown so far.
+    void reset(std::vector<screens::Section> sections, std::optional<screens::RowPosition> highlighted);
+    // The section was collapsed or expanded.
+    void sectionToggled(std::size_t section, bool collapsed);
     void setHighlighted(std::optional<screens::RowPosition> highlighted);
     // The list index of a row, -1 when it is not shown.
     int indexOf(const screens::RowPosition& position) const;
@@ -56,7 +57,7 @@ private:
     void layOut();
     void emitRowChanged(const std::optional<screens::RowPosition>& position);
 
-    const std::vector<screens::Section>* m_sections = nullptr;
+    std::vector<screens::Section> m_sections;
     std::vector<Entry> m_entries;
     std::optional<screens::RowPosition> m_highlighted;
 };

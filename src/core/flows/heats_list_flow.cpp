@@ -228,7 +228,7 @@ void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
     }
     const int furnaceId = selectedFurnaceId();
     const std::string requestDate =
-        Utilities::zonedDateText(std::chrono::system_clock::now(), Calendar::gregorian(deviceTimeZone()));
+        Utilities::zonedDateText(m_environment.session->clock->now(), Calendar::gregorian(deviceTimeZone()));
     m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
     const auto& manager = m_environment.session->downloads;
     manager->downloadDelays(furnaceId, requestDate, m_pairInFlight->delaysDownloadIdentifier);

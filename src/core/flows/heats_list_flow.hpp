@@ -9,6 +9,7 @@
 #include "core/screens/guards.hpp"
 #include "core/screens/heat_sections.hpp"
 #include "core/screens/selection.hpp"
+#include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QQuickItemGrabResult>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 namespace orvendel::testing {
 
@@ -24,6 +25,19 @@ QQuickItem* findVisible(QQuickItem* root, const QString& name)
         }
     }
     return nullptr;
+}
+
+void settle(QQuickWindow* window)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    if (window) {
+        QQuickTest::qWaitForPolish(window);
+        // A synchronous frame: the scene graph syncs with the items and draws.
+        window->grabWindow();
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
 }
 
 app::ApplicationController::Options GuiDriver::defaultOptions()
@@ -53,16 +67,7 @@ QQuickItem* GuiDriver::item(const QString& objectName) const
 
 bool GuiDriver::waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return condition();
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 bool GuiDriver::click(QQuickItem* item)
@@ -73,7 +78,7 @@ bool GuiDriver::click(QQuickItem* item)
     // Layouts settle at the next polish; a click before it could land where the item is not yet. A list
     // rebuilt meanwhile may take the item with it.
     const QPointer<QQuickItem> guarded(item);
-    QTest::qWait(30);
+    QQuickTest::qWaitForPolish(window());
     if (!guarded) {
         return false;
     }
@@ -151,7 +156,7 @@ QQuickItem* GuiDriver::listEntry(int index) const
 
 bool GuiDriver::grab(const QString& path)
 {
-    // Let animations and pending paints settle first.
+    // Animations run on real time: a picture must wait for them to come to rest.
     QTest::qWait(400);
     const QImage image = window()->grabWindow();
     return !image.isNull() && image.save(path);

@@ -3,6 +3,7 @@
 #include "app/app_window.hpp"
 
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QString>
 
 #include <functional>
@@ -12,6 +13,11 @@ namespace orvendel::testing {
 
 // The first visible item of that object name in `root`'s tree, `root` included.
 QQuickItem* findVisible(QQuickItem* root, const QString& name);
+
+// Delivers what is queued for the GUI thread (window-system events included), lays the scene out and draws
+// one frame. After it, whatever an input set off on this thread without a timer has happened, so a test
+// can assert that something did not.
+void settle(QQuickWindow* window);
 
 // Drives the real application window offscreen the way a person would: finds controls by their object
 // name, clicks their middle and types into them. Used by the GUI tests and the screenshot tool.
@@ -32,6 +38,7 @@ public:
     QQuickItem* item(const QString& objectName) const;
     // Runs the event loop until `condition` holds or `timeoutMs` passed; the condition's last answer.
     bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
+    void settle() { testing::settle(window()); }
     // A left click in the middle of the item; false when there is no such item.
     bool click(QQuickItem* item);
     bool click(const QString& objectName) { return click(item(objectName)); }

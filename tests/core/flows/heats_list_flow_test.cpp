@@ -2,6 +2,8 @@
 #include "flow_fixture.hpp"
 #include "support/notification_recorder.hpp"
 
+#include <nlohmann/json.hpp>
+
 #include <future>
 
 namespace orvendel::test {
@@ -103,6 +105,19 @@ TEST_F(HeatsListFlowTest, SignInDownloadsTheFurnacesThenThePairAndBuildsTheSecti
     answerPair();
     EXPECT_TRUE(section(201).collapsed);
     EXPECT_FALSE(section(202).collapsed);
+}
+
+// The day the service answers for is the one of the flow's clock, not of the machine it runs on.
+TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedByTheInjectedClock)
+{
+    clock->setNow(std::chrono::sys_days{std::chrono::year{2031} / 6 / 15} + std::chrono::hours(12));
+    signIn();
+    ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
+    ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return running("Last24HoursDelays") != nullptr; }));
+    const auto body = nlohmann::json::parse(running("Last24HoursDelays")->requests.back().body);
+    // Any device zone keeps noon UTC on the same day.
+    EXPECT_TRUE(body["data"]["requestDate"].get<std::string>().starts_with("2031-06-15T")) << body.dump();
 }
 
 TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)

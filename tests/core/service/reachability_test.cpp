@@ -2,6 +2,7 @@
 #include "core/service/connectivity_manager.hpp"
 #include "core/support/log.hpp"
 #include "support/test_loop.hpp"
+#include "support/wait_until.hpp"
 
 #include <gtest/gtest.h>
 
@@ -160,10 +161,8 @@ TEST_F(ConnectivityManagerTest, AFailedReadAfterStartStopsTheNotifierAndKeepsThe
     ASSERT_TRUE(mainQueue->runOne());
     source->setFlags(std::nullopt, EIO);
     source->fire();
-    for (int i = 0; i < 1000 && source->watching(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_FALSE(source->watching());
+    // The failed read stops the notifier on the monitor's own queue.
+    EXPECT_TRUE(test::waitUntil([&] { return !source->watching(); }));
     EXPECT_FALSE(manager->reachability()->notifierRunning());
     EXPECT_TRUE(manager->isInternetAvailable());
 }

@@ -113,7 +113,11 @@ TEST(NotificationCenterTest, RemovalWaitsForACallRunningOnAnotherThread)
     std::atomic<bool> entered{false};
     std::atomic<bool> release{false};
     std::atomic<bool> finished{false};
+    std::atomic<int> calls{0};
     auto token = center.addObserver("Slow", [&](const Notification&) {
+        if (++calls > 1) {
+            return;
+        }
         entered = true;
         while (!release) {
             std::this_thread::yield();
@@ -124,8 +128,15 @@ TEST(NotificationCenterTest, RemovalWaitsForACallRunningOnAnotherThread)
     while (!entered) {
         std::this_thread::yield();
     }
+    // The observer is let go only once the removal has begun: a post from here no longer reaches it.
     std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (true) {
+            const int before = calls;
+            center.post("Slow");
+            if (calls == before) {
+                break;
+            }
+        }
         release = true;
     });
     token.reset();

@@ -176,15 +176,18 @@ int CliProcess::wait(std::chrono::seconds timeout)
         }
         // Keep reading, so that a program with more to print never blocks on a full pipe.
         pollfd descriptor{m_output, POLLIN, 0};
-        if (!m_ended && m_output >= 0 && poll(&descriptor, 1, 20) > 0) {
-            char chunk[4096];
-            const ssize_t n = read(m_output, chunk, sizeof chunk);
-            if (n <= 0) {
-                m_ended = true;
-            } else {
-                m_buffer.append(chunk, static_cast<std::size_t>(n));
+        if (!m_ended && m_output >= 0) {
+            if (poll(&descriptor, 1, 20) > 0) {
+                char chunk[4096];
+                const ssize_t n = read(m_output, chunk, sizeof chunk);
+                if (n <= 0) {
+                    m_ended = true;
+                } else {
+                    m_buffer.append(chunk, static_cast<std::size_t>(n));
+                }
             }
         } else {
+            // The output has ended; only the real process's exit is left to wait for, and waitpid cannot time out.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }

@@ -1,9 +1,8 @@
 #include "cli_fixture.hpp"
 #include "core/model/zoned_date_time.hpp"
+#include "support/wait_until.hpp"
 
 #include <fmt/format.h>
-
-#include <thread>
 
 namespace orvendel::testing {
 namespace {
@@ -133,23 +132,16 @@ TEST_F(CliEditJournalTest, AProcessKilledDuringASaveLosesNothingAndBringsBackNot
         const int before = saveRequests();
         ASSERT_EQ(admin->addFault(R"({"resource": "SaveDelays", "kind": "delay", "ms": 2000})").status, 200);
         cli.send(fmt::format("save {}", sentHeat["heatNumber"].get<int>()));
-        for (int attempt = 0; attempt < 600 && saveRequests() == before; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        ASSERT_GT(saveRequests(), before) << "the save never reached the service";
+        ASSERT_TRUE(test::waitUntil([&] { return saveRequests() > before; }, std::chrono::seconds(30)))
+            << "the save never reached the service";
         cli.killNow();
     }
     const std::string sentStart = sentHeat["delays"][0]["start"];
     const std::string keptStart = keptHeat["delays"][0]["start"];
     // The service finishes the request on its own, for a client that is gone.
-    bool landed = false;
-    for (int attempt = 0; attempt < 300 && !landed; ++attempt) {
-        landed = serviceComment(sentHeat["heatId"], sentStart) == "Sent before the crash";
-        if (!landed) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    ASSERT_TRUE(landed);
+    ASSERT_TRUE(
+        test::waitUntil([&] { return serviceComment(sentHeat["heatId"], sentStart) == "Sent before the crash"; },
+                        std::chrono::seconds(30)));
 
     auto& cli = startShell();
     const auto login = cli.login();

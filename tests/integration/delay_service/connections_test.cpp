@@ -1,4 +1,5 @@
 #include "service_fixture.hpp"
+#include "support/wait_until.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -175,6 +176,7 @@ TEST_F(ConnectionsTest, ChunkedRequestsAreJudgedAlikeHoweverTheirBytesArrive)
     EXPECT_EQ(RawConnection::statusLines(whole.receive(1)), std::vector<int>{400});
     RawConnection split(service().port());
     ASSERT_TRUE(split.send(request.substr(0, request.size() - 1)));
+    // Real time on purpose: the service must read the first piece on its own before the rest arrives.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     split.send("\n");
     EXPECT_EQ(RawConnection::statusLines(split.receive(1)), std::vector<int>{400});
@@ -288,14 +290,7 @@ TEST_F(SlowClientsTest, ConnectionsPerClientAddressAreBounded)
     EXPECT_EQ(RawConnection::statusLines(extra.receive()), std::vector<int>{503});
     held.clear();
     // Closed connections free their places as the service notices them.
-    bool served = false;
-    for (int attempt = 0; attempt < 50 && !served; ++attempt) {
-        served = ServiceClient(s_service->port()).stats().status == 200;
-        if (!served) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
-    EXPECT_TRUE(served);
+    EXPECT_TRUE(test::waitUntil([&] { return ServiceClient(s_service->port()).stats().status == 200; }));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "service_fixture.hpp"
 
-#include <thread>
-
 namespace orvendel::testing {
 namespace {
 
@@ -82,19 +80,41 @@ TEST_F(SessionsTest, AdminExpiryEndsEverySessionAndSignInStartsANewOne)
     EXPECT_TRUE(furnaces(client().common()).success);
 }
 
-TEST(SessionTtlTest, AnIdleSessionExpiresAfterItsTimeToLive)
+TEST(SessionTtlTest, ASessionExpiresAfterItsTimeToLiveWithoutUse)
 {
-    ServiceProcess service({.extraArguments = {"--session-ttl", "1"}});
+    ServiceProcess service({.extraArguments = {"--session-ttl", "60"}});
     ASSERT_TRUE(service.running()) << service.logText();
     ServiceClient client(service.port());
     ASSERT_TRUE(client.signIn());
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-    auto reply =
-        client.call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{client.common()});
-    ASSERT_TRUE(reply);
-    ASSERT_TRUE(reply.value->resultInformation.error);
-    EXPECT_EQ(reply.value->resultInformation.error->code, 3);
+    const auto furnacesCode = [&] {
+        auto reply =
+            client.call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{client.common()});
+        return reply && reply.value->resultInformation.error ? reply.value->resultInformation.error->code : 0;
+    };
+
+    // Each use restarts the time to live.
+    ASSERT_EQ(client.advanceClock(std::chrono::seconds(45)).status, 200);
+    EXPECT_EQ(furnacesCode(), 0);
+    ASSERT_EQ(client.advanceClock(std::chrono::seconds(45)).status, 200);
+    EXPECT_EQ(furnacesCode(), 0);
+
+    ASSERT_EQ(client.advanceClock(std::chrono::seconds(61)).status, 200);
+    EXPECT_EQ(furnacesCode(), 3);
     EXPECT_EQ(Json::parse(client.stats().body)["activeSessions"], 0);
+}
+
+TEST(SessionTtlTest, TheClockMovesOnlyForwardByWholeSeconds)
+{
+    ServiceProcess service;
+    ASSERT_TRUE(service.running()) << service.logText();
+    ServiceClient client(service.port());
+    EXPECT_EQ(Json::parse(client.advanceClock(std::chrono::seconds(5)).body)["advanced"], 5);
+    EXPECT_EQ(Json::parse(client.advanceClock(std::chrono::seconds(7)).body)["advanced"], 12);
+    for (const char* body : {"{}", R"({"seconds":0})", R"({"seconds":-3})", R"({"seconds":1.5})", "[]", "x"}) {
+        EXPECT_EQ(client.request("POST", "/_admin/advance-clock", body).status, 400) << body;
+    }
+    client.setAdminToken("not-the-token");
+    EXPECT_EQ(client.advanceClock(std::chrono::seconds(5)).status, 403);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "client_fixture.hpp"
 
-#include <thread>
+#include "support/wait_until.hpp"
 
 namespace orvendel::test {
 namespace {
@@ -44,7 +44,9 @@ TEST_F(ServiceFaultsTest, AResentRequestMeetingExpiryAgainEndsTheSession)
     NotificationRecorder recorder(center, {dn::failedReasons, dn::finishedReasons, ln::logout});
     downloadManager->downloadReasons(1);
     ASSERT_TRUE(recorder.waitFor(ln::logout));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Nothing is left that could still announce the request.
+    EXPECT_TRUE(waitUntil(
+        [&] { return downloadManager->activeRequestCount() == 0 && downloadManager->requestsToRetryCount() == 0; }));
     EXPECT_EQ(recorder.count(dn::failedReasons), 0U);
     EXPECT_EQ(recorder.count(dn::finishedReasons), 0U);
 }
@@ -87,8 +89,10 @@ TEST_F(ServiceFaultsTest, CancellingActiveRequestsReportsCancellationThen1013)
     ASSERT_TRUE(signIn());
     ASSERT_EQ(admin->addFault(R"({"resource":"Last24HoursDelays","kind":"delay","ms":1000,"count":1})").status, 200);
     NotificationRecorder recorder(center, {dn::failedDelays, dn::finishedDelays});
+    const int sent = stats()["requests"]["Last24HoursDelays"].get<int>();
     downloadManager->downloadDelays(1, "2026-12-06T00:00:00Z");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the request is on the wire
+    // The service counts the request as it arrives, before holding its answer back.
+    ASSERT_TRUE(waitUntil([&] { return stats()["requests"]["Last24HoursDelays"].get<int>() > sent; }));
     downloadManager->resetForLogout();
     ASSERT_TRUE(recorder.waitFor(dn::failedDelays, 2));
     const auto failures = recorder.named(dn::failedDelays);
