@@ -28,12 +28,12 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    std::string error;
-    auto delayService = service::DelayService::create(*parsed.options, error);
-    if (!delayService) {
-        log("orvendel-delay-service: " + error);
+    auto created = service::DelayService::create(*parsed.options);
+    if (!created) {
+        log("orvendel-delay-service: " + created.error().description);
         return 1;
     }
+    auto delayService = std::move(*created);
     const auto port = delayService->bind();
     if (!port) {
         log("orvendel-delay-service: cannot listen on " + parsed.options->host + ":" +

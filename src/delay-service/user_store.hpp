@@ -2,6 +2,8 @@
 
 #include "sqlite_db.hpp"
 
+#include "core/support/error.hpp"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,9 +17,9 @@ class UserStore {
 public:
     explicit UserStore(Database& db) : m_db(db) {}
 
-    bool open();
+    Result<void> open();
     // Adds the user or replaces its password and starting furnace.
-    bool addUser(std::string_view name, std::string_view password, int startingFurnaceId);
+    Result<void> addUser(std::string_view name, std::string_view password, int startingFurnaceId);
     // The user's starting furnace when name and password match.
     std::optional<int> authenticate(std::string_view name, std::string_view password);
 
