@@ -1,6 +1,6 @@
 #include "comment_check.hpp"
 
-#include "core/screens/comment_rules.hpp"
+#include "core/model/comment_rule.hpp"
 
 #include <cstdint>
 #include <optional>
@@ -77,8 +77,7 @@ bool isAcceptableComment(std::string_view comment)
             return false;
         }
     }
-    using namespace screens;
-    return CommentRules::fits(CommentRules::trimmedComment(comment));
+    return CommentRule::fits(CommentRule::trimmedComment(comment));
 }
 
 } // namespace orvendel::service

@@ -83,55 +83,6 @@ std::u32string decodeUtf8(std::string_view text)
     return out;
 }
 
-bool isWhitespaceOrNewline(char32_t c)
-{
-    switch (c) {
-    case 0x09:
-    case 0x0A:
-    case 0x0B:
-    case 0x0C:
-    case 0x0D:
-    case 0x20:
-    case 0x85:
-    case 0xA0:
-    case 0x1680:
-    case 0x2028:
-    case 0x2029:
-    case 0x202F:
-    case 0x205F:
-    case 0x3000:
-        return true;
-    default:
-        return c >= 0x2000 && c <= 0x200A;
-    }
-}
-
-std::string trimWhitespaceAndNewlines(std::string_view text)
-{
-    // Works on byte offsets so that whatever lies between the blanks is kept byte for byte.
-    std::size_t first = text.size();
-    std::size_t end = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Decoded d = decodeAt(text, pos);
-        if (!isWhitespaceOrNewline(d.codePoint)) {
-            first = std::min(first, pos);
-            end = pos + d.length;
-        }
-        pos += d.length;
-    }
-    return first < end ? std::string(text.substr(first, end - first)) : std::string();
-}
-
-bool isBlank(std::string_view text)
-{
-    for (const char32_t c : decodeUtf8(text)) {
-        if (!isWhitespaceOrNewline(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t utf16Length(std::string_view text)
 {
     std::size_t units = 0;

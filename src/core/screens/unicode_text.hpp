@@ -12,15 +12,6 @@ namespace orvendel::screens {
 // malformed input is counted and trimmed like any other character instead of being dropped.
 std::u32string decodeUtf8(std::string_view text);
 
-// White space and line breaks as text fields treat them (the Unicode White_Space property).
-bool isWhitespaceOrNewline(char32_t c);
-
-// The text without leading and trailing white space and line breaks.
-std::string trimWhitespaceAndNewlines(std::string_view text);
-
-// True when the text is empty or holds only white space and line breaks.
-bool isBlank(std::string_view text);
-
 // Length in UTF-16 code units, the unit in which text views report ranges.
 std::size_t utf16Length(std::string_view text);
 
