@@ -26,6 +26,12 @@ TEST(UnicodeText, Utf16OffsetsAsATextViewReportsThem)
     EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 2), std::nullopt); // inside the surrogate pair
     EXPECT_EQ(utf8OffsetOfUtf16("a\xF0\x9F\x98\x80", 3), 5u);
     EXPECT_EQ(utf8OffsetOfUtf16("a", 2), std::nullopt);
+    // Each byte that starts no well-formed sequence is one unit: a stray byte, a cut sequence, an overlong form.
+    EXPECT_EQ(utf16Length("a\xFF\xE2\x80"), 4u);
+    EXPECT_EQ(utf8OffsetOfUtf16("\xC0\xAF"
+                                "b\xF0\x9F\x98\x80",
+                                3),
+              3u);
 }
 
 TEST(UnicodeText, ReorderingControlsAreLeftOutOfDisplayedTexts)
