@@ -3,7 +3,7 @@
 #include "core/model/comment_rule.hpp"
 #include "core/support/utf8.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 bool isControl(char32_t c)
@@ -34,4 +34,4 @@ bool isAcceptableComment(std::string_view comment)
     return CommentRule::fits(CommentRule::trimmedComment(comment));
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

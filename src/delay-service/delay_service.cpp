@@ -8,7 +8,7 @@
 
 #include <ctime>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr int listenBacklog = 1024;
@@ -140,4 +140,4 @@ Result<void> DelayService::reset()
     return m_plant.reset(epochNow());
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 class ServiceHttpServer;
 
@@ -69,4 +69,4 @@ private:
 
 int64_t epochNow();
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -8,7 +8,7 @@
 #include <limits>
 #include <random>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr const char* schema = R"sql(
@@ -313,4 +313,4 @@ std::optional<StoredDelay> PlantStore::delay(int delayId)
     return readDelay(row);
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 struct StoredDelay {
     int delayId = 0;
@@ -89,4 +89,4 @@ private:
     std::atomic<int64_t> m_nextHeatDue{0};
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 Database::~Database()
 {
@@ -206,4 +206,4 @@ Result<void> Transaction::commit()
     return committed;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

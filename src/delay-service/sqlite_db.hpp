@@ -11,7 +11,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 class Statement;
 
@@ -105,4 +105,4 @@ private:
     bool m_finished = false;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

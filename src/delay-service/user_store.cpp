@@ -4,7 +4,7 @@
 
 #include "core/model/user_name.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 std::string UserStore::normalizedName(std::string_view name)
 {
@@ -55,4 +55,4 @@ std::optional<int> UserStore::authenticate(std::string_view name, std::string_vi
     return matches ? furnace : std::nullopt;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Users and their password hashes in the service database. Names are kept as the client sends them
 // (upper-cased, spaces removed), so sign-in ignores case and an added "ab cd" is found as "ABCD".
@@ -29,4 +29,4 @@ private:
     Database& m_db;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service
