@@ -34,7 +34,7 @@
 namespace {
 
 using namespace orvendel;
-using namespace orvendel::service;
+using namespace orvendel::delay_service;
 using State = FramedRequest::State;
 
 // The plant and its clock are fixed, so a request that names a heat or a delay (or its version) of this

@@ -116,12 +116,11 @@ Reply commentCommand(CommandContext& context, const DelayRef& ref, const std::st
     if (!listed) {
         return reply;
     }
-    namespace rules = screens::CommentRules;
-    const std::string comment = rules::trimmedComment(text);
-    if (const auto problem = rules::problem(comment); problem != rules::Problem::none) {
-        return reply.fail(cli_error::refused, rules::problemText(problem, comment));
+    const std::string comment = CommentRule::trimmedComment(text);
+    if (const auto problem = CommentRule::problem(comment); problem != CommentRule::Problem::none) {
+        return reply.fail(cli_error::refused, CommentRule::problemText(problem, comment));
     }
-    if (!rules::isUpdateEnabled(comment, listed->delay->comment)) {
+    if (!screens::CommentRules::isUpdateEnabled(comment, listed->delay->comment)) {
         return reply.fail(cli_error::refused, "The delay has no comment to clear; give a text.");
     }
     forgetEarlierSaves(context);

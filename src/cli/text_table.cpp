@@ -1,6 +1,6 @@
 #include "cli/text_table.hpp"
 
-#include "core/screens/comment_rules.hpp"
+#include "core/model/comment_rule.hpp"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@ namespace orvendel::cli {
 
 std::size_t displayWidth(std::string_view text)
 {
-    return screens::CommentRules::characterCount(text);
+    return CommentRule::characterCount(text);
 }
 
 std::vector<std::string> TextTable::lines(std::string_view indent) const

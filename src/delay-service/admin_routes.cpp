@@ -8,7 +8,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 using Json = nlohmann::json;
@@ -181,4 +181,4 @@ void DelayService::registerAdminRoutes()
                 }));
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

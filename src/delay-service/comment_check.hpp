@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Whether a saved delay's comment is one the client's comment editor could have produced: well-formed UTF-8
 // without control characters (line breaks and tabs aside, which a text view takes), and at most 120
@@ -10,4 +10,4 @@ namespace orvendel::service {
 // Thread contract: pure, any thread.
 bool isAcceptableComment(std::string_view comment);
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

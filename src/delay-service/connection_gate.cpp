@@ -14,7 +14,7 @@
 #include <exception>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 // How long a refused connection may go on sending before it is closed: closing with unread input would
@@ -281,4 +281,4 @@ void ConnectionGate::stop()
     m_thread.join();
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -17,7 +17,7 @@
 #include <thread>
 #include <unordered_map>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // A client connection and what it has sent that is not answered yet. Thread contract: the gate's thread
 // owns it while it waits; one worker owns it while it is served; tasks posted between them hand it over.
@@ -100,4 +100,4 @@ private:
     std::unordered_map<std::string, int> m_perClient;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -3,7 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 bool resetConnection(int socket)
 {
@@ -23,4 +23,4 @@ bool resetConnection(int socket)
     return true;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

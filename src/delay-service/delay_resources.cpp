@@ -5,7 +5,7 @@
 #include "resources.hpp"
 #include "user_store.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 using namespace detail;
 
@@ -155,4 +155,4 @@ ResourceReply DelayResources::updatedDelays(std::string_view body, bool expireFi
     return ResourceReply{encodeOrFail(reply), user, 0};
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -8,7 +8,7 @@
 
 #include <ctime>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr int listenBacklog = 1024;
@@ -51,38 +51,33 @@ DelayService::DelayService(const ServiceOptions& options)
 
 DelayService::~DelayService() = default;
 
-std::unique_ptr<DelayService> DelayService::create(const ServiceOptions& options, std::string& error)
+Result<std::unique_ptr<DelayService>> DelayService::create(const ServiceOptions& options)
 {
+    const auto failure = [](std::string description) { return Error{"DelayService", 0, std::move(description)}; };
     std::unique_ptr<DelayService> service(new DelayService(options));
     service->m_zone = TimeZone{options.utcOffsetSeconds.value_or(hostUtcOffsetSeconds())};
 
     const auto path = options.databasePath ? options.databasePath : defaultDatabasePath();
     if (!path) {
-        error = "no data folder for the database; give --db PATH";
-        return nullptr;
+        return failure("no data folder for the database; give --db PATH");
     }
-    if (!service->m_db.open(*path)) {
-        error = "cannot open database " + *path + ": " + service->m_db.lastError();
-        return nullptr;
+    if (auto opened = service->m_db.open(*path); !opened) {
+        return failure("cannot open database " + *path + ": " + opened.error().description);
     }
     const auto used = service->m_plant.open(options.seed, epochNow(), options.delaysPerHeat);
     if (!used) {
-        error = "cannot write the demo data to " + *path + ": " + service->m_plant.lastError();
-        return nullptr;
+        return failure("cannot write the demo data to " + *path + ": " + used.error().description);
     }
-    if (!service->m_users.open()) {
-        error = "cannot create the user table in " + *path + ": " + service->m_db.lastError();
-        return nullptr;
+    if (auto created = service->m_users.open(); !created) {
+        return failure("cannot create the user table in " + *path + ": " + created.error().description);
     }
     service->m_seed = *used;
     if (!service->m_users.addUser("demo", "demo", 1)) {
-        error = "cannot add the demo user";
-        return nullptr;
+        return failure("cannot add the demo user");
     }
     for (const auto& user : options.users) {
         if (!service->m_users.addUser(user.name, user.password, user.startingFurnaceId.value_or(1))) {
-            error = "cannot add user " + user.name;
-            return nullptr;
+            return failure("cannot add user " + user.name);
         }
     }
     service->m_resources =
@@ -136,7 +131,7 @@ void DelayService::stop()
     }
 }
 
-bool DelayService::reset()
+Result<void> DelayService::reset()
 {
     m_sessions.expireAll();
     m_throttle.clear();
@@ -145,4 +140,4 @@ bool DelayService::reset()
     return m_plant.reset(epochNow());
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 class ServiceHttpServer;
 
@@ -25,8 +25,8 @@ class DelayService {
 public:
     ~DelayService();
 
-    // Opens the database and makes the demo plant and users; none with `error` set when that fails.
-    static std::unique_ptr<DelayService> create(const ServiceOptions& options, std::string& error);
+    // Opens the database and makes the demo plant and users, or says why it could not.
+    static Result<std::unique_ptr<DelayService>> create(const ServiceOptions& options);
 
     // Binds the listening socket; the port in use (the chosen one for port 0), or none.
     std::optional<int> bind();
@@ -39,7 +39,7 @@ public:
 
     // Back to the state after start: sessions, failed sign-ins, faults and counters dropped, the demo plant
     // made anew.
-    bool reset();
+    Result<void> reset();
 
     Database& database() { return m_db; }
     PlantStore& plant() { return m_plant; }
@@ -72,4 +72,4 @@ private:
 
 int64_t epochNow();
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

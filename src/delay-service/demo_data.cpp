@@ -8,7 +8,7 @@
 #include <numeric>
 #include <random>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 uint64_t mix(uint64_t x)
@@ -326,4 +326,4 @@ DemoHeat DemoPlant::heat(int furnaceId, int index, int64_t start, const std::vec
     return heat;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

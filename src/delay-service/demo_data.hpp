@@ -9,7 +9,7 @@
 
 // The demo plant: furnaces, reason trees and heats, each a pure function of the seed (and of the furnace and
 // heat index), so that a seed always gives the same plant however far it has been extended.
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // One node of a reason tree, flattened in pre-order (a parent before its children).
 struct DemoReasonNode {
@@ -70,4 +70,4 @@ private:
     std::optional<int> m_delaysPerHeat;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr std::array<std::pair<FaultKind, const char*>, 6> kindNames{{
@@ -74,4 +74,4 @@ void FaultInjector::clear()
     m_rules.clear();
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 enum class FaultKind { http500Html, emptyBody, truncatedJson, delay, reset, expireSession };
 
@@ -35,4 +35,4 @@ private:
     std::deque<FaultRule> m_rules;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr const char* servicePath = "/DelaysApi/Delays/";
@@ -142,4 +142,4 @@ void DelayService::registerRoutes()
         }));
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

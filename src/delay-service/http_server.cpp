@@ -6,7 +6,7 @@
 #include <cstring>
 #include <optional>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 thread_local int t_servingSocket = -1;
@@ -198,4 +198,4 @@ bool ServiceHttpServer::serve(Connection& connection, bool stopping)
     return true;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -7,7 +7,7 @@
 #include <memory>
 #include <sys/socket.h>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // cpp-httplib's server with its connections kept by a ConnectionGate: the library accepts and parses, the
 // gate decides when a connection deserves a worker. Also widens the listen backlog: the library listens
@@ -36,4 +36,4 @@ private:
     ConnectionGate m_gate;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -1,6 +1,6 @@
 #include "json_limits.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 bool withinNestingLimit(std::string_view json, int maximumDepth)
 {
@@ -29,4 +29,4 @@ bool withinNestingLimit(std::string_view json, int maximumDepth)
     return true;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

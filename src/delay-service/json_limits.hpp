@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // No request the clients send nests deeper than a few levels; a deeper body is refused before it is parsed,
 // so a body of nested brackets cannot make the parser and the value it builds work for nothing.
@@ -12,4 +12,4 @@ inline constexpr int maximumJsonNesting = 16;
 // strings; whether the text is JSON at all is the parser's business. Thread contract: pure, any thread.
 bool withinNestingLimit(std::string_view json, int maximumDepth = maximumJsonNesting);
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -12,7 +12,7 @@ using namespace orvendel;
 
 int main(int argc, char** argv)
 {
-    const auto parsed = service::parseOptions(argc, argv);
+    const auto parsed = delay_service::parseOptions(argc, argv);
     if (!parsed.options) {
         std::fputs(parsed.message.c_str(), parsed.isError ? stderr : stdout);
         return parsed.isError ? 2 : 0;
@@ -28,12 +28,12 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    std::string error;
-    auto delayService = service::DelayService::create(*parsed.options, error);
-    if (!delayService) {
-        log("orvendel-delay-service: " + error);
+    auto created = delay_service::DelayService::create(*parsed.options);
+    if (!created) {
+        log("orvendel-delay-service: " + created.error().description);
         return 1;
     }
+    auto delayService = std::move(*created);
     const auto port = delayService->bind();
     if (!port) {
         log("orvendel-delay-service: cannot listen on " + parsed.options->host + ":" +

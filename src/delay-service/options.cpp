@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 template <typename T>
@@ -215,4 +215,4 @@ ParsedOptions parseOptions(int argc, const char* const* argv)
     return ParsedOptions{std::move(options), {}, false};
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

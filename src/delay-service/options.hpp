@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // A user given on the command line as NAME:PASSWORD[:FURNACE].
 struct UserSpec {
@@ -58,4 +58,4 @@ std::optional<std::pair<std::string, int>> parseListenAddress(std::string_view t
 
 std::string usageText();
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -7,7 +7,7 @@
 #include <charconv>
 #include <vector>
 
-namespace orvendel::service::passwords {
+namespace orvendel::delay_service::passwords {
 namespace {
 
 constexpr const char* scheme = "pbkdf2-sha256";
@@ -116,4 +116,4 @@ std::optional<std::string> randomHex(int bytes)
     return toHex(buffer.data(), buffer.size());
 }
 
-} // namespace orvendel::service::passwords
+} // namespace orvendel::delay_service::passwords

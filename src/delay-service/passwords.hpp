@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Salted password hashes and random tokens, from OpenSSL. Thread contract: any thread.
-namespace orvendel::service::passwords {
+namespace orvendel::delay_service::passwords {
 
 inline constexpr int defaultIterations = 60000;
 
@@ -21,4 +21,4 @@ bool sameSecret(std::string_view given, std::string_view expected);
 // `bytes` random bytes from OpenSSL's generator as lower-case hex; none when it fails.
 std::optional<std::string> randomHex(int bytes);
 
-} // namespace orvendel::service::passwords
+} // namespace orvendel::delay_service::passwords

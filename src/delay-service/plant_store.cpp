@@ -8,7 +8,7 @@
 #include <limits>
 #include <random>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr const char* schema = R"sql(
@@ -66,32 +66,18 @@ std::string PlantStore::timestampText(int64_t version)
     return fmt::format("{:016X}", version);
 }
 
-bool PlantStore::createSchema()
+Result<void> PlantStore::createSchema()
 {
-    return m_db.execute(schema) || failedLocked();
+    return m_db.execute(schema);
 }
 
-// Keeps SQLite's reason before a rollback replaces it; always false.
-bool PlantStore::failedLocked()
-{
-    m_lastError = m_db.lastError();
-    return false;
-}
-
-std::string PlantStore::lastError() const
-{
-    auto lock = m_db.lock();
-    return m_lastError;
-}
-
-std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now,
-                                         std::optional<int> delaysPerHeat)
+Result<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int64_t now, std::optional<int> delaysPerHeat)
 {
     m_delaysPerHeat = delaysPerHeat;
     uint64_t seed = requested.value_or(std::random_device{}() | (uint64_t{std::random_device{}()} << 32));
     auto lock = m_db.lock();
-    if (!createSchema()) {
-        return std::nullopt;
+    if (auto created = createSchema(); !created) {
+        return created.error();
     }
     Statement stored(m_db, "SELECT value FROM meta WHERE key = 'seed'");
     if (stored.step()) {
@@ -108,37 +94,46 @@ std::optional<uint64_t> PlantStore::open(std::optional<uint64_t> requested, int6
     m_plant.emplace(seed, m_delaysPerHeat);
     Statement count(m_db, "SELECT COUNT(*) FROM furnaces");
     if (!count.step()) {
-        failedLocked();
-        return std::nullopt;
+        return count.finished().error();
     }
-    if (count.int64(0) == 0 && !createPlant(now)) {
-        return std::nullopt;
+    if (count.int64(0) == 0) {
+        if (auto created = createPlant(); !created) {
+            return created.error();
+        }
     }
     // A plant without its heats would answer every request with nothing; better not to start.
-    if (!extendLocked(now)) {
-        return std::nullopt;
+    if (auto extended = extendLocked(now); !extended) {
+        return extended.error();
     }
     return seed;
 }
 
-bool PlantStore::reset(int64_t now)
+Result<void> PlantStore::reset(int64_t now)
 {
     auto lock = m_db.lock();
-    if (!m_plant || !m_db.execute(dropPlant) || !createSchema()) {
-        return false;
+    if (!m_plant) {
+        return Error{databaseErrorDomain, 0, "the plant was never opened"};
+    }
+    if (auto dropped = m_db.execute(dropPlant); !dropped) {
+        return dropped;
+    }
+    if (auto created = createSchema(); !created) {
+        return created;
     }
     m_nextHeatDue = 0;
-    return createPlant(now) && extendLocked(now);
+    if (auto created = createPlant(); !created) {
+        return created;
+    }
+    return extendLocked(now);
 }
 
-bool PlantStore::createPlant(int64_t now)
+Result<void> PlantStore::createPlant()
 {
-    (void)now;
     Transaction transaction(m_db);
     Statement seedRow(m_db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('seed', ?)");
     seedRow.bind(1, std::to_string(m_plant->seed()));
-    if (!seedRow.run()) {
-        return failedLocked();
+    if (auto stored = seedRow.run(); !stored) {
+        return stored;
     }
     Statement furnace(m_db, "INSERT INTO furnaces VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     Statement reason(m_db, "INSERT INTO reasons VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -146,20 +141,20 @@ bool PlantStore::createPlant(int64_t now)
         furnace.reset();
         furnace.bind(1, f.id).bind(2, f.name).bind(3, f.shortName).bind(4, f.productionField).bind(5, f.dayStart);
         furnace.bind(6, f.mapId).bind(7, f.mapCoordX).bind(8, f.mapCoordY).bind(9, f.type);
-        if (!furnace.run()) {
-            return failedLocked();
+        if (auto stored = furnace.run(); !stored) {
+            return stored;
         }
         int position = 0;
         for (const auto& node : m_plant->reasonTree(f.id)) {
             reason.reset();
             reason.bind(1, f.id).bind(2, node.categoryId).bind(3, node.parentCategoryId).bind(4, node.reasonId);
             reason.bind(5, node.description).bind(6, node.shortDescription).bind(7, node.color).bind(8, position++);
-            if (!reason.run()) {
-                return failedLocked();
+            if (auto stored = reason.run(); !stored) {
+                return stored;
             }
         }
     }
-    return transaction.commit() || failedLocked();
+    return transaction.commit();
 }
 
 void PlantStore::extendTo(int64_t now)
@@ -168,17 +163,17 @@ void PlantStore::extendTo(int64_t now)
         return;
     }
     auto lock = m_db.lock();
-    extendLocked(now);
+    (void)extendLocked(now);
 }
 
-bool PlantStore::extendLocked(int64_t now)
+Result<void> PlantStore::extendLocked(int64_t now)
 {
     if (!m_plant) {
-        return false;
+        return Error{databaseErrorDomain, 0, "the plant was never opened"};
     }
     Transaction transaction(m_db);
     if (!transaction.began()) {
-        return failedLocked();
+        return transaction.began();
     }
     int64_t nextDue = std::numeric_limits<int64_t>::max();
     Statement heatRow(m_db, "INSERT INTO heats VALUES (?, ?, ?, ?, ?, ?)");
@@ -207,18 +202,18 @@ bool PlantStore::extendLocked(int64_t now)
             heatRow.reset();
             heatRow.bind(1, heat.heatId).bind(2, heat.furnaceId).bind(3, heat.heatNumber).bind(4, heat.index);
             heatRow.bind(5, heat.start).bind(6, heat.end);
-            if (!heatRow.run()) {
-                log("Could not add a demo heat: " + m_db.lastError());
-                return failedLocked();
+            if (auto added = heatRow.run(); !added) {
+                log("Could not add a demo heat: " + added.error().description);
+                return added;
             }
             for (const auto& delay : heat.delays) {
                 const int64_t version = nextVersionLocked();
                 delayRow.reset();
                 delayRow.bind(1, heat.heatId).bind(2, delay.reasonId).bind(3, delay.start).bind(4, delay.end);
                 delayRow.bind(5, delay.comment).bind(6, version).bind(7, version);
-                if (!delayRow.run()) {
-                    log("Could not add a demo delay: " + m_db.lastError());
-                    return failedLocked();
+                if (auto added = delayRow.run(); !added) {
+                    log("Could not add a demo delay: " + added.error().description);
+                    return added;
                 }
             }
             start = heat.end;
@@ -226,12 +221,12 @@ bool PlantStore::extendLocked(int64_t now)
         }
         nextDue = std::min(nextDue, start + m_plant->heatDuration(furnace.id, index));
     }
-    if (!transaction.commit()) {
-        log("Could not add the demo heats: " + m_db.lastError());
-        return failedLocked();
+    if (auto committed = transaction.commit(); !committed) {
+        log("Could not add the demo heats: " + committed.error().description);
+        return committed;
     }
     m_nextHeatDue = nextDue;
-    return true;
+    return {};
 }
 
 int64_t PlantStore::nextVersionLocked()
@@ -240,7 +235,7 @@ int64_t PlantStore::nextVersionLocked()
     const int64_t version = next.step() ? next.int64(0) : 1;
     Statement store(m_db, "INSERT OR REPLACE INTO meta (key, value) VALUES ('version', ?)");
     store.bind(1, std::to_string(version));
-    store.run();
+    (void)store.run();
     return version;
 }
 
@@ -318,4 +313,4 @@ std::optional<StoredDelay> PlantStore::delay(int delayId)
     return readDelay(row);
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 struct StoredDelay {
     int delayId = 0;
@@ -58,14 +58,11 @@ public:
 
     // Creates the tables and, in an empty database, the demo plant for `seed` (else a random one) as of `now`.
     // A database that already holds a plant keeps the seed it was made with; the seed in use is returned.
-    std::optional<uint64_t> open(std::optional<uint64_t> seed, int64_t now,
-                                 std::optional<int> delaysPerHeat = std::nullopt);
+    Result<uint64_t> open(std::optional<uint64_t> seed, int64_t now, std::optional<int> delaysPerHeat = std::nullopt);
     // Throws the plant away and makes it again from the same seed as of `now`.
-    bool reset(int64_t now);
-    // Adds every heat that has ended by `now`.
+    Result<void> reset(int64_t now);
+    // Adds every heat that has ended by `now`; a failure is logged and retried on the next call.
     void extendTo(int64_t now);
-    // Why the last open, reset or extension could not write the plant.
-    std::string lastError() const;
 
     std::vector<Furnace> furnaces();
     bool furnaceExists(int furnaceId);
@@ -80,10 +77,9 @@ public:
     static std::string timestampText(int64_t version);
 
 private:
-    bool createSchema();
-    bool createPlant(int64_t now);
-    bool extendLocked(int64_t now);
-    bool failedLocked();
+    Result<void> createSchema();
+    Result<void> createPlant();
+    Result<void> extendLocked(int64_t now);
     std::vector<StoredDelay> delaysOfHeatLocked(int heatId);
     int64_t nextVersionLocked();
 
@@ -91,7 +87,6 @@ private:
     std::optional<DemoPlant> m_plant;
     std::optional<int> m_delaysPerHeat;
     std::atomic<int64_t> m_nextHeatDue{0};
-    std::string m_lastError; // under the database lock
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -8,7 +8,7 @@
 #include <string>
 
 // Building reply bodies; internal to the resource handlers.
-namespace orvendel::service::detail {
+namespace orvendel::delay_service::detail {
 
 inline std::string withNumber(std::string_view text, int number)
 {
@@ -67,4 +67,4 @@ ResourceReply malformedReply(std::string_view resource)
     return failureReply<Reply>(error_code::malformedRequest, withText(error_text::malformedRequest, resource));
 }
 
-} // namespace orvendel::service::detail
+} // namespace orvendel::delay_service::detail

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 using State = FramedRequest::State;
@@ -197,4 +197,4 @@ FramedRequest frameRequest(std::string_view bytes, const RequestLimits& limits)
     return FramedRequest{State::complete, bodyStart + bodyLength, 0, false};
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Limits every request is held to before a worker sees it.
 struct RequestLimits {
@@ -29,4 +29,4 @@ struct FramedRequest {
 // prefix refused is refused whole, a prefix complete is the same request whole. Thread contract: pure.
 FramedRequest frameRequest(std::string_view bytes, const RequestLimits& limits);
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -5,7 +5,7 @@
 #include "resources.hpp"
 #include "user_store.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Every resource but "Authenticate" starts the same way: decode the body, check the session, and for most
 // check the furnace.
@@ -34,4 +34,4 @@ DelayResources::Admission<Request> DelayResources::admit(std::string_view body, 
     return admission;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

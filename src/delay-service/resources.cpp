@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 using namespace detail;
 
@@ -182,4 +182,4 @@ ResourceReply DelayResources::reasonsList(std::string_view body, bool expireFirs
     return ResourceReply{json.dump(), user, 0};
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

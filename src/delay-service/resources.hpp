@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 class PlantStore;
 class UserStore;
@@ -77,4 +77,4 @@ private:
     EpochClock m_now;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -1,7 +1,7 @@
 #pragma once
 
 // The "errorCode" values the service answers with, and their fixed texts.
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 namespace error_code {
 inline constexpr int invalidCredentials = 1;
@@ -32,4 +32,4 @@ inline constexpr const char* invalidComment =
     "The comment of a delay must be text of at most 120 characters without control characters.";
 } // namespace error_text
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

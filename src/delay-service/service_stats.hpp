@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Counters for /_admin/stats. Thread contract: any thread.
 class ServiceStats {
@@ -41,4 +41,4 @@ private:
     Snapshot m_data;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

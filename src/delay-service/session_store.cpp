@@ -2,7 +2,7 @@
 
 #include "passwords.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 std::optional<std::string> SessionStore::create(const std::string& username)
 {
@@ -60,4 +60,4 @@ void SessionStore::dropExpiredLocked(std::chrono::steady_clock::time_point now)
     std::erase_if(m_sessions, [&](const auto& entry) { return now >= entry.second.expiresAt; });
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Live sessions, in memory: a random token per sign-in, valid while it is used at least once per TTL.
 // Thread contract: any thread; one mutex guards the table.
@@ -42,4 +42,4 @@ private:
     std::unordered_map<std::string, Session> m_sessions;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

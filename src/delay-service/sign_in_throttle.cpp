@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 constexpr std::size_t sweepThreshold = 4096;
@@ -74,4 +74,4 @@ void SignInThrottle::clear()
     m_addresses.clear();
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Counts failed sign-ins per user name and per client address within a sliding window; while either has
 // used up its allowance, further attempts are refused without being judged, so guessing cannot go on.
@@ -43,4 +43,4 @@ private:
     Table m_addresses;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

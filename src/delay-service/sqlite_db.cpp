@@ -2,32 +2,49 @@
 
 #include <sqlite3.h>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 Database::~Database()
 {
     close();
 }
 
-bool Database::open(const std::string& path)
+namespace {
+
+Error sqliteError(sqlite3* db, int code)
+{
+    return Error{databaseErrorDomain, code, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code)};
+}
+
+} // namespace
+
+Result<void> Database::open(const std::string& path)
 {
     close();
     m_path = path;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr) != SQLITE_OK) {
-        return false;
+    if (const int code = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr); code != SQLITE_OK) {
+        Error error = failure(code);
+        close();
+        return error;
     }
     sqlite3_busy_timeout(m_db, 5000);
     if (path != ":memory:") {
         // No file is mapped into memory: a mapped page that can no longer be written back (the file turned
         // immutable or read-only under the service) is a SIGBUS, where a failed write() is only an error.
         // The one connection holds the file exclusively, so the WAL index lives on the heap, not in -shm.
-        if (!execute("PRAGMA mmap_size=0; PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; "
-                     "PRAGMA synchronous=NORMAL;")) {
-            return false;
+        if (auto set = execute("PRAGMA mmap_size=0; PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; "
+                               "PRAGMA synchronous=NORMAL;");
+            !set) {
+            return set;
         }
     }
     return execute("PRAGMA foreign_keys=ON;");
+}
+
+Error Database::failure(int code) const
+{
+    return sqliteError(m_db, code);
 }
 
 bool Database::fileMoved() const
@@ -45,13 +62,16 @@ void Database::close()
     }
 }
 
-bool Database::execute(std::string_view sql)
+Result<void> Database::execute(std::string_view sql)
 {
     if (m_db == nullptr) {
-        return false;
+        return Error{databaseErrorDomain, SQLITE_MISUSE, "database not open"};
     }
     const std::string text(sql);
-    return sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (const int code = sqlite3_exec(m_db, text.c_str(), nullptr, nullptr, nullptr); code != SQLITE_OK) {
+        return failure(code);
+    }
+    return {};
 }
 
 int64_t Database::lastInsertRowId() const
@@ -59,14 +79,9 @@ int64_t Database::lastInsertRowId() const
     return m_db != nullptr ? sqlite3_last_insert_rowid(m_db) : 0;
 }
 
-std::string Database::lastError() const
+Statement::Statement(Database& db, std::string_view sql) : m_db(db.handle())
 {
-    return m_db != nullptr ? sqlite3_errmsg(m_db) : "database not open";
-}
-
-Statement::Statement(Database& db, std::string_view sql)
-{
-    if (db.handle() == nullptr ||
+    if (m_db == nullptr ||
         sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &m_stmt, nullptr) != SQLITE_OK) {
         m_stmt = nullptr;
     }
@@ -116,11 +131,22 @@ bool Statement::step()
     return rc == SQLITE_ROW;
 }
 
-bool Statement::run()
+Result<void> Statement::finished() const
+{
+    if (m_done) {
+        return {};
+    }
+    if (m_db == nullptr) {
+        return Error{databaseErrorDomain, SQLITE_MISUSE, "database not open"};
+    }
+    return sqliteError(m_db, sqlite3_extended_errcode(m_db));
+}
+
+Result<void> Statement::run()
 {
     while (step()) {
     }
-    return m_done;
+    return finished();
 }
 
 void Statement::reset()
@@ -158,25 +184,26 @@ std::optional<int> Statement::optionalInteger(int column) const
     return isNull(column) ? std::nullopt : std::optional<int>(integer(column));
 }
 
-Transaction::Transaction(Database& db) : m_db(db)
-{
-    m_began = m_db.execute("BEGIN IMMEDIATE");
-}
+Transaction::Transaction(Database& db) : m_db(db), m_began(m_db.execute("BEGIN IMMEDIATE")) {}
 
 Transaction::~Transaction()
 {
     if (m_began && !m_finished) {
-        m_db.execute("ROLLBACK");
+        (void)m_db.execute("ROLLBACK");
     }
 }
 
-bool Transaction::commit()
+Result<void> Transaction::commit()
 {
-    if (!m_began || m_finished) {
-        return false;
+    if (!m_began) {
+        return m_began;
     }
-    m_finished = m_db.execute("COMMIT");
-    return m_finished;
+    if (m_finished) {
+        return Error{databaseErrorDomain, SQLITE_MISUSE, "the transaction has ended"};
+    }
+    auto committed = m_db.execute("COMMIT");
+    m_finished = committed.hasValue();
+    return committed;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

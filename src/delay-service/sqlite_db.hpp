@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/support/error.hpp"
+
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -9,9 +11,12 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 class Statement;
+
+// SQLite's refusals: its result code and its message.
+inline constexpr const char* databaseErrorDomain = "SQLite";
 
 // The service's one SQLite connection. Every use goes through `lock()`, so the connection is shared by
 // the worker threads one at a time; statements made under a lock must not outlive it.
@@ -23,22 +28,24 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens (creating) the file, or an in-memory database for ":memory:"; files use WAL and are held
-    // exclusively by this connection. False with `lastError()` on failure.
-    bool open(const std::string& path);
+    // exclusively by this connection.
+    Result<void> open(const std::string& path);
     void close();
 
     std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(m_mutex); }
 
     // Runs one or more statements without results. Caller holds the lock.
-    bool execute(std::string_view sql);
+    Result<void> execute(std::string_view sql);
     int64_t lastInsertRowId() const;
-    std::string lastError() const;
     // True once the database file was deleted or replaced since it was opened: what is written now is lost.
     bool fileMoved() const;
     sqlite3* handle() const { return m_db; }
     const std::string& path() const { return m_path; }
 
 private:
+    // SQLite's reason for the call that just failed on this connection.
+    Error failure(int code) const;
+
     sqlite3* m_db = nullptr;
     std::string m_path;
     std::mutex m_mutex;
@@ -52,7 +59,6 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool valid() const { return m_stmt != nullptr; }
     Statement& bind(int index, int64_t value);
     Statement& bind(int index, int value) { return bind(index, static_cast<int64_t>(value)); }
     Statement& bind(int index, std::string_view value);
@@ -62,11 +68,11 @@ public:
     Statement& bind(int index, const std::optional<int>& value);
     Statement& bindNull(int index);
 
-    // True while a row is available; `done()` tells a clean end from an error afterwards.
+    // True while a row is available; `finished()` tells a clean end from an error afterwards.
     bool step();
-    bool done() const { return m_done; }
-    // Executes to the end; true when no error occurred.
-    bool run();
+    Result<void> finished() const;
+    // Executes to the end.
+    Result<void> run();
     void reset();
 
     int64_t int64(int column) const;
@@ -77,6 +83,7 @@ public:
     std::optional<int> optionalInteger(int column) const;
 
 private:
+    sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     bool m_done = false;
 };
@@ -89,13 +96,13 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    bool began() const { return m_began; }
-    bool commit();
+    const Result<void>& began() const { return m_began; }
+    Result<void> commit();
 
 private:
     Database& m_db;
-    bool m_began = false;
+    Result<void> m_began;
     bool m_finished = false;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -4,26 +4,29 @@
 
 #include "core/model/user_name.hpp"
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 std::string UserStore::normalizedName(std::string_view name)
 {
     return user_name::normalised(name);
 }
 
-bool UserStore::open()
+Result<void> UserStore::open()
 {
     auto lock = m_db.lock();
     return m_db.execute("CREATE TABLE IF NOT EXISTS users (name TEXT PRIMARY KEY, password_hash TEXT NOT NULL, "
                         "starting_furnace_id INTEGER NOT NULL)");
 }
 
-bool UserStore::addUser(std::string_view name, std::string_view password, int startingFurnaceId)
+Result<void> UserStore::addUser(std::string_view name, std::string_view password, int startingFurnaceId)
 {
+    if (name.empty()) {
+        return Error{databaseErrorDomain, 0, "a user needs a name"};
+    }
     // Hashing is slow on purpose; it runs before the lock is taken.
     const auto hashed = passwords::hash(password);
-    if (!hashed || name.empty()) {
-        return false;
+    if (!hashed) {
+        return Error{databaseErrorDomain, 0, "the password could not be hashed"};
     }
     auto lock = m_db.lock();
     Statement row(m_db, "INSERT OR REPLACE INTO users (name, password_hash, starting_furnace_id) VALUES (?, ?, ?)");
@@ -52,4 +55,4 @@ std::optional<int> UserStore::authenticate(std::string_view name, std::string_vi
     return matches ? furnace : std::nullopt;
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -2,11 +2,13 @@
 
 #include "sqlite_db.hpp"
 
+#include "core/support/error.hpp"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // Users and their password hashes in the service database. Names are kept as the client sends them
 // (upper-cased, spaces removed), so sign-in ignores case and an added "ab cd" is found as "ABCD".
@@ -15,9 +17,9 @@ class UserStore {
 public:
     explicit UserStore(Database& db) : m_db(db) {}
 
-    bool open();
+    Result<void> open();
     // Adds the user or replaces its password and starting furnace.
-    bool addUser(std::string_view name, std::string_view password, int startingFurnaceId);
+    Result<void> addUser(std::string_view name, std::string_view password, int startingFurnaceId);
     // The user's starting furnace when name and password match.
     std::optional<int> authenticate(std::string_view name, std::string_view password);
 
@@ -27,4 +29,4 @@ private:
     Database& m_db;
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -21,7 +21,7 @@ bool CommentEditorController::propose(const QString& text)
     if (proposed == m_text) {
         return true;
     }
-    if (!rules::fits(proposed)) {
+    if (!CommentRule::fits(proposed)) {
         return false;
     }
     m_text = proposed;
@@ -35,7 +35,7 @@ void CommentEditorController::update()
     if (!m_updateEnabled) {
         return;
     }
-    emit updated(QString::fromStdString(rules::trimmedComment(m_text)));
+    emit updated(QString::fromStdString(CommentRule::trimmedComment(m_text)));
     emit finished();
 }
 

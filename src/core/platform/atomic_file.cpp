@@ -12,12 +12,9 @@
 namespace orvendel::AtomicFile {
 namespace {
 
-bool fail(std::string* error, std::string what)
+Error failure(const std::string& what)
 {
-    if (error) {
-        *error = what + ": " + std::strerror(errno);
-    }
-    return false;
+    return Error{local_file_error::domain, local_file_error::failure, what + ": " + std::strerror(errno)};
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -37,25 +34,23 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-bool write(const std::filesystem::path& target, std::string_view bytes, mode_t mode, std::string* error,
-           const BeforeReplace& beforeReplace)
+Result<void> write(const std::filesystem::path& target, std::string_view bytes, mode_t mode,
+                   const BeforeReplace& beforeReplace)
 {
     if (auto noLink = LocalFiles::checkNoSymbolicLink(target); !noLink) {
-        if (error) {
-            *error = noLink.error().description;
-        }
-        return false;
+        return noLink;
     }
     const auto folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     UniqueDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) {
-        return fail(error, "Cannot create a temporary file in " + folder.string());
+        return failure("Cannot create a temporary file in " + folder.string());
     }
-    const auto discard = [&](std::string what) {
-        const bool result = fail(error, std::move(what));
+    // The reason is taken before unlink can overwrite errno.
+    const auto discard = [&](const std::string& what) {
+        Error error = failure(what);
         ::unlink(temporary.c_str());
-        return result;
+        return error;
     };
     if (::fchmod(file.get(), mode) != 0) {
         return discard("Cannot set the mode of " + temporary);
@@ -70,10 +65,8 @@ bool write(const std::filesystem::path& target, std::string_view bytes, mode_t m
         return discard("Cannot close " + temporary);
     }
     if (beforeReplace && !beforeReplace(temporary)) {
-        if (error) {
-            *error = "Stopped before replacing " + target.string();
-        }
-        return false;
+        return Error{local_file_error::domain, local_file_error::failure,
+                     "Stopped before replacing " + target.string()};
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         return discard("Cannot replace " + target.string());
@@ -81,9 +74,9 @@ bool write(const std::filesystem::path& target, std::string_view bytes, mode_t m
     // The rename itself must reach the disk, or a crash could bring back the old name.
     UniqueDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() < 0 || ::fsync(directory.get()) != 0) {
-        return fail(error, "Cannot flush the folder " + folder.string());
+        return failure("Cannot flush the folder " + folder.string());
     }
-    return true;
+    return {};
 }
 
 } // namespace orvendel::AtomicFile

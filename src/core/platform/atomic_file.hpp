@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/support/error.hpp"
+
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <string_view>
 #include <sys/types.h>
 
@@ -15,9 +16,9 @@ using BeforeReplace = std::function<bool(const std::filesystem::path& temporary)
 // Replaces `target` so that a reader (or a crash) sees either the old file or the whole new one: write a
 // temporary file in the same folder, fsync it, rename it over the target, fsync the folder. The file gets
 // `mode`. A symbolic link at the target is refused, never replaced. On failure the target is untouched and
-// `error` says why.
+// the error ("LocalFile") says why.
 // Thread contract: any thread; concurrent writers of one target must be serialised by the caller.
-bool write(const std::filesystem::path& target, std::string_view bytes, mode_t mode, std::string* error = nullptr,
-           const BeforeReplace& beforeReplace = {});
+Result<void> write(const std::filesystem::path& target, std::string_view bytes, mode_t mode,
+                   const BeforeReplace& beforeReplace = {});
 
 } // namespace orvendel::AtomicFile

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/error.hpp"
+#include "core/support/error.hpp"
 
 #include <filesystem>
 #include <memory>

@@ -181,9 +181,8 @@ private:
                     (item.key.accessGroup ? encodeField(*item.key.accessGroup) : std::string("-")) + ' ' +
                     encodeField(item.key.account) + ' ' + encodeField(item.data) + '\n';
         }
-        std::string why;
-        if (!AtomicFile::write(filePath(), text, fileMode, &why)) {
-            return secret_error::make(secret_error::failure, why);
+        if (auto written = AtomicFile::write(filePath(), text, fileMode); !written) {
+            return secret_error::make(secret_error::failure, written.error().description);
         }
         return {};
     }

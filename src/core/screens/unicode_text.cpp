@@ -2,8 +2,6 @@
 
 #include "core/support/utf8.hpp"
 
-#include <algorithm>
-
 namespace orvendel::screens {
 namespace {
 
@@ -14,54 +12,12 @@ struct Decoded {
     std::size_t length;
 };
 
-bool isContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// One code point at `pos`. Overlong forms, surrogates and values past U+10FFFF are malformed.
+// A byte that does not start a well-formed sequence reads as U+FFFD on its own, as text views show it.
 Decoded decodeAt(std::string_view text, std::size_t pos)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return {lead, 1};
-    }
-    std::size_t length = 0;
-    char32_t value = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return {replacementCharacter, 1};
-    }
-    if (pos + length > text.size()) {
-        return {replacementCharacter, 1};
-    }
-    const unsigned char second = byte(1);
-    if (second < low || second > high) {
-        return {replacementCharacter, 1};
-    }
-    value = (value << 6) | (second & 0x3F);
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!isContinuation(byte(i))) {
-            return {replacementCharacter, 1};
-        }
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    return {value, length};
+    char32_t codePoint = 0;
+    const std::size_t length = utf8::sequenceAt(text, pos, codePoint);
+    return length == 0 ? Decoded{replacementCharacter, 1} : Decoded{codePoint, length};
 }
 
 std::size_t utf16Units(char32_t c)
@@ -70,67 +26,6 @@ std::size_t utf16Units(char32_t c)
 }
 
 } // namespace
-
-std::u32string decodeUtf8(std::string_view text)
-{
-    std::u32string out;
-    out.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Decoded d = decodeAt(text, pos);
-        out += d.codePoint;
-        pos += d.length;
-    }
-    return out;
-}
-
-bool isWhitespaceOrNewline(char32_t c)
-{
-    switch (c) {
-    case 0x09:
-    case 0x0A:
-    case 0x0B:
-    case 0x0C:
-    case 0x0D:
-    case 0x20:
-    case 0x85:
-    case 0xA0:
-    case 0x1680:
-    case 0x2028:
-    case 0x2029:
-    case 0x202F:
-    case 0x205F:
-    case 0x3000:
-        return true;
-    default:
-        return c >= 0x2000 && c <= 0x200A;
-    }
-}
-
-std::string trimWhitespaceAndNewlines(std::string_view text)
-{
-    // Works on byte offsets so that whatever lies between the blanks is kept byte for byte.
-    std::size_t first = text.size();
-    std::size_t end = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const Decoded d = decodeAt(text, pos);
-        if (!isWhitespaceOrNewline(d.codePoint)) {
-            first = std::min(first, pos);
-            end = pos + d.length;
-        }
-        pos += d.length;
-    }
-    return first < end ? std::string(text.substr(first, end - first)) : std::string();
-}
-
-bool isBlank(std::string_view text)
-{
-    for (const char32_t c : decodeUtf8(text)) {
-        if (!isWhitespaceOrNewline(c)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::size_t utf16Length(std::string_view text)
 {

@@ -8,18 +8,8 @@
 
 namespace orvendel::screens {
 
-// Code points of UTF-8 text; every byte that does not start a well-formed sequence reads as U+FFFD, so
-// malformed input is counted and trimmed like any other character instead of being dropped.
-std::u32string decodeUtf8(std::string_view text);
-
-// White space and line breaks as text fields treat them (the Unicode White_Space property).
-bool isWhitespaceOrNewline(char32_t c);
-
-// The text without leading and trailing white space and line breaks.
-std::string trimWhitespaceAndNewlines(std::string_view text);
-
-// True when the text is empty or holds only white space and line breaks.
-bool isBlank(std::string_view text);
+// Offsets and lengths as text views count them. A byte that does not start a well-formed UTF-8 sequence
+// counts as one U+FFFD, so malformed input is measured like any other character instead of being dropped.
 
 // Length in UTF-16 code units, the unit in which text views report ranges.
 std::size_t utf16Length(std::string_view text);

@@ -75,16 +75,16 @@ void ConnectivityManager::startMonitoring()
         }
         auto created = Reachability::create(m_dependencies.makeSource(), m_dependencies.mainQueue,
                                             *m_dependencies.notificationCenter);
-        if (!created.reachability) {
+        if (!created) {
             log("Unable to create Reachability");
             return;
         }
-        m_reachability = monitor = created.reachability;
+        m_reachability = monitor = *created;
         m_observer = m_dependencies.notificationCenter->addObserver(
             reachabilityChangedNotification, monitor.get(),
             [this](const Notification& notification) { reachabilityChanged(notification); });
     }
-    if (monitor->startNotifier()) {
+    if (!monitor->startNotifier()) {
         log("could not start reachability notifier");
         return;
     }

@@ -1,16 +1,28 @@
 #include "core/service/reachability.hpp"
 
+#include <fmt/format.h>
+
 namespace orvendel {
 
-Reachability::Created Reachability::create(std::shared_ptr<ReachabilitySource> source,
-                                           NotificationQueue notificationQueue, NotificationCenter& notificationCenter)
+Error reachability_error::make(int kind, int platformCode, const std::string& detail)
+{
+    static constexpr const char* names[] = {"failedToCreateWithAddress", "failedToCreateWithHostname",
+                                            "unableToSetCallback", "unableToSetDispatchQueue", "unableToGetFlags"};
+    const char* name = kind >= 1 && kind <= 5 ? names[kind - 1] : "unknown";
+    return Error{domain, kind,
+                 detail.empty() ? fmt::format("{} (platform error {})", name, platformCode)
+                                : fmt::format("{} {} (platform error {})", name, detail, platformCode)};
+}
+
+Result<std::shared_ptr<Reachability>> Reachability::create(std::shared_ptr<ReachabilitySource> source,
+                                                           NotificationQueue notificationQueue,
+                                                           NotificationCenter& notificationCenter)
 {
     if (!source || !notificationQueue) {
-        return Created{nullptr, ReachabilityError{ReachabilityError::Kind::failedToCreateWithAddress, 0, "0.0.0.0"}};
+        return reachability_error::make(reachability_error::failedToCreateWithAddress, 0, "0.0.0.0");
     }
-    std::shared_ptr<Reachability> reachability(
+    return std::shared_ptr<Reachability>(
         new Reachability(std::move(source), std::move(notificationQueue), notificationCenter));
-    return Created{std::move(reachability), std::nullopt};
 }
 
 Reachability::Reachability(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
@@ -36,10 +48,10 @@ void Reachability::setWhenUnreachable(std::function<void(Reachability&)> closure
     m_whenUnreachable = std::move(closure);
 }
 
-std::optional<ReachabilityError> Reachability::startNotifier()
+Result<void> Reachability::startNotifier()
 {
     if (m_notifierRunning) {
-        return std::nullopt;
+        return {};
     }
     auto weakRef = std::make_shared<ReachabilityWeakRef>(ReachabilityWeakRef{weak_from_this()});
     int code = m_source->setCallback([weakRef] {
@@ -51,14 +63,14 @@ std::optional<ReachabilityError> Reachability::startNotifier()
     });
     if (code != 0) {
         stopNotifier();
-        return ReachabilityError{ReachabilityError::Kind::unableToSetCallback, code, {}};
+        return reachability_error::make(reachability_error::unableToSetCallback, code);
     }
     int readError = 0;
     if (!m_reachabilitySerialQueue.sync([&] { return readFlagsAndReport(&readError); })) {
-        return ReachabilityError{ReachabilityError::Kind::unableToGetFlags, readError, {}};
+        return reachability_error::make(reachability_error::unableToGetFlags, readError);
     }
     m_notifierRunning = true;
-    return std::nullopt;
+    return {};
 }
 
 void Reachability::stopNotifier()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/reachability_source.hpp"
+#include "core/support/error.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"
@@ -16,21 +17,21 @@ namespace orvendel {
 
 inline constexpr const char* reachabilityChangedNotification = "ReachabilityChangedNotification";
 
-// Linux never produces failedToCreateWithHostname (the monitor watches the default route, never a host) or
-// unableToSetDispatchQueue (a netlink source needs no queue attached); they are kept so the kinds are the
-// full set a caller of any platform's monitor must handle.
-struct ReachabilityError {
-    enum class Kind {
-        failedToCreateWithAddress,
-        failedToCreateWithHostname,
-        unableToSetCallback,
-        unableToSetDispatchQueue,
-        unableToGetFlags
-    };
-    Kind kind = Kind::failedToCreateWithAddress;
-    int code = 0;       // the platform's errno-style code
-    std::string detail; // the address or host name, for the creation failures
-};
+// Why a monitor could not be made or started ("ReachabilityError"); the code is the case, and the description
+// names it with the platform's errno-style code (and the address for a creation failure). Linux never produces
+// failedToCreateWithHostname (the monitor watches the default route, never a host) or unableToSetDispatchQueue
+// (a netlink source needs no queue attached); they are kept so the cases are the full set a caller of any
+// platform's monitor must handle.
+namespace reachability_error {
+inline constexpr const char* domain = "ReachabilityError";
+inline constexpr int failedToCreateWithAddress = 1;
+inline constexpr int failedToCreateWithHostname = 2;
+inline constexpr int unableToSetCallback = 3;
+inline constexpr int unableToSetDispatchQueue = 4;
+inline constexpr int unableToGetFlags = 5;
+
+Error make(int kind, int platformCode, const std::string& detail = {});
+} // namespace reachability_error
 
 // Where change reports are delivered.
 using NotificationQueue = ExecutorPtr;
@@ -50,17 +51,13 @@ class Reachability : public std::enable_shared_from_this<Reachability> {
 public:
     enum class Connection { none, unavailable, wifi, cellular };
 
-    struct Created {
-        std::shared_ptr<Reachability> reachability;
-        std::optional<ReachabilityError> error;
-    };
-
     static constexpr bool reachableOnWWAN = true;
     static constexpr bool isRunningOnDevice = true;
 
     // The monitor for the zero address. Fails (failedToCreateWithAddress) without a source.
-    static Created create(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
-                          NotificationCenter& notificationCenter = NotificationCenter::defaultCenter());
+    static Result<std::shared_ptr<Reachability>>
+    create(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
+           NotificationCenter& notificationCenter = NotificationCenter::defaultCenter());
     ~Reachability();
     Reachability(const Reachability&) = delete;
     Reachability& operator=(const Reachability&) = delete;
@@ -76,7 +73,7 @@ public:
     bool notifierRunning() const { return m_notifierRunning; }
 
     // Starts watching and reads the flags once, which produces the first report. Does nothing when running.
-    std::optional<ReachabilityError> startNotifier();
+    Result<void> startNotifier();
     void stopNotifier();
 
     // The last flags read; absent until the first read.

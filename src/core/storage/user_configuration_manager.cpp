@@ -146,11 +146,13 @@ Result<void> UserConfigurationManager::createConfigurationFile(const std::string
     }
     Dictionary empty(plist_new_dict());
     const auto bytes = serialize(empty.get());
-    std::string error;
-    if (!bytes || !AtomicFile::write(file, *bytes, configurationFileMode, &error)) {
-        const std::string why = bytes ? error : std::string("cannot serialize the dictionary");
-        log("Error saving file: " + why);
-        return Error{storage_error::domain, storage_error::cannotWriteFile, why};
+    if (!bytes) {
+        log("Error saving file: cannot serialize the dictionary");
+        return Error{storage_error::domain, storage_error::cannotWriteFile, "cannot serialize the dictionary"};
+    }
+    if (auto written = AtomicFile::write(file, *bytes, configurationFileMode); !written) {
+        log("Error saving file: " + written.error().description);
+        return Error{storage_error::domain, storage_error::cannotWriteFile, written.error().description};
     }
     log("Created Configuration File: " + file.string());
     return {};
@@ -350,10 +352,10 @@ Result<void> UserConfigurationManager::saveLocked()
         log("Error saving file: cannot serialize the dictionary");
         return Error{storage_error::domain, storage_error::cannotWriteFile, "cannot serialize the dictionary"};
     }
-    std::string error;
-    if (!AtomicFile::write(*m_loadedConfigurationFileURL, *bytes, configurationFileMode, &error, m_beforeReplace)) {
-        log("Error saving file: " + error);
-        return Error{storage_error::domain, storage_error::cannotWriteFile, error};
+    if (auto written = AtomicFile::write(*m_loadedConfigurationFileURL, *bytes, configurationFileMode, m_beforeReplace);
+        !written) {
+        log("Error saving file: " + written.error().description);
+        return Error{storage_error::domain, storage_error::cannotWriteFile, written.error().description};
     }
     return {};
 }

@@ -7,6 +7,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace orvendel::unicode {
@@ -84,6 +85,60 @@ std::size_t characterCount(std::string_view text)
         ++count;
     }
     return count;
+}
+
+bool isWhitespaceOrNewline(char32_t c)
+{
+    switch (c) {
+    case 0x09:
+    case 0x0A:
+    case 0x0B:
+    case 0x0C:
+    case 0x0D:
+    case 0x20:
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
+        return true;
+    default:
+        return c >= 0x2000 && c <= 0x200A;
+    }
+}
+
+std::string trimWhitespaceAndNewlines(std::string_view text)
+{
+    std::size_t first = text.size();
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        std::size_t length = utf8::sequenceAt(text, i, c);
+        // A malformed byte is a character of its own, never a blank.
+        if (length == 0 || !isWhitespaceOrNewline(c)) {
+            length = std::max<std::size_t>(length, 1);
+            first = std::min(first, i);
+            end = i + length;
+        }
+        i += length;
+    }
+    return first < end ? std::string(text.substr(first, end - first)) : std::string();
+}
+
+bool isBlank(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = utf8::sequenceAt(text, i, c);
+        if (length == 0 || !isWhitespaceOrNewline(c)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 } // namespace orvendel::unicode

@@ -24,4 +24,13 @@ std::string composed(std::string_view text);
 // jamo and CR LF each count once.
 std::size_t characterCount(std::string_view text);
 
+// White space and line breaks as text fields treat them (the White_Space property).
+bool isWhitespaceOrNewline(char32_t c);
+
+// The text without leading and trailing white space and line breaks; what lies between is kept byte for byte.
+std::string trimWhitespaceAndNewlines(std::string_view text);
+
+// True when the text is empty or holds only white space and line breaks.
+bool isBlank(std::string_view text);
+
 } // namespace orvendel::unicode

@@ -79,9 +79,10 @@ TEST_F(LocalFilesTest, ALinkIsRefusedWithOneLineAndNeitherReadWrittenNorReplaced
     }
     {
         ScopedLogCapture capture;
-        std::string why;
-        EXPECT_FALSE(AtomicFile::write(link, "replaced", 0600, &why));
-        EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
+        const auto written = AtomicFile::write(link, "replaced", 0600);
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.error().code, local_file_error::symbolicLink);
+        EXPECT_NE(written.error().description.find("symbolic link"), std::string::npos);
         EXPECT_EQ(countLines(capture), 1);
     }
     expectTargetUntouched();
@@ -95,6 +96,36 @@ TEST_F(LocalFilesTest, ALinkIsRefusedWithOneLineAndNeitherReadWrittenNorReplaced
     fs::create_directory_symlink(folder, root / "folder-link");
     EXPECT_EQ(LocalFiles::ensureRealFolder(root / "folder-link", 0700).error().code, local_file_error::symbolicLink);
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+TEST_F(LocalFilesTest, AnAtomicWriteReplacesWholeOrSaysWhyNot)
+{
+    ASSERT_TRUE(AtomicFile::write(target, "new", 0600));
+    EXPECT_EQ(readText(target), "new");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    // Each failure names the step and the system's reason, and leaves no temporary file behind.
+    const auto missingFolder = AtomicFile::write(root / "missing" / "file", "x", 0600);
+    ASSERT_FALSE(missingFolder);
+    EXPECT_EQ(missingFolder.error().description,
+              "Cannot create a temporary file in " + (root / "missing").string() + ": No such file or directory");
+
+    const auto folderInTheWay = root / "folder";
+    fs::create_directories(folderInTheWay / "inside");
+    const auto overFolder = AtomicFile::write(folderInTheWay, "x", 0600);
+    ASSERT_FALSE(overFolder);
+    EXPECT_EQ(overFolder.error().domain, local_file_error::domain);
+    EXPECT_EQ(overFolder.error().description, "Cannot replace " + folderInTheWay.string() + ": Is a directory");
+
+    const auto stopped = AtomicFile::write(target, "never", 0600, [](const fs::path&) { return false; });
+    ASSERT_FALSE(stopped);
+    EXPECT_EQ(stopped.error().description, "Stopped before replacing " + target.string());
+    EXPECT_EQ(readText(target), "new");
+    std::size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        entries += entry.path().filename().string().starts_with(".target") ? 0 : 1;
+    }
+    EXPECT_EQ(entries, 2u) << "the temporary files of the failed replacements are gone";
 }
 
 TEST_F(LocalFilesTest, TheBackupTagIsWrittenInPlaceButNeverThroughALink)

@@ -153,6 +153,31 @@ TEST_F(ConnectivityManagerTest, AMonitorThatCannotStartLeavesTheDeviceOffline)
     EXPECT_FALSE(unreadable->isInternetAvailable() || refused->isInternetAvailable() || none->isInternetAvailable());
 }
 
+TEST_F(ConnectivityManagerTest, StartFailuresNameTheStepAndThePlatformCode)
+{
+    EXPECT_EQ(Reachability::create(nullptr, mainQueue, center).error().code,
+              reachability_error::failedToCreateWithAddress);
+
+    auto refusing = std::make_shared<FakeReachabilitySource>();
+    refusing->refuseCallback(EACCES);
+    const auto refused = (*Reachability::create(refusing, mainQueue, center))->startNotifier();
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().is(reachability_error::domain, reachability_error::unableToSetCallback));
+    EXPECT_EQ(refused.error().description, "unableToSetCallback (platform error " + std::to_string(EACCES) + ")");
+
+    source->setFlags(std::nullopt, EPERM);
+    auto unreadable = *Reachability::create(source, mainQueue, center);
+    const auto started = unreadable->startNotifier();
+    ASSERT_FALSE(started);
+    EXPECT_EQ(started.error().code, reachability_error::unableToGetFlags);
+    EXPECT_FALSE(unreadable->notifierRunning());
+
+    source->setFlags(reachable);
+    EXPECT_TRUE(unreadable->startNotifier());
+    EXPECT_TRUE(unreadable->notifierRunning());
+    EXPECT_TRUE(unreadable->startNotifier()) << "starting a running notifier is no failure";
+}
+
 TEST_F(ConnectivityManagerTest, AFailedReadAfterStartStopsTheNotifierAndKeepsTheLastAnswer)
 {
     source->setFlags(reachable);
@@ -171,13 +196,14 @@ TEST_F(ConnectivityManagerTest, ClosuresSeeTheMonitorAndDroppingItStopsWatching)
 {
     source->setFlags(reachable);
     auto created = Reachability::create(source, mainQueue, center);
-    ASSERT_TRUE(created.reachability);
+    ASSERT_TRUE(created);
+    auto monitor = std::move(*created);
     std::vector<std::string> calls;
-    created.reachability->setWhenReachable([&](Reachability& r) {
+    monitor->setWhenReachable([&](Reachability& r) {
         calls.push_back(r.connection() == Connection::wifi ? "reachable wifi" : "reachable other");
     });
-    created.reachability->setWhenUnreachable([&](Reachability&) { calls.push_back("unreachable"); });
-    ASSERT_FALSE(created.reachability->startNotifier());
+    monitor->setWhenUnreachable([&](Reachability&) { calls.push_back("unreachable"); });
+    ASSERT_TRUE(monitor->startNotifier());
     ASSERT_TRUE(mainQueue->runOne());
     source->setFlags(reachable | connectionRequired);
     source->fire();
@@ -186,7 +212,7 @@ TEST_F(ConnectivityManagerTest, ClosuresSeeTheMonitorAndDroppingItStopsWatching)
 
     source->setFlags(reachable);
     source->fire();
-    created.reachability.reset();
+    monitor.reset();
     EXPECT_FALSE(source->watching());
     while (mainQueue->pending() > 0) {
         mainQueue->runOne(); // a report queued before the monitor went finds nobody

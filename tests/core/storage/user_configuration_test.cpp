@@ -199,7 +199,7 @@ TEST_F(UserConfigurationTest, CrashBetweenTemporaryWriteAndReplaceKeepsThePrevio
     });
     ScopedLogCapture capture;
     manager.setSelectedFurnaceId(2);
-    EXPECT_TRUE(capture.contains("Error saving file: "));
+    EXPECT_TRUE(capture.contains("Error saving file: Stopped before replacing"));
     ASSERT_FALSE(leftover.empty());
     EXPECT_NE(readText(leftover).find("<integer>2</integer>"), std::string::npos);
 

@@ -149,7 +149,27 @@ TEST(DatabaseOnASmallDiskTest, ServiceDoesNotStartWithoutRoomForItsDemoData)
     service.stop();
     ASSERT_TRUE(service.exitStatus()) << service.logText();
     EXPECT_NE(*service.exitStatus(), 0);
-    EXPECT_NE(service.logText().find("orvendel-delay-service: cannot write the demo data to " + database + ": "),
+    const std::string line = "orvendel-delay-service: cannot write the demo data to " + database + ": ";
+    const auto at = service.logText().find(line);
+    ASSERT_NE(at, std::string::npos) << service.logText();
+    // SQLite's own reason for the failed write, not what it says after the rollback that followed.
+    const auto end = service.logText().find('\n', at);
+    const std::string reason = service.logText().substr(at + line.size(), end - at - line.size());
+    EXPECT_FALSE(reason.empty());
+    EXPECT_NE(reason, "not an error");
+}
+
+TEST(DatabaseStartTest, ServiceWithoutAPlaceForItsDatabaseSaysWhy)
+{
+    test::TempFolder folder;
+    const std::string database = (folder.path() / "missing" / "plant.sqlite").string();
+    ServiceProcess service({.extraArguments = {"--db", database}});
+    EXPECT_FALSE(service.running());
+    service.stop();
+    ASSERT_TRUE(service.exitStatus()) << service.logText();
+    EXPECT_NE(*service.exitStatus(), 0);
+    EXPECT_NE(service.logText().find("orvendel-delay-service: cannot open database " + database +
+                                     ": unable to open database file"),
               std::string::npos)
         << service.logText();
 }

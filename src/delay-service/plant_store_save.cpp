@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 namespace {
 
 std::string withNumber(std::string_view text, int number)
@@ -153,4 +153,4 @@ StoreOutcome PlantStore::saveDelays(int furnaceId, int heatId, const std::vector
     return {};
 }
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service

@@ -1,0 +1,71 @@
+#include "core/model/comment_rule.hpp"
+
+#include "core/support/unicode.hpp"
+#include "core/support/utf8.hpp"
+
+#include <fmt/format.h>
+
+namespace orvendel::CommentRule {
+namespace {
+
+// Line feeds and tabs are what a multi-line comment field produces; every other control character could
+// steer whatever later shows the comment.
+bool isControl(char32_t c)
+{
+    return (c < 0x20 && c != U'\n' && c != U'\t') || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
+
+} // namespace
+
+std::size_t characterCount(std::string_view text)
+{
+    return unicode::characterCount(text);
+}
+
+Problem problem(std::string_view text)
+{
+    if (text.size() > maximumBytes) {
+        return Problem::tooManyBytes;
+    }
+    if (!utf8::isValid(text)) {
+        return Problem::notUtf8;
+    }
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        i += utf8::sequenceAt(text, i, c);
+        if (isControl(c)) {
+            return Problem::controlCharacter;
+        }
+    }
+    return characterCount(text) > maximumLength ? Problem::tooLong : Problem::none;
+}
+
+std::string problemText(Problem problem, std::string_view text)
+{
+    switch (problem) {
+    case Problem::none:
+        break;
+    case Problem::notUtf8:
+        return "A comment must be UTF-8 text.";
+    case Problem::controlCharacter:
+        return "A comment cannot hold control characters.";
+    case Problem::tooLong:
+        return fmt::format("A comment has at most {} characters; this one has {}.", maximumLength,
+                           characterCount(text));
+    case Problem::tooManyBytes:
+        return fmt::format("A comment has at most {} bytes; this one has {}.", maximumBytes, text.size());
+    }
+    return {};
+}
+
+bool fits(std::string_view text)
+{
+    return problem(text) == Problem::none;
+}
+
+std::string trimmedComment(std::string_view text)
+{
+    return unicode::trimWhitespaceAndNewlines(text);
+}
+
+} // namespace orvendel::CommentRule
