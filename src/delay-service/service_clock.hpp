@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace orvendel::service {
+namespace orvendel::delay_service {
 
 // The service's monotonic time for sessions and sign-in windows: the steady clock plus what admin calls
 // have added, so that tests let a session or a window run out without waiting for it. It only moves
@@ -28,4 +28,4 @@ private:
     std::atomic<std::int64_t> m_advancedNanoseconds{0};
 };
 
-} // namespace orvendel::service
+} // namespace orvendel::delay_service
