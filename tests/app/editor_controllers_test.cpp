@@ -5,7 +5,7 @@
 #include "app/controllers/heat_detail_controller.hpp"
 #include "app/controllers/qt_executor.hpp"
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/flows/session.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/login_manager.hpp"

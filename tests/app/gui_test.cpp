@@ -3,7 +3,7 @@
 // the furnace popover and a furnace switch with unsaved edits, the settings sheet, the sign-out, and the
 // sign-in's failures.
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "core/storage/user_configuration_manager.hpp"

@@ -2,7 +2,7 @@
 //   orvendel-screenshots OUTPUT_DIR
 // Run offscreen (QT_QPA_PLATFORM=offscreen), or on Wayland; scripts/screenshots does either.
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/service/service_address.hpp"
 #include "support/gui_driver.hpp"

@@ -1,6 +1,6 @@
 #include "core/editing/delay_edit_model.hpp"
 
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"

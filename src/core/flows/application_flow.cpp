@@ -1,7 +1,7 @@
 #include "core/flows/application_flow.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"

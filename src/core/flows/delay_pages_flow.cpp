@@ -1,6 +1,6 @@
 #include "core/flows/delay_pages_flow.hpp"
 
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/split_time.hpp"
 #include "core/support/log.hpp"

@@ -1,7 +1,7 @@
 #include "core/flows/heat_detail_flow.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/flows/configured_edit_settings.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/screens/error_alert.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"

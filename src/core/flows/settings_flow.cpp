@@ -1,7 +1,7 @@
 #include "core/flows/settings_flow.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 

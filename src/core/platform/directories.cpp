@@ -7,7 +7,7 @@
 
 #include <system_error>
 
-namespace orvendel::Utilities {
+namespace orvendel::directories {
 
 std::optional<std::filesystem::path> applicationSupportDirectory()
 {
@@ -55,4 +55,4 @@ bool createDirectoryIfNeeded(const std::filesystem::path& path)
     return true;
 }
 
-} // namespace orvendel::Utilities
+} // namespace orvendel::directories

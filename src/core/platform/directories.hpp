@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <optional>
 
-// The shared utilities that touch the disk. They sit with the platform so that the model stays free of I/O.
+// The folders the core keeps its files in. They sit with the platform so that the model stays free of I/O.
 // Thread contract: any thread.
-namespace orvendel::Utilities {
+namespace orvendel::directories {
 
 // The application-support folder of the platform paths, created (and tagged as a cache directory, so
 // backups skip it) when missing.
@@ -15,4 +15,4 @@ std::optional<std::filesystem::path> applicationSupportDirectory();
 // True when something exists at the path or the directory could be created with its parents.
 bool createDirectoryIfNeeded(const std::filesystem::path& path);
 
-} // namespace orvendel::Utilities
+} // namespace orvendel::directories

@@ -19,7 +19,7 @@ Error storageError(int code, std::string description)
 
 ApplicationSupportDirectory platformApplicationSupportDirectory()
 {
-    return [] { return Utilities::applicationSupportDirectory(); };
+    return [] { return directories::applicationSupportDirectory(); };
 }
 
 Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source)

@@ -1,5 +1,5 @@
 #include "core/editing/delay_edit_model.hpp"
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/support/log.hpp"
 
 #include "editing_fixtures.hpp"

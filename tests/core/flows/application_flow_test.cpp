@@ -1,4 +1,4 @@
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/model/utilities.hpp"
 #include "flow_fixture.hpp"
 

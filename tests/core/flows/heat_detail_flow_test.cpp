@@ -1,4 +1,4 @@
-#include "core/editing/screen_notifications.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/flows/settings_flow.hpp"
 #include "flow_fixture.hpp"
 #include "support/full_disk_vfs.hpp"

@@ -32,7 +32,7 @@ TEST_F(ApplicationSupportTest, CreatedOnceWithACacheDirectoryTag)
 {
     const auto folder = m_root / "nested" / "orvendel";
     AppPaths::setDataDirectoryOverride(folder);
-    EXPECT_TRUE(Utilities::ensureApplicationSupportDirectory());
+    EXPECT_TRUE(directories::ensureApplicationSupportDirectory());
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     std::ifstream tag(folder / "CACHEDIR.TAG");
     std::string signature;
@@ -41,7 +41,7 @@ TEST_F(ApplicationSupportTest, CreatedOnceWithACacheDirectoryTag)
 
     // An existing folder is accepted as it is.
     std::filesystem::remove(folder / "CACHEDIR.TAG");
-    EXPECT_TRUE(Utilities::ensureApplicationSupportDirectory());
+    EXPECT_TRUE(directories::ensureApplicationSupportDirectory());
     EXPECT_FALSE(std::filesystem::exists(folder / "CACHEDIR.TAG"));
 }
 
@@ -51,12 +51,12 @@ TEST_F(ApplicationSupportTest, FailuresAreReportedOnTheConsole)
     std::ofstream(m_root / "file") << "x";
     AppPaths::setDataDirectoryOverride(m_root / "file" / "below");
     ScopedLogCapture capture;
-    EXPECT_FALSE(Utilities::ensureApplicationSupportDirectory());
+    EXPECT_FALSE(directories::ensureApplicationSupportDirectory());
     EXPECT_TRUE(capture.contains("Unable to create ApplicationSupport directory. "));
 
-    EXPECT_TRUE(Utilities::createDirectoryIfNeeded(m_root / "a" / "b"));
-    EXPECT_TRUE(Utilities::createDirectoryIfNeeded(m_root / "file"));
-    EXPECT_FALSE(Utilities::createDirectoryIfNeeded(m_root / "file" / "c"));
+    EXPECT_TRUE(directories::createDirectoryIfNeeded(m_root / "a" / "b"));
+    EXPECT_TRUE(directories::createDirectoryIfNeeded(m_root / "file"));
+    EXPECT_FALSE(directories::createDirectoryIfNeeded(m_root / "file" / "c"));
     EXPECT_TRUE(capture.contains("Error: "));
 }
 

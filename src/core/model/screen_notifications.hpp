@@ -7,7 +7,7 @@
 
 namespace orvendel {
 
-// Names and keys of the notifications the screens exchange among themselves, with typed readers and
+// Names and keys of the notifications the screens and the editing rules exchange, with typed readers and
 // writers, so that a key is spelt in one place.
 namespace screen_notifications {
 // After every edit: the heats list re-reads, rebuilds and selects the named delay.
