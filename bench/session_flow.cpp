@@ -102,9 +102,9 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
         cpu += processCpuSeconds() - cpuStart;
         state.PauseTiming();
         std::promise<std::size_t> counted;
-        database->fetchLast24HoursHeats(1, [&](std::vector<HeatPtr> heats) {
+        database->fetchLast24HoursHeats(1, [&](Result<std::vector<HeatPtr>> heats) {
             std::size_t n = 0;
-            for (const auto& heat : heats) {
+            for (const auto& heat : heats.valueOr(std::vector<HeatPtr>{})) {
                 n += heat->delays ? heat->delays->size() : 0;
             }
             counted.set_value(n);

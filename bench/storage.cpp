@@ -1,5 +1,6 @@
 // storeDelays and fetchLast24HoursHeats beside a bare SQLite loop over the same rows and the same query,
 // for 1,500, 10,000 and 100,000 delays. The ratios (ours / bare) are printed after the table.
+#include "core/model/downloaded_heat.hpp"
 #include "core/platform/app_paths.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/database_schema.hpp"
@@ -41,24 +42,22 @@ std::string isoText(std::int64_t secondsSinceEpoch)
 }
 
 // Heats spread over the last day before a fixed end, so the fetch returns every delay.
-std::vector<wire::JSON_Heat> makeHeats(int delayCount)
+std::vector<DownloadedHeat> makeHeats(int delayCount)
 {
     const std::int64_t newestEnd = 1552000000;
     const int heatCount = (delayCount + delaysPerHeat - 1) / delaysPerHeat;
     const std::int64_t spacing = std::max<std::int64_t>(1, 86000 / heatCount);
-    std::vector<wire::JSON_Heat> heats;
+    std::vector<DownloadedHeat> heats;
     int remaining = delayCount;
     for (int h = 0; h < heatCount; ++h) {
-        wire::JSON_Heat heat;
-        heat.furnaceId = furnaceId;
+        DownloadedHeat heat;
         heat.heatId = h + 1;
         heat.heatNumber = 1000 + h;
         const std::int64_t end = newestEnd - spacing * (heatCount - 1 - h);
         heat.startDate = isoText(end - 3000);
         heat.endDate = isoText(end);
-        heat.delays.emplace();
         for (int d = 0; d < delaysPerHeat && remaining > 0; ++d, --remaining) {
-            wire::JSON_Delay delay;
+            DownloadedDelay delay;
             delay.delayId = h * delaysPerHeat + d + 1;
             delay.reasonId = 1 + d % 5;
             delay.reasonDescription = "Reason";
@@ -68,33 +67,34 @@ std::vector<wire::JSON_Heat> makeHeats(int delayCount)
             if (d % 3 == 0) {
                 delay.comment = "waiting for scrap";
             }
-            heat.delays->push_back(delay);
+            heat.delays.push_back(delay);
         }
         heats.push_back(std::move(heat));
     }
     return heats;
 }
 
-std::vector<wire::JSON_Reason> makeReasons()
+std::vector<Reason> makeReasons()
 {
-    std::vector<wire::JSON_Reason> reasons;
+    std::vector<Reason> reasons;
     for (int i = 1; i <= 5; ++i) {
-        wire::JSON_Reason reason;
+        Reason reason;
         reason.id = i;
         reason.categoryId = 100 + i;
         reason.description = fmt::format("Reason {}", i);
         reason.shortDescription = fmt::format("R{}", i);
+        reason.colorString = "rgb(255, 255, 255)"; // the reply's default
         reasons.push_back(reason);
     }
     return reasons;
 }
 
-template <typename Result, typename Start>
-Result await(Start start)
+template <typename Value, typename Start>
+Value await(Start start)
 {
-    std::promise<Result> promise;
+    std::promise<Value> promise;
     auto future = promise.get_future();
-    start([&promise](Result result) { promise.set_value(std::move(result)); });
+    start([&promise](Value value) { promise.set_value(std::move(value)); });
     return future.get();
 }
 
@@ -106,7 +106,7 @@ struct ManagerFixture {
         if (!manager.openUserDatabase(fmt::format("bench{}", delayCount))) {
             std::abort();
         }
-        if (await<std::optional<Error>>([&](auto done) { manager.storeReasons(furnaceId, makeReasons(), done); })) {
+        if (!await<Result<void>>([&](auto done) { manager.storeReasons(furnaceId, makeReasons(), done); })) {
             std::abort();
         }
         store();
@@ -114,11 +114,11 @@ struct ManagerFixture {
     // True when the delays were stored.
     bool store()
     {
-        return !await<std::optional<Error>>([&](auto done) { manager.storeDelays(furnaceId, heats, done); });
+        return bool(await<Result<void>>([&](auto done) { manager.storeDelays(furnaceId, heats, done); }));
     }
 
     DatabaseManager manager;
-    std::vector<wire::JSON_Heat> heats;
+    std::vector<DownloadedHeat> heats;
 };
 
 // The same tables through the bare C API: one statement prepared once, reused for every row.
@@ -159,7 +159,7 @@ struct BareFixture {
         sqlite3_prepare_v2(db, schema::insertDelay.data(), static_cast<int>(schema::insertDelay.size()), &insert,
                            nullptr);
         for (const auto& heat : heats) {
-            for (const auto& delay : *heat.delays) {
+            for (const auto& delay : heat.delays) {
                 sqlite3_bind_int(insert, 1, furnaceId);
                 sqlite3_bind_int(insert, 2, heat.heatId);
                 sqlite3_bind_int(insert, 3, heat.heatNumber);
@@ -219,7 +219,7 @@ struct BareFixture {
     }
 
     sqlite3* db = nullptr;
-    std::vector<wire::JSON_Heat> heats;
+    std::vector<DownloadedHeat> heats;
 };
 
 void StoreDelays(benchmark::State& state)
@@ -245,10 +245,14 @@ void FetchLast24HoursHeats(benchmark::State& state)
     ManagerFixture fixture(static_cast<int>(state.range(0)));
     std::size_t delays = 0;
     for (auto _ : state) {
-        auto heats =
-            await<std::vector<HeatPtr>>([&](auto done) { fixture.manager.fetchLast24HoursHeats(furnaceId, done); });
+        auto heats = await<Result<std::vector<HeatPtr>>>(
+            [&](auto done) { fixture.manager.fetchLast24HoursHeats(furnaceId, done); });
+        if (!heats) {
+            state.SkipWithError(heats.error().description.c_str());
+            return;
+        }
         delays = 0;
-        for (const auto& heat : heats) {
+        for (const auto& heat : *heats) {
             delays += heat->delays->size();
         }
     }

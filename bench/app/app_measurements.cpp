@@ -284,8 +284,8 @@ int measureApp(const std::string& serviceURL, const ColdStarts& cold)
     std::vector<ReasonPtr> reasons;
     std::atomic<bool> fetched = false;
     const auto& session = gui.controller().session();
-    session.database->fetchReasons(session.configuration->selectedFurnaceId(), [&](std::vector<ReasonPtr> all) {
-        reasons = std::move(all);
+    session.database->fetchReasons(session.configuration->selectedFurnaceId(), [&](Result<std::vector<ReasonPtr>> all) {
+        reasons = std::move(all).valueOr(std::vector<ReasonPtr>{});
         fetched = true;
     });
     gui.waitFor([&] { return fetched.load(); });

@@ -93,7 +93,11 @@ Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
         return reply;
     }
     // Only a reason the finder would offer: a leaf of the tree `reasons` lists.
-    const screens::ReasonTree tree(storedReasons(context.session()));
+    const auto reasons = storedReasons(context.session());
+    if (!reasons) {
+        return reply.fail(reasons.error(), reasons.error().description);
+    }
+    const screens::ReasonTree tree(*reasons);
     const screens::ReasonNode* node = tree.leaf(reasonId);
     if (!node) {
         return reply.fail(cli_error::notFound,

@@ -26,7 +26,11 @@ Reply heatsListReply(CommandContext& context, Reply reply)
 Reply furnacesCommand(CommandContext& context)
 {
     Reply reply;
-    renderFurnaces(reply, storedFurnaces(context.session()), context.session().configuration->selectedFurnaceId());
+    const auto furnaces = storedFurnaces(context.session());
+    if (!furnaces) {
+        return reply.fail(furnaces.error(), furnaces.error().description);
+    }
+    renderFurnaces(reply, *furnaces, context.session().configuration->selectedFurnaceId());
     return reply;
 }
 
@@ -35,7 +39,8 @@ Reply useCommand(CommandContext& context, int furnaceId, bool discard)
     Reply reply;
     auto selection = flows::FurnaceSelectionFlow::create(context.loop, context.app.heatsList());
     selection->load();
-    if (!waitFor(context, reply, [&] { return selection->isLoaded(); })) {
+    // A failed read was shown as an alert, which fails the reply.
+    if (!waitFor(context, reply, [&] { return selection->isLoaded(); }) || selection->loadError()) {
         return reply;
     }
     const auto& furnaces = selection->furnaces();
@@ -113,7 +118,11 @@ Reply showCommand(CommandContext& context, int heatNumber, const std::optional<D
 Reply reasonsCommand(CommandContext& context)
 {
     Reply reply;
-    renderReasons(reply, storedReasons(context.session()));
+    const auto reasons = storedReasons(context.session());
+    if (!reasons) {
+        return reply.fail(reasons.error(), reasons.error().description);
+    }
+    renderReasons(reply, *reasons);
     return reply;
 }
 

@@ -51,12 +51,15 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
     return std::nullopt;
 }
 
-std::vector<Furnace> storedFurnaces(const flows::Session& session)
+Result<std::vector<Furnace>> storedFurnaces(const flows::Session& session)
 {
-    const auto stored = awaitCompletion<std::vector<FurnacePtr>>(
+    const auto stored = awaitCompletion<Result<std::vector<FurnacePtr>>>(
         [&](auto completion) { session.database->fetchFurnaces(std::move(completion)); });
+    if (!stored) {
+        return stored.error();
+    }
     std::vector<Furnace> furnaces;
-    for (const auto& furnace : stored) {
+    for (const auto& furnace : *stored) {
         if (furnace) {
             furnaces.push_back(*furnace);
         }
@@ -64,13 +67,16 @@ std::vector<Furnace> storedFurnaces(const flows::Session& session)
     return furnaces;
 }
 
-std::vector<Reason> storedReasons(const flows::Session& session)
+Result<std::vector<Reason>> storedReasons(const flows::Session& session)
 {
     const int furnaceId = session.configuration->selectedFurnaceId();
-    const auto stored = awaitCompletion<std::vector<ReasonPtr>>(
+    const auto stored = awaitCompletion<Result<std::vector<ReasonPtr>>>(
         [&](auto completion) { session.database->fetchReasons(furnaceId, std::move(completion)); });
+    if (!stored) {
+        return stored.error();
+    }
     std::vector<Reason> reasons;
-    for (const auto& reason : stored) {
+    for (const auto& reason : *stored) {
         if (reason) {
             reasons.push_back(*reason);
         }

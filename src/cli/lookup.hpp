@@ -6,6 +6,7 @@
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/reason.hpp"
+#include "core/support/error.hpp"
 
 #include <future>
 #include <optional>
@@ -28,10 +29,10 @@ std::optional<ListedDelay> findListedDelay(const std::vector<HeatPtr>& heats, co
 std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int heatId, Instant start);
 
 // The stored lists, waited for (their completions run on the database's queue, which never needs the
-// caller's thread).
-std::vector<Furnace> storedFurnaces(const flows::Session& session);
+// caller's thread); the store's error when it cannot be read.
+Result<std::vector<Furnace>> storedFurnaces(const flows::Session& session);
 // The stored reasons of the selected furnace.
-std::vector<Reason> storedReasons(const flows::Session& session);
+Result<std::vector<Reason>> storedReasons(const flows::Session& session);
 std::vector<DelayPtr> allEditedDelays(const flows::Session& session);
 // The edits taken back from the journal at sign-in and not changed since.
 std::vector<DelayPtr> restoredEditedDelays(const flows::Session& session);

@@ -5,6 +5,7 @@
 #include "core/flows/session.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/login_manager.hpp"
+#include "core/service/wire_records.hpp"
 #include "core/storage/credential_store.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
@@ -115,9 +116,10 @@ private slots:
         std::promise<bool> stored;
         m_session->database->storeReasons(
             furnaceId,
-            {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
-             node(9, 90, "Loose")},
-            [&](std::optional<Error> error) { stored.set_value(!error); });
+            wire_records::reasonRows(
+                {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
+                 node(9, 90, "Loose")}),
+            [&](Result<void> done) { stored.set_value(bool(done)); });
         QVERIFY(stored.get_future().get());
     }
 

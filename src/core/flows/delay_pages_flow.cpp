@@ -188,8 +188,9 @@ std::shared_ptr<ReasonFinderFlow> DelayPagesFlow::makeReasonFinder(std::size_t i
             flow->assignReason(index, reason);
         }
     };
-    return ReasonFinderFlow::create(ReasonFinderFlow::Environment{m_environment.session, m_environment.executor},
-                                    reasonIdForFinder(index), std::move(assign), {});
+    return ReasonFinderFlow::create(
+        ReasonFinderFlow::Environment{m_environment.session, m_environment.executor, m_environment.presenter},
+        reasonIdForFinder(index), std::move(assign), {});
 }
 
 std::string DelayPagesFlow::commentForEditor(std::size_t index) const

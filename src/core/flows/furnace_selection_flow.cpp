@@ -10,13 +10,13 @@ std::shared_ptr<FurnaceSelectionFlow> FurnaceSelectionFlow::create(ExecutorPtr e
                                                                    const std::shared_ptr<HeatsListFlow>& heatsList)
 {
     return std::shared_ptr<FurnaceSelectionFlow>(
-        new FurnaceSelectionFlow(heatsList->session(), std::move(executor), heatsList));
+        new FurnaceSelectionFlow(heatsList->session(), std::move(executor), heatsList, heatsList->presenter()));
 }
 
 FurnaceSelectionFlow::FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor,
-                                           std::weak_ptr<HeatsListFlow> heatsList)
+                                           std::weak_ptr<HeatsListFlow> heatsList, Presenter* presenter)
     : m_session(std::move(session)), m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
-      m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
+      m_presenter(presenter), m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
 {}
 
 void FurnaceSelectionFlow::load()
@@ -24,15 +24,20 @@ void FurnaceSelectionFlow::load()
     m_session->database->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
 }
 
-void FurnaceSelectionFlow::loaded(std::vector<FurnacePtr> furnaces)
+void FurnaceSelectionFlow::loaded(Result<std::vector<FurnacePtr>> furnaces)
 {
+    m_loaded = true;
+    m_loadError = furnaces.errorIfAny();
+    if (m_loadError) {
+        presentStoreReadFailure(m_presenter, *m_loadError);
+        return;
+    }
     m_furnaces.clear();
-    for (const auto& furnace : furnaces) {
+    for (const auto& furnace : *furnaces) {
         if (furnace) {
             m_furnaces.push_back(*furnace);
         }
     }
-    m_loaded = true;
     if (m_changeHandler) {
         m_changeHandler();
     }

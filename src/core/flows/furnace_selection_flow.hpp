@@ -25,9 +25,13 @@ public:
 
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
 
-    // Reads the stored furnaces; the list changes when they arrive.
+    // Reads the stored furnaces; the list changes when they arrive. A failed read is shown as an alert
+    // through the heats list's presenter and leaves the list as it was.
     void load();
+    // The read finished, whether or not it succeeded.
     bool isLoaded() const { return m_loaded; }
+    // Why the last read failed; none after a successful one.
+    const std::optional<Error>& loadError() const { return m_loadError; }
     const std::vector<Furnace>& furnaces() const { return m_furnaces; }
     int selectedFurnaceId() const { return m_selectedFurnaceId; }
     screens::FurnaceSelection::Row row(std::size_t index) const;
@@ -37,14 +41,17 @@ public:
     bool choose(std::size_t index);
 
 private:
-    FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList);
-    void loaded(std::vector<FurnacePtr> furnaces);
+    FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList,
+                         Presenter* presenter);
+    void loaded(Result<std::vector<FurnacePtr>> furnaces);
 
     SessionPtr m_session;
     ExecutorPtr m_executor;
     std::weak_ptr<HeatsListFlow> m_heatsList;
+    Presenter* m_presenter; // the heats list's; outlives the flow
     ChangeHandler m_changeHandler;
     bool m_loaded = false;
+    std::optional<Error> m_loadError;
     std::vector<Furnace> m_furnaces;
     int m_selectedFurnaceId = 0;
 };

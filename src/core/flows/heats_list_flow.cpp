@@ -157,11 +157,17 @@ void HeatsListFlow::finishedDownloadingFurnaces(const Notification&)
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::selectFurnaceAfterDownload));
 }
 
-void HeatsListFlow::selectFurnaceAfterDownload(std::vector<FurnacePtr> stored)
+void HeatsListFlow::selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> stored)
 {
     --m_outstanding;
+    if (!stored) {
+        // The session stays unloaded, so that pulling to refresh downloads and reads the furnaces again.
+        setRefreshing(false);
+        presentStoreReadFailure(m_environment.presenter, stored.error());
+        return;
+    }
     std::vector<Furnace> furnaces;
-    for (const auto& furnace : stored) {
+    for (const auto& furnace : *stored) {
         if (furnace) {
             furnaces.push_back(*furnace);
         }
@@ -200,10 +206,16 @@ void HeatsListFlow::loadFurnaceTitle()
         selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::furnaceTitleLoaded));
 }
 
-void HeatsListFlow::furnaceTitleLoaded(FurnacePtr furnace)
+void HeatsListFlow::furnaceTitleLoaded(Result<FurnacePtr> furnace)
 {
     --m_outstanding;
-    m_furnace = furnace ? std::optional<Furnace>(*furnace) : std::nullopt;
+    if (!furnace) {
+        // The title read always goes with a read or a store of the furnace's heats, which reports the
+        // failure; one alert is enough, and the title shown stays.
+        log("Reading the stored furnace failed: " + furnace.error().description);
+        return;
+    }
+    m_furnace = *furnace ? std::optional<Furnace>(**furnace) : std::nullopt;
     changed(HeatsListChange::Kind::title);
 }
 
@@ -325,7 +337,8 @@ void HeatsListFlow::updateTable()
     ++m_outstanding;
     const int furnaceId = selectedFurnaceId();
     m_environment.session->database->fetchLast24HoursHeats(
-        furnaceId, [executor = m_environment.executor, self = weak_from_this(), furnaceId](std::vector<HeatPtr> heats) {
+        furnaceId,
+        [executor = m_environment.executor, self = weak_from_this(), furnaceId](Result<std::vector<HeatPtr>> heats) {
             executor->post([self, furnaceId, heats = std::move(heats)]() mutable {
                 if (auto flow = self.lock()) {
                     flow->heatsRead(furnaceId, std::move(heats));
@@ -334,10 +347,16 @@ void HeatsListFlow::updateTable()
         });
 }
 
-void HeatsListFlow::heatsRead(int furnaceId, std::vector<HeatPtr> heats)
+void HeatsListFlow::heatsRead(int furnaceId, Result<std::vector<HeatPtr>> heats)
 {
-    m_storedHeats = StoredHeats{furnaceId, heats};
-    layEditsOver(std::move(heats));
+    if (!heats) {
+        // The table keeps what it showed: a failed read is no reason to show "NO HEATS".
+        --m_outstanding;
+        presentStoreReadFailure(m_environment.presenter, heats.error());
+        return;
+    }
+    m_storedHeats = StoredHeats{furnaceId, *heats};
+    layEditsOver(std::move(*heats));
 }
 
 void HeatsListFlow::layEditsOver(std::vector<HeatPtr> heats)

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
-#include "core/model/screen_notifications.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/screens/guards.hpp"
 #include "core/screens/heat_sections.hpp"
 #include "core/screens/selection.hpp"
@@ -64,6 +64,7 @@ public:
 
     // For the flows opened from the list.
     const SessionPtr& session() const { return m_environment.session; }
+    Presenter* presenter() const { return m_environment.presenter; }
 
     void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
@@ -144,13 +145,13 @@ private:
     void reloadData(const Notification& notification);
     void downloadAndReloadDelays(const Notification& notification);
 
-    void selectFurnaceAfterDownload(std::vector<FurnacePtr> furnaces);
+    void selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> furnaces);
     void loadFurnaceTitle();
-    void furnaceTitleLoaded(FurnacePtr furnace);
+    void furnaceTitleLoaded(Result<FurnacePtr> furnace);
     // A notification of the pair's own delays (or reasons) request that has not completed yet.
     bool isPairHalf(const Notification& notification, bool delays) const;
     void completePairHalf(bool delays, bool succeeded);
-    void heatsRead(int furnaceId, std::vector<HeatPtr> heats);
+    void heatsRead(int furnaceId, Result<std::vector<HeatPtr>> heats);
     void layEditsOver(std::vector<HeatPtr> heats);
     void rebuildSections(TableRead read);
     void showHeatAndSelect(int heatId, Instant start);

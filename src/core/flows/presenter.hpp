@@ -43,4 +43,8 @@ public:
     virtual void openURL(const std::string& url) = 0;
 };
 
+// A read of the local store failed: the "Problem" alert with the store's reason, so that a damaged cache
+// is not taken for an empty one. Without a presenter the failure is only logged.
+void presentStoreReadFailure(Presenter* presenter, const Error& error);
+
 } // namespace orvendel::flows

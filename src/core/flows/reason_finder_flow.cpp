@@ -41,11 +41,16 @@ void ReasonFinderFlow::readStore()
         m_furnaceId, onExecutor(m_environment.executor, weak_from_this(), &ReasonFinderFlow::loaded));
 }
 
-void ReasonFinderFlow::loaded(std::vector<ReasonPtr> rows)
+void ReasonFinderFlow::loaded(Result<std::vector<ReasonPtr>> rows)
 {
+    if (!rows) {
+        // The tree shown (if any) stays, with the user's checked reason and open categories.
+        presentStoreReadFailure(m_environment.presenter, rows.error());
+        return;
+    }
     std::vector<Reason> reasons;
-    reasons.reserve(rows.size());
-    for (const auto& row : rows) {
+    reasons.reserve(rows->size());
+    for (const auto& row : *rows) {
         if (row) {
             reasons.push_back(*row);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/reason.hpp"
 #include "core/screens/reason_finder.hpp"
@@ -25,6 +26,7 @@ public:
     struct Environment {
         SessionPtr session;
         ExecutorPtr executor;
+        Presenter* presenter = nullptr; // outlives the flow; none: a failed read is only logged
     };
     using AssignHandler = std::function<void(const Reason&)>;
     using CloseHandler = std::function<void()>;
@@ -55,7 +57,7 @@ private:
                      CloseHandler onClose);
     void start();
     void readStore();
-    void loaded(std::vector<ReasonPtr> rows);
+    void loaded(Result<std::vector<ReasonPtr>> rows);
     void finishedDownloadingReasons(const Notification& notification);
     void logVisibleRows() const;
     void changed();

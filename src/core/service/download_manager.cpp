@@ -387,12 +387,12 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
     // work on the manager's own queues, it may hold the manager: its last release then runs on the database
     // queue, which the manager does not own.)
-    store(*m_database, [weak = weak_from_this(), &resource,
-                        identifier = requestParameters->identifier](std::optional<Error> storeError) {
-        if (auto self = weak.lock()) {
-            self->storeFinished(resource, storeError, identifier);
-        }
-    });
+    store(*m_database,
+          [weak = weak_from_this(), &resource, identifier = requestParameters->identifier](Result<void> stored) {
+              if (auto self = weak.lock()) {
+                  self->storeFinished(resource, stored.errorIfAny(), identifier);
+              }
+          });
 }
 
 void DownloadManager::storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,

@@ -4,6 +4,7 @@
 #include "core/service/furnaces_downloader.hpp"
 #include "core/service/reasons_downloader.hpp"
 #include "core/service/save_delays.hpp"
+#include "core/service/wire_records.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -103,7 +104,8 @@ struct Reasons {
                       DatabaseManager::StoreCompletion completion)
     {
         database.storeReasons(configuration.furnaceId.value_or(0),
-                              std::move(reply.data).value_or(std::vector<wire::JSON_Reason>{}), std::move(completion));
+                              wire_records::reasonRows(reply.data.value_or(std::vector<wire::JSON_Reason>{})),
+                              std::move(completion));
     }
 };
 
@@ -126,8 +128,10 @@ struct Delays {
     static void store(DatabaseManager& database, Reply reply, const RequestConfiguration& configuration,
                       DatabaseManager::StoreCompletion completion)
     {
-        database.storeDelays(configuration.furnaceId.value_or(0),
-                             std::move(reply.data).value_or(std::vector<wire::JSON_Heat>{}), std::move(completion));
+        database.storeDelays(
+            configuration.furnaceId.value_or(0),
+            wire_records::downloadedHeats(std::move(reply.data).value_or(std::vector<wire::JSON_Heat>{})),
+            std::move(completion));
     }
 };
 

@@ -137,79 +137,88 @@ bool DatabaseManager::isConnected() const
     return m_database && m_database->isOpen();
 }
 
-bool DatabaseManager::tableExists(std::string_view name)
+Error DatabaseManager::notConnected()
+{
+    return Error{errorDomain, 1, "No user database is open."};
+}
+
+Result<bool> DatabaseManager::tableExists(std::string_view name)
 {
     if (!isConnected()) {
-        return false;
+        return notConnected();
     }
     auto rows = m_database->executeQuery("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name = ?",
                                          {std::string(name)});
     if (!rows) {
-        return false;
+        return rows.error();
     }
     while (rows->next()) {
         if (rows->stringForColumn("name") == name) {
             return true;
         }
     }
+    if (const auto& failed = rows->error()) {
+        return *failed;
+    }
     return false;
 }
 
-bool DatabaseManager::createTable(std::string_view name)
+Result<void> DatabaseManager::createTable(std::string_view name)
 {
     const auto columns = schema::columnList(name);
-    if (!columns || !isConnected()) {
-        return false;
+    if (!columns) {
+        return Error{errorDomain, 2, fmt::format("No table is named {}.", name)};
+    }
+    if (!isConnected()) {
+        return notConnected();
     }
     const std::string sql = fmt::format("CREATE TABLE IF NOT EXISTS main.{}{}", name, *columns);
     if (auto created = m_database->executeUpdate(sql); !created) {
         log(fmt::format("Failed to create {} Table in main database with error: {}", name,
                         created.error().description));
-        return storeFailed(created.error());
+        return created;
     }
-    return true;
+    return {};
 }
 
-bool DatabaseManager::prepareTable(std::string_view name, std::string_view deleteSql, const SqlValues& deleteValues,
-                                   std::string_view failurePrefix)
+Result<void> DatabaseManager::prepareTable(std::string_view name, std::string_view deleteSql,
+                                           const SqlValues& deleteValues, std::string_view failurePrefix)
 {
-    if (!tableExists(name)) {
+    const auto exists = tableExists(name);
+    if (!exists) {
+        return exists.error();
+    }
+    if (!*exists) {
         return createTable(name);
     }
     if (auto deleted = m_database->executeUpdate(deleteSql, deleteValues); !deleted) {
         log(fmt::format("{}{}", failurePrefix, deleted.error().description));
-        return storeFailed(deleted.error());
+        return deleted;
+    }
+    return {};
+}
+
+Result<bool> DatabaseManager::tablesReadable(std::initializer_list<std::string_view> names)
+{
+    for (const auto name : names) {
+        const auto exists = tableExists(name);
+        if (!exists) {
+            log(exists.error().description);
+            return exists.error();
+        }
+        if (!*exists) {
+            return false;
+        }
     }
     return true;
-}
-
-bool DatabaseManager::storeFailed(Error error)
-{
-    m_storeError = std::move(error);
-    return false;
-}
-
-Error DatabaseManager::notConnected()
-{
-    return Error{errorDomain, 1, "No user database is open."};
-}
-
-std::optional<Error> DatabaseManager::storeError(bool stored)
-{
-    auto error = std::move(m_storeError);
-    m_storeError.reset();
-    if (stored) {
-        return std::nullopt;
-    }
-    return error ? std::move(error) : Error{errorDomain, 2, "The downloaded data could not be stored."};
 }
 
 void DatabaseManager::storeFurnaces(std::vector<Furnace> furnaces, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaces = std::move(furnaces), completion = std::move(completion)] {
-        auto error = storeError(storeFurnacesNow(furnaces));
+        auto stored = storeFurnacesNow(furnaces);
         if (completion) {
-            completion(std::move(error));
+            completion(std::move(stored));
         }
     });
 }
@@ -229,18 +238,23 @@ void DatabaseManager::fetchFurnace(int furnaceId, FurnaceCompletion completion)
 {
     m_databaseQueue.async([this, furnaceId, completion = std::move(completion)] {
         auto furnaces = fetchFurnacesNow(fmt::format("SELECT * FROM Furnaces WHERE Id = {}", furnaceId));
-        if (completion) {
-            completion(furnaces.empty() ? nullptr : furnaces.front());
+        if (!completion) {
+            return;
         }
+        if (!furnaces) {
+            completion(furnaces.error());
+            return;
+        }
+        completion(furnaces->empty() ? nullptr : furnaces->front());
     });
 }
 
-void DatabaseManager::storeReasons(int furnaceId, std::vector<wire::JSON_Reason> reasons, StoreCompletion completion)
+void DatabaseManager::storeReasons(int furnaceId, std::vector<Reason> reasons, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaceId, reasons = std::move(reasons), completion = std::move(completion)] {
-        auto error = storeError(storeReasonsNow(furnaceId, reasons));
+        auto stored = storeReasonsNow(furnaceId, reasons);
         if (completion) {
-            completion(std::move(error));
+            completion(std::move(stored));
         }
     });
 }
@@ -255,12 +269,12 @@ void DatabaseManager::fetchReasons(int furnaceId, ReasonsCompletion completion)
     });
 }
 
-void DatabaseManager::storeDelays(int furnaceId, std::vector<wire::JSON_Heat> heats, StoreCompletion completion)
+void DatabaseManager::storeDelays(int furnaceId, std::vector<DownloadedHeat> heats, StoreCompletion completion)
 {
     m_databaseQueue.async([this, furnaceId, heats = std::move(heats), completion = std::move(completion)] {
-        auto error = storeError(storeDelaysNow(furnaceId, heats));
+        auto stored = storeDelaysNow(furnaceId, heats);
         if (completion) {
-            completion(std::move(error));
+            completion(std::move(stored));
         }
     });
 }

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "core/model/downloaded_heat.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/reason.hpp"
 #include "core/platform/folder_lock.hpp"
-#include "core/service/wire/messages.hpp"
 #include "core/storage/sql/sql_database.hpp"
 #include "core/storage/user_folder.hpp"
 #include "core/support/serial_queue.hpp"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,16 +23,20 @@ namespace orvendel {
 // The signed-in user's local cache: the furnace list, each furnace's flattened reason tree and the
 // downloaded delays with their heats, in "dbData.sqlite" of the user's folder. The file is emptied at every
 // sign-in. Each store replaces its rows in one transaction: all rows or none.
+// A fetch whose table was never stored into gives an empty list; one that SQLite refuses (a damaged or
+// unreadable file, no open database) gives the error with SQLite's reason, so that a broken cache is never
+// taken for "no furnaces" or "no heats".
 // Thread contract: any thread. Stores and fetches run one at a time on "DatabaseSerialQueue" and their
 // completions run there too; `openUserDatabase` and `closeDatabase` return when done.
 class DatabaseManager {
 public:
-    // None when the rows are stored; else why not (e.g. "database or disk is full").
-    using StoreCompletion = std::function<void(std::optional<Error>)>;
-    using FurnacesCompletion = std::function<void(std::vector<FurnacePtr>)>;
-    using FurnaceCompletion = std::function<void(FurnacePtr)>;
-    using ReasonsCompletion = std::function<void(std::vector<ReasonPtr>)>;
-    using HeatsCompletion = std::function<void(std::vector<HeatPtr>)>;
+    // Success when the rows are stored; else why not (e.g. "database or disk is full").
+    using StoreCompletion = std::function<void(Result<void>)>;
+    using FurnacesCompletion = std::function<void(Result<std::vector<FurnacePtr>>)>;
+    // Success without a furnace when the id is unknown.
+    using FurnaceCompletion = std::function<void(Result<FurnacePtr>)>;
+    using ReasonsCompletion = std::function<void(Result<std::vector<ReasonPtr>>)>;
+    using HeatsCompletion = std::function<void(Result<std::vector<HeatPtr>>)>;
 
     static constexpr const char* databaseFileName = "dbData.sqlite";
 
@@ -75,10 +80,12 @@ public:
     // Finds hidden ("--") furnaces too; none when the id is unknown.
     void fetchFurnace(int furnaceId, FurnaceCompletion completion);
 
-    void storeReasons(int furnaceId, std::vector<wire::JSON_Reason> reasons, StoreCompletion completion);
+    // The furnace's flattened reason tree, parents before their children, replacing the stored one.
+    void storeReasons(int furnaceId, std::vector<Reason> reasons, StoreCompletion completion);
     void fetchReasons(int furnaceId, ReasonsCompletion completion);
 
-    void storeDelays(int furnaceId, std::vector<wire::JSON_Heat> heats, StoreCompletion completion);
+    // One row per delay, under the furnace the request was made for; heats without delays leave none.
+    void storeDelays(int furnaceId, std::vector<DownloadedHeat> heats, StoreCompletion completion);
     // The furnace's heats that ended within one day before its newest stored heat end, with the delays
     // whose reason is stored for the furnace.
     void fetchLast24HoursHeats(int furnaceId, HeatsCompletion completion);
@@ -87,29 +94,26 @@ public:
 
 private:
     // Everything below runs on the database queue.
-    bool tableExists(std::string_view name);
-    bool createTable(std::string_view name);
+    Result<bool> tableExists(std::string_view name);
+    Result<void> createTable(std::string_view name);
     bool isConnected() const;
-    // Records why the running store failed; false.
-    bool storeFailed(Error error);
     static Error notConnected();
-    // The outcome of the store that just ran, for its completion.
-    std::optional<Error> storeError(bool stored);
     // Creates the table, or deletes the rows a store replaces; logs with `failurePrefix` on a failed delete.
-    bool prepareTable(std::string_view name, std::string_view deleteSql, const SqlValues& deleteValues,
-                      std::string_view failurePrefix);
+    Result<void> prepareTable(std::string_view name, std::string_view deleteSql, const SqlValues& deleteValues,
+                              std::string_view failurePrefix);
+    // Whether a fetch may read the tables: false when one was never created; the error when SQLite cannot say.
+    Result<bool> tablesReadable(std::initializer_list<std::string_view> names);
 
-    bool storeFurnacesNow(const std::vector<Furnace>& furnaces);
-    std::vector<FurnacePtr> fetchFurnacesNow(const std::string& sql);
-    bool storeReasonsNow(int furnaceId, const std::vector<wire::JSON_Reason>& reasons);
-    std::vector<ReasonPtr> fetchReasonsNow(int furnaceId);
-    bool storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats);
-    std::vector<HeatPtr> fetchLast24HoursHeatsNow(int furnaceId);
+    Result<void> storeFurnacesNow(const std::vector<Furnace>& furnaces);
+    Result<std::vector<FurnacePtr>> fetchFurnacesNow(const std::string& sql);
+    Result<void> storeReasonsNow(int furnaceId, const std::vector<Reason>& reasons);
+    Result<std::vector<ReasonPtr>> fetchReasonsNow(int furnaceId);
+    Result<void> storeDelaysNow(int furnaceId, const std::vector<DownloadedHeat>& heats);
+    Result<std::vector<HeatPtr>> fetchLast24HoursHeatsNow(int furnaceId);
 
     ApplicationSupportDirectory m_applicationSupportDirectory;
     std::unique_ptr<SqlDatabase> m_database;
     std::optional<std::string> m_databasePath;
-    std::optional<Error> m_storeError; // the running store's failure
     std::mutex m_folderLockMutex;
     FolderLock m_folderLock; // guarded by m_folderLockMutex
     // Last member: destroyed first, so queued work still finds the connection.

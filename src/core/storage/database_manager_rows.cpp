@@ -12,38 +12,6 @@
 namespace orvendel {
 namespace {
 
-struct ReasonRow {
-    int categoryId = 0;
-    std::optional<int> parentCategoryId;
-    const wire::JSON_Reason* node = nullptr;
-};
-
-// Depth-first, pre-order, each node under its parent's category. Iterative, so that a deep tree from the
-// service cannot exhaust the stack.
-std::vector<ReasonRow> flattenReasons(const std::vector<wire::JSON_Reason>& topLevel)
-{
-    struct Pending {
-        const std::vector<wire::JSON_Reason>* nodes;
-        std::size_t next;
-        std::optional<int> parent;
-    };
-    std::vector<ReasonRow> rows;
-    std::vector<Pending> stack{{&topLevel, 0, std::nullopt}};
-    while (!stack.empty()) {
-        Pending& top = stack.back();
-        if (top.next >= top.nodes->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const wire::JSON_Reason& node = (*top.nodes)[top.next++];
-        rows.push_back({node.categoryId, top.parent, &node});
-        if (node.childReasons && !node.childReasons->empty()) {
-            stack.push_back({&*node.childReasons, 0, node.categoryId});
-        }
-    }
-    return rows;
-}
-
 // The tree may hold one reason id under several categories; each delay joins only the last of them to arrive
 // (rows are stored in arrival order), the one the reason tree keeps, so a delay is listed once. Delays come
 // back in the order they were stored, whichever way SQLite plans the join.
@@ -104,18 +72,18 @@ struct HeatColumns {
 
 } // namespace
 
-bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
+Result<void> DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
 {
     if (!isConnected()) {
-        return storeFailed(notConnected());
+        return notConnected();
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
-        return storeFailed(transaction.beginResult().error());
+        return transaction.beginResult();
     }
-    if (!prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: ")) {
-        return false;
+    if (auto prepared = prepareTable("Furnaces", "DELETE FROM Furnaces", {}, "Error Storing Furnaces: "); !prepared) {
+        return prepared;
     }
     for (const Furnace& furnace : furnaces) {
         const SqlValues values{furnace.id,       furnace.name,  furnace.shortName, furnace.productionField,
@@ -123,25 +91,23 @@ bool DatabaseManager::storeFurnacesNow(const std::vector<Furnace>& furnaces)
                                furnace.type};
         if (auto inserted = m_database->executeUpdate(schema::insertFurnace, values); !inserted) {
             log("Error Storing Furnaces: " + inserted.error().description);
-            return storeFailed(inserted.error());
+            return inserted;
         }
     }
-    if (auto committed = transaction.commit(); !committed) {
-        return storeFailed(committed.error());
-    }
-    return true;
+    return transaction.commit();
 }
 
-std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql)
+Result<std::vector<FurnacePtr>> DatabaseManager::fetchFurnacesNow(const std::string& sql)
 {
     std::vector<FurnacePtr> furnaces;
-    if (!isConnected()) {
-        return furnaces;
+    const auto readable = tablesReadable({"Furnaces"});
+    if (!readable || !*readable) {
+        return readable ? Result<std::vector<FurnacePtr>>(furnaces) : readable.error();
     }
     auto rows = m_database->executeQuery(sql, {});
     if (!rows) {
         log(rows.error().description);
-        return furnaces;
+        return rows.error();
     }
     while (rows->next()) {
         auto name = rows->stringForColumn("FurnaceName");
@@ -160,47 +126,50 @@ std::vector<FurnacePtr> DatabaseManager::fetchFurnacesNow(const std::string& sql
         furnace->type = rows->intForColumn("FurnaceType");
         furnaces.push_back(std::move(furnace));
     }
+    if (const auto& failed = rows->error()) {
+        log(failed->description);
+        return *failed;
+    }
     return furnaces;
 }
 
-bool DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<wire::JSON_Reason>& reasons)
+Result<void> DatabaseManager::storeReasonsNow(int furnaceId, const std::vector<Reason>& reasons)
 {
     if (!isConnected()) {
-        return storeFailed(notConnected());
+        return notConnected();
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
-        return storeFailed(transaction.beginResult().error());
+        return transaction.beginResult();
     }
-    if (!prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ")) {
-        return false;
+    if (auto prepared =
+            prepareTable("Reasons", "DELETE FROM Reasons WHERE FurnaceId = ?", {furnaceId}, "Error Storing Reasons: ");
+        !prepared) {
+        return prepared;
     }
-    for (const ReasonRow& row : flattenReasons(reasons)) {
-        const wire::JSON_Reason& node = *row.node;
-        const SqlValues values{furnaceId,        row.categoryId,        row.parentCategoryId, node.id,
-                               node.description, node.shortDescription, node.colorString};
+    for (const Reason& reason : reasons) {
+        const SqlValues values{furnaceId,          reason.categoryId,       reason.parentCategoryId, reason.id,
+                               reason.description, reason.shortDescription, reason.colorString};
         if (auto inserted = m_database->executeUpdate(schema::insertReason, values); !inserted) {
             log("Error Storing Reasons: " + inserted.error().description);
-            return storeFailed(inserted.error());
+            return inserted;
         }
     }
-    if (auto committed = transaction.commit(); !committed) {
-        return storeFailed(committed.error());
-    }
-    return true;
+    return transaction.commit();
 }
 
-std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
+Result<std::vector<ReasonPtr>> DatabaseManager::fetchReasonsNow(int furnaceId)
 {
     std::vector<ReasonPtr> reasons;
-    if (!isConnected()) {
-        return reasons;
+    const auto readable = tablesReadable({"Reasons"});
+    if (!readable || !*readable) {
+        return readable ? Result<std::vector<ReasonPtr>>(reasons) : readable.error();
     }
     auto rows = m_database->executeQuery("SELECT * FROM Reasons WHERE FurnaceId = ? ORDER BY rowid", {furnaceId});
     if (!rows) {
         log(rows.error().description);
-        return reasons;
+        return rows.error();
     }
     while (rows->next()) {
         auto description = rows->stringForColumn("ReasonDescription");
@@ -222,29 +191,31 @@ std::vector<ReasonPtr> DatabaseManager::fetchReasonsNow(int furnaceId)
         reason->colorString = std::move(*color);
         reasons.push_back(std::move(reason));
     }
+    if (const auto& failed = rows->error()) {
+        log(failed->description);
+        return *failed;
+    }
     return reasons;
 }
 
-bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON_Heat>& heats)
+Result<void> DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<DownloadedHeat>& heats)
 {
     if (!isConnected()) {
-        return storeFailed(notConnected());
+        return notConnected();
     }
     StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
-        return storeFailed(transaction.beginResult().error());
+        return transaction.beginResult();
     }
-    if (!prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
-                      "Error Storing Delays: ")) {
-        return false;
+    if (auto prepared = prepareTable("Delays", fmt::format("DELETE FROM Delays WHERE FurnaceId = {}", furnaceId), {},
+                                     "Error Storing Delays: ");
+        !prepared) {
+        return prepared;
     }
     SqlValues values(12);
-    for (const wire::JSON_Heat& heat : heats) {
-        if (!heat.delays) {
-            continue;
-        }
-        for (const wire::JSON_Delay& delay : *heat.delays) {
+    for (const DownloadedHeat& heat : heats) {
+        for (const DownloadedDelay& delay : heat.delays) {
             values[0] = furnaceId;
             values[1] = heat.heatId;
             values[2] = heat.heatNumber;
@@ -259,26 +230,24 @@ bool DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<wire::JSON
             values[11] = SqlValue::borrowedOrNull(delay.comment);
             if (auto inserted = m_database->executeUpdate(schema::insertDelay, values); !inserted) {
                 log("Error Storing Delays: " + inserted.error().description);
-                return storeFailed(inserted.error());
+                return inserted;
             }
         }
     }
-    if (auto committed = transaction.commit(); !committed) {
-        return storeFailed(committed.error());
-    }
-    return true;
+    return transaction.commit();
 }
 
-std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
+Result<std::vector<HeatPtr>> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
 {
     std::vector<HeatPtr> heats;
-    if (!isConnected() || !tableExists("Delays") || !tableExists("Reasons")) {
-        return heats;
+    const auto readable = tablesReadable({"Delays", "Reasons"});
+    if (!readable || !*readable) {
+        return readable ? Result<std::vector<HeatPtr>>(heats) : readable.error();
     }
     auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {});
     if (!rows) {
         log(rows.error().description);
-        return heats;
+        return rows.error();
     }
     std::unordered_map<int, std::size_t> heatIndex;
     std::optional<HeatColumns> columns;
@@ -322,6 +291,10 @@ std::vector<HeatPtr> DatabaseManager::fetchLast24HoursHeatsNow(int furnaceId)
             heatId, rows->intForColumnIndex(c.delayId), rows->intForColumnIndex(c.reasonId), std::string(*description),
             std::string(*shortDescription), *start, *end, std::string(*color), std::string(*timestamp),
             rows->stringForColumnIndex(c.comment)));
+    }
+    if (const auto& failed = rows->error()) {
+        log(failed->description);
+        return *failed;
     }
     return heats;
 }

@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 namespace orvendel::test {
 
@@ -214,6 +215,16 @@ protected:
             }
         }
         ASSERT_TRUE(app->heatDetail()->heat());
+    }
+
+    // Garbage over the user database's header, behind the open connection's back: every read fails from now on.
+    void damageDatabase()
+    {
+        const auto path = session->database->databasePath();
+        ASSERT_TRUE(path);
+        std::fstream file(*path, std::ios::in | std::ios::out | std::ios::binary);
+        const std::string garbage(100, 'x');
+        ASSERT_TRUE(file.write(garbage.data(), static_cast<std::streamsize>(garbage.size())));
     }
 
     // An unsaved reason change of the heat's first listed delay.

@@ -1,3 +1,4 @@
+#include "core/flows/furnace_selection_flow.hpp"
 #include "core/model/screen_notifications.hpp"
 #include "flow_fixture.hpp"
 #include "support/notification_recorder.hpp"
@@ -366,6 +367,65 @@ TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
     EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");
     EXPECT_FALSE(offline->isRefreshing());
     EXPECT_EQ(transport->requestsTo("FurnacesList"), 1u);
+}
+
+// A broken database must not look like a plant without heats or furnaces: the read's failure is shown, and
+// what the screens showed stays.
+TEST_F(HeatsListFlowTest, AFailedReadOfTheHeatsOrFurnacesAlertsAndKeepsWhatWasShown)
+{
+    signIn();
+    loadFurnace();
+    auto list = app->heatsList();
+    const auto shown = rows();
+    ASSERT_FALSE(shown.empty());
+    const auto alertsBefore = presenter.alerts.size();
+    damageDatabase();
+
+    const auto expectReadFailure = [&](const flows::Alert& alert) {
+        EXPECT_EQ(alert.title, "Problem");
+        ASSERT_TRUE(alert.error);
+        EXPECT_EQ(alert.error->domain, SqlDatabase::errorDomain);
+        EXPECT_NE(alert.message.find("not a database"), std::string::npos) << alert.message;
+    };
+    list->updateTable();
+    settle();
+    ASSERT_EQ(presenter.alerts.size(), alertsBefore + 1);
+    expectReadFailure(presenter.alerts.back());
+    EXPECT_EQ(rows(), shown);
+    EXPECT_FALSE(list->showsEmptyState());
+    EXPECT_EQ(list->title(), "EAF 2");
+
+    auto selection = flows::FurnaceSelectionFlow::create(executor, list);
+    selection->load();
+    ASSERT_TRUE(executor->runUntil([&] { return selection->isLoaded(); }));
+    ASSERT_TRUE(selection->loadError());
+    ASSERT_EQ(presenter.alerts.size(), alertsBefore + 2);
+    expectReadFailure(presenter.alerts.back());
+}
+
+TEST_F(HeatsListFlowTest, AFailedReadOfTheDownloadedFurnacesAlertsAndARefreshTriesAgain)
+{
+    NotificationRecorder stored(*session->notificationCenter, {dn::finishedFurnaces});
+    signIn();
+    ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
+    ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
+    // The list is stored; the flow has not read it yet (it reads on this thread, which the test holds).
+    ASSERT_TRUE(stored.waitFor(dn::finishedFurnaces));
+    damageDatabase();
+    settle();
+
+    auto list = app->heatsList();
+    ASSERT_FALSE(presenter.alerts.empty());
+    EXPECT_EQ(presenter.alerts.back().title, "Problem");
+    ASSERT_TRUE(presenter.alerts.back().error);
+    EXPECT_EQ(presenter.alerts.back().error->domain, SqlDatabase::errorDomain);
+    EXPECT_FALSE(list->loadedSession());
+    EXPECT_FALSE(list->isRefreshing());
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 0u);
+
+    // Not "no furnaces" for good: a refresh downloads the list again.
+    list->refresh();
+    ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
 }
 
 } // namespace

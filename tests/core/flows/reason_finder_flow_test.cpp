@@ -78,5 +78,19 @@ TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
     flow->close();
 }
 
+TEST_F(ReasonFinderFlowTest, AFailedReadOfTheStoredTreeIsShownNotTakenForNoReasons)
+{
+    signIn();
+    loadFurnace();
+    damageDatabase();
+    const auto alertsBefore = presenter.alerts.size();
+    auto flow = flows::ReasonFinderFlow::create({session, executor, &presenter}, std::nullopt, {}, {});
+    ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() > alertsBefore; }));
+    EXPECT_EQ(presenter.alerts.back().title, "Problem");
+    ASSERT_TRUE(presenter.alerts.back().error);
+    EXPECT_EQ(presenter.alerts.back().error->domain, SqlDatabase::errorDomain);
+    EXPECT_FALSE(flow->finder().isLoaded());
+}
+
 } // namespace
 } // namespace orvendel::test

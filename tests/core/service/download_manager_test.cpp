@@ -17,7 +17,10 @@ protected:
     std::vector<FurnacePtr> storedFurnaces()
     {
         std::promise<std::vector<FurnacePtr>> promise;
-        database->fetchFurnaces([&](std::vector<FurnacePtr> furnaces) { promise.set_value(std::move(furnaces)); });
+        database->fetchFurnaces([&](Result<std::vector<FurnacePtr>> furnaces) {
+            EXPECT_TRUE(furnaces);
+            promise.set_value(furnaces.valueOr(std::vector<FurnacePtr>{}));
+        });
         return promise.get_future().get();
     }
 

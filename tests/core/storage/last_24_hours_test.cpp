@@ -12,9 +12,9 @@ namespace {
 
 using test::await;
 
-wire::JSON_Delay delay(int id, std::string start, std::string end)
+DownloadedDelay delay(int id, std::string start, std::string end)
 {
-    wire::JSON_Delay d;
+    DownloadedDelay d;
     d.delayId = id;
     d.reasonId = 11;
     d.reasonDescription = "from the reply";
@@ -24,9 +24,9 @@ wire::JSON_Delay delay(int id, std::string start, std::string end)
     return d;
 }
 
-wire::JSON_Heat heat(int heatId, std::string end, std::vector<wire::JSON_Delay> delays)
+DownloadedHeat heat(int heatId, std::string end, std::vector<DownloadedDelay> delays)
 {
-    wire::JSON_Heat h;
+    DownloadedHeat h;
     h.heatId = heatId;
     h.heatNumber = heatId * 10;
     h.startDate = "2019-03-06T00:00:00Z";
@@ -40,18 +40,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(manager.openUserDatabase("jdoe"));
-        wire::JSON_Reason reason;
-        reason.id = 11;
-        reason.categoryId = 1;
-        reason.description = "Crane";
-        reason.shortDescription = "CR";
-        ASSERT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeReasons(7, {reason}, done); }));
+        ASSERT_TRUE(await<Result<void>>([&](auto done) {
+            manager.storeReasons(7, {Reason{11, 1, std::nullopt, "Crane", "CR", "rgb(1, 2, 3)"}}, done);
+        }));
     }
 
-    std::vector<HeatPtr> storeAndFetch(std::vector<wire::JSON_Heat> heats)
+    std::vector<HeatPtr> storeAndFetch(std::vector<DownloadedHeat> heats)
     {
-        EXPECT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeDelays(7, std::move(heats), done); }));
-        return await<std::vector<HeatPtr>>([&](auto done) { manager.fetchLast24HoursHeats(7, done); });
+        EXPECT_TRUE(await<Result<void>>([&](auto done) { manager.storeDelays(7, std::move(heats), done); }));
+        auto fetched = await<Result<std::vector<HeatPtr>>>([&](auto done) { manager.fetchLast24HoursHeats(7, done); });
+        EXPECT_TRUE(fetched);
+        return fetched.valueOr(std::vector<HeatPtr>{});
     }
 
     static std::vector<int> heatIds(const std::vector<HeatPtr>& heats)
@@ -90,27 +89,20 @@ TEST_F(LastDayTest, ADelayIsSkippedWhenEitherEndIsUnreadable)
     EXPECT_EQ(heats[0]->delays->at(0)->delayId, 3);
 }
 
-wire::JSON_Reason reasonNode(std::optional<int> id, int category, std::string description,
-                             std::vector<wire::JSON_Reason> children = {})
+Reason reasonRow(std::optional<int> id, int category, std::optional<int> parent, std::string description)
 {
-    wire::JSON_Reason node;
-    node.id = id;
-    node.categoryId = category;
-    node.shortDescription = description.substr(0, 2);
-    node.description = std::move(description);
-    if (!children.empty()) {
-        node.childReasons = std::move(children);
-    }
-    return node;
+    std::string shortDescription = description.substr(0, 2);
+    return Reason{id, category, parent, std::move(description), std::move(shortDescription), "rgb(1, 2, 3)"};
 }
 
 TEST_F(LastDayTest, AReasonUnderSeveralCategoriesListsEachDelayOnceWithTheLaterRowsTexts)
 {
     // Reason 11 arrives under two categories, 12 once; the later 11 is the one the reason tree keeps.
-    const std::vector<wire::JSON_Reason> tree{
-        reasonNode(std::nullopt, 1, "Mechanical", {reasonNode(11, 1, "Crane early"), reasonNode(12, 1, "Ladle")}),
-        reasonNode(std::nullopt, 2, "Electrical", {reasonNode(11, 2, "Crane later")})};
-    ASSERT_FALSE(await<std::optional<Error>>([&](auto done) { manager.storeReasons(7, tree, done); }));
+    const std::vector<Reason> tree{reasonRow(std::nullopt, 1, std::nullopt, "Mechanical"),
+                                   reasonRow(11, 1, 1, "Crane early"), reasonRow(12, 1, 1, "Ladle"),
+                                   reasonRow(std::nullopt, 2, std::nullopt, "Electrical"),
+                                   reasonRow(11, 2, 2, "Crane later")};
+    ASSERT_TRUE(await<Result<void>>([&](auto done) { manager.storeReasons(7, tree, done); }));
     auto other = delay(3, "2019-03-07T08:20:00Z", "2019-03-07T08:30:00Z");
     other.reasonId = 12;
     const auto heats = storeAndFetch({heat(1, "2019-03-07T09:00:00Z",
@@ -125,10 +117,11 @@ TEST_F(LastDayTest, AReasonUnderSeveralCategoriesListsEachDelayOnceWithTheLaterR
     EXPECT_EQ(listed, (std::vector<std::pair<int, std::string>>{
                           {1, "Crane later/Cr"}, {2, "Crane later/Cr"}, {3, "Ladle/La"}}));
 
-    const auto reasons = await<std::vector<ReasonPtr>>([&](auto done) { manager.fetchReasons(7, done); });
-    ASSERT_EQ(reasons.size(), 5u);
-    EXPECT_EQ(reasons[1]->description, "Crane early");
-    EXPECT_EQ(reasons[4]->description, "Crane later");
+    const auto reasons = await<Result<std::vector<ReasonPtr>>>([&](auto done) { manager.fetchReasons(7, done); });
+    ASSERT_TRUE(reasons);
+    ASSERT_EQ(reasons->size(), 5u);
+    EXPECT_EQ((*reasons)[1]->description, "Crane early");
+    EXPECT_EQ((*reasons)[4]->description, "Crane later");
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <fmt/format.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace orvendel::testing {
 namespace {
 
@@ -161,6 +164,33 @@ TEST_F(CliSessionTest, ASessionTheServiceKeepsExpiringEndsInAForcedSignOut)
     EXPECT_EQ(cli.command("heats")["error"]["code"], 2);
     const auto again = cli.login();
     EXPECT_EQ(again["ok"], true) << again.dump();
+}
+
+// A damaged local database is reported, not listed as a plant without furnaces or reasons.
+TEST_F(CliSessionTest, AnUnreadableDatabaseFailsTheListsWithItsReason)
+{
+    auto& cli = startShell();
+    ASSERT_EQ(cli.login()["ok"], true);
+    std::filesystem::path database;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dataFolder())) {
+        if (entry.path().filename() == "dbData.sqlite") {
+            database = entry.path();
+        }
+    }
+    ASSERT_FALSE(database.empty());
+    {
+        std::fstream file(database, std::ios::in | std::ios::out | std::ios::binary);
+        const std::string garbage(100, 'x');
+        ASSERT_TRUE(file.write(garbage.data(), static_cast<std::streamsize>(garbage.size())));
+    }
+    for (const char* list : {"furnaces", "reasons"}) {
+        const auto reply = cli.command(list);
+        EXPECT_EQ(reply["ok"], false) << list << ": " << reply.dump();
+        EXPECT_EQ(reply["error"]["domain"], "SqlDatabase") << list;
+        EXPECT_NE(reply["message"].get<std::string>().find("not a database"), std::string::npos) << reply.dump();
+    }
+    cli.closeInput();
+    EXPECT_EQ(cli.wait(), 1);
 }
 
 TEST_F(CliSessionTest, OneShotPrintsOneReplyAndReportsByExitStatus)

@@ -92,9 +92,14 @@ protected:
     template <typename T, typename Fetch>
     T fetch(Fetch&& call)
     {
-        std::promise<T> promise;
-        call([&](T value) { promise.set_value(std::move(value)); });
-        return promise.get_future().get();
+        std::promise<Result<T>> promise;
+        call([&](Result<T> value) { promise.set_value(std::move(value)); });
+        auto fetched = promise.get_future().get();
+        if (!fetched) {
+            ADD_FAILURE() << "the read failed: " << fetched.error().description;
+            return T{};
+        }
+        return std::move(fetched).value();
     }
 
     static inline orvendel::testing::ServiceProcess* s_service = nullptr;
