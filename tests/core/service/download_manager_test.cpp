@@ -99,6 +99,20 @@ TEST_F(DownloadManagerTest, AStoreQueuedWhenTheManagerIsReleasedAnnouncesNothing
     EXPECT_EQ(storedFurnaces().size(), 1U); // the store itself still ran
 }
 
+TEST_F(DownloadManagerTest, ARequestThatOutlivesItsManagerReportsToNobody)
+{
+    signIn();
+    transport->keepDelegatesWhileRunning = true; // the running request outlives the manager's lists
+    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces, ln::logout});
+    downloadManager->downloadFurnacesList();
+    auto session = sessionFor("FurnacesList");
+    ASSERT_TRUE(session);
+    downloadManager.reset();
+    session->reply(200, expiredReply); // would park it and renew the session
+    EXPECT_EQ(recorder.total(), 0U);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 1U);
+}
+
 TEST_F(DownloadManagerTest, FailuresCarryTheErrorAndSavesTheirHeat)
 {
     signIn();
