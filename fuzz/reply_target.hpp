@@ -34,6 +34,6 @@ Result<Reply> decodeReply(const std::uint8_t* data, std::size_t size)
     }                                                                                                                  \
     extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)                                  \
     {                                                                                                                  \
-        orvendel::fuzz::decodeReply<orvendel::wire::Reply>(data, size);                                                \
+        (void)orvendel::fuzz::decodeReply<orvendel::wire::Reply>(data, size);                                          \
         return 0;                                                                                                      \
     }
