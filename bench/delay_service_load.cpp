@@ -144,13 +144,12 @@ private:
         } else if (response->status != 200) {
             problem = "HTTP " + std::to_string(response->status);
         } else if (auto decoded = wire::decode<Reply>(response->body); !decoded) {
-            problem = "decode: " + decoded.error.description;
-        } else if (!decoded.value->resultInformation.success) {
+            problem = "decode: " + decoded.error().description;
+        } else if (!decoded->resultInformation.success) {
             problem = std::string(resource) + " failed: " +
-                      (decoded.value->resultInformation.error ? decoded.value->resultInformation.error->description
-                                                              : "no error");
+                      (decoded->resultInformation.error ? decoded->resultInformation.error->description : "no error");
         } else {
-            value = std::move(decoded.value);
+            value = std::move(*decoded);
         }
         if (!problem.empty() && m_result->errors++ == 0) {
             m_result->firstError = problem;

@@ -63,7 +63,7 @@ void BM_DecodeLastDayReply(benchmark::State& state)
     for (auto _ : state) {
         auto decoded = decode<DelaysDownloaderResult>(bytes);
         if (!decoded) {
-            state.SkipWithError(decoded.error.description.c_str());
+            state.SkipWithError(decoded.error().description.c_str());
             break;
         }
         benchmark::DoNotOptimize(decoded);

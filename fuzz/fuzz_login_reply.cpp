@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto decoded = fuzz::decodeReply<wire::LoginRequestResult>(data, size);
     const std::string logged = redactJsonMember(fuzz::text(data, size), "token");
     // A reply nested too deeply to walk is hidden whole.
-    if (decoded && decoded.value->data && logged != "<redacted>") {
+    if (decoded && decoded->data && logged != "<redacted>") {
         const auto reparsed = nlohmann::json::parse(logged, nullptr, false);
         fuzz::require(reparsed.is_object(), "the redacted sign-in reply is no longer a JSON object");
         const auto data = reparsed.find("data");

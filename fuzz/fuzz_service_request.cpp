@@ -229,8 +229,8 @@ void requireReadable(const ResourceReply& reply)
         return;
     }
     const auto decoded = wire::decode<Reply>(reply.body);
-    fuzz::require(decoded.value.has_value(), "an answer the client cannot decode");
-    const auto& information = decoded.value->resultInformation;
+    fuzz::require(decoded.hasValue(), "an answer the client cannot decode");
+    const auto& information = decoded->resultInformation;
     fuzz::require(information.success == (reply.errorCode == 0), "an answer whose success and error code disagree");
     fuzz::require(reply.errorCode == 0 || (information.error && information.error->code == reply.errorCode),
                   "an answer that carries another error code than it logs");

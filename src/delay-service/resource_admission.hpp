@@ -20,7 +20,7 @@ DelayResources::Admission<Request> DelayResources::admit(std::string_view body, 
         admission.refusal = malformedReply<Reply>(resource);
         return admission;
     }
-    const auto& common = decoded.value->commonData;
+    const auto& common = decoded->commonData;
     admission.user = UserStore::normalizedName(common.username);
     if (int code = checkSession(common.username, common.sessionId, expireFirst)) {
         admission.refusal = failureReply<Reply>(code, error_text::sessionExpired, admission.user);
@@ -30,7 +30,7 @@ DelayResources::Admission<Request> DelayResources::admit(std::string_view body, 
         admission.refusal = failureReply<Reply>(error_code::unknownFurnace, error_text::unknownFurnace, admission.user);
         return admission;
     }
-    admission.request = std::move(decoded.value);
+    admission.request = std::move(*decoded);
     return admission;
 }
 

@@ -81,11 +81,11 @@ ResourceReply DelayResources::authenticate(std::string_view body, const std::str
     if (!request) {
         return malformedReply<wire::LoginRequestResult>("Authenticate");
     }
-    const std::string user = UserStore::normalizedName(request.value->data.username);
+    const std::string user = UserStore::normalizedName(request->data.username);
     const int wait = m_throttle.secondsUntilAllowed(user, clientAddress);
     // The password is checked even when the attempt is refused, so a refusal takes as long as a judgement
     // and its timing tells nothing; its outcome is thrown away.
-    const auto furnace = m_users.authenticate(user, request.value->data.password);
+    const auto furnace = m_users.authenticate(user, request->data.password);
     if (wait > 0) {
         m_stats.countAuthentication(false);
         return failureReply<wire::LoginRequestResult>(error_code::tooManySignInFailures,

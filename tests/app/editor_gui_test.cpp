@@ -393,7 +393,7 @@ private slots:
         const int furnaceId = gui().controller().session().configuration->selectedFurnaceId();
         wire::SaveDelaysRequestBody body{other.common(furnaceId), wire::saveParameters(theirs->heatId, {theirs})};
         const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
-        QVERIFY(saved && saved.value->resultInformation.success);
+        QVERIFY(saved && saved->resultInformation.success);
 
         QVERIFY(gui().click("saveButton"));
         // "Saving..." first, then the refusal.

@@ -49,10 +49,10 @@ std::optional<wire::JSON_Login> ServiceClient::login(const std::string& username
     body.data.username = username;
     body.data.password = password;
     auto reply = call<wire::LoginRequestResult>("Authenticate", body);
-    if (!reply || !reply.value->resultInformation.success || !reply.value->data) {
+    if (!reply || !reply->resultInformation.success || !reply->data) {
         return std::nullopt;
     }
-    return reply.value->data;
+    return reply->data;
 }
 
 bool ServiceClient::signIn(const std::string& username, const std::string& password)

@@ -33,11 +33,11 @@ public:
     HttpReply post(const std::string& resource, const std::string& body);
 
     template <typename Reply, typename Body>
-    wire::Decoded<Reply> call(const std::string& resource, const Body& body)
+    Result<Reply> call(const std::string& resource, const Body& body)
     {
         const auto encoded = wire::encode(body);
         if (!encoded) {
-            return wire::Decoded<Reply>{std::nullopt, wire::DecodeError{"request did not encode", 0}};
+            return Error{wire::decodeErrorDomain, 0, "request did not encode"};
         }
         const HttpReply reply = post(resource, *encoded);
         return wire::decode<Reply>(reply.body);

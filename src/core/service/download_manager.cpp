@@ -21,53 +21,7 @@ SharedInstance<DownloadManager>& sharedInstance()
     return *instance;
 }
 
-// The failure notification announcing a dropped parked request of this kind, or none.
-const char* droppedRequestNotification(const DownloaderRequestParameters& parameters)
-{
-    // A save waits on a screen too: it is announced like any other failed save.
-    if (const DownloadResource* resource = download_resources::forParameters(parameters)) {
-        return resource->failedNotification;
-    }
-    // Never started by this manager, but a parked one is still announced as its kind.
-    if (typeid(parameters) == typeid(UpdatedDelaysDownloaderRequestParameters)) {
-        return dn::failedUpdatedDelays;
-    }
-    return nullptr;
-}
-
-// Creates the request object of `Resource` when the parameters are that resource's, answered by `delegate`.
-template <typename Resource>
-bool makeRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
-                 const RequestConfigurationPtr& configuration, const std::shared_ptr<HttpTransport>& transport,
-                 const std::weak_ptr<DownloadManager>& delegate, std::shared_ptr<Downloader>& request,
-                 const DownloadResource*& resource)
-{
-    if (typeid(*parameters) != typeid(typename Resource::Parameters)) {
-        return false;
-    }
-    auto typed = std::make_shared<typename Resource::Request>(
-        std::static_pointer_cast<typename Resource::Parameters>(parameters), configuration, transport);
-    typed->setDelegate(std::weak_ptr<typename Resource::Delegate>(delegate));
-    request = std::move(typed);
-    resource = &Resource::resource;
-    return true;
-}
-
 } // namespace
-
-const DownloadResource* download_resources::forParameters(const DownloaderRequestParameters& parameters)
-{
-    return std::apply(
-        [&](auto... resource) {
-            const DownloadResource* found = nullptr;
-            ((typeid(parameters) == typeid(typename decltype(resource)::Parameters)
-                  ? (found = &decltype(resource)::resource, true)
-                  : false) ||
-             ...);
-            return found;
-        },
-        All{});
-}
 
 DownloadManager::DownloadManager(Dependencies dependencies)
     : m_loginManager(dependencies.loginManager ? std::move(dependencies.loginManager) : LoginManager::shared()),
@@ -137,48 +91,50 @@ RequestConfigurationPtr DownloadManager::makeConfiguration(const DownloadResourc
     return configuration;
 }
 
-bool DownloadManager::startRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
-                                   const RequestConfigurationPtr& configuration)
+template <typename Resource>
+void DownloadManager::start(std::shared_ptr<typename Resource::Parameters> parameters,
+                            RequestConfigurationPtr configuration)
 {
-    std::shared_ptr<Downloader> downloader;
-    const DownloadResource* resource = nullptr;
-    // Weak: a request must not keep its manager alive, and the manager may be starting it from its own
-    // queue while it is being destroyed.
-    const auto self = weak_from_this();
-    const bool made = std::apply(
-        [&](auto... r) {
-            return (makeRequest<decltype(r)>(parameters, configuration, m_transport, self, downloader, resource) ||
-                    ...);
-        },
-        download_resources::All{});
-    if (!made) {
-        return false;
-    }
+    // Weak: a request must not keep its manager alive, and the manager may be starting it from its own queue
+    // while it is being destroyed.
+    auto completion = [weak = weak_from_this()](const std::shared_ptr<ResourceRequest<Resource>>& request,
+                                                Result<typename Resource::Reply> outcome) {
+        if (auto self = weak.lock()) {
+            self->requestCompleted<Resource>(request, std::move(outcome));
+        }
+    };
+    startRequest(std::make_shared<ResourceRequest<Resource>>(std::move(parameters), std::move(configuration),
+                                                             m_transport, std::move(completion)));
+}
+
+void DownloadManager::startRequest(const std::shared_ptr<Downloader>& request)
+{
     // Recorded before it starts: a reply that arrives at once must find it in the list to be removed.
-    addActiveRequest(downloader);
-    downloader->start();
-    logDownloadManager(resource->startLine);
-    return true;
+    addActiveRequest(request);
+    request->start();
+    logDownloadManager(request->resource().startLine);
 }
 
 void DownloadManager::downloadFurnacesList(std::optional<std::string> identifier)
 {
     if (auto configuration = makeConfiguration(download_resources::Furnaces::resource, std::nullopt)) {
-        startRequest(std::make_shared<FurnacesDownloaderRequestParameters>(std::move(identifier)), configuration);
+        start<download_resources::Furnaces>(
+            std::make_shared<FurnacesDownloaderRequestParameters>(std::move(identifier)), configuration);
     }
 }
 
 void DownloadManager::downloadReasons(int furnaceId, std::optional<std::string> identifier)
 {
     if (auto configuration = makeConfiguration(download_resources::Reasons::resource, furnaceId)) {
-        startRequest(std::make_shared<ReasonsDownloaderRequestParameters>(std::move(identifier)), configuration);
+        start<download_resources::Reasons>(std::make_shared<ReasonsDownloaderRequestParameters>(std::move(identifier)),
+                                           configuration);
     }
 }
 
 void DownloadManager::downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier)
 {
     if (auto configuration = makeConfiguration(download_resources::Delays::resource, furnaceId)) {
-        startRequest(
+        start<download_resources::Delays>(
             std::make_shared<DelaysDownloaderRequestParameters>(std::move(requestDate), true, std::move(identifier)),
             configuration);
     }
@@ -188,8 +144,9 @@ void DownloadManager::saveDelays(int furnaceId, int heatId, std::vector<DelayPtr
                                  std::optional<std::string> identifier)
 {
     if (auto configuration = makeConfiguration(download_resources::Save::resource, furnaceId)) {
-        startRequest(std::make_shared<SaveDelaysRequestParameters>(heatId, std::move(delays), std::move(identifier)),
-                     configuration);
+        start<download_resources::Save>(
+            std::make_shared<SaveDelaysRequestParameters>(heatId, std::move(delays), std::move(identifier)),
+            configuration);
     }
 }
 
@@ -197,8 +154,8 @@ void DownloadManager::isSavingDelays(int heatId, int furnaceId, std::function<vo
 {
     m_activeRequestsQueue.async([this, heatId, furnaceId, completion = std::move(completion)] {
         const bool saving = std::any_of(m_activeRequests.begin(), m_activeRequests.end(), [&](const auto& request) {
-            auto parameters = std::dynamic_pointer_cast<SaveDelaysRequestParameters>(request->requestParameters());
-            return parameters && parameters->heatId == heatId &&
+            return &request->resource() == &download_resources::Save::resource &&
+                   request->heatId() == std::optional<int>(heatId) &&
                    request->requestConfiguration()->furnaceId == std::optional<int>(furnaceId);
         });
         completion(saving);
@@ -209,18 +166,18 @@ void DownloadManager::isSavingDelays(int heatId, int furnaceId, std::function<vo
 // Work on the manager's own queues may use `this`: the destructor drains both queues before anything else
 // goes. It must not take a strong reference, or it could end up destroying the manager on its own queue.
 
-void DownloadManager::addActiveRequest(std::shared_ptr<Downloader> downloader)
+void DownloadManager::addActiveRequest(std::shared_ptr<Downloader> request)
 {
-    m_activeRequestsQueue.async([this, downloader = std::move(downloader)]() mutable {
-        m_activeRequests.push_back(std::move(downloader));
+    m_activeRequestsQueue.async([this, request = std::move(request)]() mutable {
+        m_activeRequests.push_back(std::move(request));
         logDownloadManager(fmt::format("Added request. Active Requests: {}", m_activeRequests.size()));
     });
 }
 
-void DownloadManager::removeActiveRequest(const std::shared_ptr<Downloader>& downloader)
+void DownloadManager::removeActiveRequest(const std::shared_ptr<Downloader>& request)
 {
-    m_activeRequestsQueue.async([this, downloader] {
-        auto it = std::find(m_activeRequests.begin(), m_activeRequests.end(), downloader);
+    m_activeRequestsQueue.async([this, request] {
+        auto it = std::find(m_activeRequests.begin(), m_activeRequests.end(), request);
         if (it == m_activeRequests.end()) {
             return;
         }
@@ -241,13 +198,11 @@ std::size_t DownloadManager::requestsToRetryCount()
     return m_requestsToRetryQueue.sync([this] { return m_requestsToRetry.size(); });
 }
 
-void DownloadManager::addRequestToRetry(std::shared_ptr<DownloaderRequestParameters> parameters,
-                                        RequestConfigurationPtr configuration, Error error)
+void DownloadManager::addRequestToRetry(std::shared_ptr<Downloader> retry, Error error)
 {
-    m_requestsToRetryQueue.async([this, parameters = std::move(parameters), configuration = std::move(configuration),
-                                  error = std::move(error)]() mutable {
-        configuration->isRetry = true;
-        m_requestsToRetry.push_back(RetryRequest{std::move(parameters), std::move(configuration), std::move(error)});
+    m_requestsToRetryQueue.async([this, retry = std::move(retry), error = std::move(error)]() mutable {
+        retry->requestConfiguration()->isRetry = true;
+        m_requestsToRetry.push_back(RetryRequest{std::move(retry), std::move(error)});
         logDownloadManager(fmt::format("Added RetryRequest. Requests To Retry: {}", m_requestsToRetry.size()));
     });
 }
@@ -260,9 +215,10 @@ void DownloadManager::retryRequests()
         // A manager being destroyed drains this queue; it must not start requests nobody will hear.
         if (username && sessionId && !m_requestsToRetry.empty() && !weak_from_this().expired()) {
             for (auto& entry : m_requestsToRetry) {
-                entry.requestConfiguration->isRetry = true;
-                entry.requestConfiguration->sessionId = *sessionId;
-                startRequest(entry.requestParameters, entry.requestConfiguration);
+                const auto& configuration = entry.request->requestConfiguration();
+                configuration->isRetry = true;
+                configuration->sessionId = *sessionId;
+                startRequest(entry.request);
             }
         }
         m_requestsToRetry.clear();
@@ -274,13 +230,11 @@ void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> err
 {
     m_requestsToRetryQueue.async([this, notify, error = std::move(error)] {
         if (notify) {
+            // A parked save waits on a screen too: it is announced like any other failed save.
             for (const auto& entry : m_requestsToRetry) {
-                const auto& parameters = *entry.requestParameters;
-                if (const char* name = droppedRequestNotification(parameters)) {
-                    const DownloadResource* resource = download_resources::forParameters(parameters);
-                    postFailure(name, error, parameters.identifier,
-                                resource ? resource->heatId(parameters) : std::nullopt);
-                }
+                const Downloader& request = *entry.request;
+                postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
+                            request.heatId());
             }
         }
         m_requestsToRetry.clear();
@@ -322,18 +276,16 @@ void DownloadManager::postLogout()
     m_center->post(login_notifications::logout, m_loginManager.get());
 }
 
-void DownloadManager::handleRequestFailure(std::optional<Error> error,
-                                           const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                                           const RequestConfigurationPtr& requestConfiguration,
-                                           const DownloadResource& resource)
+void DownloadManager::handleRequestFailure(std::optional<Error> error, const Downloader& request)
 {
     if (!error) {
         error = Error{orv_error::domain, orv_error::failureWithoutError,
                       "Success is false in request result but no error was provided."};
     }
     if (error->is(server_error::domain, server_error::sessionExpired)) {
-        if (!requestConfiguration->isRetry) {
-            addRequestToRetry(requestParameters, requestConfiguration, *error);
+        const auto& configuration = request.requestConfiguration();
+        if (!configuration->isRetry) {
+            addRequestToRetry(request.makeRetry(configuration), *error);
             m_isUpdatingSessionId = true;
             m_loginManager->refreshSession();
         } else {
@@ -341,7 +293,8 @@ void DownloadManager::handleRequestFailure(std::optional<Error> error,
         }
         return;
     }
-    postFailure(resource.failedNotification, error, requestParameters->identifier, resource.heatId(*requestParameters));
+    postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
+                request.heatId());
 }
 
 void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notification& notification)
@@ -365,20 +318,41 @@ void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notif
 
 // ---- request objects reporting back ----
 
-void DownloadManager::requestFinished(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
-                                      const ResultInformation& resultInformation, StoreStep store,
-                                      const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                                      const RequestConfigurationPtr& requestConfiguration)
+template <typename Resource>
+void DownloadManager::requestCompleted(const std::shared_ptr<ResourceRequest<Resource>>& request,
+                                       Result<typename Resource::Reply> outcome)
 {
-    removeActiveRequest(downloader);
-    if (!resultInformation.success) {
-        handleRequestFailure(resultInformation.error, requestParameters, requestConfiguration, resource);
+    if (!outcome) {
+        requestFailed(request, outcome.error());
         return;
     }
+    const ResultInformation resultInformation = outcome->resultInformation;
+    StoreStep store;
+    if constexpr (Resource::stores) {
+        if (resultInformation.success) {
+            store = [reply = std::move(*outcome), configuration = request->requestConfiguration()](
+                        DatabaseManager& database, DatabaseManager::StoreCompletion completion) mutable {
+                Resource::store(database, std::move(reply), *configuration, std::move(completion));
+            };
+        }
+    }
+    requestFinished(request, resultInformation, std::move(store), Resource::finishedUserInfo(*request->parameters()));
+}
+
+void DownloadManager::requestFinished(const std::shared_ptr<Downloader>& request,
+                                      const ResultInformation& resultInformation, StoreStep store,
+                                      UserInfo finishedUserInfo)
+{
+    removeActiveRequest(request);
+    if (!resultInformation.success) {
+        handleRequestFailure(resultInformation.error, *request);
+        return;
+    }
+    const DownloadResource& resource = request->resource();
+    const std::string& identifier = request->requestParameters()->identifier;
     if (!store) {
-        auto info = resource.finishedUserInfo(*requestParameters);
-        info.emplace(dn::identifierKey, requestParameters->identifier);
-        m_center->post(resource.finishedNotification, this, std::move(info));
+        finishedUserInfo.emplace(dn::identifierKey, identifier);
+        m_center->post(resource.finishedNotification, this, std::move(finishedUserInfo));
         if (resource.finishedLine) {
             logDownloadManager(resource.finishedLine);
         }
@@ -387,12 +361,11 @@ void DownloadManager::requestFinished(const DownloadResource& resource, const st
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
     // work on the manager's own queues, it may hold the manager: its last release then runs on the database
     // queue, which the manager does not own.)
-    store(*m_database,
-          [weak = weak_from_this(), &resource, identifier = requestParameters->identifier](Result<void> stored) {
-              if (auto self = weak.lock()) {
-                  self->storeFinished(resource, stored.errorIfAny(), identifier);
-              }
-          });
+    store(*m_database, [weak = weak_from_this(), &resource, identifier](Result<void> stored) {
+        if (auto self = weak.lock()) {
+            self->storeFinished(resource, stored.errorIfAny(), identifier);
+        }
+    });
 }
 
 void DownloadManager::storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
@@ -408,15 +381,13 @@ void DownloadManager::storeFinished(const DownloadResource& resource, const std:
     logDownloadManager(resource.storeFailedLine + errorText(storeError));
 }
 
-void DownloadManager::requestFailed(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
-                                    const ResultInformation& resultInformation,
-                                    const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                                    const RequestConfigurationPtr& requestConfiguration)
+void DownloadManager::requestFailed(const std::shared_ptr<Downloader>& request, const Error& error)
 {
-    removeActiveRequest(downloader);
-    handleRequestFailure(resultInformation.error, requestParameters, requestConfiguration, resource);
+    removeActiveRequest(request);
+    handleRequestFailure(error, *request);
+    const DownloadResource& resource = request->resource();
     if (resource.requestFailedLineHasError) {
-        logDownloadManager(resource.requestFailedLine + errorText(resultInformation.error));
+        logDownloadManager(resource.requestFailedLine + errorText(error));
     } else {
         logDownloadManager(resource.requestFailedLine);
     }

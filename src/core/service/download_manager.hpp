@@ -12,69 +12,28 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace orvendel {
 
-// A request parked until a new session exists.
+// A request parked until a new session exists: the new request object that will be sent then, not started.
 struct RetryRequest {
-    std::shared_ptr<DownloaderRequestParameters> requestParameters;
-    RequestConfigurationPtr requestConfiguration;
+    std::shared_ptr<Downloader> request;
     Error lastError;
 };
-
-// Answers a resource's request objects for a manager (Manager::requestFinished and requestFailed). A reply
-// that reports success carries the step that stores it, so the manager itself never looks at reply types.
-template <typename Manager, typename Resource>
-class ResourceDelegate : public Resource::Delegate {
-public:
-    void didFinishDownloading(const std::shared_ptr<typename Resource::Request>& downloader,
-                              const typename Resource::Reply& result,
-                              const std::shared_ptr<typename Resource::Parameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration) override
-    {
-        typename Manager::StoreStep store;
-        if constexpr (Resource::stores) {
-            if (result.resultInformation.success) {
-                store = [result, requestConfiguration](DatabaseManager& database,
-                                                       DatabaseManager::StoreCompletion completion) mutable {
-                    Resource::store(database, std::move(result), *requestConfiguration, std::move(completion));
-                };
-            }
-        }
-        static_cast<Manager&>(*this).requestFinished(Resource::resource, downloader, result.resultInformation,
-                                                     std::move(store), requestParameters, requestConfiguration);
-    }
-
-    void didFailDownloading(const std::shared_ptr<typename Resource::Request>& downloader,
-                            const ResultInformation& resultInformation,
-                            const std::shared_ptr<typename Resource::Parameters>& requestParameters,
-                            const RequestConfigurationPtr& requestConfiguration) override
-    {
-        static_cast<Manager&>(*this).requestFailed(Resource::resource, downloader, resultInformation, requestParameters,
-                                                   requestConfiguration);
-    }
-};
-
-template <typename Manager, typename Resources>
-class ResourceDelegates;
-template <typename Manager, typename... Resource>
-class ResourceDelegates<Manager, std::tuple<Resource...>> : public ResourceDelegate<Manager, Resource>... {};
 
 // The one place the screens call the delay service from. Each call runs one request object, stores what it
 // downloads through the delay database and announces the outcome as a notification (sender: this manager).
 // An expired session parks the request, renews the session once and re-sends every parked request.
-// Thread contract: the operations may be called from any thread and return at once. Delegate calls run on
-// the requests' strands, store completions on the database queue; notifications are posted there.
-class DownloadManager : public ResourceDelegates<DownloadManager, download_resources::All>,
-                        public DelaySaver,
-                        public std::enable_shared_from_this<DownloadManager> {
+// Thread contract: the operations may be called from any thread and return at once. Request completions run
+// on the requests' strands, store completions on the database queue; notifications are posted there.
+class DownloadManager : public DelaySaver, public std::enable_shared_from_this<DownloadManager> {
 public:
     static constexpr const char* furnacesResourcePathComponent = download_resources::Furnaces::resource.pathComponent;
     static constexpr const char* delaysResourcePathComponent = download_resources::Delays::resource.pathComponent;
     static constexpr const char* reasonsResourcePathComponent = download_resources::Reasons::resource.pathComponent;
-    static constexpr const char* delaysUpdateStatusPathComponent = "UpdatedDelays";
+    static constexpr const char* delaysUpdateStatusPathComponent =
+        download_resources::UpdatedDelays::resource.pathComponent;
     static constexpr const char* saveDelaysResourcePathComponent = download_resources::Save::resource.pathComponent;
 
     // Stores a successful reply through the database; the completion says whether that worked.
@@ -122,39 +81,33 @@ public:
     static std::string errorText(const std::optional<Error>& error);
 
 private:
-    template <typename, typename>
-    friend class ResourceDelegate;
-
     explicit DownloadManager(Dependencies dependencies);
-
-    // A request object of `resource` reported back: a reply (with the step storing it when it reports
-    // success and the resource keeps its replies), or a failure.
-    void requestFinished(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
-                         const ResultInformation& resultInformation, StoreStep store,
-                         const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                         const RequestConfigurationPtr& requestConfiguration);
-    void requestFailed(const DownloadResource& resource, const std::shared_ptr<Downloader>& downloader,
-                       const ResultInformation& resultInformation,
-                       const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                       const RequestConfigurationPtr& requestConfiguration);
-    void storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
-                       const std::string& identifier);
 
     // The session's configuration for a resource, or none (after posting the logout notification) when nobody
     // is signed in.
     RequestConfigurationPtr makeConfiguration(const DownloadResource& resource, std::optional<int> furnaceId);
-    // Creates the request object for the parameters' kind, starts it and records it as active.
-    bool startRequest(const std::shared_ptr<DownloaderRequestParameters>& parameters,
-                      const RequestConfigurationPtr& configuration);
+    // Makes the request of `Resource` that reports back to this manager, and starts it.
+    template <typename Resource>
+    void start(std::shared_ptr<typename Resource::Parameters> parameters, RequestConfigurationPtr configuration);
+    // Starts a request and records it as active.
+    void startRequest(const std::shared_ptr<Downloader>& request);
 
-    void addActiveRequest(std::shared_ptr<Downloader> downloader);
-    void removeActiveRequest(const std::shared_ptr<Downloader>& downloader);
-    void addRequestToRetry(std::shared_ptr<DownloaderRequestParameters> parameters,
-                           RequestConfigurationPtr configuration, Error error);
+    // A request of `Resource` reported back: a reply, stored first when it reports success and the resource
+    // keeps its replies, or a failure.
+    template <typename Resource>
+    void requestCompleted(const std::shared_ptr<ResourceRequest<Resource>>& request,
+                          Result<typename Resource::Reply> outcome);
+    void requestFinished(const std::shared_ptr<Downloader>& request, const ResultInformation& resultInformation,
+                         StoreStep store, UserInfo finishedUserInfo);
+    void requestFailed(const std::shared_ptr<Downloader>& request, const Error& error);
+    void storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
+                       const std::string& identifier);
+
+    void addActiveRequest(std::shared_ptr<Downloader> request);
+    void removeActiveRequest(const std::shared_ptr<Downloader>& request);
+    void addRequestToRetry(std::shared_ptr<Downloader> retry, Error error);
     void retryRequests();
-    void handleRequestFailure(std::optional<Error> error,
-                              const std::shared_ptr<DownloaderRequestParameters>& requestParameters,
-                              const RequestConfigurationPtr& requestConfiguration, const DownloadResource& resource);
+    void handleRequestFailure(std::optional<Error> error, const Downloader& request);
     void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
 
     void postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,

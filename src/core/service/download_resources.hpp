@@ -1,16 +1,17 @@
 #pragma once
 
-#include "core/service/delays_downloader.hpp"
-#include "core/service/furnaces_downloader.hpp"
-#include "core/service/reasons_downloader.hpp"
-#include "core/service/save_delays.hpp"
+#include "core/service/resource_request.hpp"
+#include "core/service/wire/delay_conversion.hpp"
 #include "core/service/wire_records.hpp"
 #include "core/storage/database_manager.hpp"
+#include "core/support/log.hpp"
 #include "core/support/notification_center.hpp"
 
+#include <fmt/format.h>
+
 #include <optional>
-#include <tuple>
-#include <typeinfo>
+#include <string>
+#include <vector>
 
 namespace orvendel {
 
@@ -42,28 +43,27 @@ struct DownloadResource {
     const char* storeFailedLine;      // logged, followed by the error text, after a failed store
     const char* requestFailedLine;    // logged after a failed request
     bool requestFailedLineHasError;   // whether the error text follows `requestFailedLine`
-    // userInfo of the finished notification.
-    UserInfo (*finishedUserInfo)(const DownloaderRequestParameters&);
-    // "HeatId" of the failure notifications, when the resource has one.
-    std::optional<int> (*heatId)(const DownloaderRequestParameters&);
 };
 
+// One entry per resource: its parameter and reply types, its body, its texts and how a successful reply is
+// stored. Adding a resource is one entry here, its codec in wire/, and a call on the download manager.
 namespace download_resources {
 
-inline UserInfo noUserInfo(const DownloaderRequestParameters&)
-{
-    return {};
-}
-inline std::optional<int> noHeatId(const DownloaderRequestParameters&)
-{
-    return std::nullopt;
-}
+// What an entry has unless it says otherwise.
+struct Defaults {
+    static constexpr bool hasBody = true;      // false: `start` sends the bare request
+    static constexpr bool needsFurnace = true; // sends nothing when the configuration has no furnace
+    static constexpr bool stores = false;      // true: `store` keeps a successful reply
+    // Written by the request itself, through the manager's log, after a decoded reply or a failure.
+    static constexpr const char* ownFinishedLine = nullptr;
+    static constexpr const char* ownFailedLine = nullptr;
+    static void logDecodeError(const Error&) {}
+    static std::optional<int> heatId(const DownloaderRequestParameters&) { return std::nullopt; }
+    // userInfo of the finished notification, besides the identifier.
+    static UserInfo finishedUserInfo(const DownloaderRequestParameters&) { return {}; }
+};
 
-// One struct per resource: its request types, its texts, and how a successful reply is stored. Add a
-// resource by writing one of these and listing it in `All`.
-struct Furnaces {
-    using Request = FurnacesDownloader;
-    using Delegate = FurnacesDownloaderDelegate;
+struct Furnaces : Defaults {
     using Parameters = FurnacesDownloaderRequestParameters;
     using Reply = wire::FurnacesDownloaderResult;
     static constexpr DownloadResource resource{"FurnacesList",
@@ -73,9 +73,13 @@ struct Furnaces {
                                                "Finished Downloading Furnaces List",
                                                "Failed Downloading Furnaces List - ",
                                                "Failed Downloading Furnaces List - ",
-                                               true,
-                                               &noUserInfo,
-                                               &noHeatId};
+                                               true};
+    // The furnace id is sent when there is one, left out when not.
+    static constexpr bool needsFurnace = false;
+    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    {
+        return wire::encode(wire::FurnacesRequestBody{std::move(common)});
+    }
     static constexpr bool stores = true;
     static void store(DatabaseManager& database, Reply reply, const RequestConfiguration&,
                       DatabaseManager::StoreCompletion completion)
@@ -84,9 +88,7 @@ struct Furnaces {
     }
 };
 
-struct Reasons {
-    using Request = ReasonsDownloader;
-    using Delegate = ReasonsDownloaderDelegate;
+struct Reasons : Defaults {
     using Parameters = ReasonsDownloaderRequestParameters;
     using Reply = wire::ReasonsDownloaderResult;
     static constexpr DownloadResource resource{"ReasonsList",
@@ -96,9 +98,12 @@ struct Reasons {
                                                "Finished Downloading Reasons",
                                                "Failed Downloading Reasons - ",
                                                "Failed Downloading Reasons List - ",
-                                               true,
-                                               &noUserInfo,
-                                               &noHeatId};
+                                               true};
+    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    {
+        return wire::encode(wire::ReasonsRequestBody{std::move(common)});
+    }
+    static void logDecodeError(const Error& error) { log(error.description); }
     static constexpr bool stores = true;
     static void store(DatabaseManager& database, Reply reply, const RequestConfiguration& configuration,
                       DatabaseManager::StoreCompletion completion)
@@ -109,9 +114,7 @@ struct Reasons {
     }
 };
 
-struct Delays {
-    using Request = DelaysDownloader;
-    using Delegate = DelaysDownloaderDelegate;
+struct Delays : Defaults {
     using Parameters = DelaysDownloaderRequestParameters;
     using Reply = wire::DelaysDownloaderResult;
     static constexpr DownloadResource resource{"Last24HoursDelays",
@@ -121,9 +124,16 @@ struct Delays {
                                                "Finished Downloading Delays",
                                                "Failed Downloading Delays - ",
                                                "Failed Downloading Delays",
-                                               false,
-                                               &noUserInfo,
-                                               &noHeatId};
+                                               false};
+    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    {
+        return wire::encode(wire::DelaysRequestBody{
+            std::move(common), wire::DelaysParameters{parameters.requestDate, parameters.ignoreRequestDate}});
+    }
+    static void logDecodeError(const Error& error)
+    {
+        log(fmt::format("Error - {} - {}", error.description, error.code));
+    }
     static constexpr bool stores = true;
     static void store(DatabaseManager& database, Reply reply, const RequestConfiguration& configuration,
                       DatabaseManager::StoreCompletion completion)
@@ -135,20 +145,10 @@ struct Delays {
     }
 };
 
-struct Save {
-    using Request = SaveDelays;
-    using Delegate = SaveDelaysDelegate;
+// A save's reply carries nothing to keep.
+struct Save : Defaults {
     using Parameters = SaveDelaysRequestParameters;
     using Reply = wire::SaveDelaysResult;
-    static UserInfo finishedUserInfo(const DownloaderRequestParameters& parameters)
-    {
-        const auto& save = static_cast<const Parameters&>(parameters);
-        return {{download_notifications::heatIdKey, save.heatId}, {download_notifications::delaysKey, save.delays}};
-    }
-    static std::optional<int> heatId(const DownloaderRequestParameters& parameters)
-    {
-        return static_cast<const Parameters&>(parameters).heatId;
-    }
     static constexpr DownloadResource resource{"SaveDelays",
                                                "Started Saving Delays",
                                                download_notifications::finishedSaving,
@@ -156,18 +156,43 @@ struct Save {
                                                nullptr,
                                                nullptr,
                                                "Failed Saving Delays",
-                                               false,
-                                               &finishedUserInfo,
-                                               &heatId};
-    // A save's reply carries nothing to keep.
-    static constexpr bool stores = false;
-    static void store(DatabaseManager&, Reply, const RequestConfiguration&, DatabaseManager::StoreCompletion) {}
+                                               false};
+    // Each delay marked edited, dates in the delay's own zone.
+    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    {
+        return wire::encode(
+            wire::SaveDelaysRequestBody{std::move(common), wire::saveParameters(parameters.heatId, parameters.delays)});
+    }
+    static void logDecodeError(const Error& error) { log(decodeErrorText(error)); }
+    static std::optional<int> heatId(const Parameters& parameters) { return parameters.heatId; }
+    static UserInfo finishedUserInfo(const Parameters& parameters)
+    {
+        return {{download_notifications::heatIdKey, parameters.heatId},
+                {download_notifications::delaysKey, parameters.delays}};
+    }
 };
 
-using All = std::tuple<Furnaces, Reasons, Delays, Save>;
-
-// The resource whose parameters these are, or nullptr.
-const DownloadResource* forParameters(const DownloaderRequestParameters& parameters);
+// The current status of some delays. Nothing in the app sends it yet, and it has no body of its own: a started
+// request sends the bare request. Only its path and its failure notification (for a dropped parked request)
+// matter to the manager.
+struct UpdatedDelays : Defaults {
+    using Parameters = UpdatedDelaysDownloaderRequestParameters;
+    using Reply = wire::UpdatedDelaysDownloaderResult;
+    static constexpr DownloadResource resource{
+        "UpdatedDelays", nullptr, nullptr, download_notifications::failedUpdatedDelays,
+        nullptr,         nullptr, nullptr, false};
+    static constexpr bool hasBody = false;
+    static constexpr const char* ownFinishedLine = "Finished Downloading Updated Delays";
+    static constexpr const char* ownFailedLine = "Failed Downloading Updated Delays";
+    static void logDecodeError(const Error& error) { log(decodeErrorText(error)); }
+};
 
 } // namespace download_resources
+
+using FurnacesDownloader = ResourceRequest<download_resources::Furnaces>;
+using ReasonsDownloader = ResourceRequest<download_resources::Reasons>;
+using DelaysDownloader = ResourceRequest<download_resources::Delays>;
+using SaveDelays = ResourceRequest<download_resources::Save>;
+using UpdatedDelaysDownloader = ResourceRequest<download_resources::UpdatedDelays>;
+
 } // namespace orvendel

@@ -60,13 +60,13 @@ void Downloader::didCompleteWithError(const std::optional<Error>& error)
         processReceivedData();
         return;
     }
-    failWithResultInformation(ResultInformation::failure(*error));
+    failWithError(*error);
 }
 
 void Downloader::didBecomeInvalidWithError(const std::optional<Error>&)
 {
     m_isDownloading = false;
-    failWithResultInformation(request_failures::cancelled());
+    failWithError(request_failures::cancelled());
 }
 
 wire::CommonData Downloader::commonData() const
@@ -79,7 +79,7 @@ wire::CommonData Downloader::commonData() const
 void Downloader::sendJSON(std::optional<std::string> body)
 {
     if (!body) {
-        failWithResultInformation(request_failures::encodeFailure());
+        failWithError(request_failures::encodeFailure());
         return;
     }
     m_urlRequest.method = "POST";
@@ -89,36 +89,7 @@ void Downloader::sendJSON(std::optional<std::string> body)
     Downloader::start();
 }
 
-template <typename T>
-std::optional<T> Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>& logDecodeError)
-{
-    if (!m_receivedData) {
-        failWithResultInformation(request_failures::emptyReply());
-        return std::nullopt;
-    }
-    auto decoded = wire::decode<T>(*m_receivedData);
-    if (!decoded) {
-        if (logDecodeError) {
-            logDecodeError(decoded.error);
-        }
-        failWithResultInformation(request_failures::decodeFailure());
-        return std::nullopt;
-    }
-    return std::move(decoded.value);
-}
-
-template std::optional<wire::DelaysDownloaderResult>
-Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>&);
-template std::optional<wire::FurnacesDownloaderResult>
-Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>&);
-template std::optional<wire::ReasonsDownloaderResult>
-Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>&);
-template std::optional<wire::SaveDelaysResult>
-Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>&);
-template std::optional<wire::UpdatedDelaysDownloaderResult>
-Downloader::decodeReceivedData(const std::function<void(const wire::DecodeError&)>&);
-
-std::string decodeErrorText(const wire::DecodeError& error)
+std::string decodeErrorText(const Error& error)
 {
     return fmt::format("DecodeError(code: {}, description: \"{}\")", error.code, error.description);
 }

@@ -7,7 +7,6 @@
 #include "core/service/wire/messages.hpp"
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -15,11 +14,14 @@
 
 namespace orvendel {
 
+struct DownloadResource;
+
 // The base of every service request object: one HTTP request on a session of its own, the bytes received so
 // far, the caller's parameters and the session data it runs with. A request object runs once; a retry is a new
-// object. Create it with std::make_shared.
+// object. ResourceRequest<Resource> is the one kind there is; the download manager holds them through this
+// base. Create it with std::make_shared.
 // Thread contract: `start` on the caller's thread; `cancel` from any thread; session callbacks, and therefore
-// every delegate call, run one after the other on the request's own background strand.
+// every completion, run one after the other on the request's own background strand.
 class Downloader : public HttpSessionDelegate, public std::enable_shared_from_this<Downloader> {
 public:
     // Without a transport, the process-wide one.
@@ -29,7 +31,7 @@ public:
     Downloader(const Downloader&) = delete;
     Downloader& operator=(const Downloader&) = delete;
 
-    // Sends `urlRequest` as it stands. Subclasses build their body first and then call this.
+    // Sends `urlRequest` as it stands. Requests with a body build it first and then call this.
     virtual void start();
 
     // Invalidates the request's session (creating it when the request never ran) and cancels its task: a
@@ -41,6 +43,14 @@ public:
     const RequestConfigurationPtr& requestConfiguration() const { return m_requestConfiguration; }
     const HttpRequest& urlRequest() const { return m_urlRequest; }
 
+    // The resource asked for: its path, notifications and console lines.
+    virtual const DownloadResource& resource() const = 0;
+    // The heat a save is for; none for every other resource.
+    virtual std::optional<int> heatId() const = 0;
+    // A new request, not started, for the same resource and parameters and answering the same completion,
+    // that runs with `configuration`.
+    virtual std::shared_ptr<Downloader> makeRetry(RequestConfigurationPtr configuration) const = 0;
+
     void didReceiveResponse(const HttpResponse& response) override;
     void didReceiveData(std::string_view bytes) override;
     void didCompleteWithError(const std::optional<Error>& error) override;
@@ -49,21 +59,17 @@ public:
 protected:
     // After the task completed without a transport error.
     virtual void processReceivedData() {}
-    // After a transport error or an invalidated session.
-    virtual void failWithResultInformation(const ResultInformation&) {}
+    // After a transport error (passed unchanged), a body that did not encode or an invalidated session.
+    virtual void failWithError(const Error&) {}
 
     const std::optional<std::string>& receivedData() const { return m_receivedData; }
+    const std::shared_ptr<HttpTransport>& transport() const { return m_transport; }
 
     // Common data of the configuration: user, session, locale and furnace.
     wire::CommonData commonData() const;
 
     // Sends an encoded JSON body as a POST, or reports 1022 when there is none (encoding failed).
     void sendJSON(std::optional<std::string> body);
-
-    // The reply as T; on failure writes the decode error through `logDecodeError` (when given), reports 1011
-    // or 1023 through failWithResultInformation, and gives none.
-    template <typename T>
-    std::optional<T> decodeReceivedData(const std::function<void(const wire::DecodeError&)>& logDecodeError);
 
 private:
     std::shared_ptr<HttpSession> urlSession();
@@ -78,7 +84,7 @@ private:
     std::atomic<bool> m_isDownloading = false;
 };
 
-// The default text form of a decode error, as some request objects write it to the console.
-std::string decodeErrorText(const wire::DecodeError& error);
+// The default text form of a decode error, as some requests write it to the console.
+std::string decodeErrorText(const Error& error);
 
 } // namespace orvendel

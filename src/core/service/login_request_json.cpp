@@ -44,7 +44,7 @@ void LoginRequestJSON::start()
     auto body = wire::encode(wire::LoginRequestBody{
         wire::LoginParameters{parameters.username, parameters.password, parameters.systemRequesting}});
     if (!body) {
-        deliver(failedResult(request_failures::encodeFailure()));
+        deliver(failedResult(ResultInformation::failure(request_failures::encodeFailure())));
         return;
     }
     m_urlRequest.method = "POST";
@@ -91,7 +91,7 @@ void LoginRequestJSON::didBecomeInvalidWithError(const std::optional<Error>&)
 void LoginRequestJSON::processReceivedData()
 {
     if (!m_receivedData) {
-        deliver(failedResult(request_failures::emptyReply()));
+        deliver(failedResult(ResultInformation::failure(request_failures::emptyReply())));
         return;
     }
     const std::string& body = *m_receivedData;
@@ -103,11 +103,11 @@ void LoginRequestJSON::processReceivedData()
     }
     auto decoded = wire::decode<wire::LoginRequestResult>(body);
     if (!decoded) {
-        log(fmt::format("Error - {} - {}", decoded.error.description, decoded.error.code));
-        deliver(failedResult(request_failures::decodeFailure()));
+        log(fmt::format("Error - {} - {}", decoded.error().description, decoded.error().code));
+        deliver(failedResult(ResultInformation::failure(request_failures::decodeFailure())));
         return;
     }
-    deliver(*decoded.value);
+    deliver(*decoded);
 }
 
 void LoginRequestJSON::deliver(const wire::LoginRequestResult& result)

@@ -5,22 +5,21 @@
 namespace orvendel::request_failures {
 
 // The program's own failures of a request object ("ORVError").
-inline ResultInformation emptyReply()
+inline Error emptyReply()
 {
-    return ResultInformation::orvFailure(orv_error::emptyReply, "Server response contains no data.");
+    return Error{orv_error::domain, orv_error::emptyReply, "Server response contains no data."};
 }
-inline ResultInformation encodeFailure()
+inline Error encodeFailure()
 {
-    return ResultInformation::orvFailure(orv_error::encodeFailure, "There was a problem encoding data.");
+    return Error{orv_error::domain, orv_error::encodeFailure, "There was a problem encoding data."};
 }
-inline ResultInformation decodeFailure()
+inline Error decodeFailure()
 {
-    return ResultInformation::orvFailure(orv_error::decodeFailure, "There was a problem decoding data from response.");
+    return Error{orv_error::domain, orv_error::decodeFailure, "There was a problem decoding data from response."};
 }
-inline ResultInformation cancelled()
+inline Error cancelled()
 {
-    return ResultInformation::orvFailure(orv_error::requestCancelled, "The download request was cancelled.",
-                                         "Download Cancelled");
+    return Error{orv_error::domain, orv_error::requestCancelled, "The download request was cancelled."};
 }
 
 } // namespace orvendel::request_failures

@@ -102,6 +102,20 @@ TEST_F(DownloadManagerTest, AStoreQueuedWhenTheManagerIsReleasedAnnouncesNothing
     EXPECT_EQ(storedFurnaces().size(), 1U); // the store itself still ran
 }
 
+TEST_F(DownloadManagerTest, ARequestThatOutlivesItsManagerReportsToNobody)
+{
+    signIn();
+    transport->keepDelegatesWhileRunning = true; // the running request outlives the manager's lists
+    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces, ln::logout});
+    downloadManager->downloadFurnacesList();
+    auto session = sessionFor("FurnacesList");
+    ASSERT_TRUE(session);
+    downloadManager.reset();
+    session->reply(200, expiredReply); // would park it and renew the session
+    EXPECT_EQ(recorder.total(), 0U);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 1U);
+}
+
 TEST_F(DownloadManagerTest, FailuresCarryTheErrorAndSavesTheirHeat)
 {
     signIn();
@@ -180,6 +194,32 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
     EXPECT_EQ(recorder.count(ln::logout), 1U);
     EXPECT_EQ(recorder.count(dn::failedDelays), 0U);
     EXPECT_EQ(transport->requestsTo("Authenticate"), 2U);
+}
+
+TEST_F(DownloadManagerTest, AParkedSaveIsSentAgainAndFinishesWithItsHeatAndIdentifier)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::finishedSaving, dn::failedSaving});
+    const std::vector<DelayPtr> sent{someDelay(1)};
+    downloadManager->saveDelays(3, 41, sent, "save-41");
+    sessionFor("SaveDelays")->reply(200, expiredReply);
+    sessionFor("Authenticate", 1)
+        ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":"T2","startingFurnaceId":7}})");
+    ASSERT_EQ(downloadManager->requestsToRetryCount(), 0U); // the parked save has been sent again
+
+    auto resent = sessionFor("SaveDelays", 1);
+    ASSERT_TRUE(resent);
+    const auto& body = resent->requests.at(0).body;
+    EXPECT_NE(body.find(R"("sessionId":"T2")"), std::string::npos);
+    EXPECT_NE(body.find(R"("heatId":41)"), std::string::npos);
+    resent->reply(200, R"({"resultInformation":{"success":true}})");
+    ASSERT_EQ(recorder.count(dn::finishedSaving), 1U);
+    const auto finished = recorder.named(dn::finishedSaving)[0];
+    EXPECT_EQ(*finished.value<std::string>(dn::identifierKey), "save-41");
+    EXPECT_EQ(*finished.value<int>(dn::heatIdKey), 41);
+    EXPECT_EQ(*finished.value<std::vector<DelayPtr>>(dn::delaysKey), sent);
+    EXPECT_EQ(recorder.count(dn::failedSaving), 0U);
+    EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
 }
 
 TEST_F(DownloadManagerTest, AFailedRefreshFailsEveryParkedRequest)

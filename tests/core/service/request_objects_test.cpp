@@ -1,8 +1,4 @@
-#include "core/service/delays_downloader.hpp"
-#include "core/service/furnaces_downloader.hpp"
-#include "core/service/reasons_downloader.hpp"
-#include "core/service/save_delays.hpp"
-#include "core/service/updated_delays_downloader.hpp"
+#include "core/service/download_resources.hpp"
 #include "core/support/log.hpp"
 
 #include "support/fake_http_transport.hpp"
@@ -10,99 +6,34 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <type_traits>
+
 namespace orvendel {
 namespace {
 
 using Json = nlohmann::json;
 
-// One line per delegate call: "finish <success>" or "fail <domain> <code> [<message>]".
-class Recorder final : public DelaysDownloaderDelegate,
-                       public FurnacesDownloaderDelegate,
-                       public ReasonsDownloaderDelegate,
-                       public SaveDelaysDelegate,
-                       public UpdatedDelaysDownloaderDelegate {
-public:
+// One line per completion: "finish <success>" or "fail <domain> <code>".
+struct Recorder {
     std::vector<std::string> reports;
     std::optional<wire::DelaysDownloaderResult> delays;
     std::shared_ptr<SaveDelaysRequestParameters> saveParameters;
 
-    void didFinishDownloading(const std::shared_ptr<DelaysDownloader>&, const wire::DelaysDownloaderResult& result,
-                              const std::shared_ptr<DelaysDownloaderRequestParameters>&,
-                              const RequestConfigurationPtr&) override
+    template <typename Request>
+    void heard(const Request& request, const Result<typename Request::Reply>& outcome)
     {
-        delays = result;
-        finished(result.resultInformation);
-    }
-    void didFailDownloading(const std::shared_ptr<DelaysDownloader>&, const ResultInformation& info,
-                            const std::shared_ptr<DelaysDownloaderRequestParameters>&,
-                            const RequestConfigurationPtr&) override
-    {
-        failed(info);
-    }
-    void didFinishDownloading(const std::shared_ptr<FurnacesDownloader>&, const wire::FurnacesDownloaderResult& result,
-                              const std::shared_ptr<FurnacesDownloaderRequestParameters>&,
-                              const RequestConfigurationPtr&) override
-    {
-        finished(result.resultInformation);
-    }
-    void didFailDownloading(const std::shared_ptr<FurnacesDownloader>&, const ResultInformation& info,
-                            const std::shared_ptr<FurnacesDownloaderRequestParameters>&,
-                            const RequestConfigurationPtr&) override
-    {
-        failed(info);
-    }
-    void didFinishDownloading(const std::shared_ptr<ReasonsDownloader>&, const wire::ReasonsDownloaderResult& result,
-                              const std::shared_ptr<ReasonsDownloaderRequestParameters>&,
-                              const RequestConfigurationPtr&) override
-    {
-        finished(result.resultInformation);
-    }
-    void didFailDownloading(const std::shared_ptr<ReasonsDownloader>&, const ResultInformation& info,
-                            const std::shared_ptr<ReasonsDownloaderRequestParameters>&,
-                            const RequestConfigurationPtr&) override
-    {
-        failed(info);
-    }
-    void didFinishDownloading(const std::shared_ptr<SaveDelays>&, const wire::SaveDelaysResult& result,
-                              const std::shared_ptr<SaveDelaysRequestParameters>& parameters,
-                              const RequestConfigurationPtr&) override
-    {
-        saveParameters = parameters;
-        finished(result.resultInformation);
-    }
-    void didFailDownloading(const std::shared_ptr<SaveDelays>&, const ResultInformation& info,
-                            const std::shared_ptr<SaveDelaysRequestParameters>& parameters,
-                            const RequestConfigurationPtr&) override
-    {
-        saveParameters = parameters;
-        failed(info);
-    }
-    void didFinishDownloading(const std::shared_ptr<UpdatedDelaysDownloader>&,
-                              const wire::UpdatedDelaysDownloaderResult& result,
-                              const std::shared_ptr<UpdatedDelaysDownloaderRequestParameters>&,
-                              const RequestConfigurationPtr&) override
-    {
-        finished(result.resultInformation);
-    }
-    void didFailDownloading(const std::shared_ptr<UpdatedDelaysDownloader>&, const ResultInformation& info,
-                            const std::shared_ptr<UpdatedDelaysDownloaderRequestParameters>&,
-                            const RequestConfigurationPtr&) override
-    {
-        failed(info);
-    }
-
-private:
-    void finished(const ResultInformation& info) { reports.push_back(info.success ? "finish true" : "finish false"); }
-    void failed(const ResultInformation& info)
-    {
-        std::string line = "fail";
-        if (info.error) {
-            line += " " + info.error->domain + " " + std::to_string(info.error->code);
+        if constexpr (std::is_same_v<Request, SaveDelays>) {
+            saveParameters = request.parameters();
         }
-        if (info.message) {
-            line += " " + *info.message;
+        if (!outcome) {
+            const Error& error = outcome.error();
+            reports.push_back("fail " + error.domain + " " + std::to_string(error.code));
+            return;
         }
-        reports.push_back(line);
+        if constexpr (std::is_same_v<Request, DelaysDownloader>) {
+            delays = *outcome;
+        }
+        reports.push_back(outcome->resultInformation.success ? "finish true" : "finish false");
     }
 };
 
@@ -130,12 +61,17 @@ protected:
         return c;
     }
 
+    // A request whose completion reports to `recorder` for as long as it lives.
     template <typename D, typename P>
     std::shared_ptr<D> make(std::shared_ptr<P> parameters, RequestConfigurationPtr c)
     {
-        auto downloader = std::make_shared<D>(std::move(parameters), std::move(c), transport);
-        downloader->setDelegate(recorder);
-        return downloader;
+        auto heard = [weak = std::weak_ptr<Recorder>(recorder)](const std::shared_ptr<D>& request,
+                                                                Result<typename D::Reply> outcome) {
+            if (auto recorder = weak.lock()) {
+                recorder->heard(*request, outcome);
+            }
+        };
+        return std::make_shared<D>(std::move(parameters), std::move(c), transport, heard);
     }
     std::shared_ptr<DelaysDownloader> delaysDownloader(std::optional<int> furnaceId = 7)
     {
@@ -210,7 +146,8 @@ TEST_F(RequestObjectsTest, UnreadableRepliesFailWith1023AndAServiceRefusalStillF
     EXPECT_EQ(recorder->reports, (std::vector<std::string>{failLine(1023), failLine(1023), "finish false"}));
     auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 2u); // the delays and reasons requests write the decode error; furnaces nothing
-    EXPECT_TRUE(lines[0].starts_with("Error - ")) << lines[0];
+    // The parser's own code travels with its text: 101 is a syntax error.
+    EXPECT_TRUE(lines[0].starts_with("Error - ") && lines[0].ends_with(" - 101")) << lines[0];
     EXPECT_FALSE(lines[1].starts_with("Error - ")) << lines[1];
 }
 
@@ -231,15 +168,14 @@ TEST_F(RequestObjectsTest, CancellingReportsTheTransportErrorThenTheCancellation
     auto running = delaysDownloader();
     running->start();
     running->cancel();
-    EXPECT_EQ(recorder->reports,
-              (std::vector<std::string>{"fail TransportError 1", "fail ORVError 1013 Download Cancelled"}));
+    EXPECT_EQ(recorder->reports, (std::vector<std::string>{"fail TransportError 1", "fail ORVError 1013"}));
     EXPECT_FALSE(running->isDownloading());
 
     recorder->reports.clear();
     auto idle = delaysDownloader();
     idle->cancel(); // never started: the session is made just to be invalidated
     idle->start();  // and a cancelled request sends nothing afterwards
-    EXPECT_EQ(recorder->reports, std::vector<std::string>{"fail ORVError 1013 Download Cancelled"});
+    EXPECT_EQ(recorder->reports, std::vector<std::string>{"fail ORVError 1013"});
     EXPECT_EQ(transport->requestCount(), 1u);
 }
 
@@ -290,14 +226,29 @@ TEST_F(RequestObjectsTest, ABodyThatCannotBeEncodedIs1022AndNothingIsSent)
     EXPECT_EQ(transport->requestCount(), 0u);
 }
 
-TEST_F(RequestObjectsTest, AGoneDelegateHearsNothing)
+TEST_F(RequestObjectsTest, ARetryIsANewRequestWithTheSameParametersAndCompletion)
 {
-    auto downloader = delaysDownloader();
-    downloader->start();
-    recorder.reset();
-    session()->reply(200, okEmptyReply); // must not crash
-    downloader->cancel();
-    SUCCEED();
+    auto parameters = std::make_shared<SaveDelaysRequestParameters>(11, std::vector<DelayPtr>{}, "save-11");
+    auto first = make<SaveDelays>(parameters, configuration());
+    first->start();
+    session()->reply(200, R"({"resultInformation":{"success":false,"errorCode":3}})");
+
+    auto renewed = configuration();
+    renewed->sessionId = "session-2";
+    auto retry = first->makeRetry(renewed);
+    EXPECT_NE(retry, first);
+    EXPECT_FALSE(retry->isDownloading());
+    EXPECT_EQ(retry->requestParameters(), first->requestParameters());
+    EXPECT_EQ(retry->heatId(), std::optional<int>(11));
+    EXPECT_EQ(&retry->resource(), &first->resource());
+    EXPECT_EQ(transport->requestCount(), 1u); // made, not sent
+
+    retry->start();
+    ASSERT_EQ(transport->sessions().size(), 2u);
+    EXPECT_EQ(sentBody()["commonData"]["sessionId"], "session-2");
+    EXPECT_EQ(sentBody()["data"]["heatId"], 11);
+    session()->reply(200, okEmptyReply);
+    EXPECT_EQ(recorder->reports, (std::vector<std::string>{"finish false", "finish true"}));
 }
 
 TEST_F(RequestObjectsTest, UpdatedDelaysWritesItsOutcomeThroughTheManagersLog)
@@ -316,7 +267,7 @@ TEST_F(RequestObjectsTest, UpdatedDelaysWritesItsOutcomeThroughTheManagersLog)
     auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Download Manager - Finished Downloading Updated Delays");
-    EXPECT_TRUE(lines[1].starts_with("DecodeError(")) << lines[1];
+    EXPECT_TRUE(lines[1].starts_with("DecodeError(code: 101, description: \"")) << lines[1];
     EXPECT_EQ(lines[2], "Download Manager - Failed Downloading Updated Delays");
 }
 

@@ -45,13 +45,13 @@ struct Golden {
 template <typename T>
 Golden golden(std::string file, std::set<std::string> optionalKeys, std::set<std::string> mapKeys = {})
 {
-    return Golden{std::move(file), [](std::string_view bytes) { return decode<T>(bytes).value.has_value(); },
+    return Golden{std::move(file), [](std::string_view bytes) { return decode<T>(bytes).hasValue(); },
                   [](std::string_view bytes) -> std::optional<std::string> {
                       auto decoded = decode<T>(bytes);
                       if (!decoded) {
                           return std::nullopt;
                       }
-                      return encode(*decoded.value);
+                      return encode(*decoded);
                   },
                   std::move(optionalKeys), std::move(mapKeys)};
 }

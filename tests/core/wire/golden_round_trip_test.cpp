@@ -52,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Wire, GoldenRoundTrip, ::testing::ValuesIn(allGoldens()
 TEST(GoldenValues, LastDayReplyCarriesTheDelaysAsSent)
 {
     const auto decoded = decode<DelaysDownloaderResult>(goldenText("last24hours_delays_reply.json"));
-    ASSERT_TRUE(decoded) << decoded.error.description;
-    const auto& heats = *decoded.value->data;
+    ASSERT_TRUE(decoded) << decoded.error().description;
+    const auto& heats = *decoded->data;
     ASSERT_EQ(heats.size(), 2u);
     EXPECT_EQ(heats[0].furnaceId, 2);
     EXPECT_EQ(heats[0].heatNumber, 190342);
@@ -72,17 +72,17 @@ TEST(GoldenValues, LastDayReplyCarriesTheDelaysAsSent)
 TEST(GoldenValues, UpdatedDelayTimeStampIsAFloat)
 {
     const auto decoded = decode<UpdatedDelaysDownloaderResult>(goldenText("updated_delays_reply.json"));
-    ASSERT_TRUE(decoded) << decoded.error.description;
-    EXPECT_EQ(decoded.value->data->at(0).timeStamp, 1795956.25f);
-    EXPECT_EQ(decoded.value->data->at(1).timeStamp, std::nullopt);
-    EXPECT_EQ(decoded.value->data->at(1).status, "Pending");
+    ASSERT_TRUE(decoded) << decoded.error().description;
+    EXPECT_EQ(decoded->data->at(0).timeStamp, 1795956.25f);
+    EXPECT_EQ(decoded->data->at(1).timeStamp, std::nullopt);
+    EXPECT_EQ(decoded->data->at(1).status, "Pending");
 }
 
 TEST(GoldenValues, ServerErrorKeepsItsDescription)
 {
     const auto decoded = decode<SaveDelaysResult>(goldenText("save_delays_reply.json"));
     ASSERT_TRUE(decoded);
-    const auto& info = decoded.value->resultInformation;
+    const auto& info = decoded->resultInformation;
     EXPECT_FALSE(info.success);
     EXPECT_EQ(info.message, "Session expired");
     ASSERT_TRUE(info.error);

@@ -16,7 +16,7 @@ namespace {
 template <typename... T>
 std::vector<bool> decodeAll(std::string_view bytes)
 {
-    return {decode<T>(bytes).value.has_value()...};
+    return {decode<T>(bytes).hasValue()...};
 }
 
 TEST(JsonTestSuite, EveryDecoderSurvivesEveryParserTestFile)

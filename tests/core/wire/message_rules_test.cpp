@@ -18,8 +18,8 @@ CommonData session(std::optional<int> furnaceId)
 ResultInformation resultOf(const std::string& resultInformation)
 {
     const auto decoded = decode<SaveDelaysResult>(R"({"resultInformation": )" + resultInformation + "}");
-    EXPECT_TRUE(decoded) << decoded.error.description;
-    return decoded ? decoded.value->resultInformation : ResultInformation{};
+    EXPECT_TRUE(decoded) << decoded.error().description;
+    return decoded ? decoded->resultInformation : ResultInformation{};
 }
 
 TEST(RequestEncoding, FurnaceListBodyHasOnlyCommonDataWithoutFurnace)
@@ -141,17 +141,17 @@ TEST(ReplyDecoding, DefaultsForMissingReasonColourAndHeatFurnace)
     const auto reasons = decode<ReasonsDownloaderResult>(
         R"({"resultInformation": {"success": true}, "data": [{"delayCategoryId": 4, "description": "Scrap",
             "shortDescription": "S", "color": null}]})");
-    ASSERT_TRUE(reasons) << reasons.error.description;
-    EXPECT_EQ(reasons.value->data->at(0).colorString, "rgb(255, 255, 255)");
-    EXPECT_FALSE(reasons.value->data->at(0).id);
-    EXPECT_FALSE(reasons.value->data->at(0).childReasons);
+    ASSERT_TRUE(reasons) << reasons.error().description;
+    EXPECT_EQ(reasons->data->at(0).colorString, "rgb(255, 255, 255)");
+    EXPECT_FALSE(reasons->data->at(0).id);
+    EXPECT_FALSE(reasons->data->at(0).childReasons);
 
     const auto heats = decode<DelaysDownloaderResult>(
         R"({"resultInformation": {"success": true}, "data": [{"heatId": 1, "heatNumber": 2,
             "startDate": "2019-03-07T13:20:00-06:00", "endDate": "2019-03-07T14:18:45-06:00"}]})");
-    ASSERT_TRUE(heats) << heats.error.description;
-    EXPECT_EQ(heats.value->data->at(0).furnaceId, 0);
-    EXPECT_FALSE(heats.value->data->at(0).delays);
+    ASSERT_TRUE(heats) << heats.error().description;
+    EXPECT_EQ(heats->data->at(0).furnaceId, 0);
+    EXPECT_FALSE(heats->data->at(0).delays);
 }
 
 TEST(ReplyDecoding, ReplyDelayWithNullIdFailsTheWholeReply)
@@ -161,7 +161,7 @@ TEST(ReplyDecoding, ReplyDelayWithNullIdFailsTheWholeReply)
             "startDate": "a", "endDate": "b", "delays": [{"delayId": null, "reasonId": 3,
             "reasonDescription": "x", "startDate": "a", "endDate": "b", "timestamp": "t"}]}]})");
     ASSERT_FALSE(decoded);
-    EXPECT_EQ(decoded.error.description, "data[0].delays[0].delayId: required value is null");
+    EXPECT_EQ(decoded.error().description, "data[0].delays[0].delayId: required value is null");
 }
 
 TEST(ReplyDecoding, MissingOrNullDataIsNoData)
@@ -170,7 +170,7 @@ TEST(ReplyDecoding, MissingOrNullDataIsNoData)
          {R"({"resultInformation": {"success": true}})", R"({"resultInformation": {"success": true}, "data": null})"}) {
         const auto decoded = decode<LoginRequestResult>(text);
         ASSERT_TRUE(decoded) << text;
-        EXPECT_FALSE(decoded.value->data);
+        EXPECT_FALSE(decoded->data);
     }
 }
 
@@ -179,7 +179,7 @@ TEST(NumberRules, IntegersMustBeWholeAndFitThirtyTwoBits)
     const auto startingFurnace = [](const std::string& number) -> std::optional<int> {
         const auto decoded = decode<LoginRequestResult>(
             R"({"resultInformation": {"success": true}, "data": {"token": "t", "startingFurnaceId": )" + number + "}}");
-        return decoded ? std::optional<int>(decoded.value->data->startingFurnaceId) : std::nullopt;
+        return decoded ? std::optional<int>(decoded->data->startingFurnaceId) : std::nullopt;
     };
     EXPECT_EQ(startingFurnace("2147483647"), 2147483647);
     EXPECT_EQ(startingFurnace("-2147483648"), -2147483647 - 1);
@@ -198,7 +198,7 @@ TEST(NumberRules, TimeStampTakesAnyNumberThatFitsAFloat)
         if (!decoded) {
             return std::nullopt;
         }
-        return decoded.value->data->at(0).timeStamp.value_or(-1.0f);
+        return decoded->data->at(0).timeStamp.value_or(-1.0f);
     };
     EXPECT_EQ(stamp("12"), 12.0f);
     EXPECT_EQ(stamp("0.5"), 0.5f);
@@ -212,13 +212,14 @@ TEST(DecodeErrors, NameThePathAndNeverEchoTheInput)
     const auto missing = decode<DelaysRequestBody>(R"({"commonData": {"username": "u", "sessionId": "s",
         "locale": "en-US"}, "data": {"requestDate": "2019-03-07T14:05:00-06:00"}})");
     ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error.description, "data.ignoreRequestDate: required key is missing");
-    EXPECT_EQ(missing.error.code, 403);
+    EXPECT_EQ(missing.error().description, "data.ignoreRequestDate: required key is missing");
+    EXPECT_EQ(missing.error().code, 403);
+    EXPECT_EQ(missing.error().domain, wire::decodeErrorDomain);
 
     const auto garbage = decode<LoginRequestBody>(R"({"data": {"username": "u", "password": Hunter2secret}})");
     ASSERT_FALSE(garbage);
-    EXPECT_EQ(garbage.error.code, 101);
-    EXPECT_EQ(garbage.error.description.find("Hunter2"), std::string::npos) << garbage.error.description;
+    EXPECT_EQ(garbage.error().code, 101);
+    EXPECT_EQ(garbage.error().description.find("Hunter2"), std::string::npos) << garbage.error().description;
 }
 
 TEST(DecodeErrors, DeepNestingFailsWithoutCrashing)
@@ -234,7 +235,7 @@ TEST(DecodeErrors, DeepNestingFailsWithoutCrashing)
     deepReasons += "]}";
     const auto decoded = decode<ReasonsDownloaderResult>(deepReasons);
     ASSERT_FALSE(decoded);
-    EXPECT_NE(decoded.error.description.find("too deeply"), std::string::npos) << decoded.error.description;
+    EXPECT_NE(decoded.error().description.find("too deeply"), std::string::npos) << decoded.error().description;
 
     EXPECT_FALSE(decode<SaveDelaysResult>(std::string(200000, '[')));
     EXPECT_FALSE(decode<SaveDelaysResult>(std::string(100000, '[') + std::string(100000, ']')));
@@ -284,9 +285,9 @@ TEST(DelayConversion, SaveParametersKeepListOrderAndSkipEmptyEntries)
     EXPECT_FALSE(delays[0].contains("reasonDescription"));
 
     const auto back = decode<SaveDelaysRequestBody>(*text);
-    ASSERT_TRUE(back) << back.error.description;
-    EXPECT_FALSE(back.value->data.delays[1].delayId);
-    EXPECT_EQ(back.value->commonData.furnaceId, 2);
+    ASSERT_TRUE(back) << back.error().description;
+    EXPECT_FALSE(back->data.delays[1].delayId);
+    EXPECT_EQ(back->commonData.furnaceId, 2);
 }
 
 } // namespace

@@ -103,10 +103,10 @@ protected:
         EXPECT_TRUE(client.signIn());
         wire::DelaysRequestBody body{client.common(furnaceId), {"2000-01-01T00:00:00Z", true}};
         auto reply = client.call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
-        if (!reply || !reply.value->data) {
+        if (!reply || !reply->data) {
             return std::nullopt;
         }
-        for (auto& heat : *reply.value->data) {
+        for (auto& heat : *reply->data) {
             if (heat.heatId == heatId) {
                 return heat;
             }

@@ -153,7 +153,7 @@ TEST_F(CliEditingTest, AnEditOvertakenByTheServiceIsDroppedWithTheAlert)
     delay.comment = "theirs";
     wire::SaveDelaysRequestBody body{other.common(1), {theirs->heatId, {delay}}};
     const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
-    ASSERT_TRUE(saved && saved.value->resultInformation.success);
+    ASSERT_TRUE(saved && saved->resultInformation.success);
 
     const auto refresh = cli.command("refresh");
     EXPECT_EQ(refresh["ok"], true) << refresh.dump();

@@ -226,14 +226,14 @@ TEST_F(ConnectionsTest, DeeplyNestedBodiesAreRefusedAsMalformed)
 {
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
     auto reply = wire::decode<wire::LoginRequestResult>(client().post("Authenticate", deep).body);
-    ASSERT_TRUE(reply) << reply.error.description;
-    EXPECT_EQ(errorCode(reply.value->resultInformation), 2);
+    ASSERT_TRUE(reply) << reply.error().description;
+    EXPECT_EQ(errorCode(reply->resultInformation), 2);
     // Brackets inside texts are not nesting.
     wire::LoginRequestBody body;
     body.data = {"demo", "demo", std::string(100, '[')};
     auto fine = client().call<wire::LoginRequestResult>("Authenticate", body);
     ASSERT_TRUE(fine);
-    EXPECT_TRUE(fine.value->resultInformation.success);
+    EXPECT_TRUE(fine->resultInformation.success);
 }
 
 // Its own service: one worker, tight time limits and a small bound per client.

@@ -62,22 +62,22 @@ protected:
 
     std::string database() const { return (m_folder.path() / "plant.sqlite").string(); }
 
-    wire::Decoded<wire::DelaysDownloaderResult> heats()
+    Result<wire::DelaysDownloaderResult> heats()
     {
         wire::DelaysRequestBody body{m_client->common(1), {"2000-01-01T00:00:00Z", true}};
         return m_client->call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
     }
 
     // Saves a new comment on a delay of the newest heat.
-    wire::Decoded<wire::SaveDelaysResult> saveComment(const std::string& comment)
+    Result<wire::SaveDelaysResult> saveComment(const std::string& comment)
     {
         const auto list = heats();
-        if (!list || !list.value->data || list.value->data->empty() || !list.value->data->back().delays ||
-            list.value->data->back().delays->empty()) {
+        if (!list || !list->data || list->data->empty() || !list->data->back().delays ||
+            list->data->back().delays->empty()) {
             ADD_FAILURE() << "no heat with delays";
-            return {std::nullopt, wire::DecodeError{"no heat", 0}};
+            return Error{wire::decodeErrorDomain, 0, "no heat"};
         }
-        const auto& heat = list.value->data->back();
+        const auto& heat = list->data->back();
         auto delay = heat.delays->front();
         delay.comment = comment;
         wire::SaveDelaysRequestBody body{m_client->common(1), {heat.heatId, {delay}}};
@@ -90,7 +90,7 @@ protected:
     {
         auto reply = m_client->call<wire::FurnacesDownloaderResult>("FurnacesList",
                                                                     wire::FurnacesRequestBody{m_client->common()});
-        return reply && reply.value->resultInformation.success;
+        return reply && reply->resultInformation.success;
     }
 
     test::TempFolder m_folder;
@@ -115,10 +115,10 @@ TEST_F(DatabaseFilesTest, ImmutableDatabaseFilesGiveErrorRepliesNotACrash)
 
     for (int round = 0; round < 3; ++round) {
         const auto read = heats();
-        ASSERT_TRUE(read) << read.error.description << "\n" << m_service->logText();
+        ASSERT_TRUE(read) << read.error().description << "\n" << m_service->logText();
         const auto saved = saveComment("held up by the crane " + std::to_string(round));
-        ASSERT_TRUE(saved) << saved.error.description << "\n" << m_service->logText();
-        EXPECT_EQ(errorCode(saved.value->resultInformation), 9);
+        ASSERT_TRUE(saved) << saved.error().description << "\n" << m_service->logText();
+        EXPECT_EQ(errorCode(saved->resultInformation), 9);
     }
     EXPECT_TRUE(furnacesAnswered());
     EXPECT_EQ(m_service->stop(), std::optional<int>(0)) << m_service->logText();
@@ -130,12 +130,12 @@ TEST_F(DatabaseFilesTest, SaveIsRefusedOnceTheDatabaseFileIsDeleted)
     ASSERT_TRUE(fs::remove(database()));
 
     const auto saved = saveComment("after");
-    ASSERT_TRUE(saved) << saved.error.description;
-    EXPECT_EQ(errorCode(saved.value->resultInformation), 9);
+    ASSERT_TRUE(saved) << saved.error().description;
+    EXPECT_EQ(errorCode(saved->resultInformation), 9);
     EXPECT_NE(m_service->logText().find("was deleted or replaced"), std::string::npos) << m_service->logText();
     const auto read = heats();
     ASSERT_TRUE(read);
-    EXPECT_TRUE(read.value->resultInformation.success);
+    EXPECT_TRUE(read->resultInformation.success);
     EXPECT_TRUE(furnacesAnswered());
 }
 

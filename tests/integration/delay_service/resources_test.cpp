@@ -25,12 +25,12 @@ TEST_F(ResourcesTest, SignInChecksTheUpperCasedNameAndThePassword)
         wire::LoginRequestBody body;
         body.data = {user, password, "iOS"};
         auto reply = client().call<wire::LoginRequestResult>("Authenticate", body);
-        ASSERT_TRUE(reply) << reply.error.description;
-        EXPECT_FALSE(reply.value->resultInformation.success);
-        EXPECT_FALSE(reply.value->data);
-        ASSERT_TRUE(reply.value->resultInformation.error);
-        EXPECT_EQ(reply.value->resultInformation.error->code, 1);
-        EXPECT_EQ(reply.value->resultInformation.error->description, "Invalid user name or password.");
+        ASSERT_TRUE(reply) << reply.error().description;
+        EXPECT_FALSE(reply->resultInformation.success);
+        EXPECT_FALSE(reply->data);
+        ASSERT_TRUE(reply->resultInformation.error);
+        EXPECT_EQ(reply->resultInformation.error->code, 1);
+        EXPECT_EQ(reply->resultInformation.error->description, "Invalid user name or password.");
     }
 }
 
@@ -38,9 +38,9 @@ TEST_F(ResourcesTest, FurnaceListHasAHiddenFurnaceAndOptionalFieldsOnSomeOnly)
 {
     const auto raw = client().post("FurnacesList", *wire::encode(wire::FurnacesRequestBody{client().common({})}));
     auto reply = wire::decode<wire::FurnacesDownloaderResult>(raw.body);
-    ASSERT_TRUE(reply) << reply.error.description;
-    ASSERT_TRUE(reply.value->data);
-    const auto& furnaces = *reply.value->data;
+    ASSERT_TRUE(reply) << reply.error().description;
+    ASSERT_TRUE(reply->data);
+    const auto& furnaces = *reply->data;
     ASSERT_EQ(furnaces.size(), 4u);
     EXPECT_EQ(std::count_if(furnaces.begin(), furnaces.end(), [](auto& f) { return f.name.starts_with("--"); }), 1);
     const Json json = Json::parse(raw.body);
@@ -55,8 +55,8 @@ TEST_F(ResourcesTest, ReasonTreeHasThreeLevelsUnclassifiedAndSomeNodesWithoutCol
 {
     const auto raw = client().post("ReasonsList", *wire::encode(wire::ReasonsRequestBody{client().common(1)}));
     auto reply = wire::decode<wire::ReasonsDownloaderResult>(raw.body);
-    ASSERT_TRUE(reply) << reply.error.description;
-    ASSERT_TRUE(reply.value->data);
+    ASSERT_TRUE(reply) << reply.error().description;
+    ASSERT_TRUE(reply->data);
 
     int reasons = 0;
     int maximumDepth = 0;
@@ -79,7 +79,7 @@ TEST_F(ResourcesTest, ReasonTreeHasThreeLevelsUnclassifiedAndSomeNodesWithoutCol
             }
         }
     };
-    walk(*reply.value->data, 1);
+    walk(*reply->data, 1);
     EXPECT_TRUE(unclassified);
     EXPECT_EQ(maximumDepth, 3);
     EXPECT_GE(reasons, 60);
@@ -154,18 +154,18 @@ TEST_F(ResourcesTest, RequestDateMovesTheWindowUnlessIgnored)
 
     wire::DelaysRequestBody body{client().common(2), {text(windowEnd), false}};
     auto earlier = client().call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
-    ASSERT_TRUE(earlier && earlier.value->data);
-    ASSERT_FALSE(earlier.value->data->empty());
-    EXPECT_LE(seconds(earlier.value->data->back().endDate), windowEnd);
-    EXPECT_LT(earlier.value->data->front().heatId, current.front().heatId);
+    ASSERT_TRUE(earlier && earlier->data);
+    ASSERT_FALSE(earlier->data->empty());
+    EXPECT_LE(seconds(earlier->data->back().endDate), windowEnd);
+    EXPECT_LT(earlier->data->front().heatId, current.front().heatId);
 
     body.data.requestDate = "yesterday";
     auto refused = client().call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
     ASSERT_TRUE(refused);
-    EXPECT_EQ(errorCode(refused.value->resultInformation), 2);
+    EXPECT_EQ(errorCode(refused->resultInformation), 2);
     body.data.ignoreRequestDate = true;
     auto ignored = client().call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
-    ASSERT_TRUE(ignored && ignored.value->resultInformation.success);
+    ASSERT_TRUE(ignored && ignored->resultInformation.success);
 }
 
 TEST_F(ResourcesTest, FurnaceIsRequiredAndMustExist)
@@ -174,11 +174,11 @@ TEST_F(ResourcesTest, FurnaceIsRequiredAndMustExist)
         auto reasons = client().call<wire::ReasonsDownloaderResult>("ReasonsList",
                                                                     wire::ReasonsRequestBody{client().common(furnace)});
         ASSERT_TRUE(reasons);
-        EXPECT_EQ(errorCode(reasons.value->resultInformation), 4);
+        EXPECT_EQ(errorCode(reasons->resultInformation), 4);
         auto delays = client().call<wire::DelaysDownloaderResult>(
             "Last24HoursDelays", wire::DelaysRequestBody{client().common(furnace), {"", true}});
         ASSERT_TRUE(delays);
-        EXPECT_EQ(errorCode(delays.value->resultInformation), 4);
+        EXPECT_EQ(errorCode(delays->resultInformation), 4);
     }
     // The hidden furnace is hidden by clients only; the service serves it.
     EXPECT_FALSE(heats(4).empty());

@@ -235,9 +235,9 @@ TEST_F(SaveDelaysTest, UpdatedDelaysTellsChangedUnchangedAndDeleted)
     wire::UpdatedDelaysRequestBody body{client().common(), {1, target.heatId, {}}};
     body.data.delaysToCheck = {{{"delayId", *changed.delayId}}, {{"delayId", *untouched.delayId}}, {{"delayId", 1}}};
     auto reply = client().call<wire::UpdatedDelaysDownloaderResult>("UpdatedDelays", body);
-    ASSERT_TRUE(reply) << reply.error.description;
-    ASSERT_TRUE(reply.value->data);
-    const auto& statuses = *reply.value->data;
+    ASSERT_TRUE(reply) << reply.error().description;
+    ASSERT_TRUE(reply->data);
+    const auto& statuses = *reply->data;
     ASSERT_EQ(statuses.size(), 3u);
     EXPECT_EQ(statuses[0].status, "changed");
     EXPECT_EQ(statuses[0].reasonId, changed.reasonId);

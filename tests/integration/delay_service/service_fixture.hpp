@@ -40,12 +40,12 @@ protected:
     {
         wire::DelaysRequestBody body{client().common(furnaceId), {"2000-01-01T00:00:00Z", true}};
         auto reply = client().call<wire::DelaysDownloaderResult>("Last24HoursDelays", body);
-        EXPECT_TRUE(reply) << reply.error.description;
-        if (!reply || !reply.value->resultInformation.success || !reply.value->data) {
+        EXPECT_TRUE(reply) << reply.error().description;
+        if (!reply || !reply->resultInformation.success || !reply->data) {
             ADD_FAILURE() << "no heats";
             return {};
         }
-        return *reply.value->data;
+        return *reply->data;
     }
 
     std::optional<wire::JSON_Heat> heat(int heatId, int furnaceId = 1)
@@ -62,8 +62,8 @@ protected:
     {
         wire::SaveDelaysRequestBody body{client().common(furnaceId), {heatId, std::move(delays)}};
         auto reply = client().call<wire::SaveDelaysResult>("SaveDelays", body);
-        EXPECT_TRUE(reply) << reply.error.description;
-        return reply ? *reply.value : wire::SaveDelaysResult{};
+        EXPECT_TRUE(reply) << reply.error().description;
+        return reply ? *reply : wire::SaveDelaysResult{};
     }
 
     static int errorCode(const ResultInformation& info) { return info.error ? info.error->code : 0; }

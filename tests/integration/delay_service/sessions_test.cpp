@@ -10,8 +10,8 @@ protected:
     ResultInformation furnaces(const wire::CommonData& common)
     {
         auto reply = client().call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{common});
-        EXPECT_TRUE(reply) << reply.error.description;
-        return reply ? reply.value->resultInformation : ResultInformation{};
+        EXPECT_TRUE(reply) << reply.error().description;
+        return reply ? reply->resultInformation : ResultInformation{};
     }
 };
 
@@ -39,11 +39,11 @@ TEST_F(SessionsTest, EveryResourceButSignInNeedsTheUsersLiveSession)
     auto save =
         client().call<wire::SaveDelaysResult>("SaveDelays", wire::SaveDelaysRequestBody{unknown, {1000001, {}}});
     ASSERT_TRUE(save);
-    EXPECT_EQ(errorCode(save.value->resultInformation), 3);
+    EXPECT_EQ(errorCode(save->resultInformation), 3);
     auto updated = client().call<wire::UpdatedDelaysDownloaderResult>(
         "UpdatedDelays", wire::UpdatedDelaysRequestBody{unknown, {1, 1000001, {{{"delayId", 1}}}}});
     ASSERT_TRUE(updated);
-    EXPECT_EQ(errorCode(updated.value->resultInformation), 3);
+    EXPECT_EQ(errorCode(updated->resultInformation), 3);
 }
 
 // The client sends names upper-cased with full Unicode mapping and without spaces; users added by hand are
@@ -89,7 +89,7 @@ TEST(SessionTtlTest, ASessionExpiresAfterItsTimeToLiveWithoutUse)
     const auto furnacesCode = [&] {
         auto reply =
             client.call<wire::FurnacesDownloaderResult>("FurnacesList", wire::FurnacesRequestBody{client.common()});
-        return reply && reply.value->resultInformation.error ? reply.value->resultInformation.error->code : 0;
+        return reply && reply->resultInformation.error ? reply->resultInformation.error->code : 0;
     };
 
     // Each use restarts the time to live.

@@ -13,11 +13,11 @@ int signInCode(ServiceClient& client, const std::string& user, const std::string
     wire::LoginRequestBody body;
     body.data = {user, password, "iOS"};
     auto reply = client.call<wire::LoginRequestResult>("Authenticate", body);
-    EXPECT_TRUE(reply) << reply.error.description;
+    EXPECT_TRUE(reply) << reply.error().description;
     if (!reply) {
         return -1;
     }
-    const auto& info = reply.value->resultInformation;
+    const auto& info = reply->resultInformation;
     return info.success ? 0 : (info.error ? info.error->code : -1);
 }
 
@@ -32,12 +32,12 @@ TEST_F(SignInLimitsTest, FiveFailuresForANameRefuseItEvenWithTheRightPassword)
     body.data = {"ANN", "s3cret-Pa55", "iOS"};
     auto refused = client().call<wire::LoginRequestResult>("Authenticate", body);
     ASSERT_TRUE(refused);
-    ASSERT_TRUE(refused.value->resultInformation.error);
-    EXPECT_EQ(refused.value->resultInformation.error->code, 13);
-    EXPECT_TRUE(std::regex_match(refused.value->resultInformation.error->description,
+    ASSERT_TRUE(refused->resultInformation.error);
+    EXPECT_EQ(refused->resultInformation.error->code, 13);
+    EXPECT_TRUE(std::regex_match(refused->resultInformation.error->description,
                                  std::regex("Too many failed sign-in attempts\\. Try again in [1-9][0-9]* seconds\\.")))
-        << refused.value->resultInformation.error->description;
-    EXPECT_FALSE(refused.value->data);
+        << refused->resultInformation.error->description;
+    EXPECT_FALSE(refused->data);
 
     // Another name from the same machine is not held back, and a reset forgets the failures.
     EXPECT_EQ(signInCode(client(), "demo", "demo"), 0);

@@ -19,43 +19,39 @@ std::string withoutInput(std::string text)
 } // namespace
 
 template <typename T>
-Decoded<T> decode(std::string_view bytes)
+Result<T> decode(std::string_view bytes)
 {
-    Decoded<T> result;
     try {
         detail::Json root = detail::Json::parse(bytes.begin(), bytes.end());
         detail::Reader reader;
         if (!reader.expectObject(root, nullptr)) {
-            result.error = reader.error();
-            return result;
+            return reader.error();
         }
         T value;
-        if (detail::readMessage(reader, root, value)) {
-            result.value = std::move(value);
-        } else {
-            result.error = reader.error();
+        if (!detail::readMessage(reader, root, value)) {
+            return reader.error();
         }
+        return value;
     } catch (const detail::Json::exception& failure) {
-        result.error = DecodeError{withoutInput(failure.what()), failure.id};
+        return Error{decodeErrorDomain, failure.id, withoutInput(failure.what())};
     } catch (const std::bad_alloc&) {
-        result.error = DecodeError{"out of memory while decoding", 0};
+        return Error{decodeErrorDomain, 0, "out of memory while decoding"};
     } catch (const std::exception& failure) {
-        result.error = DecodeError{failure.what(), 0};
+        return Error{decodeErrorDomain, 0, failure.what()};
     }
-    return result;
 }
 
-template Decoded<LoginRequestBody> decode<LoginRequestBody>(std::string_view);
-template Decoded<FurnacesRequestBody> decode<FurnacesRequestBody>(std::string_view);
-template Decoded<ReasonsRequestBody> decode<ReasonsRequestBody>(std::string_view);
-template Decoded<DelaysRequestBody> decode<DelaysRequestBody>(std::string_view);
-template Decoded<SaveDelaysRequestBody> decode<SaveDelaysRequestBody>(std::string_view);
-template Decoded<UpdatedDelaysRequestBody> decode<UpdatedDelaysRequestBody>(std::string_view);
-template Decoded<LoginRequestResult> decode<LoginRequestResult>(std::string_view);
-template Decoded<FurnacesDownloaderResult> decode<FurnacesDownloaderResult>(std::string_view);
-template Decoded<ReasonsDownloaderResult> decode<ReasonsDownloaderResult>(std::string_view);
-template Decoded<DelaysDownloaderResult> decode<DelaysDownloaderResult>(std::string_view);
-template Decoded<UpdatedDelaysDownloaderResult> decode<UpdatedDelaysDownloaderResult>(std::string_view);
-template Decoded<SaveDelaysResult> decode<SaveDelaysResult>(std::string_view);
+template Result<LoginRequestBody> decode<LoginRequestBody>(std::string_view);
+template Result<FurnacesRequestBody> decode<FurnacesRequestBody>(std::string_view);
+template Result<ReasonsRequestBody> decode<ReasonsRequestBody>(std::string_view);
+template Result<DelaysRequestBody> decode<DelaysRequestBody>(std::string_view);
+template Result<SaveDelaysRequestBody> decode<SaveDelaysRequestBody>(std::string_view);
+template Result<UpdatedDelaysRequestBody> decode<UpdatedDelaysRequestBody>(std::string_view);
+template Result<LoginRequestResult> decode<LoginRequestResult>(std::string_view);
+template Result<FurnacesDownloaderResult> decode<FurnacesDownloaderResult>(std::string_view);
+template Result<ReasonsDownloaderResult> decode<ReasonsDownloaderResult>(std::string_view);
+template Result<DelaysDownloaderResult> decode<DelaysDownloaderResult>(std::string_view);
+template Result<UpdatedDelaysDownloaderResult> decode<UpdatedDelaysDownloaderResult>(std::string_view);
+template Result<SaveDelaysResult> decode<SaveDelaysResult>(std::string_view);
 
 } // namespace orvendel::wire

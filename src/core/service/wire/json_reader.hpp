@@ -38,7 +38,7 @@ public:
 
     // Always false, so that readers can `return r.fail(...)`.
     bool fail(int code, const char* key, std::string_view problem);
-    const DecodeError& error() const { return m_error; }
+    const Error& error() const { return m_error; }
 
     // The member `key` of `object`, or null when the key is missing or holds null. A required member
     // that is absent fails.
@@ -88,7 +88,7 @@ private:
     std::string pathTo(const char* key) const;
 
     std::vector<Step> m_path;
-    DecodeError m_error;
+    Error m_error{decodeErrorDomain, 0, {}};
 };
 
 // The JSON type name used in error texts.

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The delay service's messages as they travel: every request body and every reply, one struct each.
@@ -128,20 +129,9 @@ struct SaveDelaysResult {
     ResultInformation resultInformation;
 };
 
-// Why bytes did not decode: the parser's or the type check's text, and a numeric code (the JSON
-// library's exception id, or 0).
-struct DecodeError {
-    std::string description;
-    int code = 0;
-};
-
-template <typename T>
-struct Decoded {
-    std::optional<T> value;
-    DecodeError error; // meaningful only when value is absent
-
-    explicit operator bool() const { return value.has_value(); }
-};
+// Why bytes did not decode is an `Error` of this domain: its description is the parser's or the type
+// check's text (never the input itself), its code the JSON library's exception id, or 0.
+inline constexpr const char* decodeErrorDomain = "WireDecode";
 
 // Encoding gives UTF-8 JSON text, or none when a value cannot be encoded (text that is not UTF-8, or a
 // delay without identifier in a reply, which no reader would accept).
@@ -164,6 +154,6 @@ std::optional<std::string> encode(const SaveDelaysResult& reply);
 
 // decode<LoginRequestResult>(bytes), decode<SaveDelaysRequestBody>(bytes), … for every type above.
 template <typename T>
-Decoded<T> decode(std::string_view bytes);
+Result<T> decode(std::string_view bytes);
 
 } // namespace orvendel::wire
