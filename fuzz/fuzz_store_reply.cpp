@@ -6,7 +6,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace orvendel;
-    const auto [available, url] = Utilities::newerVersionInReply(fuzz::text(data, size), "com.KESTA.orvendel", "1.0.0");
+    const auto [available, url] =
+        update_check::newerVersionInReply(fuzz::text(data, size), "com.KESTA.orvendel", "1.0.0");
     fuzz::require(available == url.has_value(), "an update without a store address, or an address without update");
     return 0;
 }

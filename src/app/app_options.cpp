@@ -83,7 +83,7 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
             }
             options.serviceURL = *value;
         } else if (argument == "--update-check-url") {
-            if (!takeValue() || !Utilities::storeLookupURL(*value, "x")) {
+            if (!takeValue() || !update_check::storeLookupURL(*value, "x")) {
                 return {std::nullopt, "--update-check-url needs an http:// or https:// address with a host"};
             }
             options.updateCheckURL = *value;

@@ -119,7 +119,7 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             options.serviceURL = *url;
         } else if (argument == "--update-check-url") {
             const auto url = value();
-            if (!url || !Utilities::storeLookupURL(*url, "x")) {
+            if (!url || !update_check::storeLookupURL(*url, "x")) {
                 return usageError("--update-check-url needs an http:// or https:// address with a host");
             }
             options.updateCheckURL = *url;

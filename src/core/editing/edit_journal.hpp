@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/delay.hpp"
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/delay.hpp"
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 #include "core/model/zoned_date_time.hpp"
 #include "core/support/notification_center.hpp"
 #include "core/support/serial_queue.hpp"

@@ -197,8 +197,8 @@ void SignInFlow::checkForUpdate()
     m_checkedForUpdate = true;
     auto settings = UpdateCheckSettings::current();
     settings.transport = m_environment.session->transport;
-    Utilities::checkForNewerVersion(settings, [executor = m_environment.executor, self = weak_from_this()](
-                                                  bool available, std::optional<std::string> storeURL) {
+    update_check::checkForNewerVersion(settings, [executor = m_environment.executor, self = weak_from_this()](
+                                                     bool available, std::optional<std::string> storeURL) {
         log(std::string("Is Update Available? ") + (available ? "true" : "false"));
         if (!available) {
             return;

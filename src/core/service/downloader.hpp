@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 #include "core/platform/http_transport.hpp"
 #include "core/service/request_configuration.hpp"
 #include "core/service/request_parameters.hpp"

@@ -10,7 +10,4 @@ namespace orvendel {
 // JSON nested too deeply to walk safely is hidden whole.
 std::string redactJsonMember(std::string_view json, std::string_view key);
 
-// True when the bytes are well-formed UTF-8.
-bool isValidUtf8(std::string_view bytes);
-
 } // namespace orvendel

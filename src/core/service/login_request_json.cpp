@@ -3,6 +3,7 @@
 #include "core/service/log_redaction.hpp"
 #include "core/service/request_failures.hpp"
 #include "core/support/log.hpp"
+#include "core/support/utf8.hpp"
 
 #include <fmt/format.h>
 
@@ -96,7 +97,7 @@ void LoginRequestJSON::processReceivedData()
     }
     const std::string& body = *m_receivedData;
     // The reply carries the session token: the console only ever sees it hidden.
-    if (isValidUtf8(body)) {
+    if (utf8::isValid(body)) {
         log(redactJsonMember(body, "token"));
     } else {
         log(fmt::format("Sign-in reply of {} bytes is not UTF-8 text", body.size()));

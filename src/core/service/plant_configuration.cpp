@@ -43,7 +43,7 @@ bool isUsableURL(std::string_view key, std::string_view value)
     if (key == serviceURLKey) {
         return ServiceAddress::isValidBaseURL(value);
     }
-    return Utilities::storeLookupURL(value, "x").has_value();
+    return update_check::storeLookupURL(value, "x").has_value();
 }
 
 std::nullopt_t fault(const std::filesystem::path& file, std::size_t line, std::string_view what)
@@ -168,8 +168,8 @@ Addresses resolve(const CommandLine& commandLine, const Locations& locations)
     };
     fillFrom(addresses.serviceURL, environment(ServiceAddress::environmentVariable),
              fmt::format("${}", ServiceAddress::environmentVariable));
-    fillFrom(addresses.updateCheckURL, environment(Utilities::storeSearchURLEnvironmentVariable),
-             fmt::format("${}", Utilities::storeSearchURLEnvironmentVariable));
+    fillFrom(addresses.updateCheckURL, environment(update_check::storeSearchURLEnvironmentVariable),
+             fmt::format("${}", update_check::storeSearchURLEnvironmentVariable));
     // Both files are read even when the command line decides: a broken plant file is said at every start.
     const auto fillFromFile = [&](const std::filesystem::path& file) {
         if (const auto settings = readFile(file)) {
@@ -196,7 +196,7 @@ Addresses resolve(const CommandLine& commandLine)
 void apply(const Addresses& addresses)
 {
     ServiceAddress::setBaseURL(addresses.serviceURL.value);
-    Utilities::setStoreSearchURL(addresses.updateCheckURL.value.value_or(std::string()));
+    update_check::setStoreSearchURL(addresses.updateCheckURL.value.value_or(std::string()));
 }
 
 std::string describe(const Addresses& addresses)

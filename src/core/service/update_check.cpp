@@ -40,7 +40,7 @@ const std::pair<bool, std::optional<std::string>> noUpdate{false, std::nullopt};
 // Collects the store's reply and answers once.
 class UpdateCheckRequest final : public HttpSessionDelegate {
 public:
-    UpdateCheckRequest(std::string identifier, std::string version, Utilities::UpdateCheckCompletion completion)
+    UpdateCheckRequest(std::string identifier, std::string version, update_check::UpdateCheckCompletion completion)
         : m_identifier(std::move(identifier)), m_version(std::move(version)), m_completion(std::move(completion))
     {}
 
@@ -51,7 +51,7 @@ public:
     void didCompleteWithError(const std::optional<Error>& error) override
     {
         auto [available, url] =
-            error || m_body.empty() ? noUpdate : Utilities::newerVersionInReply(m_body, m_identifier, m_version);
+            error || m_body.empty() ? noUpdate : update_check::newerVersionInReply(m_body, m_identifier, m_version);
         m_session.reset();
         if (auto completion = std::exchange(m_completion, nullptr)) {
             completion(available, std::move(url));
@@ -62,7 +62,7 @@ public:
 private:
     std::string m_identifier;
     std::string m_version;
-    Utilities::UpdateCheckCompletion m_completion;
+    update_check::UpdateCheckCompletion m_completion;
     std::shared_ptr<HttpSession> m_session; // kept until the answer, whatever the transport does with it
     std::string m_body;
 };
@@ -71,11 +71,11 @@ private:
 
 UpdateCheckSettings UpdateCheckSettings::current()
 {
-    return UpdateCheckSettings{Utilities::storeSearchURL(), build::applicationVersion, build::applicationIdentifier,
+    return UpdateCheckSettings{update_check::storeSearchURL(), build::applicationVersion, build::applicationIdentifier,
                                nullptr};
 }
 
-namespace Utilities {
+namespace update_check {
 
 namespace {
 
@@ -196,5 +196,5 @@ void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckComple
     }
 }
 
-} // namespace Utilities
+} // namespace update_check
 } // namespace orvendel

@@ -22,7 +22,7 @@ struct UpdateCheckSettings {
     static UpdateCheckSettings current();
 };
 
-namespace Utilities {
+namespace update_check {
 
 using UpdateCheckCompletion = std::function<void(bool updateAvailable, std::optional<std::string> storeURL)>;
 
@@ -47,5 +47,5 @@ std::optional<std::string> storeLookupURL(std::string_view base, std::string_vie
 std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view body, std::string_view identifier,
                                                                 std::string_view version);
 
-} // namespace Utilities
+} // namespace update_check
 } // namespace orvendel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 #include "core/platform/atomic_file.hpp"
 #include "core/storage/user_folder.hpp"
 

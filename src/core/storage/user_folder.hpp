@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 
 #include <filesystem>
 #include <functional>

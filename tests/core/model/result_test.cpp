@@ -1,4 +1,4 @@
-#include "core/model/error.hpp"
+#include "core/model/result_information.hpp"
 
 #include <gtest/gtest.h>
 

@@ -44,7 +44,7 @@ protected:
     PC::Locations locations{folder.path() / "home/.config/orvendel/orvendel.conf",
                             folder.path() / "etc/orvendel/orvendel.conf"};
     ScopedEnvironment serviceVariable{ServiceAddress::environmentVariable, std::nullopt};
-    ScopedEnvironment storeVariable{Utilities::storeSearchURLEnvironmentVariable, std::nullopt};
+    ScopedEnvironment storeVariable{update_check::storeSearchURLEnvironmentVariable, std::nullopt};
 };
 
 TEST_F(PlantConfigurationTest, EachAddressComesFromTheFirstSourceThatHasIt)
@@ -152,17 +152,17 @@ TEST_F(PlantConfigurationTest, TheUsersFileFollowsTheXdgConfigHomeAndTheMachines
 
 TEST_F(PlantConfigurationTest, AppliedAddressesReachTheRequestsAndTheUpdateCheck)
 {
-    ScopedEnvironment store{Utilities::storeSearchURLEnvironmentVariable, "http://store.env/"};
+    ScopedEnvironment store{update_check::storeSearchURLEnvironmentVariable, "http://store.env/"};
     PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {std::nullopt, "the built-in default"}});
     EXPECT_EQ(ServiceAddress::resourceURL("FurnacesList"), "http://plant/DelaysApi/Delays/FurnacesList");
     // A check resolved as off stays off, whatever the environment says later.
-    EXPECT_EQ(Utilities::storeSearchURL(), std::nullopt);
+    EXPECT_EQ(update_check::storeSearchURL(), std::nullopt);
     PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {"http://store.plant/", "x"}});
-    EXPECT_EQ(Utilities::storeSearchURL(), "http://store.plant/");
+    EXPECT_EQ(update_check::storeSearchURL(), "http://store.plant/");
 
     ServiceAddress::setBaseURL(std::nullopt);
-    Utilities::setStoreSearchURL(std::nullopt);
-    EXPECT_EQ(Utilities::storeSearchURL(), "http://store.env/");
+    update_check::setStoreSearchURL(std::nullopt);
+    EXPECT_EQ(update_check::storeSearchURL(), "http://store.env/");
 }
 
 } // namespace

@@ -32,7 +32,7 @@ protected:
     Answer check(std::optional<std::string> reply)
     {
         std::optional<Answer> answer;
-        Utilities::checkForNewerVersion(settings(), [&](bool available, std::optional<std::string> url) {
+        update_check::checkForNewerVersion(settings(), [&](bool available, std::optional<std::string> url) {
             answer = Answer{available, std::move(url)};
         });
         if (reply) {
@@ -52,7 +52,7 @@ TEST_F(UpdateCheckTest, WithoutAUsableAddressItAnswersAtOnceWithoutARequest)
     for (std::optional<std::string> url : {std::optional<std::string>{}, std::optional<std::string>{"store.test"},
                                            std::optional<std::string>{"ftp://store.test/search"}}) {
         std::optional<Answer> answer;
-        Utilities::checkForNewerVersion(settings(url), [&](bool available, std::optional<std::string> storeURL) {
+        update_check::checkForNewerVersion(settings(url), [&](bool available, std::optional<std::string> storeURL) {
             answer = Answer{available, std::move(storeURL)};
         });
         EXPECT_EQ(answer, none);
@@ -66,7 +66,7 @@ TEST_F(UpdateCheckTest, AsksTheStoreWithAPlainGet)
     const HttpRequest& sent = transport->lastSession()->requests.front();
     EXPECT_EQ(sent.method, "GET");
     EXPECT_EQ(sent.url, "http://store.test/search?term=com.KESTA.orvendel&entity=software");
-    EXPECT_EQ(Utilities::storeLookupURL("https://s.test/search?country=ch", "a b"),
+    EXPECT_EQ(update_check::storeLookupURL("https://s.test/search?country=ch", "a b"),
               "https://s.test/search?country=ch&term=a%20b&entity=software");
 }
 

@@ -1,4 +1,5 @@
 #include "core/support/unicode.hpp"
+#include "core/support/utf8.hpp"
 
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
@@ -86,6 +87,16 @@ TEST(UnicodeComposed, CombiningMarksJoinTheirLetter)
     EXPECT_EQ(unicode::composed("\xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB"), "\xED\x95\x9C"); // jamo → 한
     EXPECT_EQ(unicode::composed("plain ascii ~!"), "plain ascii ~!");
     EXPECT_EQ(unicode::composed("a\xFF"), "a\xEF\xBF\xBD");
+}
+
+// The one well-formedness check every layer uses (a login body, credentials, comments).
+TEST(Utf8IsValid, RefusesWhatIsNotWellFormed)
+{
+    EXPECT_TRUE(utf8::isValid("plain, Z\xC3\xBCrich, \xE6\x9D\xB1\xE4\xBA\xAC, \xF0\x9F\x94\xA5"));
+    EXPECT_FALSE(utf8::isValid("\xC3"));             // cut short
+    EXPECT_FALSE(utf8::isValid("\xC0\xAF"));         // overlong
+    EXPECT_FALSE(utf8::isValid("\xED\xA0\x80"));     // surrogate
+    EXPECT_FALSE(utf8::isValid("\xF4\x90\x80\x80")); // beyond U+10FFFF
 }
 
 } // namespace

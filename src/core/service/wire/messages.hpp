@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/model/error.hpp"
 #include "core/model/furnace.hpp"
+#include "core/model/result_information.hpp"
 #include "core/model/updated_delay.hpp"
 
 #include <map>
