@@ -105,16 +105,11 @@ struct Transfer {
 
 class CurlHttpTransport::Engine {
 public:
+    // Nothing of libcurl yet: it is loaded, and the network thread started, by the first request, so that a
+    // program that has not talked to the network yet has not paid for it.
     explicit Engine(Options options)
         : m_options(options), m_pool(static_cast<std::size_t>(std::max(1, options.callbackThreads)))
-    {
-        if (auto loaded = curlLibrary(); !loaded) {
-            m_loadError = loaded.error();
-            return;
-        }
-        m_multi = curl().multi_init();
-        m_thread = std::thread([this] { run(); });
-    }
+    {}
 
     ~Engine()
     {
@@ -129,54 +124,73 @@ public:
     // Refused when the engine is shutting down or libcurl could not be loaded.
     Result<void> add(std::shared_ptr<Transfer> transfer)
     {
-        if (m_loadError) {
-            return transport_error::make(transport_error::unknown, m_loadError->description);
-        }
+        CURLM* multi = nullptr;
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) {
                 return transport_error::make(transport_error::shutDown);
             }
+            startOnce();
+            if (m_loadError) {
+                return transport_error::make(transport_error::unknown, m_loadError->description);
+            }
             m_toAdd.push_back(std::move(transfer));
+            multi = m_multi;
         }
-        curl().multi_wakeup(m_multi);
+        curl().multi_wakeup(multi);
         return {};
     }
 
     void remove(std::shared_ptr<Transfer> transfer)
     {
-        if (m_loadError) {
-            return;
-        }
+        CURLM* multi = nullptr;
         {
             std::lock_guard lock(m_mutex);
-            if (m_stopping) {
+            if (m_stopping || m_multi == nullptr) {
                 return;
             }
             m_toRemove.push_back(std::move(transfer));
+            multi = m_multi;
         }
-        curl().multi_wakeup(m_multi);
+        curl().multi_wakeup(multi);
     }
 
     void shutdown()
     {
-        if (m_loadError) {
-            m_pool.join();
-            return;
-        }
+        CURLM* multi = nullptr;
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) {
                 return;
             }
             m_stopping = true;
+            multi = m_multi;
         }
-        curl().multi_wakeup(m_multi);
+        if (multi == nullptr) { // never started
+            m_pool.join();
+            return;
+        }
+        curl().multi_wakeup(multi);
         m_thread.join();
         m_pool.join();
     }
 
 private:
+    // Under m_mutex.
+    void startOnce()
+    {
+        if (m_started) {
+            return;
+        }
+        m_started = true;
+        if (auto loaded = curlLibrary(); !loaded) {
+            m_loadError = loaded.error();
+            return;
+        }
+        m_multi = curl().multi_init();
+        m_thread = std::thread([this] { run(); });
+    }
+
     void run();
     void begin(const std::shared_ptr<Transfer>& transfer);
     void finish(CURL* easy, CURLcode result);
@@ -184,6 +198,8 @@ private:
 
     Options m_options;
     asio::thread_pool m_pool;
+    // Set once by the first request, under m_mutex.
+    bool m_started = false;
     std::optional<Error> m_loadError; // libcurl could not be loaded: every request fails with it
     CURLM* m_multi = nullptr;
     std::thread m_thread;

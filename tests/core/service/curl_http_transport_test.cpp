@@ -324,5 +324,24 @@ TEST_F(CurlHttpTransportTest, DestroyingTheTransportCompletesTasksInFlight)
     EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::shutDown)}));
 }
 
+// libcurl and the network thread start with the first request: a transport that never sent one, or whose
+// session was invalidated unused, must still shut down, and one made later must still work.
+TEST_F(CurlHttpTransportTest, ATransportThatNeverSentARequestShutsDownCleanly)
+{
+    {
+        CurlHttpTransport unused;
+    }
+    {
+        CurlHttpTransport idle;
+        auto delegate = std::make_shared<RecordingDelegate>();
+        idle.makeSession(HttpSessionConfiguration::ephemeral(), delegate)->invalidateAndCancel();
+        EXPECT_EQ(delegate->waitFor("invalid"), (std::vector<std::string>{"invalid"}));
+    }
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+    ASSERT_TRUE(session->startTask(post("/echo", "{}")));
+    EXPECT_EQ(delegate->waitForCompletion().back(), "complete");
+}
+
 } // namespace
 } // namespace orvendel
