@@ -1,8 +1,8 @@
 #include "core/flows/application_flow.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/model/screen_notifications.hpp"
 #include "core/flows/observe_on.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/database_manager.hpp"
@@ -98,14 +98,20 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
     // Another user after an inactivity timeout or the background: the previous user's edits and requests
     // must not carry over. The new session itself stays.
     log("Signed in as another user: the previous user's requests and edits are dropped");
+    dropUserData();
+}
+
+void ApplicationFlow::dropUserData()
+{
     const auto& session = *m_environment.session;
     session.downloads->resetForLogout();
     session.database->closeDatabase();
-    // The previous user's journal keeps their edits for their next sign-in.
+    // The journal is closed first, so that clearing the edits in memory leaves them on disk for the same
+    // user's next sign-in (a requested sign-out has emptied it already).
     session.edits->closeJournal();
     session.edits->clearEditedDelays();
     session.configuration->unloadConfiguration();
-    // The previous user's session is over: another process may sign in as them now.
+    // Last: until here this process still held the user's files; another process may sign in as them now.
     session.database->releaseUserFolder();
     m_userName.clear();
 }
@@ -199,18 +205,8 @@ void ApplicationFlow::runLogoutSequence(ScreenChange change)
     // The screens go first, so that the cancellations below reach no one.
     const bool wasSignedIn = isSignedIn() || !m_userName.empty();
     dropMainScreen();
-    const auto& session = *m_environment.session;
-    session.login->logout();
-    session.downloads->resetForLogout();
-    session.database->closeDatabase();
-    // The journal is closed first: a sign-out the user did not ask for (the session could not be renewed)
-    // leaves the edits on disk for the same user's next sign-in; a requested one has emptied it already.
-    session.edits->closeJournal();
-    session.edits->clearEditedDelays();
-    session.configuration->unloadConfiguration();
-    // Last: until here this process still held the user's files.
-    session.database->releaseUserFolder();
-    m_userName.clear();
+    m_environment.session->login->logout();
+    dropUserData();
     if (wasSignedIn) {
         ++m_signOutCount;
     }

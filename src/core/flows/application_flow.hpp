@@ -101,6 +101,9 @@ private:
     void willPrepareStorage(const std::string& user);
     void restartIdleTimer();
     void dropMainScreen();
+    // Requests cancelled, database closed, edits dropped from memory (kept in the journal), configuration
+    // unloaded, the user's folder released.
+    void dropUserData();
 
     Environment m_environment;
     ScreenHandler m_screenHandler;

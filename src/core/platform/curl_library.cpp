@@ -11,28 +11,27 @@ namespace {
 Result<CurlLibrary> load(const SharedLibrary& library)
 {
     CurlLibrary table;
-    for (auto resolved : {
-             library.resolve(table.global_init, "curl_global_init"),
-             library.resolve(table.version_info, "curl_version_info"),
-             library.resolve(table.easy_init, "curl_easy_init"),
-             library.resolve(table.easy_cleanup, "curl_easy_cleanup"),
-             library.resolve(table.easy_setopt, "curl_easy_setopt"),
-             library.resolve(table.easy_getinfo, "curl_easy_getinfo"),
-             library.resolve(table.easy_strerror, "curl_easy_strerror"),
-             library.resolve(table.slist_append, "curl_slist_append"),
-             library.resolve(table.slist_free_all, "curl_slist_free_all"),
-             library.resolve(table.multi_init, "curl_multi_init"),
-             library.resolve(table.multi_cleanup, "curl_multi_cleanup"),
-             library.resolve(table.multi_add_handle, "curl_multi_add_handle"),
-             library.resolve(table.multi_remove_handle, "curl_multi_remove_handle"),
-             library.resolve(table.multi_perform, "curl_multi_perform"),
-             library.resolve(table.multi_poll, "curl_multi_poll"),
-             library.resolve(table.multi_wakeup, "curl_multi_wakeup"),
-             library.resolve(table.multi_info_read, "curl_multi_info_read"),
-         }) {
-        if (!resolved) {
-            return resolved.error();
-        }
+    if (auto resolved = SharedLibrary::allResolved({
+            library.resolve(table.global_init, "curl_global_init"),
+            library.resolve(table.version_info, "curl_version_info"),
+            library.resolve(table.easy_init, "curl_easy_init"),
+            library.resolve(table.easy_cleanup, "curl_easy_cleanup"),
+            library.resolve(table.easy_setopt, "curl_easy_setopt"),
+            library.resolve(table.easy_getinfo, "curl_easy_getinfo"),
+            library.resolve(table.easy_strerror, "curl_easy_strerror"),
+            library.resolve(table.slist_append, "curl_slist_append"),
+            library.resolve(table.slist_free_all, "curl_slist_free_all"),
+            library.resolve(table.multi_init, "curl_multi_init"),
+            library.resolve(table.multi_cleanup, "curl_multi_cleanup"),
+            library.resolve(table.multi_add_handle, "curl_multi_add_handle"),
+            library.resolve(table.multi_remove_handle, "curl_multi_remove_handle"),
+            library.resolve(table.multi_perform, "curl_multi_perform"),
+            library.resolve(table.multi_poll, "curl_multi_poll"),
+            library.resolve(table.multi_wakeup, "curl_multi_wakeup"),
+            library.resolve(table.multi_info_read, "curl_multi_info_read"),
+        });
+        !resolved) {
+        return resolved.error();
     }
     return table;
 }

@@ -37,19 +37,18 @@ Result<Libsecret> loadLibsecret()
     Libsecret table;
     table.library = *opened;
     const auto& library = *table.library;
-    for (auto resolved : {
-             library.resolve(table.password_lookupv_binary_sync, "secret_password_lookupv_binary_sync"),
-             library.resolve(table.password_storev_binary_sync, "secret_password_storev_binary_sync"),
-             library.resolve(table.value_new, "secret_value_new"),
-             library.resolve(table.value_get, "secret_value_get"),
-             library.resolve(table.value_unref, "secret_value_unref"),
-             library.resolve(table.bus_get_sync, "g_bus_get_sync"),
-             library.resolve(table.dbus_connection_call_sync, "g_dbus_connection_call_sync"),
-             library.resolve(table.object_unref, "g_object_unref"),
-         }) {
-        if (!resolved) {
-            return resolved.error();
-        }
+    if (auto resolved = SharedLibrary::allResolved({
+            library.resolve(table.password_lookupv_binary_sync, "secret_password_lookupv_binary_sync"),
+            library.resolve(table.password_storev_binary_sync, "secret_password_storev_binary_sync"),
+            library.resolve(table.value_new, "secret_value_new"),
+            library.resolve(table.value_get, "secret_value_get"),
+            library.resolve(table.value_unref, "secret_value_unref"),
+            library.resolve(table.bus_get_sync, "g_bus_get_sync"),
+            library.resolve(table.dbus_connection_call_sync, "g_dbus_connection_call_sync"),
+            library.resolve(table.object_unref, "g_object_unref"),
+        });
+        !resolved) {
+        return resolved.error();
     }
     return table;
 }

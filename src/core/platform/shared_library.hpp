@@ -2,6 +2,7 @@
 
 #include "core/support/error.hpp"
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,17 @@ public:
             return found.error();
         }
         function = reinterpret_cast<Function*>(*found);
+        return {};
+    }
+
+    // The first failure among a table's `resolve` calls, or success when every name was found.
+    static Result<void> allResolved(std::initializer_list<Result<void>> resolved)
+    {
+        for (const auto& one : resolved) {
+            if (!one) {
+                return one.error();
+            }
+        }
         return {};
     }
 
