@@ -55,7 +55,8 @@ void runEdits(benchmark::State& state, EditedDelaysManager& store)
 void BM_EditStoreInMemory(benchmark::State& state)
 {
     const LogSink previous = setLogSink([](std::string_view) {});
-    EditedDelaysManager store;
+    NotificationCenter center;
+    EditedDelaysManager store(center);
     runEdits(state, store);
     setLogSink(previous);
 }
@@ -66,7 +67,8 @@ void BM_EditStoreJournalled(benchmark::State& state)
     const LogSink previous = setLogSink([](std::string_view) {});
     const auto folder = scratchFolder("journal");
     {
-        EditedDelaysManager store;
+        NotificationCenter center;
+        EditedDelaysManager store(center);
         store.openJournal(folder / EditJournal::fileName);
         runEdits(state, store);
     }

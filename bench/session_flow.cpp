@@ -2,12 +2,10 @@
 // list drives it after a sign-in. Reported: wall time per flow (median over repetitions) and the process CPU
 // time per flow, whose share of the wall time is what our code (codecs, store, queues, libcurl) costs; the
 // rest is spent waiting on the service and the loopback network.
-#include "core/platform/app_paths.hpp"
 #include "core/platform/curl_http_transport.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
-#include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
 
 #include "support/service_process.hpp"
@@ -70,17 +68,16 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
         state.SkipWithError("the reference service did not start");
         return;
     }
-    ServiceAddress::setBaseURL(service.baseUrl());
     const auto folder = std::filesystem::temp_directory_path() / "orvendel-bench-session";
     std::filesystem::remove_all(folder);
-    AppPaths::setDataDirectoryOverride(folder);
 
     NotificationCenter center;
-    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
+    std::shared_ptr<DatabaseManager> database =
+        std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{[folder] { return std::optional(folder); }});
     auto transport = std::make_shared<CurlHttpTransport>();
     auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                          makeFileSecretStore(folder / "secrets"));
-    auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
+    auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12), service.baseUrl()});
     auto downloads = DownloadManager::create({login, database, transport, &center, std::chrono::seconds(12)});
     Waiter waiter(center, {ln::serverAuthentication, dn::finishedFurnaces, dn::finishedDelays, dn::finishedReasons});
 
@@ -116,7 +113,6 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
     state.counters["process_cpu_ms"] = benchmark::Counter(cpu * 1000.0 / round);
     downloads->resetForLogout();
     database->closeDatabase();
-    AppPaths::setDataDirectoryOverride(std::nullopt);
     std::filesystem::remove_all(folder);
     setLogSink(quiet);
 }

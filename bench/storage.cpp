@@ -1,7 +1,6 @@
 // storeDelays and fetchLast24HoursHeats beside a bare SQLite loop over the same rows and the same query,
 // for 1,500, 10,000 and 100,000 delays. The ratios (ours / bare) are printed after the table.
 #include "core/model/downloaded_heat.hpp"
-#include "core/platform/app_paths.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/database_schema.hpp"
 
@@ -102,7 +101,6 @@ Value await(Start start)
 struct ManagerFixture {
     explicit ManagerFixture(int delayCount) : heats(makeHeats(delayCount))
     {
-        AppPaths::setDataDirectoryOverride(benchFolder() / "data");
         if (!manager.openUserDatabase(fmt::format("bench{}", delayCount))) {
             std::abort();
         }
@@ -117,7 +115,7 @@ struct ManagerFixture {
         return bool(await<Result<void>>([&](auto done) { manager.storeDelays(furnaceId, heats, done); }));
     }
 
-    DatabaseManager manager;
+    DatabaseManager manager{{[] { return std::optional(benchFolder() / "data"); }}};
     std::vector<DownloadedHeat> heats;
 };
 

@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace orvendel;
     const auto file = folder() / UserConfigurationManager::configurationFileName;
-    UserConfigurationManager manager;
+    const ApplicationSupportDirectory support = [] { return std::optional(folder()); };
+    UserConfigurationManager manager({support});
     if (!manager.loadConfigurationData(fuzz::text(data, size), file)) {
         fuzz::require(!manager.loadedConfigurationFileURL(), "a refused file stays loaded");
         return 0;
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string saved = savedBytes(manager, autoSave);
     fuzz::require(!saved.empty(), "a loaded configuration did not save");
 
-    UserConfigurationManager reloaded;
+    UserConfigurationManager reloaded({support});
     fuzz::require(static_cast<bool>(reloaded.loadConfigurationData(saved, file)),
                   "a saved configuration does not load");
     fuzz::require(reloaded.selectedFurnaceId() == furnace, "the selected furnace changed through a save");

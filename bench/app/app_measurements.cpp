@@ -7,8 +7,6 @@
 //     the next frame drawn, median of 20 edits alternating two reasons, with the GUI thread's CPU time in it;
 //     against a bare window's text changed after a hop through a worker thread, until its next frame.
 // A measuring program, not a test: it prints figures and never fails on them.
-#include "core/platform/app_paths.hpp"
-#include "core/service/service_address.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "support/gui_driver.hpp"
@@ -250,9 +248,7 @@ struct EditFigures {
 int measureApp(const std::string& serviceURL, const ColdStarts& cold)
 {
     QTemporaryDir data;
-    AppPaths::setDataDirectoryOverride(data.path().toStdString());
-    ServiceAddress::setBaseURL(serviceURL);
-    testing::GuiDriver gui;
+    testing::GuiDriver gui(testing::GuiDriver::optionsFor(serviceURL, data.path().toStdString()));
     if (!gui.loaded() || !gui.signIn("demo", "demo")) {
         std::fprintf(stderr, "could not sign in\n");
         return 1;

@@ -1,7 +1,7 @@
 #include "app/app_options.hpp"
 #include "app/app_window.hpp"
-#include "core/platform/app_paths.hpp"
 #include "core/service/plant_configuration.hpp"
+#include "core/service/service_address.hpp"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
@@ -48,10 +48,6 @@ int main(int argc, char** argv)
         std::fputs((app::appUsageText() + "\n" + PlantConfiguration::describe(addresses)).c_str(), stdout);
         return 0;
     }
-    if (parsed.options->dataDirectory) {
-        AppPaths::setDataDirectoryOverride(parsed.options->dataDirectory);
-    }
-    PlantConfiguration::apply(addresses);
 
     QGuiApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("Orvendel"));
@@ -61,7 +57,11 @@ int main(int argc, char** argv)
 
     int status = 1;
     {
-        app::AppWindow window(app::ApplicationController::Options{});
+        app::ApplicationController::Options options;
+        options.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
+        options.storeSearchURL = addresses.updateCheckURL.value;
+        options.dataDirectory = parsed.options->dataDirectory;
+        app::AppWindow window(std::move(options));
         if (window.load()) {
             if (parsed.options->exitAfterFirstFrame) {
                 QObject::connect(window.window(), &QQuickWindow::frameSwapped, &application, [] {

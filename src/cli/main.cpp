@@ -4,7 +4,6 @@
 #include "core/core.hpp"
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
-#include "core/platform/app_paths.hpp"
 #include "core/service/plant_configuration.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
@@ -30,11 +29,22 @@ struct LogFile {
     }
 };
 
-int run(const CliOptions& options)
+flows::Session::Parts sessionParts(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
+{
+    flows::Session::Parts parts;
+    if (options.dataDirectory) {
+        parts.applicationSupportDirectory = [folder = *options.dataDirectory] { return std::optional(folder); };
+    }
+    parts.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
+    parts.storeSearchURL = addresses.updateCheckURL.value;
+    return parts;
+}
+
+int run(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
 {
     auto loop = std::make_shared<MainLoop>();
-    const auto session = flows::Session::create({});
-    auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL());
+    const auto session = flows::Session::create(sessionParts(options, addresses));
+    auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, session->serviceURL);
     connectivity->start(loop, *session->notificationCenter);
     // Starting reads the flags once and queues the first report here.
     loop->runPending();
@@ -60,7 +70,7 @@ int run(const CliOptions& options)
         status = runOneShot(context, input, output);
     } else {
         if (interactive) {
-            output.hint("Orvendel shell against " + ServiceAddress::baseURL() +
+            output.hint("Orvendel shell against " + session->serviceURL +
                         " - `login USER` to sign in, `help` for the commands.");
         }
         status = runShell(context, input, output);
@@ -102,10 +112,5 @@ int main(int argc, char** argv)
             std::fflush(file);
         });
     }
-    if (options.dataDirectory) {
-        AppPaths::setDataDirectoryOverride(options.dataDirectory);
-    }
-    PlantConfiguration::apply(addresses);
-
-    return run(options);
+    return run(options, addresses);
 }

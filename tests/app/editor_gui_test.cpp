@@ -4,9 +4,7 @@
 #include "app/controllers/heats_list_model.hpp"
 #include "app/controllers/reason_finder_controller.hpp"
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/platform/app_paths.hpp"
 #include "core/screens/split_time.hpp"
-#include "core/service/service_address.hpp"
 #include "core/service/wire/delay_conversion.hpp"
 #include "core/service/wire/messages.hpp"
 #include "core/storage/user_configuration_manager.hpp"
@@ -116,9 +114,8 @@ private slots:
         m_service = std::make_unique<testing::ServiceProcess>(
             testing::ServiceProcessOptions{.seed = 1, .extraArguments = {"--add-user", "ann:annpw"}});
         QVERIFY2(m_service->running(), m_service->logText().c_str());
-        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
-        ServiceAddress::setBaseURL(m_service->baseUrl());
-        m_gui = std::make_unique<testing::GuiDriver>();
+        m_gui = std::make_unique<testing::GuiDriver>(
+            testing::GuiDriver::optionsFor(m_service->baseUrl(), m_data.path().toStdString()));
         QVERIFY(gui().loaded());
         QVERIFY(gui().signIn("demo", "demo"));
         QVERIFY(gui().click(gui().listEntry(0))); // the newest heat opens

@@ -4,8 +4,6 @@
 // sign-in's failures.
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/screen_notifications.hpp"
-#include "core/platform/app_paths.hpp"
-#include "core/service/service_address.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "core/support/clock.hpp"
 #include "support/gui_driver.hpp"
@@ -126,9 +124,7 @@ private slots:
     {
         m_service = std::make_unique<testing::ServiceProcess>();
         QVERIFY2(m_service->running(), m_service->logText().c_str());
-        AppPaths::setDataDirectoryOverride(m_data.path().toStdString());
-        ServiceAddress::setBaseURL(m_service->baseUrl());
-        auto options = testing::GuiDriver::defaultOptions();
+        auto options = testing::GuiDriver::optionsFor(m_service->baseUrl(), m_data.path().toStdString());
         options.clock = m_clock; // the idle timer's
         m_gui = std::make_unique<testing::GuiDriver>(options);
         QVERIFY(gui().loaded());

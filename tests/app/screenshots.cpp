@@ -3,8 +3,6 @@
 // Run offscreen (QT_QPA_PLATFORM=offscreen), or on Wayland; scripts/screenshots does either.
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/screen_notifications.hpp"
-#include "core/platform/app_paths.hpp"
-#include "core/service/service_address.hpp"
 #include "support/gui_driver.hpp"
 #include "support/service_client.hpp"
 #include "support/service_process.hpp"
@@ -47,10 +45,7 @@ int run(const QString& outputDir)
         return 1;
     }
     QTemporaryDir data;
-    AppPaths::setDataDirectoryOverride(data.path().toStdString());
-    ServiceAddress::setBaseURL(service.baseUrl());
-
-    testing::GuiDriver gui;
+    testing::GuiDriver gui(testing::GuiDriver::optionsFor(service.baseUrl(), data.path().toStdString()));
     if (!gui.loaded()) {
         return 1;
     }

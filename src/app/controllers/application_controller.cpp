@@ -2,7 +2,6 @@
 
 #include "app/controllers/qt_executor.hpp"
 #include "core/screens/error_alert.hpp"
-#include "core/service/service_address.hpp"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -33,12 +32,24 @@ bool isInput(QEvent::Type type)
     }
 }
 
+flows::Session::Parts sessionParts(const ApplicationController::Options& options)
+{
+    flows::Session::Parts parts;
+    parts.clock = options.clock;
+    if (options.dataDirectory) {
+        parts.applicationSupportDirectory = [folder = *options.dataDirectory] { return std::optional(folder); };
+    }
+    parts.serviceURL = options.serviceURL;
+    parts.storeSearchURL = options.storeSearchURL;
+    return parts;
+}
+
 } // namespace
 
 ApplicationController::ApplicationController(Options options, QObject* parent)
     : QObject(parent), m_executor(std::make_shared<QtExecutor>(this)),
-      m_session(flows::Session::create({.clock = options.clock})),
-      m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, ServiceAddress::baseURL()))
+      m_session(flows::Session::create(sessionParts(options))),
+      m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, m_session->serviceURL))
 {
     m_connectivity->start(m_executor, *m_session->notificationCenter);
     flows::ApplicationFlow::Environment environment;

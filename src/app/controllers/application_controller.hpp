@@ -9,6 +9,7 @@
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
 #include "core/flows/session.hpp"
+#include "core/service/service_address.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -16,7 +17,10 @@
 #include <QWindow>
 #include <QtQml/qqmlregistration.h>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace orvendel::app {
 
@@ -41,6 +45,10 @@ public:
         std::shared_ptr<Clock> clock; // the system clock when none
         Clock::Duration idleTimeout = flows::ApplicationFlow::defaultIdleTimeout;
         bool checkForUpdates = true;
+        // Where the service, the update check (none: off) and the user's files are.
+        std::string serviceURL = ServiceAddress::defaultBaseURL;
+        std::optional<std::string> storeSearchURL;
+        std::optional<std::filesystem::path> dataDirectory; // none: the environment's data folder
     };
 
     explicit ApplicationController(Options options, QObject* parent = nullptr);

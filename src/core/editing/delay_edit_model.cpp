@@ -5,6 +5,7 @@
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
 
+#include <cassert>
 #include <chrono>
 
 namespace orvendel {
@@ -22,12 +23,7 @@ std::string_view commentText(const Delay& delay)
 DelayEditModel::DelayEditModel(DelayPtr delay, DelayEditEnvironment environment, const void* page)
     : m_delay(std::move(delay)), m_environment(std::move(environment)), m_page(page)
 {
-    if (!m_environment.store) {
-        m_environment.store = EditedDelaysManager::shared();
-    }
-    if (!m_environment.notificationCenter) {
-        m_environment.notificationCenter = &NotificationCenter::defaultCenter();
-    }
+    assert(m_environment.store && m_environment.notificationCenter);
 }
 
 double DelayEditModel::splitLength() const

@@ -19,8 +19,8 @@ namespace orvendel {
 using AlertPresenter =
     std::function<void(const std::string& title, const std::string& message, const std::vector<std::string>& buttons)>;
 
-// What a delay page's model works with. Missing parts mean: the shared edit store, the default notification
-// centre, no automatic saving (no settings), no connection (no connectivity), nothing sent (no saver).
+// What a delay page's model works with. The store and the notification centre are required; missing other
+// parts mean: no automatic saving (no settings), no connection (no connectivity), nothing sent (no saver).
 struct DelayEditEnvironment {
     std::shared_ptr<EditedDelaysManager> store;
     std::shared_ptr<const EditSettings> settings;

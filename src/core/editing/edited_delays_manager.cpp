@@ -4,7 +4,6 @@
 
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
-#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
@@ -15,14 +14,6 @@
 
 namespace orvendel {
 namespace {
-
-SharedInstance<EditedDelaysManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance =
-        new SharedInstance<EditedDelaysManager>([] { return std::make_shared<EditedDelaysManager>(); });
-    return *instance;
-}
 
 bool sameHeatAndStart(const Delay& entry, int heatId, Instant start)
 {
@@ -51,16 +42,6 @@ bool sameHeatAndServiceDelay(const Delay& entry, int heatId, int delayId)
 EditedDelaysManager::EditedDelaysManager(NotificationCenter& center) : m_center(center) {}
 
 EditedDelaysManager::~EditedDelaysManager() = default;
-
-std::shared_ptr<EditedDelaysManager> EditedDelaysManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void EditedDelaysManager::setSharedForTesting(std::shared_ptr<EditedDelaysManager> manager)
-{
-    sharedInstance().set(std::move(manager));
-}
 
 void EditedDelaysManager::addEditedDelay(DelayPtr delay)
 {

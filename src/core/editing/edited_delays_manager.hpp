@@ -40,17 +40,10 @@ public:
     using Completion = std::function<void()>;
     using ListCompletion = std::function<void(std::vector<DelayPtr>)>;
 
-    explicit EditedDelaysManager(NotificationCenter& center = NotificationCenter::defaultCenter());
+    explicit EditedDelaysManager(NotificationCenter& center);
     ~EditedDelaysManager();
     EditedDelaysManager(const EditedDelaysManager&) = delete;
     EditedDelaysManager& operator=(const EditedDelaysManager&) = delete;
-
-    // The process's store, created on first use.
-    static std::shared_ptr<EditedDelaysManager> shared();
-    // Tests: installs another store, or none so that the next `shared()` creates a fresh, empty one.
-    // Holders of the old one keep it alive.
-    static void setSharedForTesting(std::shared_ptr<EditedDelaysManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     // Replaces the entry of the same delay (moving it last), else appends. Entries are the same delay when
     // they carry the same service id, or, for split pieces without one, start at the same instant.

@@ -14,17 +14,25 @@ namespace orvendel::flows {
 std::shared_ptr<const Session> Session::create(Parts parts)
 {
     auto session = std::make_shared<Session>();
+    session->serviceURL = parts.serviceURL;
+    session->storeSearchURL = std::move(parts.storeSearchURL);
     session->notificationCenter =
         parts.notificationCenter ? std::move(parts.notificationCenter) : std::make_shared<NotificationCenter>();
     session->clock = parts.clock ? std::move(parts.clock) : Clock::system();
     session->transport = parts.transport ? std::move(parts.transport) : std::make_shared<CurlHttpTransport>();
-    session->configuration = std::make_shared<UserConfigurationManager>(
-        UserConfigurationManager::Dependencies{parts.applicationSupportDirectory});
-    session->database =
-        std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{parts.applicationSupportDirectory});
+    auto supportDirectory = parts.applicationSupportDirectory ? std::move(parts.applicationSupportDirectory)
+                                                              : user_folder::platformApplicationSupportDirectory();
+    session->configuration =
+        std::make_shared<UserConfigurationManager>(UserConfigurationManager::Dependencies{supportDirectory});
+    session->database = std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{supportDirectory});
     session->edits = std::make_shared<EditedDelaysManager>(*session->notificationCenter);
-    session->login = LoginManager::create({std::move(parts.credentialStore), session->transport,
-                                           session->notificationCenter.get(), parts.resourceTimeout});
+    auto credentials = parts.credentialStore
+                           ? std::move(parts.credentialStore)
+                           : std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                               nullptr, supportDirectory);
+    session->login =
+        LoginManager::create({std::move(credentials), session->transport, session->notificationCenter.get(),
+                              parts.resourceTimeout, std::move(parts.serviceURL)});
     // Made now, not at the first download: it follows every sign-in from here on (it renews expired sessions).
     session->downloads = DownloadManager::create({session->login, session->database, session->transport,
                                                   session->notificationCenter.get(), parts.resourceTimeout});

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/service/service_address.hpp"
 #include "core/storage/user_folder.hpp"
 
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace orvendel {
 class Clock;
@@ -25,6 +28,10 @@ namespace orvendel::flows {
 // transport and the notification centre last.
 // Thread contract: not changed after `create`; each manager keeps its own contract.
 struct Session {
+    // Where the delay service and the update check are, as the front end resolved them (no check when none).
+    std::string serviceURL;
+    std::optional<std::string> storeSearchURL;
+
     std::shared_ptr<NotificationCenter> notificationCenter;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<HttpTransport> transport;
@@ -41,6 +48,8 @@ struct Session {
         std::shared_ptr<CredentialStore> credentialStore{};        // none: the system's store
         ApplicationSupportDirectory applicationSupportDirectory{}; // none: the platform's folder
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
+        std::string serviceURL{ServiceAddress::defaultBaseURL};
+        std::optional<std::string> storeSearchURL{};
     };
 
     // Fresh managers over the given parts.

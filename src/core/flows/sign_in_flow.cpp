@@ -195,31 +195,32 @@ void SignInFlow::checkForUpdate()
         return;
     }
     m_checkedForUpdate = true;
-    auto settings = UpdateCheckSettings::current();
-    settings.transport = m_environment.session->transport;
-    update_check::checkForNewerVersion(settings, [executor = m_environment.executor, self = weak_from_this()](
-                                                     bool available, std::optional<std::string> storeURL) {
-        log(std::string("Is Update Available? ") + (available ? "true" : "false"));
-        if (!available) {
-            return;
-        }
-        executor->post([self, storeURL] {
-            auto flow = self.lock();
-            if (!flow) {
+    const auto& session = *m_environment.session;
+    update_check::checkForNewerVersion(
+        UpdateCheckSettings::forBuild(session.storeSearchURL, session.transport),
+        [executor = m_environment.executor, self = weak_from_this()](bool available,
+                                                                     std::optional<std::string> storeURL) {
+            log(std::string("Is Update Available? ") + (available ? "true" : "false"));
+            if (!available) {
                 return;
             }
-            Presenter* presenter = flow->m_environment.presenter;
-            Alert alert{"Update Available", "There is a newer version available. Update now?", {}, std::nullopt};
-            alert.actions.push_back(AlertAction{"Not Now", AlertAction::Style::cancel, {}});
-            alert.actions.push_back(AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
-                                                    log("Update Now!");
-                                                    if (storeURL && !storeURL->empty()) {
-                                                        presenter->openURL(*storeURL);
-                                                    }
-                                                }});
-            presenter->presentAlert(std::move(alert));
+            executor->post([self, storeURL] {
+                auto flow = self.lock();
+                if (!flow) {
+                    return;
+                }
+                Presenter* presenter = flow->m_environment.presenter;
+                Alert alert{"Update Available", "There is a newer version available. Update now?", {}, std::nullopt};
+                alert.actions.push_back(AlertAction{"Not Now", AlertAction::Style::cancel, {}});
+                alert.actions.push_back(AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
+                                                        log("Update Now!");
+                                                        if (storeURL && !storeURL->empty()) {
+                                                            presenter->openURL(*storeURL);
+                                                        }
+                                                    }});
+                presenter->presentAlert(std::move(alert));
+            });
         });
-    });
 }
 
 } // namespace orvendel::flows

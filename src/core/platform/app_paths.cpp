@@ -3,22 +3,9 @@
 #include "core/platform/local_files.hpp"
 
 #include <cstdlib>
-#include <mutex>
 
 namespace orvendel::AppPaths {
 namespace {
-
-std::mutex& overrideMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::optional<std::filesystem::path>& overridePath()
-{
-    static std::optional<std::filesystem::path> path;
-    return path;
-}
 
 const char* nonEmptyEnv(const char* name)
 {
@@ -30,12 +17,6 @@ const char* nonEmptyEnv(const char* name)
 
 std::optional<std::filesystem::path> dataDirectory()
 {
-    {
-        std::lock_guard lock(overrideMutex());
-        if (overridePath()) {
-            return overridePath();
-        }
-    }
     if (const char* dir = nonEmptyEnv("ORVENDEL_DATA_DIR")) {
         return std::filesystem::path(dir);
     }
@@ -46,12 +27,6 @@ std::optional<std::filesystem::path> dataDirectory()
         return std::filesystem::path(home) / ".local" / "share" / "orvendel";
     }
     return std::nullopt;
-}
-
-void setDataDirectoryOverride(std::optional<std::filesystem::path> path)
-{
-    std::lock_guard lock(overrideMutex());
-    overridePath() = std::move(path);
 }
 
 bool markExcludedFromBackup(const std::filesystem::path& folder)

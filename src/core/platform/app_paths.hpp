@@ -5,12 +5,10 @@
 
 namespace orvendel::AppPaths {
 
-// The user's data folder: an override when set, else $ORVENDEL_DATA_DIR, else $XDG_DATA_HOME/orvendel,
-// else ~/.local/share/orvendel. None when no home folder is known. Thread contract: any thread.
+// The user's data folder as the environment gives it: $ORVENDEL_DATA_DIR, else $XDG_DATA_HOME/orvendel, else
+// ~/.local/share/orvendel. None when no home folder is known. A command line's choice does not come through
+// here: the front end hands it to the session. Thread contract: any thread.
 std::optional<std::filesystem::path> dataDirectory();
-
-// Replaces the environment's answer (command-line option, tests); none restores it.
-void setDataDirectoryOverride(std::optional<std::filesystem::path> path);
 
 // Marks a folder as one backups skip: a CACHEDIR.TAG file with the conventional signature. A link in the
 // tag's place is refused, not written through.

@@ -7,9 +7,7 @@
 // Thread contract: any thread.
 namespace orvendel::directories {
 
-// The application-support folder of the platform paths, created (and tagged as a cache directory, so
-// backups skip it) when missing.
-bool ensureApplicationSupportDirectory();
+// The application-support folder of the platform paths (the environment's data folder).
 std::optional<std::filesystem::path> applicationSupportDirectory();
 
 // True when something exists at the path or the directory could be created with its parents.

@@ -1,9 +1,5 @@
 #include "core/platform/http_transport.hpp"
 
-#include "core/support/shared_instance.hpp"
-
-#include "core/platform/curl_http_transport.hpp"
-
 #include <algorithm>
 #include <cctype>
 
@@ -82,27 +78,6 @@ std::optional<std::string> HttpRequest::value(std::string_view field) const
         return std::nullopt;
     }
     return it->second;
-}
-
-namespace {
-
-SharedInstance<HttpTransport>& sharedTransport()
-{
-    // Never destroyed: the program releases it itself, not the order of static destruction.
-    static auto* instance = new SharedInstance<HttpTransport>([] { return std::make_shared<CurlHttpTransport>(); });
-    return *instance;
-}
-
-} // namespace
-
-std::shared_ptr<HttpTransport> HttpTransport::shared()
-{
-    return sharedTransport().get();
-}
-
-void HttpTransport::setSharedForTesting(std::shared_ptr<HttpTransport> transport)
-{
-    sharedTransport().set(std::move(transport));
 }
 
 } // namespace orvendel

@@ -100,11 +100,6 @@ public:
 
     virtual std::shared_ptr<HttpSession> makeSession(const HttpSessionConfiguration& configuration,
                                                      std::weak_ptr<HttpSessionDelegate> delegate) = 0;
-
-    // The process-wide libcurl transport. Tests and callers that need other settings pass their own instead.
-    static std::shared_ptr<HttpTransport> shared();
-    // Installs another transport, or none so that the next `shared()` makes a new one.
-    static void setSharedForTesting(std::shared_ptr<HttpTransport> transport);
 };
 
 } // namespace orvendel

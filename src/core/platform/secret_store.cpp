@@ -1,6 +1,5 @@
 #include "core/platform/secret_store.hpp"
 
-#include "core/platform/app_paths.hpp"
 #include "core/support/log.hpp"
 
 #include <mutex>
@@ -41,26 +40,25 @@ Error secret_error::make(int code, std::string detail)
     return Error{domain, code, std::move(description)};
 }
 
-std::shared_ptr<SecretStore> systemSecretStore()
+std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& dataDirectory)
 {
-    static std::once_flag once;
-    static std::shared_ptr<SecretStore> store;
-    std::call_once(once, [] {
-        if (secretServiceAnswers()) {
-            store = makeLibsecretStore();
-            return;
-        }
-        const auto dataDirectory = AppPaths::dataDirectory();
-        if (!dataDirectory) {
-            log("No Secret Service is available and there is no data folder; passwords cannot be kept.");
-            store = std::make_shared<UnavailableSecretStore>();
-            return;
-        }
-        const auto folder = *dataDirectory / "Credentials";
+    // Process-wide: whether a Secret Service answers is asked once (it may take half a second) and does not
+    // change while the program runs; its one store serves every session.
+    static const std::shared_ptr<SecretStore> service = secretServiceAnswers() ? makeLibsecretStore() : nullptr;
+    if (service) {
+        return service;
+    }
+    if (!dataDirectory) {
+        log("No Secret Service is available and there is no data folder; passwords cannot be kept.");
+        return std::make_shared<UnavailableSecretStore>();
+    }
+    const auto folder = *dataDirectory / "Credentials";
+    // Process-wide too: the fallback is news once per run, not at every sign-in.
+    static std::once_flag announced;
+    std::call_once(announced, [&folder] {
         log("No Secret Service is available; passwords are kept in an owner-only file in " + folder.string());
-        store = makeFileSecretStore(folder);
     });
-    return store;
+    return makeFileSecretStore(folder);
 }
 
 } // namespace orvendel

@@ -48,8 +48,8 @@ bool secretServiceAnswers();
 // place of the folder or the file makes the store unavailable; it is never followed, narrowed or replaced.
 std::shared_ptr<SecretStore> makeFileSecretStore(std::filesystem::path folder);
 
-// The process's store, chosen on first use: the Secret Service when one answers, else the owner-only
-// file in the data folder, announced once on the console.
-std::shared_ptr<SecretStore> systemSecretStore();
+// The system's store: the Secret Service when one answers, else the owner-only file in the folder
+// "Credentials" of `dataDirectory` (announced once on the console), else a store that refuses everything.
+std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& dataDirectory);
 
 } // namespace orvendel

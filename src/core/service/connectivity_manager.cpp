@@ -2,25 +2,10 @@
 
 #include "core/platform/rtnetlink_reachability_source.hpp"
 #include "core/support/log.hpp"
-#include "core/support/shared_instance.hpp"
+
+#include <cassert>
 
 namespace orvendel {
-namespace {
-std::mutex sharedMutex;
-ConnectivityManager::Dependencies sharedDependencies;
-
-SharedInstance<ConnectivityManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance = new SharedInstance<ConnectivityManager>([] {
-        std::lock_guard lock(sharedMutex);
-        return std::make_shared<ConnectivityManager>(sharedDependencies);
-    });
-    return *instance;
-}
-} // namespace
-
-ConnectivityManager::ConnectivityManager() : ConnectivityManager(Dependencies{}) {}
 
 ConnectivityManager::ConnectivityManager(Dependencies dependencies) : m_dependencies(std::move(dependencies))
 {
@@ -31,9 +16,7 @@ ConnectivityManager::ConnectivityManager(Dependencies dependencies) : m_dependen
         m_ownMainQueue = std::make_unique<SerialQueue>("ConnectivityManagerQueue");
         m_dependencies.mainQueue = executorFor(*m_ownMainQueue);
     }
-    if (m_dependencies.notificationCenter == nullptr) {
-        m_dependencies.notificationCenter = &NotificationCenter::defaultCenter();
-    }
+    assert(m_dependencies.notificationCenter);
 }
 
 ConnectivityManager::~ConnectivityManager()
@@ -41,22 +24,6 @@ ConnectivityManager::~ConnectivityManager()
     m_observer.reset();
     std::lock_guard lock(m_mutex);
     m_reachability.reset();
-}
-
-std::shared_ptr<ConnectivityManager> ConnectivityManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void ConnectivityManager::setSharedForTesting(std::shared_ptr<ConnectivityManager> manager)
-{
-    sharedInstance().set(std::move(manager));
-}
-
-void ConnectivityManager::configureShared(Dependencies dependencies)
-{
-    std::lock_guard lock(sharedMutex);
-    sharedDependencies = std::move(dependencies);
 }
 
 std::shared_ptr<Reachability> ConnectivityManager::reachability() const

@@ -9,8 +9,8 @@
 
 namespace orvendel {
 
-// The one process-wide answer to "is there any network path": `isInternetAvailable`, false until the first
-// report, then true for Wi-Fi (any non-cellular route) or cellular. Started once at launch.
+// The answer to "is there any network path": `isInternetAvailable`, false until the first report, then true
+// for Wi-Fi (any non-cellular route) or cellular. Started once at launch.
 // Thread contract: `isInternetAvailable` from any thread; reports, and the flag's writes, run on the main
 // queue given at construction.
 class ConnectivityManager {
@@ -18,22 +18,13 @@ public:
     struct Dependencies {
         std::function<std::shared_ptr<ReachabilitySource>()> makeSource; // the platform's by default
         NotificationQueue mainQueue;                                     // a queue of the manager's own when empty
-        NotificationCenter* notificationCenter = nullptr;                // the default centre when null
+        NotificationCenter* notificationCenter = nullptr;                // required
     };
 
-    ConnectivityManager();
     explicit ConnectivityManager(Dependencies dependencies);
     ~ConnectivityManager();
     ConnectivityManager(const ConnectivityManager&) = delete;
     ConnectivityManager& operator=(const ConnectivityManager&) = delete;
-
-    // The shared manager, made on first use with the dependencies configured by then.
-    static std::shared_ptr<ConnectivityManager> shared();
-    // Call before the first `shared()`, e.g. to deliver reports on the program's main loop.
-    static void configureShared(Dependencies dependencies);
-    // Tests and shutdown: installs another manager, or none so that the next `shared()` makes a new one.
-    static void setSharedForTesting(std::shared_ptr<ConnectivityManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     void startMonitoring();
     bool isInternetAvailable() const { return m_isInternetAvailable; }

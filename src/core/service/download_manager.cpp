@@ -3,34 +3,24 @@
 #include "core/model/utilities.hpp"
 #include "core/service/download_manager_log.hpp"
 #include "core/service/service_address.hpp"
-#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cassert>
 
 namespace orvendel {
 namespace {
-
 namespace dn = download_notifications;
-
-SharedInstance<DownloadManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance = new SharedInstance<DownloadManager>([] { return DownloadManager::create(); });
-    return *instance;
-}
-
 } // namespace
 
 DownloadManager::DownloadManager(Dependencies dependencies)
-    : m_loginManager(dependencies.loginManager ? std::move(dependencies.loginManager) : LoginManager::shared()),
-      m_database(dependencies.database ? std::move(dependencies.database) : DatabaseManager::shared()),
-      m_transport(std::move(dependencies.transport)),
-      m_center(dependencies.notificationCenter ? dependencies.notificationCenter
-                                               : &NotificationCenter::defaultCenter()),
+    : m_loginManager(std::move(dependencies.loginManager)), m_database(std::move(dependencies.database)),
+      m_transport(std::move(dependencies.transport)), m_center(dependencies.notificationCenter),
       m_resourceTimeout(dependencies.resourceTimeout)
-{}
+{
+    assert(m_loginManager && m_database && m_transport && m_center);
+}
 
 DownloadManager::~DownloadManager()
 {
@@ -50,16 +40,6 @@ std::shared_ptr<DownloadManager> DownloadManager::create(Dependencies dependenci
             }
         });
     return manager;
-}
-
-std::shared_ptr<DownloadManager> DownloadManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void DownloadManager::setSharedForTesting(std::shared_ptr<DownloadManager> manager)
-{
-    sharedInstance().set(std::move(manager));
 }
 
 std::string DownloadManager::errorText(const std::optional<Error>& error)

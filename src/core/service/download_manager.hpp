@@ -39,19 +39,16 @@ public:
     // Stores a successful reply through the database; the completion says whether that worked.
     using StoreStep = std::function<void(DatabaseManager&, DatabaseManager::StoreCompletion)>;
 
+    // All required: the manager looks nothing up.
     struct Dependencies {
-        std::shared_ptr<LoginManager> loginManager; // none: LoginManager::shared()
-        std::shared_ptr<DatabaseManager> database;  // none: DatabaseManager::shared()
-        std::shared_ptr<HttpTransport> transport;   // none: the process-wide transport
+        std::shared_ptr<LoginManager> loginManager;
+        std::shared_ptr<DatabaseManager> database;
+        std::shared_ptr<HttpTransport> transport;
         NotificationCenter* notificationCenter = nullptr;
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
     };
 
     static std::shared_ptr<DownloadManager> create(Dependencies dependencies);
-    static std::shared_ptr<DownloadManager> create() { return create(Dependencies{}); }
-    static std::shared_ptr<DownloadManager> shared();
-    static void setSharedForTesting(std::shared_ptr<DownloadManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     ~DownloadManager() override;
 

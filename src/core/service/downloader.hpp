@@ -24,9 +24,8 @@ struct DownloadResource;
 // every completion, run one after the other on the request's own background strand.
 class Downloader : public HttpSessionDelegate, public std::enable_shared_from_this<Downloader> {
 public:
-    // Without a transport, the process-wide one.
     Downloader(std::shared_ptr<DownloaderRequestParameters> requestParameters,
-               RequestConfigurationPtr requestConfiguration, std::shared_ptr<HttpTransport> transport = nullptr);
+               RequestConfigurationPtr requestConfiguration, std::shared_ptr<HttpTransport> transport);
     ~Downloader() override;
     Downloader(const Downloader&) = delete;
     Downloader& operator=(const Downloader&) = delete;

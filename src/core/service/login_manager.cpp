@@ -3,42 +3,22 @@
 #include "core/model/user_name.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
-#include "core/support/shared_instance.hpp"
+
+#include <cassert>
 
 namespace orvendel {
-namespace {
-
-SharedInstance<LoginManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance = new SharedInstance<LoginManager>([] { return LoginManager::create(); });
-    return *instance;
-}
-
-} // namespace
 
 LoginManager::LoginManager(Dependencies dependencies)
-    : m_credentialStore(dependencies.credentialStore ? std::move(dependencies.credentialStore)
-                                                     : std::make_shared<CredentialStore>(credentialServiceName)),
-      m_transport(std::move(dependencies.transport)),
-      m_center(dependencies.notificationCenter ? dependencies.notificationCenter
-                                               : &NotificationCenter::defaultCenter()),
-      m_resourceTimeout(dependencies.resourceTimeout)
-{}
+    : m_credentialStore(std::move(dependencies.credentialStore)), m_transport(std::move(dependencies.transport)),
+      m_center(dependencies.notificationCenter), m_resourceTimeout(dependencies.resourceTimeout),
+      m_serviceURL(std::move(dependencies.serviceURL))
+{
+    assert(m_credentialStore && m_transport && m_center && !m_serviceURL.empty());
+}
 
 std::shared_ptr<LoginManager> LoginManager::create(Dependencies dependencies)
 {
     return std::shared_ptr<LoginManager>(new LoginManager(std::move(dependencies)));
-}
-
-std::shared_ptr<LoginManager> LoginManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void LoginManager::setSharedForTesting(std::shared_ptr<LoginManager> manager)
-{
-    sharedInstance().set(std::move(manager));
 }
 
 std::optional<std::string> LoginManager::normalisedUsername(std::optional<std::string> username)
@@ -47,11 +27,6 @@ std::optional<std::string> LoginManager::normalisedUsername(std::optional<std::s
         return std::nullopt;
     }
     return user_name::normalised(*username);
-}
-
-std::string LoginManager::serviceURL() const
-{
-    return ServiceAddress::baseURL();
 }
 
 bool LoginManager::authenticate(const std::string& username, const std::string& password)
@@ -64,7 +39,7 @@ bool LoginManager::authenticate(const std::string& username, const std::string& 
         }
         auto parameters = std::make_shared<LoginRequestParameters>(normalisedUsername(username).value_or(""), password);
         BaseRequestConfiguration configuration{
-            ServiceAddress::resourceURL(serviceURL(), authenticationResourcePathComponent),
+            ServiceAddress::resourceURL(m_serviceURL, authenticationResourcePathComponent),
             HttpSessionConfiguration::ephemeral(m_resourceTimeout)};
         request = std::make_shared<LoginRequestJSON>(std::move(parameters), std::move(configuration), m_transport);
         request->setDelegate(weak_from_this());

@@ -34,19 +34,16 @@ public:
     static constexpr const char* credentialServiceName = "com.KESTA.orvendel";
     static constexpr const char* authenticationResourcePathComponent = "Authenticate";
 
+    // All required: the manager looks nothing up.
     struct Dependencies {
-        std::shared_ptr<CredentialStore> credentialStore; // none: the system's store for the service name
-        std::shared_ptr<HttpTransport> transport;         // none: the process-wide transport
-        NotificationCenter* notificationCenter = nullptr; // none: the default centre
+        std::shared_ptr<CredentialStore> credentialStore;
+        std::shared_ptr<HttpTransport> transport;
+        NotificationCenter* notificationCenter = nullptr;
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
+        std::string serviceURL; // the delay service's base address
     };
 
     static std::shared_ptr<LoginManager> create(Dependencies dependencies);
-    static std::shared_ptr<LoginManager> create() { return create(Dependencies{}); }
-    // The application's one instance, created on first use.
-    static std::shared_ptr<LoginManager> shared();
-    static void setSharedForTesting(std::shared_ptr<LoginManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
 
     // Upper-cased, every space removed ("ab cd" → "ABCD"); none stays none.
     static std::optional<std::string> normalisedUsername(std::optional<std::string> username);
@@ -68,7 +65,8 @@ public:
     bool isUpdatingSessionId() const { return m_isUpdatingSessionId; }
     bool isSigningIn() const;
 
-    std::string serviceURL() const;
+    // The base address every request of this session goes to.
+    const std::string& serviceURL() const { return m_serviceURL; }
     NotificationCenter& notificationCenter() const { return *m_center; }
     CredentialStore& credentialStore() const { return *m_credentialStore; }
 
@@ -82,6 +80,7 @@ private:
     std::shared_ptr<HttpTransport> m_transport;
     NotificationCenter* m_center;
     std::chrono::milliseconds m_resourceTimeout;
+    const std::string m_serviceURL;
 
     mutable std::mutex m_mutex; // guards the three below together
     std::shared_ptr<LoginRequestJSON> m_loginRequest;

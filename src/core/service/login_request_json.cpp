@@ -18,8 +18,8 @@ wire::LoginRequestResult failedResult(ResultInformation resultInformation)
 LoginRequestJSON::LoginRequestJSON(std::shared_ptr<LoginRequestParameters> requestParameters,
                                    BaseRequestConfiguration requestConfiguration,
                                    std::shared_ptr<HttpTransport> transport)
-    : m_transport(transport ? std::move(transport) : HttpTransport::shared()),
-      m_requestParameters(std::move(requestParameters)), m_requestConfiguration(std::move(requestConfiguration))
+    : m_transport(std::move(transport)), m_requestParameters(std::move(requestParameters)),
+      m_requestConfiguration(std::move(requestConfiguration))
 {
     m_urlRequest.url = m_requestConfiguration.url;
     m_urlRequest.timeout = std::chrono::seconds(60);

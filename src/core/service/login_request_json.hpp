@@ -30,7 +30,7 @@ public:
 class LoginRequestJSON final : public HttpSessionDelegate, public std::enable_shared_from_this<LoginRequestJSON> {
 public:
     LoginRequestJSON(std::shared_ptr<LoginRequestParameters> requestParameters,
-                     BaseRequestConfiguration requestConfiguration, std::shared_ptr<HttpTransport> transport = nullptr);
+                     BaseRequestConfiguration requestConfiguration, std::shared_ptr<HttpTransport> transport);
     ~LoginRequestJSON() override;
     LoginRequestJSON(const LoginRequestJSON&) = delete;
     LoginRequestJSON& operator=(const LoginRequestJSON&) = delete;

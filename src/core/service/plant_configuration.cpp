@@ -193,12 +193,6 @@ Addresses resolve(const CommandLine& commandLine)
     return resolve(commandLine, Locations::current());
 }
 
-void apply(const Addresses& addresses)
-{
-    ServiceAddress::setBaseURL(addresses.serviceURL.value);
-    update_check::setStoreSearchURL(addresses.updateCheckURL.value.value_or(std::string()));
-}
-
 std::string describe(const Addresses& addresses)
 {
     return fmt::format("service address: {} (from {})\nupdate check:    {} (from {})\n",

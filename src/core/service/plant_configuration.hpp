@@ -62,9 +62,6 @@ struct Addresses {
 Addresses resolve(const CommandLine& commandLine, const Locations& locations);
 Addresses resolve(const CommandLine& commandLine);
 
-// Makes the addresses the ones the service requests and the update check use.
-void apply(const Addresses& addresses);
-
 // Two lines saying which address is used and where it came from, for --help and --self-check.
 std::string describe(const Addresses& addresses);
 

@@ -55,9 +55,9 @@ public:
     static constexpr bool isRunningOnDevice = true;
 
     // The monitor for the zero address. Fails (failedToCreateWithAddress) without a source.
-    static Result<std::shared_ptr<Reachability>>
-    create(std::shared_ptr<ReachabilitySource> source, NotificationQueue notificationQueue,
-           NotificationCenter& notificationCenter = NotificationCenter::defaultCenter());
+    static Result<std::shared_ptr<Reachability>> create(std::shared_ptr<ReachabilitySource> source,
+                                                        NotificationQueue notificationQueue,
+                                                        NotificationCenter& notificationCenter);
     ~Reachability();
     Reachability(const Reachability&) = delete;
     Reachability& operator=(const Reachability&) = delete;

@@ -11,6 +11,7 @@ namespace orvendel {
 
 std::string newUUIDText()
 {
+    // Process-wide: identifiers need only be unique, and one seeded generator serves every session.
     static std::mutex mutex;
     static std::mt19937_64 generator{std::random_device{}()};
     std::array<std::uint8_t, 16> bytes{};

@@ -1,45 +1,6 @@
 #include "core/service/service_address.hpp"
 
-#include <cstdlib>
-#include <mutex>
-
 namespace orvendel::ServiceAddress {
-namespace {
-
-std::mutex& addressMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::optional<std::string>& configuredURL()
-{
-    static std::optional<std::string> url;
-    return url;
-}
-
-} // namespace
-
-std::string baseURL()
-{
-    {
-        std::lock_guard lock(addressMutex());
-        if (configuredURL()) {
-            return *configuredURL();
-        }
-    }
-    const char* fromEnvironment = std::getenv(environmentVariable);
-    if (fromEnvironment && *fromEnvironment) {
-        return fromEnvironment;
-    }
-    return defaultBaseURL;
-}
-
-void setBaseURL(std::optional<std::string> url)
-{
-    std::lock_guard lock(addressMutex());
-    configuredURL() = std::move(url);
-}
 
 std::string resourceURL(std::string_view base, std::string_view resourcePathComponent)
 {
@@ -50,11 +11,6 @@ std::string resourceURL(std::string_view base, std::string_view resourcePathComp
     url += '/';
     url += resourcePathComponent;
     return url;
-}
-
-std::string resourceURL(std::string_view resourcePathComponent)
-{
-    return resourceURL(baseURL(), resourcePathComponent);
 }
 
 bool isValidBaseURL(std::string_view url)

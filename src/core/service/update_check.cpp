@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <mutex>
 
 namespace orvendel {
 namespace {
@@ -69,50 +67,14 @@ private:
 
 } // namespace
 
-UpdateCheckSettings UpdateCheckSettings::current()
+UpdateCheckSettings UpdateCheckSettings::forBuild(std::optional<std::string> storeSearchURL,
+                                                  std::shared_ptr<HttpTransport> transport)
 {
-    return UpdateCheckSettings{update_check::storeSearchURL(), build::applicationVersion, build::applicationIdentifier,
-                               nullptr};
+    return UpdateCheckSettings{std::move(storeSearchURL), build::applicationVersion, build::applicationIdentifier,
+                               std::move(transport)};
 }
 
 namespace update_check {
-
-namespace {
-
-std::mutex& storeSearchURLMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::optional<std::string>& configuredStoreSearchURL()
-{
-    static std::optional<std::string> url;
-    return url;
-}
-
-} // namespace
-
-void setStoreSearchURL(std::optional<std::string> url)
-{
-    std::lock_guard lock(storeSearchURLMutex());
-    configuredStoreSearchURL() = std::move(url);
-}
-
-std::optional<std::string> storeSearchURL()
-{
-    {
-        std::lock_guard lock(storeSearchURLMutex());
-        if (const auto& configured = configuredStoreSearchURL()) {
-            return configured->empty() ? std::nullopt : configured;
-        }
-    }
-    const char* fromEnvironment = std::getenv(storeSearchURLEnvironmentVariable);
-    if (fromEnvironment == nullptr || *fromEnvironment == '\0') {
-        return std::nullopt;
-    }
-    return std::string(fromEnvironment);
-}
 
 std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier)
 {
@@ -169,11 +131,6 @@ std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view
     return noUpdate;
 }
 
-void checkForNewerVersion(UpdateCheckCompletion completion)
-{
-    checkForNewerVersion(UpdateCheckSettings::current(), std::move(completion));
-}
-
 void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion)
 {
     std::optional<std::string> url;
@@ -184,10 +141,9 @@ void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckComple
         completion(false, std::nullopt);
         return;
     }
-    auto transport = settings.transport ? settings.transport : HttpTransport::shared();
     auto request = std::make_shared<UpdateCheckRequest>(settings.applicationIdentifier, settings.applicationVersion,
                                                         std::move(completion));
-    auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), request);
+    auto session = settings.transport->makeSession(HttpSessionConfiguration::ephemeral(), request);
     request->keep(session);
     HttpRequest get;
     get.url = *url;

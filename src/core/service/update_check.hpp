@@ -16,10 +16,11 @@ struct UpdateCheckSettings {
     std::optional<std::string> storeSearchURL; // off when absent
     std::string applicationVersion;
     std::string applicationIdentifier;
-    std::shared_ptr<HttpTransport> transport; // the process-wide one when null
+    std::shared_ptr<HttpTransport> transport; // required when there is an address
 
-    // The build's version and identifier, and the configured store search address.
-    static UpdateCheckSettings current();
+    // The build's version and identifier with the plant's store search address.
+    static UpdateCheckSettings forBuild(std::optional<std::string> storeSearchURL,
+                                        std::shared_ptr<HttpTransport> transport);
 };
 
 namespace update_check {
@@ -28,16 +29,9 @@ using UpdateCheckCompletion = std::function<void(bool updateAvailable, std::opti
 
 inline constexpr const char* storeSearchURLEnvironmentVariable = "ORVENDEL_STORE_SEARCH_URL";
 
-// The store search address: the one set below, else $ORVENDEL_STORE_SEARCH_URL, else none (no check).
-std::optional<std::string> storeSearchURL();
-// Replaces the environment's answer once the plant configuration is resolved; "" turns the check off, none
-// restores the environment.
-void setStoreSearchURL(std::optional<std::string> url);
-
 // Asks the store whether a different version of this application is published. Without a usable address it
 // completes at once with (false, none) and sends nothing; otherwise the completion runs on a background thread.
 // Thread contract: any thread.
-void checkForNewerVersion(UpdateCheckCompletion completion);
 void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion);
 
 // The lookup address: base + "?term=<identifier>&entity=software"; none unless base is http(s) with a host.

@@ -7,15 +7,16 @@
 namespace orvendel {
 
 CredentialStore::CredentialStore(std::string serviceName, std::optional<std::string> accessGroup,
-                                 std::shared_ptr<SecretStore> store)
-    : m_serviceName(std::move(serviceName)), m_accessGroup(std::move(accessGroup)), m_store(std::move(store))
+                                 std::shared_ptr<SecretStore> store, ApplicationSupportDirectory dataDirectory)
+    : m_serviceName(std::move(serviceName)), m_accessGroup(std::move(accessGroup)),
+      m_dataDirectory(std::move(dataDirectory)), m_store(std::move(store))
 {}
 
 SecretStore& CredentialStore::store()
 {
     std::call_once(m_storeFound, [this] {
         if (!m_store) {
-            m_store = systemSecretStore();
+            m_store = systemSecretStore(m_dataDirectory ? m_dataDirectory() : std::nullopt);
         }
     });
     return *m_store;

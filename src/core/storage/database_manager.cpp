@@ -5,11 +5,11 @@
 #include "core/platform/local_files.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
-#include "core/support/shared_instance.hpp"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -21,13 +21,6 @@ namespace {
 
 constexpr const char* errorDomain = "DatabaseManager";
 
-SharedInstance<DatabaseManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance = new SharedInstance<DatabaseManager>([] { return std::make_shared<DatabaseManager>(); });
-    return *instance;
-}
-
 // Deletes the file, printing why when it cannot (no file yet is the usual reason).
 void removeFile(const std::filesystem::path& path, bool reportFailure)
 {
@@ -38,23 +31,11 @@ void removeFile(const std::filesystem::path& path, bool reportFailure)
 
 } // namespace
 
-std::shared_ptr<DatabaseManager> DatabaseManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void DatabaseManager::setSharedForTesting(std::shared_ptr<DatabaseManager> manager)
-{
-    sharedInstance().set(std::move(manager));
-}
-
-DatabaseManager::DatabaseManager() : DatabaseManager(Dependencies{}) {}
-
 DatabaseManager::DatabaseManager(Dependencies dependencies)
-    : m_applicationSupportDirectory(dependencies.applicationSupportDirectory
-                                        ? std::move(dependencies.applicationSupportDirectory)
-                                        : user_folder::platformApplicationSupportDirectory())
-{}
+    : m_applicationSupportDirectory(std::move(dependencies.applicationSupportDirectory))
+{
+    assert(m_applicationSupportDirectory);
+}
 
 DatabaseManager::~DatabaseManager()
 {

@@ -40,19 +40,10 @@ public:
 
     static constexpr const char* databaseFileName = "dbData.sqlite";
 
-    // The application's one instance, created on first use.
-    static std::shared_ptr<DatabaseManager> shared();
-    // Tests: installs another instance, or none so that the next `shared` starts afresh. The previous one
-    // finishes its queued work when its last holder lets it go.
-    static void setSharedForTesting(std::shared_ptr<DatabaseManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
-
     struct Dependencies {
-        // none: the platform's application-support folder
-        ApplicationSupportDirectory applicationSupportDirectory;
+        ApplicationSupportDirectory applicationSupportDirectory; // required
     };
 
-    DatabaseManager();
     explicit DatabaseManager(Dependencies dependencies);
     ~DatabaseManager();
     DatabaseManager(const DatabaseManager&) = delete;

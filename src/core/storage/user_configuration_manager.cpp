@@ -4,11 +4,11 @@
 #include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
-#include "core/support/shared_instance.hpp"
 
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -20,14 +20,6 @@ namespace orvendel {
 namespace {
 
 constexpr mode_t configurationFileMode = user_folder::fileMode;
-
-SharedInstance<UserConfigurationManager>& sharedInstance()
-{
-    // Never destroyed: the program releases its managers itself, not the order of static destruction.
-    static auto* instance =
-        new SharedInstance<UserConfigurationManager>([] { return std::make_shared<UserConfigurationManager>(); });
-    return *instance;
-}
 
 // XML text of a dictionary, or none when libplist cannot serialise it.
 std::optional<std::string> serialize(plist_t dictionary)
@@ -93,23 +85,11 @@ void UserConfigurationManager::PlistDeleter::operator()(void* node) const
     plist_free(static_cast<plist_t>(node));
 }
 
-std::shared_ptr<UserConfigurationManager> UserConfigurationManager::shared()
-{
-    return sharedInstance().get();
-}
-
-void UserConfigurationManager::setSharedForTesting(std::shared_ptr<UserConfigurationManager> manager)
-{
-    sharedInstance().set(std::move(manager));
-}
-
-UserConfigurationManager::UserConfigurationManager() : UserConfigurationManager(Dependencies{}) {}
-
 UserConfigurationManager::UserConfigurationManager(Dependencies dependencies)
-    : m_applicationSupportDirectory(dependencies.applicationSupportDirectory
-                                        ? std::move(dependencies.applicationSupportDirectory)
-                                        : user_folder::platformApplicationSupportDirectory())
-{}
+    : m_applicationSupportDirectory(std::move(dependencies.applicationSupportDirectory))
+{
+    assert(m_applicationSupportDirectory);
+}
 UserConfigurationManager::~UserConfigurationManager() = default;
 
 Result<std::filesystem::path> UserConfigurationManager::userFolder(const std::string& userName) const

@@ -28,17 +28,10 @@ public:
     // A larger file cannot be one of ours and is not read.
     static constexpr std::size_t maximumFileSize = 1024 * 1024;
 
-    static std::shared_ptr<UserConfigurationManager> shared();
-    // Tests: installs another instance, or none so that the next `shared` starts with nothing loaded.
-    static void setSharedForTesting(std::shared_ptr<UserConfigurationManager> manager);
-    static void resetSharedForTesting() { setSharedForTesting(nullptr); }
-
     struct Dependencies {
-        // none: the platform's application-support folder
-        ApplicationSupportDirectory applicationSupportDirectory;
+        ApplicationSupportDirectory applicationSupportDirectory; // required
     };
 
-    UserConfigurationManager();
     explicit UserConfigurationManager(Dependencies dependencies);
     ~UserConfigurationManager();
     UserConfigurationManager(const UserConfigurationManager&) = delete;

@@ -13,6 +13,7 @@ std::mutex& sinkMutex()
 
 LogSink& currentSink()
 {
+    // Process-wide: a program has one console (stderr, or the CLI's --log-file), whichever session logs.
     static LogSink sink;
     return sink;
 }

@@ -85,12 +85,6 @@ NotificationCenter::~NotificationCenter()
     m_registry->entries.clear();
 }
 
-NotificationCenter& NotificationCenter::defaultCenter()
-{
-    static NotificationCenter center;
-    return center;
-}
-
 ObserverToken NotificationCenter::addObserver(std::string name, const void* sender, Observer observer)
 {
     auto entry = std::make_shared<ObserverToken::Entry>();

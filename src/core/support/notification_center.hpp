@@ -63,9 +63,6 @@ public:
     NotificationCenter(const NotificationCenter&) = delete;
     NotificationCenter& operator=(const NotificationCenter&) = delete;
 
-    // The shared centre.
-    static NotificationCenter& defaultCenter();
-
     // Observes `name`; with a sender, only posts from that sender.
     [[nodiscard]] ObserverToken addObserver(std::string name, const void* sender, Observer observer);
     [[nodiscard]] ObserverToken addObserver(std::string name, Observer observer)

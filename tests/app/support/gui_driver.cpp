@@ -47,6 +47,14 @@ app::ApplicationController::Options GuiDriver::defaultOptions()
     return options;
 }
 
+app::ApplicationController::Options GuiDriver::optionsFor(std::string serviceURL, std::filesystem::path dataDirectory)
+{
+    auto options = defaultOptions();
+    options.serviceURL = std::move(serviceURL);
+    options.dataDirectory = std::move(dataDirectory);
+    return options;
+}
+
 GuiDriver::GuiDriver(app::ApplicationController::Options options)
     : m_window(std::make_unique<app::AppWindow>(std::move(options)))
 {

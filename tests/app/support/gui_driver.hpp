@@ -6,8 +6,10 @@
 #include <QQuickWindow>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace orvendel::testing {
 
@@ -28,6 +30,8 @@ public:
     ~GuiDriver();
 
     static app::ApplicationController::Options defaultOptions();
+    // The defaults with the service and the data folder of one test.
+    static app::ApplicationController::Options optionsFor(std::string serviceURL, std::filesystem::path dataDirectory);
 
     bool loaded() const { return m_loaded; }
     app::AppWindow& app() { return *m_window; }

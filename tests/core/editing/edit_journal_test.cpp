@@ -213,7 +213,8 @@ TEST_F(EditJournalTest, AnUnreadableJournalIsSetAsideWithOneLineAndAFreshOneTake
         {"a row that does not decode",
          [](const fs::path& path) {
              {
-                 EditedDelaysManager store;
+                 NotificationCenter ownCenter;
+                 EditedDelaysManager store(ownCenter);
                  store.openJournal(path);
                  store.addEditedDelay(makeDelay(1, 10, 0, 60));
              }

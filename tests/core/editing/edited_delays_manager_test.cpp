@@ -219,20 +219,5 @@ TEST_F(EditedDelaysManagerTest, DumpOfAnEmptyStoreIsHeaderThenFooter)
     EXPECT_EQ(completions, 1);
 }
 
-TEST(EditedDelaysManagerShared, ResetGivesAFreshStoreAndOldHoldersKeepTheirs)
-{
-    EditedDelaysManager::resetSharedForTesting();
-    auto first = EditedDelaysManager::shared();
-    EXPECT_EQ(first, EditedDelaysManager::shared());
-    first->addEditedDelay(makeDelay(1, 1, 0, 60));
-    EXPECT_TRUE(first->hasEditedDelays(1));
-    EditedDelaysManager::resetSharedForTesting();
-    auto second = EditedDelaysManager::shared();
-    EXPECT_NE(first, second);
-    EXPECT_FALSE(second->hasEditedDelays(1));
-    EXPECT_TRUE(first->hasEditedDelays(1));
-    EditedDelaysManager::resetSharedForTesting();
-}
-
 } // namespace
 } // namespace orvendel

@@ -123,6 +123,40 @@ TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
     EXPECT_EQ(otherChanges.back(), ScreenChange::requestedLogout);
 }
 
+// The addresses the front end resolved travel in the session: its update check, its sign-in and its
+// downloads go there and nowhere else.
+TEST_F(ApplicationFlowTest, ASessionsRequestsGoToTheAddressesItWasMadeWith)
+{
+    const auto plantFolder = *dataFolder()() / "plant";
+    auto plantTransport = std::make_shared<FakeHttpTransport>();
+    const auto plant = flows::Session::create(
+        {.clock = clock,
+         .transport = plantTransport,
+         .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                              makeFileSecretStore(plantFolder / "secrets")),
+         .applicationSupportDirectory = [plantFolder] { return std::optional(plantFolder); },
+         .serviceURL = "http://delays.plant:81/DelaysApi/Delays/",
+         .storeSearchURL = "http://store.plant/search"});
+    RecordingPresenter plantPresenter;
+    auto flow = flows::ApplicationFlow::create({plant, executor, connectivity, &plantPresenter, 300s, true});
+    flow->launch();
+    const auto urlOf = [&](std::size_t index) {
+        const auto sessions = plantTransport->sessions();
+        return index < sessions.size() && !sessions[index]->requests.empty() ? sessions[index]->requests[0].url
+                                                                             : std::string();
+    };
+    ASSERT_TRUE(executor->runUntil([&] { return !urlOf(0).empty(); }));
+    EXPECT_TRUE(urlOf(0).starts_with("http://store.plant/search?term=")) << urlOf(0);
+
+    ASSERT_TRUE(flow->signIn()->signIn("jdoe", "secret"));
+    ASSERT_EQ(urlOf(1), "http://delays.plant:81/DelaysApi/Delays/Authenticate");
+    plantTransport->sessions()[1]->reply(200, authenticateReply());
+    ASSERT_TRUE(executor->runUntil([&] { return !urlOf(2).empty(); }));
+    EXPECT_EQ(urlOf(2), "http://delays.plant:81/DelaysApi/Delays/FurnacesList");
+    EXPECT_TRUE(transport->sessions().empty()) << "nothing went through the fixture's session";
+    plantTransport->abandonRunningTasks();
+}
+
 // Another process signed in as the same user is stood in for by a second DatabaseManager on the same folder.
 TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHolderIsRefused)
 {

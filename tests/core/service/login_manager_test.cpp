@@ -40,7 +40,10 @@ TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesThe
 // exchange to 12 seconds.
 TEST_F(LoginManagerTest, TheSignInRequestHasItsOwnTimeOut)
 {
-    auto defaults = LoginManager::create({credentials, transport, &center});
+    auto defaults = LoginManager::create({.credentialStore = credentials,
+                                          .transport = transport,
+                                          .notificationCenter = &center,
+                                          .serviceURL = serviceURL});
     defaults->authenticate("jdoe", "pw");
     const auto session = transport->lastSession();
     ASSERT_TRUE(session);

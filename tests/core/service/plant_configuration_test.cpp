@@ -150,20 +150,5 @@ TEST_F(PlantConfigurationTest, TheUsersFileFollowsTheXdgConfigHomeAndTheMachines
     EXPECT_EQ(current.systemFile, "/opt/plant.conf");
 }
 
-TEST_F(PlantConfigurationTest, AppliedAddressesReachTheRequestsAndTheUpdateCheck)
-{
-    ScopedEnvironment store{update_check::storeSearchURLEnvironmentVariable, "http://store.env/"};
-    PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {std::nullopt, "the built-in default"}});
-    EXPECT_EQ(ServiceAddress::resourceURL("FurnacesList"), "http://plant/DelaysApi/Delays/FurnacesList");
-    // A check resolved as off stays off, whatever the environment says later.
-    EXPECT_EQ(update_check::storeSearchURL(), std::nullopt);
-    PC::apply({{"http://plant/DelaysApi/Delays", "x"}, {"http://store.plant/", "x"}});
-    EXPECT_EQ(update_check::storeSearchURL(), "http://store.plant/");
-
-    ServiceAddress::setBaseURL(std::nullopt);
-    update_check::setStoreSearchURL(std::nullopt);
-    EXPECT_EQ(update_check::storeSearchURL(), "http://store.env/");
-}
-
 } // namespace
 } // namespace orvendel

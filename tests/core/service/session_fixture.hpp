@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/platform/app_paths.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
@@ -23,12 +22,11 @@ protected:
         m_folder = std::filesystem::temp_directory_path() /
                    (std::string("orvendel-session-") + info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(m_folder);
-        AppPaths::setDataDirectoryOverride(m_folder);
         ASSERT_TRUE(database->openUserDatabase("jdoe"));
 
         credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                         makeFileSecretStore(m_folder / "secrets"));
-        loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
+        loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12), serviceURL});
         downloadManager =
             DownloadManager::create({loginManager, database, transport, &center, std::chrono::seconds(12)});
     }
@@ -39,7 +37,6 @@ protected:
         loginManager.reset();
         database->databaseQueue().drain();
         database->closeDatabase();
-        AppPaths::setDataDirectoryOverride(std::nullopt);
         std::filesystem::remove_all(m_folder);
     }
 
@@ -65,9 +62,11 @@ protected:
         return nullptr;
     }
 
+    const std::string serviceURL = "http://delays.test/DelaysApi/Delays";
     NotificationCenter center;
     std::shared_ptr<FakeHttpTransport> transport = std::make_shared<FakeHttpTransport>();
-    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
+    std::shared_ptr<DatabaseManager> database =
+        std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{[this] { return std::optional(m_folder); }});
     std::shared_ptr<CredentialStore> credentials;
     std::shared_ptr<LoginManager> loginManager;
     std::shared_ptr<DownloadManager> downloadManager;

@@ -163,10 +163,10 @@ TEST(SystemSecretStoreTest, FallsBackToTheOwnerOnlyFileWithOneConsoleLine)
     if (secretServiceAnswers()) {
         GTEST_SKIP() << "a Secret Service answers on this machine";
     }
-    test::ScopedDataDirectory dataDirectory;
+    test::TestDataDirectory dataDirectory;
     ScopedLogCapture capture;
-    CredentialStore first{"com.KESTA.orvendel"};
-    CredentialStore second{"com.KESTA.orvendel"};
+    CredentialStore first{"com.KESTA.orvendel", std::nullopt, nullptr, dataDirectory.source()};
+    CredentialStore second{"com.KESTA.orvendel", std::nullopt, nullptr, dataDirectory.source()};
     ASSERT_TRUE(first.set("pa55word", "JDOE"));
     EXPECT_EQ(text(second.string("JDOE")), "pa55word");
     ASSERT_EQ(capture.lines().size(), 1u);

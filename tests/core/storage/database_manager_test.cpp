@@ -114,8 +114,8 @@ protected:
         ASSERT_TRUE(side.executeUpdate(sql)) << sql;
     }
 
-    test::ScopedDataDirectory dataDirectory;
-    DatabaseManager manager;
+    test::TestDataDirectory dataDirectory;
+    DatabaseManager manager{{dataDirectory.source()}};
 };
 
 TEST_F(DatabaseManagerTest, EveryUserNameCaseOpensOneFileEmptiedAtEachSignIn)
@@ -408,7 +408,7 @@ TEST_F(DatabaseManagerTest, AFullDiskFailsTheStoreWithItsErrorAndKeepsTheStoredR
 TEST_F(DatabaseManagerTest, ASecondHolderOfTheSameUserIsRefusedBeforeTheDatabaseIsEmptied)
 {
     ASSERT_TRUE(storeFurnaces({furnace(1, "EAF 1")}));
-    DatabaseManager second;
+    DatabaseManager second{{dataDirectory.source()}};
     for (const char* spelling : {"jdoe", "JDoe"}) {
         const auto free = second.checkUserFolderFree(spelling);
         ASSERT_FALSE(free);
@@ -441,24 +441,11 @@ TEST_F(DatabaseManagerTest, ASecondHolderOfTheSameUserIsRefusedBeforeTheDatabase
 // Checking leaves a user never signed in here without a folder.
 TEST(DatabaseManagerFolderLockTest, CheckingAnUnknownUserCreatesNothing)
 {
-    test::ScopedDataDirectory dataDirectory;
-    DatabaseManager manager;
+    test::TestDataDirectory dataDirectory;
+    DatabaseManager manager{{dataDirectory.source()}};
     EXPECT_TRUE(manager.checkUserFolderFree("nobody"));
     const auto folder = dataDirectory.path() / *Utilities::md5Hex("NOBODY");
     EXPECT_FALSE(std::filesystem::exists(folder));
-}
-
-TEST(DatabaseManagerSharedTest, SharedInstanceCanBeResetBetweenTests)
-{
-    const auto first = DatabaseManager::shared();
-    EXPECT_EQ(first, DatabaseManager::shared());
-    EXPECT_EQ(first->databaseQueue().label(), "DatabaseSerialQueue");
-    DatabaseManager::resetSharedForTesting();
-    // A holder of the previous instance keeps a working object, not a dangling reference.
-    EXPECT_NE(first, DatabaseManager::shared());
-    EXPECT_EQ(first->databasePath(), std::nullopt);
-    EXPECT_EQ(DatabaseManager::shared()->databasePath(), std::nullopt);
-    DatabaseManager::resetSharedForTesting();
 }
 
 } // namespace

@@ -63,8 +63,8 @@ protected:
         return ids;
     }
 
-    test::ScopedDataDirectory dataDirectory;
-    DatabaseManager manager;
+    test::TestDataDirectory dataDirectory;
+    DatabaseManager manager{{dataDirectory.source()}};
 };
 
 TEST_F(LastDayTest, TheNewestHeatIsTheLatestInstantWhateverItsZone)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform/app_paths.hpp"
+#include "core/storage/user_folder.hpp"
 #include "support/temp_folder.hpp"
 
 #include <gtest/gtest.h>
@@ -11,13 +11,14 @@
 
 namespace orvendel::test {
 
-// Points the application's data folder at a temporary folder for one test.
-class ScopedDataDirectory {
+// A data folder of one test's own (not yet created), handed to the managers it builds.
+class TestDataDirectory {
 public:
-    ScopedDataDirectory() { AppPaths::setDataDirectoryOverride(m_folder.path() / "data"); }
-    ~ScopedDataDirectory() { AppPaths::setDataDirectoryOverride(std::nullopt); }
-
     std::filesystem::path path() const { return m_folder.path() / "data"; }
+    ApplicationSupportDirectory source() const
+    {
+        return [path = path()] { return std::optional(path); };
+    }
 
 private:
     TempFolder m_folder;

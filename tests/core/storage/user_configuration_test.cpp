@@ -43,8 +43,8 @@ protected:
         std::ofstream(path) << text;
     }
 
-    test::ScopedDataDirectory dataDirectory;
-    UserConfigurationManager manager;
+    test::TestDataDirectory dataDirectory;
+    UserConfigurationManager manager{{dataDirectory.source()}};
 };
 
 TEST_F(UserConfigurationTest, NewFileHoldsAnEmptyDictionaryAndDefaults)
@@ -83,7 +83,7 @@ TEST_F(UserConfigurationTest, ValuesSurviveSignOutAndAreSharedAcrossLetterCase)
     EXPECT_FALSE(manager.isAutoSaveEnabled());
     EXPECT_EQ(manager.loadedConfigurationFileURL(), std::nullopt);
 
-    UserConfigurationManager later;
+    UserConfigurationManager later{{dataDirectory.source()}};
     ASSERT_TRUE(signIn(later, "JDOE"));
     EXPECT_TRUE(later.isAutoSaveEnabled());
     EXPECT_EQ(later.selectedFurnaceId(), -3);
@@ -110,7 +110,7 @@ TEST_F(UserConfigurationTest, ValuesOfAnotherTypeReadAsDefaultsAndOtherKeysAreKe
     EXPECT_FALSE(manager.isAutoSaveEnabled());
 
     manager.setSelectedFurnaceId(8);
-    UserConfigurationManager reread;
+    UserConfigurationManager reread{{dataDirectory.source()}};
     ASSERT_TRUE(reread.loadConfiguration("jdoe"));
     EXPECT_EQ(reread.selectedFurnaceId(), 8);
     EXPECT_NE(readText(fileOf("JDOE")).find("<string>kept</string>"), std::string::npos);
@@ -160,7 +160,7 @@ TEST_F(UserConfigurationTest, ADamagedFileIsSetAsideAndTheDefaultsKeepNobodyOut)
         EXPECT_EQ(aside, 1u);
 
         manager.setSelectedFurnaceId(7);
-        UserConfigurationManager reread;
+        UserConfigurationManager reread{{dataDirectory.source()}};
         ASSERT_TRUE(reread.loadConfiguration("torn"));
         EXPECT_EQ(reread.selectedFurnaceId(), 7) << "the next save wrote a fresh file";
     }
@@ -203,14 +203,14 @@ TEST_F(UserConfigurationTest, CrashBetweenTemporaryWriteAndReplaceKeepsThePrevio
     ASSERT_FALSE(leftover.empty());
     EXPECT_NE(readText(leftover).find("<integer>2</integer>"), std::string::npos);
 
-    UserConfigurationManager afterRestart;
+    UserConfigurationManager afterRestart{{dataDirectory.source()}};
     ASSERT_TRUE(afterRestart.loadConfiguration("jdoe"));
     EXPECT_EQ(afterRestart.selectedFurnaceId(), 1);
     EXPECT_TRUE(afterRestart.isAutoSaveEnabled());
 
     // The next save goes through despite the leftover temporary file.
     afterRestart.setSelectedFurnaceId(3);
-    UserConfigurationManager third;
+    UserConfigurationManager third{{dataDirectory.source()}};
     ASSERT_TRUE(third.loadConfiguration("jdoe"));
     EXPECT_EQ(third.selectedFurnaceId(), 3);
 }

@@ -7,13 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace orvendel {
 namespace {
 
 // The managers keep a user's files under the folder they are given, not the process-wide data folder.
 TEST(UserFolder, ManagersUseTheInjectedSupportFolder)
 {
-    test::ScopedDataDirectory processWide;
     test::TempFolder given;
     const auto support = given.path() / "support";
     const ApplicationSupportDirectory source = [support] { return std::optional(support); };
@@ -28,7 +29,6 @@ TEST(UserFolder, ManagersUseTheInjectedSupportFolder)
     EXPECT_EQ(database.databasePath(), (userFolder / "dbData.sqlite").string());
     EXPECT_EQ(configuration.loadedConfigurationFileURL(), userFolder / "Configuration.plist");
     EXPECT_TRUE(std::filesystem::exists(support / "CACHEDIR.TAG"));
-    EXPECT_FALSE(std::filesystem::exists(processWide.path()));
     database.closeDatabase();
 }
 
@@ -72,6 +72,34 @@ TEST(UserFolder, AnUnreadableConfigurationCarriesTheReason)
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().code, storage_error::cannotReadFile);
     EXPECT_TRUE(configuration.saveConfiguration()); // nothing loaded: nothing to write, nothing wrong
+}
+
+// The support folder is made on first use, owner-only and tagged for backups to skip; an existing one is taken
+// as it stands, and one that cannot be made is said on the console.
+TEST(UserFolder, TheSupportFolderIsMadeOnceWithACacheDirectoryTag)
+{
+    test::TempFolder root;
+    const auto folder = root.path() / "nested" / "orvendel";
+    const ApplicationSupportDirectory source = [folder] { return std::optional(folder); };
+    ASSERT_EQ(user_folder::ensureApplicationSupportDirectory(source).valueOr(std::filesystem::path()), folder);
+    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    std::ifstream tag(folder / "CACHEDIR.TAG");
+    std::string signature;
+    std::getline(tag, signature);
+    EXPECT_EQ(signature, "Signature: 8a477f597d28d172789f06886806bc55");
+
+    std::filesystem::remove(folder / "CACHEDIR.TAG");
+    EXPECT_TRUE(user_folder::ensureApplicationSupportDirectory(source));
+    EXPECT_FALSE(std::filesystem::exists(folder / "CACHEDIR.TAG"));
+
+    std::ofstream(root.path() / "file") << "x";
+    ScopedLogCapture capture;
+    const auto blocked = user_folder::ensureApplicationSupportDirectory(
+        [below = root.path() / "file" / "below"] { return std::optional(below); });
+    ASSERT_FALSE(blocked);
+    EXPECT_EQ(blocked.error().code, storage_error::cannotCreateDirectory);
+    EXPECT_TRUE(capture.contains("Unable to create ApplicationSupport directory. "));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/platform/app_paths.hpp"
 #include "core/platform/curl_http_transport.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/download_manager.hpp"
@@ -43,20 +42,18 @@ protected:
     {
         admin = std::make_unique<orvendel::testing::ServiceClient>(s_service->port());
         ASSERT_EQ(admin->reset().status, 200);
-        ServiceAddress::setBaseURL(s_service->baseUrl());
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-client-") + info->name());
         std::filesystem::remove_all(m_folder);
-        AppPaths::setDataDirectoryOverride(m_folder);
         ASSERT_TRUE(database->openUserDatabase("demo"));
 
         transport = std::make_shared<CurlHttpTransport>(
             CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(5000),
                                        .maximumIdleTimeout = std::nullopt,
                                        .callbackThreads = 2});
-        auto credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
-                                                             makeFileSecretStore(m_folder / "secrets"));
-        loginManager = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12)});
+        credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                        makeFileSecretStore(m_folder / "secrets"));
+        loginManager = makeLoginManager(s_service->baseUrl());
         downloadManager =
             DownloadManager::create({loginManager, database, transport, &center, std::chrono::seconds(12)});
     }
@@ -69,9 +66,13 @@ protected:
         transport.reset();
         database->databaseQueue().drain();
         database->closeDatabase();
-        ServiceAddress::setBaseURL(std::nullopt);
-        AppPaths::setDataDirectoryOverride(std::nullopt);
         std::filesystem::remove_all(m_folder);
+    }
+
+    // A login manager of this fixture's world for the service at `serviceURL`.
+    std::shared_ptr<LoginManager> makeLoginManager(std::string serviceURL)
+    {
+        return LoginManager::create({credentials, transport, &center, std::chrono::seconds(12), std::move(serviceURL)});
     }
 
     // Signs in as demo and waits for the outcome.
@@ -105,8 +106,10 @@ protected:
     static inline orvendel::testing::ServiceProcess* s_service = nullptr;
     std::unique_ptr<orvendel::testing::ServiceClient> admin;
     NotificationCenter center;
-    std::shared_ptr<DatabaseManager> database = std::make_shared<DatabaseManager>();
+    std::shared_ptr<DatabaseManager> database =
+        std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{[this] { return std::optional(m_folder); }});
     std::shared_ptr<CurlHttpTransport> transport;
+    std::shared_ptr<CredentialStore> credentials;
     std::shared_ptr<LoginManager> loginManager;
     std::shared_ptr<DownloadManager> downloadManager;
 

@@ -103,9 +103,9 @@ TEST_F(ServiceFaultsTest, CancellingActiveRequestsReportsCancellationThen1013)
 
 TEST_F(ServiceFaultsTest, ServiceDownIsATransportError)
 {
-    ServiceAddress::setBaseURL("http://127.0.0.1:1/DelaysApi/Delays");
+    const auto unreachable = makeLoginManager("http://127.0.0.1:1/DelaysApi/Delays");
     NotificationRecorder recorder(center, {ln::serverAuthentication});
-    loginManager->authenticate("demo", "demo");
+    unreachable->authenticate("demo", "demo");
     ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
     const auto note = recorder.named(ln::serverAuthentication).at(0);
     EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
