@@ -74,17 +74,17 @@ void LoginRequestJSON::didReceiveData(std::string_view bytes)
     }
 }
 
-void LoginRequestJSON::didCompleteWithError(const std::optional<Error>& error)
+void LoginRequestJSON::didComplete(const Result<void>& outcome)
 {
     m_isAuthenticating = false;
-    if (error) {
-        deliver(failedResult(ResultInformation::failure(*error)));
+    if (!outcome) {
+        deliver(failedResult(ResultInformation::failure(outcome.error())));
         return;
     }
     processReceivedData();
 }
 
-void LoginRequestJSON::didBecomeInvalidWithError(const std::optional<Error>&)
+void LoginRequestJSON::didBecomeInvalid(const Result<void>&)
 {
     // The cancelled task's completion already answered the sign-in.
 }
