@@ -48,9 +48,9 @@ public:
             }
             if (m_running) {
                 m_running = false;
-                delegate->didCompleteWithError(transport_error::make(transport_error::cancelled));
+                delegate->didComplete(transport_error::make(transport_error::cancelled));
             }
-            delegate->didBecomeInvalidWithError(std::nullopt);
+            delegate->didBecomeInvalid({});
         }
 
         // Answers the running task with a reply.
@@ -65,14 +65,14 @@ public:
                 delegate->didReceiveData(body.substr(0, body.size() / 2));
                 delegate->didReceiveData(body.substr(body.size() / 2));
             }
-            delegate->didCompleteWithError(std::nullopt);
+            delegate->didComplete({});
         }
 
         // Ends the running task with a transport error.
         void fail(const Error& error)
         {
             if (auto delegate = finishTask()) {
-                delegate->didCompleteWithError(error);
+                delegate->didComplete(error);
             }
         }
 

@@ -21,12 +21,4 @@ ResultInformation ResultInformation::orvFailure(int code, std::string descriptio
     return make(false, std::move(message), std::string(orv_error::domain), code, std::move(description));
 }
 
-ResultInformation ResultInformation::failure(Error error)
-{
-    ResultInformation info;
-    info.success = false;
-    info.error = std::move(error);
-    return info;
-}
-
 } // namespace orvendel

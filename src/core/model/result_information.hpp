@@ -46,8 +46,6 @@ struct ResultInformation {
     // A failure of the program's own ("ORVError") with no message.
     static ResultInformation orvFailure(int code, std::string description,
                                         std::optional<std::string> message = std::nullopt);
-    // A failure carrying an error unchanged (a transport error).
-    static ResultInformation failure(Error error);
 };
 
 } // namespace orvendel

@@ -260,12 +260,11 @@ public:
             auto delegate = m_keepAlive ? std::move(m_keepAlive) : m_delegate.lock();
             if (m_state == State::running) {
                 cancelled = std::move(m_transfer);
-                post(delegate, [](HttpSessionDelegate& d) {
-                    d.didCompleteWithError(transport_error::make(transport_error::cancelled));
-                });
+                post(delegate,
+                     [](HttpSessionDelegate& d) { d.didComplete(transport_error::make(transport_error::cancelled)); });
             }
             m_state = State::invalidated;
-            post(delegate, [](HttpSessionDelegate& d) { d.didBecomeInvalidWithError(std::nullopt); });
+            post(delegate, [](HttpSessionDelegate& d) { d.didBecomeInvalid({}); });
         }
         if (cancelled) {
             m_engine->remove(std::move(cancelled));
@@ -299,7 +298,7 @@ public:
         return true;
     }
 
-    void deliverCompletion(const Transfer* transfer, std::optional<Error> error)
+    void deliverCompletion(const Transfer* transfer, Result<void> outcome)
     {
         std::shared_ptr<Transfer> finished;
         std::lock_guard lock(m_mutex);
@@ -308,7 +307,7 @@ public:
         }
         m_state = State::completed;
         finished = std::move(m_transfer); // released after the lock: it points back at this session
-        post(std::move(m_keepAlive), [e = std::move(error)](HttpSessionDelegate& d) { d.didCompleteWithError(e); });
+        post(std::move(m_keepAlive), [o = std::move(outcome)](HttpSessionDelegate& d) { d.didComplete(o); });
     }
 
     std::chrono::milliseconds resourceTimeout() const { return m_configuration.resourceTimeout; }
@@ -494,7 +493,7 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
     auto transfer = it->second;
     drop(easy);
     if (result != CURLE_OK && transfer->refusal) {
-        transfer->session->deliverCompletion(transfer.get(), std::move(transfer->refusal));
+        transfer->session->deliverCompletion(transfer.get(), std::move(*transfer->refusal));
         return;
     }
     if (result != CURLE_OK) {
@@ -508,7 +507,7 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
         transfer->session->deliverResponse(
             transfer.get(), HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)});
     }
-    transfer->session->deliverCompletion(transfer.get(), std::nullopt);
+    transfer->session->deliverCompletion(transfer.get(), {});
 }
 
 void CurlHttpTransport::Engine::drop(CURL* easy)

@@ -72,9 +72,9 @@ public:
     virtual ~HttpSessionDelegate() = default;
     virtual void didReceiveResponse(const HttpResponse& response) = 0;
     virtual void didReceiveData(std::string_view bytes) = 0;
-    // `error` is absent when a reply arrived, whatever its status code.
-    virtual void didCompleteWithError(const std::optional<Error>& error) = 0;
-    virtual void didBecomeInvalidWithError(const std::optional<Error>& error) = 0;
+    // Succeeds when a reply arrived, whatever its status code; otherwise the transport's error.
+    virtual void didComplete(const Result<void>& outcome) = 0;
+    virtual void didBecomeInvalid(const Result<void>& outcome) = 0;
 };
 
 // One request's channel to the network. It carries one task at a time and keeps its delegate alive while a

@@ -53,17 +53,17 @@ void Downloader::didReceiveData(std::string_view bytes)
     }
 }
 
-void Downloader::didCompleteWithError(const std::optional<Error>& error)
+void Downloader::didComplete(const Result<void>& outcome)
 {
     m_isDownloading = false;
-    if (!error) {
+    if (outcome) {
         processReceivedData();
         return;
     }
-    failWithError(*error);
+    failWithError(outcome.error());
 }
 
-void Downloader::didBecomeInvalidWithError(const std::optional<Error>&)
+void Downloader::didBecomeInvalid(const Result<void>&)
 {
     m_isDownloading = false;
     failWithError(request_failures::cancelled());

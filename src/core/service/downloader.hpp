@@ -52,8 +52,8 @@ public:
 
     void didReceiveResponse(const HttpResponse& response) override;
     void didReceiveData(std::string_view bytes) override;
-    void didCompleteWithError(const std::optional<Error>& error) override;
-    void didBecomeInvalidWithError(const std::optional<Error>& error) override;
+    void didComplete(const Result<void>& outcome) override;
+    void didBecomeInvalid(const Result<void>& outcome) override;
 
 protected:
     // After the task completed without a transport error.

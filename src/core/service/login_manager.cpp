@@ -114,9 +114,9 @@ bool LoginManager::isSigningIn() const
 }
 
 void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
-                                           const wire::LoginRequestResult& result)
+                                           const Result<wire::LoginRequestResult>& outcome)
 {
-    const bool succeeded = result.resultInformation.success && result.data.has_value();
+    const bool succeeded = outcome && outcome->resultInformation.success && outcome->data.has_value();
     {
         std::lock_guard lock(m_mutex);
         m_loginRequest.reset();
@@ -126,8 +126,9 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
     if (!succeeded) {
         UserInfo info{{login_notifications::authenticationResult, false},
                       {login_notifications::username, user.value_or("")}};
-        if (result.resultInformation.error) {
-            info.emplace(login_notifications::authenticationError, *result.resultInformation.error);
+        // The request's own failure, or the one the service reported.
+        if (auto error = outcome ? outcome->resultInformation.error : outcome.errorIfAny()) {
+            info.emplace(login_notifications::authenticationError, std::move(*error));
         }
         m_center->post(login_notifications::serverAuthentication, this, std::move(info));
         m_isUpdatingSessionId = false;
@@ -145,11 +146,11 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         // The new user and session become visible together.
         std::lock_guard lock(m_mutex);
         m_username = user;
-        m_sessionId = result.data->sessionId;
+        m_sessionId = outcome->data->sessionId;
     }
     m_center->post(login_notifications::serverAuthentication, this,
                    {{login_notifications::authenticationResult, true},
-                    {login_notifications::startingFurnaceId, result.data->startingFurnaceId},
+                    {login_notifications::startingFurnaceId, outcome->data->startingFurnaceId},
                     {login_notifications::username, user.value_or("")}});
     m_isUpdatingSessionId = false;
 }

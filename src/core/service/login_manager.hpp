@@ -71,7 +71,7 @@ public:
     CredentialStore& credentialStore() const { return *m_credentialStore; }
 
     void didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
-                                 const wire::LoginRequestResult& result) override;
+                                 const Result<wire::LoginRequestResult>& outcome) override;
 
 private:
     explicit LoginManager(Dependencies dependencies);

@@ -8,12 +8,6 @@
 #include <fmt/format.h>
 
 namespace orvendel {
-namespace {
-wire::LoginRequestResult failedResult(ResultInformation resultInformation)
-{
-    return wire::LoginRequestResult{std::move(resultInformation), std::nullopt};
-}
-} // namespace
 
 LoginRequestJSON::LoginRequestJSON(std::shared_ptr<LoginRequestParameters> requestParameters,
                                    BaseRequestConfiguration requestConfiguration,
@@ -45,7 +39,7 @@ void LoginRequestJSON::start()
     auto body = wire::encode(wire::LoginRequestBody{
         wire::LoginParameters{parameters.username, parameters.password, parameters.systemRequesting}});
     if (!body) {
-        deliver(failedResult(ResultInformation::failure(request_failures::encodeFailure())));
+        deliver(request_failures::encodeFailure());
         return;
     }
     m_urlRequest.method = "POST";
@@ -56,7 +50,7 @@ void LoginRequestJSON::start()
     if (auto started = urlSession()->startTask(m_urlRequest); !started) {
         // Cancelled before it started; a sign-in must still be answered.
         m_isAuthenticating = false;
-        deliver(failedResult(ResultInformation::failure(started.error())));
+        deliver(started.error());
     }
 }
 
@@ -74,17 +68,17 @@ void LoginRequestJSON::didReceiveData(std::string_view bytes)
     }
 }
 
-void LoginRequestJSON::didCompleteWithError(const std::optional<Error>& error)
+void LoginRequestJSON::didComplete(const Result<void>& outcome)
 {
     m_isAuthenticating = false;
-    if (error) {
-        deliver(failedResult(ResultInformation::failure(*error)));
+    if (!outcome) {
+        deliver(outcome.error());
         return;
     }
     processReceivedData();
 }
 
-void LoginRequestJSON::didBecomeInvalidWithError(const std::optional<Error>&)
+void LoginRequestJSON::didBecomeInvalid(const Result<void>&)
 {
     // The cancelled task's completion already answered the sign-in.
 }
@@ -92,7 +86,7 @@ void LoginRequestJSON::didBecomeInvalidWithError(const std::optional<Error>&)
 void LoginRequestJSON::processReceivedData()
 {
     if (!m_receivedData) {
-        deliver(failedResult(ResultInformation::failure(request_failures::emptyReply())));
+        deliver(request_failures::emptyReply());
         return;
     }
     const std::string& body = *m_receivedData;
@@ -105,16 +99,16 @@ void LoginRequestJSON::processReceivedData()
     auto decoded = wire::decode<wire::LoginRequestResult>(body);
     if (!decoded) {
         log(fmt::format("Error - {} - {}", decoded.error().description, decoded.error().code));
-        deliver(failedResult(ResultInformation::failure(request_failures::decodeFailure())));
+        deliver(request_failures::decodeFailure());
         return;
     }
-    deliver(*decoded);
+    deliver(decoded);
 }
 
-void LoginRequestJSON::deliver(const wire::LoginRequestResult& result)
+void LoginRequestJSON::deliver(const Result<wire::LoginRequestResult>& outcome)
 {
     if (auto delegate = m_delegate.lock()) {
-        delegate->didFinishAuthenticating(m_requestParameters, result);
+        delegate->didFinishAuthenticating(m_requestParameters, outcome);
     }
 }
 

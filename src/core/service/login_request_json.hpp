@@ -14,12 +14,13 @@
 
 namespace orvendel {
 
-// Hears how a sign-in ended; failures arrive here too, as a result with success false and no data.
+// Hears how a sign-in ended, once: the decoded reply, whether or not it reports success, or why there is none
+// (transport, empty reply, encoding or decoding).
 class LoginRequestJSONDelegate {
 public:
     virtual ~LoginRequestJSONDelegate() = default;
     virtual void didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
-                                         const wire::LoginRequestResult& result) = 0;
+                                         const Result<wire::LoginRequestResult>& outcome) = 0;
 };
 
 // The sign-in request ("Authenticate"). Like Downloader, but with its own delegate, and it reports nothing when
@@ -49,12 +50,12 @@ public:
 
     void didReceiveResponse(const HttpResponse& response) override;
     void didReceiveData(std::string_view bytes) override;
-    void didCompleteWithError(const std::optional<Error>& error) override;
-    void didBecomeInvalidWithError(const std::optional<Error>& error) override;
+    void didComplete(const Result<void>& outcome) override;
+    void didBecomeInvalid(const Result<void>& outcome) override;
 
 private:
     std::shared_ptr<HttpSession> urlSession();
-    void deliver(const wire::LoginRequestResult& result);
+    void deliver(const Result<wire::LoginRequestResult>& outcome);
     void processReceivedData();
 
     std::shared_ptr<HttpTransport> m_transport;

@@ -46,16 +46,16 @@ public:
 
     void didReceiveResponse(const HttpResponse&) override {}
     void didReceiveData(std::string_view bytes) override { m_body.append(bytes); }
-    void didCompleteWithError(const std::optional<Error>& error) override
+    void didComplete(const Result<void>& outcome) override
     {
         auto [available, url] =
-            error || m_body.empty() ? noUpdate : update_check::newerVersionInReply(m_body, m_identifier, m_version);
+            !outcome || m_body.empty() ? noUpdate : update_check::newerVersionInReply(m_body, m_identifier, m_version);
         m_session.reset();
         if (auto completion = std::exchange(m_completion, nullptr)) {
             completion(available, std::move(url));
         }
     }
-    void didBecomeInvalidWithError(const std::optional<Error>&) override {}
+    void didBecomeInvalid(const Result<void>&) override {}
 
 private:
     std::string m_identifier;
@@ -148,7 +148,7 @@ void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckComple
     HttpRequest get;
     get.url = *url;
     if (auto started = session->startTask(std::move(get)); !started) {
-        request->didCompleteWithError(started.error());
+        request->didComplete(started);
     }
 }
 

@@ -32,14 +32,14 @@ public:
         }
         m_body.append(bytes);
     }
-    void didCompleteWithError(const std::optional<Error>& error) override
+    void didComplete(const Result<void>& outcome) override
     {
         std::lock_guard lock(m_mutex);
-        m_events.push_back(error ? "complete " + error->domain + " " + std::to_string(error->code) : "complete");
-        m_error = error;
+        m_events.push_back(outcome ? "complete"
+                                   : "complete " + outcome.error().domain + " " + std::to_string(outcome.error().code));
         m_changed.notify_all();
     }
-    void didBecomeInvalidWithError(const std::optional<Error>&) override
+    void didBecomeInvalid(const Result<void>&) override
     {
         std::lock_guard lock(m_mutex);
         m_events.push_back("invalid");
@@ -83,7 +83,6 @@ private:
     std::vector<std::string> m_events;
     std::string m_body;
     HttpResponse m_response;
-    std::optional<Error> m_error;
 };
 
 std::string completeWith(int code)

@@ -12,11 +12,11 @@ namespace {
 
 class LoginRecorder final : public LoginRequestJSONDelegate {
 public:
-    std::vector<wire::LoginRequestResult> results;
+    std::vector<Result<wire::LoginRequestResult>> results;
     void didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>&,
-                                 const wire::LoginRequestResult& result) override
+                                 const Result<wire::LoginRequestResult>& outcome) override
     {
-        results.push_back(result);
+        results.push_back(outcome);
     }
 };
 
@@ -56,8 +56,8 @@ TEST_F(LoginRequestJSONTest, SendsOnlyTheSignInDataOnceAndDeliversTheSession)
     transport->lastSession()->reply(
         200, R"({"resultInformation":{"success":true},"data":{"token":"tok-123456","startingFurnaceId":4}})");
     ASSERT_EQ(recorder->results.size(), 1u);
-    ASSERT_TRUE(recorder->results[0].data);
-    EXPECT_EQ(recorder->results[0].data->sessionId, "tok-123456");
+    ASSERT_TRUE(recorder->results[0] && recorder->results[0]->data);
+    EXPECT_EQ(recorder->results[0]->data->sessionId, "tok-123456");
     EXPECT_FALSE(request->isAuthenticating());
 
     // The reply is written to the console, but never the token (nor the password).
@@ -67,9 +67,20 @@ TEST_F(LoginRequestJSONTest, SendsOnlyTheSignInDataOnceAndDeliversTheSession)
     EXPECT_FALSE(capture.contains("s3cret"));
 }
 
-TEST_F(LoginRequestJSONTest, FailuresArriveAsResultsWithoutData)
+TEST_F(LoginRequestJSONTest, ARefusalIsTheReplyAndEveryOtherFailureAnError)
 {
     ScopedLogCapture capture;
+    // The service said no: that is still its reply, error and all.
+    makeRequest()->start();
+    transport->lastSession()->reply(
+        200,
+        R"({"resultInformation":{"success":false,"errorCode":1,"errorDescription":"Invalid user name or password."}})");
+    ASSERT_EQ(recorder->results.size(), 1u);
+    ASSERT_TRUE(recorder->results[0]);
+    EXPECT_FALSE(recorder->results[0]->resultInformation.success);
+    EXPECT_EQ(recorder->results[0]->resultInformation.error->code, 1);
+    recorder->results.clear();
+
     auto undecodable = makeRequest();
     undecodable->start();
     transport->lastSession()->reply(200, R"({"resultInformation":{"success":true},"data":{"token":"tok-9"}})");
@@ -80,15 +91,13 @@ TEST_F(LoginRequestJSONTest, FailuresArriveAsResultsWithoutData)
     unencodable->start();
 
     ASSERT_EQ(recorder->results.size(), 3u);
-    for (const auto& result : recorder->results) {
-        EXPECT_FALSE(result.resultInformation.success);
-        EXPECT_FALSE(result.data);
+    for (const auto& outcome : recorder->results) {
+        ASSERT_FALSE(outcome);
     }
-    EXPECT_TRUE(recorder->results[0].resultInformation.error->is("ORVError", 1023));
-    EXPECT_TRUE(
-        recorder->results[1].resultInformation.error->is("TransportError", transport_error::cannotConnectToHost));
-    EXPECT_TRUE(recorder->results[2].resultInformation.error->is("ORVError", 1022));
-    EXPECT_EQ(transport->requestCount(), 2u);
+    EXPECT_TRUE(recorder->results[0].error().is("ORVError", 1023));
+    EXPECT_TRUE(recorder->results[1].error().is("TransportError", transport_error::cannotConnectToHost));
+    EXPECT_TRUE(recorder->results[2].error().is("ORVError", 1022));
+    EXPECT_EQ(transport->requestCount(), 3u);
     EXPECT_FALSE(capture.contains("tok-9"));
 }
 
@@ -98,14 +107,16 @@ TEST_F(LoginRequestJSONTest, CancellingAnswersOnceWithTheCancellationError)
     running->start();
     running->cancel();
     ASSERT_EQ(recorder->results.size(), 1u);
-    EXPECT_TRUE(recorder->results[0].resultInformation.error->is("TransportError", transport_error::cancelled));
+    ASSERT_FALSE(recorder->results[0]);
+    EXPECT_TRUE(recorder->results[0].error().is("TransportError", transport_error::cancelled));
 
     // Cancelled before it started: the sign-in is still answered, so nobody waits for it forever.
     auto early = makeRequest();
     early->cancel();
     early->start();
     ASSERT_EQ(recorder->results.size(), 2u);
-    EXPECT_TRUE(recorder->results[1].resultInformation.error->is("TransportError", transport_error::cancelled));
+    ASSERT_FALSE(recorder->results[1]);
+    EXPECT_TRUE(recorder->results[1].error().is("TransportError", transport_error::cancelled));
 }
 
 TEST(LogRedaction, HidesTheMemberWhereverAndHoweverItIsWritten)

@@ -159,7 +159,7 @@ TEST_F(RequestObjectsTest, TransportErrorsPassUnchangedAndAMissingBufferIs1011)
     EXPECT_EQ(recorder->reports, std::vector<std::string>{"fail TransportError 2"});
 
     // A completion for a request that never started has no buffer at all.
-    delaysDownloader()->didCompleteWithError(std::nullopt);
+    delaysDownloader()->didComplete({});
     EXPECT_EQ(recorder->reports.back(), failLine(1011));
 }
 
