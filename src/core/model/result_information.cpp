@@ -16,9 +16,4 @@ ResultInformation ResultInformation::make(bool success, std::optional<std::strin
     return info;
 }
 
-ResultInformation ResultInformation::orvFailure(int code, std::string description, std::optional<std::string> message)
-{
-    return make(false, std::move(message), std::string(orv_error::domain), code, std::move(description));
-}
-
 } // namespace orvendel

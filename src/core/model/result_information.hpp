@@ -42,10 +42,6 @@ struct ResultInformation {
     static ResultInformation make(bool success, std::optional<std::string> message,
                                   std::optional<std::string> errorDomain, std::optional<int> errorCode,
                                   std::optional<std::string> errorDescription);
-
-    // A failure of the program's own ("ORVError") with no message.
-    static ResultInformation orvFailure(int code, std::string description,
-                                        std::optional<std::string> message = std::nullopt);
 };
 
 } // namespace orvendel
