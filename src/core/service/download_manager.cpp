@@ -343,22 +343,22 @@ void DownloadManager::requestFinished(const std::shared_ptr<Downloader>& request
     // queue, which the manager does not own.)
     store(*m_database, [weak = weak_from_this(), &resource, identifier](Result<void> stored) {
         if (auto self = weak.lock()) {
-            self->storeFinished(resource, stored.errorIfAny(), identifier);
+            self->storeFinished(resource, stored, identifier);
         }
     });
 }
 
-void DownloadManager::storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
+void DownloadManager::storeFinished(const DownloadResource& resource, const Result<void>& stored,
                                     const std::string& identifier)
 {
-    if (!storeError) {
+    if (stored) {
         m_center->post(resource.finishedNotification, this, {{dn::identifierKey, identifier}});
         logDownloadManager(resource.finishedLine);
         return;
     }
     // The store's own error (a full disk): the download failed, it did not bring an empty list.
-    postFailure(resource.failedNotification, storeError, identifier);
-    logDownloadManager(resource.storeFailedLine + errorText(storeError));
+    postFailure(resource.failedNotification, stored.error(), identifier);
+    logDownloadManager(resource.storeFailedLine + errorText(stored.error()));
 }
 
 void DownloadManager::requestFailed(const std::shared_ptr<Downloader>& request, const Error& error)

@@ -97,8 +97,7 @@ private:
     void requestFinished(const std::shared_ptr<Downloader>& request, const ResultInformation& resultInformation,
                          StoreStep store, UserInfo finishedUserInfo);
     void requestFailed(const std::shared_ptr<Downloader>& request, const Error& error);
-    void storeFinished(const DownloadResource& resource, const std::optional<Error>& storeError,
-                       const std::string& identifier);
+    void storeFinished(const DownloadResource& resource, const Result<void>& stored, const std::string& identifier);
 
     void addActiveRequest(std::shared_ptr<Downloader> request);
     void removeActiveRequest(const std::shared_ptr<Downloader>& request);
