@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numeric>
 #include <random>
+#include <set>
 
 namespace orvendel::delay_service {
 namespace {
@@ -229,8 +230,20 @@ std::vector<DemoReasonNode> DemoPlant::reasonTree(int furnaceId) const
     std::vector<DemoReasonNode> nodes;
     int nextCategory = furnaceId * 10000;
     int nextReason = furnaceId * 1000;
+    // Only folders go without a colour: a reason drawn in the service's default white would vanish from
+    // the charts.
     auto colorOrNone = [&](std::string color) -> std::optional<std::string> {
         return uniform(rng, 0.0, 1.0) < 0.04 ? std::nullopt : std::optional<std::string>(std::move(color));
+    };
+    // Every reason its own colour and its own short name, so that legends tell them apart.
+    std::set<std::string> usedColors;
+    std::set<std::string> usedShortNames;
+    auto uniqueShortName = [&](std::string name) {
+        std::string candidate = name;
+        for (int n = 2; !usedShortNames.insert(candidate).second; ++n) {
+            candidate = name + std::to_string(n);
+        }
+        return candidate;
     };
     nodes.push_back({nextCategory++, std::nullopt, unclassifiedReasonId, "Unclassified", "UNCL", "rgb(190, 190, 190)"});
     for (std::size_t c = 0; c < categories.size(); ++c) {
@@ -247,16 +260,27 @@ std::vector<DemoReasonNode> DemoPlant::reasonTree(int furnaceId) const
                 if (!kept[c][g][r]) {
                     continue;
                 }
-                const int shade = uniformInt(rng, -40, 40);
-                nodes.push_back(
-                    {nextCategory++, groupId, ++nextReason, group.reasons[r], initials(category.code, group.reasons[r]),
-                     colorOrNone(rgb(category.red + shade, category.green + shade, category.blue + shade))});
+                // Shades of the category's colour, kept clear of white and black.
+                int shade = uniformInt(rng, -40, 40);
+                auto shaded = [&] {
+                    return rgb(std::clamp(category.red + shade, 20, 215), std::clamp(category.green + shade, 20, 215),
+                               std::clamp(category.blue + shade, 20, 215));
+                };
+                std::string color = shaded();
+                for (int tries = 0; tries < 30 && !usedColors.insert(color).second; ++tries) {
+                    shade = shade >= 40 ? -40 : shade + 3;
+                    color = shaded();
+                }
+                nodes.push_back({nextCategory++, groupId, ++nextReason, group.reasons[r],
+                                 uniqueShortName(initials(category.code, group.reasons[r])), color});
             }
         }
     }
-    // Clients must cope with missing colours, so every tree has at least one node without.
+    // Clients must cope with missing colours, so every tree has at least one folder without.
     if (std::none_of(nodes.begin(), nodes.end(), [](const auto& n) { return !n.color; })) {
-        nodes[nodes.size() / 2].color.reset();
+        const auto folder = std::find_if(nodes.begin() + static_cast<std::ptrdiff_t>(nodes.size() / 2), nodes.end(),
+                                         [](const auto& n) { return !n.reasonId; });
+        (folder != nodes.end() ? *folder : nodes[1]).color.reset();
     }
     return nodes;
 }

@@ -20,11 +20,14 @@ QVariantList lineList(const std::vector<screens::Line>& lines, double lineWidth)
     for (const auto& line : lines) {
         const double x = std::min(line.from.x, line.to.x);
         const double y = std::min(line.from.y, line.to.y);
-        // Horizontal and vertical only: the rectangle is the line's length by its width, centred on it.
+        // Horizontal and vertical only: the rectangle is the line's length by its width, centred on it. A line
+        // thinner than a pixel is drawn as one whole pixel on the pixel it falls in: left at its fractional place
+        // it covers no pixel centre, and the renderer leaves it out.
         const bool horizontal = line.from.y == line.to.y;
+        const double drawnWidth = std::max(1.0, std::round(lineWidth));
         const screens::Rect rect =
-            horizontal ? screens::Rect{x, y - lineWidth / 2, std::abs(line.to.x - line.from.x), lineWidth}
-                       : screens::Rect{x - lineWidth / 2, y, lineWidth, std::abs(line.to.y - line.from.y)};
+            horizontal ? screens::Rect{x, std::floor(y - lineWidth / 2), std::abs(line.to.x - line.from.x), drawnWidth}
+                       : screens::Rect{std::floor(x - lineWidth / 2), y, drawnWidth, std::abs(line.to.y - line.from.y)};
         QVariantMap entry = frameMap(rect);
         entry.insert(QStringLiteral("x1"), line.from.x);
         entry.insert(QStringLiteral("y1"), line.from.y);
@@ -107,6 +110,7 @@ void BarChartModel::recompute()
         const double textWidth = naturalSize(valueText, font).width;
         QVariantMap entry = frameMap(bar.frame);
         entry.insert(QStringLiteral("color"), toQColor(bar.color));
+        entry.insert(QStringLiteral("outlined"), bar.outlined);
         entry.insert(QStringLiteral("valueText"), valueText);
         entry.insert(QStringLiteral("valueLabel"), frameMap(Layout::valueLabelFrame(bar.frame, textWidth)));
         m_bars.append(entry);

@@ -103,16 +103,24 @@ void PowerOffChartModel::recompute()
     }
     // The legends row's height does not depend on its width, so the first pass only gives that height.
     const double legendsHeight = Layout::rows(m_width, m_height, 0).legends.height;
-    const auto legendFrames = Layout::layoutLegends(labelSizes, legendsHeight);
+    // Measured for every legend hidden, the widest the count can read.
+    const auto widestMore = naturalSize(QString::fromStdString(Layout::moreLegendsText(legends.size())), font);
+    const auto legendFrames =
+        Layout::layoutLegends(labelSizes, legendsHeight, std::max(0.0, m_width - 2 * Layout::inset), widestMore);
     const auto rows = Layout::rows(m_width, m_height, legendFrames.rowWidth);
 
     m_legends.clear();
-    for (std::size_t i = 0; i < legends.size(); ++i) {
+    for (std::size_t i = 0; i < legendFrames.labels.size(); ++i) {
         m_legends.append(QVariantMap{{QStringLiteral("swatch"), frameMap(legendFrames.swatches[i])},
                                      {QStringLiteral("label"), frameMap(legendFrames.labels[i])},
                                      {QStringLiteral("text"), displayText(legends[i].shortDescription)},
-                                     {QStringLiteral("color"), toQColor(legends[i].color)}});
+                                     {QStringLiteral("color"), toQColor(legends[i].color)},
+                                     {QStringLiteral("outlined"), screens::needsOutline(legends[i].color)}});
     }
+    m_moreLegendsText = legendFrames.hiddenCount > 0
+                            ? QString::fromStdString(Layout::moreLegendsText(legendFrames.hiddenCount))
+                            : QString();
+    m_moreLegendsFrame = toQRectF(legendFrames.moreLabel);
     m_legendsFrame = toQRectF(rows.legends);
     m_bandFrame = toQRectF(rows.bandContainer);
     m_shadowFrame = toQRectF(rows.shadowView);
@@ -142,6 +150,7 @@ void PowerOffChartModel::recompute()
         const auto& segment = m_chartSegments[i];
         QVariantMap entry = frameMap(segment.frame);
         entry.insert(QStringLiteral("color"), toQColor(segment.color));
+        entry.insert(QStringLiteral("outlined"), segment.delay != nullptr && screens::needsOutline(segment.color));
         entry.insert(QStringLiteral("selected"), segment.isSelected);
         entry.insert(QStringLiteral("delayIndex"), delayIndexOf(*m_heat, segment.delay));
         m_segments.append(entry);

@@ -28,6 +28,9 @@ class PowerOffChartModel : public QObject {
     Q_PROPERTY(qreal height READ height WRITE setHeight NOTIFY heightChanged)
     Q_PROPERTY(bool hasHeat READ hasHeat NOTIFY changed)
     Q_PROPERTY(QVariantList legends READ legends NOTIFY changed)
+    // "+3" after the last legend that fits, or empty; its frame in the legends row.
+    Q_PROPERTY(QString moreLegendsText READ moreLegendsText NOTIFY changed)
+    Q_PROPERTY(QRectF moreLegendsFrame READ moreLegendsFrame NOTIFY changed)
     Q_PROPERTY(QVariantList segments READ segments NOTIFY changed)
     Q_PROPERTY(int selectedIndex READ selectedIndex NOTIFY changed)
     Q_PROPERTY(QRectF legendsFrame READ legendsFrame NOTIFY changed)
@@ -60,6 +63,8 @@ public:
 
     bool hasHeat() const { return m_heat != nullptr; }
     QVariantList legends() const { return m_legends; }
+    QString moreLegendsText() const { return m_moreLegendsText; }
+    QRectF moreLegendsFrame() const { return m_moreLegendsFrame; }
     QVariantList segments() const { return m_segments; }
     int selectedIndex() const { return m_selectedIndex; }
     QRectF legendsFrame() const { return m_legendsFrame; }
@@ -97,6 +102,8 @@ private:
 
     std::vector<screens::ChartSegment> m_chartSegments;
     QVariantList m_legends;
+    QString m_moreLegendsText;
+    QRectF m_moreLegendsFrame;
     QVariantList m_segments;
     int m_selectedIndex = -1;
     QRectF m_legendsFrame;

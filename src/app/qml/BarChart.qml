@@ -8,6 +8,9 @@ Item {
 
     required property BarChartModel model
 
+    // Whatever the data, nothing is drawn over the neighbouring chart or the pages.
+    clip: true
+
     // Read once per change; the Repeaters only count them, so that new values keep the delegates (recreating
     // dozens of them per edit cost more than the rest of the update).
     readonly property var gridLines: chart.model.gridLines
@@ -17,7 +20,7 @@ Item {
     readonly property var bars: chart.model.bars
     // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
     readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", valueText: "",
-                                    valueLabel: Qt.rect(0, 0, 0, 0) })
+                                    outlined: false, valueLabel: Qt.rect(0, 0, 0, 0) })
 
     Binding {
         target: chart.model
@@ -105,6 +108,9 @@ Item {
             width: entry.width
             height: entry.height
             color: entry.color
+            // A white or near-white reason would vanish on the light ground.
+            border.width: entry.outlined ? 1 : 0
+            border.color: chart.model.axisLineColor
         }
     }
     // Apart from the bars, so that a label standing after a short bar is not clipped or covered by it.

@@ -9,6 +9,9 @@ Item {
 
     required property PowerOffChartModel model
 
+    // Whatever the data, nothing is drawn over (or takes the taps of) the heats list or the bar chart.
+    clip: true
+
     // A delay's segment was tapped; the index is the delay's in the heat's list.
     signal segmentTapped(int delayIndex)
 
@@ -18,7 +21,7 @@ Item {
     readonly property var segmentEntries: chart.model.segments
     // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
     readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", selected: false,
-                                    delayIndex: -1, swatch: Qt.rect(0, 0, 0, 0), label: Qt.rect(0, 0, 0, 0) })
+                                    delayIndex: -1, outlined: false, swatch: Qt.rect(0, 0, 0, 0), label: Qt.rect(0, 0, 0, 0) })
 
     Binding {
         target: chart.model
@@ -37,10 +40,7 @@ Item {
         y: chart.model.legendsFrame.y
         width: chart.model.legendsFrame.width
         height: chart.model.legendsFrame.height
-        // Many reasons on a narrow chart: the row shrinks about its centre to stay within the insets
-        // rather than run over the neighbouring column.
-        transformOrigin: Item.Center
-        scale: width > 0 ? Math.min(1, Math.max(0, chart.width - 32) / width) : 1
+        // Legends that do not fit are counted by "+N" at the end of the row (the model leaves them out).
 
         Repeater {
             model: chart.legendEntries.length
@@ -54,6 +54,8 @@ Item {
                 height: entry.swatch.height
                 radius: width / 2
                 color: entry.color
+                border.width: entry.outlined ? 1 : 0
+                border.color: chart.model.labelsTextColor
             }
         }
         Repeater {
@@ -72,6 +74,19 @@ Item {
                 horizontalAlignment: Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
             }
+        }
+        Text {
+            objectName: "legendMore"
+            visible: text.length > 0
+            x: chart.model.moreLegendsFrame.x
+            y: chart.model.moreLegendsFrame.y
+            width: chart.model.moreLegendsFrame.width
+            height: chart.model.moreLegendsFrame.height
+            text: chart.model.moreLegendsText
+            color: chart.model.labelsTextColor
+            font.pixelSize: 12
+            font.bold: true
+            verticalAlignment: Text.AlignVCenter
         }
     }
 
@@ -121,6 +136,8 @@ Item {
                         width: entry.width
                         height: entry.height
                         color: entry.color
+                        border.width: entry.outlined ? 1 : 0
+                        border.color: chart.model.labelsTextColor
                         z: entry.selected ? 2 : 0
 
                         MouseArea {

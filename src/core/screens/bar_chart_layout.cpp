@@ -1,6 +1,9 @@
 #include "core/screens/bar_chart_layout.hpp"
 
+#include "core/screens/power_off_chart.hpp"
+
 #include <algorithm>
+#include <cmath>
 
 namespace orvendel::screens::BarChartLayout {
 
@@ -16,7 +19,22 @@ Measures measures(double width, double height)
     return m;
 }
 
-Geometry geometry(const std::optional<std::vector<VarVal>>& summary, double width, double height)
+std::vector<VarVal> fittedRows(const std::vector<VarVal>& summary, double plotHeight)
+{
+    const auto fitting = static_cast<std::size_t>(std::max(1.0, std::floor(plotHeight / minimumRowHeight)));
+    if (summary.size() <= fitting) {
+        return summary;
+    }
+    std::vector<VarVal> rows(summary.begin(), summary.begin() + static_cast<std::ptrdiff_t>(fitting - 1));
+    VarVal other{otherReasonsName, 0, 0, neutralSegmentColor()};
+    for (auto entry = summary.begin() + static_cast<std::ptrdiff_t>(fitting - 1); entry != summary.end(); ++entry) {
+        other.variableValue += entry->variableValue;
+    }
+    rows.push_back(std::move(other));
+    return rows;
+}
+
+Geometry geometry(const std::optional<std::vector<VarVal>>& allRows, double width, double height)
 {
     const Measures m = measures(width, height);
     const double plotHeight = m.usableHeight - xAxisLabelsHeight;
@@ -31,19 +49,20 @@ Geometry geometry(const std::optional<std::vector<VarVal>>& summary, double widt
         const double x = m.plotLeft + k * m.plotWidth / 9;
         g.gridLines.push_back(Line{{x, m.plotBottom}, {x, insetTop}});
     }
-    if (!summary) {
+    if (!allRows) {
         return g;
     }
+    const std::vector<VarVal> rows = fittedRows(*allRows, plotHeight);
 
-    const std::size_t n = summary->size();
+    const std::size_t n = rows.size();
     const double rowHeight = n > 0 ? plotHeight / static_cast<double>(n) : 0;
     for (std::size_t i = 0; i < n; ++i) {
         g.nameLabels.push_back(
             Label{Rect{insetLeft, insetTop + static_cast<double>(i) * rowHeight, m.nameColumnWidth, rowHeight},
-                  (*summary)[i].variableName});
+                  rows[i].variableName});
     }
 
-    g.scale = barScale(largestValue(*summary));
+    g.scale = barScale(largestValue(rows));
     const double labelWidth = std::max(m.plotWidth / 9, minimumScaleLabelWidth);
     for (std::size_t k = 0; k < g.scale.labels.size(); ++k) {
         const double centre = m.plotLeft + static_cast<double>(k) * m.plotWidth / 9;
@@ -55,14 +74,15 @@ Geometry geometry(const std::optional<std::vector<VarVal>>& summary, double widt
         return g;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        const VarVal& entry = (*summary)[i];
+        const VarVal& entry = rows[i];
         if (!entry.variableColor) {
             continue;
         }
         const double length = (m.plotWidth - gridLineWidth) * entry.variableValue / g.scale.fullScale;
         const Rect frame{m.plotLeft + gridLineWidth, insetTop + rowHeight * 0.1 + static_cast<double>(i) * rowHeight,
                          length, rowHeight * 0.8};
-        g.bars.push_back(Bar{frame, *entry.variableColor, barValueText(entry.variableValue)});
+        g.bars.push_back(
+            Bar{frame, *entry.variableColor, barValueText(entry.variableValue), needsOutline(*entry.variableColor)});
     }
     return g;
 }

@@ -24,6 +24,9 @@ inline constexpr double axisLineWidth = 0.5;
 inline constexpr double gridLineWidth = 0.5;
 inline constexpr double xAxisLabelsHeight = 20;
 inline constexpr double minimumScaleLabelWidth = 30;
+// Below this a name no longer reads at the labels' size: a busy heat's smallest reasons share one row.
+inline constexpr double minimumRowHeight = 9;
+inline constexpr const char* otherReasonsName = "Other";
 
 struct Measures {
     double usableWidth = 0;     // U
@@ -45,6 +48,7 @@ struct Bar {
     Rect frame;
     Color color;
     std::string valueText;
+    bool outlined = false; // a colour too light for the ground
 };
 
 struct Geometry {
@@ -55,6 +59,10 @@ struct Geometry {
     std::vector<Bar> bars; // entries without a colour get none
     BarScale scale;
 };
+
+// The rows that fit a plot `plotHeight` high: the summary itself while every row is at least
+// `minimumRowHeight` high, otherwise its largest entries and one "Other" row (neutral grey) summing the rest.
+std::vector<VarVal> fittedRows(const std::vector<VarVal>& summary, double plotHeight);
 
 // Everything to draw. Without a summary (no delays, or a heat of no length) only axes and grid.
 Geometry geometry(const std::optional<std::vector<VarVal>>& summary, double width, double height);

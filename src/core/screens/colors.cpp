@@ -55,3 +55,14 @@ std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& com
 }
 
 } // namespace orvendel::screens
+
+namespace orvendel::screens {
+
+bool needsOutline(const Color& color)
+{
+    // Relative luminance (sRGB weights, close enough without linearising) against the light grey grounds.
+    const double luminance = 0.2126 * color.red + 0.7152 * color.green + 0.0722 * color.blue;
+    return luminance > 0.85;
+}
+
+} // namespace orvendel::screens

@@ -25,6 +25,10 @@ using RgbComponents = std::map<std::string, int>;
 std::optional<RgbComponents> rgbComponents(std::string_view text);
 std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& components);
 
+// Whether a colour is too light to be told from the charts' light ground without an outline ("rgb(255,
+// 255, 255)" is a colour plants really give a reason).
+bool needsOutline(const Color& color);
+
 // The fixed interface colours. The core draws nothing, but every front end paints its screens with these
 // exact values, so they are kept here once under the palette's own name rather than repeated per front end.
 namespace ColorPalette {

@@ -1,5 +1,7 @@
 #include "core/screens/power_off_chart.hpp"
 
+#include <algorithm>
+
 namespace orvendel::screens {
 namespace {
 
@@ -17,6 +19,7 @@ Color colorOf(const Delay& delay)
 
 ChartSegment gap(Instant chartStart, Instant from, Instant to)
 {
+    to = std::max(from, to);
     return ChartSegment{
         secondsFrom(chartStart, from), secondsFrom(from, to), neutralSegmentColor(), nullptr, false, {}};
 }
@@ -26,11 +29,15 @@ void place(ChartSegment& segment, std::optional<Instant> selectedStart, double t
     const double width = w * segment.durationInSeconds / total;
     const double x = w * segment.startPositionInSeconds / total;
     segment.isSelected = segment.delay && selectedStart && segment.delay->startDate.date == *selectedStart;
-    if (segment.isSelected) {
-        segment.frame = Rect{x - 0.01 * width, -5 - 0.01 * h, width * 1.02, h * 1.02};
-    } else {
-        segment.frame = Rect{x, 0, width, h};
-    }
+    Rect frame =
+        segment.isSelected ? Rect{x - 0.01 * width, -5 - 0.01 * h, width * 1.02, h * 1.02} : Rect{x, 0, width, h};
+    // Whatever the data says (a delay ending before it starts, the enlarged selection at an edge), nothing is
+    // drawn outside the band: a segment there would cover, and take the taps of, its neighbours on screen.
+    const double left = std::clamp(frame.x, 0.0, w);
+    const double right = std::clamp(frame.maxX(), left, w);
+    frame.x = left;
+    frame.width = right - left;
+    segment.frame = frame;
 }
 
 } // namespace
@@ -56,14 +63,18 @@ PowerOffChart buildPowerOffChart(const Heat& heat, std::optional<Instant> select
             delays.push_back(delay);
         }
     }
-    if (!delays.empty()) {
-        if (delays.front()->startDate.date < chart.chartStart) {
-            chart.chartStart = delays.front()->startDate.date;
+    // The chart widens to every delay outside the heat, not only the first and the last: plant data is not
+    // always in order.
+    bool endsAfterHeat = false;
+    for (const DelayPtr& delay : delays) {
+        chart.chartStart = std::min(chart.chartStart, delay->startDate.date);
+        if (delay->endDate.date > chart.chartEnd) {
+            chart.chartEnd = delay->endDate.date;
+            endsAfterHeat = true;
         }
-        if (delays.back()->endDate.date > chart.chartEnd) {
-            chart.chartEnd = delays.back()->endDate.date;
-            chart.diagnostics.emplace_back("Delay EndTime is after the Heat Time Finished");
-        }
+    }
+    if (endsAfterHeat) {
+        chart.diagnostics.emplace_back("Delay EndTime is after the Heat Time Finished");
     }
     chart.totalSeconds = secondsFrom(chart.chartStart, chart.chartEnd);
     // Widths are shares of the total; a chart without length has nothing to share.

@@ -33,9 +33,9 @@ struct PowerOffChart {
 Color neutralSegmentColor();
 
 // The timeline of a heat for a segment container of `width` × `height`. The chart spans the heat,
-// stretched to a first delay starting earlier or a last delay ending later. Gaps of more than one second
-// between delays become neutral segments, kept one second clear of the delays on both sides. A chart of
-// zero (or negative) length has no segments. Thread contract: pure, any thread.
+// stretched to any delay starting earlier or ending later; every frame stays inside the container. Gaps of more than
+// one second between delays become neutral segments, kept one second clear of the delays on both sides. A chart of zero
+// (or negative) length has no segments. Thread contract: pure, any thread.
 PowerOffChart buildPowerOffChart(const Heat& heat, std::optional<Instant> selectedStart, double width, double height);
 
 // The segments alone.

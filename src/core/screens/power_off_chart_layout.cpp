@@ -24,19 +24,42 @@ std::vector<Legend> legends(const Heat& heat)
     return out;
 }
 
-LegendFrames layoutLegends(const std::vector<Size>& labelSizes, double rowHeight)
+LegendFrames layoutLegends(const std::vector<Size>& labelSizes, double rowHeight, double availableWidth,
+                           Size moreLabelSize)
 {
     LegendFrames frames;
     double x = 0;
+    std::vector<double> endOfItem; // the row's width with the first i + 1 items
     for (const Size& label : labelSizes) {
         const double side = label.height;
         frames.swatches.push_back(Rect{x, rowHeight / 2 - side / 2, side, side});
         x += side + 2;
         frames.labels.push_back(Rect{x, rowHeight / 2 - label.height / 2, label.width, label.height});
-        x += label.width + 8;
+        x += label.width;
+        endOfItem.push_back(x);
+        x += 8;
     }
-    frames.rowWidth = std::max(0.0, x - 8);
+    frames.rowWidth = endOfItem.empty() ? 0 : endOfItem.back();
+    if (frames.rowWidth <= availableWidth) {
+        return frames;
+    }
+    std::size_t shown = endOfItem.size();
+    const double moreWidth = moreLabelSize.width;
+    while (shown > 0 && endOfItem[shown - 1] + 8 + moreWidth > availableWidth) {
+        --shown;
+    }
+    frames.swatches.resize(shown);
+    frames.labels.resize(shown);
+    frames.hiddenCount = labelSizes.size() - shown;
+    const double moreX = shown > 0 ? endOfItem[shown - 1] + 8 : 0;
+    frames.moreLabel = Rect{moreX, rowHeight / 2 - moreLabelSize.height / 2, moreLabelSize.width, moreLabelSize.height};
+    frames.rowWidth = frames.moreLabel.maxX();
     return frames;
+}
+
+std::string moreLegendsText(std::size_t hiddenCount)
+{
+    return "+" + std::to_string(hiddenCount);
 }
 
 Rows rows(double width, double height, double legendsRowWidth)

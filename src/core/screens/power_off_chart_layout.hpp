@@ -4,6 +4,8 @@
 #include "core/screens/colors.hpp"
 #include "core/screens/geometry.hpp"
 
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -39,14 +41,22 @@ struct Legend {
 std::vector<Legend> legends(const Heat& heat);
 
 // Swatch and label frames inside the legends row, from the labels' natural sizes: a circle as high as its
-// label, 2 points before the label, 8 points between items.
+// label, 2 points before the label, 8 points between items. Legends that do not fit `availableWidth` are
+// left out from the end and counted by one more label ("+3") of `moreLabelSize` after the last shown: shrunk
+// to fit instead, a busy heat's legends became a row of dots.
 struct LegendFrames {
-    std::vector<Rect> swatches;
+    std::vector<Rect> swatches; // one per shown legend
     std::vector<Rect> labels;
+    std::size_t hiddenCount = 0;
+    Rect moreLabel; // empty when nothing is hidden
     double rowWidth = 0;
 };
 
-LegendFrames layoutLegends(const std::vector<Size>& labelSizes, double rowHeight);
+LegendFrames layoutLegends(const std::vector<Size>& labelSizes, double rowHeight,
+                           double availableWidth = std::numeric_limits<double>::infinity(), Size moreLabelSize = {});
+
+// The text that counts the legends left out.
+std::string moreLegendsText(std::size_t hiddenCount);
 
 // The three rows of a chart of `width` × `height`. The shadow view sits in the lower three quarters of
 // the band container (the raised selected segment uses the free quarter); the segment container fills

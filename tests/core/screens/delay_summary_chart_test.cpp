@@ -127,5 +127,27 @@ TEST(BarChartLayout, BarsScaleToTheLastGridLine)
     testing::expectRect(BarChartLayout::valueLabelFrame(Rect{92.5, 19, 10, 72}, 30), Rect{104.5, 19, 30, 72});
 }
 
+TEST(BarChartLayout, ABusyHeatKeepsReadableRowsAndSumsTheRestAsOther)
+{
+    // 40 reasons of 1 % to 40 % in a plot 90 points high: ten rows of 9 points, the last "Other".
+    std::vector<VarVal> summary;
+    for (int i = 40; i >= 1; --i) {
+        summary.push_back(VarVal{"R" + std::to_string(i), i, static_cast<double>(i), Color::fromRgb255(255, 255, 255)});
+    }
+    const auto g = BarChartLayout::geometry(summary, 428, 130);
+    ASSERT_EQ(g.nameLabels.size(), 10u);
+    EXPECT_EQ(g.nameLabels[8].text, "R32");
+    EXPECT_EQ(g.nameLabels[9].text, "Other");
+    EXPECT_DOUBLE_EQ(g.nameLabels[9].frame.height, 9);
+    ASSERT_EQ(g.bars.size(), 10u);
+    EXPECT_EQ(g.bars[9].valueText, "496.00"); // 1 + 2 + … + 31
+    EXPECT_TRUE(g.bars[0].outlined);          // white on the light ground
+    EXPECT_FALSE(g.bars[9].outlined);         // the neutral grey of "Other"
+
+    // The usual handful keeps one row each.
+    summary.resize(8);
+    EXPECT_EQ(BarChartLayout::geometry(summary, 428, 130).nameLabels.size(), 8u);
+}
+
 } // namespace
 } // namespace orvendel::screens

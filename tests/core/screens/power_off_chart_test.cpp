@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orvendel::screens {
 namespace {
 
@@ -73,6 +75,26 @@ TEST(PowerOffSegments, ADelayPastTheHeatStretchesTheTimeline)
     EXPECT_DOUBLE_EQ(early.segments[1].startPositionInSeconds, 101);
 }
 
+TEST(PowerOffSegments, EveryFrameStaysInsideTheBandWhateverTheData)
+{
+    // Out of order: the second delay starts before the heat and before the first; another ends before it starts.
+    const auto chart = buildPowerOffChart(
+        *heat(1, 100, 400, std::vector{delay(1, 150, 200), delay(1, 20, 60), delay(1, 300, 250)}), at(20), w, h);
+    EXPECT_EQ(chart.chartStart, at(20));
+    ASSERT_FALSE(chart.segments.empty());
+    for (const auto& segment : chart.segments) {
+        EXPECT_GE(segment.frame.x, 0);
+        EXPECT_GE(segment.frame.width, 0);
+        EXPECT_LE(segment.frame.maxX(), w);
+    }
+    // The selected delay at the very start is still raised, its enlargement cut at the band's edge.
+    const auto selected = std::find_if(chart.segments.begin(), chart.segments.end(),
+                                       [](const ChartSegment& segment) { return segment.isSelected; });
+    ASSERT_NE(selected, chart.segments.end());
+    EXPECT_DOUBLE_EQ(selected->frame.x, 0);
+    EXPECT_LT(selected->frame.y, 0);
+}
+
 TEST(PowerOffSegments, SelectedDelayIsRaisedAndEnlarged)
 {
     const auto segments =
@@ -124,6 +146,16 @@ TEST(PowerOffChartLayout, LegendsOncePerReasonAndUnreadableColoursBlack)
     EXPECT_EQ(frames.swatches[1], (Rect{54, 3, 14, 14}));
     EXPECT_EQ(frames.labels[1], (Rect{70, 3, 20, 14}));
     EXPECT_DOUBLE_EQ(frames.rowWidth, 90);
+
+    // A busy heat's legends: those that fit with "+N" after them, never shrunk to dots.
+    const std::vector<Size> many(10, Size{30, 14});
+    const auto cut = PowerOffChartLayout::layoutLegends(many, 20, 200, Size{20, 14});
+    ASSERT_EQ(cut.labels.size(), 3u); // 46 points and 8 apart: three and "+7" take 46 * 3 + 3 * 8 + 20 = 182
+    EXPECT_EQ(cut.hiddenCount, 7u);
+    EXPECT_EQ(cut.moreLabel, (Rect{162, 3, 20, 14}));
+    EXPECT_LE(cut.rowWidth, 200);
+    EXPECT_EQ(PowerOffChartLayout::moreLegendsText(cut.hiddenCount), "+7");
+    EXPECT_EQ(PowerOffChartLayout::layoutLegends(many, 20, 1000, Size{20, 14}).hiddenCount, 0u);
 }
 
 TEST(PowerOffChartLayout, RowsAndTimes)
