@@ -5,8 +5,8 @@
 #include "app/controllers/heat_detail_controller.hpp"
 #include "app/controllers/qt_executor.hpp"
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/model/screen_notifications.hpp"
 #include "core/flows/session.hpp"
+#include "core/model/screen_notifications.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/credential_store.hpp"
@@ -352,7 +352,7 @@ private slots:
         app::HeatDetailController detail(
             flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), &presenter}));
         QVERIFY(detail.saveButtonShown());
-        auto column = detail.columnLayout(400, 1030);
+        auto column = detail.columnLayout(400, 1030, detail.saveButtonShown());
         QCOMPARE(column["upperPart"].toRectF(), QRectF(10, 10, 380, 290));
         QCOMPARE(column["delayPages"].toRectF(), QRectF(0, 310, 400, 650));
         QCOMPARE(column["saveButton"].toRectF(), QRectF(10, 960, 380, 60));
@@ -362,7 +362,7 @@ private slots:
                                           screen_notifications::autoSaveUserInfo(true));
         QTRY_COMPARE(changed.size(), 1);
         QVERIFY(!detail.saveButtonShown());
-        column = detail.columnLayout(400, 1030);
+        column = detail.columnLayout(400, 1030, detail.saveButtonShown());
         QCOMPARE(column["upperPart"].toRectF(), QRectF(10, 10, 380, 310));
         QCOMPARE(column["delayPages"].toRectF(), QRectF(0, 330, 400, 690));
         QCOMPARE(column["saveButton"].toRectF().height(), 0.0);

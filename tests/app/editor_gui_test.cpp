@@ -14,6 +14,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cmath>
@@ -107,6 +108,54 @@ class EditorGuiTest : public QObject {
     }
 
     int shownHeatDelayCount() { return static_cast<int>(detail()->flow()->heat()->delays->size()); }
+
+    QQuickItem* focused() { return gui().window()->activeFocusItem(); }
+    QString focusedName() { return focused() ? focused()->objectName() : QString(); }
+    // The keys are on a control of the page in view.
+    bool focusOnPage()
+    {
+        auto* page = gui().item(QStringLiteral("delayPage_%1").arg(pages()->currentIndex()));
+        return page && focused() && page->isAncestorOf(focused());
+    }
+    // Tab until the control of that name has the keys; false when the chain never reaches it.
+    bool tabTo(const QString& name)
+    {
+        for (int step = 0; step < 40 && focusedName() != name; ++step) {
+            gui().key(Qt::Key_Tab);
+        }
+        return focusedName() == name;
+    }
+    // In the open reason finder, by keys only: opens categories down to the first leaf that is not checked and
+    // checks it. Its description, empty when none was found.
+    QString checkAnotherReasonByKeys()
+    {
+        auto* tree = gui().item("reasonTree");
+        auto* rows = tree ? tree->property("model").value<QAbstractItemModel*>() : nullptr;
+        if (!rows || !gui().waitFor([rows] { return rows->rowCount() > 0; })) {
+            return {};
+        }
+        using Roles = app::ReasonRowsModel;
+        const auto data = [rows](int row, int role) { return rows->data(rows->index(row, 0), role); };
+        for (int step = 0; step < 60; ++step) {
+            const int row = tree->property("currentIndex").toInt();
+            if (row < 0) {
+                return {};
+            }
+            if (!data(row, Roles::IsCategoryRole).toBool() && !data(row, Roles::IsCheckedRole).toBool()) {
+                gui().key(Qt::Key_Return);
+                return gui().waitFor([&] { return data(row, Roles::IsCheckedRole).toBool(); })
+                           ? data(row, Roles::DescriptionRole).toString()
+                           : QString();
+            }
+            if (data(row, Roles::IsCategoryRole).toBool() && !data(row, Roles::IsExpandedRole).toBool()) {
+                gui().key(Qt::Key_Return);
+                gui().waitFor([&] { return data(row, Roles::IsExpandedRole).toBool(); });
+            } else {
+                gui().key(Qt::Key_Down);
+            }
+        }
+        return {};
+    }
 
 private slots:
     void initTestCase()
@@ -265,9 +314,36 @@ private slots:
         }
         QVERIFY(!gui().item("assignSplitTimeButton")->isEnabled()); // the start itself
         QCOMPARE(gui().item("splitTimeValueLabel")->property("text").toString(), QString("-"));
-        for (int i = 0; i < 20; ++i) {
+        for (int i = 0; i < 18; ++i) {
             gui().key(Qt::Key_Down);
         }
+        // By mouse: a wheel notch turns one row, a tap on the row below picks it.
+        auto* seconds = gui().item("secondWheel");
+        const QPoint middle = seconds->mapToScene({seconds->width() / 2, seconds->height() / 2}).toPoint();
+        QWheelEvent notch(middle, gui().window()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(gui().window(), &notch);
+        QVERIFY(gui().waitFor([seconds] { return seconds->property("currentIndex").toInt() == 19; }));
+        // A drag up by a row's height turns one row on, a tap on a neighbouring row picks it.
+        const int rowHeight = static_cast<int>(seconds->height() / 3);
+        QTest::mousePress(gui().window(), Qt::LeftButton, {}, middle);
+        for (int step = 1; step <= 4; ++step) {
+            QTest::mouseMove(gui().window(), middle - QPoint(0, step * rowHeight / 4), 16);
+        }
+        QTest::mouseRelease(gui().window(), Qt::LeftButton, {}, middle - QPoint(0, rowHeight), 16);
+        // The wheel comes to rest on its row before the next tap.
+        const auto restsOn = [&](int row) {
+            return gui().waitFor([&] {
+                auto* item = gui().item(QStringLiteral("secondWheelRow_%1").arg(row));
+                return item &&
+                       std::abs(item->mapToItem(seconds, {0, item->height() / 2}).y() - seconds->height() / 2) < 1;
+            });
+        };
+        QVERIFY(gui().waitFor([seconds] { return seconds->property("currentIndex").toInt() == 20; }) && restsOn(20));
+        QVERIFY(gui().click(gui().item("secondWheelRow_19")));
+        QVERIFY(gui().waitFor([seconds] { return seconds->property("currentIndex").toInt() == 19; }) && restsOn(19));
+        QVERIFY(gui().click(gui().item("secondWheelRow_20")));
+        QVERIFY(gui().waitFor([seconds] { return seconds->property("currentIndex").toInt() == 20; }));
         QVERIFY(gui().waitFor([this] { return gui().item("assignSplitTimeButton")->isEnabled(); }));
         QVERIFY(gui().click("assignSplitTimeButton"));
         QVERIFY(gui().waitFor([this] { return !gui().item("assignSplitTimeButton"); }));
@@ -393,9 +469,11 @@ private slots:
         QVERIFY(saved && saved->resultInformation.success);
 
         QVERIFY(gui().click("saveButton"));
-        // "Saving..." first, then the refusal.
+        // "Saving..." first, then the refusal, whose OK has the keys: Escape closes it.
         QVERIFY(gui().waitFor([this] { return alertTitle() == "Error Saving Delays"; }));
-        QVERIFY(gui().chooseAlertButton("OK"));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_OK"; }));
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().controller().alerts()->shown(); }));
         QCOMPARE(storedEdits().size(), 1u);
         QVERIFY(gui().item("saveButton")->isEnabled());
         // Undone, the service's version shows after the next download.
@@ -414,6 +492,13 @@ private slots:
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().waitFor([this] { return !gui().item("saveButton"); }));
+        // The pages take the button's share at once, without a resize.
+        const auto pagesBottom = [this] {
+            auto* pagesView = gui().item("delayPages")->parentItem();
+            return pagesView->y() + pagesView->height();
+        };
+        auto* column = gui().item("delayPages")->parentItem()->parentItem();
+        QVERIFY(gui().waitFor([&] { return std::abs(pagesBottom() - (column->height() - 10)) < 2; }));
 
         gui().controller().heatsList()->refresh(); // the service's versions first
         QVERIFY(gui().waitFor([this] { return !gui().controller().heatsList()->refreshing(); }));
@@ -429,7 +514,135 @@ private slots:
         QVERIFY(gui().click("autoSaveSwitch"));
         QVERIFY(gui().waitFor([this] { return !gui().controller().session().configuration->isAutoSaveEnabled(); }));
         gui().key(Qt::Key_Escape);
-        QVERIFY(gui().waitFor([this] { return gui().item("saveButton"); }));
+        QVERIFY(gui().waitFor([this] { return gui().item("saveButton") && gui().item("saveButton")->height() > 20; }));
+        QVERIFY(pagesBottom() < column->height() - 30);
+    }
+
+    // The whole classification of a delay without the mouse: F6 from the list to the page, Tab between the
+    // page's controls, Return to press them, the slider's keys, every alert answered by Return or Escape; the
+    // keys stay on the same control of the same delay after each edit.
+    void aDelayIsClassifiedWithTheKeyboardAlone()
+    {
+        QVERIFY(gui().waitFor([this] { return !gui().controller().flow().heatsList()->isBusy(); }));
+        QVERIFY(storedEdits().empty());
+        QVERIFY(turnToDelayOfAtLeast(200));
+        const Instant start = currentPage().delay->startDate.date;
+        gui().item("heatsList")->forceActiveFocus();
+        gui().key(Qt::Key_F6);
+        QVERIFY(gui().waitFor([this] { return focusOnPage(); }));
+        gui().key(Qt::Key_F6); // and back
+        QVERIFY(gui().item("heatsList")->hasActiveFocus());
+        gui().key(Qt::Key_F6);
+        QVERIFY(focusOnPage());
+
+        // Reason.
+        QVERIFY(tabTo("findReasonButton"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return gui().item("reasonTree"); }));
+        const QString chosen = checkAnotherReasonByKeys();
+        QVERIFY(!chosen.isEmpty());
+        QVERIFY(tabTo("reasonFinderAssign"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([&] {
+            return !gui().item("reasonTree") && currentPage().delay->isEdited &&
+                   QString::fromStdString(currentPage().delay->reasonDescription) == chosen;
+        }));
+        QCOMPARE(currentPage().delay->startDate.date, start);
+        QVERIFY2(gui().waitFor([this] { return focusedName() == "findReasonButton" && focusOnPage(); }),
+                 qPrintable(focusedName() + (focused() ? focused()->metaObject()->className() : "")));
+
+        // Comment.
+        QVERIFY(tabTo(pageItem("addCommentButton") ? "addCommentButton" : "commentsTextView"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return gui().item("commentField") && focusedName() == "commentField"; }));
+        gui().item("commentField")->setProperty("text", QString());
+        gui().type("commentField", "Typed only");
+        QTest::keyClick(gui().window(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(gui().waitFor([this] {
+            return !gui().item("commentField") && currentPage().delay->comment == std::string("Typed only");
+        }));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "commentsTextView" && focusOnPage(); }));
+
+        // Save: Tab runs on from the page to the button.
+        QVERIFY(tabTo("saveButton"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty() && !detail()->saving(); }));
+
+        // Split: the slider's keys, then "Split Delay?" answered with Return.
+        QVERIFY(gui().waitFor([this] { return !gui().controller().flow().heatsList()->isBusy(); }) && pageInView());
+        QVERIFY(tabTo("splitSlider"));
+        auto* slider = focused();
+        const double maximum = slider->property("to").toDouble();
+        gui().key(Qt::Key_Home);
+        QCOMPARE(slider->property("value").toDouble(), 0.0);
+        gui().key(Qt::Key_PageUp);
+        QCOMPARE(slider->property("value").toDouble(), 60.0);
+        gui().key(Qt::Key_Right);
+        QCOMPARE(slider->property("value").toDouble(), 61.0);
+        gui().key(Qt::Key_End);
+        QCOMPARE(slider->property("value").toDouble(), maximum);
+        gui().key(Qt::Key_PageDown);
+        QCOMPARE(slider->property("value").toDouble(), maximum - 60);
+        QVERIFY(gui().waitFor([this] { return currentPage().splitEnabled; }));
+        const int before = shownHeatDelayCount();
+        QVERIFY(tabTo("splitDelayButton"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(
+            gui().waitFor([this] { return alertTitle() == "Split Delay?" && focusedName() == "alertButton_Split"; }));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before + 1; }));
+        QVERIFY(gui().waitFor([this] { return focusOnPage(); }));
+
+        // Undo: Escape answers "No", Return "Yes".
+        QVERIFY(tabTo("undoChangesButton"));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return alertTitle() == "Do you want to undo all changes?"; }));
+        gui().key(Qt::Key_Escape);
+        QVERIFY(gui().waitFor([this] { return !gui().controller().alerts()->shown(); }));
+        QCOMPARE(storedEdits().size(), 2u);
+        QVERIFY(focusedName() == "undoChangesButton");
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_Yes"; }));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
+        QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before; }));
+    }
+
+    // While the cover hides the heat, nothing under it takes a tap, the focus or Ctrl+S.
+    void theCoverTakesEveryTapAndKey()
+    {
+        QVERIFY(writeComment("Under the cover"));
+        QVERIFY(gui().waitFor([this] { return storedEdits().size() == 1; }));
+        auto* find = pageItem("findReasonButton");
+        QVERIFY(find);
+        const QPoint findAt = find->mapToScene({find->width() / 2, find->height() / 2}).toPoint();
+        const auto heat = detail()->flow()->heat();
+        detail()->flow()->showEmptyMessage(std::nullopt);
+        QVERIFY(gui().waitFor([this] { return gui().item("detailEmptyCover"); }));
+
+        QTest::mouseClick(gui().window(), Qt::LeftButton, {}, findAt);
+        gui().settle();
+        QVERIFY(!gui().item("reasonTree"));
+        auto* column = gui().item("delayPages")->parentItem();
+        for (int step = 0; step < 20; ++step) {
+            gui().key(Qt::Key_Tab);
+            QVERIFY2(!column->isAncestorOf(focused()), qPrintable(focusedName()));
+        }
+        QTest::keyClick(gui().window(), Qt::Key_S, Qt::ControlModifier);
+        gui().settle();
+        QVERIFY(!detail()->saving());
+        QVERIFY(!gui().controller().alerts()->shown());
+        QCOMPARE(storedEdits().size(), 1u);
+
+        // The heat back, its edit undone.
+        gui().controller().flow().heatsList()->setSelectedHeatDelay(
+            screens::HeatDelayIdentifier{heat->heatId, currentPage().delay->startDate.date});
+        gui().controller().flow().heatsList()->updateTable();
+        QVERIFY(gui().waitFor([this] { return !detail()->showsEmptyMessage(); }) && pageInView());
+        QVERIFY(clickOnPage("undoChangesButton"));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_Yes"; }));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
     }
 
     void editsLeftOnDiskAreAnnouncedOnceWhenTheyComeBack()
@@ -477,7 +690,9 @@ private slots:
         QVERIFY(gui().click("saveButton"));
         // "Saving..." first, then the refusal.
         QVERIFY(gui().waitFor([this] { return alertTitle() == "Error Saving Delays"; }));
-        QVERIFY(gui().chooseAlertButton("OK"));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_OK"; }));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return !gui().controller().alerts()->shown(); }));
         QCOMPARE(storedEdits().size(), 1u);
         QVERIFY(pageItem("unsavedLabel"));
     }

@@ -207,6 +207,46 @@ private slots:
         QVERIFY(m_assigned.empty());
     }
 
+    void aCategoryOpenedNearTheBottomBringsItsReasonsIntoView()
+    {
+        // Twelve categories of three reasons: the ninth is the last whole row in view.
+        std::vector<wire::JSON_Reason> categories;
+        for (int c = 1; c <= 12; ++c) {
+            std::vector<wire::JSON_Reason> reasons;
+            for (int r = 1; r <= 3; ++r) {
+                reasons.push_back(node(c * 10 + r, c * 100 + r, "K" + std::to_string(c) + "-" + std::to_string(r)));
+            }
+            categories.push_back(node(std::nullopt, c, "K" + std::to_string(c), std::move(reasons)));
+        }
+        std::promise<bool> stored;
+        m_session->database->storeReasons(furnaceId + 2, wire_records::reasonRows(categories),
+                                          [&](Result<void> done) { stored.set_value(bool(done)); });
+        QVERIFY(stored.get_future().get());
+        m_session->configuration->setSelectedFurnaceId(furnaceId + 2);
+        open(std::nullopt);
+        m_session->configuration->setSelectedFurnaceId(furnaceId);
+        QTRY_VERIFY(row("K1") && row("K2") && row("K2")->y() > 0);
+        auto* tree = item("reasonTree");
+        // The lowest category whose row is wholly in view, with another below it.
+        QString last;
+        double lowest = -1;
+        int below = 0;
+        for (int c = 1; c <= 12; ++c) {
+            auto* category = row("K" + QString::number(c));
+            const double y = category ? category->mapToItem(tree, QPointF(0, 0)).y() : -1;
+            if (category && y + 60 <= tree->height() && y > lowest) {
+                lowest = y;
+                last = "K" + QString::number(c);
+            }
+            below += category && y + 60 > tree->height() ? 1 : 0;
+        }
+        QVERIFY(!last.isEmpty() && below > 0);
+        QVERIFY(click(row(last)));
+        QTRY_VERIFY(row(last + "-3"));
+        QTRY_VERIFY(row(last + "-3")->mapToItem(tree, QPointF(0, 60)).y() <= tree->height() + 0.5);
+        QVERIFY(row(last)->mapToItem(tree, QPointF(0, 0)).y() >= -0.5); // the category stays in view
+    }
+
     void aFurnaceWithoutReasonsShowsTheNoDataPanel()
     {
         m_session->configuration->setSelectedFurnaceId(furnaceId + 1);

@@ -97,6 +97,17 @@ int run(const QString& outputDir)
     settle();
     ok = shot("heat-detail") && ok;
 
+    // The keys on a page: F6 from the list, then Tab to "Find reason".
+    gui.item("heatsList")->forceActiveFocus();
+    gui.key(Qt::Key_F6);
+    for (int step = 0; step < 12 && gui.window()->activeFocusItem() &&
+                       gui.window()->activeFocusItem()->objectName() != QLatin1String("findReasonButton");
+         ++step) {
+        gui.key(Qt::Key_Tab);
+    }
+    gui.settle();
+    ok = shot("keyboard-focus") && ok;
+
     // The finder opens on the current reason: shown on a page whose reason is in the tree.
     const int editedPage = pages->currentIndex();
     for (std::size_t i = 0; i < pages->flow()->pages().size(); ++i) {
@@ -160,6 +171,31 @@ int run(const QString& outputDir)
     return ok ? 0 : 1;
 }
 
+// A busy day: 62 delays a heat, the detail of the first heat with its legends and bars.
+int busyDay(const QString& outputDir)
+{
+    testing::ServiceProcess service({.seed = 3, .extraArguments = {"--delays-per-heat", "62"}});
+    QTemporaryDir data;
+    testing::GuiDriver gui(testing::GuiDriver::optionsFor(service.baseUrl(), data.path().toStdString()));
+    if (!service.running() || !gui.loaded() || !gui.signIn("demo", "demo")) {
+        std::fprintf(stderr, "orvendel-screenshots: the busy day did not start\n");
+        return 1;
+    }
+    gui.window()->resize(1280, 800);
+    gui.click(gui.listEntry(0));
+    gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 20; });
+    gui.click(gui.listEntry(1));
+    gui.waitFor([&] { return !gui.controller().heatDetail()->showsEmptyMessage(); });
+    gui.waitFor([&] { return !gui.controller().flow().heatsList()->isBusy(); });
+    QTest::qWait(400); // page turns and fades come to rest
+    const QString path = QDir(outputDir).filePath(QStringLiteral("busy-day.png"));
+    if (!gui.grab(path)) {
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -170,5 +206,6 @@ int main(int argc, char** argv)
         return 2;
     }
     QDir().mkpath(QString::fromLocal8Bit(argv[1]));
-    return run(QString::fromLocal8Bit(argv[1]));
+    const int status = run(QString::fromLocal8Bit(argv[1]));
+    return busyDay(QString::fromLocal8Bit(argv[1])) == 0 ? status : 1;
 }

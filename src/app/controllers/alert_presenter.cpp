@@ -50,6 +50,12 @@ void AlertPresenter::choose(int index)
     }
 }
 
+int AlertPresenter::defaultIndex() const
+{
+    const auto index = shown() ? m_alerts.front().defaultActionIndex() : std::nullopt;
+    return index ? static_cast<int>(*index) : -1;
+}
+
 void AlertPresenter::cancel()
 {
     if (!shown()) {

@@ -24,6 +24,8 @@ class AlertPresenter : public QObject, public flows::Presenter {
     // One entry per button: {"title": text, "cancel": bool}.
     Q_PROPERTY(QVariantList buttons READ buttons NOTIFY changed)
     Q_PROPERTY(bool busy READ busy NOTIFY changed)
+    // The button Return presses, -1 for none.
+    Q_PROPERTY(int defaultIndex READ defaultIndex NOTIFY changed)
 
 public:
     explicit AlertPresenter(QObject* parent = nullptr);
@@ -33,6 +35,7 @@ public:
     QString message() const;
     QVariantList buttons() const;
     bool busy() const { return shown() && m_alerts.front().actions.empty(); }
+    int defaultIndex() const;
 
     // The button at `index` of the shown alert: the alert closes, then its action runs.
     Q_INVOKABLE void choose(int index);

@@ -30,6 +30,7 @@ void DelayPagesController::changed(flows::DelayPagesFlow::Change change, std::si
             m_openEditor.clear();
             emit editorsDismissed();
         }
+        emit pagesAboutToReset();
         m_model.reset();
         emit pagesReset();
         emit currentIndexChanged();

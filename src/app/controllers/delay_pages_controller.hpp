@@ -50,6 +50,8 @@ public:
 
 signals:
     void currentIndexChanged();
+    // Around a rebuild of the pages: the view notes which control has the keys and gives them back after.
+    void pagesAboutToReset();
     void pagesReset();
     // The open comment editor, picker or finder belongs to pages that are gone.
     void editorsDismissed();

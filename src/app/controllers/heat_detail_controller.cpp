@@ -56,9 +56,9 @@ QRectF rect(const screens::Rect& frame)
 
 } // namespace
 
-QVariantMap HeatDetailController::columnLayout(double width, double height) const
+QVariantMap HeatDetailController::columnLayout(double width, double height, bool withSaveButton) const
 {
-    const auto column = screens::HeatDetailLayout::column(width, height, !m_flow->isSaveButtonShown());
+    const auto column = screens::HeatDetailLayout::column(width, height, !withSaveButton);
     return {{QStringLiteral("upperPart"), rect(column.upperPart)},
             {QStringLiteral("delayPages"), rect(column.delayPages)},
             {QStringLiteral("saveButton"), rect(column.saveButton)}};

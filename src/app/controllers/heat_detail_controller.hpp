@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/controllers/delay_pages_controller.hpp"
 #include "app/controllers/bar_chart_model.hpp"
+#include "app/controllers/delay_pages_controller.hpp"
 #include "app/controllers/power_off_chart_model.hpp"
 #include "core/flows/heat_detail_flow.hpp"
 
@@ -47,8 +47,9 @@ public:
 
     // The save button.
     Q_INVOKABLE void save() { m_flow->saveShownHeat(); }
-    // Frames of the column for its size: {"upperPart", "delayPages", "saveButton"}, each a QRectF.
-    Q_INVOKABLE QVariantMap columnLayout(double width, double height) const;
+    // Frames of the column for its size, with or without the save button: {"upperPart", "delayPages",
+    // "saveButton"}, each a QRectF. The button's presence is an argument so that a view's binding depends on it.
+    Q_INVOKABLE QVariantMap columnLayout(double width, double height, bool withSaveButton) const;
     // Frames inside the upper part: {"title", "powerOffChart", "barChart"}.
     Q_INVOKABLE QVariantMap upperPartLayout(double width, double height) const;
     PowerOffChartModel* powerOffChart() { return &m_powerOffChart; }

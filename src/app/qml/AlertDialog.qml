@@ -20,7 +20,31 @@ Popup {
     visible: presenter.shown
     closePolicy: Popup.NoAutoClose
     T.Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.4) }
-    onOpened: if (buttonRepeater.count > 0) buttonRepeater.itemAt(0).forceActiveFocus()
+    onOpened: focusDefault()
+
+    readonly property int defaultIndex: presenter.defaultIndex
+
+    // Every alert opens with its default button focused, also one that replaces another in the open dialog
+    // ("Saving..." followed by "Error Saving Delays").
+    function focusDefault() {
+        const button = defaultIndex >= 0 ? buttonRepeater.itemAt(defaultIndex) : null
+        if (button)
+            button.forceActiveFocus()
+        else
+            scope.forceActiveFocus()
+    }
+    Connections {
+        target: dialog.presenter
+        function onChanged() {
+            if (dialog.presenter.shown)
+                Qt.callLater(dialog.focusDefault)
+        }
+    }
+
+    function chooseDefault() {
+        if (defaultIndex >= 0)
+            presenter.choose(defaultIndex)
+    }
 
     background: Rectangle {
         color: Qt.rgba(248 / 255, 248 / 255, 248 / 255, 1)
@@ -28,8 +52,12 @@ Popup {
     }
 
     contentItem: FocusScope {
+        id: scope
         implicitHeight: content.implicitHeight
+        focus: true
         Keys.onEscapePressed: dialog.presenter.cancel()
+        Keys.onReturnPressed: dialog.chooseDefault()
+        Keys.onEnterPressed: dialog.chooseDefault()
 
         Column {
             id: content

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import QtQuick.Templates as T
 import Orvendel
 
 // The delay pages of the shown heat, paged horizontally without wrapping: swipe, Left/Right (Page Up/Down)
@@ -17,6 +18,115 @@ FocusScope {
 
     function turn(step) {
         root.controller.turnTo(root.controller.currentIndex + step)
+    }
+
+    // The page in view, once its delegate exists.
+    function currentPage() {
+        return list.itemAtIndex(root.controller.currentIndex)
+    }
+
+    // The control of that name on the page in view, when it can take the keys.
+    function pageControl(name) {
+        const page = currentPage()
+        if (!page)
+            return null
+        const found = [page]
+        while (found.length > 0) {
+            const item = found.shift()
+            if (item.objectName === name)
+                return item.visible && item.enabled && item.activeFocusOnTab ? item : null
+            for (let i = 0; i < item.children.length; ++i)
+                found.push(item.children[i])
+        }
+        return null
+    }
+
+    // The keys to the page in view: its first control in the focus chain.
+    function focusCurrentPage() {
+        const page = currentPage()
+        if (!page)
+            return false
+        const first = page.nextItemInFocusChain(true)
+        if (first && Theme.contains(page, first))
+            first.forceActiveFocus(Qt.TabFocusReason)
+        else
+            root.forceActiveFocus(Qt.TabFocusReason)
+        return true
+    }
+
+    // A rebuild destroys the control that had the keys; the same control of the same delay's page takes them
+    // again, so an edit never sends the operator back to the start of the chain. The same when an editor
+    // opened from the page closes: the control that opened it may have been rebuilt meanwhile.
+    property string focusedControl: ""
+    property string lastControl: ""
+    // Where alerts and editors open (attached here: inside a function it would attach to the wrong object).
+    readonly property Item overlay: T.Overlay.overlay
+    Connections {
+        target: root.Window
+        function onActiveFocusItemChanged() {
+            const focused = root.Window.activeFocusItem
+            if (root.focusLost(focused)) {
+                // The control went with a rebuild, or an alert closed back onto it.
+                if (root.lastControl !== "")
+                    Qt.callLater(() => { if (root.focusLost(root.Window.activeFocusItem)) root.returnFocus() })
+            } else if (Theme.contains(root, focused)) {
+                if (focused !== root && focused.objectName !== "")
+                    root.lastControl = focused.objectName
+            } else if (!Theme.contains(root.overlay, focused)) {
+                root.lastControl = "" // the operator went elsewhere; an alert or editor over the page keeps it
+            }
+        }
+    }
+    function focusLost(item) {
+        return !item || item === root.Window.contentItem
+    }
+    Connections {
+        target: root.controller
+        function onPagesAboutToReset() {
+            const focused = root.Window.activeFocusItem
+            root.focusedControl = focused && focused !== root && Theme.contains(root, focused) ? focused.objectName : ""
+            if (root.focusedControl === "" && focused === root)
+                root.focusedControl = "."
+        }
+        function onPagesReset() {
+            if (root.focusedControl !== "")
+                Qt.callLater(root.restoreFocus)
+        }
+    }
+    // An editor opened from the page closed: the keys go back to the control that opened it.
+    Timer {
+        id: restoreRetry
+        property int attempts: 0
+        interval: 16
+        onTriggered: root.restoreFocus()
+    }
+    function returnFocus() {
+        if (root.lastControl === "")
+            return
+        root.focusedControl = root.lastControl
+        restoreFocus()
+    }
+    // What stands in for a control the edit took away: the comment for "Add Comment" and back.
+    readonly property var standIns: ({ addCommentButton: "commentsTextView", commentsTextView: "addCommentButton" })
+    function restoreFocus() {
+        const name = root.focusedControl
+        // The rebuilt page is made with the next layout of the list.
+        if (name !== "" && !currentPage() && restoreRetry.attempts < 10) {
+            restoreRetry.attempts += 1
+            restoreRetry.start()
+            return
+        }
+        restoreRetry.attempts = 0
+        root.focusedControl = ""
+        if (name === ".") {
+            root.forceActiveFocus(Qt.TabFocusReason)
+            return
+        }
+        const control = pageControl(name) || pageControl(standIns[name] || "")
+        if (control)
+            control.forceActiveFocus(Qt.TabFocusReason)
+        else if (!focusCurrentPage())
+            root.forceActiveFocus(Qt.TabFocusReason)
     }
 
     Keys.onLeftPressed: turn(-1)

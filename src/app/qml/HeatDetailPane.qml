@@ -9,6 +9,11 @@ Rectangle {
 
     required property HeatDetailController controller
 
+    // Gives the keys to the page in view (F6 from the heats list); false while nothing is shown.
+    function focusPage() {
+        return pane.controller.showsEmptyMessage ? false : pages.focusCurrentPage()
+    }
+
     color: Theme.emptyBackground
 
     NavigationBar {
@@ -25,12 +30,12 @@ Rectangle {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
+        // Under the cover nothing takes a tap or the focus: the old heat's controls would edit what the operator
+        // cannot see.
+        enabled: !pane.controller.showsEmptyMessage
 
-        // The fractions change with the save button's presence.
-        readonly property var frames: {
-            pane.controller.saveButtonShown
-            return pane.controller.columnLayout(width, height)
-        }
+        // The fractions change with the save button's presence, at once when automatic saving is switched.
+        readonly property var frames: pane.controller.columnLayout(width, height, pane.controller.saveButtonShown)
 
         // The upper part: a raised card with the title and the two charts.
         Rectangle {
@@ -133,6 +138,7 @@ Rectangle {
     Shortcut {
         sequences: [StandardKey.Save]
         enabled: pane.controller.saveButtonShown && pane.controller.saveButtonEnabled && !pane.controller.saving
+                 && !pane.controller.showsEmptyMessage
         onActivated: pane.controller.save()
     }
 
@@ -144,6 +150,14 @@ Rectangle {
         anchors.bottom: parent.bottom
         visible: pane.controller.showsEmptyMessage
         color: Theme.emptyBackground
+
+        // Every tap and wheel turn on the cover ends here.
+        MouseArea {
+            anchors.fill: parent
+            acceptedButtons: Qt.AllButtons
+            hoverEnabled: true
+            onWheel: wheel => wheel.accepted = true
+        }
 
         Text {
             objectName: "detailEmptyMessage"
@@ -164,10 +178,12 @@ Rectangle {
 
     CommentEditor {
         id: commentEditor
+        onClosed: Qt.callLater(pages.returnFocus)
     }
 
     SplitTimePicker {
         id: splitPicker
+        onClosed: Qt.callLater(pages.returnFocus)
     }
 
     // The reason finder is made for one page each time it opens.
@@ -183,6 +199,7 @@ Rectangle {
                 if (reasonFinderLoader.popup === created)
                     reasonFinderLoader.popup = null
                 created.destroy()
+                Qt.callLater(pages.returnFocus)
             })
             popup = created
             created.open()

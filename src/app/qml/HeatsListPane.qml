@@ -13,6 +13,11 @@ Rectangle {
 
     color: "white"
 
+    // Gives the keys to the list (F6 from the heat detail).
+    function focusList() {
+        list.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     NavigationBar {
         id: bar
         objectName: "heatsListBar"
@@ -76,7 +81,7 @@ Rectangle {
         highlightMoveDuration: 0
         Accessible.role: Accessible.List
         Accessible.name: qsTr("Heats")
-        KeyNavigation.tab: settingsButton
+        // Tab goes on to the heat detail's page: the window is one focus chain.
 
         // Pull to refresh: dragged down past the spinner's height and let go.
         readonly property bool pulledFarEnough: contentY < originY - 70

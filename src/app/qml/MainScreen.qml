@@ -7,6 +7,18 @@ Item {
 
     required property ApplicationController app
 
+    // F6 jumps between the heats list and the page in view, in one key either way.
+    Shortcut {
+        sequences: ["F6"]
+        onActivated: {
+            const focused = screen.Window.activeFocusItem
+            if (Theme.contains(heatsList, focused))
+                heatDetail.focusPage()
+            else
+                heatsList.focusList()
+        }
+    }
+
     HeatsListPane {
         id: heatsList
         anchors.top: parent.top
@@ -28,6 +40,8 @@ Item {
     }
 
     HeatDetailPane {
+        id: heatDetail
+        objectName: "heatDetailPane"
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         anchors.left: divider.right

@@ -98,6 +98,17 @@ Popup {
             Keys.onEnterPressed: finder.controller.tapRow(currentIndex)
             Keys.onSpacePressed: finder.controller.tapRow(currentIndex)
 
+            // An opened category's rows come into view, the category itself kept at the top at the least.
+            Connections {
+                target: finder.controller.rows
+                function onRowsInserted(parent, first, last) {
+                    Qt.callLater(() => {
+                        tree.positionViewAtIndex(last, ListView.Contain)
+                        tree.positionViewAtIndex(Math.max(0, first - 1), ListView.Contain)
+                    })
+                }
+            }
+
             // The rows of an opened category fade in.
             add: Transition {
                 NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 200 }

@@ -94,9 +94,22 @@ Rectangle {
         focusPolicy: Qt.StrongFocus
         Accessible.name: qsTr("Split time")
         onPressedChanged: if (!pressed) area.released(value)
-        // Arrow keys move the thumb one second at a time; each step counts as a release.
-        Keys.onLeftPressed: { decrease(); area.released(value) }
-        Keys.onRightPressed: { increase(); area.released(value) }
+        // Arrow keys move the thumb one second at a time, Page Up and Page Down a minute, Home and End to
+        // the ends; each step counts as a release.
+        function moveTo(seconds) {
+            value = Math.max(from, Math.min(to, seconds))
+            area.released(value)
+        }
+        Keys.onLeftPressed: moveTo(value - 1)
+        Keys.onRightPressed: moveTo(value + 1)
+        Keys.onPressed: event => {
+            if (event.key === Qt.Key_PageUp) moveTo(value + 60)
+            else if (event.key === Qt.Key_PageDown) moveTo(value - 60)
+            else if (event.key === Qt.Key_Home) moveTo(from)
+            else if (event.key === Qt.Key_End) moveTo(to)
+            else return
+            event.accepted = true
+        }
 
         background: Rectangle {
             x: slider.leftPadding

@@ -58,11 +58,52 @@ Popup {
         visibleItemCount: 3
         wrap: false
         focusPolicy: Qt.StrongFocus
-        Keys.onUpPressed: if (currentIndex > 0) currentIndex -= 1
-        Keys.onDownPressed: if (currentIndex < count - 1) currentIndex += 1
+        function step(rows) {
+            currentIndex = Math.max(0, Math.min(count - 1, currentIndex + rows))
+        }
+        Keys.onUpPressed: step(-1)
+        Keys.onDownPressed: step(1)
+        // The pointer over the wheel's rows, handled here rather than by the wheel's own flicking, which ran
+        // two or three rows a wheel notch and ignored taps: a notch is one row (a touchpad's fine scrolling
+        // adds up to a notch first), a tap picks the row under it, a drag turns a row per row height.
+        MouseArea {
+            property real pending: 0
+            property real pressY: 0
+            property int pressIndex: 0
+            property bool dragged: false
+            readonly property real rowHeight: height / wheel.visibleItemCount
+            anchors.fill: parent
+            z: 1
+            onPressed: mouse => {
+                pressY = mouse.y
+                pressIndex = wheel.currentIndex
+                dragged = false
+                wheel.forceActiveFocus()
+            }
+            onPositionChanged: mouse => {
+                const rows = Math.round((pressY - mouse.y) / rowHeight)
+                dragged = dragged || rows !== 0
+                if (dragged)
+                    wheel.currentIndex = Math.max(0, Math.min(wheel.count - 1, pressIndex + rows))
+            }
+            onReleased: mouse => {
+                if (!dragged)
+                    wheel.step(Math.round((mouse.y - height / 2) / rowHeight))
+            }
+            onWheel: event => {
+                pending += event.angleDelta.y
+                const notches = pending > 0 ? Math.floor(pending / 120) : Math.ceil(pending / 120)
+                if (notches !== 0) {
+                    pending -= notches * 120
+                    wheel.step(-notches)
+                }
+                event.accepted = true
+            }
+        }
         onCurrentIndexChanged: picker.picked()
         delegate: Text {
             required property int index
+            objectName: wheel.objectName + "Row_" + index
             text: wheel.titleFor ? wheel.titleFor(index) : index
             font.pixelSize: 21
             font.bold: Math.abs(Tumbler.displacement) < 0.5

@@ -1,7 +1,7 @@
 pragma Singleton
 import QtQuick
 
-// The colours and sizes the screens share.
+// The colours and sizes the screens share, and the one item-tree helper they need.
 QtObject {
     readonly property color navigationBar: Qt.rgba(10 / 255, 51 / 255, 83 / 255, 1)
     readonly property color header: Qt.rgba(55 / 255, 78 / 255, 117 / 255, 1)
@@ -19,4 +19,13 @@ QtObject {
     readonly property color switchTrackOff: Qt.rgba(220 / 255, 220 / 255, 224 / 255, 1)
     readonly property color destructive: Qt.rgba(1, 59 / 255, 48 / 255, 1)
     readonly property int navigationBarHeight: 50
+
+    // Whether `item` is `ancestor` or lies inside it (QQuickItem's own check is not callable from QML).
+    function contains(ancestor, item) {
+        for (let current = item; current; current = current.parent) {
+            if (current === ancestor)
+                return true
+        }
+        return false
+    }
 }

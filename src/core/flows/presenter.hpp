@@ -2,6 +2,7 @@
 
 #include "core/model/result_information.hpp"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,6 +25,10 @@ struct Alert {
     std::string message;
     std::vector<AlertAction> actions;
     std::optional<Error> error;
+
+    // The button Return presses: the only one, else the first that is not of cancel style (a question's
+    // answer); none for an alert without buttons.
+    std::optional<std::size_t> defaultActionIndex() const;
 
     // An alert with a single "OK" button of cancel style.
     static Alert ok(std::string title, std::string message, std::optional<Error> error = std::nullopt);
