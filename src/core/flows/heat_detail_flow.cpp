@@ -245,11 +245,22 @@ void HeatDetailFlow::sendEditorSave(int furnaceId, int heatId, std::vector<Delay
 {
     expectSave();
     m_sentCounts[heatId] = delays.size();
-    m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
+    m_environment.session->downloads->saveDelays(furnaceIdForSave(heatId, furnaceId), heatId, std::move(delays));
+}
+
+// The furnace the heat was downloaded for when it is the shown one: after a furnace switch the selected
+// furnace is another one, and the service would look for the heat there.
+int HeatDetailFlow::furnaceIdForSave(int heatId, int otherwise) const
+{
+    return m_heat && m_heat->heatId == heatId && m_heat->furnaceId != 0 ? m_heat->furnaceId : otherwise;
 }
 
 HeatDetailFlow::SaveStart HeatDetailFlow::saveShownHeat()
 {
+    // The cover hides the heat behind it: what cannot be seen is not saved, not even by a shortcut.
+    if (m_emptyMessage) {
+        return SaveStart::nothingToSave;
+    }
     if (!m_environment.connectivity->isInternetAvailable()) {
         return save(0);
     }
@@ -269,7 +280,7 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     }
     // Counted now: the store's answer is part of the save.
     expectSave();
-    const int furnaceId = m_environment.session->configuration->selectedFurnaceId();
+    const int furnaceId = furnaceIdForSave(heatId, m_environment.session->configuration->selectedFurnaceId());
     m_environment.session->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
         executor->post([self, furnaceId, heatId, delays = std::move(delays)]() mutable {

@@ -33,7 +33,8 @@ enum class HeatDetailChange {
 // sends a heat's unsaved edits and, on every finished save (automatic ones too), removes the saved edits
 // from the store and asks the heats list to download again; a failed save is the "Error Saving Delays"
 // alert and the edits stay. A save the service refused as stale also downloads again, so that the list
-// shows the service's version.
+// shows the service's version. Nothing is saved from under the empty cover, and a save goes to the furnace
+// the shown heat came from.
 // Thread contract: the user-interface executor; notifications and store completions are moved there.
 class HeatDetailFlow : public HeatsListDelegate, public std::enable_shared_from_this<HeatDetailFlow> {
 public:
@@ -77,7 +78,7 @@ public:
     bool isSaveButtonShown() const { return m_saveButtonShown; }
     bool isSaveButtonEnabled() const { return m_saveButtonEnabled; }
 
-    // The save button for the shown heat.
+    // The save button (or its shortcut) for the shown heat; does nothing while the cover is up.
     SaveStart saveShownHeat();
     // Sends the edits of any heat (a text front end names the heat). Whether it had any is known once
     // its outcome arrives.
@@ -97,7 +98,8 @@ public:
     const std::shared_ptr<DelayPagesFlow>& pages() const { return m_pages; }
     // A save was sent by someone else: wait for its outcome too.
     void expectSave();
-    // A save of the editing rules (an automatic one): awaited like the button's.
+    // A save of the editing rules (an automatic one): awaited like the button's, and sent for the furnace
+    // of the shown heat when it is that heat's.
     void sendEditorSave(int furnaceId, int heatId, std::vector<DelayPtr> delays);
 
 private:
@@ -112,6 +114,7 @@ private:
     void didSelectDelay(const Notification& notification);
     void recordOutcome(SaveOutcome outcome);
     void send(int furnaceId, int heatId, std::vector<DelayPtr> delays);
+    int furnaceIdForSave(int heatId, int otherwise) const;
     void refreshSaveButton();
     void saveButtonState(bool enabled);
     void changed(HeatDetailChange change);

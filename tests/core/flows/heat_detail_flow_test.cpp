@@ -131,6 +131,28 @@ TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionF
     EXPECT_TRUE(session->edits->hasEditedDelays(201));
 }
 
+TEST_F(HeatDetailFlowTest, NothingIsSavedUnderTheCoverAndASaveGoesToTheHeatsOwnFurnace)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    addEdit(201);
+    ASSERT_TRUE(executor->runUntil([&] { return detail->isSaveButtonEnabled(); }));
+    // What a furnace switch does to this screen: another furnace selected, the cover over heat 201.
+    session->configuration->setSelectedFurnaceId(1);
+    detail->showEmptyMessage(std::nullopt);
+
+    EXPECT_EQ(detail->saveShownHeat(), flows::HeatDetailFlow::SaveStart::nothingToSave);
+    executor->runUntil([&] { return executor->pending() == 0; });
+    EXPECT_EQ(transport->requestsTo("SaveDelays"), 0u);
+    EXPECT_TRUE(presenter.alerts.empty());
+
+    // A heat named on purpose (the text front end) is still saved, for the furnace it came from.
+    EXPECT_EQ(detail->save(201), flows::HeatDetailFlow::SaveStart::started);
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    const std::string body = running("SaveDelays")->requests.back().body;
+    EXPECT_NE(body.find("\"furnaceId\":2"), std::string::npos) << body;
+}
+
 TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)
 {
     showFirstHeat();
