@@ -1,9 +1,10 @@
 #include "core/flows/heat_detail_flow.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/model/screen_notifications.hpp"
 #include "core/flows/configured_edit_settings.hpp"
 #include "core/flows/observe_on.hpp"
+#include "core/model/screen_notifications.hpp"
+#include "core/platform/http_transport.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/selection.hpp"
 #include "core/service/download_manager.hpp"
@@ -24,7 +25,8 @@ public:
     {
         // Counted on the flow's thread before the request can finish.
         if (auto flow = m_flow.lock()) {
-            flow->expectSave();
+            flow->sendEditorSave(furnaceId, heatId, std::move(delays));
+            return;
         }
         m_downloads->saveDelays(furnaceId, heatId, std::move(delays));
     }
@@ -38,6 +40,30 @@ std::optional<int> heatIdOf(const Notification& notification)
 {
     const int* heatId = notification.value<int>(dn::heatIdKey);
     return heatId ? std::optional<int>(*heatId) : std::nullopt;
+}
+
+// A transport failure in the operator's terms; none for the service's own refusals and the program's failures.
+std::optional<screens::ConnectionProblem> connectionProblemOf(const Error& error)
+{
+    using screens::ConnectionProblem;
+    if (error.domain != transport_error::domain) {
+        return std::nullopt;
+    }
+    switch (error.code) {
+    case transport_error::timedOut:
+        return ConnectionProblem::timedOut;
+    case transport_error::cannotFindHost:
+        return ConnectionProblem::serverNotFound;
+    case transport_error::cannotConnectToHost:
+        return ConnectionProblem::serverUnreachable;
+    case transport_error::networkConnectionLost:
+    case transport_error::shutDown:
+        return ConnectionProblem::connectionLost;
+    case transport_error::secureConnectionFailed:
+        return ConnectionProblem::notSecure;
+    default:
+        return ConnectionProblem::other;
+    }
 }
 
 } // namespace
@@ -215,8 +241,26 @@ void HeatDetailFlow::expectSave()
     ++m_savesInFlight;
 }
 
+void HeatDetailFlow::sendEditorSave(int furnaceId, int heatId, std::vector<DelayPtr> delays)
+{
+    expectSave();
+    m_sentCounts[heatId] = delays.size();
+    m_environment.session->downloads->saveDelays(furnaceIdForSave(heatId, furnaceId), heatId, std::move(delays));
+}
+
+// The furnace the heat was downloaded for when it is the shown one: after a furnace switch the selected
+// furnace is another one, and the service would look for the heat there.
+int HeatDetailFlow::furnaceIdForSave(int heatId, int otherwise) const
+{
+    return m_heat && m_heat->heatId == heatId && m_heat->furnaceId != 0 ? m_heat->furnaceId : otherwise;
+}
+
 HeatDetailFlow::SaveStart HeatDetailFlow::saveShownHeat()
 {
+    // The cover hides the heat behind it: what cannot be seen is not saved, not even by a shortcut.
+    if (m_emptyMessage) {
+        return SaveStart::nothingToSave;
+    }
     if (!m_environment.connectivity->isInternetAvailable()) {
         return save(0);
     }
@@ -236,7 +280,7 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     }
     // Counted now: the store's answer is part of the save.
     expectSave();
-    const int furnaceId = m_environment.session->configuration->selectedFurnaceId();
+    const int furnaceId = furnaceIdForSave(heatId, m_environment.session->configuration->selectedFurnaceId());
     m_environment.session->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
         executor->post([self, furnaceId, heatId, delays = std::move(delays)]() mutable {
@@ -257,6 +301,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
     m_presentsSaving = true;
     m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
     changed(HeatDetailChange::saving);
+    m_sentCounts[heatId] = delays.size();
     m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
 }
 
@@ -289,17 +334,42 @@ void HeatDetailFlow::finishedSavingDelays(const Notification& notification)
 void HeatDetailFlow::failedSavingDelays(const Notification& notification)
 {
     const auto heatId = heatIdOf(notification);
-    recordOutcome(SaveOutcome{heatId, false});
-    if (const Error* error = notification.value<Error>(dn::errorKey)) {
-        m_environment.presenter->presentAlert(
-            Alert::ok("Error Saving Delays", screens::errorAlertMessage(*error), *error));
+    std::optional<std::size_t> sentCount;
+    if (const auto sent = heatId ? m_sentCounts.find(*heatId) : m_sentCounts.end(); sent != m_sentCounts.end()) {
+        sentCount = sent->second;
     }
+    const Error* error = notification.value<Error>(dn::errorKey);
+    std::optional<Alert> alert;
+    if (error) {
+        auto text = screens::savingFailedAlert(*error, sentCount, connectionProblemOf(*error));
+        alert = Alert::ok(std::move(text.title), std::move(text.message), *error);
+    }
+    // The outcome first: it takes the "Saving..." alert away, not the failure's.
+    auto finish = [self = weak_from_this(), outcome = SaveOutcome{heatId, false}, alert = std::move(alert)] {
+        if (auto flow = self.lock()) {
+            flow->recordOutcome(outcome);
+            if (alert) {
+                flow->m_environment.presenter->presentAlert(*alert);
+            }
+        }
+    };
+    if (!error || !screens::isStaleSaveRefusal(*error)) {
+        finish();
+        return;
+    }
+    // The service holds a newer version than the list: fetch it now rather than on the next refresh. The
+    // outcome follows the list's reaction, so whoever waits for it sees the download under way.
+    m_environment.session->notificationCenter->post(screen_notifications::downloadAndReloadDelays, this);
+    m_environment.executor->post(std::move(finish));
 }
 
 void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
 {
     if (m_savesInFlight > 0) {
         --m_savesInFlight;
+    }
+    if (outcome.heatId) {
+        m_sentCounts.erase(*outcome.heatId);
     }
     m_outcomes.push_back(outcome);
     if (m_presentsSaving) {

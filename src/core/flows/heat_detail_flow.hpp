@@ -10,7 +10,9 @@
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +32,9 @@ enum class HeatDetailChange {
 // The heat detail without its views: shows the heat the list hands over, keeps the save button's state,
 // sends a heat's unsaved edits and, on every finished save (automatic ones too), removes the saved edits
 // from the store and asks the heats list to download again; a failed save is the "Error Saving Delays"
-// alert and the edits stay.
+// alert and the edits stay. A save the service refused as stale also downloads again, so that the list
+// shows the service's version. Nothing is saved from under the empty cover, and a save goes to the furnace
+// the shown heat came from.
 // Thread contract: the user-interface executor; notifications and store completions are moved there.
 class HeatDetailFlow : public HeatsListDelegate, public std::enable_shared_from_this<HeatDetailFlow> {
 public:
@@ -74,7 +78,7 @@ public:
     bool isSaveButtonShown() const { return m_saveButtonShown; }
     bool isSaveButtonEnabled() const { return m_saveButtonEnabled; }
 
-    // The save button for the shown heat.
+    // The save button (or its shortcut) for the shown heat; does nothing while the cover is up.
     SaveStart saveShownHeat();
     // Sends the edits of any heat (a text front end names the heat). Whether it had any is known once
     // its outcome arrives.
@@ -94,6 +98,9 @@ public:
     const std::shared_ptr<DelayPagesFlow>& pages() const { return m_pages; }
     // A save was sent by someone else: wait for its outcome too.
     void expectSave();
+    // A save of the editing rules (an automatic one): awaited like the button's, and sent for the furnace
+    // of the shown heat when it is that heat's.
+    void sendEditorSave(int furnaceId, int heatId, std::vector<DelayPtr> delays);
 
 private:
     explicit HeatDetailFlow(Environment environment);
@@ -107,6 +114,7 @@ private:
     void didSelectDelay(const Notification& notification);
     void recordOutcome(SaveOutcome outcome);
     void send(int furnaceId, int heatId, std::vector<DelayPtr> delays);
+    int furnaceIdForSave(int heatId, int otherwise) const;
     void refreshSaveButton();
     void saveButtonState(bool enabled);
     void changed(HeatDetailChange change);
@@ -123,6 +131,8 @@ private:
     bool m_presentsSaving = false;
     int m_savesInFlight = 0;
     std::vector<SaveOutcome> m_outcomes;
+    // How many edited delays the save in flight of each heat carries, for the text of its failure.
+    std::map<int, std::size_t> m_sentCounts;
     std::vector<ObserverToken> m_observers;
 };
 

@@ -26,6 +26,8 @@ inline constexpr int localSetupFailure = 200;
 namespace server_error {
 inline constexpr const char* domain = "ServerError";
 inline constexpr int sessionExpired = 3;
+// A save was refused: one of its delays was changed on the service since it was downloaded.
+inline constexpr int staleDelay = 10;
 } // namespace server_error
 
 // The outcome every reply carries, and what the program reports for its own failures.

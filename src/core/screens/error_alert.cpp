@@ -7,6 +7,40 @@ namespace {
 
 constexpr const char* problemTitle = "Problem";
 constexpr const char* noInternetSentence = "Please check your internet connection and try again.";
+constexpr const char* savingFailedTitle = "Error Saving Delays";
+constexpr const char* checkAndSaveAgain = "Your changes are kept; check the connection and save again.";
+
+std::string staleSaveSentence(std::optional<std::size_t> sentCount)
+{
+    constexpr const char* happened = "Someone else changed this heat's delays. Refresh to see their version;";
+    if (!sentCount) {
+        return fmt::format("{} your changes will be replaced.", happened);
+    }
+    return fmt::format("{} your changes to {} {} will be replaced.", happened, *sentCount,
+                       *sentCount == 1 ? "delay" : "delays");
+}
+
+std::string connectionProblemSentence(ConnectionProblem problem)
+{
+    switch (problem) {
+    case ConnectionProblem::timedOut:
+        return fmt::format("The server did not answer in time. {}", checkAndSaveAgain);
+    case ConnectionProblem::serverNotFound:
+        return fmt::format("The server could not be found on the network. {}", checkAndSaveAgain);
+    case ConnectionProblem::serverUnreachable:
+        return fmt::format("The server could not be reached. {}", checkAndSaveAgain);
+    case ConnectionProblem::connectionLost:
+        return "The connection to the server was lost. Your changes are kept; save again once the connection is "
+               "back.";
+    case ConnectionProblem::notSecure:
+        // Nothing the operator can fix on the tablet: a certificate or the network in between.
+        return "A secure connection to the server could not be made. Your changes are kept; save again, and tell "
+               "IT if this keeps happening.";
+    case ConnectionProblem::other:
+        break;
+    }
+    return fmt::format("The exchange with the server failed. {}", checkAndSaveAgain);
+}
 
 } // namespace
 
@@ -16,6 +50,26 @@ std::string errorAlertMessage(const Error& error)
         return fmt::format("There was a problem with the server. ({}: {})", error.domain, error.code);
     }
     return fmt::format("{} ({}:{})", error.description, error.domain, error.code);
+}
+
+bool isStaleSaveRefusal(const Error& error)
+{
+    return error.is(server_error::domain, server_error::staleDelay);
+}
+
+AlertText savingFailedAlert(const Error& error, std::optional<std::size_t> sentCount,
+                            std::optional<ConnectionProblem> connectionProblem)
+{
+    std::string sentence;
+    if (isStaleSaveRefusal(error)) {
+        sentence = staleSaveSentence(sentCount);
+    } else if (connectionProblem) {
+        sentence = connectionProblemSentence(*connectionProblem);
+    } else {
+        return AlertText{savingFailedTitle, errorAlertMessage(error)};
+    }
+    // One line: the text front end prints an alert on a single line.
+    return AlertText{savingFailedTitle, sentence + " " + errorAlertMessage(error)};
 }
 
 AlertText problemAlert(const Error& error)

@@ -2,6 +2,8 @@
 
 #include "core/model/result_information.hpp"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,19 @@ struct AlertText {
 // The message of every alert about a failed request outside the sign-in screen: server errors hide their
 // description, anything else shows it with its domain and code.
 std::string errorAlertMessage(const Error& error);
+
+// What kept a request from reaching the service or its answer from coming back, in the terms an operator
+// can act on.
+enum class ConnectionProblem { timedOut, serverNotFound, serverUnreachable, connectionLost, notSecure, other };
+
+// The service refused a save because a delay of it was changed there since it was downloaded.
+bool isStaleSaveRefusal(const Error& error);
+
+// "Error Saving Delays". A stale refusal and a connection problem first say in plain words what happened and
+// what to do; `errorAlertMessage` follows as the detail. `sentCount` is how many edited delays the save
+// carried, when known.
+AlertText savingFailedAlert(const Error& error, std::optional<std::size_t> sentCount,
+                            std::optional<ConnectionProblem> connectionProblem);
 
 // "Problem" with `errorAlertMessage`.
 AlertText problemAlert(const Error& error);

@@ -1,5 +1,6 @@
-#include "core/model/screen_notifications.hpp"
 #include "core/flows/settings_flow.hpp"
+#include "core/model/screen_notifications.hpp"
+#include "core/platform/http_transport.hpp"
 #include "flow_fixture.hpp"
 #include "support/full_disk_vfs.hpp"
 
@@ -98,6 +99,58 @@ TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)
     EXPECT_EQ(presenter.alerts.back().message, "There was a problem with the server. (ServerError: 7)");
     EXPECT_EQ(presenter.dismissals, 1);
     EXPECT_TRUE(session->edits->hasEditedDelays(201));
+}
+
+TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionFailureIsExplained)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    addEdit(201);
+    detail->saveShownHeat();
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":false,"errorCode":10,
+        "errorDescription":"Delay 11 was changed by someone else. Reload and try again."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    EXPECT_EQ(presenter.alerts.back().title, "Error Saving Delays");
+    EXPECT_EQ(presenter.alerts.back().message,
+              "Someone else changed this heat's delays. Refresh to see their version; your changes to 1 delay will "
+              "be replaced. There was a problem with the server. (ServerError: 10)");
+    // The list fetches the service's version without waiting for a refresh.
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
+    answerPair();
+
+    ASSERT_TRUE(session->edits->hasEditedDelays(201)); // the same timestamps came back
+    detail->saveShownHeat();
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    running("SaveDelays")->fail(transport_error::make(transport_error::timedOut));
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    EXPECT_EQ(presenter.alerts.back().message,
+              "The server did not answer in time. Your changes are kept; check the connection and save again. "
+              "The request timed out. (TransportError:2)");
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
+    EXPECT_TRUE(session->edits->hasEditedDelays(201));
+}
+
+TEST_F(HeatDetailFlowTest, NothingIsSavedUnderTheCoverAndASaveGoesToTheHeatsOwnFurnace)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    addEdit(201);
+    ASSERT_TRUE(executor->runUntil([&] { return detail->isSaveButtonEnabled(); }));
+    // What a furnace switch does to this screen: another furnace selected, the cover over heat 201.
+    session->configuration->setSelectedFurnaceId(1);
+    detail->showEmptyMessage(std::nullopt);
+
+    EXPECT_EQ(detail->saveShownHeat(), flows::HeatDetailFlow::SaveStart::nothingToSave);
+    executor->runUntil([&] { return executor->pending() == 0; });
+    EXPECT_EQ(transport->requestsTo("SaveDelays"), 0u);
+    EXPECT_TRUE(presenter.alerts.empty());
+
+    // A heat named on purpose (the text front end) is still saved, for the furnace it came from.
+    EXPECT_EQ(detail->save(201), flows::HeatDetailFlow::SaveStart::started);
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    const std::string body = running("SaveDelays")->requests.back().body;
+    EXPECT_NE(body.find("\"furnaceId\":2"), std::string::npos) << body;
 }
 
 TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 namespace orvendel::screens {
@@ -128,6 +129,45 @@ TEST(ErrorAlerts, TextsAsTheUserSeesThem)
     EXPECT_EQ(signInWithoutResultAlert().message, "There was a problem trying to login (Error: 0)");
     EXPECT_EQ(signInSetupFailureAlert().message, "Failed to setup initial configuration. (Error: 200)");
     EXPECT_EQ(editedDelaysRemovedAlert().title, "Edited Delays Removed");
+}
+
+TEST(ErrorAlerts, SaveFailuresSayWhatHappenedAndWhatToDoBeforeTheDetail)
+{
+    const Error stale{"ServerError", 10, "Delay 11 was changed by someone else. Reload and try again."};
+    EXPECT_TRUE(isStaleSaveRefusal(stale));
+    EXPECT_EQ(savingFailedAlert(stale, 2, std::nullopt),
+              (AlertText{"Error Saving Delays",
+                         "Someone else changed this heat's delays. Refresh to see their version; your changes to 2 "
+                         "delays will be replaced. There was a problem with the server. (ServerError: 10)"}));
+    EXPECT_EQ(savingFailedAlert(stale, 1, std::nullopt).message,
+              "Someone else changed this heat's delays. Refresh to see their version; your changes to 1 delay will "
+              "be replaced. There was a problem with the server. (ServerError: 10)");
+    EXPECT_EQ(savingFailedAlert(stale, std::nullopt, std::nullopt).message,
+              "Someone else changed this heat's delays. Refresh to see their version; your changes will be "
+              "replaced. There was a problem with the server. (ServerError: 10)");
+
+    // The connection's failures: a sentence of their own, then the text shown before.
+    const Error timedOut{"TransportError", 2, "The request timed out."};
+    EXPECT_EQ(savingFailedAlert(timedOut, 2, ConnectionProblem::timedOut).message,
+              "The server did not answer in time. Your changes are kept; check the connection and save again. "
+              "The request timed out. (TransportError:2)");
+    std::set<std::string> sentences;
+    for (const auto problem :
+         {ConnectionProblem::timedOut, ConnectionProblem::serverNotFound, ConnectionProblem::serverUnreachable,
+          ConnectionProblem::connectionLost, ConnectionProblem::notSecure, ConnectionProblem::other}) {
+        const std::string message = savingFailedAlert(timedOut, 2, problem).message;
+        EXPECT_TRUE(message.ends_with(". The request timed out. (TransportError:2)")) << message;
+        EXPECT_NE(message.find("Your changes are kept"), std::string::npos) << message;
+        sentences.insert(message);
+    }
+    EXPECT_EQ(sentences.size(), 6u);
+
+    // Other refusals keep their text.
+    EXPECT_FALSE(isStaleSaveRefusal(Error{"ORVError", 10, "x"}));
+    EXPECT_EQ(savingFailedAlert(Error{"ServerError", 7, "No."}, 2, std::nullopt).message,
+              "There was a problem with the server. (ServerError: 7)");
+    EXPECT_EQ(savingFailedAlert(Error{"ORVError", 1023, "Unreadable"}, 2, std::nullopt).message,
+              "Unreadable (ORVError:1023)");
 }
 
 } // namespace
