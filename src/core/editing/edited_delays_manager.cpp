@@ -98,6 +98,7 @@ void EditedDelaysManager::removeEditedDelaysWithDelayId(int delayId, int heatId)
                 eraseAt(position);
             }
         }
+        pruneOwnSaves();
         writeJournal();
     });
 }
@@ -116,8 +117,11 @@ void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int h
             });
             if (found != m_editedDelays.end()) {
                 eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
+            } else if (delay->heatId == heatId && isOwnSaveOfAnEntry(*delay)) {
+                m_ownSaves.push_back(delay);
             }
         }
+        pruneOwnSaves();
         writeJournal();
         log("\nAfter Removing EditedDelays");
         printEditedDelays();
@@ -131,6 +135,7 @@ void EditedDelaysManager::removeAllEditedDelays(int heatId, Completion completio
 {
     m_queue.async([this, heatId, completion = std::move(completion)] {
         eraseAllOf(heatId);
+        pruneOwnSaves();
         postOperation();
         writeJournal();
         log("\nAfter Removing EditedDelay WithheatId");
@@ -150,9 +155,40 @@ void EditedDelaysManager::removeStaleEditedDelays(std::vector<DelayPtr> entries,
                 eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
             }
         }
+        pruneOwnSaves();
         writeJournal();
         if (completion) {
             completion();
+        }
+    });
+}
+
+void EditedDelaysManager::rebaseEditedDelays(std::vector<std::pair<DelayPtr, DelayPtr>> rebased)
+{
+    m_queue.async([this, rebased = std::move(rebased)] {
+        for (const auto& [entry, copy] : rebased) {
+            const auto found = std::find(m_editedDelays.begin(), m_editedDelays.end(), entry);
+            if (found == m_editedDelays.end() || !copy) {
+                continue;
+            }
+            const auto position = static_cast<std::size_t>(found - m_editedDelays.begin());
+            if (const auto row = m_entryStates[position].journalRow) {
+                m_journalRowsRemoved.push_back(row);
+            }
+            *found = copy;
+            m_entryStates[position] = EntryState{};
+            postOperation();
+        }
+        writeJournal();
+    });
+}
+
+void EditedDelaysManager::getEditsAndOwnSaves(
+    std::function<void(std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves)> completion)
+{
+    m_queue.async([this, completion = std::move(completion)] {
+        if (completion) {
+            completion(m_editedDelays, m_ownSaves);
         }
     });
 }
@@ -326,8 +362,28 @@ void EditedDelaysManager::eraseAllOf(int heatId)
     m_entryStates.resize(kept);
 }
 
+bool EditedDelaysManager::isOwnSaveOfAnEntry(const Delay& sent) const
+{
+    // An entry of the same delay made against the same version as the sent record: edited again while the
+    // save was on its way.
+    return sent.delayId && std::any_of(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
+               return entry->heatId == sent.heatId && entry->delayId == sent.delayId &&
+                      entry->timestamp == sent.timestamp;
+           });
+}
+
+void EditedDelaysManager::pruneOwnSaves()
+{
+    std::erase_if(m_ownSaves, [this](const DelayPtr& sent) {
+        return std::none_of(m_editedDelays.begin(), m_editedDelays.end(), [&](const DelayPtr& entry) {
+            return entry->heatId == sent->heatId && entry->delayId == sent->delayId;
+        });
+    });
+}
+
 void EditedDelaysManager::eraseAll()
 {
+    m_ownSaves.clear();
     m_editedDelays.clear();
     m_entryStates.clear();
     // Every row goes, also those of entries whose last write failed.

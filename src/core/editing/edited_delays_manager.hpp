@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvendel {
@@ -55,14 +56,21 @@ public:
     // Removes every entry of the heat carrying `delayId` as its own or as its base delay's id.
     void removeEditedDelaysWithDelayId(int delayId, int heatId);
     // Removes exactly these records of the heat (the ones a save sent); a record that replaced one of them
-    // meanwhile (a re-edit during the save) stays.
+    // meanwhile (a re-edit during the save) stays, and the sent record is kept as an own save for it, so
+    // that the new version the save brings is not taken for someone else's change.
     void removeEditedDelays(std::vector<DelayPtr> delays, int heatId, Completion completion);
     // Removes every entry of the heat.
     void removeAllEditedDelays(int heatId, Completion completion);
     // Removes exactly these records (by identity); an entry replaced meanwhile by a newer record stays.
     void removeStaleEditedDelays(std::vector<DelayPtr> entries, Completion completion = {});
+    // Puts each copy in the place of its entry (by identity; an entry replaced meanwhile stays as it is).
+    // The copies carry the version of the operator's own save (`OverlayResult::rebasedEdits`).
+    void rebaseEditedDelays(std::vector<std::pair<DelayPtr, DelayPtr>> rebased);
 
     void getAllEditedDelays(ListCompletion completion);
+    // The entries, and the records of own saves that entries were edited again during (see
+    // `removeEditedDelays`), read together.
+    void getEditsAndOwnSaves(std::function<void(std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves)>);
     void getEditedDelays(int heatId, ListCompletion completion);
 
     bool hasEditedDelays(int heatId);
@@ -101,6 +109,9 @@ private:
     void eraseAt(std::size_t position);
     void eraseAllOf(int heatId);
     void eraseAll();
+    bool isOwnSaveOfAnEntry(const Delay& sent) const;
+    // Forgets the own saves no entry of the same delay is left for.
+    void pruneOwnSaves();
     // Writes what changed since the last call to the journal, in one transaction.
     void writeJournal();
 
@@ -112,6 +123,8 @@ private:
     NotificationCenter& m_center;
     std::vector<DelayPtr> m_editedDelays;
     std::vector<EntryState> m_entryStates; // beside m_editedDelays, position for position
+    // Records sent by saves that succeeded while their delay was edited again; kept while such an edit is.
+    std::vector<DelayPtr> m_ownSaves;
     std::unique_ptr<EditJournal> m_journal;
     std::vector<std::int64_t> m_journalRowsRemoved;
     bool m_journalNeedsRewrite = false;

@@ -47,9 +47,38 @@ bool keylessEditIsCurrent(const Delay& edit, const std::vector<DelayPtr>& stored
     });
 }
 
+// What a save changes of a delay; an absent comment and an empty one are the same text.
+bool sameContent(const Delay& a, const Delay& b)
+{
+    return a.reasonId == b.reasonId && a.comment.value_or("") == b.comment.value_or("") &&
+           a.startDate.date == b.startDate.date && a.endDate.date == b.endDate.date;
+}
+
+// Whether the service already holds the edit: its own delay, or for a piece it has numbered since, any
+// delay of the heat, with exactly the edit's content.
+bool isHeldByService(const Delay& edit, const Delay& source, const std::vector<DelayPtr>& storedDelays)
+{
+    if (edit.delayId) {
+        return sameContent(source, edit);
+    }
+    return std::any_of(storedDelays.begin(), storedDelays.end(),
+                       [&](const DelayPtr& stored) { return stored && sameContent(*stored, edit); });
+}
+
+// Whether the stored delay's newer version is what this operator saved from the version the edit was made
+// against, and nothing since.
+bool isOwnSaveOf(const Delay& source, const Delay& edit, const std::vector<DelayPtr>& ownSaves)
+{
+    return edit.delayId && std::any_of(ownSaves.begin(), ownSaves.end(), [&](const DelayPtr& sent) {
+               return sent && sent->heatId == edit.heatId && sent->delayId == edit.delayId &&
+                      sent->timestamp == edit.timestamp && sameContent(*sent, source);
+           });
+}
+
 } // namespace
 
-OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, const std::vector<DelayPtr>& edits)
+OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, const std::vector<DelayPtr>& edits,
+                                  const std::vector<DelayPtr>& ownSaves)
 {
     OverlayResult result;
     if (edits.empty()) {
@@ -58,7 +87,7 @@ OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, con
     }
 
     std::vector<DelayPtr> retained;
-    for (const auto& edit : edits) {
+    for (DelayPtr edit : edits) {
         if (!edit) {
             continue;
         }
@@ -72,9 +101,20 @@ OverlayResult overlayEditedDelays(const std::vector<DelayPtr>& storedDelays, con
         // An edit made against an older version of its delay must be neither shown nor sent again: the
         // service would refuse it or overwrite the newer version with it.
         if (source->timestamp != edit->timestamp) {
-            result.editedDelaysRemoved = true;
-            result.staleEdits.push_back(edit);
-            continue;
+            if (isHeldByService(*edit, *source, storedDelays)) {
+                result.staleEdits.push_back(edit); // saved: nothing was lost
+                continue;
+            }
+            if (!isOwnSaveOf(*source, *edit, ownSaves)) {
+                result.editedDelaysRemoved = true;
+                result.staleEdits.push_back(edit);
+                continue;
+            }
+            // A copy: the store's record is read on other threads; the store takes the copy in its place.
+            auto rebased = std::make_shared<Delay>(*edit);
+            rebased->timestamp = source->timestamp;
+            result.rebasedEdits.emplace_back(edit, rebased);
+            edit = std::move(rebased);
         }
         // Every piece of a split of the current version is shown: the first takes its delay's place, the
         // others are rows of their own.

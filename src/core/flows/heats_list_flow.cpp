@@ -363,26 +363,32 @@ void HeatsListFlow::layEditsOver(std::vector<HeatPtr> heats)
 {
     // Each rebuild carries its own heats: a second read landing before the first rebuild must not lay the
     // edits over heats that already have them.
-    m_environment.session->edits->getAllEditedDelays([executor = m_environment.executor, self = weak_from_this(),
-                                                      heats = std::move(heats)](std::vector<DelayPtr> edits) mutable {
-        executor->post([self, read = TableRead{std::move(heats), std::move(edits)}]() mutable {
-            if (auto flow = self.lock()) {
-                flow->rebuildSections(std::move(read));
-            }
+    m_environment.session->edits->getEditsAndOwnSaves(
+        [executor = m_environment.executor, self = weak_from_this(),
+         heats = std::move(heats)](std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) mutable {
+            executor->post([self, read = TableRead{std::move(heats), std::move(edits), std::move(ownSaves)}]() mutable {
+                if (auto flow = self.lock()) {
+                    flow->rebuildSections(std::move(read));
+                }
+            });
         });
-    });
 }
 
 void HeatsListFlow::rebuildSections(TableRead read)
 {
     --m_outstanding;
     auto build = screens::buildSections(read.heats, screens::groupEditsByHeat(read.editedDelays),
-                                        m_tableData.value_or(std::vector<screens::Section>{}));
+                                        m_tableData.value_or(std::vector<screens::Section>{}), read.ownSaves);
     m_heats = std::move(build.heats);
     m_tableData = std::move(build.sections);
     m_showsEmptyState = m_heats.empty();
     if (!build.staleEdits.empty()) {
         m_environment.session->edits->removeStaleEditedDelays(std::move(build.staleEdits));
+    }
+    if (!build.rebasedEdits.empty()) {
+        // The list already shows the copies; the store must send them with the new version, or the service
+        // would refuse them as changed by someone else.
+        m_environment.session->edits->rebaseEditedDelays(std::move(build.rebasedEdits));
     }
     m_selectedHeatDelay = screens::repairSelection(m_selectedHeatDelay, m_heats);
     m_highlightedDelay = m_selectedHeatDelay;

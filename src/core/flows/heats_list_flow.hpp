@@ -130,6 +130,7 @@ private:
     struct TableRead {
         std::vector<HeatPtr> heats;
         std::vector<DelayPtr> editedDelays;
+        std::vector<DelayPtr> ownSaves;
     };
 
     explicit HeatsListFlow(Environment environment);

@@ -7,6 +7,17 @@
 
 namespace orvendel::screens::CommentRules {
 
+bool acceptsText(std::string_view current, std::string_view proposed)
+{
+    if (CommentRule::fits(proposed)) {
+        return true;
+    }
+    // Only the length may stay wrong, and only if it already was.
+    return CommentRule::problem(proposed) == CommentRule::Problem::tooLong &&
+           CommentRule::problem(current) == CommentRule::Problem::tooLong &&
+           CommentRule::characterCount(proposed) <= CommentRule::characterCount(current);
+}
+
 bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_t utf16Length,
                  std::string_view replacement)
 {
@@ -23,7 +34,7 @@ bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_
     result.append(current.substr(0, *begin));
     result.append(replacement);
     result.append(current.substr(*end));
-    return CommentRule::fits(result);
+    return acceptsText(current, result);
 }
 
 std::string characterCountText(std::string_view text)
@@ -33,6 +44,9 @@ std::string characterCountText(std::string_view text)
 
 bool isUpdateEnabled(std::string_view text, const std::optional<std::string>& originalComment)
 {
+    if (!CommentRule::fits(CommentRule::trimmedComment(text))) {
+        return false;
+    }
     return !unicode::isBlank(text) || originalComment.has_value();
 }
 

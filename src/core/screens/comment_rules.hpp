@@ -13,10 +13,15 @@ namespace orvendel::screens {
 // any thread.
 namespace CommentRules {
 
-// Whether a proposed edit — `utf16Length` code units at `utf16Location` of `current` replaced by
-// `replacement`, as a text view reports it — is accepted: exactly when the resulting text fits. A text
-// that would exceed the limit is refused whole, never cut. A range outside the text, or one that splits
-// a character's UTF-16 pair, is refused.
+// Whether the editor's text may change from `current` to `proposed`: when the result fits, and also, while
+// the text is over the length limit (a comment from the service or from older data), when the result is no
+// longer than it was, so that such a comment can be shortened a step at a time. A text that would exceed
+// the limit is refused whole, never cut.
+bool acceptsText(std::string_view current, std::string_view proposed);
+
+// The same for a proposed edit as a text view reports it: `utf16Length` code units at `utf16Location` of
+// `current` replaced by `replacement`. A range outside the text, or one that splits a character's UTF-16
+// pair, is refused.
 bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_t utf16Length,
                  std::string_view replacement);
 
@@ -24,7 +29,8 @@ bool acceptsEdit(std::string_view current, std::size_t utf16Location, std::size_
 std::string characterCountText(std::string_view text);
 
 // "Update" after a change: enabled for a text that is not blank, and for a blank one only when the editor
-// was opened with a comment (present, even empty), which lets the user clear it.
+// was opened with a comment (present, even empty), which lets the user clear it. Never while the text is
+// still over the limit: the service would refuse to save it.
 bool isUpdateEnabled(std::string_view text, const std::optional<std::string>& originalComment);
 
 } // namespace CommentRules

@@ -50,7 +50,7 @@ Item makeItem(const Delay& delay)
 }
 
 SectionsBuild buildSections(const std::vector<HeatPtr>& heats, const EditsByHeat& editsByHeat,
-                            const std::vector<Section>& oldSections)
+                            const std::vector<Section>& oldSections, const std::vector<DelayPtr>& ownSaves)
 {
     SectionsBuild build;
     build.heats.reserve(heats.size());
@@ -62,12 +62,14 @@ SectionsBuild buildSections(const std::vector<HeatPtr>& heats, const EditsByHeat
         HeatPtr heat = stored;
         const auto edits = editsByHeat.find(heat->heatId);
         if (heat->delays && !heat->delays->empty() && edits != editsByHeat.end() && !edits->second.empty()) {
-            OverlayResult overlay = overlayEditedDelays(*heat->delays, edits->second);
+            OverlayResult overlay = overlayEditedDelays(*heat->delays, edits->second, ownSaves);
             auto merged = std::make_shared<Heat>(*heat);
             merged->delays = std::move(overlay.delays);
             heat = std::move(merged);
             build.editedDelaysRemoved = build.editedDelaysRemoved || overlay.editedDelaysRemoved;
             build.staleEdits.insert(build.staleEdits.end(), overlay.staleEdits.begin(), overlay.staleEdits.end());
+            build.rebasedEdits.insert(build.rebasedEdits.end(), overlay.rebasedEdits.begin(),
+                                      overlay.rebasedEdits.end());
         }
 
         Section section{heat->heatId, heat->heatNumber, {}, oldCollapsedState(oldSections, heat->heatId)};

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvendel::screens {
@@ -45,13 +46,16 @@ struct SectionsBuild {
     std::vector<Section> sections;
     // Some edit was left out because the service holds a newer version: one alert per rebuild.
     bool editedDelaysRemoved = false;
+    // For the edit store: the entries to remove, and those to replace with a copy on the newer version of
+    // the operator's own save (see `overlayEditedDelays`).
     std::vector<DelayPtr> staleEdits;
+    std::vector<std::pair<DelayPtr, DelayPtr>> rebasedEdits;
 };
 
 // A section per heat, in the order given (never re-sorted). A heat keeps the collapsed state of its
 // section in `oldSections` and starts collapsed when it is new. Pure: callers on any thread may build the
 // whole list apart and hand it to the user interface in one piece.
 SectionsBuild buildSections(const std::vector<HeatPtr>& heats, const EditsByHeat& editsByHeat,
-                            const std::vector<Section>& oldSections);
+                            const std::vector<Section>& oldSections, const std::vector<DelayPtr>& ownSaves = {});
 
 } // namespace orvendel::screens

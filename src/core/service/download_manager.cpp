@@ -2,6 +2,7 @@
 
 #include "core/model/utilities.hpp"
 #include "core/service/download_manager_log.hpp"
+#include "core/service/request_failures.hpp"
 #include "core/service/service_address.hpp"
 
 #include <fmt/format.h>
@@ -190,32 +191,45 @@ void DownloadManager::addRequestToRetry(std::shared_ptr<Downloader> retry, Error
 void DownloadManager::retryRequests()
 {
     m_requestsToRetryQueue.async([this] {
+        // A manager being destroyed drains this queue; it must not start requests nobody will hear.
+        if (weak_from_this().expired()) {
+            m_requestsToRetry.clear();
+            return;
+        }
         const auto [username, sessionId] = m_loginManager->session();
         const std::size_t count = m_requestsToRetry.size();
-        // A manager being destroyed drains this queue; it must not start requests nobody will hear.
-        if (username && sessionId && !m_requestsToRetry.empty() && !weak_from_this().expired()) {
-            for (auto& entry : m_requestsToRetry) {
-                const auto& configuration = entry.request->requestConfiguration();
-                configuration->isRetry = true;
-                configuration->sessionId = *sessionId;
-                startRequest(entry.request);
-            }
+        if (!username || !sessionId) {
+            // Signed out since the renewal: each parked request still ends, with its own notification.
+            failRequestsToRetry(renewalFailure());
+            return;
+        }
+        for (auto& entry : m_requestsToRetry) {
+            const auto& configuration = entry.request->requestConfiguration();
+            configuration->isRetry = true;
+            configuration->sessionId = *sessionId;
+            startRequest(entry.request);
         }
         m_requestsToRetry.clear();
         logDownloadManager(fmt::format("Requests To Retry: {}", count));
     });
 }
 
+void DownloadManager::failRequestsToRetry(const std::optional<Error>& error)
+{
+    // A parked save waits on a screen too: it is announced like any other failed save.
+    for (const auto& entry : m_requestsToRetry) {
+        const Downloader& request = *entry.request;
+        postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
+                    request.heatId());
+    }
+    m_requestsToRetry.clear();
+}
+
 void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> error)
 {
     m_requestsToRetryQueue.async([this, notify, error = std::move(error)] {
         if (notify) {
-            // A parked save waits on a screen too: it is announced like any other failed save.
-            for (const auto& entry : m_requestsToRetry) {
-                const Downloader& request = *entry.request;
-                postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
-                            request.heatId());
-            }
+            failRequestsToRetry(error);
         }
         m_requestsToRetry.clear();
     });
@@ -223,7 +237,10 @@ void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> err
 
 void DownloadManager::resetForLogout()
 {
-    m_isUpdatingSessionId = false;
+    {
+        std::lock_guard lock(m_renewalMutex);
+        m_isUpdatingSessionId = false;
+    }
     std::vector<std::shared_ptr<Downloader>> cancelled = m_activeRequestsQueue.sync([this] {
         auto requests = std::move(m_activeRequests);
         m_activeRequests.clear();
@@ -232,7 +249,8 @@ void DownloadManager::resetForLogout()
     for (const auto& request : cancelled) {
         request->cancel();
     }
-    clearRequestsToRetry(false);
+    // Ended like the active ones: cancelled, each with its own notification.
+    clearRequestsToRetry(true, request_failures::cancelled());
     m_requestsToRetryQueue.drain();
 }
 
@@ -263,22 +281,69 @@ void DownloadManager::handleRequestFailure(std::optional<Error> error, const Dow
                       "Success is false in request result but no error was provided."};
     }
     if (error->is(server_error::domain, server_error::sessionExpired)) {
-        const auto& configuration = request.requestConfiguration();
-        if (!configuration->isRetry) {
-            addRequestToRetry(request.makeRetry(configuration), *error);
-            m_isUpdatingSessionId = true;
-            m_loginManager->refreshSession();
-        } else {
-            postLogout();
-        }
+        sessionExpired(request, *error);
         return;
     }
     postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
                 request.heatId());
 }
 
+void DownloadManager::sessionExpired(const Downloader& request, const Error& error)
+{
+    const auto& configuration = request.requestConfiguration();
+    enum class Step { park, renew, sendAgain, logout } step = Step::park;
+    std::string currentSessionId;
+    {
+        // Parking is queued under the lock, so it is always ahead of the re-sending (or failing) that the
+        // renewal's outcome queues: nothing parked is left behind.
+        std::lock_guard lock(m_renewalMutex);
+        const auto sessionId = m_loginManager->sessionId();
+        if (m_isUpdatingSessionId) {
+            step = Step::park; // the running renewal re-sends it
+        } else if (sessionId && *sessionId != configuration->sessionId) {
+            // It expired under an older session than the current one (its reply came after a renewal): the
+            // current session serves, signing in again would only end it.
+            step = Step::sendAgain;
+            currentSessionId = *sessionId;
+        } else if (configuration->isRetry) {
+            step = Step::logout;
+        } else {
+            step = Step::renew;
+            m_isUpdatingSessionId = true;
+        }
+        if (step == Step::park || step == Step::renew) {
+            addRequestToRetry(request.makeRetry(configuration), error);
+        }
+    }
+    switch (step) {
+    case Step::park:
+        break;
+    case Step::renew:
+        // Outside the lock: a sign-in that fails at once reports back on this thread.
+        m_loginManager->refreshSession();
+        break;
+    case Step::sendAgain: {
+        configuration->sessionId = currentSessionId;
+        configuration->isRetry = true;
+        logDownloadManager("Session expired before the last renewal: sending again with the current session");
+        startRequest(request.makeRetry(configuration));
+        break;
+    }
+    case Step::logout:
+        postLogout();
+        break;
+    }
+}
+
+Error DownloadManager::renewalFailure()
+{
+    return Error{orv_error::domain, orv_error::sessionRenewalFailed, "There was a problem refreshing your session."};
+}
+
 void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notification& notification)
 {
+    // Under the lock: whatever was parked before is on the queue ahead of what is queued here.
+    std::lock_guard lock(m_renewalMutex);
     if (!m_isUpdatingSessionId.exchange(false)) {
         return;
     }
@@ -292,8 +357,7 @@ void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notif
         clearRequestsToRetry(true, *error);
         return;
     }
-    clearRequestsToRetry(true, Error{orv_error::domain, orv_error::sessionRenewalFailed,
-                                     "There was a problem refreshing your session."});
+    clearRequestsToRetry(true, renewalFailure());
 }
 
 // ---- request objects reporting back ----

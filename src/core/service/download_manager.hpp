@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +25,9 @@ struct RetryRequest {
 
 // The one place the screens call the delay service from. Each call runs one request object, stores what it
 // downloads through the delay database and announces the outcome as a notification (sender: this manager).
-// An expired session parks the request, renews the session once and re-sends every parked request.
+// An expired session parks the request, renews the session once and re-sends every parked request; a reply
+// that expired under an older session than the current one is sent again with the current one, and every
+// parked request ends either sent again or with its own failure notification.
 // Thread contract: the operations may be called from any thread and return at once. Request completions run
 // on the requests' strands, store completions on the database queue; notifications are posted there.
 class DownloadManager : public DelaySaver, public std::enable_shared_from_this<DownloadManager> {
@@ -66,8 +69,8 @@ public:
     // Fails (with notice) or drops every parked request, then empties the list.
     void clearRequestsToRetry(bool notify, std::optional<Error> error = std::nullopt);
 
-    // The download manager's part of the logout sequence: no refresh pending, every active request cancelled
-    // and forgotten, the parked list emptied without notice. Returns when the lists are empty.
+    // The download manager's part of the logout sequence: no refresh pending, every active and every parked
+    // request cancelled (each announces its failure) and forgotten. Returns when the lists are empty.
     void resetForLogout();
 
     bool isUpdatingSessionId() const { return m_isUpdatingSessionId; }
@@ -104,6 +107,13 @@ private:
     void addRequestToRetry(std::shared_ptr<Downloader> retry, Error error);
     void retryRequests();
     void handleRequestFailure(std::optional<Error> error, const Downloader& request);
+    // The service answered that the request's session has expired: park it for a renewal (starting one when
+    // none runs), send it again at once when a newer session already exists, or end the user's session when
+    // it was already sent again with the current one.
+    void sessionExpired(const Downloader& request, const Error& error);
+    // On the retry queue: announces every parked request as failed, then empties the list.
+    void failRequestsToRetry(const std::optional<Error>& error);
+    static Error renewalFailure();
     void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
 
     void postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
@@ -116,6 +126,8 @@ private:
     NotificationCenter* m_center;
     std::chrono::milliseconds m_resourceTimeout;
 
+    // Guards the decision between parking, renewing and sending again against the end of a renewal.
+    std::mutex m_renewalMutex;
     std::atomic<bool> m_isUpdatingSessionId = false;
     ObserverToken m_authenticationObserver;
 

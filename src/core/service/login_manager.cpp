@@ -117,13 +117,13 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
                                            const Result<wire::LoginRequestResult>& outcome)
 {
     const bool succeeded = outcome && outcome->resultInformation.success && outcome->data.has_value();
-    {
-        std::lock_guard lock(m_mutex);
-        m_loginRequest.reset();
-        m_sessionId.reset();
-    }
     const auto user = normalisedUsername(requestParameters->username);
     if (!succeeded) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_loginRequest.reset();
+            m_sessionId.reset();
+        }
         UserInfo info{{login_notifications::authenticationResult, false},
                       {login_notifications::username, user.value_or("")}};
         // The request's own failure, or the one the service reported.
@@ -143,8 +143,11 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         }
     }
     {
-        // The new user and session become visible together.
+        // The end of the sign-in, the new user and the new session become visible together: a reader never
+        // sees a signed-in user without a session, and no second sign-in can start before the new session
+        // is there to be used.
         std::lock_guard lock(m_mutex);
+        m_loginRequest.reset();
         m_username = user;
         m_sessionId = outcome->data->sessionId;
     }

@@ -1,4 +1,5 @@
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/editing/overlay.hpp"
 #include "core/support/log.hpp"
 
 #include "editing_fixtures.hpp"
@@ -140,6 +141,40 @@ TEST_F(EditedDelaysManagerTest, AFinishedSaveRemovesExactlyTheRecordsItSent)
     EXPECT_EQ(entries[0], otherHeat);
     EXPECT_EQ(entries[1], reEdited);
     EXPECT_EQ(operations.count, 1);
+}
+
+// The save gives the delay a new version on the service. The re-edit made while it was on its way was made
+// against the old one, yet it is no one else's change: it moves onto the new version and is kept.
+TEST_F(EditedDelaysManagerTest, AReEditMadeDuringItsSaveMovesOntoTheSavedVersion)
+{
+    auto sent = makeDelay(1, 10, 0, 60, "v1", "first");
+    store.addEditedDelay(sent);
+    auto reEdited = std::make_shared<Delay>(*sent);
+    reEdited->comment = "second";
+    store.addEditedDelay(reEdited);
+    store.removeEditedDelays({sent}, 1, {});
+
+    auto read = [&] {
+        std::pair<std::vector<DelayPtr>, std::vector<DelayPtr>> result;
+        store.getEditsAndOwnSaves([&](std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
+            result = {std::move(edits), std::move(ownSaves)};
+        });
+        store.drain();
+        return result;
+    };
+    const auto [edits, ownSaves] = read();
+    const auto overlay = overlayEditedDelays({makeDelay(1, 10, 0, 60, "v2", "first")}, edits, ownSaves);
+    EXPECT_FALSE(overlay.editedDelaysRemoved);
+    EXPECT_TRUE(overlay.staleEdits.empty());
+    store.rebaseEditedDelays(overlay.rebasedEdits);
+    const auto entries = snapshot(store);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0]->timestamp, "v2");
+    EXPECT_EQ(entries[0]->comment, "second");
+
+    // Once the re-edit is saved as well, nothing of the first save is kept.
+    store.removeEditedDelays(entries, 1, {});
+    EXPECT_TRUE(read().second.empty());
 }
 
 TEST_F(EditedDelaysManagerTest, RemoveAllOfAHeatKeepsOthersInOrderAndPostsOnceEvenWhenEmpty)

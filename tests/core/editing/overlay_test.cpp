@@ -20,6 +20,7 @@ struct OverlayTest : ::testing::Test {
     {
         auto edit = delay->copy();
         edit->isEdited = true;
+        edit->reasonId = 99;
         edit->reasonDescription = "Scrap delay";
         return edit;
     }
@@ -91,6 +92,60 @@ TEST_F(OverlayTest, EditsOfAnOlderVersionAreHiddenReportedAndRaiseTheFlagOnce)
     // Found by its id even when the newer version also moved the delay's start.
     auto moved = makeDelay(1, 20, 310, 400, "t20-new");
     EXPECT_EQ(overlayEditedDelays({early, moved, late}, {editOf(middle)}).staleEdits.size(), 1u);
+}
+
+// A save that timed out but landed: the service gave the edit a newer version and holds exactly its text.
+// The edit is saved; it leaves the store without a word of removal.
+TEST_F(OverlayTest, AnEditTheServiceAlreadyHoldsIsSavedNotStale)
+{
+    auto landed = editOf(middle);
+    landed->comment = "checked";
+    auto newer = landed->copy();
+    newer->timestamp = "t20-new";
+    newer->comment = "checked";
+    // Both pieces of a split landed too: the second is a delay of its own now.
+    auto first = makeDelay(1, 30, 600, 650, "t30");
+    auto second = makeDelay(1, std::nullopt, 650, 700, "t30");
+    for (const auto& piece : {first, second}) {
+        piece->baseDelayId = 30;
+        piece->isSplitted = true;
+        piece->isEdited = true;
+    }
+    auto shortened = makeDelay(1, 30, 600, 650, "t30-new");
+    auto secondStored = makeDelay(1, 31, 650, 700, "t31");
+    const auto result = overlayEditedDelays({early, newer, shortened, secondStored}, {landed, first, second});
+    EXPECT_FALSE(result.editedDelaysRemoved);
+    EXPECT_EQ(result.staleEdits, (std::vector<DelayPtr>{landed, first, second}));
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, newer, shortened, secondStored}));
+}
+
+// The operator edits a delay again while its save is on the way; the save gives the delay a new version.
+// That version is the operator's own save, not someone else's change: the re-edit moves onto it and stays.
+TEST_F(OverlayTest, AReEditOfTheOperatorsOwnSaveIsRebasedAndKept)
+{
+    auto sent = editOf(middle);
+    sent->comment = "first";
+    auto reEdit = std::make_shared<Delay>(*sent);
+    reEdit->comment = "second";
+    auto saved = sent->copy();
+    saved->timestamp = "t20-new";
+    const auto result = overlayEditedDelays({early, saved, late}, {reEdit}, {sent});
+    EXPECT_FALSE(result.editedDelaysRemoved);
+    EXPECT_TRUE(result.staleEdits.empty());
+    ASSERT_EQ(result.rebasedEdits.size(), 1u);
+    const auto& [entry, rebased] = result.rebasedEdits[0];
+    EXPECT_EQ(entry, reEdit);
+    EXPECT_EQ(rebased->timestamp, "t20-new");
+    EXPECT_EQ(rebased->comment, "second");
+    EXPECT_EQ(reEdit->timestamp, "t20") << "the store's record is not changed behind its back";
+    EXPECT_EQ(result.delays, (std::vector<DelayPtr>{early, rebased, late}));
+
+    // Someone else saved after the operator: the re-edit is stale after all.
+    auto theirs = saved->copy();
+    theirs->comment = "theirs";
+    const auto overtaken = overlayEditedDelays({early, theirs, late}, {reEdit}, {sent});
+    EXPECT_TRUE(overtaken.editedDelaysRemoved);
+    EXPECT_EQ(overtaken.staleEdits, (std::vector<DelayPtr>{reEdit}));
 }
 
 TEST_F(OverlayTest, EqualStartsKeepTheirRelativeOrder)

@@ -84,6 +84,22 @@ TEST(CommentRules, ReplacingAWideCharacterCannotOverrunTheLimit)
     EXPECT_FALSE(CommentRules::acceptsEdit(text, 200, 0, "a")); // beyond the text
 }
 
+// A comment already over the limit (from the service, or kept before the limit existed) can be worked down
+// to it: anything that does not make it longer is accepted, anything that does is still refused.
+TEST(CommentRules, AnOverlongCommentCanBeShortenedStepByStep)
+{
+    const std::string over = repeat("x", 130);
+    EXPECT_TRUE(CommentRules::acceptsEdit(over, 129, 1, ""));   // one deletion, still 129
+    EXPECT_TRUE(CommentRules::acceptsEdit(over, 0, 1, "y"));    // a replacement of the same length
+    EXPECT_FALSE(CommentRules::acceptsEdit(over, 130, 0, "y")); // one more
+    EXPECT_FALSE(CommentRules::acceptsEdit(over, 0, 1, "yz"));
+    EXPECT_TRUE(CommentRules::acceptsText(over, repeat("x", 125)));
+    EXPECT_FALSE(CommentRules::acceptsText(over, repeat("x", 125) + "\x01")); // still no control characters
+    // "Update" waits until it fits: the service refuses a longer comment.
+    EXPECT_FALSE(CommentRules::isUpdateEnabled(repeat("x", 125), over));
+    EXPECT_TRUE(CommentRules::isUpdateEnabled(repeat("x", 120), over));
+}
+
 TEST(CommentRules, UpdateButton)
 {
     EXPECT_TRUE(CommentRules::isUpdateEnabled("text", std::nullopt));

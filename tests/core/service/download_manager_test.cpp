@@ -196,6 +196,48 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
     EXPECT_EQ(transport->requestsTo("Authenticate"), 2U);
 }
 
+// Two requests sent with the same session expire together, but the second reply only arrives after the
+// renewal the first one started has finished: it is sent again with the new session, no second sign-in.
+TEST_F(DownloadManagerTest, AReplyThatExpiredUnderAnOlderSessionIsSentAgainWithoutASignIn)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::finishedDelays, dn::failedDelays, dn::finishedReasons, dn::failedReasons,
+                                           dn::failedFurnaces, ln::logout});
+    auto renewal = [&](std::size_t nth, const std::string& token) {
+        sessionFor("Authenticate", nth)
+            ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":")" + token +
+                             R"(","startingFurnaceId":7}})");
+        ASSERT_EQ(downloadManager->requestsToRetryCount(), 0U);
+    };
+    downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
+    downloadManager->downloadReasons(3);
+    sessionFor("Last24HoursDelays")->reply(200, expiredReply);
+    renewal(1, "T2");
+    sessionFor("ReasonsList")->reply(200, expiredReply); // expired under T1, after the renewal to T2
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 2U);
+    auto resent = sessionFor("ReasonsList", 1);
+    ASSERT_TRUE(resent);
+    EXPECT_NE(resent->requests.at(0).body.find(R"("sessionId":"T2")"), std::string::npos);
+    resent->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
+    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+
+    // Even a request already sent again once is not the end of the session when a newer one exists: the
+    // delays sent with T2 expire after another request renewed the session to T3.
+    downloadManager->downloadFurnacesList();
+    sessionFor("FurnacesList")->reply(200, expiredReply);
+    renewal(2, "T3");
+    sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
+    EXPECT_EQ(transport->requestsTo("Authenticate"), 3U);
+    auto third = sessionFor("Last24HoursDelays", 2);
+    ASSERT_TRUE(third);
+    EXPECT_NE(third->requests.at(0).body.find(R"("sessionId":"T3")"), std::string::npos);
+    third->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
+    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
+    EXPECT_EQ(recorder.count(ln::logout), 0U);
+    EXPECT_EQ(recorder.count(dn::failedDelays) + recorder.count(dn::failedReasons), 0U);
+    transport->abandonRunningTasks();
+}
+
 TEST_F(DownloadManagerTest, AParkedSaveIsSentAgainAndFinishesWithItsHeatAndIdentifier)
 {
     signIn();
@@ -251,13 +293,15 @@ TEST_F(DownloadManagerTest, AuthenticationThatNobodyAskedForChangesNothing)
     EXPECT_EQ(downloadManager->activeRequestCount(), 1U);
 }
 
-TEST_F(DownloadManagerTest, LogoutCancelsActiveRequestsAndForgetsParkedOnes)
+TEST_F(DownloadManagerTest, LogoutCancelsActiveAndParkedRequests)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedReasons});
+    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedReasons, dn::failedSaving});
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     downloadManager->downloadReasons(3);
+    downloadManager->saveDelays(3, 41, {someDelay(1)});
     sessionFor("ReasonsList")->reply(200, expiredReply); // parked, refresh running
+    sessionFor("SaveDelays")->reply(200, expiredReply);  // parked too
     downloadManager->resetForLogout();
     EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
     EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
@@ -267,7 +311,11 @@ TEST_F(DownloadManagerTest, LogoutCancelsActiveRequestsAndForgetsParkedOnes)
     ASSERT_EQ(failures.size(), 2U);
     EXPECT_EQ(failures[0].value<Error>(dn::errorKey)->code, transport_error::cancelled);
     EXPECT_EQ(failures[1].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
-    EXPECT_EQ(recorder.count(dn::failedReasons), 0U);
+    // The parked ones end as cancelled too: a screen waiting on the save must hear of it.
+    ASSERT_EQ(recorder.count(dn::failedReasons), 1U);
+    EXPECT_EQ(recorder.named(dn::failedReasons)[0].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
+    ASSERT_EQ(recorder.count(dn::failedSaving), 1U);
+    EXPECT_EQ(*recorder.named(dn::failedSaving)[0].value<int>(dn::heatIdKey), 41);
 }
 
 } // namespace
