@@ -271,30 +271,13 @@ Result<std::vector<std::int64_t>> EditJournal::insert(std::span<const DelayPtr> 
 Result<std::vector<std::int64_t>> EditJournal::apply(std::span<const std::int64_t> removed,
                                                      std::span<const DelayPtr> appended)
 {
-    return write(removed, appended);
-}
-
-Result<std::vector<std::int64_t>> EditJournal::replaceAll(std::span<const DelayPtr> entries)
-{
-    return write(std::nullopt, entries);
-}
-
-Result<std::vector<std::int64_t>> EditJournal::write(std::optional<std::span<const std::int64_t>> removed,
-                                                     std::span<const DelayPtr> appended)
-{
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
         return transaction.beginResult().error();
     }
-    if (!removed) {
-        if (auto done = m_database->executeUpdate("DELETE FROM editedDelays"); !done) {
+    for (const std::int64_t id : removed) {
+        if (auto done = m_database->executeUpdate("DELETE FROM editedDelays WHERE id = ?", {id}); !done) {
             return done.error();
-        }
-    } else {
-        for (const std::int64_t id : *removed) {
-            if (auto done = m_database->executeUpdate("DELETE FROM editedDelays WHERE id = ?", {id}); !done) {
-                return done.error();
-            }
         }
     }
     auto ids = insert(appended);

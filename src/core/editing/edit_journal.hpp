@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -42,10 +41,9 @@ public:
     // The rows found at opening, in store order (taken once).
     std::vector<Row> takeRows() { return std::move(m_rows); }
 
-    // Removes the rows `removed` and appends `appended` in one transaction; the new rows' ids, in order.
+    // Removes the rows `removed` and appends `appended` in one transaction; the new rows' ids, in order. There
+    // is no "remove every row": another process may have written rows of its own.
     Result<std::vector<std::int64_t>> apply(std::span<const std::int64_t> removed, std::span<const DelayPtr> appended);
-    // Replaces every row by `entries` in one transaction; the new rows' ids, in order.
-    Result<std::vector<std::int64_t>> replaceAll(std::span<const DelayPtr> entries);
 
 private:
     EditJournal(std::filesystem::path path, std::unique_ptr<SqlDatabase> database);
@@ -53,9 +51,6 @@ private:
     Result<void> prepare();
     Result<std::vector<Row>> readRows();
     Result<std::vector<std::int64_t>> insert(std::span<const DelayPtr> entries);
-    // One transaction: the rows `removed` (every row when none) go, `appended` are added.
-    Result<std::vector<std::int64_t>> write(std::optional<std::span<const std::int64_t>> removed,
-                                            std::span<const DelayPtr> appended);
 
     std::filesystem::path m_path;
     std::unique_ptr<SqlDatabase> m_database;

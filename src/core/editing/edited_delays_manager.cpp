@@ -247,12 +247,13 @@ std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
         }
         m_journal.reset();
         m_journalRowsRemoved.clear();
+        // Rows of another journal, if any, are nothing in this one: every entry is to be written anew.
+        for (auto& state : m_entryStates) {
+            state.journalRow = 0;
+        }
         auto opened = EditJournal::open(file);
         if (!opened) {
             // Logged by the journal; the store goes on in memory.
-            for (auto& state : m_entryStates) {
-                state.journalRow = 0;
-            }
             m_journalError = opened.error();
             return 0;
         }
@@ -260,7 +261,10 @@ std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
         m_journalError.reset();
         auto rows = m_journal->takeRows();
         if (!m_editedDelays.empty() || rows.empty()) {
-            m_journalNeedsRewrite = !m_editedDelays.empty() || !rows.empty();
+            // The store's entries take the place of exactly the rows found.
+            for (const auto& row : rows) {
+                m_journalRowsRemoved.push_back(row.id);
+            }
             writeJournal();
             return 0;
         }
@@ -268,7 +272,6 @@ std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
             append(std::move(row.delay), true);
             m_entryStates.back().journalRow = row.id;
         }
-        m_journalNeedsRewrite = false;
         postOperation();
         log(fmt::format("Restored {} unsaved edit{} from {}", rows.size(), rows.size() == 1 ? "" : "s", file.string()));
         return rows.size();
@@ -280,7 +283,6 @@ void EditedDelaysManager::closeJournal()
     m_queue.sync([this] {
         m_journal.reset();
         m_journalRowsRemoved.clear();
-        m_journalNeedsRewrite = false;
         m_journalError.reset();
         for (auto& state : m_entryStates) {
             state.journalRow = 0;
@@ -384,11 +386,15 @@ void EditedDelaysManager::pruneOwnSaves()
 void EditedDelaysManager::eraseAll()
 {
     m_ownSaves.clear();
+    // This store's rows go, with those whose removal is still to be written; rows another process wrote in the
+    // same journal are not this store's to delete.
+    for (const auto& state : m_entryStates) {
+        if (state.journalRow != 0) {
+            m_journalRowsRemoved.push_back(state.journalRow);
+        }
+    }
     m_editedDelays.clear();
     m_entryStates.clear();
-    // Every row goes, also those of entries whose last write failed.
-    m_journalRowsRemoved.clear();
-    m_journalNeedsRewrite = true;
 }
 
 void EditedDelaysManager::writeJournal()
@@ -400,19 +406,18 @@ void EditedDelaysManager::writeJournal()
     std::vector<DelayPtr> appended;
     std::vector<std::size_t> positions;
     for (std::size_t position = 0; position < m_editedDelays.size(); ++position) {
-        if (m_journalNeedsRewrite || m_entryStates[position].journalRow == 0) {
+        if (m_entryStates[position].journalRow == 0) {
             appended.push_back(m_editedDelays[position]);
             positions.push_back(position);
         }
     }
-    if (!m_journalNeedsRewrite && appended.empty() && m_journalRowsRemoved.empty()) {
+    if (appended.empty() && m_journalRowsRemoved.empty()) {
         return;
     }
-    auto written =
-        m_journalNeedsRewrite ? m_journal->replaceAll(appended) : m_journal->apply(m_journalRowsRemoved, appended);
+    auto written = m_journal->apply(m_journalRowsRemoved, appended);
     if (!written) {
         // The transaction rolled back: the rows to remove are still there and the new entries stay marked as
-        // not on disk, so the next change retries exactly this. Never a rewrite in full: that would delete
+        // not on disk, so the next change retries exactly this. Never a delete of every row: that would take
         // rows another process wrote meanwhile.
         if (!m_journalError) {
             log("Unable to write the unsaved edits to disk: " + written.error().description);
@@ -426,7 +431,6 @@ void EditedDelaysManager::writeJournal()
         m_entryStates[positions[index]].journalRow = (*written)[index];
     }
     m_journalRowsRemoved.clear();
-    m_journalNeedsRewrite = false;
     m_journalError.reset();
 }
 

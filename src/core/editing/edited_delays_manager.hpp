@@ -31,8 +31,9 @@ inline constexpr const char* errorKey = "error";
 // user info). While a journal is open, every change is also written to it in one transaction before the
 // operation finishes, so that edits survive a crash; without one the store lives in memory only. A write
 // that fails (a full disk) leaves the entries it carried marked as not on disk and posts
-// "EditedDelaysManagerJournalWriteFailed"; the next change tries them again. A retry only removes the rows
-// this store wrote itself.
+// "EditedDelaysManagerJournalWriteFailed"; the next change tries them again. The store only ever removes rows
+// it wrote or took over at opening: a clearing (a requested sign-out) leaves the rows of another process
+// working in the same journal.
 // Thread contract: any thread. Work runs in call order on the serial queue "EditedDelaysQueue"; callbacks
 // and notifications run there too. `hasEditedDelays` and `clearEditedDelays` wait for their result and may
 // be called from the queue itself (from a callback).
@@ -80,8 +81,8 @@ public:
 
     // Keeps the store on disk in the journal at `file` from now on (synchronous). When the store is empty,
     // the journal's entries — edits a process that ended without a logout left behind — become the store's,
-    // marked as restored, and the count of them is returned; otherwise the journal is rewritten from the
-    // store. A journal that cannot be opened is logged and the store goes on in memory.
+    // marked as restored, and the count of them is returned; otherwise the store's entries take the place
+    // of the rows found. A journal that cannot be opened is logged and the store goes on in memory.
     std::size_t openJournal(const std::filesystem::path& file);
     // Stops writing to disk (synchronous); the file keeps what it holds for the user's next sign-in.
     void closeJournal();
@@ -127,7 +128,6 @@ private:
     std::vector<DelayPtr> m_ownSaves;
     std::unique_ptr<EditJournal> m_journal;
     std::vector<std::int64_t> m_journalRowsRemoved;
-    bool m_journalNeedsRewrite = false;
     std::optional<Error> m_journalError; // the last failed write (or opening); none after a good write
     // Last member: destroyed first, so queued work finishes while the list still exists.
     SerialQueue m_queue{"EditedDelaysQueue"};

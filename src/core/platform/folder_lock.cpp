@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvendel {
@@ -19,11 +20,15 @@ Error lockFileError(const std::filesystem::path& path, int error)
 }
 
 // The holder's line: "PID PROGRAM". A line cut short or empty names no one.
-FolderLock::Holder readHolder(int fd)
+FolderLock::Holder readHolder(int folder)
 {
-    char buffer[512];
-    const ssize_t count = ::pread(fd, buffer, sizeof buffer - 1, 0);
     FolderLock::Holder holder;
+    const UniqueDescriptor fd(::openat(folder, FolderLock::fileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return holder;
+    }
+    char buffer[512];
+    const ssize_t count = ::pread(fd.get(), buffer, sizeof buffer - 1, 0);
     if (count <= 0) {
         return holder;
     }
@@ -55,31 +60,61 @@ void writeHolder(int fd, const std::string& program)
     }
 }
 
+// The same folder (device and inode) as the descriptor's is still at the path, looked at without following.
+bool stillAt(int folder, const std::filesystem::path& path)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(folder, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
 } // namespace
 
 FolderLock::Outcome FolderLock::acquire(const std::filesystem::path& folder, const std::string& program)
 {
-    const auto path = folder / fileName;
-    // Not inherited by children: one started by the holder must not keep the lock after the holder ends.
-    UniqueDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
-    if (fd.get() < 0) {
-        const int error = errno;
-        if (error == ELOOP) {
-            return LocalFiles::refuseSymbolicLink(path);
+    // A folder swapped in between opening and locking would leave this process holding a folder no one else
+    // looks at; the next attempt opens the new one. Only a loop of swaps gets past a few attempts.
+    for (int attempt = 0;; ++attempt) {
+        // Not inherited by children: one started by the holder must not keep the lock after the holder ends.
+        auto opened = LocalFiles::openFolder(folder);
+        if (!opened) {
+            return opened.error();
         }
-        return lockFileError(path, error);
-    }
-    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        if (error == EWOULDBLOCK) {
-            return Held{readHolder(fd.get())};
+        UniqueDescriptor descriptor = std::move(*opened);
+        if (auto owned = LocalFiles::checkOwned(descriptor.get(), folder); !owned) {
+            return owned.error();
         }
-        if (error != EINTR) {
+        while (::flock(descriptor.get(), LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            if (error == EWOULDBLOCK) {
+                return Held{readHolder(descriptor.get())};
+            }
+            if (error != EINTR) {
+                return lockFileError(folder, error);
+            }
+        }
+        if (!stillAt(descriptor.get(), folder)) {
+            if (attempt < 3) {
+                continue;
+            }
+            return Error{local_file_error::domain, local_file_error::failure,
+                         folder.string() + " was replaced while it was being locked"};
+        }
+        // Made relative to the locked folder: whatever the path names by now, the file is beside the lock.
+        const auto path = folder / fileName;
+        UniqueDescriptor holderFile(
+            ::openat(descriptor.get(), fileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
+        if (holderFile.get() < 0) {
+            const int error = errno;
+            if (error == ELOOP) {
+                return LocalFiles::refuseSymbolicLink(path);
+            }
             return lockFileError(path, error);
         }
+        writeHolder(holderFile.get(), program);
+        return FolderLock(std::move(descriptor), std::move(holderFile), folder);
     }
-    writeHolder(fd.get(), program);
-    return FolderLock(std::move(fd), folder);
 }
 
 void FolderLock::release()
@@ -87,8 +122,9 @@ void FolderLock::release()
     if (!isHeld()) {
         return;
     }
-    (void)!::ftruncate(m_descriptor.get(), 0);
-    // Closing the last descriptor drops the lock.
+    (void)!::ftruncate(m_holderFile.get(), 0);
+    m_holderFile.reset();
+    // Closing the folder's descriptor drops the lock.
     m_descriptor.reset();
 }
 

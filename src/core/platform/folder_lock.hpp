@@ -10,11 +10,12 @@
 
 namespace orvendel {
 
-// An advisory lock on a folder, so that one process at a time works in it: `flock` on a lock file inside,
-// which names the holder (pid and program) for whoever is refused. The kernel drops the lock with the
-// holder's last descriptor, so a process that died never blocks anyone; a second lock on the same folder in
-// the same process is refused like any other. The file itself stays: removing it could let two processes
-// lock two different files of the same name.
+// An advisory lock on a folder, so that one process at a time works in it: `flock` on the folder's own
+// descriptor, so that deleting or replacing a file inside lets no second process in (a lock on a file can
+// be lost with its name). The folder is opened without following a link, and must belong to this account. A
+// file inside, ".orvendel.lock", names the holder (pid and program) for whoever is refused. The kernel drops
+// the lock with the holder's last descriptor, so a process that died never blocks anyone; a second lock on
+// the same folder in the same process is refused like any other.
 // Thread contract: one owner at a time.
 class FolderLock {
 public:
@@ -31,7 +32,9 @@ public:
     // The lock, the holder that keeps it, or why the lock file could not be used.
     using Outcome = std::variant<FolderLock, Held, Error>;
 
-    // Takes the lock of an existing folder without waiting; `program` is written beside this pid.
+    // Takes the lock of an existing folder without waiting; `program` is written beside this pid. A link in
+    // the folder's or the file's place is refused (local_file_error::symbolicLink), and so is a folder of
+    // another account (local_file_error::otherOwner).
     static Outcome acquire(const std::filesystem::path& folder, const std::string& program);
 
     FolderLock() = default;
@@ -48,11 +51,12 @@ public:
     static std::string currentProgram();
 
 private:
-    FolderLock(UniqueDescriptor descriptor, std::filesystem::path folder)
-        : m_descriptor(std::move(descriptor)), m_folder(std::move(folder))
+    FolderLock(UniqueDescriptor descriptor, UniqueDescriptor holderFile, std::filesystem::path folder)
+        : m_descriptor(std::move(descriptor)), m_holderFile(std::move(holderFile)), m_folder(std::move(folder))
     {}
 
-    UniqueDescriptor m_descriptor;
+    UniqueDescriptor m_descriptor; // the folder's, which carries the lock
+    UniqueDescriptor m_holderFile;
     std::filesystem::path m_folder;
 };
 

@@ -65,6 +65,13 @@ Result<void> applyMode(int fd, const std::filesystem::path& path, std::optional<
     return {};
 }
 
+Error otherOwnerError(const std::filesystem::path& path, uid_t owner)
+{
+    return fileError(local_file_error::otherOwner, fmt::format("{} belongs to another account (uid {}), not to this "
+                                                               "one (uid {})",
+                                                               path.string(), owner, ::geteuid()));
+}
+
 } // namespace
 
 Kind kindAt(const std::filesystem::path& path)
@@ -122,14 +129,58 @@ Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<m
         break;
     }
     // Checked again on the opened folder: what was just looked at may have been swapped since.
-    const auto opened = openNoFollow(path, O_RDONLY | O_DIRECTORY);
+    const auto opened = openFolder(path);
     if (!opened) {
-        return opened.error().code == local_file_error::symbolicLink
-                   ? opened.error()
-                   : fileError(local_file_error::wrongKind, path.string() + " is not a folder");
+        return opened.error();
     }
-    UniqueDescriptor folder(*opened);
-    return applyMode(folder.get(), path, mode);
+    if (auto owned = checkOwned(opened->get(), path); !owned) {
+        return owned;
+    }
+    return applyMode(opened->get(), path, mode);
+}
+
+Result<UniqueDescriptor> openFolder(const std::filesystem::path& path)
+{
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+        return UniqueDescriptor(fd);
+    }
+    const int number = errno;
+    // With O_DIRECTORY the kernel answers a link with "not a directory" rather than ELOOP.
+    if (number == ELOOP || (number == ENOTDIR && kindAt(path) == Kind::symbolicLink)) {
+        return refuseSymbolicLink(path);
+    }
+    if (number == ENOTDIR) {
+        return fileError(local_file_error::wrongKind, path.string() + " is not a folder");
+    }
+    return systemError(path, "open", number);
+}
+
+Result<void> checkOwned(int descriptor, const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0) {
+        return systemError(path, "examine", errno);
+    }
+    if (info.st_uid != ::geteuid()) {
+        return otherOwnerError(path, info.st_uid);
+    }
+    return {};
+}
+
+Result<void> checkOwned(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return systemError(path, "examine", errno);
+    }
+    if (info.st_uid != ::geteuid()) {
+        return otherOwnerError(path, info.st_uid);
+    }
+    return {};
 }
 
 Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/platform/unique_descriptor.hpp"
 #include "core/support/error.hpp"
 
 #include <cstddef>
@@ -19,6 +20,8 @@ inline constexpr int symbolicLink = 2;
 inline constexpr int wrongKind = 3; // a folder where a file belongs, a device, a pipe ...
 inline constexpr int tooLarge = 4;
 inline constexpr int failure = 5;
+// Another account owns it: files made there would lock that account out of its own data.
+inline constexpr int otherOwner = 6;
 } // namespace local_file_error
 
 // The files and folders the application keeps for itself (user folders, databases, settings, secrets) are
@@ -41,8 +44,19 @@ Error refuseSymbolicLink(const std::filesystem::path& path);
 // Succeeds when no link is at the path (nothing, or something that is not a link).
 Result<void> checkNoSymbolicLink(const std::filesystem::path& path);
 
-// Makes sure a real folder is at the path: created with its parents when missing; a link or anything else
-// is refused. With `mode`, the folder's permissions are set to it through the opened folder.
+// Opens the folder at the path (read-only) without following a link in its place. A link is refused,
+// something that is no folder is "PATH is not a folder" (wrongKind), any other failure carries the system's
+// reason ("Permission denied").
+Result<UniqueDescriptor> openFolder(const std::filesystem::path& path);
+
+// Refuses a file or folder that another account owns (otherOwner): root working there would leave files
+// that account can neither open nor lock. The descriptor's, or the path's as reached (through links).
+Result<void> checkOwned(int descriptor, const std::filesystem::path& path);
+Result<void> checkOwned(const std::filesystem::path& path);
+
+// Makes sure a real folder of this account is at the path: created with its parents when missing; a link,
+// anything else and another account's folder are refused. With `mode`, the folder's permissions are set to
+// it through the opened folder.
 Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<mode_t> mode = std::nullopt);
 
 // The whole content of the regular file at the path. Refuses a link, anything that is not a regular file

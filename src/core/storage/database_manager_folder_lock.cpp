@@ -65,7 +65,7 @@ Result<void> DatabaseManager::holdUserFolder(const std::string& userName)
         log(error.description);
         return error;
     }
-    return std::get<Error>(outcome);
+    return storage_error::fromLocalFile(std::get<Error>(outcome), storage_error::cannotCreateFile);
 }
 
 Result<void> DatabaseManager::checkUserFolderFree(const std::string& userName)
@@ -88,7 +88,7 @@ Result<void> DatabaseManager::checkUserFolderFree(const std::string& userName)
         return signedInElsewhereError(userName, held->holder);
     }
     if (auto* error = std::get_if<Error>(&outcome)) {
-        return *error;
+        return storage_error::fromLocalFile(*error, storage_error::cannotCreateFile);
     }
     return {};
 }

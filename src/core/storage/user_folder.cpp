@@ -31,6 +31,11 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
     }
     std::error_code error;
     if (std::filesystem::exists(*folder, error)) {
+        // Root signing in on another account's data would leave files there that lock that account out.
+        if (auto owned = LocalFiles::checkOwned(*folder); !owned) {
+            log(owned.error().description);
+            return storage_error::fromLocalFile(owned.error(), storage_error::cannotCreateDirectory);
+        }
         return *folder;
     }
     std::filesystem::create_directories(*folder, error);
@@ -85,7 +90,12 @@ namespace orvendel::storage_error {
 
 Error fromLocalFile(const Error& localFileError, int otherwise)
 {
-    const int code = localFileError.code == local_file_error::symbolicLink ? symbolicLink : otherwise;
+    int code = otherwise;
+    if (localFileError.code == local_file_error::symbolicLink) {
+        code = symbolicLink;
+    } else if (localFileError.code == local_file_error::otherOwner) {
+        code = otherOwner;
+    }
     return Error{domain, code, localFileError.description};
 }
 

@@ -28,9 +28,11 @@ inline constexpr int cannotWriteFile = 6;
 inline constexpr int notADictionary = 7;
 // A symbolic link stands where a folder or file of ours belongs; it is never followed.
 inline constexpr int symbolicLink = 8;
+// The folder belongs to another account; nothing is made in it.
+inline constexpr int otherOwner = 9;
 
-// The storage error for a local file that could not be used: a refused link keeps its own code, anything
-// else becomes `otherwise`.
+// The storage error for a local file that could not be used: a refused link or another account's folder keeps
+// its own code, anything else becomes `otherwise`.
 Error fromLocalFile(const Error& localFileError, int otherwise);
 } // namespace storage_error
 
@@ -44,8 +46,9 @@ inline constexpr mode_t fileMode = 0600;
 // The platform's application-support folder (the user's data folder).
 ApplicationSupportDirectory platformApplicationSupportDirectory();
 
-// The source's folder, created owner-only and tagged as excluded from backup when missing. Logs "Unable to get the
-// ApplicationSupport path" when the source has none.
+// The source's folder, created owner-only and tagged as excluded from backup when missing; an existing one of
+// another account is refused (storage_error::otherOwner). Logs "Unable to get the ApplicationSupport path" when
+// the source has none.
 Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source);
 
 // The user's folder path inside `supportDirectory` (not created). Logs "Unable to get MD5 Hash of username"
@@ -53,7 +56,7 @@ Result<std::filesystem::path> ensureApplicationSupportDirectory(const Applicatio
 Result<std::filesystem::path> path(const std::filesystem::path& supportDirectory, const std::string& userName);
 
 // Creates the folder with its parents when missing and makes it owner-only (an older, wider folder is
-// narrowed too). A link in the folder's place is refused.
+// narrowed too). A link in the folder's place and another account's folder are refused.
 Result<void> create(const std::filesystem::path& folder);
 
 } // namespace user_folder

@@ -170,6 +170,26 @@ TEST_F(EditJournalTest, ClearingEmptiesTheFileAndClosingKeepsIt)
     EXPECT_EQ(count, 0u);
 }
 
+// Two processes in one folder (a lock defeated, a folder shared by hand): a sign-out in one must not take the
+// other's edits with it.
+TEST_F(EditJournalTest, ClearingDeletesOnlyTheRowsThisStoreKnows)
+{
+    EditedDelaysManager first(center);
+    EditedDelaysManager second(center);
+    ASSERT_EQ(first.openJournal(file), 0u);
+    ASSERT_EQ(second.openJournal(file), 0u);
+    first.addEditedDelay(makeDelay(1, 10, 0, 60));
+    second.addEditedDelay(makeDelay(2, 20, 0, 60));
+    second.drain();
+    first.clearEditedDelays();
+    EXPECT_EQ(second.diskState().onDisk, 1u);
+
+    std::size_t count = 0;
+    auto next = restart(&count);
+    ASSERT_EQ(count, 1u);
+    EXPECT_EQ(snapshot(*next)[0]->heatId, 2);
+}
+
 TEST_F(EditJournalTest, AStoreWithEntriesWritesThemOverAnotherJournal)
 {
     {

@@ -98,11 +98,32 @@ TEST(FolderLockTest, AHolderLineCutShortNamesNoOne)
     EXPECT_FALSE(holder->pid);
 }
 
-TEST(FolderLockTest, ALinkInTheLockFilesPlaceIsRefused)
+TEST(FolderLockTest, DeletingOrReplacingTheLockFileLetsNoSecondHolderIn)
 {
     test::TempFolder folder;
-    std::filesystem::create_symlink(folder.path() / "elsewhere", folder.path() / FolderLock::fileName);
-    auto outcome = FolderLock::acquire(folder.path(), "program");
+    auto lock = acquired(folder.path());
+    const auto file = folder.path() / FolderLock::fileName;
+    std::filesystem::remove(file);
+    EXPECT_TRUE(holderOf(folder.path())) << "the lock file was deleted";
+    std::ofstream(file) << "1 impostor\n";
+    EXPECT_TRUE(holderOf(folder.path())) << "the lock file was replaced";
+    lock.release();
+    EXPECT_TRUE(acquired(folder.path()).isHeld());
+}
+
+TEST(FolderLockTest, ALinkInPlaceOfTheFolderOrTheLockFileIsRefused)
+{
+    test::TempFolder folder;
+    const auto target = folder.path() / "target";
+    std::filesystem::create_directory(target);
+    std::filesystem::create_directory_symlink(target, folder.path() / "linked");
+    auto linked = FolderLock::acquire(folder.path() / "linked", "program");
+    ASSERT_TRUE(std::holds_alternative<Error>(linked));
+    EXPECT_EQ(std::get<Error>(linked).code, local_file_error::symbolicLink);
+    EXPECT_TRUE(std::filesystem::is_empty(target)) << "nothing is made through the link";
+
+    std::filesystem::create_symlink(folder.path() / "elsewhere", target / FolderLock::fileName);
+    auto outcome = FolderLock::acquire(target, "program");
     ASSERT_TRUE(std::holds_alternative<Error>(outcome));
     EXPECT_EQ(std::get<Error>(outcome).code, local_file_error::symbolicLink);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "elsewhere"));

@@ -8,13 +8,46 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace orvendel {
 namespace {
 
 namespace fs = std::filesystem;
 using test::readText;
+
+// What `attempt` answers where this account has no permission. Root has every permission, so as root the attempt
+// runs in a child process under nobody's account.
+std::string withoutPermission(const std::function<std::string()>& attempt)
+{
+    if (::geteuid() != 0) {
+        return attempt();
+    }
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        constexpr uid_t nobody = 65534;
+        const std::string text = ::setgid(nobody) == 0 && ::setuid(nobody) == 0 ? attempt() : "still root";
+        (void)!::write(ends[1], text.data(), text.size());
+        ::_exit(0);
+    }
+    ::close(ends[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t count; (count = ::read(ends[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(ends[0]);
+    ::waitpid(child, nullptr, 0);
+    return text;
+}
 
 class LocalFilesTest : public ::testing::Test {
 protected:
@@ -96,6 +129,22 @@ TEST_F(LocalFilesTest, ALinkIsRefusedWithOneLineAndNeitherReadWrittenNorReplaced
     fs::create_directory_symlink(folder, root / "folder-link");
     EXPECT_EQ(LocalFiles::ensureRealFolder(root / "folder-link", 0700).error().code, local_file_error::symbolicLink);
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+// Only something that is no folder is "not a folder": a folder this account may not open says so.
+TEST_F(LocalFilesTest, AFolderThatCannotBeOpenedSaysWhy)
+{
+    EXPECT_EQ(LocalFiles::ensureRealFolder(target).error().description, target.string() + " is not a folder");
+
+    const auto closed = root / "closed";
+    fs::create_directory(closed);
+    fs::permissions(closed, fs::perms::none);
+    fs::permissions(root, fs::perms::others_exec, fs::perm_options::add);
+    const auto refusal = withoutPermission([&] {
+        const auto ensured = LocalFiles::ensureRealFolder(closed, 0700);
+        return ensured ? std::string("opened") : ensured.error().description;
+    });
+    EXPECT_EQ(refusal, "Cannot open " + closed.string() + ": Permission denied");
 }
 
 TEST_F(LocalFilesTest, AnAtomicWriteReplacesWholeOrSaysWhyNot)

@@ -143,6 +143,11 @@ TEST_F(PlantConfigurationTest, TheUsersFileFollowsTheXdgConfigHomeAndTheMachines
         EXPECT_EQ(current.userFile, "/home/op/.config/orvendel/orvendel.conf");
         EXPECT_EQ(current.systemFile, "/etc/orvendel/orvendel.conf");
     }
+    {
+        // A relative folder would move with the working directory: it is ignored.
+        ScopedEnvironment config{"XDG_CONFIG_HOME", "cfg"};
+        EXPECT_EQ(PC::Locations::current().userFile, "/home/op/.config/orvendel/orvendel.conf");
+    }
     ScopedEnvironment config{"XDG_CONFIG_HOME", "/cfg"};
     ScopedEnvironment system{PC::systemFileEnvironmentVariable, "/opt/plant.conf"};
     const auto current = PC::Locations::current();

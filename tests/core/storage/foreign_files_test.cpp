@@ -108,6 +108,10 @@ TEST_F(ForeignFilesTest, ALinkInPlaceOfTheUserFolderFailsThePreparationAndLeaves
     EXPECT_TRUE(prepared.error().is(storage_error::domain, storage_error::symbolicLink));
     EXPECT_EQ(linesNaming(capture, userFolder()), 1) << "one console line names the refused link";
     EXPECT_FALSE(configuration.createConfigurationFile("JDOE"));
+    // Asking whether the user is signed in elsewhere makes no lock file at the link's target either.
+    const auto free = database.checkUserFolderFree("JDOE");
+    ASSERT_FALSE(free);
+    EXPECT_TRUE(free.error().is(storage_error::domain, storage_error::symbolicLink));
 
     expectOutsideFilesUntouched();
     EXPECT_EQ(modeOf(outside), 0750u);

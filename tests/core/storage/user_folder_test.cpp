@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace orvendel {
 namespace {
@@ -100,6 +101,40 @@ TEST(UserFolder, TheSupportFolderIsMadeOnceWithACacheDirectoryTag)
     ASSERT_FALSE(blocked);
     EXPECT_EQ(blocked.error().code, storage_error::cannotCreateDirectory);
     EXPECT_TRUE(capture.contains("Unable to create ApplicationSupport directory. "));
+}
+
+// Root signing in on another account's data would leave files that account can neither open nor lock: a data
+// folder or a user folder of another account is refused and nothing is made in it.
+TEST(UserFolder, AnotherAccountsFolderIsRefusedAndLeftAsItIs)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a folder to another account";
+    }
+    constexpr uid_t nobody = 65534;
+    test::TempFolder given;
+    const auto support = given.path() / "support";
+    const ApplicationSupportDirectory source = [support] { return std::optional(support); };
+    std::filesystem::create_directory(support);
+    ASSERT_EQ(::chown(support.c_str(), nobody, nobody), 0);
+    DatabaseManager database({source});
+    ScopedLogCapture capture;
+
+    auto opened = database.openUserDatabase("jdoe");
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().is(storage_error::domain, storage_error::otherOwner)) << opened.error().description;
+    EXPECT_TRUE(std::filesystem::is_empty(support));
+
+    ASSERT_EQ(::chown(support.c_str(), ::geteuid(), ::getegid()), 0);
+    const auto userFolder = support / *Utilities::md5Hex("JDOE");
+    std::filesystem::create_directory(userFolder);
+    ASSERT_EQ(::chown(userFolder.c_str(), nobody, nobody), 0);
+    const auto free = database.checkUserFolderFree("jdoe");
+    ASSERT_FALSE(free);
+    EXPECT_TRUE(free.error().is(storage_error::domain, storage_error::otherOwner)) << free.error().description;
+    opened = database.openUserDatabase("jdoe");
+    ASSERT_FALSE(opened);
+    EXPECT_TRUE(opened.error().is(storage_error::domain, storage_error::otherOwner)) << opened.error().description;
+    EXPECT_TRUE(std::filesystem::is_empty(userFolder));
 }
 
 } // namespace
