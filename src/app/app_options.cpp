@@ -78,13 +78,16 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
             if (!takeValue()) {
                 return {std::nullopt, "--service-url needs a URL"};
             }
-            if (!ServiceAddress::isValidBaseURL(*value)) {
-                return {std::nullopt, "--service-url: not an http:// or https:// address: " + *value};
+            if (const auto problem = ServiceAddress::baseURLProblem(*value)) {
+                return {std::nullopt, "--service-url: " + *problem};
             }
             options.serviceURL = *value;
         } else if (argument == "--update-check-url") {
-            if (!takeValue() || !update_check::storeLookupURL(*value, "x")) {
+            if (!takeValue()) {
                 return {std::nullopt, "--update-check-url needs an http:// or https:// address with a host"};
+            }
+            if (const auto problem = update_check::storeSearchURLProblem(*value)) {
+                return {std::nullopt, "--update-check-url: " + *problem};
             }
             options.updateCheckURL = *value;
         } else if (argument == "--data-dir") {

@@ -113,14 +113,20 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             options.connectivity = ConnectivityMode::online;
         } else if (argument == "--service-url") {
             const auto url = value();
-            if (!url || !ServiceAddress::isValidBaseURL(*url)) {
+            if (!url) {
                 return usageError("--service-url needs an http:// or https:// address with a host");
+            }
+            if (const auto problem = ServiceAddress::baseURLProblem(*url)) {
+                return usageError("--service-url: " + *problem);
             }
             options.serviceURL = *url;
         } else if (argument == "--update-check-url") {
             const auto url = value();
-            if (!url || !update_check::storeLookupURL(*url, "x")) {
+            if (!url) {
                 return usageError("--update-check-url needs an http:// or https:// address with a host");
+            }
+            if (const auto problem = update_check::storeSearchURLProblem(*url)) {
+                return usageError("--update-check-url: " + *problem);
             }
             options.updateCheckURL = *url;
         } else if (argument == "--data-dir") {

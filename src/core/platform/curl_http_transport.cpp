@@ -19,15 +19,9 @@ namespace orvendel {
 
 namespace {
 
-// The loaded libcurl; only called once the engine has loaded it, so every handle and list comes from it.
-const CurlLibrary& curl()
+Error errorFor(const CurlLibrary& library, CURLcode code, const char* detailBuffer)
 {
-    return *curlLibrary().value();
-}
-
-Error errorFor(CURLcode code, const char* detailBuffer)
-{
-    std::string_view detail = detailBuffer[0] != '\0' ? detailBuffer : curl().easy_strerror(code);
+    std::string_view detail = detailBuffer[0] != '\0' ? detailBuffer : library.easy_strerror(code);
     using namespace transport_error;
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:
@@ -74,6 +68,9 @@ class CurlSession;
 
 // One request on the wire. Owned by the network thread once added; the session points at it while it runs.
 struct Transfer {
+    // The library the handles below came from; none until the network thread begins the transfer, so a
+    // transfer that never reached it (libcurl missing, shut down first) calls nothing on the way out.
+    const CurlLibrary* curl = nullptr;
     CURL* easy = nullptr;
     curl_slist* headerList = nullptr;
     HttpRequest request;
@@ -94,10 +91,13 @@ struct Transfer {
     Transfer& operator=(const Transfer&) = delete;
     ~Transfer()
     {
-        if (easy != nullptr) {
-            curl().easy_cleanup(easy);
+        if (curl == nullptr) {
+            return;
         }
-        curl().slist_free_all(headerList);
+        if (easy != nullptr) {
+            curl->easy_cleanup(easy);
+        }
+        curl->slist_free_all(headerList);
     }
 };
 
@@ -108,13 +108,13 @@ public:
     // Nothing of libcurl yet: it is loaded, and the network thread started, by the first request, so that a
     // program that has not talked to the network yet has not paid for it.
     explicit Engine(Options options)
-        : m_options(options), m_pool(static_cast<std::size_t>(std::max(1, options.callbackThreads)))
+        : m_options(std::move(options)), m_pool(static_cast<std::size_t>(std::max(1, m_options.callbackThreads)))
     {}
 
     ~Engine()
     {
         if (m_multi != nullptr) {
-            curl().multi_cleanup(m_multi);
+            m_curl->multi_cleanup(m_multi);
         }
     }
 
@@ -137,7 +137,7 @@ public:
             m_toAdd.push_back(std::move(transfer));
             multi = m_multi;
         }
-        curl().multi_wakeup(multi);
+        m_curl->multi_wakeup(multi);
         return {};
     }
 
@@ -152,7 +152,7 @@ public:
             m_toRemove.push_back(std::move(transfer));
             multi = m_multi;
         }
-        curl().multi_wakeup(multi);
+        m_curl->multi_wakeup(multi);
     }
 
     void shutdown()
@@ -170,7 +170,7 @@ public:
             m_pool.join();
             return;
         }
-        curl().multi_wakeup(multi);
+        m_curl->multi_wakeup(multi);
         m_thread.join();
         m_pool.join();
     }
@@ -183,11 +183,13 @@ private:
             return;
         }
         m_started = true;
-        if (auto loaded = curlLibrary(); !loaded) {
+        auto loaded = m_options.libraryName ? curlLibrary(*m_options.libraryName) : curlLibrary();
+        if (!loaded) {
             m_loadError = loaded.error();
             return;
         }
-        m_multi = curl().multi_init();
+        m_curl = *loaded;
+        m_multi = m_curl->multi_init();
         m_thread = std::thread([this] { run(); });
     }
 
@@ -200,7 +202,8 @@ private:
     asio::thread_pool m_pool;
     // Set once by the first request, under m_mutex.
     bool m_started = false;
-    std::optional<Error> m_loadError; // libcurl could not be loaded: every request fails with it
+    std::optional<Error> m_loadError;    // libcurl could not be loaded: every request fails with it
+    const CurlLibrary* m_curl = nullptr; // when it could; every call into libcurl goes through it
     CURLM* m_multi = nullptr;
     std::thread m_thread;
 
@@ -348,7 +351,7 @@ size_t writeBody(char* data, size_t size, size_t count, void* context)
     }
     if (!transfer->responseDelivered) {
         long status = 0;
-        curl().easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        transfer->curl->easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         transfer->responseDelivered = true;
         if (!transfer->session->deliverResponse(
                 transfer, HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)})) {
@@ -390,7 +393,7 @@ size_t collectHeader(char* data, size_t size, size_t count, void* context)
         // The end of a header block. A redirect is not followed: the request would go, body and all, to an
         // address the caller never chose.
         long status = 0;
-        curl().easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+        transfer->curl->easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
         if (isRedirect(status)) {
             transfer->refusal = transport_error::make(transport_error::redirected, "HTTP " + std::to_string(status));
             return abortTransfer;
@@ -427,57 +430,58 @@ void CurlHttpTransport::Engine::begin(const std::shared_ptr<Transfer>& transfer)
         idle = std::min(idle, *m_options.maximumIdleTimeout);
     }
 
-    CURL* easy = curl().easy_init();
+    CURL* easy = m_curl->easy_init();
     if (easy == nullptr) {
         transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
         return;
     }
+    transfer->curl = m_curl;
     transfer->easy = easy;
-    curl().easy_setopt(easy, CURLOPT_URL, request.url.c_str());
-    curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
-    curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl().easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl().easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    m_curl->easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    m_curl->easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    m_curl->easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+    m_curl->easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    m_curl->easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    m_curl->easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    m_curl->easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    m_curl->easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    m_curl->easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     transfer->maximumReplyBytes = m_options.maximumReplyBytes;
     // A declared length over the cap fails before the body is read; the counters below catch the rest.
-    curl().easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maximumReplyBytes));
-    curl().easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl().easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, watchProgress);
-    curl().easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
-    curl().easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
-    curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
+    m_curl->easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_options.maximumReplyBytes));
+    m_curl->easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    m_curl->easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, watchProgress);
+    m_curl->easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
+    m_curl->easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(resource.count()));
+    m_curl->easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(resource, idle).count()));
     // Idle time-out: fail when less than one byte per second moved for that long.
-    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, wholeSecondsAtLeastOne(idle));
-    curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
-    curl().easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-    curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, collectHeader);
-    curl().easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+    m_curl->easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    m_curl->easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, wholeSecondsAtLeastOne(idle));
+    m_curl->easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
+    m_curl->easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    m_curl->easy_setopt(easy, CURLOPT_HEADERFUNCTION, collectHeader);
+    m_curl->easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
 
     if (request.method == "GET") {
-        curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        m_curl->easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     } else if (request.method == "HEAD") {
-        curl().easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        m_curl->easy_setopt(easy, CURLOPT_NOBODY, 1L);
     } else {
         if (request.method != "POST") {
-            curl().easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+            m_curl->easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
         }
-        curl().easy_setopt(easy, CURLOPT_POST, 1L);
-        curl().easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl().easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+        m_curl->easy_setopt(easy, CURLOPT_POST, 1L);
+        m_curl->easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        m_curl->easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
     }
     for (const auto& [field, value] : request.headers) {
-        transfer->headerList = curl().slist_append(transfer->headerList, (field + ": " + value).c_str());
+        transfer->headerList = m_curl->slist_append(transfer->headerList, (field + ": " + value).c_str());
     }
     // No "Expect: 100-continue" round trip before large bodies.
-    transfer->headerList = curl().slist_append(transfer->headerList, "Expect:");
-    curl().easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
+    transfer->headerList = m_curl->slist_append(transfer->headerList, "Expect:");
+    m_curl->easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
 
-    if (curl().multi_add_handle(m_multi, easy) != CURLM_OK) {
+    if (m_curl->multi_add_handle(m_multi, easy) != CURLM_OK) {
         transfer->session->deliverCompletion(transfer.get(), transport_error::make(transport_error::unknown));
         return;
     }
@@ -497,12 +501,12 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
         return;
     }
     if (result != CURLE_OK) {
-        transfer->session->deliverCompletion(transfer.get(), errorFor(result, transfer->errorBuffer));
+        transfer->session->deliverCompletion(transfer.get(), errorFor(*m_curl, result, transfer->errorBuffer));
         return;
     }
     if (!transfer->responseDelivered) { // a reply without a body
         long status = 0;
-        curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        m_curl->easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         transfer->responseDelivered = true;
         transfer->session->deliverResponse(
             transfer.get(), HttpResponse{static_cast<int>(status), std::move(transfer->responseHeaders)});
@@ -512,7 +516,7 @@ void CurlHttpTransport::Engine::finish(CURL* easy, CURLcode result)
 
 void CurlHttpTransport::Engine::drop(CURL* easy)
 {
-    curl().multi_remove_handle(m_multi, easy);
+    m_curl->multi_remove_handle(m_multi, easy);
     m_active.erase(easy);
 }
 
@@ -546,16 +550,16 @@ void CurlHttpTransport::Engine::run()
         }
 
         int running = 0;
-        curl().multi_perform(m_multi, &running);
+        m_curl->multi_perform(m_multi, &running);
         int queued = 0;
-        while (CURLMsg* message = curl().multi_info_read(m_multi, &queued)) {
+        while (CURLMsg* message = m_curl->multi_info_read(m_multi, &queued)) {
             if (message->msg == CURLMSG_DONE) {
                 CURL* easy = message->easy_handle;
                 CURLcode result = message->data.result;
                 finish(easy, result);
             }
         }
-        curl().multi_poll(m_multi, nullptr, 0, 1000, nullptr);
+        m_curl->multi_poll(m_multi, nullptr, 0, 1000, nullptr);
     }
 
     while (!m_active.empty()) {
@@ -567,7 +571,7 @@ void CurlHttpTransport::Engine::run()
 
 CurlHttpTransport::CurlHttpTransport() : CurlHttpTransport(Options{}) {}
 
-CurlHttpTransport::CurlHttpTransport(Options options) : m_engine(std::make_shared<Engine>(options)) {}
+CurlHttpTransport::CurlHttpTransport(Options options) : m_engine(std::make_shared<Engine>(std::move(options))) {}
 
 CurlHttpTransport::~CurlHttpTransport()
 {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace orvendel {
 
@@ -33,6 +34,8 @@ public:
         int callbackThreads = 2;
         // Tests lower it to exercise the cap with small replies.
         std::size_t maximumReplyBytes = defaultMaximumReplyBytes;
+        // The libcurl to load instead of the system's (tests name one that is not there).
+        std::optional<std::string> libraryName;
     };
 
     CurlHttpTransport();

@@ -2,6 +2,7 @@
 
 #include "core/platform/shared_library.hpp"
 
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -38,28 +39,34 @@ Result<CurlLibrary> load(const SharedLibrary& library)
 
 } // namespace
 
-Result<const CurlLibrary*> curlLibrary()
+Result<const CurlLibrary*> curlLibrary(const std::string& soname)
 {
     // Process-wide by nature: libcurl's global set-up may run once per process, before any handle exists.
-    static std::once_flag once;
-    static std::shared_ptr<SharedLibrary> library;
-    static std::optional<Result<CurlLibrary>> table;
-    std::call_once(once, [] {
-        auto opened = SharedLibrary::open("libcurl.so.4");
+    // One entry per name asked for; in practice only the system's libcurl (and, in tests, a missing one).
+    struct Loaded {
+        std::shared_ptr<SharedLibrary> library;
+        Result<CurlLibrary> table;
+    };
+    static std::mutex mutex;
+    static std::map<std::string, Loaded, std::less<>> loaded;
+    std::lock_guard lock(mutex);
+    auto found = loaded.find(soname);
+    if (found == loaded.end()) {
+        auto opened = SharedLibrary::open(soname);
         if (!opened) {
-            table.emplace(opened.error());
-            return;
+            found = loaded.emplace(soname, Loaded{nullptr, opened.error()}).first;
+        } else {
+            found = loaded.emplace(soname, Loaded{*opened, load(**opened)}).first;
+            if (found->second.table) {
+                found->second.table->global_init(CURL_GLOBAL_DEFAULT);
+            }
         }
-        library = *opened;
-        table.emplace(load(*library));
-        if (*table) {
-            (*table)->global_init(CURL_GLOBAL_DEFAULT);
-        }
-    });
-    if (!*table) {
-        return table->error();
     }
-    return &table->value();
+    const auto& table = found->second.table;
+    if (!table) {
+        return table.error();
+    }
+    return &table.value();
 }
 
 } // namespace orvendel

@@ -4,6 +4,8 @@
 
 #include <curl/curl.h>
 
+#include <string>
+
 namespace orvendel {
 
 // The libcurl functions the HTTP transport and the version report call, looked up in libcurl when first
@@ -30,8 +32,10 @@ struct CurlLibrary {
     decltype(&::curl_multi_info_read) multi_info_read = nullptr;
 };
 
-// libcurl, loaded and globally initialised on the first call; the same table (or the same error) after.
-// It stays loaded for the rest of the process: handles and its global state outlive any one transport.
-Result<const CurlLibrary*> curlLibrary();
+inline constexpr const char* defaultCurlLibraryName = "libcurl.so.4";
+
+// libcurl, loaded and globally initialised on the first call for `soname`; the same table (or the same error)
+// after. It stays loaded for the rest of the process: handles and its global state outlive any one transport.
+Result<const CurlLibrary*> curlLibrary(const std::string& soname = defaultCurlLibraryName);
 
 } // namespace orvendel

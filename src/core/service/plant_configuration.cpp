@@ -3,6 +3,7 @@
 #include "core/service/service_address.hpp"
 #include "core/service/update_check.hpp"
 #include "core/support/log.hpp"
+#include "core/support/utf8.hpp"
 
 #include <fmt/format.h>
 
@@ -29,21 +30,41 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-// A URL in a file has no blanks or control characters: a trailing "# note" must not become part of the address.
-bool isPlainURL(std::string_view value)
+// A file's text as it may appear in a log line: whatever could steer a terminal (control characters, bytes that
+// are not UTF-8) written as \xNN, and a long text cut, so that a mistyped or hostile file cannot flood the console.
+std::string echoed(std::string_view text)
 {
-    return std::ranges::none_of(value, [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; });
+    constexpr std::size_t longest = 80;
+    std::string out;
+    std::size_t shown = 0;
+    for (std::size_t i = 0; i < text.size(); ++shown) {
+        if (shown == longest) {
+            return out + "…";
+        }
+        char32_t codePoint = 0;
+        const auto length = utf8::sequenceAt(text, i, codePoint);
+        if (length == 0 || codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0)) {
+            for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
+                out += fmt::format("\\x{:02X}", static_cast<unsigned char>(text[i + k]));
+            }
+            i += std::max<std::size_t>(length, 1);
+            continue;
+        }
+        out.append(text.substr(i, length));
+        i += length;
+    }
+    return out;
 }
 
-bool isUsableURL(std::string_view key, std::string_view value)
+// Why `value` cannot stand for `key`, with the address as it may be shown; none when it can.
+std::optional<std::string> addressFault(std::string_view key, std::string_view value)
 {
-    if (!isPlainURL(value)) {
-        return false;
+    const auto problem =
+        key == serviceURLKey ? ServiceAddress::baseURLProblem(value) : update_check::storeSearchURLProblem(value);
+    if (!problem) {
+        return std::nullopt;
     }
-    if (key == serviceURLKey) {
-        return ServiceAddress::isValidBaseURL(value);
-    }
-    return update_check::storeLookupURL(value, "x").has_value();
+    return fmt::format("{}: \"{}\"", *problem, echoed(ServiceAddress::withoutCredentials(value)));
 }
 
 std::nullopt_t fault(const std::filesystem::path& file, std::size_t line, std::string_view what)
@@ -71,6 +92,10 @@ std::optional<std::string> environment(const char* name)
 
 std::optional<FileSettings> parse(std::string_view text, const std::filesystem::path& file)
 {
+    // Editors on some systems begin a UTF-8 file with a byte order mark; it is not part of the first key.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
     FileSettings settings;
     std::size_t serviceLine = 0;
     std::size_t updateCheckLine = 0;
@@ -91,16 +116,16 @@ std::optional<FileSettings> parse(std::string_view text, const std::filesystem::
         const auto value = trimmed(line.substr(equals + 1));
         const bool isService = key == serviceURLKey;
         if (!isService && key != updateCheckURLKey) {
-            return fault(file, number,
-                         fmt::format("unknown key \"{}\" (known: {}, {})", key, serviceURLKey, updateCheckURLKey));
+            return fault(
+                file, number,
+                fmt::format("unknown key \"{}\" (known: {}, {})", echoed(key), serviceURLKey, updateCheckURLKey));
         }
         auto& firstLine = isService ? serviceLine : updateCheckLine;
         if (firstLine != 0) {
             return fault(file, number, fmt::format("{} is given twice (first on line {})", key, firstLine));
         }
-        if (!isUsableURL(key, value)) {
-            return fault(file, number,
-                         fmt::format("{}: not an http:// or https:// address with a host: \"{}\"", key, value));
+        if (const auto problem = addressFault(key, value)) {
+            return fault(file, number, fmt::format("{}: {}", key, *problem));
         }
         firstLine = number;
         (isService ? settings.serviceURL : settings.updateCheckURL) = std::string(value);
@@ -166,9 +191,21 @@ Addresses resolve(const CommandLine& commandLine, const Locations& locations)
             setting = Setting{value, std::move(source)};
         }
     };
-    fillFrom(addresses.serviceURL, environment(ServiceAddress::environmentVariable),
+    // A variable with an address that cannot work is said and passed over, like a file with a fault.
+    const auto fromEnvironment = [](const char* name, std::string_view key) -> std::optional<std::string> {
+        auto value = environment(name);
+        if (value) {
+            if (const auto problem = addressFault(key, *value)) {
+                log(fmt::format("${}: {}; the variable is ignored", name, *problem));
+                return std::nullopt;
+            }
+        }
+        return value;
+    };
+    fillFrom(addresses.serviceURL, fromEnvironment(ServiceAddress::environmentVariable, serviceURLKey),
              fmt::format("${}", ServiceAddress::environmentVariable));
-    fillFrom(addresses.updateCheckURL, environment(update_check::storeSearchURLEnvironmentVariable),
+    fillFrom(addresses.updateCheckURL,
+             fromEnvironment(update_check::storeSearchURLEnvironmentVariable, updateCheckURLKey),
              fmt::format("${}", update_check::storeSearchURLEnvironmentVariable));
     // Both files are read even when the command line decides: a broken plant file is said at every start.
     const auto fillFromFile = [&](const std::filesystem::path& file) {

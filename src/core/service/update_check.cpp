@@ -1,5 +1,7 @@
 #include "core/service/update_check.hpp"
 
+#include "core/service/service_address.hpp"
+#include "core/support/log.hpp"
 #include "core/version.hpp"
 
 #include <nlohmann/json.hpp>
@@ -76,17 +78,20 @@ UpdateCheckSettings UpdateCheckSettings::forBuild(std::optional<std::string> sto
 
 namespace update_check {
 
+std::optional<std::string> storeSearchURLProblem(std::string_view base)
+{
+    if (auto problem = ServiceAddress::addressProblem(base)) {
+        return problem;
+    }
+    if (base.find('#') != std::string_view::npos) {
+        return "a fragment in the address, which the search terms cannot follow";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier)
 {
-    std::string_view rest;
-    if (base.starts_with("https://")) {
-        rest = base.substr(8);
-    } else if (base.starts_with("http://")) {
-        rest = base.substr(7);
-    } else {
-        return std::nullopt;
-    }
-    if (rest.empty() || rest.front() == '/' || rest.front() == '?' || rest.find_first_of(" \t\r\n#") != rest.npos) {
+    if (storeSearchURLProblem(base)) {
         return std::nullopt;
     }
     std::string url(base);
@@ -124,7 +129,14 @@ std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view
         }
         // Any difference counts, a lower store version too: the store's is the version to run.
         if (storeVersion->template get_ref<const std::string&>() != version) {
-            return {true, trackViewUrl->template get<std::string>()};
+            // The operator's tap hands this address to the desktop, which opens any scheme it knows: only a
+            // web page is offered.
+            const auto& storeURL = trackViewUrl->template get_ref<const std::string&>();
+            if (auto problem = ServiceAddress::addressProblem(storeURL)) {
+                log("The store's update address is not offered: " + *problem);
+                return noUpdate;
+            }
+            return {true, storeURL};
         }
         return noUpdate;
     }

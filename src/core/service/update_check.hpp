@@ -34,7 +34,11 @@ inline constexpr const char* storeSearchURLEnvironmentVariable = "ORVENDEL_STORE
 // Thread contract: any thread.
 void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion);
 
-// The lookup address: base + "?term=<identifier>&entity=software"; none unless base is http(s) with a host.
+// Why `base` cannot be the store search address (see `ServiceAddress::addressProblem`; no fragment either, the
+// search terms follow it), or none when it can.
+std::optional<std::string> storeSearchURLProblem(std::string_view base);
+
+// The lookup address: base + "?term=<identifier>&entity=software"; none when `storeSearchURLProblem` finds one.
 std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier);
 
 // The answer a store reply gives for this identifier and version.

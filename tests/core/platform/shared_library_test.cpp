@@ -30,6 +30,16 @@ TEST(SharedLibrary, OpensResolvesAndNamesWhatIsMissing)
     EXPECT_EQ(absent, nullptr);
 }
 
+// Every symbol is bound when the library is opened: one that nothing defines fails there, by name, instead
+// of ending the process at the first call.
+TEST(SharedLibrary, AnUnresolvedSymbolFailsTheOpeningAndIsNamed)
+{
+    auto opened = SharedLibrary::open(ORVENDEL_UNRESOLVED_SYMBOL_LIBRARY);
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.error().description.find("orvendel_nowhere_defined"), std::string::npos)
+        << opened.error().description;
+}
+
 TEST(SharedLibrary, CurlIsLoadedOnceWithEveryFunction)
 {
     auto first = curlLibrary();
@@ -40,6 +50,11 @@ TEST(SharedLibrary, CurlIsLoadedOnceWithEveryFunction)
     const auto* version = (*first)->version_info(CURLVERSION_NOW);
     ASSERT_NE(version, nullptr);
     EXPECT_GE(version->version_num, 0x074400U); // curl_multi_poll and _wakeup need 7.68
+
+    auto missing = curlLibrary("liborvendel-missing-curl.so.4");
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.error().description.find("liborvendel-missing-curl.so.4"), std::string::npos);
+    EXPECT_EQ(*curlLibrary(), *first);
 }
 
 } // namespace

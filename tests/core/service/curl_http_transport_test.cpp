@@ -37,6 +37,9 @@ public:
         std::lock_guard lock(m_mutex);
         m_events.push_back(outcome ? "complete"
                                    : "complete " + outcome.error().domain + " " + std::to_string(outcome.error().code));
+        if (!outcome) {
+            m_failure = outcome.error().description;
+        }
         m_changed.notify_all();
     }
     void didBecomeInvalid(const Result<void>&) override
@@ -61,6 +64,11 @@ public:
         });
         return m_events;
     }
+    std::string failure()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_failure;
+    }
     std::string body()
     {
         std::lock_guard lock(m_mutex);
@@ -82,6 +90,7 @@ private:
     std::condition_variable m_changed;
     std::vector<std::string> m_events;
     std::string m_body;
+    std::string m_failure;
     HttpResponse m_response;
 };
 
@@ -340,6 +349,23 @@ TEST_F(CurlHttpTransportTest, ATransportThatNeverSentARequestShutsDownCleanly)
     auto session = transport->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
     ASSERT_TRUE(session->startTask(post("/echo", "{}")));
     EXPECT_EQ(delegate->waitForCompletion().back(), "complete");
+}
+
+// Without libcurl every task fails with the loader's error, and nothing on the way out calls into it.
+TEST_F(CurlHttpTransportTest, WithoutLibcurlEveryTaskFailsWithTheLoadError)
+{
+    CurlHttpTransport::Options options;
+    options.libraryName = "liborvendel-missing-curl.so.4";
+    auto missing = std::make_shared<CurlHttpTransport>(options);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto delegate = std::make_shared<RecordingDelegate>();
+        auto session = missing->makeSession(HttpSessionConfiguration::ephemeral(), delegate);
+        ASSERT_TRUE(session->startTask(post("/echo", "{}")));
+        EXPECT_EQ(delegate->waitForCompletion(), (std::vector<std::string>{completeWith(transport_error::unknown)}));
+        EXPECT_NE(delegate->failure().find("liborvendel-missing-curl.so.4"), std::string::npos) << delegate->failure();
+    }
+    missing.reset();
+    EXPECT_EQ(server.requestCount(), 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/service/update_check.hpp"
 
+#include "core/support/log.hpp"
 #include "support/fake_http_transport.hpp"
 
 #include <gtest/gtest.h>
@@ -75,11 +76,23 @@ TEST_F(UpdateCheckTest, OffersAnyDifferentVersionOfTheFirstMatchingEntry)
     EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.0.9"))), (Answer{true, "https://s/app"}));
     EXPECT_EQ(check(storeReply(entry("com.kesta.ORVENDEL", "1.2.0"))), (Answer{true, "https://s/app"}));
     EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.1.0"))), none);
-    EXPECT_EQ(
-        check(storeReply(R"({"bundleId":"com.KESTA.orvendel","version":"2.0"},)" + entry("com.other.app", "9.0") + "," +
-                             entry("com.KESTA.orvendel", "1.3", "u2") + "," + entry("com.KESTA.orvendel", "1.4", "u3"),
-                         4)),
-        (Answer{true, "u2"}));
+    EXPECT_EQ(check(storeReply(R"({"bundleId":"com.KESTA.orvendel","version":"2.0"},)" + entry("com.other.app", "9.0") +
+                                   "," + entry("com.KESTA.orvendel", "1.3", "https://s/u2") + "," +
+                                   entry("com.KESTA.orvendel", "1.4", "https://s/u3"),
+                               4)),
+              (Answer{true, "https://s/u2"}));
+}
+
+// The offer's address goes to the desktop's handler when the operator taps "Update": only a web page is offered.
+TEST_F(UpdateCheckTest, AStoreAddressThatIsNoWebPageIsNotOffered)
+{
+    for (const std::string url : {"file:///etc/passwd", "javascript:alert(1)", "smb://share/app", "https://", "u2",
+                                  "http://op:pw@s/app", "https://s:0/app"}) {
+        SCOPED_TRACE(url);
+        ScopedLogCapture log;
+        EXPECT_EQ(check(storeReply(entry("com.KESTA.orvendel", "1.0.9", url))), none);
+        EXPECT_TRUE(log.contains("The store's update address is not offered")) << testing::PrintToString(log.lines());
+    }
 }
 
 TEST_F(UpdateCheckTest, AnythingElseIsNoUpdate)
