@@ -21,7 +21,8 @@ bool CommentEditorController::propose(const QString& text)
     if (proposed == m_text) {
         return true;
     }
-    if (!CommentRule::fits(proposed)) {
+    // An over-long comment from the service may be shortened a step at a time, never lengthened.
+    if (!rules::acceptsText(m_text, proposed)) {
         return false;
     }
     m_text = proposed;

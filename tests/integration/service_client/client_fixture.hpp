@@ -50,7 +50,8 @@ protected:
         transport = std::make_shared<CurlHttpTransport>(
             CurlHttpTransport::Options{.maximumResourceTimeout = std::chrono::milliseconds(5000),
                                        .maximumIdleTimeout = std::nullopt,
-                                       .callbackThreads = 2});
+                                       .callbackThreads = 2,
+                                       .libraryName = std::nullopt});
         credentials = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                         makeFileSecretStore(m_folder / "secrets"));
         loginManager = makeLoginManager(s_service->baseUrl());
