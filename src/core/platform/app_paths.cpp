@@ -20,7 +20,8 @@ std::optional<std::filesystem::path> dataDirectory()
     if (const char* dir = nonEmptyEnv("ORVENDEL_DATA_DIR")) {
         return std::filesystem::path(dir);
     }
-    if (const char* xdg = nonEmptyEnv("XDG_DATA_HOME")) {
+    // A relative XDG_DATA_HOME is invalid: it would move the user's data with the working directory.
+    if (const char* xdg = nonEmptyEnv("XDG_DATA_HOME"); xdg && *xdg == '/') {
         return std::filesystem::path(xdg) / "orvendel";
     }
     if (const char* home = nonEmptyEnv("HOME")) {

@@ -5,9 +5,9 @@
 
 namespace orvendel::AppPaths {
 
-// The user's data folder as the environment gives it: $ORVENDEL_DATA_DIR, else $XDG_DATA_HOME/orvendel, else
-// ~/.local/share/orvendel. None when no home folder is known. A command line's choice does not come through
-// here: the front end hands it to the session. Thread contract: any thread.
+// The user's data folder as the environment gives it: $ORVENDEL_DATA_DIR, else $XDG_DATA_HOME/orvendel (an
+// absolute one only), else ~/.local/share/orvendel. None when no home folder is known. A command line's choice
+// does not come through here: the front end hands it to the session. Thread contract: any thread.
 std::optional<std::filesystem::path> dataDirectory();
 
 // Marks a folder as one backups skip: a CACHEDIR.TAG file with the conventional signature. A link in the

@@ -52,7 +52,8 @@ public:
     // The user's folder kept by this process for the whole session, so that a second process signing in as
     // the same user is refused before it touches the folder (an emptied database, a replaced journal would
     // break the first). Holding it again for the same user keeps the lock; another user's is let go first.
-    // Refused with orv_error::signedInElsewhere, whose description names the holder when it is known.
+    // Refused with orv_error::signedInElsewhere, whose description names the holder when it is known; a folder
+    // that cannot be locked (a link in its place, another account's) fails with its StorageError.
     Result<void> holdUserFolder(const std::string& userName);
     // The same refusal without taking the lock: whether a sign-in as the user could go ahead.
     Result<void> checkUserFolderFree(const std::string& userName);

@@ -1,6 +1,7 @@
 #include "core/platform/app_paths.hpp"
 #include "core/platform/directories.hpp"
 #include "core/support/log.hpp"
+#include "support/scoped_environment.hpp"
 
 #include <gtest/gtest.h>
 
@@ -37,17 +38,17 @@ TEST_F(DirectoriesTest, FailuresAreReportedOnTheConsole)
 
 TEST(AppPathsTest, EnvironmentOrder)
 {
-    const char* saved = std::getenv("ORVENDEL_DATA_DIR");
-    const std::string keep = saved ? saved : "";
-    setenv("ORVENDEL_DATA_DIR", "/tmp/orvendel-env-test", 1);
-    EXPECT_EQ(AppPaths::dataDirectory(), std::filesystem::path("/tmp/orvendel-env-test"));
-    unsetenv("ORVENDEL_DATA_DIR");
-    const auto fallback = AppPaths::dataDirectory();
-    ASSERT_TRUE(fallback);
-    EXPECT_EQ(fallback->filename(), "orvendel");
-    if (saved) {
-        setenv("ORVENDEL_DATA_DIR", keep.c_str(), 1);
+    test::ScopedEnvironment home{"HOME", "/home/op"};
+    test::ScopedEnvironment dataHome{"XDG_DATA_HOME", "/xdg"};
+    {
+        test::ScopedEnvironment data{"ORVENDEL_DATA_DIR", "/tmp/orvendel-env-test"};
+        EXPECT_EQ(AppPaths::dataDirectory(), std::filesystem::path("/tmp/orvendel-env-test"));
     }
+    test::ScopedEnvironment data{"ORVENDEL_DATA_DIR", std::nullopt};
+    EXPECT_EQ(AppPaths::dataDirectory(), std::filesystem::path("/xdg/orvendel"));
+    // A relative folder would move with the working directory: it is ignored.
+    test::ScopedEnvironment relative{"XDG_DATA_HOME", "share"};
+    EXPECT_EQ(AppPaths::dataDirectory(), std::filesystem::path("/home/op/.local/share/orvendel"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/service/service_address.hpp"
 #include "core/service/update_check.hpp"
 #include "core/support/log.hpp"
+#include "support/scoped_environment.hpp"
 #include "support/temp_folder.hpp"
 
 #include <gtest/gtest.h>
@@ -15,22 +16,7 @@ namespace {
 
 namespace PC = PlantConfiguration;
 
-// Sets (or clears) an environment variable for one test and puts the old value back.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, std::optional<std::string> value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironment() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using test::ScopedEnvironment;
 
 class PlantConfigurationTest : public ::testing::Test {
 protected:
