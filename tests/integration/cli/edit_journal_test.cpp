@@ -153,8 +153,10 @@ TEST_F(CliEditJournalTest, AProcessKilledDuringASaveLosesNothingAndBringsBackNot
     EXPECT_EQ(kept["restored"], true);
     EXPECT_TRUE(editOf(edits, sentHeat["heatId"], sentStart).is_null())
         << "a saved edit must not come back: " << edits.dump();
-    ASSERT_EQ(login["alerts"].size(), 1u) << login.dump();
-    EXPECT_EQ(login["alerts"][0]["title"], "Edited Delays Removed");
+    // The service holds exactly what was sent: the edit went quietly, nothing is told as lost.
+    for (const auto& alert : login.value("alerts", json::array())) {
+        EXPECT_NE(alert["title"], "Edited Delays Removed") << login.dump();
+    }
     EXPECT_EQ(heatNumbered(login["heats"], sentHeat["heatNumber"])["delays"][0]["comment"], "Sent before the crash");
     EXPECT_EQ(login["restoredEdits"], 1) << login.dump();
 }
