@@ -287,7 +287,7 @@ private slots:
         QVERIFY((announced[0] == screen_notifications::DelaySelection{7, at(600)}));
     }
 
-    void aRebuildDismissesTheOpenEditor()
+    void anOpenEditorStaysWithItsDelayAndClosesWhenItIsGone()
     {
         Pages pages;
         QSignalSpy reset(pages.controller.get(), &app::DelayPagesController::pagesReset);
@@ -295,16 +295,22 @@ private slots:
         QPointer<app::CommentEditorController> editor = pages.controller->openCommentEditor(0);
         QVERIFY(editor);
         QCOMPARE(editor->text(), QString("Late scrap"));
-        pages.flow->setDelays(pages.delays, at(600));
+        QVERIFY(editor->propose("Late scrap, typed on"));
+        pages.flow->setDelays(pages.delays, at(600)); // a reload: the delay is still shown
         QCOMPARE(reset.size(), 1);
+        QCOMPARE(dismissed.size(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QString("Late scrap, typed on"));
+        pages.flow->setDelays({pages.delays[1]}, std::nullopt); // gone: closed, the typed text kept as an edit
         QCOMPARE(dismissed.size(), 1);
-        QCOMPARE(pages.controller->currentIndex(), 1);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(editor.isNull());
+        QCOMPARE(pages.presenter.titles, std::vector<std::string>{flows::DelayPagesFlow::commentKeptTitle});
 
-        QPointer<app::SplitTimePickerController> picker = pages.controller->openSplitPicker(1);
+        QPointer<app::SplitTimePickerController> picker = pages.controller->openSplitPicker(0);
         QVERIFY(picker);
-        pages.flow->setDelays(pages.delays, std::nullopt);
+        pages.flow->setDelays({pages.delays[0]}, std::nullopt);
         QCOMPARE(dismissed.size(), 2);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(picker.isNull());
@@ -328,18 +334,19 @@ private slots:
         QCOMPARE(pages.at(0, Role::SliderValueRole).toDouble(), 120.0);
         QCOMPARE(pages.at(0, Role::SplitEnabledRole).toBool(), true);
 
-        // Page 0 now shows another delay: a picker of the old one is ignored until it is gone.
+        // The pages rebuilt in another order: an editor follows its delay to its new page, never the index.
         picker = pages.controller->openSplitPicker(0);
         pages.flow->setDelays({pages.delays[1], pages.delays[0]}, std::nullopt);
         picker->pick(0, 0, 1, 0);
         picker->assign();
+        QCOMPARE(pages.at(1, Role::SliderValueRole).toDouble(), 60.0);
         QCOMPARE(pages.at(0, Role::SliderValueRole).toDouble(), 320.0);
-        editor = pages.controller->openCommentEditor(1);
+        editor = pages.controller->openCommentEditor(0);
         pages.flow->setDelays(pages.delays, std::nullopt);
-        QVERIFY(editor->propose("Stale"));
+        QVERIFY(editor->propose("Followed"));
         editor->update();
-        QCOMPARE(pages.at(1, Role::HasCommentRole).toBool(), false);
-        QCOMPARE(pages.at(1, Role::SliderValueRole).toDouble(), 320.0);
+        QCOMPARE(pages.at(1, Role::CommentRole).toString(), QString("Followed"));
+        QCOMPARE(pages.at(0, Role::CommentRole).toString(), QString("Late scrap"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 

@@ -12,6 +12,7 @@
 #include "support/service_client.hpp"
 #include "support/service_process.hpp"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -606,6 +607,36 @@ private slots:
         gui().key(Qt::Key_Return);
         QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
         QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before; }));
+    }
+
+    // A reload under an open comment editor keeps the editor and its typed text; "Update" then lands on the
+    // same delay in the rebuilt pages.
+    void anOpenEditorAndItsTypedTextSurviveAReload()
+    {
+        QVERIFY(gui().waitFor([this] { return !gui().controller().flow().heatsList()->isBusy(); }) && pageInView());
+        const Instant start = currentPage().delay->startDate.date;
+        QVERIFY(clickOnPage(pageItem("addCommentButton") ? "addCommentButton" : "commentsTextView"));
+        QVERIFY(gui().waitFor([this] { return gui().item("commentField"); }));
+        gui().item("commentField")->setProperty("text", QString());
+        gui().type("commentField", "Typed through a reload");
+        QSignalSpy rebuilt(pages(), &app::DelayPagesController::pagesReset);
+        gui().controller().heatsList()->refresh();
+        QVERIFY(gui().waitFor([&] { return rebuilt.count() > 0 && !gui().controller().heatsList()->refreshing(); }));
+        QVERIFY(gui().item("commentField"));
+        QCOMPARE(gui().item("commentField")->property("text").toString(), QString("Typed through a reload"));
+        QVERIFY(gui().click("commentEditorUpdate"));
+        QVERIFY(gui().waitFor([&] {
+            return storedEdits().size() == 1 && storedEdits().front()->startDate.date == start &&
+                   storedEdits().front()->comment == std::string("Typed through a reload");
+        }));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "commentsTextView" && focusOnPage(); }));
+        // The pages rebuilt with the edit before the tap.
+        QVERIFY(gui().waitFor([this] { return currentPage().delay->isEdited && !gui().item("commentField"); }) &&
+                pageInView());
+        QVERIFY(clickOnPage("undoChangesButton"));
+        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_Yes"; }));
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
     }
 
     // While the cover hides the heat, nothing under it takes a tap, the focus or Ctrl+S.

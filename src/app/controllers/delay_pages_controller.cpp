@@ -24,12 +24,7 @@ void DelayPagesController::changed(flows::DelayPagesFlow::Change change, std::si
 {
     switch (change) {
     case flows::DelayPagesFlow::Change::pages:
-        // An editor opened on a page that is gone would apply its result to a stale delay.
-        if (m_openEditor) {
-            m_openEditor->deleteLater();
-            m_openEditor.clear();
-            emit editorsDismissed();
-        }
+        carryOverOrDismissEditor();
         emit pagesAboutToReset();
         m_model.reset();
         emit pagesReset();
@@ -44,14 +39,31 @@ void DelayPagesController::changed(flows::DelayPagesFlow::Change change, std::si
     }
 }
 
-void DelayPagesController::keep(QObject* editor)
+void DelayPagesController::keep(QObject* editor, flows::DelayPagesFlow::EditorTarget target)
 {
-    // Ours, not the script's: it is deleted when it finishes or its pages are rebuilt.
+    // Ours, not the script's: it is deleted when it finishes or its delay is no longer shown.
     QQmlEngine::setObjectOwnership(editor, QQmlEngine::CppOwnership);
     if (m_openEditor && m_openEditor != editor) {
         m_openEditor->deleteLater();
     }
     m_openEditor = editor;
+    m_openTarget = std::move(target);
+}
+
+void DelayPagesController::carryOverOrDismissEditor()
+{
+    // An editor stays open, typed text and choice in hand, while its delay is shown on some page; it applies
+    // its result to that page. Only when the delay is gone does it close, a typed comment kept as an edit.
+    if (!m_openEditor || !m_openTarget || m_flow->pageFor(*m_openTarget)) {
+        return;
+    }
+    if (auto* comment = qobject_cast<CommentEditorController*>(m_openEditor.data())) {
+        m_flow->keepCommentOfVanishedDelay(*m_openTarget, comment->text().toStdString());
+    }
+    m_openEditor->deleteLater();
+    m_openEditor.clear();
+    m_openTarget.reset();
+    emit editorsDismissed();
 }
 
 void DelayPagesController::turnTo(int index)
@@ -103,16 +115,15 @@ SplitTimePickerController* DelayPagesController::openSplitPicker(int index)
     auto* picker = new SplitTimePickerController(page.delay->startDate, page.delay->endDate,
                                                  static_cast<float>(page.sliderValue), this);
     const std::weak_ptr<flows::DelayPagesFlow> flow = m_flow;
-    const DelayPtr delay = page.delay;
-    connect(picker, &SplitTimePickerController::assigned, this, [flow, delay, index](double offset) {
+    const auto target = *m_flow->editorTarget(static_cast<std::size_t>(index));
+    connect(picker, &SplitTimePickerController::assigned, this, [flow, target](double offset) {
         auto pages = flow.lock();
-        const auto* current = pages ? pages->page(static_cast<std::size_t>(index)) : nullptr;
-        if (current && current->delay == delay) {
-            pages->assignSplitOffset(static_cast<std::size_t>(index), offset);
+        if (const auto now = pages ? pages->pageFor(target) : std::nullopt) {
+            pages->assignSplitOffset(*now, offset);
         }
     });
     connect(picker, &SplitTimePickerController::finished, picker, &QObject::deleteLater);
-    keep(picker);
+    keep(picker, target);
     return picker;
 }
 
@@ -123,16 +134,15 @@ CommentEditorController* DelayPagesController::openCommentEditor(int index)
     }
     auto* editor = new CommentEditorController(m_flow->commentForEditor(static_cast<std::size_t>(index)), this);
     const std::weak_ptr<flows::DelayPagesFlow> flow = m_flow;
-    const DelayPtr delay = m_flow->pages()[static_cast<std::size_t>(index)].delay;
-    connect(editor, &CommentEditorController::updated, this, [flow, delay, index](const QString& text) {
+    const auto target = *m_flow->editorTarget(static_cast<std::size_t>(index));
+    connect(editor, &CommentEditorController::updated, this, [flow, target](const QString& text) {
         auto pages = flow.lock();
-        const auto* current = pages ? pages->page(static_cast<std::size_t>(index)) : nullptr;
-        if (current && current->delay == delay) {
-            pages->applyComment(static_cast<std::size_t>(index), text.toStdString());
+        if (const auto now = pages ? pages->pageFor(target) : std::nullopt) {
+            pages->applyComment(*now, text.toStdString());
         }
     });
     connect(editor, &CommentEditorController::finished, editor, &QObject::deleteLater);
-    keep(editor);
+    keep(editor, target);
     return editor;
 }
 
@@ -144,7 +154,7 @@ ReasonFinderController* DelayPagesController::openReasonFinder(int index)
     }
     auto* finder = new ReasonFinderController(std::move(flow), this);
     connect(finder, &ReasonFinderController::finished, finder, &QObject::deleteLater);
-    keep(finder);
+    keep(finder, *m_flow->editorTarget(static_cast<std::size_t>(index)));
     return finder;
 }
 

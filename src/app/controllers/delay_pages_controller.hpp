@@ -12,6 +12,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
+#include <optional>
 
 namespace orvendel::app {
 
@@ -53,17 +54,20 @@ signals:
     // Around a rebuild of the pages: the view notes which control has the keys and gives them back after.
     void pagesAboutToReset();
     void pagesReset();
-    // The open comment editor, picker or finder belongs to pages that are gone.
+    // The open comment editor, picker or finder belonged to a delay that is no longer shown. One whose delay
+    // is still shown stays open across a rebuild.
     void editorsDismissed();
 
 private:
     void changed(flows::DelayPagesFlow::Change change, std::size_t index);
-    void keep(QObject* editor);
+    void keep(QObject* editor, flows::DelayPagesFlow::EditorTarget target);
+    void carryOverOrDismissEditor();
     bool valid(int index) const { return index >= 0 && static_cast<std::size_t>(index) < m_flow->pages().size(); }
 
     std::shared_ptr<flows::DelayPagesFlow> m_flow;
     DelayPagesModel m_model;
     QPointer<QObject> m_openEditor;
+    std::optional<flows::DelayPagesFlow::EditorTarget> m_openTarget;
 };
 
 } // namespace orvendel::app

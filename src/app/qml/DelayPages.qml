@@ -70,7 +70,7 @@ FocusScope {
                 if (root.lastControl !== "")
                     Qt.callLater(() => { if (root.focusLost(root.Window.activeFocusItem)) root.returnFocus() })
             } else if (Theme.contains(root, focused)) {
-                if (focused !== root && focused.objectName !== "")
+                if (focused !== root && focused !== list && focused.objectName !== "")
                     root.lastControl = focused.objectName
             } else if (!Theme.contains(root.overlay, focused)) {
                 root.lastControl = "" // the operator went elsewhere; an alert or editor over the page keeps it
@@ -118,6 +118,10 @@ FocusScope {
         }
         restoreRetry.attempts = 0
         root.focusedControl = ""
+        // An alert or editor opened meanwhile keeps the keys.
+        const focused = root.Window.activeFocusItem
+        if (focused && focused !== root.overlay && Theme.contains(root.overlay, focused))
+            return
         if (name === ".") {
             root.forceActiveFocus(Qt.TabFocusReason)
             return

@@ -1,5 +1,6 @@
 #include "core/flows/delay_pages_flow.hpp"
 
+#include "core/model/comment_rule.hpp"
 #include "core/model/screen_notifications.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/split_time.hpp"
@@ -166,6 +167,36 @@ bool DelayPagesFlow::applyComment(std::size_t index, const std::string& text)
     return true;
 }
 
+std::optional<DelayPagesFlow::EditorTarget> DelayPagesFlow::editorTarget(std::size_t index) const
+{
+    if (index >= m_pages.size()) {
+        return std::nullopt;
+    }
+    const auto& page = m_pages[index];
+    return EditorTarget{page.delay->heatId, page.delay->startDate.date, page.model};
+}
+
+std::optional<std::size_t> DelayPagesFlow::pageFor(const EditorTarget& target) const
+{
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        const Delay& delay = *m_pages[i].delay;
+        if (delay.heatId == target.heatId && delay.startDate.date == target.start) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+void DelayPagesFlow::keepCommentOfVanishedDelay(const EditorTarget& target, const std::string& text)
+{
+    if (!target.model || !target.model->applyComment(CommentRule::trimmedComment(text))) {
+        return;
+    }
+    if (m_environment.presenter) {
+        m_environment.presenter->presentAlert(Alert::ok(commentKeptTitle, commentKeptMessage));
+    }
+}
+
 std::optional<int> DelayPagesFlow::reasonIdForFinder(std::size_t index) const
 {
     if (index >= m_pages.size()) {
@@ -180,12 +211,11 @@ std::shared_ptr<ReasonFinderFlow> DelayPagesFlow::makeReasonFinder(std::size_t i
         return nullptr;
     }
     const std::weak_ptr<DelayPagesFlow> self = weak_from_this();
-    const DelayPtr delay = m_pages[index].delay;
-    auto assign = [self, index, delay](const Reason& reason) {
+    auto assign = [self, target = *editorTarget(index)](const Reason& reason) {
         auto flow = self.lock();
-        // The pages may have been rebuilt while the finder was open.
-        if (const auto* page = flow ? flow->page(index) : nullptr; page && page->delay == delay) {
-            flow->assignReason(index, reason);
+        // The pages may have been rebuilt while the finder was open: the reason goes to the same delay's page.
+        if (const auto now = flow ? flow->pageFor(target) : std::nullopt) {
+            flow->assignReason(*now, reason);
         }
     };
     return ReasonFinderFlow::create(

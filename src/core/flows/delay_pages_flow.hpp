@@ -61,6 +61,18 @@ public:
     static constexpr const char* splitAlertMessage = "This will split the delay at the specified position in time";
     static constexpr const char* undoAlertTitle = "Do you want to undo all changes?";
     static constexpr const char* undoAlertMessage = "If you select Yes, all changes will be lost.";
+    static constexpr const char* commentKeptTitle = "Comment Kept";
+    static constexpr const char* commentKeptMessage =
+        "The delay you were writing a comment for is no longer shown. Your comment was kept as an unsaved edit.";
+
+    // What an editor opened on a page (the reason finder, the split picker, the comment editor) belongs to: a
+    // delay of a heat, by its start, so that it outlives a rebuild of the pages. `model` is the page's rules at
+    // the time, for what must still reach the store when the delay is gone.
+    struct EditorTarget {
+        int heatId = 0;
+        Instant start{};
+        std::shared_ptr<DelayEditModel> model;
+    };
 
     static std::shared_ptr<DelayPagesFlow> create(Environment environment);
 
@@ -92,10 +104,18 @@ public:
     // The comment editor's "Update" with its trimmed text; false when nothing changed.
     bool applyComment(std::size_t index, const std::string& text);
 
+    // The target of an editor opened on the page at `index`; none for a page that does not exist.
+    std::optional<EditorTarget> editorTarget(std::size_t index) const;
+    // The page an editor's delay is on now, after any rebuild; none when that delay is no longer shown.
+    std::optional<std::size_t> pageFor(const EditorTarget& target) const;
+    // A comment typed for a delay that is no longer shown: kept as that delay's edit, with a short notice.
+    // Nothing when the text changes nothing.
+    void keepCommentOfVanishedDelay(const EditorTarget& target, const std::string& text);
+
     // What the finder opens on: the reason of the page's edited copy, else of the delay.
     std::optional<int> reasonIdForFinder(std::size_t index) const;
-    // A reason finder for the page, opened on its reason; the reason assigned there is the page's, as long
-    // as the page still shows the same delay. None for a page that does not exist.
+    // A reason finder for the page, opened on its reason; the reason assigned there goes to the page that
+    // shows the same delay then, rebuilt or not, and nowhere when it is gone. None for a page that does not exist.
     std::shared_ptr<ReasonFinderFlow> makeReasonFinder(std::size_t index);
     // What the comment editor opens with: the shown comment, empty text when the delay has none.
     std::string commentForEditor(std::size_t index) const;

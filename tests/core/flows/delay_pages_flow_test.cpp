@@ -136,6 +136,44 @@ TEST_F(DelayPagesFlowTest, ReasonCommentAndUndoGoThroughThePage)
     ASSERT_TRUE(executor->runUntil([&] { return !pages().pages()[0].delay->isEdited; }));
 }
 
+// An editor belongs to its delay, not to a page index: across a rebuild it follows the delay to its new page,
+// and when the delay is gone its choice lands nowhere and its typed comment is kept as an edit, with a notice.
+TEST_F(DelayPagesFlowTest, AnEditorFollowsItsDelayAcrossRebuildsAndKeepsAGoneDelaysComment)
+{
+    showFirstHeat();
+    const auto delays = *app->heatDetail()->heat()->delays;
+    const auto second = *pages().editorTarget(1);
+    pages().setDelays({delays[1], delays[0]}, std::nullopt);
+    EXPECT_EQ(pages().pageFor(second), 0u);
+
+    // A finder opened on one heat's delay, the pages rebuilt for another heat: its choice goes nowhere.
+    auto finder = pages().makeReasonFinder(1);
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("ReasonsList", R"({"resultInformation":{"success":true},"data":[{"delayCategoryId":1,
+        "description":"C1","shortDescription":"C1","childReasons":[
+          {"delayReasonId":8,"delayCategoryId":80,"description":"R8","shortDescription":"R8"}]}]})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !finder->finder().rows().empty(); }));
+    for (std::size_t row = 0; row < 30 && !finder->finder().isAssignEnabled(); ++row) {
+        finder->tapRow(row);
+    }
+    ASSERT_TRUE(finder->finder().isAssignEnabled());
+    const auto other = screens::findHeat(app->heatsList()->heats(), 202);
+    ASSERT_TRUE(other && other->delays);
+    pages().setDelays(*other->delays, std::nullopt);
+    EXPECT_FALSE(pages().pageFor(second));
+    EXPECT_TRUE(finder->assign());
+    EXPECT_TRUE(storedEdits(202).empty());
+    EXPECT_TRUE(storedEdits(201).empty());
+
+    // A comment typed for the gone delay is kept as its edit, and said so.
+    pages().keepCommentOfVanishedDelay(second, "  Typed before the reload ");
+    const auto kept = storedEdits(201);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0]->comment, "Typed before the reload");
+    ASSERT_EQ(presenter.alerts.size(), 1u);
+    EXPECT_EQ(presenter.alerts[0].title, flows::DelayPagesFlow::commentKeptTitle);
+}
+
 TEST_F(DelayPagesFlowTest, AnAutomaticSaveWithoutNetworkIsTheFlowsAlertAndTheEditStays)
 {
     showFirstHeat();
