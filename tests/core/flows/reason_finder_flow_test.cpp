@@ -53,6 +53,21 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     EXPECT_EQ(assigned[0].description, "R8");
     flow->close();
     EXPECT_EQ(closed, 1);
+
+    // A category the user closed over the checked reason stays closed when the tree is rebuilt from new rows.
+    auto again = flows::ReasonFinderFlow::create({session, executor}, 7, {}, {});
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("ReasonsList", nestedReasonsReply()));
+    ASSERT_TRUE(executor->runUntil([&] { return again->finder().rows().size() == 4u; }));
+    EXPECT_EQ(again->tapRow(1), screens::ReasonFinder::Tap::toggled); // C2 closes over R7
+    ASSERT_EQ(again->finder().rows().size(), 3u);
+    int rebuilt = 0;
+    again->setChangeHandler([&] { ++rebuilt; });
+    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
+                                      {{flows::ReasonFinderFlow::identifierKey, again->downloadIdentifier()}});
+    ASSERT_TRUE(executor->runUntil([&] { return rebuilt > 0; }));
+    EXPECT_EQ(again->finder().rows().size(), 3u);
+    EXPECT_FALSE(again->finder().checkedRow());
 }
 
 TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
