@@ -6,14 +6,18 @@
 #include "core/model/screen_notifications.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "core/support/clock.hpp"
+#include "core/version.hpp"
 #include "support/gui_driver.hpp"
 #include "support/manual_clock.hpp"
 #include "support/service_process.hpp"
+#include "support/test_http_server.hpp"
 
+#include <QDesktopServices>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstdlib>
@@ -22,6 +26,17 @@
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
 using namespace orvendel;
+
+// Stands in for the desktop's URL handler.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
 
 class GuiTest : public QObject {
     Q_OBJECT
@@ -470,6 +485,55 @@ private slots:
         qInfo("service down: %s", qPrintable(alertMessage()));
         QVERIFY(gui().chooseAlertButton("OK"));
         QVERIFY(gui().item("loginButton")->isEnabled());
+    }
+
+    // The update offer against a scripted store: "Update" hands the store's web page to the desktop, "Not Now"
+    // nothing; a reply naming an address that is no web page is not offered at all.
+    void theUpdateOfferOpensOnlyTheStoresWebPage()
+    {
+        test::TestHttpServer store;
+        const auto reply = [](const std::string& address) {
+            const nlohmann::json entry{
+                {"bundleId", build::applicationIdentifier}, {"version", "99.0"}, {"trackViewUrl", address}};
+            return nlohmann::json{{"resultCount", 1}, {"results", nlohmann::json::array({entry})}}.dump();
+        };
+        UrlCatcher opened;
+        QDesktopServices::setUrlHandler("https", &opened, "open");
+        QDesktopServices::setUrlHandler("file", &opened, "open");
+        const auto offer = [&](const std::string& address, Qt::Key answer) {
+            store.setCannedReply(reply(address));
+            QTemporaryDir data;
+            auto options =
+                testing::GuiDriver::optionsFor("http://127.0.0.1:9/DelaysApi/Delays", data.path().toStdString());
+            options.checkForUpdates = true;
+            options.storeSearchURL = store.url("/canned");
+            const int before = store.requestCount();
+            testing::GuiDriver app(options);
+            if (!app.loaded() || !app.waitFor([&] { return store.requestCount() > before; })) {
+                return QStringLiteral("no store request");
+            }
+            if (!app.waitFor([&] { return app.controller().alerts()->title() == "Update Available"; }, 3000)) {
+                return QStringLiteral("no offer");
+            }
+            // The question's answer has the keys.
+            if (!app.waitFor([&] {
+                    return app.window()->activeFocusItem() &&
+                           app.window()->activeFocusItem()->objectName() == "alertButton_Update";
+                })) {
+                return QStringLiteral("Update not focused");
+            }
+            app.key(answer);
+            app.waitFor([&] { return !app.controller().alerts()->shown(); });
+            return QStringLiteral("answered");
+        };
+        QCOMPARE(offer("https://store.example/orvendel", Qt::Key_Escape), QString("answered"));
+        QVERIFY(opened.urls.isEmpty());
+        QCOMPARE(offer("https://store.example/orvendel", Qt::Key_Return), QString("answered"));
+        QTRY_COMPARE(opened.urls, QList<QUrl>{QUrl("https://store.example/orvendel")});
+        QCOMPARE(offer("file:///etc/passwd", Qt::Key_Return), QString("no offer"));
+        QCOMPARE(opened.urls.size(), 1);
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("file");
     }
 };
 
