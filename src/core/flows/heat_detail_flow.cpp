@@ -130,6 +130,7 @@ void HeatDetailFlow::showHeat(const HeatPtr& heat, Instant selectedDelayStartDat
     m_pages->setDelays(*heat->delays, m_selectedDelayStartDate);
     changed(HeatDetailChange::heat);
     refreshSaveButton();
+    settleStaleRefusal(*heat);
 }
 
 void HeatDetailFlow::selectDelay(Instant startDate, int heatId)
@@ -244,7 +245,7 @@ void HeatDetailFlow::expectSave()
 void HeatDetailFlow::sendEditorSave(int furnaceId, int heatId, std::vector<DelayPtr> delays)
 {
     expectSave();
-    m_sentCounts[heatId] = delays.size();
+    m_sent[heatId] = delays;
     m_environment.session->downloads->saveDelays(furnaceIdForSave(heatId, furnaceId), heatId, std::move(delays));
 }
 
@@ -301,7 +302,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
     m_presentsSaving = true;
     m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
     changed(HeatDetailChange::saving);
-    m_sentCounts[heatId] = delays.size();
+    m_sent[heatId] = delays;
     m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
 }
 
@@ -335,8 +336,10 @@ void HeatDetailFlow::failedSavingDelays(const Notification& notification)
 {
     const auto heatId = heatIdOf(notification);
     std::optional<std::size_t> sentCount;
-    if (const auto sent = heatId ? m_sentCounts.find(*heatId) : m_sentCounts.end(); sent != m_sentCounts.end()) {
-        sentCount = sent->second;
+    std::vector<DelayPtr> sentDelays;
+    if (const auto sent = heatId ? m_sent.find(*heatId) : m_sent.end(); sent != m_sent.end()) {
+        sentCount = sent->second.size();
+        sentDelays = sent->second;
     }
     const Error* error = notification.value<Error>(dn::errorKey);
     std::optional<Alert> alert;
@@ -344,23 +347,46 @@ void HeatDetailFlow::failedSavingDelays(const Notification& notification)
         auto text = screens::savingFailedAlert(*error, sentCount, connectionProblemOf(*error));
         alert = Alert::ok(std::move(text.title), std::move(text.message), *error);
     }
-    // The outcome first: it takes the "Saving..." alert away, not the failure's.
-    auto finish = [self = weak_from_this(), outcome = SaveOutcome{heatId, false}, alert = std::move(alert)] {
-        if (auto flow = self.lock()) {
-            flow->recordOutcome(outcome);
-            if (alert) {
-                flow->m_environment.presenter->presentAlert(*alert);
-            }
+    if (!error || !heatId || !screens::isStaleSaveRefusal(*error)) {
+        // The outcome first: it takes the "Saving..." alert away, not the failure's.
+        recordOutcome(SaveOutcome{heatId, false});
+        if (alert) {
+            m_environment.presenter->presentAlert(*alert);
         }
-    };
-    if (!error || !screens::isStaleSaveRefusal(*error)) {
-        finish();
         return;
     }
     // The service holds a newer version than the list: fetch it now rather than on the next refresh. The
-    // outcome follows the list's reaction, so whoever waits for it sees the download under way.
+    // outcome follows the list's reaction, so whoever waits for it sees the download under way; the alert
+    // waits for the heat's new version (settleStaleRefusal).
     m_environment.session->notificationCenter->post(screen_notifications::downloadAndReloadDelays, this);
-    m_environment.executor->post(std::move(finish));
+    m_environment.executor->post([self = weak_from_this(), outcome = SaveOutcome{heatId, false},
+                                  refusal = StaleRefusal{*heatId, std::move(sentDelays), std::move(*alert)}]() mutable {
+        if (auto flow = self.lock()) {
+            flow->m_staleRefusal = std::move(refusal);
+            flow->recordOutcome(outcome);
+        }
+    });
+}
+
+void HeatDetailFlow::settleStaleRefusal(const Heat& heat)
+{
+    if (!m_staleRefusal || m_staleRefusal->heatId != heat.heatId || !heat.delays) {
+        return;
+    }
+    const StaleRefusal refusal = std::move(*m_staleRefusal);
+    m_staleRefusal.reset();
+    const auto heldExactly = [&heat](const DelayPtr& sent) {
+        return std::any_of(heat.delays->begin(), heat.delays->end(), [&sent](const DelayPtr& shown) {
+            return shown && !shown->isEdited && shown->startDate.date == sent->startDate.date &&
+                   shown->endDate.date == sent->endDate.date && shown->reasonId == sent->reasonId &&
+                   shown->comment.value_or("") == sent->comment.value_or("");
+        });
+    };
+    if (!refusal.sent.empty() && std::all_of(refusal.sent.begin(), refusal.sent.end(), heldExactly)) {
+        log("The refused save had landed: the service holds exactly the edits sent");
+        return;
+    }
+    m_environment.presenter->presentAlert(refusal.alert);
 }
 
 void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
@@ -369,7 +395,7 @@ void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
         --m_savesInFlight;
     }
     if (outcome.heatId) {
-        m_sentCounts.erase(*outcome.heatId);
+        m_sent.erase(*outcome.heatId);
     }
     m_outcomes.push_back(outcome);
     if (m_presentsSaving) {

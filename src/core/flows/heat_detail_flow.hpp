@@ -131,8 +131,19 @@ private:
     bool m_presentsSaving = false;
     int m_savesInFlight = 0;
     std::vector<SaveOutcome> m_outcomes;
-    // How many edited delays the save in flight of each heat carries, for the text of its failure.
-    std::map<int, std::size_t> m_sentCounts;
+    // The edited delays the save in flight of each heat carries: their number goes into the text of a
+    // failure, and they tell a refused save that had in fact landed.
+    std::map<int, std::vector<DelayPtr>> m_sent;
+    // A save refused as changed by someone else waits for the heat's new download: when the service turns
+    // out to hold exactly what was sent (an earlier try landed although its reply never came), nothing went
+    // wrong and nothing is said.
+    struct StaleRefusal {
+        int heatId = 0;
+        std::vector<DelayPtr> sent;
+        Alert alert;
+    };
+    std::optional<StaleRefusal> m_staleRefusal;
+    void settleStaleRefusal(const Heat& heat);
     std::vector<ObserverToken> m_observers;
 };
 

@@ -120,13 +120,15 @@ TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionF
     ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":false,"errorCode":10,
         "errorDescription":"Delay 11 was changed by someone else. Reload and try again."}})"));
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    // The list fetches the service's version without waiting for a refresh; the alert waits for it.
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
+    EXPECT_TRUE(presenter.alerts.empty() || presenter.alerts.back().title != "Error Saving Delays");
+    answerPair();
+    ASSERT_FALSE(presenter.alerts.empty());
     EXPECT_EQ(presenter.alerts.back().title, "Error Saving Delays");
     EXPECT_EQ(presenter.alerts.back().message,
               "Someone else changed this heat's delays. Refresh to see their version; your changes to 1 delay will "
               "be replaced. There was a problem with the server. (ServerError: 10)");
-    // The list fetches the service's version without waiting for a refresh.
-    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
-    answerPair();
 
     ASSERT_TRUE(session->edits->hasEditedDelays(201)); // the same timestamps came back
     detail->saveShownHeat();
@@ -138,6 +140,32 @@ TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionF
               "The request timed out. (TransportError:2)");
     EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
     EXPECT_TRUE(session->edits->hasEditedDelays(201));
+}
+
+// The first try timed out but landed; the retry is refused as changed by someone else. The new download shows
+// the service holding exactly the edit: it went quietly, and no failure is told.
+TEST_F(HeatDetailFlowTest, ARetryRefusedBecauseTheFirstTryLandedSaysNothingWrong)
+{
+    showFirstHeat();
+    auto detail = app->heatDetail();
+    addEdit(201); // reason 12 on delay 11
+    detail->saveShownHeat();
+    ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
+    ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":false,"errorCode":10,
+        "errorDescription":"Delay 11 was changed by someone else. Reload and try again."}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
+    // The service's version: the edit itself, under a new timestamp.
+    std::string landed = delaysReply(2, 12);
+    landed.replace(landed.find("AAE="), 4, "AAX=");
+    ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
+    ASSERT_TRUE(reply("Last24HoursDelays", landed));
+    ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
+    settle();
+    ASSERT_TRUE(executor->runUntil([&] { return !session->edits->hasEditedDelays(201); }));
+    for (const auto& alert : presenter.alerts) {
+        EXPECT_NE(alert.title, "Error Saving Delays");
+        EXPECT_NE(alert.title, "Edited Delays Removed");
+    }
 }
 
 TEST_F(HeatDetailFlowTest, NothingIsSavedUnderTheCoverAndASaveGoesToTheHeatsOwnFurnace)
