@@ -59,6 +59,8 @@ FocusScope {
     // opened from the page closes: the control that opened it may have been rebuilt meanwhile.
     property string focusedControl: ""
     property string lastControl: ""
+    // Whether the keys came there by keyboard: the focus frame comes back only then, not after a tap.
+    property bool lastByKeyboard: false
     // Where alerts and editors open (attached here: inside a function it would attach to the wrong object).
     readonly property Item overlay: T.Overlay.overlay
     Connections {
@@ -70,8 +72,10 @@ FocusScope {
                 if (root.lastControl !== "")
                     Qt.callLater(() => { if (root.focusLost(root.Window.activeFocusItem)) root.returnFocus() })
             } else if (Theme.contains(root, focused)) {
-                if (focused !== root && focused !== list && focused.objectName !== "")
+                if (focused !== root && focused !== list && focused.objectName !== "") {
                     root.lastControl = focused.objectName
+                    root.lastByKeyboard = focused.visualFocus === true
+                }
             } else if (!Theme.contains(root.overlay, focused)) {
                 root.lastControl = "" // the operator went elsewhere; an alert or editor over the page keeps it
             }
@@ -93,13 +97,13 @@ FocusScope {
                 Qt.callLater(root.restoreFocus)
         }
     }
-    // An editor opened from the page closed: the keys go back to the control that opened it.
     Timer {
         id: restoreRetry
         property int attempts: 0
         interval: 16
         onTriggered: root.restoreFocus()
     }
+    // An editor opened from the page closed: the keys go back to the control that opened it.
     function returnFocus() {
         if (root.lastControl === "")
             return
@@ -108,6 +112,9 @@ FocusScope {
     }
     // What stands in for a control the edit took away: the comment for "Add Comment" and back.
     readonly property var standIns: ({ addCommentButton: "commentsTextView", commentsTextView: "addCommentButton" })
+    function restoreReason() {
+        return root.lastByKeyboard ? Qt.TabFocusReason : Qt.OtherFocusReason
+    }
     function restoreFocus() {
         const name = root.focusedControl
         // The rebuilt page is made with the next layout of the list.
@@ -123,14 +130,14 @@ FocusScope {
         if (focused && focused !== root.overlay && Theme.contains(root.overlay, focused))
             return
         if (name === ".") {
-            root.forceActiveFocus(Qt.TabFocusReason)
+            root.forceActiveFocus(root.restoreReason())
             return
         }
         const control = pageControl(name) || pageControl(standIns[name] || "")
         if (control)
-            control.forceActiveFocus(Qt.TabFocusReason)
+            control.forceActiveFocus(root.restoreReason())
         else if (!focusCurrentPage())
-            root.forceActiveFocus(Qt.TabFocusReason)
+            root.forceActiveFocus(root.restoreReason())
     }
 
     Keys.onLeftPressed: turn(-1)
