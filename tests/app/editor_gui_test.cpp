@@ -110,6 +110,17 @@ class EditorGuiTest : public QObject {
 
     int shownHeatDelayCount() { return static_cast<int>(detail()->flow()->heat()->delays->size()); }
 
+    // "Undo Changes" tapped on the page in view, its question answered "Yes" by Return: the edits are gone.
+    bool undoWithReturn()
+    {
+        if (!clickOnPage("undoChangesButton") ||
+            !gui().waitFor([this] { return focusedName() == "alertButton_Yes"; })) {
+            return false;
+        }
+        gui().key(Qt::Key_Return);
+        return gui().waitFor([this] { return storedEdits().empty(); });
+    }
+
     QQuickItem* focused() { return gui().window()->activeFocusItem(); }
     QString focusedName() { return focused() ? focused()->objectName() : QString(); }
     // The keys are on a control of the page in view.
@@ -640,10 +651,7 @@ private slots:
         // The pages rebuilt with the edit before the tap.
         QVERIFY(gui().waitFor([this] { return currentPage().delay->isEdited && !gui().item("commentField"); }) &&
                 pageInView());
-        QVERIFY(clickOnPage("undoChangesButton"));
-        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_Yes"; }));
-        gui().key(Qt::Key_Return);
-        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
+        QVERIFY(undoWithReturn());
     }
 
     // While the cover hides the heat, nothing under it takes a tap, the focus or Ctrl+S.
@@ -677,10 +685,7 @@ private slots:
             screens::HeatDelayIdentifier{heat->heatId, currentPage().delay->startDate.date});
         gui().controller().flow().heatsList()->updateTable();
         QVERIFY(gui().waitFor([this] { return !detail()->showsEmptyMessage(); }) && pageInView());
-        QVERIFY(clickOnPage("undoChangesButton"));
-        QVERIFY(gui().waitFor([this] { return focusedName() == "alertButton_Yes"; }));
-        gui().key(Qt::Key_Return);
-        QVERIFY(gui().waitFor([this] { return storedEdits().empty(); }));
+        QVERIFY(undoWithReturn());
     }
 
     void editsLeftOnDiskAreAnnouncedOnceWhenTheyComeBack()
