@@ -130,7 +130,20 @@ void HeatDetailFlow::showHeat(const HeatPtr& heat, Instant selectedDelayStartDat
     m_pages->setDelays(*heat->delays, m_selectedDelayStartDate);
     changed(HeatDetailChange::heat);
     refreshSaveButton();
-    settleStaleRefusal(*heat);
+}
+
+void HeatDetailFlow::heatsRebuilt(const std::vector<HeatPtr>& heats)
+{
+    if (!m_staleRefusal) {
+        return;
+    }
+    if (const auto heat = screens::findHeat(heats, m_staleRefusal->heatId)) {
+        settleStaleRefusal(*heat);
+    } else {
+        // The heat left the last 24 hours meanwhile: nothing tells whether the save landed.
+        m_environment.presenter->presentAlert(m_staleRefusal->alert);
+        m_staleRefusal.reset();
+    }
 }
 
 void HeatDetailFlow::selectDelay(Instant startDate, int heatId)

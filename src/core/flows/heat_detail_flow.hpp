@@ -65,6 +65,7 @@ public:
     void showHeat(const HeatPtr& heat, Instant selectedDelayStartDate) override;
     void selectDelay(Instant startDate, int heatId) override;
     void showEmptyMessage(std::optional<std::string> text) override;
+    void heatsRebuilt(const std::vector<HeatPtr>& heats) override;
 
     const HeatPtr& heat() const { return m_heat; }
     // The delay shown first when the heat was shown, then the one `selectDelay` chose.

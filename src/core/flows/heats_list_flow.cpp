@@ -397,6 +397,9 @@ void HeatsListFlow::rebuildSections(TableRead read)
         const auto text = screens::editedDelaysRemovedAlert();
         m_environment.presenter->presentAlert(Alert::ok(text.title, text.message));
     }
+    if (auto delegate = m_delegate.lock()) {
+        delegate->heatsRebuilt(m_heats);
+    }
     if (m_selectedHeatDelay) {
         if (const auto heat = screens::findHeat(m_heats, m_selectedHeatDelay->heatId)) {
             if (auto delegate = m_delegate.lock()) {

@@ -30,6 +30,8 @@ public:
     virtual void selectDelay(Instant startDate, int heatId) = 0;
     // None: the default message.
     virtual void showEmptyMessage(std::optional<std::string> text) = 0;
+    // The heats as just read again with the edits over them, selected or not.
+    virtual void heatsRebuilt(const std::vector<HeatPtr>& /*heats*/) {}
 };
 
 // What changed in the list, for the front end to redraw.

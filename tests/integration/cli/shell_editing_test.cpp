@@ -165,6 +165,33 @@ TEST_F(CliEditingTest, AnEditOvertakenByTheServiceIsDroppedWithTheAlert)
     EXPECT_TRUE(cli.command("edits")["edits"].empty());
 }
 
+TEST_F(CliEditingTest, AStaleSaveIsExplainedOnceTheHeatIsDownloadedAgain)
+{
+    auto& cli = startShell();
+    const auto login = cli.login();
+    const auto& heat = login["heats"][0];
+    ASSERT_EQ(cli.command(fmt::format("comment {} mine", heat["delays"][0]["ref"].get<std::string>()))["ok"], true);
+    ServiceClient other(s_service->port());
+    ASSERT_TRUE(other.signIn());
+    auto theirs = serviceHeat(heat["heatId"]);
+    ASSERT_TRUE(theirs);
+    auto delay = (*theirs->delays)[0];
+    delay.comment = "theirs";
+    wire::SaveDelaysRequestBody body{other.common(1), {theirs->heatId, {delay}}};
+    const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
+    ASSERT_TRUE(saved && saved->resultInformation.success);
+
+    const auto save = cli.command(fmt::format("save {}", heat["heatNumber"].get<int>()));
+    EXPECT_EQ(save["ok"], false) << save.dump();
+    bool explained = false;
+    for (const auto& alert : save.value("alerts", json::array())) {
+        explained = explained || (alert["title"] == "Error Saving Delays" &&
+                                  alert["message"].get<std::string>().rfind("Someone else changed", 0) == 0);
+    }
+    EXPECT_TRUE(explained) << save.dump();
+    EXPECT_EQ(heatNumbered(cli.command("heats")["heats"], heat["heatNumber"])["delays"][0]["comment"], "theirs");
+}
+
 TEST_F(CliEditingTest, CommentsAreTrimmedAndLimitedToOneHundredTwentyCharacters)
 {
     auto& cli = startShell();
