@@ -32,6 +32,27 @@ protected:
         }
         return nullptr;
     }
+
+    // The first heat's first delay commented "mine" in the shell, then saved as "theirs" by another client: the
+    // service gives it a new version. The heat as the shell listed it at sign-in.
+    json commentedThenOvertaken(CliProcess& cli)
+    {
+        const auto login = cli.login();
+        json heat = login["heats"][0];
+        EXPECT_EQ(cli.command(fmt::format("comment {} mine", heat["delays"][0]["ref"].get<std::string>()))["ok"], true);
+        ServiceClient other(s_service->port());
+        EXPECT_TRUE(other.signIn());
+        auto theirs = serviceHeat(heat["heatId"]);
+        EXPECT_TRUE(theirs);
+        if (theirs) {
+            auto delay = (*theirs->delays)[0];
+            delay.comment = "theirs";
+            wire::SaveDelaysRequestBody body{other.common(1), {theirs->heatId, {delay}}};
+            const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
+            EXPECT_TRUE(saved && saved->resultInformation.success);
+        }
+        return heat;
+    }
 };
 
 TEST_F(CliEditingTest, ClassifyCommentSplitAndSaveShowTheServicesVersionsAfterTheReload)
@@ -140,20 +161,7 @@ TEST_F(CliEditingTest, AutomaticSavingSendsEachEditAtOnce)
 TEST_F(CliEditingTest, AnEditOvertakenByTheServiceIsDroppedWithTheAlert)
 {
     auto& cli = startShell();
-    const auto login = cli.login();
-    const auto& heat = login["heats"][0];
-    ASSERT_EQ(cli.command(fmt::format("comment {} mine", heat["delays"][0]["ref"].get<std::string>()))["ok"], true);
-
-    // Someone else saves the same delay: the service gives it a new version.
-    ServiceClient other(s_service->port());
-    ASSERT_TRUE(other.signIn());
-    auto theirs = serviceHeat(heat["heatId"]);
-    ASSERT_TRUE(theirs);
-    auto delay = (*theirs->delays)[0];
-    delay.comment = "theirs";
-    wire::SaveDelaysRequestBody body{other.common(1), {theirs->heatId, {delay}}};
-    const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
-    ASSERT_TRUE(saved && saved->resultInformation.success);
+    const auto heat = commentedThenOvertaken(cli);
 
     const auto refresh = cli.command("refresh");
     EXPECT_EQ(refresh["ok"], true) << refresh.dump();
@@ -168,18 +176,7 @@ TEST_F(CliEditingTest, AnEditOvertakenByTheServiceIsDroppedWithTheAlert)
 TEST_F(CliEditingTest, AStaleSaveIsExplainedOnceTheHeatIsDownloadedAgain)
 {
     auto& cli = startShell();
-    const auto login = cli.login();
-    const auto& heat = login["heats"][0];
-    ASSERT_EQ(cli.command(fmt::format("comment {} mine", heat["delays"][0]["ref"].get<std::string>()))["ok"], true);
-    ServiceClient other(s_service->port());
-    ASSERT_TRUE(other.signIn());
-    auto theirs = serviceHeat(heat["heatId"]);
-    ASSERT_TRUE(theirs);
-    auto delay = (*theirs->delays)[0];
-    delay.comment = "theirs";
-    wire::SaveDelaysRequestBody body{other.common(1), {theirs->heatId, {delay}}};
-    const auto saved = other.call<wire::SaveDelaysResult>("SaveDelays", body);
-    ASSERT_TRUE(saved && saved->resultInformation.success);
+    const auto heat = commentedThenOvertaken(cli);
 
     const auto save = cli.command(fmt::format("save {}", heat["heatNumber"].get<int>()));
     EXPECT_EQ(save["ok"], false) << save.dump();
