@@ -28,7 +28,19 @@ void DelayPagesController::changed(flows::DelayPagesFlow::Change change, std::si
         emit pagesAboutToReset();
         m_model.reset();
         emit pagesReset();
+        emit countChanged();
         emit currentIndexChanged();
+        break;
+    case flows::DelayPagesFlow::Change::inserted:
+        m_model.pageInserted(index);
+        emit countChanged();
+        emit pagesRearranged();
+        break;
+    case flows::DelayPagesFlow::Change::removed:
+        carryOverOrDismissEditor();
+        m_model.pageRemoved(index);
+        emit countChanged();
+        emit pagesRearranged();
         break;
     case flows::DelayPagesFlow::Change::currentPage:
         emit currentIndexChanged();

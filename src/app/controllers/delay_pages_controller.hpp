@@ -26,7 +26,7 @@ class DelayPagesController : public QObject {
     QML_UNCREATABLE("Made by the heat detail")
     Q_PROPERTY(QAbstractListModel* model READ model CONSTANT)
     Q_PROPERTY(int currentIndex READ currentIndex NOTIFY currentIndexChanged)
-    Q_PROPERTY(int count READ count NOTIFY pagesReset)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     DelayPagesController(std::shared_ptr<flows::DelayPagesFlow> flow, QObject* parent = nullptr);
@@ -54,6 +54,9 @@ signals:
     // Around a rebuild of the pages: the view notes which control has the keys and gives them back after.
     void pagesAboutToReset();
     void pagesReset();
+    void countChanged();
+    // A page was put in or taken out without a rebuild.
+    void pagesRearranged();
     // The open comment editor, picker or finder belonged to a delay that is no longer shown. One whose delay
     // is still shown stays open across a rebuild.
     void editorsDismissed();

@@ -25,13 +25,29 @@ void DelayPagesModel::setFlow(const flows::DelayPagesFlow* flow)
 {
     beginResetModel();
     m_flow = flow;
+    m_count = m_flow ? static_cast<int>(m_flow->pages().size()) : 0;
     endResetModel();
 }
 
 void DelayPagesModel::reset()
 {
     beginResetModel();
+    m_count = m_flow ? static_cast<int>(m_flow->pages().size()) : 0;
     endResetModel();
+}
+
+void DelayPagesModel::pageInserted(std::size_t page)
+{
+    beginInsertRows({}, static_cast<int>(page), static_cast<int>(page));
+    ++m_count;
+    endInsertRows();
+}
+
+void DelayPagesModel::pageRemoved(std::size_t page)
+{
+    beginRemoveRows({}, static_cast<int>(page), static_cast<int>(page));
+    --m_count;
+    endRemoveRows();
 }
 
 void DelayPagesModel::pageChanged(std::size_t page)
@@ -42,12 +58,14 @@ void DelayPagesModel::pageChanged(std::size_t page)
 
 int DelayPagesModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !m_flow ? 0 : static_cast<int>(m_flow->pages().size());
+    return parent.isValid() ? 0 : m_count;
 }
 
 QVariant DelayPagesModel::data(const QModelIndex& index, int role) const
 {
-    const auto* page = m_flow && index.isValid() ? m_flow->page(static_cast<std::size_t>(index.row())) : nullptr;
+    const auto* page = m_flow && index.isValid() && index.row() < m_count
+                           ? m_flow->page(static_cast<std::size_t>(index.row()))
+                           : nullptr;
     if (!page) {
         return {};
     }

@@ -39,6 +39,9 @@ public:
     // The pages were rebuilt, or one page changed.
     void reset();
     void pageChanged(std::size_t page);
+    // A page was put in or taken out at `page` (the flow's pages already are as they will be).
+    void pageInserted(std::size_t page);
+    void pageRemoved(std::size_t page);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -46,6 +49,8 @@ public:
 
 private:
     const flows::DelayPagesFlow* m_flow = nullptr;
+    // The rows the views were told of: between a change of the flow's pages and its announcement they differ.
+    int m_count = 0;
 };
 
 } // namespace orvendel::app

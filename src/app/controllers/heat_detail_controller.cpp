@@ -16,6 +16,11 @@ HeatDetailController::HeatDetailController(std::shared_ptr<flows::HeatDetailFlow
             m_barChart.setHeat(m_flow->heat());
             emit heatChanged();
             break;
+        case flows::HeatDetailChange::delays:
+            m_powerOffChart.setHeat(m_flow->heat(), m_flow->selectedDelayStartDate());
+            m_barChart.setHeat(m_flow->heat());
+            emit delaysChanged();
+            break;
         case flows::HeatDetailChange::selection:
             m_powerOffChart.setSelectedStart(m_flow->selectedDelayStartDate());
             emit selectionChanged();

@@ -59,6 +59,8 @@ public:
 
 signals:
     void heatChanged();
+    // An edit changed the shown heat's delays; the charts were recomputed.
+    void delaysChanged();
     void selectionChanged();
     void saveButtonChanged();
     void savingChanged();

@@ -71,6 +71,12 @@ void HeatsListController::changed(flows::HeatsListChange change)
         m_model.setHighlighted(m_flow->highlightedRow());
         emit selectionChanged();
         break;
+    case Kind::rows:
+        if (const auto& data = m_flow->tableData(); data && change.section < data->size()) {
+            m_model.sectionEdited(change.section, (*data)[change.section], change.rows, m_flow->highlightedRow());
+        }
+        emit rowsEdited();
+        break;
     case Kind::section:
         if (const auto& data = m_flow->tableData(); data && change.section < data->size()) {
             m_model.sectionToggled(change.section, (*data)[change.section].collapsed);

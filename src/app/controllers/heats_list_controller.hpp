@@ -53,6 +53,8 @@ signals:
     void refreshingChanged();
     void furnaceButtonEnabledChanged();
     void tableChanged();
+    // An edit changed rows of one section (the model said which).
+    void rowsEdited();
     // The highlighted row moved, or must be shown again (the user kept the previous heat): scroll to it.
     void selectionChanged();
 

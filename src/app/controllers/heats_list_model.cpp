@@ -34,6 +34,66 @@ void HeatsListModel::reset(std::vector<screens::Section> sections, std::optional
     endResetModel();
 }
 
+int HeatsListModel::headerIndex(std::size_t section) const
+{
+    const auto header = std::find_if(m_entries.begin(), m_entries.end(),
+                                     [section](const Entry& e) { return e.header && e.section == section; });
+    return header == m_entries.end() ? -1 : static_cast<int>(header - m_entries.begin());
+}
+
+void HeatsListModel::sectionEdited(std::size_t section, screens::Section edited,
+                                   const screens::HeatsTable::RowsChange& rows,
+                                   std::optional<screens::RowPosition> highlighted)
+{
+    const int header = headerIndex(section);
+    if (header < 0) {
+        return;
+    }
+    const auto oldHighlighted = std::exchange(m_highlighted, highlighted);
+    const bool shown = !m_sections[section].collapsed;
+    m_sections[section] = std::move(edited);
+    m_sections[section].collapsed = !shown;
+    if (shown) {
+        const int first = header + 1 + static_cast<int>(rows.first);
+        const int changedEnd = first + static_cast<int>(rows.changed); // one past the rows changed in place
+        if (rows.removed > 0) {
+            beginRemoveRows({}, changedEnd, changedEnd + static_cast<int>(rows.removed) - 1);
+            m_entries.erase(m_entries.begin() + changedEnd,
+                            m_entries.begin() + changedEnd + static_cast<int>(rows.removed));
+            endRemoveRows();
+        }
+        if (rows.inserted > 0) {
+            beginInsertRows({}, changedEnd, changedEnd + static_cast<int>(rows.inserted) - 1);
+            m_entries.insert(m_entries.begin() + changedEnd, rows.inserted, Entry{section, 0, false});
+            endInsertRows();
+        }
+        // Rows after a row that came or went moved: their row numbers are renumbered in place.
+        int end = changedEnd + static_cast<int>(rows.inserted);
+        std::size_t row = rows.first;
+        for (int i = first; i < static_cast<int>(m_entries.size()) && !m_entries[static_cast<std::size_t>(i)].header;
+             ++i, ++row) {
+            m_entries[static_cast<std::size_t>(i)].row = row;
+            if (rows.removed > 0 || rows.inserted > 0) {
+                end = i + 1;
+            }
+        }
+        if (rows.changed > 0) {
+            emit dataChanged(index(first), index(changedEnd - 1));
+        }
+        if (end > changedEnd + static_cast<int>(rows.inserted)) {
+            emit dataChanged(index(changedEnd + static_cast<int>(rows.inserted)), index(end - 1),
+                             {RowRole, SelectedRole});
+        }
+    }
+    if (rows.headerChanged) {
+        emit dataChanged(index(header), index(header), {TitleRole, DescriptionRole, IndicatorTextRole});
+    }
+    if (oldHighlighted != m_highlighted) {
+        emitRowChanged(oldHighlighted);
+        emitRowChanged(m_highlighted);
+    }
+}
+
 void HeatsListModel::sectionToggled(std::size_t section, bool collapsed)
 {
     if (section >= m_sections.size()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/screens/heat_sections.hpp"
+#include "core/screens/heats_table.hpp"
 #include "core/screens/selection.hpp"
 
 #include <QAbstractListModel>
@@ -38,6 +39,10 @@ public:
 
     // The sections to show from now on, in place of the ones shown so far.
     void reset(std::vector<screens::Section> sections, std::optional<screens::RowPosition> highlighted);
+    // An edit changed one section's rows as `rows` says: only those rows (and the header when its texts
+    // changed) are signalled, rows come and go only where delays did.
+    void sectionEdited(std::size_t section, screens::Section edited, const screens::HeatsTable::RowsChange& rows,
+                       std::optional<screens::RowPosition> highlighted);
     // The section was collapsed or expanded.
     void sectionToggled(std::size_t section, bool collapsed);
     void setHighlighted(std::optional<screens::RowPosition> highlighted);
@@ -55,6 +60,8 @@ private:
         bool header;
     };
     void layOut();
+    // The list index of the section's header, -1 when there is no such section.
+    int headerIndex(std::size_t section) const;
     void emitRowChanged(const std::optional<screens::RowPosition>& position);
 
     std::vector<screens::Section> m_sections;

@@ -96,6 +96,20 @@ FocusScope {
             if (root.focusedControl !== "")
                 Qt.callLater(root.restoreFocus)
         }
+        function onPagesRearranged() {
+            Qt.callLater(root.keepKeysOnPageInView)
+        }
+    }
+    // A page came or went under the keys (a split, an undone split) and another page is in view: the same control
+    // of the page in view takes them, as after a rebuild.
+    function keepKeysOnPageInView() {
+        const focused = root.Window.activeFocusItem
+        if (!focused || !Theme.contains(root, focused) || root.lastControl === "")
+            return
+        const page = currentPage()
+        if (page && focused !== page && Theme.contains(page, focused))
+            return
+        root.returnFocus()
     }
     Timer {
         id: restoreRetry

@@ -6,6 +6,9 @@
 #include "core/screens/split_time.hpp"
 #include "core/support/log.hpp"
 
+#include <algorithm>
+#include <iterator>
+
 namespace orvendel::flows {
 
 const Delay& DelayPage::shown() const
@@ -55,24 +58,85 @@ std::size_t DelayPagesFlow::indexOf(Instant startDate) const
     return 0;
 }
 
+DelayPage DelayPagesFlow::makePage(const DelayPtr& delay)
+{
+    DelayPage page;
+    page.delay = delay;
+    page.model = std::make_shared<DelayEditModel>(delay, m_environment.edit, this);
+    page.showsEditedMarkers = delay->isEdited;
+    page.sliderValue = screens::SplitTime::snapToWholeSecond(page.model->splitLength());
+    return page;
+}
+
 void DelayPagesFlow::setDelays(const std::vector<DelayPtr>& delays, std::optional<Instant> selectedStart)
 {
     std::vector<DelayPage> pages;
     pages.reserve(delays.size());
     for (const auto& delay : delays) {
-        if (!delay) {
-            continue;
+        if (delay) {
+            pages.push_back(makePage(delay));
         }
-        DelayPage page;
-        page.delay = delay;
-        page.model = std::make_shared<DelayEditModel>(delay, m_environment.edit, this);
-        page.showsEditedMarkers = delay->isEdited;
-        page.sliderValue = screens::SplitTime::snapToWholeSecond(page.model->splitLength());
-        pages.push_back(std::move(page));
     }
     m_pages = std::move(pages);
     m_currentIndex = selectedStart ? indexOf(*selectedStart) : 0;
     changed(Change::pages, m_currentIndex);
+}
+
+void DelayPagesFlow::updateDelays(const std::vector<DelayPtr>& given, std::optional<Instant> selectedStart)
+{
+    std::vector<DelayPtr> delays;
+    delays.reserve(given.size());
+    std::copy_if(given.begin(), given.end(), std::back_inserter(delays),
+                 [](const DelayPtr& d) { return d != nullptr; });
+    const std::size_t before = m_currentIndex;
+    const std::optional<Instant> inView =
+        m_currentIndex < m_pages.size() ? std::optional(m_pages[m_currentIndex].delay->startDate.date) : std::nullopt;
+
+    // The same records at both ends stay; the span between is what the edit touched.
+    const std::size_t shorter = std::min(m_pages.size(), delays.size());
+    std::size_t first = 0;
+    while (first < shorter && m_pages[first].delay == delays[first]) {
+        ++first;
+    }
+    std::size_t suffix = 0;
+    while (first + suffix < shorter &&
+           m_pages[m_pages.size() - 1 - suffix].delay == delays[delays.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::size_t oldSpan = m_pages.size() - first - suffix;
+    const std::size_t newSpan = delays.size() - first - suffix;
+    for (std::size_t i = first; i < first + std::min(oldSpan, newSpan); ++i) {
+        m_pages[i] = makePage(delays[i]);
+        changed(Change::page, i);
+    }
+    for (std::size_t i = newSpan; i < oldSpan; ++i) {
+        const std::size_t at = first + newSpan;
+        m_pages.erase(m_pages.begin() + static_cast<std::ptrdiff_t>(at));
+        if (m_currentIndex > at || (m_currentIndex >= m_pages.size() && m_currentIndex > 0)) {
+            --m_currentIndex;
+        }
+        changed(Change::removed, at);
+    }
+    for (std::size_t i = oldSpan; i < newSpan; ++i) {
+        const std::size_t at = first + i;
+        m_pages.insert(m_pages.begin() + static_cast<std::ptrdiff_t>(at), makePage(delays[at]));
+        if (m_currentIndex >= at && m_pages.size() > 1) {
+            ++m_currentIndex; // the page in view moved on by one
+        }
+        changed(Change::inserted, at);
+    }
+    for (const auto& wanted : {selectedStart, inView}) {
+        const auto found = std::find_if(m_pages.begin(), m_pages.end(), [&](const DelayPage& page) {
+            return wanted && page.delay->startDate.date == *wanted;
+        });
+        if (found != m_pages.end()) {
+            m_currentIndex = static_cast<std::size_t>(found - m_pages.begin());
+            break;
+        }
+    }
+    if (m_currentIndex != before) {
+        changed(Change::currentPage, m_currentIndex);
+    }
 }
 
 void DelayPagesFlow::showDelay(Instant startDate)

@@ -44,7 +44,9 @@ public:
     enum class Change {
         pages,       // the pages were rebuilt
         currentPage, // another page is in view
-        page,        // one page's state changed
+        page,        // one page's state changed (its delay too, after an edit)
+        inserted,    // a page was put in at the index (a split's second piece)
+        removed,     // the page at the index was taken out (an undone split)
     };
     using ChangeHandler = std::function<void(Change, std::size_t index)>;
 
@@ -81,6 +83,10 @@ public:
     // New pages for a heat's delays; the page in view is the first delay starting at `selectedStart`, else the
     // first page.
     void setDelays(const std::vector<DelayPtr>& delays, std::optional<Instant> selectedStart);
+    // The same heat's delays after an edit: pages whose delay is the same record stay as they are (slider and
+    // all), changed ones are made anew in place, and pages come or go only where delays did. The page in view
+    // becomes the first delay starting at `selectedStart`, else stays on its delay.
+    void updateDelays(const std::vector<DelayPtr>& delays, std::optional<Instant> selectedStart);
     // Brings the page of the first delay starting at `startDate` into view (the first page when none does),
     // without telling anyone: the selection came from elsewhere.
     void showDelay(Instant startDate);
@@ -124,6 +130,7 @@ private:
     explicit DelayPagesFlow(Environment environment);
     void changed(Change change, std::size_t index);
     std::size_t indexOf(Instant startDate) const;
+    DelayPage makePage(const DelayPtr& delay);
 
     Environment m_environment;
     ChangeHandler m_changeHandler;

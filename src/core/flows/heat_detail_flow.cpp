@@ -132,6 +132,20 @@ void HeatDetailFlow::showHeat(const HeatPtr& heat, Instant selectedDelayStartDat
     refreshSaveButton();
 }
 
+void HeatDetailFlow::heatEdited(const HeatPtr& heat, Instant selectedDelayStartDate)
+{
+    if (!heat || !heat->delays || !m_heat || m_heat->heatId != heat->heatId || m_emptyMessage) {
+        showHeat(heat, selectedDelayStartDate);
+        return;
+    }
+    m_heat = heat;
+    m_pages->updateDelays(*heat->delays, selectedDelayStartDate);
+    m_selectedDelay = screens::delayToShow(*heat, selectedDelayStartDate);
+    m_selectedDelayStartDate = m_selectedDelay ? std::optional<Instant>(m_selectedDelay->startDate.date) : std::nullopt;
+    changed(HeatDetailChange::delays);
+    refreshSaveButton();
+}
+
 void HeatDetailFlow::heatsRebuilt(const std::vector<HeatPtr>& heats)
 {
     if (!m_staleRefusal) {

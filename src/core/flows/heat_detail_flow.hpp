@@ -24,6 +24,7 @@ namespace orvendel::flows {
 // What changed in the heat detail, for the front end to redraw.
 enum class HeatDetailChange {
     heat,       // another heat (or the same one rebuilt) is shown, or the empty message came or went
+    delays,     // an edit changed the shown heat's delays (the pages changed only where it did)
     selection,  // the selected delay moved within the shown heat
     saveButton, // the save button's presence or enabled state
     saving,     // a save of this screen started or ended
@@ -66,6 +67,7 @@ public:
     void selectDelay(Instant startDate, int heatId) override;
     void showEmptyMessage(std::optional<std::string> text) override;
     void heatsRebuilt(const std::vector<HeatPtr>& heats) override;
+    void heatEdited(const HeatPtr& heat, Instant selectedDelayStartDate) override;
 
     const HeatPtr& heat() const { return m_heat; }
     // The delay shown first when the heat was shown, then the one `selectDelay` chose.

@@ -45,7 +45,10 @@ std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
     return flow;
 }
 
-HeatsListFlow::HeatsListFlow(Environment environment) : m_environment(std::move(environment)) {}
+HeatsListFlow::HeatsListFlow(Environment environment)
+    : m_environment(std::move(environment)),
+      m_source(HeatsSource::create(m_environment.session->database, m_environment.session->edits))
+{}
 
 int HeatsListFlow::selectedFurnaceId() const
 {
@@ -70,10 +73,10 @@ void HeatsListFlow::observe()
     add(sn::downloadAndReloadDelays, &HeatsListFlow::downloadAndReloadDelays);
 }
 
-void HeatsListFlow::changed(HeatsListChange::Kind kind, std::size_t section)
+void HeatsListFlow::changed(HeatsListChange::Kind kind, std::size_t section, screens::HeatsTable::RowsChange rows)
 {
     if (m_changeHandler) {
-        m_changeHandler(HeatsListChange{kind, section});
+        m_changeHandler(HeatsListChange{kind, section, rows});
     }
 }
 
@@ -335,76 +338,75 @@ void HeatsListFlow::showErrorAlert(const Notification& notification)
 void HeatsListFlow::updateTable()
 {
     ++m_outstanding;
-    const int furnaceId = selectedFurnaceId();
-    m_environment.session->database->fetchLast24HoursHeats(
-        furnaceId,
-        [executor = m_environment.executor, self = weak_from_this(), furnaceId](Result<std::vector<HeatPtr>> heats) {
-            executor->post([self, furnaceId, heats = std::move(heats)]() mutable {
-                if (auto flow = self.lock()) {
-                    flow->heatsRead(furnaceId, std::move(heats));
-                }
-            });
-        });
+    m_source->read(selectedFurnaceId(),
+                   onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::rebuildSections));
 }
 
-void HeatsListFlow::heatsRead(int furnaceId, Result<std::vector<HeatPtr>> heats)
+void HeatsListFlow::alertEditedDelaysRemoved()
 {
-    if (!heats) {
-        // The table keeps what it showed: a failed read is no reason to show "NO HEATS".
-        --m_outstanding;
-        presentStoreReadFailure(m_environment.presenter, heats.error());
-        return;
-    }
-    m_storedHeats = StoredHeats{furnaceId, *heats};
-    layEditsOver(std::move(*heats));
+    const auto text = screens::editedDelaysRemovedAlert();
+    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message));
 }
 
-void HeatsListFlow::layEditsOver(std::vector<HeatPtr> heats)
-{
-    // Each rebuild carries its own heats: a second read landing before the first rebuild must not lay the
-    // edits over heats that already have them.
-    m_environment.session->edits->getEditsAndOwnSaves(
-        [executor = m_environment.executor, self = weak_from_this(),
-         heats = std::move(heats)](std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) mutable {
-            executor->post([self, read = TableRead{std::move(heats), std::move(edits), std::move(ownSaves)}]() mutable {
-                if (auto flow = self.lock()) {
-                    flow->rebuildSections(std::move(read));
-                }
-            });
-        });
-}
-
-void HeatsListFlow::rebuildSections(TableRead read)
+void HeatsListFlow::rebuildSections(Result<HeatsSource::Heats> read)
 {
     --m_outstanding;
-    auto build = screens::buildSections(read.heats, screens::groupEditsByHeat(read.editedDelays),
-                                        m_tableData.value_or(std::vector<screens::Section>{}), read.ownSaves);
-    m_heats = std::move(build.heats);
-    m_tableData = std::move(build.sections);
+    if (!read) {
+        // The table keeps what it showed: a failed read is no reason to show "NO HEATS".
+        presentStoreReadFailure(m_environment.presenter, read.error());
+        return;
+    }
+    m_heats = std::move(read->heats);
+    m_tableData = screens::buildSections(m_heats, m_tableData.value_or(std::vector<screens::Section>{}));
     m_showsEmptyState = m_heats.empty();
-    if (!build.staleEdits.empty()) {
-        m_environment.session->edits->removeStaleEditedDelays(std::move(build.staleEdits));
-    }
-    if (!build.rebasedEdits.empty()) {
-        // The list already shows the copies; the store must send them with the new version, or the service
-        // would refuse them as changed by someone else.
-        m_environment.session->edits->rebaseEditedDelays(std::move(build.rebasedEdits));
-    }
     m_selectedHeatDelay = screens::repairSelection(m_selectedHeatDelay, m_heats);
     m_highlightedDelay = m_selectedHeatDelay;
     changed(HeatsListChange::Kind::table);
-    if (build.editedDelaysRemoved) {
-        const auto text = screens::editedDelaysRemovedAlert();
-        m_environment.presenter->presentAlert(Alert::ok(text.title, text.message));
+    if (read->editedDelaysRemoved) {
+        alertEditedDelaysRemoved();
     }
-    if (auto delegate = m_delegate.lock()) {
-        delegate->heatsRebuilt(m_heats);
+    auto delegate = m_delegate.lock();
+    if (!delegate) {
+        return;
     }
+    delegate->heatsRebuilt(m_heats);
     if (m_selectedHeatDelay) {
         if (const auto heat = screens::findHeat(m_heats, m_selectedHeatDelay->heatId)) {
-            if (auto delegate = m_delegate.lock()) {
-                delegate->showHeat(heat, m_selectedHeatDelay->delayStartDate);
-            }
+            delegate->showHeat(heat, m_selectedHeatDelay->delayStartDate);
+        }
+    }
+}
+
+void HeatsListFlow::heatEdited(int heatId, std::optional<HeatsSource::HeatUpdate> update)
+{
+    --m_outstanding;
+    const auto shown =
+        std::find_if(m_heats.begin(), m_heats.end(), [heatId](const HeatPtr& heat) { return heat->heatId == heatId; });
+    if (!update || !m_tableData || shown == m_heats.end() || m_tableData->size() != m_heats.size()) {
+        // Nothing of this furnace was read yet, or the heat came or went with a read: read afresh.
+        updateTable();
+        return;
+    }
+    const auto index = static_cast<std::size_t>(shown - m_heats.begin());
+    auto& section = (*m_tableData)[index];
+    auto edited = screens::makeSection(*update->heat, section.collapsed);
+    const auto rows = screens::HeatsTable::diffRows(section, edited);
+    section = std::move(edited);
+    *shown = update->heat;
+    if (!rows.none()) {
+        changed(HeatsListChange::Kind::rows, index, rows);
+    }
+    if (m_selectedHeatDelay && m_selectedHeatDelay->heatId == heatId) {
+        m_selectedHeatDelay = screens::repairSelection(m_selectedHeatDelay, m_heats);
+    }
+    m_highlightedDelay = m_selectedHeatDelay;
+    changed(HeatsListChange::Kind::selection);
+    if (update->editedDelaysRemoved) {
+        alertEditedDelaysRemoved();
+    }
+    if (m_selectedHeatDelay && m_selectedHeatDelay->heatId == heatId) {
+        if (auto delegate = m_delegate.lock()) {
+            delegate->heatEdited(update->heat, m_selectedHeatDelay->delayStartDate);
         }
     }
 }
@@ -610,17 +612,24 @@ void HeatsListFlow::didSelectDelay(const Notification& notification)
 
 void HeatsListFlow::reloadData(const Notification& notification)
 {
-    if (const auto selection = sn::selection(notification)) {
-        m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
-    }
-    // An edit changes the edit store, not the database: the heats last read get the edits laid over them
-    // again. Only a read of another furnace (or none yet) has to go to the database.
-    if (m_storedHeats && m_storedHeats->furnaceId == selectedFurnaceId()) {
-        ++m_outstanding;
-        layEditsOver(m_storedHeats->heats);
+    const auto selection = sn::selection(notification);
+    if (!selection) {
+        updateTable();
         return;
     }
-    updateTable();
+    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    // An edit changes the edit store, not the database: only the edited heat gets its edits laid over it
+    // again, and only its rows change.
+    ++m_outstanding;
+    m_source->editsChanged(selectedFurnaceId(), selection->heatId,
+                           [executor = m_environment.executor, self = weak_from_this(),
+                            heatId = selection->heatId](std::optional<HeatsSource::HeatUpdate> update) {
+                               executor->post([self, heatId, update = std::move(update)]() mutable {
+                                   if (auto flow = self.lock()) {
+                                       flow->heatEdited(heatId, std::move(update));
+                                   }
+                               });
+                           });
 }
 
 void HeatsListFlow::downloadAndReloadDelays(const Notification& notification)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
+#include "core/editing/heats_source.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
@@ -8,6 +9,7 @@
 #include "core/model/screen_notifications.hpp"
 #include "core/screens/guards.hpp"
 #include "core/screens/heat_sections.hpp"
+#include "core/screens/heats_table.hpp"
 #include "core/screens/selection.hpp"
 #include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
@@ -32,6 +34,11 @@ public:
     virtual void showEmptyMessage(std::optional<std::string> text) = 0;
     // The heats as just read again with the edits over them, selected or not.
     virtual void heatsRebuilt(const std::vector<HeatPtr>& /*heats*/) {}
+    // An edit changed the selected heat's delays (nothing was read again): by default shown afresh.
+    virtual void heatEdited(const HeatPtr& heat, Instant selectedDelayStartDate)
+    {
+        showHeat(heat, selectedDelayStartDate);
+    }
 };
 
 // What changed in the list, for the front end to redraw.
@@ -43,9 +50,11 @@ struct HeatsListChange {
         furnaceButton, // the furnace button's enabled state
         selection,     // only the highlighted row moved (or must be shown again after "No")
         section,       // one section collapsed or expanded: `section`
+        rows,          // an edit changed rows of one section: `section`, `rows`
     };
     Kind kind = Kind::table;
     std::size_t section = 0;
+    screens::HeatsTable::RowsChange rows{};
 };
 
 // The heats list without its table: drives the downloads after sign-in (furnace list, then delays and
@@ -124,16 +133,6 @@ private:
         bool finishedDownloadingReasons = false;
         bool stored = false; // a half succeeded: the database changed
     };
-    // The heats as the database last gave them, before any edit was laid over them.
-    struct StoredHeats {
-        int furnaceId = 0;
-        std::vector<HeatPtr> heats;
-    };
-    struct TableRead {
-        std::vector<HeatPtr> heats;
-        std::vector<DelayPtr> editedDelays;
-        std::vector<DelayPtr> ownSaves;
-    };
 
     explicit HeatsListFlow(Environment environment);
     void observe();
@@ -154,15 +153,15 @@ private:
     // A notification of the pair's own delays (or reasons) request that has not completed yet.
     bool isPairHalf(const Notification& notification, bool delays) const;
     void completePairHalf(bool delays, bool succeeded);
-    void heatsRead(int furnaceId, Result<std::vector<HeatPtr>> heats);
-    void layEditsOver(std::vector<HeatPtr> heats);
-    void rebuildSections(TableRead read);
+    void rebuildSections(Result<HeatsSource::Heats> read);
+    void heatEdited(int heatId, std::optional<HeatsSource::HeatUpdate> update);
+    void alertEditedDelaysRemoved();
     void showHeatAndSelect(int heatId, Instant start);
     void answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no, bool logYes);
     void showErrorAlert(const Notification& notification);
     void alertNoInternetConnection();
     void setRefreshing(bool refreshing);
-    void changed(HeatsListChange::Kind kind, std::size_t section = 0);
+    void changed(HeatsListChange::Kind kind, std::size_t section = 0, screens::HeatsTable::RowsChange rows = {});
 
     Environment m_environment;
     std::weak_ptr<HeatsListDelegate> m_delegate;
@@ -178,7 +177,7 @@ private:
     std::optional<DelaysReasonsDownloadIdentifiers> m_pairInFlight;
     std::optional<Furnace> m_furnace;
     std::vector<HeatPtr> m_heats;
-    std::optional<StoredHeats> m_storedHeats;
+    std::shared_ptr<HeatsSource> m_source;
     std::optional<std::vector<screens::Section>> m_tableData;
     std::optional<screens::HeatDelayIdentifier> m_selectedHeatDelay;
     std::optional<screens::HeatDelayIdentifier> m_highlightedDelay;

@@ -1,6 +1,5 @@
 #include "core/screens/heat_sections.hpp"
 
-#include "core/editing/overlay.hpp"
 #include "core/model/utilities.hpp"
 
 #include <fmt/format.h>
@@ -25,17 +24,6 @@ bool oldCollapsedState(const std::vector<Section>& oldSections, int heatId)
 
 } // namespace
 
-EditsByHeat groupEditsByHeat(const std::vector<DelayPtr>& editedDelays)
-{
-    EditsByHeat groups;
-    for (const DelayPtr& delay : editedDelays) {
-        if (delay) {
-            groups[delay->heatId].push_back(delay);
-        }
-    }
-    return groups;
-}
-
 std::string itemDescription(const Delay& delay)
 {
     const std::string start =
@@ -49,42 +37,30 @@ Item makeItem(const Delay& delay)
                 itemDescription(delay), delay.reasonId == 0,  delay.isEdited};
 }
 
-SectionsBuild buildSections(const std::vector<HeatPtr>& heats, const EditsByHeat& editsByHeat,
-                            const std::vector<Section>& oldSections, const std::vector<DelayPtr>& ownSaves)
+Section makeSection(const Heat& heat, bool collapsed)
 {
-    SectionsBuild build;
-    build.heats.reserve(heats.size());
-    build.sections.reserve(heats.size());
-    for (const HeatPtr& stored : heats) {
-        if (!stored) {
-            continue;
-        }
-        HeatPtr heat = stored;
-        const auto edits = editsByHeat.find(heat->heatId);
-        if (heat->delays && !heat->delays->empty() && edits != editsByHeat.end() && !edits->second.empty()) {
-            OverlayResult overlay = overlayEditedDelays(*heat->delays, edits->second, ownSaves);
-            auto merged = std::make_shared<Heat>(*heat);
-            merged->delays = std::move(overlay.delays);
-            heat = std::move(merged);
-            build.editedDelaysRemoved = build.editedDelaysRemoved || overlay.editedDelaysRemoved;
-            build.staleEdits.insert(build.staleEdits.end(), overlay.staleEdits.begin(), overlay.staleEdits.end());
-            build.rebasedEdits.insert(build.rebasedEdits.end(), overlay.rebasedEdits.begin(),
-                                      overlay.rebasedEdits.end());
-        }
-
-        Section section{heat->heatId, heat->heatNumber, {}, oldCollapsedState(oldSections, heat->heatId)};
-        if (heat->delays) {
-            section.items.reserve(heat->delays->size());
-            for (const DelayPtr& delay : *heat->delays) {
-                if (delay) {
-                    section.items.push_back(makeItem(*delay));
-                }
+    Section section{heat.heatId, heat.heatNumber, {}, collapsed};
+    if (heat.delays) {
+        section.items.reserve(heat.delays->size());
+        for (const DelayPtr& delay : *heat.delays) {
+            if (delay) {
+                section.items.push_back(makeItem(*delay));
             }
         }
-        build.sections.push_back(std::move(section));
-        build.heats.push_back(std::move(heat));
     }
-    return build;
+    return section;
+}
+
+std::vector<Section> buildSections(const std::vector<HeatPtr>& heats, const std::vector<Section>& oldSections)
+{
+    std::vector<Section> sections;
+    sections.reserve(heats.size());
+    for (const HeatPtr& heat : heats) {
+        if (heat) {
+            sections.push_back(makeSection(*heat, oldCollapsedState(oldSections, heat->heatId)));
+        }
+    }
+    return sections;
 }
 
 } // namespace orvendel::screens

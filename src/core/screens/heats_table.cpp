@@ -62,4 +62,30 @@ bool toggleSection(std::vector<Section>& sections, std::size_t section)
     return true;
 }
 
+RowsChange diffRows(const Section& before, const Section& after)
+{
+    const auto& old = before.items;
+    const auto& now = after.items;
+    const std::size_t shorter = std::min(old.size(), now.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && old[prefix] == now[prefix]) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (prefix + suffix < shorter && old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    RowsChange change;
+    change.first = prefix;
+    const std::size_t oldSpan = old.size() - prefix - suffix;
+    const std::size_t newSpan = now.size() - prefix - suffix;
+    change.changed = std::min(oldSpan, newSpan);
+    change.removed = oldSpan - change.changed;
+    change.inserted = newSpan - change.changed;
+    change.headerChanged = headerTitle(before) != headerTitle(after) ||
+                           headerDescription(before) != headerDescription(after) ||
+                           unknownIndicatorText(before) != unknownIndicatorText(after);
+    return change;
+}
+
 } // namespace orvendel::screens::HeatsTable

@@ -39,6 +39,21 @@ double arrowRotation(bool collapsed);
 std::size_t numberOfRows(const std::optional<std::vector<Section>>& tableData, std::size_t section);
 double rowHeight(const std::optional<std::vector<Section>>& tableData, std::size_t section);
 
+// How one section's rows changed between two builds of it: the rows before `first` and the rows after the
+// changed span are the same; from `first` on, `changed` rows changed in place, then `removed` old rows went
+// or `inserted` new rows came. An edit of one delay is one changed row; a split a changed row and an
+// inserted one.
+struct RowsChange {
+    std::size_t first = 0;
+    std::size_t changed = 0;
+    std::size_t removed = 0;
+    std::size_t inserted = 0;
+    // The header's texts (the row count, the unknown count) differ.
+    bool headerChanged = false;
+    bool none() const { return changed == 0 && removed == 0 && inserted == 0 && !headerChanged; }
+};
+RowsChange diffRows(const Section& before, const Section& after);
+
 // Flips the section's collapsed state; false when there is no such section.
 bool toggleSection(std::vector<Section>& sections, std::size_t section);
 

@@ -136,6 +136,56 @@ TEST_F(DelayPagesFlowTest, ReasonCommentAndUndoGoThroughThePage)
     ASSERT_TRUE(executor->runUntil([&] { return !pages().pages()[0].delay->isEdited; }));
 }
 
+// An edit reaches the pages as what it changed: the edited page anew, a split's second piece put in after it,
+// an undone split's piece taken out; every other page (its thumb, its rules, an editor on it) stays as it was.
+TEST_F(DelayPagesFlowTest, AnEditChangesOnlyItsPageAndASplitInsertsOne)
+{
+    showFirstHeat();
+    std::vector<std::pair<flows::DelayPagesFlow::Change, std::size_t>> changes;
+    pages().setChangeHandler(
+        [&](flows::DelayPagesFlow::Change change, std::size_t index) { changes.emplace_back(change, index); });
+    using Change = flows::DelayPagesFlow::Change;
+    pages().sliderReleased(1, 40);
+    const auto secondModel = pages().pages()[1].model;
+    const auto second = *pages().editorTarget(1);
+    changes.clear();
+
+    Reason scrap;
+    scrap.id = 12;
+    scrap.description = "Waiting for scrap";
+    ASSERT_TRUE(pages().assignReason(0, scrap));
+    settle();
+    ASSERT_TRUE(executor->runUntil([&] { return pages().pages()[0].delay->isEdited; }));
+    const decltype(changes) reasonChanges{{Change::page, 0}, {Change::page, 0}}; // the marker at once, the edit
+    EXPECT_EQ(changes, reasonChanges);
+    EXPECT_EQ(pages().pages()[1].model, secondModel);
+    EXPECT_EQ(pages().pages()[1].sliderValue, 40);
+
+    // The split of the first page: it changes, its second piece comes in after it and is the page in view.
+    changes.clear();
+    pages().sliderReleased(0, 100);
+    pages().askSplit(0);
+    presenter.answer("Split");
+    settle();
+    ASSERT_TRUE(executor->runUntil([&] { return pages().pages().size() == 3; }));
+    const decltype(changes) splitChanges{
+        {Change::page, 0}, {Change::page, 0}, {Change::inserted, 1}, {Change::currentPage, 1}};
+    EXPECT_EQ(changes, splitChanges);
+    EXPECT_EQ(pages().currentIndex(), 1u);
+    EXPECT_EQ(pages().pages()[2].model, secondModel);
+    EXPECT_EQ(pages().pageFor(second), 2u);
+
+    // Undone: the piece goes, the first page is the stored delay again.
+    changes.clear();
+    pages().askUndo(1);
+    presenter.answer("Yes");
+    settle();
+    ASSERT_TRUE(executor->runUntil([&] { return pages().pages().size() == 2; }));
+    EXPECT_FALSE(pages().pages()[0].delay->isEdited);
+    EXPECT_EQ(pages().pages()[1].model, secondModel);
+    EXPECT_TRUE(std::none_of(changes.begin(), changes.end(), [](const auto& c) { return c.first == Change::pages; }));
+}
+
 // An editor belongs to its delay, not to a page index: across a rebuild it follows the delay to its new page,
 // and when the delay is gone its choice lands nowhere and its typed comment is kept as an edit, with a notice.
 TEST_F(DelayPagesFlowTest, AnEditorFollowsItsDelayAcrossRebuildsAndKeepsAGoneDelaysComment)

@@ -206,6 +206,8 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     const auto stored = screens::findHeat(list->heats(), 201);
     const auto storedFirst = (*stored->delays)[0];
     const auto edit = addEdit(201);
+    std::vector<flows::HeatsListChange> changes;
+    list->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change); });
 
     // The database is held up: a reload that read it could not finish.
     std::promise<void> release;
@@ -217,6 +219,18 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     ASSERT_TRUE(rebuilt) << "the reload waited for the database";
 
     EXPECT_TRUE(section(201).items[0].isDelayEdited);
+    // One row of one section changed, and the header's unknown count with it; nothing was rebuilt.
+    using Kind = flows::HeatsListChange::Kind;
+    ASSERT_EQ(std::count_if(changes.begin(), changes.end(), [](const auto& c) { return c.kind == Kind::rows; }), 1);
+    EXPECT_EQ(std::count_if(changes.begin(), changes.end(), [](const auto& c) { return c.kind == Kind::table; }), 0);
+    const auto rowsChange =
+        *std::find_if(changes.begin(), changes.end(), [](const auto& c) { return c.kind == Kind::rows; });
+    EXPECT_EQ(rowsChange.section, indexOf(201));
+    EXPECT_EQ(rowsChange.rows.first, 0u);
+    EXPECT_EQ(rowsChange.rows.changed, 1u);
+    EXPECT_EQ(rowsChange.rows.inserted + rowsChange.rows.removed, 0u);
+    EXPECT_TRUE(rowsChange.rows.headerChanged);
+    list->setChangeHandler({});
     EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, edit->startDate.date);
     EXPECT_EQ(app->heatDetail()->selectedDelay(), edit);
     // The heats kept for the next reload are the stored ones, untouched by the overlay.

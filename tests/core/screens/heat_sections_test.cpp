@@ -35,90 +35,80 @@ TEST(HeatItems, DescriptionIsClockTimeInTheDelaysZoneAndMinutes)
 
 TEST(HeatSections, HeadersAndUnknownCounts)
 {
-    const auto build =
+    const auto sections =
         buildSections({heat(1, 0, 3600, std::vector{delay(1, 0, 60, 0), delay(1, 100, 160, 4), delay(1, 200, 260, 0)}),
                        heat(2, 0, 3600, std::vector{delay(2, 0, 60, 4)}), heat(3, 0, 3600, std::nullopt),
                        heat(4, 0, 3600, std::vector{delay(4, 0, 60, 4), delay(4, 100, 160, 0)})},
-                      {}, {});
-    ASSERT_EQ(build.sections.size(), 4u);
-    const auto& first = build.sections[0];
+                      {});
+    ASSERT_EQ(sections.size(), 4u);
+    const auto& first = sections[0];
     EXPECT_EQ(HeatsTable::headerTitle(first), "Heat 101");
     EXPECT_EQ(HeatsTable::headerDescription(first), "3 Delays");
     EXPECT_EQ(HeatsTable::unknownDelayCount(first), 2u);
     EXPECT_EQ(HeatsTable::unknownIndicatorText(first), "2");
 
-    EXPECT_EQ(HeatsTable::headerDescription(build.sections[1]), "1 Delay");
-    EXPECT_EQ(HeatsTable::unknownIndicatorText(build.sections[1]), ""); // indicator hidden
+    EXPECT_EQ(HeatsTable::headerDescription(sections[1]), "1 Delay");
+    EXPECT_EQ(HeatsTable::unknownIndicatorText(sections[1]), ""); // indicator hidden
 
     // A heat without a delay list still gets a section, with no rows.
-    EXPECT_TRUE(build.sections[2].items.empty());
-    EXPECT_EQ(HeatsTable::headerDescription(build.sections[2]), "0 Delays");
+    EXPECT_TRUE(sections[2].items.empty());
+    EXPECT_EQ(HeatsTable::headerDescription(sections[2]), "0 Delays");
 
     // A single unknown delay still shows the badge.
-    EXPECT_EQ(HeatsTable::unknownDelayCount(build.sections[3]), 1u);
-    EXPECT_EQ(HeatsTable::unknownIndicatorText(build.sections[3]), "1");
+    EXPECT_EQ(HeatsTable::unknownDelayCount(sections[3]), 1u);
+    EXPECT_EQ(HeatsTable::unknownIndicatorText(sections[3]), "1");
 }
 
 TEST(HeatSections, NewHeatsStartCollapsedAndExpandedOnesStayExpanded)
 {
     std::vector heats{heat(1, 0, 10, std::nullopt), heat(2, 0, 10, std::nullopt)};
-    auto first = buildSections(heats, {}, {});
-    EXPECT_TRUE(first.sections[0].collapsed);
-    EXPECT_TRUE(first.sections[1].collapsed);
+    auto first = buildSections(heats, {});
+    EXPECT_TRUE(first[0].collapsed);
+    EXPECT_TRUE(first[1].collapsed);
 
-    ASSERT_TRUE(HeatsTable::toggleSection(first.sections, 1));
-    EXPECT_FALSE(HeatsTable::toggleSection(first.sections, 2));
+    ASSERT_TRUE(HeatsTable::toggleSection(first, 1));
+    EXPECT_FALSE(HeatsTable::toggleSection(first, 2));
     heats.insert(heats.begin(), heat(3, 0, 10, std::nullopt)); // order of the input is kept, never sorted
-    const auto second = buildSections(heats, {}, first.sections);
-    ASSERT_EQ(second.sections.size(), 3u);
-    EXPECT_EQ(second.sections[0].heatId, 3);
-    EXPECT_TRUE(second.sections[0].collapsed);
-    EXPECT_TRUE(second.sections[1].collapsed);
-    EXPECT_FALSE(second.sections[2].collapsed);
+    const auto second = buildSections(heats, first);
+    ASSERT_EQ(second.size(), 3u);
+    EXPECT_EQ(second[0].heatId, 3);
+    EXPECT_TRUE(second[0].collapsed);
+    EXPECT_TRUE(second[1].collapsed);
+    EXPECT_FALSE(second[2].collapsed);
 }
 
-TEST(HeatSections, UnsavedEditsAreLaidOverTheStoredDelays)
+TEST(HeatsTable, AnEditChangesOnlyTheRowsItTouched)
 {
-    const auto stored = delay(1, 100, 200, 0);
-    const auto untouched = delay(1, 0, 50, 4);
-    const auto h = heat(1, 0, 3600, std::vector{untouched, stored});
+    using HeatsTable::diffRows;
+    const auto stored = heat(1, 0, 3600, std::vector{delay(1, 0, 60, 0), delay(1, 100, 200, 0), delay(1, 300, 360, 4)});
+    const Section before = makeSection(*stored, false);
 
-    auto edit = stored->copy();
-    edit->reasonId = 8;
-    edit->reasonDescription = "Electrode";
-    edit->isEdited = true;
-    const auto build = buildSections({h}, groupEditsByHeat({edit}), {});
+    // A reason assigned: that row, and the header because the unknown count went down.
+    auto classified = *stored;
+    classified.delays = std::vector{(*stored->delays)[0], delay(1, 100, 200, 5), (*stored->delays)[2]};
+    auto change = diffRows(before, makeSection(classified, false));
+    EXPECT_EQ(change.first, 1u);
+    EXPECT_EQ(change.changed, 1u);
+    EXPECT_EQ(change.removed + change.inserted, 0u);
+    EXPECT_TRUE(change.headerChanged);
 
-    ASSERT_EQ(build.sections[0].items.size(), 2u);
-    EXPECT_EQ(build.sections[0].items[1].title, "Electrode");
-    EXPECT_TRUE(build.sections[0].items[1].isDelayEdited);
-    EXPECT_FALSE(build.sections[0].items[1].isDelayUnknown);
-    EXPECT_FALSE(build.editedDelaysRemoved);
+    // A split: the first piece changed in place, the second put in after it; "3 Delays" became "4 Delays".
+    auto split = *stored;
+    split.delays =
+        std::vector{(*stored->delays)[0], delay(1, 100, 150, 0), delay(1, 150, 200, 0), (*stored->delays)[2]};
+    change = diffRows(before, makeSection(split, false));
+    EXPECT_EQ(change.first, 1u);
+    EXPECT_EQ(change.changed, 1u);
+    EXPECT_EQ(change.inserted, 1u);
+    EXPECT_TRUE(change.headerChanged);
 
-    // The returned heat carries the merged list; the stored record is left alone.
-    EXPECT_EQ((*build.heats[0]->delays)[1], edit);
-    EXPECT_EQ((*h->delays)[1], stored);
-    // Edits of other heats do not touch this one.
-    const auto other = buildSections({h}, groupEditsByHeat({delay(2, 100, 200)}), {});
-    EXPECT_EQ(other.heats[0], h);
-}
+    // Undone: the other way round.
+    change = diffRows(makeSection(split, false), before);
+    EXPECT_EQ(change.changed, 1u);
+    EXPECT_EQ(change.removed, 1u);
 
-TEST(HeatSections, EditOfAnOlderVersionRaisesTheFlagOncePerRebuild)
-{
-    const auto stored = delay(1, 100, 200);
-    stored->timestamp = "t2";
-    auto staleOne = stored->copy();
-    staleOne->timestamp = "t1";
-    staleOne->isEdited = true;
-    auto staleTwo = delay(1, 300, 400);
-    staleTwo->delayId = stored->delayId;
-    staleTwo->isEdited = true;
-
-    const auto build =
-        buildSections({heat(1, 0, 3600, std::vector{stored})}, groupEditsByHeat({staleOne, staleTwo}), {});
-    EXPECT_TRUE(build.editedDelaysRemoved);
-    ASSERT_EQ(build.sections[0].items.size(), 1u);
-    EXPECT_FALSE(build.sections[0].items[0].isDelayEdited);
+    // A comment changes no text the list shows: nothing to redraw.
+    EXPECT_TRUE(diffRows(before, makeSection(*stored, false)).none());
 }
 
 TEST(HeatsTable, RowsAndHeights)
