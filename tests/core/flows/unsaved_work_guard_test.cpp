@@ -51,7 +51,6 @@ TEST_F(UnsavedWorkGuardTest, AsksOnlyWhenEditsAreAtRiskAndLeavesThemToTheCaller)
     EXPECT_EQ(decisions.back(), GuardDecision::discard);
     EXPECT_TRUE(console.contains("Selected YES"));
     EXPECT_TRUE(session->edits->hasEditedDelays(201)) << "the caller drops the edits, not the guard";
-    EXPECT_EQ(decisions.size(), 3U);
 }
 
 TEST_F(UnsavedWorkGuardTest, ASaveInFlightAsksAboutTheSaveAndLogsYesOnlyWhereTheCallerWantsIt)
