@@ -439,6 +439,7 @@ TEST_F(DownloadManagerTest, APairEndsWhenItsHalvesEndSilently)
     sessionFor("Last24HoursDelays")->reply(200, expiredReply);
     sessionFor("Authenticate", 1)
         ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":"T2","startingFurnaceId":7}})");
+    ASSERT_EQ(downloadManager->requestsToRetryCount(), 0U); // the parked half has been sent again
     sessionFor("ReasonsList")->reply(200, emptyListReply);
     sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
     database->databaseQueue().drain();
