@@ -2,6 +2,7 @@
 
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/service/download_manager.hpp"
+#include "core/support/log.hpp"
 
 namespace orvendel::flows {
 
@@ -18,6 +19,32 @@ void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, cons
                 executor->post([answer, edited] { answer(screens::guardOutcome(false, edited)); });
             });
         });
+}
+
+void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+                      Presenter& presenter, YesLog yesLog, std::function<void(GuardDecision)> decided)
+{
+    askUnsavedWorkGuard(session, heatId, furnaceId, executor,
+                        [presenter = &presenter, yesLog, decided = std::move(decided)](screens::GuardOutcome outcome) {
+                            const auto question = screens::guardQuestion(outcome);
+                            if (!question) {
+                                decided(GuardDecision::proceed);
+                                return;
+                            }
+                            const bool logsYes =
+                                yesLog == YesLog::anyQuestion || outcome == screens::GuardOutcome::AskUnsavedDelays;
+                            Alert alert{question->title, question->message, {}, std::nullopt};
+                            alert.actions.push_back(
+                                AlertAction{screens::guardYesButton, AlertAction::Style::normal, [decided, logsYes] {
+                                                if (logsYes) {
+                                                    log("Selected YES");
+                                                }
+                                                decided(GuardDecision::discard);
+                                            }});
+                            alert.actions.push_back(AlertAction{screens::guardNoButton, AlertAction::Style::cancel,
+                                                                [decided] { decided(GuardDecision::stay); }});
+                            presenter->presentAlert(std::move(alert));
+                        });
 }
 
 } // namespace orvendel::flows

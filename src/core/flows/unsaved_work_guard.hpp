@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/screens/guards.hpp"
 #include "core/support/executor.hpp"
@@ -14,5 +15,23 @@ namespace orvendel::flows {
 // Thread contract: any thread; `answer` runs on `executor`.
 void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
                          std::function<void(screens::GuardOutcome)> answer);
+
+enum class GuardDecision {
+    proceed, // nothing at risk: no question was asked
+    discard, // the user answered Yes: the caller drops the heat's edits and goes on
+    stay,    // the user answered No
+};
+
+// Which Yes the console notes as "Selected YES": moving to another heat notes only dropping unsaved
+// delays, a furnace switch notes the Yes to either question.
+enum class YesLog { unsavedDelays, anyQuestion };
+
+// The whole guard before leaving a heat: asks as above and, when something is at risk, puts the Yes/No
+// question to the user. The heat's edits are left alone; the caller knows what to drop. A question taken
+// away with its screen decides nothing.
+// Thread contract: call on `executor`, the user-interface executor that also runs the alert's buttons;
+// `presenter` must outlive the question. `decided` runs on `executor`.
+void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+                      Presenter& presenter, YesLog yesLog, std::function<void(GuardDecision)> decided);
 
 } // namespace orvendel::flows

@@ -13,6 +13,17 @@
 namespace orvendel {
 namespace {
 namespace dn = download_notifications;
+
+Error notSignedIn()
+{
+    return Error{orv_error::domain, orv_error::requestCancelled, "The download was not sent: nobody is signed in."};
+}
+
+// Failures are announced with an error, as a rule; a pair's caller gets a reason in every case.
+Error failureWithoutError()
+{
+    return Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
+}
 } // namespace
 
 DownloadManager::DownloadManager(Dependencies dependencies)
@@ -28,6 +39,8 @@ DownloadManager::~DownloadManager()
     m_authenticationObserver.reset();
     m_activeRequestsQueue.drain();
     m_requestsToRetryQueue.drain();
+    // The halves' reports can no longer reach the manager: nobody must wait for the pair in vain.
+    failPairs(detachPairs(), request_failures::cancelled());
 }
 
 std::shared_ptr<DownloadManager> DownloadManager::create(Dependencies dependencies)
@@ -104,21 +117,27 @@ void DownloadManager::downloadFurnacesList(std::optional<std::string> identifier
     }
 }
 
-void DownloadManager::downloadReasons(int furnaceId, std::optional<std::string> identifier)
+bool DownloadManager::downloadReasons(int furnaceId, std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(download_resources::Reasons::resource, furnaceId)) {
-        start<download_resources::Reasons>(std::make_shared<ReasonsDownloaderRequestParameters>(std::move(identifier)),
-                                           configuration);
+    auto configuration = makeConfiguration(download_resources::Reasons::resource, furnaceId);
+    if (!configuration) {
+        return false;
     }
+    start<download_resources::Reasons>(std::make_shared<ReasonsDownloaderRequestParameters>(std::move(identifier)),
+                                       configuration);
+    return true;
 }
 
-void DownloadManager::downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier)
+bool DownloadManager::downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier)
 {
-    if (auto configuration = makeConfiguration(download_resources::Delays::resource, furnaceId)) {
-        start<download_resources::Delays>(
-            std::make_shared<DelaysDownloaderRequestParameters>(std::move(requestDate), true, std::move(identifier)),
-            configuration);
+    auto configuration = makeConfiguration(download_resources::Delays::resource, furnaceId);
+    if (!configuration) {
+        return false;
     }
+    start<download_resources::Delays>(
+        std::make_shared<DelaysDownloaderRequestParameters>(std::move(requestDate), true, std::move(identifier)),
+        configuration);
+    return true;
 }
 
 void DownloadManager::saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays,
@@ -141,6 +160,125 @@ void DownloadManager::isSavingDelays(int heatId, int furnaceId, std::function<vo
         });
         completion(saving);
     });
+}
+
+// ---- the delays and reasons pair ----
+
+void DownloadManager::downloadDelaysAndReasons(int furnaceId, std::string requestDate, PairCompletion completion)
+{
+    std::string delaysIdentifier;
+    std::string reasonsIdentifier;
+    {
+        std::lock_guard lock(m_pairMutex);
+        if (m_pairInFlight) {
+            // Collapsed into one pair of the latest furnace and date: the earlier ones are out of date already.
+            if (!m_waitingPair) {
+                m_waitingPair.emplace();
+            }
+            m_waitingPair->furnaceId = furnaceId;
+            m_waitingPair->requestDate = std::move(requestDate);
+            m_waitingPair->completions.push_back(std::move(completion));
+            return;
+        }
+        m_pairInFlight = DelaysReasonsPair{newUUIDText(), newUUIDText()};
+        m_pairInFlight->completions.push_back(std::move(completion));
+        delaysIdentifier = m_pairInFlight->delaysIdentifier;
+        reasonsIdentifier = m_pairInFlight->reasonsIdentifier;
+    }
+    startPair(furnaceId, requestDate, delaysIdentifier, reasonsIdentifier);
+}
+
+bool DownloadManager::isDownloadingDelaysAndReasons()
+{
+    std::lock_guard lock(m_pairMutex);
+    return m_pairInFlight.has_value();
+}
+
+void DownloadManager::startPair(int furnaceId, const std::string& requestDate, const std::string& delaysIdentifier,
+                                const std::string& reasonsIdentifier)
+{
+    if (!downloadDelays(furnaceId, requestDate, delaysIdentifier)) {
+        pairHalfEnded(delaysIdentifier, notSignedIn());
+    }
+    if (!downloadReasons(furnaceId, reasonsIdentifier)) {
+        pairHalfEnded(reasonsIdentifier, notSignedIn());
+    }
+}
+
+void DownloadManager::pairHalfEnded(const std::string& identifier, const std::optional<Error>& failure)
+{
+    std::vector<PairCompletion> completions;
+    Result<void> outcome;
+    std::optional<WaitingPair> next;
+    std::string delaysIdentifier;
+    std::string reasonsIdentifier;
+    {
+        std::lock_guard lock(m_pairMutex);
+        if (!m_pairInFlight) {
+            return;
+        }
+        auto& pair = *m_pairInFlight;
+        bool* ended = identifier == pair.delaysIdentifier    ? &pair.delaysEnded
+                      : identifier == pair.reasonsIdentifier ? &pair.reasonsEnded
+                                                             : nullptr;
+        // Another request, or the second report of a cancelled half.
+        if (!ended || *ended) {
+            return;
+        }
+        *ended = true;
+        if (failure && !pair.firstFailure) {
+            pair.firstFailure = failure;
+        }
+        if (!pair.delaysEnded || !pair.reasonsEnded) {
+            return;
+        }
+        if (pair.firstFailure) {
+            outcome = *pair.firstFailure;
+        }
+        completions = std::move(pair.completions);
+        m_pairInFlight.reset();
+        if (m_waitingPair) {
+            next = std::exchange(m_waitingPair, std::nullopt);
+            m_pairInFlight = DelaysReasonsPair{newUUIDText(), newUUIDText()};
+            m_pairInFlight->completions = std::move(next->completions);
+            delaysIdentifier = m_pairInFlight->delaysIdentifier;
+            reasonsIdentifier = m_pairInFlight->reasonsIdentifier;
+        }
+    }
+    for (const auto& completion : completions) {
+        if (completion) {
+            completion(outcome);
+        }
+    }
+    if (next) {
+        startPair(next->furnaceId, next->requestDate, delaysIdentifier, reasonsIdentifier);
+    }
+}
+
+DownloadManager::DetachedPairs DownloadManager::detachPairs()
+{
+    std::lock_guard lock(m_pairMutex);
+    return DetachedPairs{std::exchange(m_pairInFlight, std::nullopt), std::exchange(m_waitingPair, std::nullopt)};
+}
+
+void DownloadManager::failPairs(DetachedPairs pairs, const Error& error)
+{
+    auto& [inFlight, waiting] = pairs;
+    if (inFlight) {
+        const Result<void> outcome = inFlight->firstFailure ? Result<void>(*inFlight->firstFailure) : error;
+        for (const auto& completion : inFlight->completions) {
+            if (completion) {
+                completion(outcome);
+            }
+        }
+    }
+    if (waiting) {
+        for (const auto& completion : waiting->completions) {
+            if (completion) {
+                completion(error);
+            }
+        }
+    }
 }
 
 // ---- the two lists ----
@@ -237,6 +375,8 @@ void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> err
 
 void DownloadManager::resetForLogout()
 {
+    // Before the cancellations: a pair they end must not start the one waiting, for nobody or the next user.
+    DetachedPairs pairs = detachPairs();
     {
         std::lock_guard lock(m_renewalMutex);
         m_isUpdatingSessionId = false;
@@ -252,6 +392,7 @@ void DownloadManager::resetForLogout()
     // Ended like the active ones: cancelled, each with its own notification.
     clearRequestsToRetry(true, request_failures::cancelled());
     m_requestsToRetryQueue.drain();
+    failPairs(std::move(pairs), request_failures::cancelled());
 }
 
 // ---- failures and the session refresh ----
@@ -267,6 +408,7 @@ void DownloadManager::postFailure(const char* name, const std::optional<Error>& 
         info.emplace(dn::heatIdKey, *heatId);
     }
     m_center->post(name, this, std::move(info));
+    pairHalfEnded(identifier, error ? *error : failureWithoutError());
 }
 
 void DownloadManager::postLogout()
@@ -331,6 +473,8 @@ void DownloadManager::sessionExpired(const Downloader& request, const Error& err
     }
     case Step::logout:
         postLogout();
+        // Not announced as failed, but a pair waiting for it must still end.
+        pairHalfEnded(request.requestParameters()->identifier, error);
         break;
     }
 }
@@ -400,6 +544,7 @@ void DownloadManager::requestFinished(const std::shared_ptr<Downloader>& request
         if (resource.finishedLine) {
             logDownloadManager(resource.finishedLine);
         }
+        pairHalfEnded(identifier, std::nullopt);
         return;
     }
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
@@ -418,6 +563,7 @@ void DownloadManager::storeFinished(const DownloadResource& resource, const Resu
     if (stored) {
         m_center->post(resource.finishedNotification, this, {{dn::identifierKey, identifier}});
         logDownloadManager(resource.finishedLine);
+        pairHalfEnded(identifier, std::nullopt);
         return;
     }
     // The store's own error (a full disk): the download failed, it did not bring an empty list.

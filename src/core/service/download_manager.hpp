@@ -29,7 +29,10 @@ struct RetryRequest {
 // that expired under an older session than the current one is sent again with the current one, and every
 // parked request ends either sent again or with its own failure notification.
 // Thread contract: the operations may be called from any thread and return at once. Request completions run
-// on the requests' strands, store completions on the database queue; notifications are posted there.
+// on the requests' strands, store completions on the database queue; notifications are posted there. The
+// completion of a delays and reasons pair runs where its last half ended (a request's strand, the database
+// queue, the retry queue) or on the thread that logs out or releases the manager; never under a lock of the
+// manager, so it may start the next pair itself, but it must not wait on those queues: hop to your own thread.
 class DownloadManager : public DelaySaver, public std::enable_shared_from_this<DownloadManager> {
 public:
     static constexpr const char* furnacesResourcePathComponent = download_resources::Furnaces::resource.pathComponent;
@@ -56,13 +59,24 @@ public:
     ~DownloadManager() override;
 
     void downloadFurnacesList(std::optional<std::string> identifier = std::nullopt);
-    void downloadReasons(int furnaceId, std::optional<std::string> identifier = std::nullopt);
-    void downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier = std::nullopt);
+    // Both return false when nothing was sent because nobody is signed in (the logout notification says so).
+    bool downloadReasons(int furnaceId, std::optional<std::string> identifier = std::nullopt);
+    bool downloadDelays(int furnaceId, std::string requestDate, std::optional<std::string> identifier = std::nullopt);
     void saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays, std::optional<std::string> identifier);
     void saveDelays(int furnaceId, int heatId, std::vector<DelayPtr> delays) override
     {
         saveDelays(furnaceId, heatId, std::move(delays), std::nullopt);
     }
+    // Downloads a furnace's delays and reasons together; each half is announced like a single download. The
+    // completion runs once, when both halves ended: success when both were stored, else the first failure.
+    // A call made while a pair is in flight waits for it, because that pair may predate a save or a furnace
+    // switch; the calls waiting meanwhile share one pair, of the last call's furnace and date, and each hears
+    // its outcome. Logging out fails the pair in flight and the waiting one.
+    using PairCompletion = std::function<void(Result<void>)>;
+    void downloadDelaysAndReasons(int furnaceId, std::string requestDate, PairCompletion completion);
+    // Whether a pair is in flight or waiting to start.
+    bool isDownloadingDelaysAndReasons();
+
     // Whether a save of that heat and furnace is in flight; the completion runs on the active-requests queue.
     void isSavingDelays(int heatId, int furnaceId, std::function<void(bool)> completion);
 
@@ -116,6 +130,18 @@ private:
     static Error renewalFailure();
     void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
 
+    // A pair's halves started, outside the pair lock: both already carry their identifiers.
+    void startPair(int furnaceId, const std::string& requestDate, const std::string& delaysIdentifier,
+                   const std::string& reasonsIdentifier);
+    // The request with `identifier` ended: with `failure`, or stored. Completes the pair it is a half of, if any,
+    // once the other half ended too, and starts the pair waiting behind it.
+    void pairHalfEnded(const std::string& identifier, const std::optional<Error>& failure);
+    // Logout and release: the pair in flight and the waiting one are taken away first, so that halves ending
+    // meanwhile start nothing, and failed when the requests are gone.
+    struct DetachedPairs;
+    DetachedPairs detachPairs();
+    static void failPairs(DetachedPairs pairs, const Error& error);
+
     void postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
                      std::optional<int> heatId = std::nullopt);
     void postLogout();
@@ -130,6 +156,29 @@ private:
     std::mutex m_renewalMutex;
     std::atomic<bool> m_isUpdatingSessionId = false;
     ObserverToken m_authenticationObserver;
+
+    // The delays and reasons pair in flight, and the one waiting behind it. Guarded by m_pairMutex, which is
+    // never held while a request starts or a completion runs.
+    struct DelaysReasonsPair {
+        std::string delaysIdentifier;
+        std::string reasonsIdentifier;
+        bool delaysEnded = false;
+        bool reasonsEnded = false;
+        std::optional<Error> firstFailure{};
+        std::vector<PairCompletion> completions{};
+    };
+    struct WaitingPair {
+        int furnaceId = 0;
+        std::string requestDate;
+        std::vector<PairCompletion> completions{};
+    };
+    struct DetachedPairs {
+        std::optional<DelaysReasonsPair> inFlight;
+        std::optional<WaitingPair> waiting;
+    };
+    std::mutex m_pairMutex;
+    std::optional<DelaysReasonsPair> m_pairInFlight;
+    std::optional<WaitingPair> m_waitingPair;
 
     std::vector<std::shared_ptr<Downloader>> m_activeRequests; // on m_activeRequestsQueue only
     std::vector<RetryRequest> m_requestsToRetry;               // on m_requestsToRetryQueue only

@@ -9,6 +9,29 @@ namespace {
 namespace dn = download_notifications;
 namespace ln = login_notifications;
 
+const char* emptyListReply = R"({"resultInformation":{"success":true},"data":[]})";
+
+// What the completions of delays and reasons pairs heard, from whichever thread ended them.
+class PairOutcomes {
+public:
+    DownloadManager::PairCompletion completion()
+    {
+        return [this](Result<void> outcome) {
+            std::lock_guard lock(m_mutex);
+            m_outcomes.push_back(std::move(outcome));
+        };
+    }
+    std::vector<Result<void>> outcomes() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_outcomes;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Result<void>> m_outcomes;
+};
+
 const char* furnacesReply = R"({"resultInformation":{"success":true},"data":[
     {"furnaceId":3,"furnaceName":"EAF 3"},{"furnaceId":9,"furnaceName":"--Spare"}]})";
 
@@ -22,6 +45,14 @@ protected:
             promise.set_value(furnaces.valueOr(std::vector<FurnacePtr>{}));
         });
         return promise.get_future().get();
+    }
+
+    // Answers the running pair's halves, delays first, and lets their stores finish.
+    void answerPair(std::size_t nth, const std::string& delays, const std::string& reasons)
+    {
+        sessionFor("Last24HoursDelays", nth)->reply(200, delays);
+        sessionFor("ReasonsList", nth)->reply(200, reasons);
+        database->databaseQueue().drain();
     }
 
     DelayPtr someDelay(std::optional<int> delayId)
@@ -316,6 +347,106 @@ TEST_F(DownloadManagerTest, LogoutCancelsActiveAndParkedRequests)
     EXPECT_EQ(recorder.named(dn::failedReasons)[0].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
     ASSERT_EQ(recorder.count(dn::failedSaving), 1U);
     EXPECT_EQ(*recorder.named(dn::failedSaving)[0].value<int>(dn::heatIdKey), 41);
+}
+
+TEST_F(DownloadManagerTest, APairCompletesOnceWhenBothHalvesEnded)
+{
+    signIn();
+    NotificationRecorder recorder(center, {dn::finishedDelays, dn::finishedReasons});
+    PairOutcomes stored;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", stored.completion());
+    EXPECT_TRUE(downloadManager->isDownloadingDelaysAndReasons());
+    sessionFor("Last24HoursDelays")->reply(200, emptyListReply);
+    database->databaseQueue().drain();
+    EXPECT_TRUE(stored.outcomes().empty()) << "the reasons are still on their way";
+    sessionFor("ReasonsList")->reply(200, emptyListReply);
+    database->databaseQueue().drain();
+    ASSERT_EQ(stored.outcomes().size(), 1U);
+    EXPECT_TRUE(stored.outcomes()[0]);
+    EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
+    EXPECT_EQ(recorder.count(dn::finishedDelays) + recorder.count(dn::finishedReasons), 2U) << "still announced";
+
+    // A failed half fails the pair with the first failure, but only once the other half ended too.
+    PairOutcomes failed;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", failed.completion());
+    sessionFor("Last24HoursDelays", 1)->reply(500, "<html>Internal Server Error</html>");
+    EXPECT_TRUE(failed.outcomes().empty());
+    sessionFor("ReasonsList", 1)->reply(200, R"({"resultInformation":{"success":false}})");
+    ASSERT_EQ(failed.outcomes().size(), 1U);
+    ASSERT_FALSE(failed.outcomes()[0]);
+    EXPECT_EQ(failed.outcomes()[0].error().code, orv_error::decodeFailure);
+}
+
+TEST_F(DownloadManagerTest, CallsDuringAPairShareOneMorePairOfTheLastFurnace)
+{
+    signIn();
+    PairOutcomes first;
+    PairOutcomes waiting;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", first.completion());
+    downloadManager->downloadDelaysAndReasons(4, "2026-12-06T11:00:00Z", waiting.completion());
+    downloadManager->downloadDelaysAndReasons(5, "2026-12-06T12:00:00Z", waiting.completion());
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 1U) << "nothing starts while a pair is in flight";
+
+    answerPair(0, emptyListReply, emptyListReply);
+    ASSERT_EQ(first.outcomes().size(), 1U);
+    EXPECT_TRUE(waiting.outcomes().empty());
+    EXPECT_TRUE(downloadManager->isDownloadingDelaysAndReasons());
+    ASSERT_EQ(transport->requestsTo("Last24HoursDelays"), 2U);
+    const auto& body = sessionFor("Last24HoursDelays", 1)->requests.at(0).body;
+    EXPECT_NE(body.find(R"("furnaceId":5)"), std::string::npos) << body;
+    EXPECT_NE(body.find("2026-12-06T12:00:00Z"), std::string::npos) << body;
+
+    answerPair(1, emptyListReply, emptyListReply);
+    ASSERT_EQ(waiting.outcomes().size(), 2U);
+    EXPECT_TRUE(waiting.outcomes()[0] && waiting.outcomes()[1]);
+    EXPECT_EQ(first.outcomes().size(), 1U);
+    EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
+}
+
+TEST_F(DownloadManagerTest, LogoutFailsThePairInFlightAndTheWaitingOneOnce)
+{
+    signIn();
+    PairOutcomes inFlight;
+    PairOutcomes waiting;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", inFlight.completion());
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", waiting.completion());
+    sessionFor("ReasonsList")->reply(200, expiredReply); // parked behind a renewal
+    downloadManager->resetForLogout();
+    database->databaseQueue().drain();
+
+    ASSERT_EQ(inFlight.outcomes().size(), 1U);
+    EXPECT_FALSE(inFlight.outcomes()[0]);
+    ASSERT_EQ(waiting.outcomes().size(), 1U);
+    ASSERT_FALSE(waiting.outcomes()[0]);
+    EXPECT_EQ(waiting.outcomes()[0].error().code, orv_error::requestCancelled);
+    EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 1U) << "the waiting pair is not sent for nobody";
+    EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
+}
+
+// Halves that end without a failure notification still end their pair, or every later pair would wait.
+TEST_F(DownloadManagerTest, APairEndsWhenItsHalvesEndSilently)
+{
+    PairOutcomes signedOut;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", signedOut.completion());
+    ASSERT_EQ(signedOut.outcomes().size(), 1U);
+    EXPECT_FALSE(signedOut.outcomes()[0]);
+    EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
+
+    // A half sent again after a renewal meets an expired session again: the user's session ends, silently.
+    signIn();
+    PairOutcomes expired;
+    downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", expired.completion());
+    sessionFor("Last24HoursDelays")->reply(200, expiredReply);
+    sessionFor("Authenticate", 1)
+        ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":"T2","startingFurnaceId":7}})");
+    ASSERT_EQ(downloadManager->requestsToRetryCount(), 0U); // the parked half has been sent again
+    sessionFor("ReasonsList")->reply(200, emptyListReply);
+    sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
+    database->databaseQueue().drain();
+    ASSERT_EQ(expired.outcomes().size(), 1U);
+    ASSERT_FALSE(expired.outcomes()[0]);
+    EXPECT_TRUE(expired.outcomes()[0].error().is(server_error::domain, server_error::sessionExpired));
+    EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
 }
 
 } // namespace
