@@ -1,10 +1,12 @@
 // Measures the tablet application offscreen (QT_QPA_PLATFORM=offscreen) against a reference delay service it
-// starts itself with a busy day (62 delays per heat), each figure beside a bare baseline of the same run:
+// starts itself with a busy day (62 delays per heat), each figure beside a bare baseline of the same run
+// (--stress: a day of about 100,000 delays, edits only):
 //   - cold start: a fresh process until the sign-in screen's first frame, against bench_bare_quick_window (one
 //     Rectangle, one Text) started the same way; 10 runs of each, interleaved;
 //   - resident memory with a heat's detail open (its pages and charts drawn), against the bare window's;
-//   - an edit: a reason assigned on a delay page until the heats list, the charts and the pages were rebuilt and
-//     the next frame drawn, median of 20 edits alternating two reasons, with the GUI thread's CPU time in it;
+//   - edits on the page in view (reasons alternating, comments, splits and their undo): from the call until the
+//     heats list's row, the page, the charts and the heat detail heard of it and the next frame was drawn, with the
+//     GUI thread's CPU time in it, and any model reset counted (an edit must not rebuild);
 //     against a bare window's text changed after a hop through a worker thread, until its next frame.
 // A measuring program, not a test: it prints figures and never fails on them.
 #include "core/storage/database_manager.hpp"
@@ -28,7 +30,9 @@
 #include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
@@ -241,42 +245,129 @@ ColdStarts measureColdStarts(const QString& serviceURL)
 }
 
 struct EditFigures {
-    std::vector<double> assign, table, pages, charts, heat, all, frame, busy;
+    std::vector<double> call, list, pages, charts, detail, all, frame, busy;
+    int rebuilds = 0; // model resets during the edits: each one a fault
 };
 
-// The app on the busy day: the detail of a heat opened, then reasons assigned on its page in view.
-int measureApp(const std::string& serviceURL, const ColdStarts& cold)
+void append(EditFigures& to, const EditFigures& from)
 {
-    QTemporaryDir data;
-    testing::GuiDriver gui(testing::GuiDriver::optionsFor(serviceURL, data.path().toStdString()));
-    if (!gui.loaded() || !gui.signIn("demo", "demo")) {
-        std::fprintf(stderr, "could not sign in\n");
-        return 1;
+    for (auto [into, values] : {std::pair{&to.call, &from.call},
+                                {&to.list, &from.list},
+                                {&to.pages, &from.pages},
+                                {&to.charts, &from.charts},
+                                {&to.detail, &from.detail},
+                                {&to.all, &from.all},
+                                {&to.frame, &from.frame},
+                                {&to.busy, &from.busy}}) {
+        into->insert(into->end(), values->begin(), values->end());
     }
+    to.rebuilds += from.rebuilds;
+}
+
+void printEdits(const char* what, const EditFigures& edits)
+{
+    std::printf("\n%s, from the call:\n", what);
+    printSpread("the edit call returned", edits.call);
+    if (!edits.list.empty()) {
+        printSpread("heats list rows changed (rowsEdited)", edits.list);
+    }
+    printSpread("delay pages changed (model rows)", edits.pages);
+    printSpread("both charts recomputed (changed)", edits.charts);
+    printSpread("heat detail told (delaysChanged)", edits.detail);
+    printSpread("all of them", edits.all);
+    printSpread("the next frame swapped", edits.frame);
+    printSpread("GUI thread CPU time until all of them", edits.busy);
+    std::printf("  %-44s %d\n", "full rebuilds (model resets) during the edits", edits.rebuilds);
+}
+
+// Edits on the page in view, each timed from the call until the views heard of it and the next frame was drawn.
+class EditBench {
+public:
+    EditBench(testing::GuiDriver& gui) : m_gui(gui) {}
+
+    // `edit(run)` makes one edit; `listRow` whether the heats list shows something of it.
+    EditFigures run(int runs, bool listRow, const std::function<void(int)>& edit)
+    {
+        auto* detail = m_gui.controller().heatDetail();
+        auto* pages = detail->pages();
+        EditFigures figures;
+        for (int run = 0; run < runs; ++run) {
+            enum Mark { pagesMark, powerOff, bar, detailMark, list, marks };
+            UpdateClock clock(m_gui.window(), listRow ? marks : marks - 1);
+            auto* model = pages->model();
+            clock.watch(model, &QAbstractItemModel::dataChanged, pagesMark);
+            clock.watch(model, &QAbstractItemModel::rowsInserted, pagesMark);
+            clock.watch(model, &QAbstractItemModel::rowsRemoved, pagesMark);
+            clock.watch(detail->powerOffChart(), &app::PowerOffChartModel::changed, powerOff);
+            clock.watch(detail->barChart(), &app::BarChartModel::changed, bar);
+            clock.watch(detail, &app::HeatDetailController::delaysChanged, detailMark);
+            if (listRow) {
+                clock.watch(m_gui.controller().heatsList(), &app::HeatsListController::rowsEdited, list);
+            }
+            int resets = 0;
+            const auto countReset = [&resets] { ++resets; };
+            const auto a = QObject::connect(pages, &app::DelayPagesController::pagesReset, countReset);
+            const auto b =
+                QObject::connect(m_gui.controller().heatsList(), &app::HeatsListController::tableChanged, countReset);
+            clock.start();
+            edit(run);
+            const double called = clock.elapsedMs();
+            const bool drawn = clock.wait(5000);
+            QObject::disconnect(a);
+            QObject::disconnect(b);
+            figures.rebuilds += resets;
+            if (!drawn) {
+                std::fprintf(stderr, "edit %d: some view never heard of it, or no frame after it\n", run);
+                continue;
+            }
+            figures.call.push_back(called);
+            if (listRow) {
+                figures.list.push_back(clock.at(list));
+            }
+            figures.pages.push_back(clock.at(pagesMark));
+            figures.charts.push_back(std::max(clock.at(powerOff), clock.at(bar)));
+            figures.detail.push_back(clock.at(detailMark));
+            figures.all.push_back(clock.allMs());
+            figures.frame.push_back(clock.frameMs());
+            figures.busy.push_back(clock.busyMs());
+            // The store's journal write and the page turn's animation settle before the next edit.
+            m_gui.waitFor([] { return false; }, 300);
+        }
+        return figures;
+    }
+
+private:
+    testing::GuiDriver& m_gui;
+};
+
+// Opens the newest heat's first delay on the shown day; false when it never appears.
+bool openNewestHeat(testing::GuiDriver& gui)
+{
     auto* detail = gui.controller().heatDetail();
     auto* pages = detail->pages();
-    // The newest heat, as the editor's GUI test opens it.
-    if (!gui.click(gui.listEntry(0)) ||
-        !gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 2; }) ||
-        !gui.click(gui.listEntry(1)) || !gui.waitFor([&] {
-            return !detail->showsEmptyMessage() && pages->count() > 0 && gui.item(QStringLiteral("delayPage_0")) &&
-                   detail->powerOffChart()->hasHeat() && detail->barChart()->hasHeat();
-        })) {
-        std::fprintf(stderr, "could not open a heat\n");
-        return 1;
-    }
+    const bool opened = gui.click(gui.listEntry(0)) &&
+                        gui.waitFor([&] { return gui.controller().heatsList()->model()->rowCount() > 2; }) &&
+                        gui.click(gui.listEntry(1)) && gui.waitFor([&] {
+                            return !detail->showsEmptyMessage() && pages->count() > 0 &&
+                                   gui.item(QStringLiteral("delayPage_0")) && detail->powerOffChart()->hasHeat() &&
+                                   detail->barChart()->hasHeat();
+                        });
     gui.waitFor([] { return false; }, 500); // the page turn's animation and the last frames
-    const auto& heats = gui.controller().flow().heatsList()->heats();
+    return opened;
+}
+
+std::size_t delayCount(testing::GuiDriver& gui)
+{
     std::size_t delays = 0;
-    for (const auto& heat : heats) {
+    for (const auto& heat : gui.controller().flow().heatsList()->heats()) {
         delays += heat->delays ? heat->delays->size() : 0;
     }
-    const auto* interface = gui.window()->rendererInterface();
-    std::printf("busy day: %zu heats, %zu delays; the heat shown has %d pages; scene graph: %s\n", heats.size(), delays,
-                pages->count(),
-                interface && interface->graphicsApi() == QSGRendererInterface::Software ? "software" : "hardware");
-    const double detailKB = static_cast<double>(residentKilobytes());
+    return delays;
+}
 
+// Two reasons other than the page's own, from the store.
+std::vector<ReasonPtr> twoOtherReasons(testing::GuiDriver& gui, int ownReason)
+{
     std::vector<ReasonPtr> reasons;
     std::atomic<bool> fetched = false;
     const auto& session = gui.controller().session();
@@ -285,65 +376,77 @@ int measureApp(const std::string& serviceURL, const ColdStarts& cold)
         fetched = true;
     });
     gui.waitFor([&] { return fetched.load(); });
-    const std::size_t index = static_cast<std::size_t>(pages->currentIndex());
-    const int ownReason = pages->flow()->pages()[index].delay->reasonId;
     std::erase_if(reasons, [&](const ReasonPtr& r) { return !r->id || *r->id == ownReason; });
+    return reasons;
+}
+
+// The app on a day of the service's: a heat's detail opened, then edits on its page in view.
+int measureApp(const std::string& serviceURL, const ColdStarts* cold, bool everyKind)
+{
+    QTemporaryDir data;
+    testing::GuiDriver gui(testing::GuiDriver::optionsFor(serviceURL, data.path().toStdString()));
+    if (!gui.loaded() || !gui.signIn("demo", "demo")) {
+        std::fprintf(stderr, "could not sign in\n");
+        return 1;
+    }
+    if (!openNewestHeat(gui)) {
+        std::fprintf(stderr, "could not open a heat\n");
+        return 1;
+    }
+    auto* pages = gui.controller().heatDetail()->pages();
+    const auto* interface = gui.window()->rendererInterface();
+    std::printf("%zu heats, %zu delays; the heat shown has %d pages; scene graph: %s\n",
+                gui.controller().flow().heatsList()->heats().size(), delayCount(gui), pages->count(),
+                interface && interface->graphicsApi() == QSGRendererInterface::Software ? "software" : "hardware");
+    const double detailKB = static_cast<double>(residentKilobytes());
+
+    auto flow = pages->flow();
+    const auto index = [&] { return flow->currentIndex(); };
+    const auto reasons = twoOtherReasons(gui, flow->pages()[index()].delay->reasonId);
     if (reasons.size() < 2) {
         std::fprintf(stderr, "fewer than two reasons stored\n");
         return 1;
     }
-
-    enum Mark { table, pagesReset, powerOff, bar, heat, marks };
-    EditFigures edits;
-    for (int run = 0; run < 20; ++run) {
-        UpdateClock clock(gui.window(), marks);
-        clock.watch(gui.controller().heatsList(), &app::HeatsListController::tableChanged, table);
-        clock.watch(pages, &app::DelayPagesController::pagesReset, pagesReset);
-        clock.watch(detail->powerOffChart(), &app::PowerOffChartModel::changed, powerOff);
-        clock.watch(detail->barChart(), &app::BarChartModel::changed, bar);
-        clock.watch(detail, &app::HeatDetailController::heatChanged, heat);
-        clock.start();
-        pages->flow()->assignReason(index, *reasons[static_cast<std::size_t>(run % 2)]);
-        const double assigned = clock.elapsedMs();
-        const bool drawn = clock.wait(5000);
-        if (!drawn) {
-            std::fprintf(stderr, "edit %d: no rebuild or no frame after it\n", run);
-            continue;
+    EditBench bench(gui);
+    const auto assign =
+        bench.run(20, true, [&](int run) { flow->assignReason(index(), *reasons[static_cast<std::size_t>(run % 2)]); });
+    EditFigures comment, split, undo;
+    if (everyKind) {
+        comment = bench.run(20, false,
+                            [&](int run) { flow->applyComment(index(), "Ladle late, run " + std::to_string(run)); });
+        // A split of the page in view at its middle, then the undo of it from its second piece (in view after it).
+        for (int run = 0; run < 10; ++run) {
+            append(split, bench.run(1, true, [&](int) {
+                const auto& model = flow->pages()[index()].model;
+                model->splitDelay(static_cast<float>(model->splitLength() / 2), flow.get());
+            }));
+            append(undo, bench.run(1, true, [&](int) { flow->pages()[index()].model->undoAllChanges(flow.get()); }));
         }
-        edits.assign.push_back(assigned);
-        edits.table.push_back(clock.at(table));
-        edits.pages.push_back(clock.at(pagesReset));
-        edits.charts.push_back(std::max(clock.at(powerOff), clock.at(bar)));
-        edits.heat.push_back(clock.at(heat));
-        edits.all.push_back(clock.allMs());
-        edits.frame.push_back(clock.frameMs());
-        edits.busy.push_back(clock.busyMs());
-        gui.waitFor([] { return false; }, 30);
     }
     const double afterEditsKB = static_cast<double>(residentKilobytes());
 
-    std::printf("\ncold start to the first frame (separate processes, interleaved):\n");
-    std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "app, sign-in screen", cold.app.median,
-                cold.app.min, cold.app.max, cold.app.runs);
-    std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "bare Qt Quick window", cold.bare.median,
-                cold.bare.min, cold.bare.max, cold.bare.runs);
-    std::printf("  ratio app / bare: %.2fx\n", cold.bare.median > 0 ? cold.app.median / cold.bare.median : 0.0);
+    if (cold) {
+        std::printf("\ncold start to the first frame (separate processes, interleaved):\n");
+        std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "app, sign-in screen", cold->app.median,
+                    cold->app.min, cold->app.max, cold->app.runs);
+        std::printf("  %-44s median %7.1f ms (min %.1f, max %.1f, %zu runs)\n", "bare Qt Quick window",
+                    cold->bare.median, cold->bare.min, cold->bare.max, cold->bare.runs);
+        std::printf("  ratio app / bare: %.2fx\n", cold->bare.median > 0 ? cold->app.median / cold->bare.median : 0.0);
+        std::printf("\nresident memory:\n");
+        std::printf("  %-44s %7.1f MB\n", "bare Qt Quick window at its first frame", megabytes(cold->bareResidentKB));
+        std::printf("  %-44s %7.1f MB\n", "app at the sign-in screen's first frame", megabytes(cold->appResidentKB));
+    } else {
+        std::printf("\nresident memory:\n");
+    }
+    std::printf("  %-44s %7.1f MB\n", "app, a heat's detail open", megabytes(detailKB));
+    std::printf("  %-44s %7.1f MB\n", "the same after the edits", megabytes(afterEditsKB));
 
-    std::printf("\nresident memory:\n");
-    std::printf("  %-44s %7.1f MB\n", "bare Qt Quick window at its first frame", megabytes(cold.bareResidentKB));
-    std::printf("  %-44s %7.1f MB\n", "app at the sign-in screen's first frame", megabytes(cold.appResidentKB));
-    std::printf("  %-44s %7.1f MB\n", "app, busy day, a heat's detail open", megabytes(detailKB));
-    std::printf("  %-44s %7.1f MB\n", "the same after the 20 edits", megabytes(afterEditsKB));
-
-    std::printf("\nan edit (reason assigned on a page) on the busy day, from the call:\n");
-    printSpread("assignReason returned", edits.assign);
-    printSpread("heats list model reset (tableChanged)", edits.table);
-    printSpread("pages model reset (pagesReset)", edits.pages);
-    printSpread("both charts recomputed (changed)", edits.charts);
-    printSpread("heat detail updated (heatChanged)", edits.heat);
-    printSpread("all of them", edits.all);
-    printSpread("the next frame swapped", edits.frame);
-    printSpread("GUI thread CPU time until all of them", edits.busy);
+    printEdits("a reason assigned on the page in view", assign);
+    if (everyKind) {
+        printEdits("a comment written on the page in view", comment);
+        printEdits("the page in view split at its middle", split);
+        printEdits("that split undone", undo);
+    }
     return 0;
 }
 
@@ -395,13 +498,25 @@ void measureBareUpdate()
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
-    testing::ServiceProcess service({.seed = 5, .extraArguments = {"--delays-per-heat", "62"}});
+    // --stress: a furnace-day of about 100,000 delays (26 heats of 3,850), edits only.
+    const bool stress = application.arguments().contains(QStringLiteral("--stress"));
+    const int perHeat = stress ? 3850 : 62;
+    testing::ServiceProcess service({.seed = 5, .extraArguments = {"--delays-per-heat", std::to_string(perHeat)}});
     if (!service.running()) {
         std::fprintf(stderr, "the delay service did not start:\n%s\n", service.logText().c_str());
         return 1;
     }
+    if (stress) {
+        std::printf("stress day: %d delays per heat\n", perHeat);
+        return measureApp(service.baseUrl(), nullptr, false);
+    }
+    // --edits-only: no cold starts and no bare baseline (for a profiler).
+    if (application.arguments().contains(QStringLiteral("--edits-only"))) {
+        return measureApp(service.baseUrl(), nullptr, true);
+    }
+    std::printf("busy day: %d delays per heat\n", perHeat);
     const ColdStarts cold = measureColdStarts(QString::fromStdString(service.baseUrl()));
-    const int status = measureApp(service.baseUrl(), cold);
+    const int status = measureApp(service.baseUrl(), &cold, true);
     if (status == 0) {
         measureBareUpdate();
     }

@@ -224,17 +224,17 @@ private slots:
 
         // A tap on a later delay's segment in the power-off chart (the widest, to be sure to hit it) brings
         // its page.
-        const auto segments = detail()->powerOffChart()->property("segments").toList();
+        const auto& segments = detail()->powerOffChart()->segmentRows()->rows();
         int segment = -1;
         int delayIndex = -1;
         double widest = 0;
         for (int i = 0; i < segments.size(); ++i) {
-            const auto entry = segments[i].toMap();
+            const auto& entry = segments[i];
             const int index = entry.value("delayIndex").toInt();
-            if (index > 0 && entry.value("width").toDouble() > widest) {
+            if (index > 0 && entry.value("frameWidth").toDouble() > widest) {
                 segment = i;
                 delayIndex = index;
-                widest = entry.value("width").toDouble();
+                widest = entry.value("frameWidth").toDouble();
             }
         }
         QVERIFY(delayIndex > 0);

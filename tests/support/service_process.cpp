@@ -9,7 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sstream>
 #include <string_view>
 #include <sys/resource.h>
@@ -101,34 +101,33 @@ ServiceProcess::ServiceProcess(ServiceProcessOptions options)
         return;
     }
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, logFd, STDERR_FILENO);
     std::vector<char*> argv;
     for (auto& argument : arguments) {
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    pid_t pid = -1;
-    int spawned = 0;
-    if (options.fileSizeLimit) {
-        // posix_spawn cannot set a limit; the child calls only async-signal-safe functions before exec.
-        const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
-        pid = fork();
-        if (pid == 0) {
-            dup2(pipeFds[1], STDOUT_FILENO);
-            dup2(logFd, STDERR_FILENO);
-            signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &limit);
-            execve(binary.c_str(), argv.data(), environ);
+    // The service goes with the thread that started it, whatever ends it (a crash, a kill, a time limit): a
+    // program that forgot it would leave it serving. Forked by hand for that and the file size limit; the child
+    // calls only async-signal-safe functions before exec.
+    const pid_t parent = getpid();
+    const std::optional<rlimit> limit =
+        options.fileSizeLimit ? std::optional(rlimit{*options.fileSizeLimit, *options.fileSizeLimit}) : std::nullopt;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
             _exit(127);
         }
-        spawned = pid < 0 ? errno : 0;
-    } else {
-        spawned = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+        dup2(pipeFds[1], STDOUT_FILENO);
+        dup2(logFd, STDERR_FILENO);
+        if (limit) {
+            signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &*limit);
+        }
+        execve(binary.c_str(), argv.data(), environ);
+        _exit(127);
     }
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = pid < 0 ? errno : 0;
     close(pipeFds[1]);
     close(logFd);
     if (spawned != 0) {

@@ -14,9 +14,9 @@ using namespace ChartDrawing;
 
 namespace {
 
-QVariantList lineList(const std::vector<screens::Line>& lines, double lineWidth)
+QList<QVariantMap> lineRows(const std::vector<screens::Line>& lines, double lineWidth)
 {
-    QVariantList out;
+    QList<QVariantMap> out;
     for (const auto& line : lines) {
         const double x = std::min(line.from.x, line.to.x);
         const double y = std::min(line.from.y, line.to.y);
@@ -28,23 +28,17 @@ QVariantList lineList(const std::vector<screens::Line>& lines, double lineWidth)
         const screens::Rect rect =
             horizontal ? screens::Rect{x, std::floor(y - lineWidth / 2), std::abs(line.to.x - line.from.x), drawnWidth}
                        : screens::Rect{std::floor(x - lineWidth / 2), y, drawnWidth, std::abs(line.to.y - line.from.y)};
-        QVariantMap entry = frameMap(rect);
-        entry.insert(QStringLiteral("x1"), line.from.x);
-        entry.insert(QStringLiteral("y1"), line.from.y);
-        entry.insert(QStringLiteral("x2"), line.to.x);
-        entry.insert(QStringLiteral("y2"), line.to.y);
-        out.append(entry);
+        out.append(QVariantMap{{QStringLiteral("frame"), toQRectF(rect)}});
     }
     return out;
 }
 
-QVariantList labelList(const std::vector<Layout::Label>& labels)
+QList<QVariantMap> labelRows(const std::vector<Layout::Label>& labels)
 {
-    QVariantList out;
+    QList<QVariantMap> out;
     for (const auto& label : labels) {
-        QVariantMap entry = frameMap(label.frame);
-        entry.insert(QStringLiteral("text"), displayText(label.text));
-        out.append(entry);
+        out.append(QVariantMap{{QStringLiteral("frame"), toQRectF(label.frame)},
+                               {QStringLiteral("caption"), displayText(label.text)}});
     }
     return out;
 }
@@ -98,23 +92,24 @@ void BarChartModel::recompute()
     ++m_recomputations;
     // Nothing is drawn before the first heat; afterwards at least the axes and the grid.
     m_geometry = m_heat ? Layout::geometry(m_summary, m_width, m_height) : Layout::Geometry{};
-    m_axes = lineList(m_geometry.axes, Layout::axisLineWidth);
-    m_gridLines = lineList(m_geometry.gridLines, Layout::gridLineWidth);
-    m_nameLabels = labelList(m_geometry.nameLabels);
-    m_scaleLabels = labelList(m_geometry.scaleLabels);
+    m_axes.update(lineRows(m_geometry.axes, Layout::axisLineWidth));
+    m_gridLines.update(lineRows(m_geometry.gridLines, Layout::gridLineWidth));
+    m_nameLabels.update(labelRows(m_geometry.nameLabels));
+    m_scaleLabels.update(labelRows(m_geometry.scaleLabels));
 
     const QFont font = labelFont();
-    m_bars.clear();
+    QList<QVariantMap> bars;
     for (const auto& bar : m_geometry.bars) {
         const QString valueText = QString::fromStdString(bar.valueText);
         const double textWidth = naturalSize(valueText, font).width;
-        QVariantMap entry = frameMap(bar.frame);
-        entry.insert(QStringLiteral("color"), toQColor(bar.color));
-        entry.insert(QStringLiteral("outlined"), bar.outlined);
-        entry.insert(QStringLiteral("valueText"), valueText);
-        entry.insert(QStringLiteral("valueLabel"), frameMap(Layout::valueLabelFrame(bar.frame, textWidth)));
-        m_bars.append(entry);
+        bars.append(
+            QVariantMap{{QStringLiteral("frame"), toQRectF(bar.frame)},
+                        {QStringLiteral("fill"), toQColor(bar.color)},
+                        {QStringLiteral("outlined"), bar.outlined},
+                        {QStringLiteral("valueText"), valueText},
+                        {QStringLiteral("valueLabel"), toQRectF(Layout::valueLabelFrame(bar.frame, textWidth))}});
     }
+    m_bars.update(std::move(bars));
     emit changed();
 }
 

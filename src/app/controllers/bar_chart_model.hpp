@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/controllers/rows_model.hpp"
+
 #include "core/model/heat.hpp"
 #include "core/screens/bar_chart_layout.hpp"
 
@@ -25,11 +27,11 @@ class BarChartModel : public QObject {
     Q_PROPERTY(qreal width READ width WRITE setWidth NOTIFY widthChanged)
     Q_PROPERTY(qreal height READ height WRITE setHeight NOTIFY heightChanged)
     Q_PROPERTY(bool hasHeat READ hasHeat NOTIFY changed)
-    Q_PROPERTY(QVariantList axes READ axes NOTIFY changed)
-    Q_PROPERTY(QVariantList gridLines READ gridLines NOTIFY changed)
-    Q_PROPERTY(QVariantList nameLabels READ nameLabels NOTIFY changed)
-    Q_PROPERTY(QVariantList scaleLabels READ scaleLabels NOTIFY changed)
-    Q_PROPERTY(QVariantList bars READ bars NOTIFY changed)
+    Q_PROPERTY(orvendel::app::RowsModel* axes READ axes CONSTANT)
+    Q_PROPERTY(orvendel::app::RowsModel* gridLines READ gridLines CONSTANT)
+    Q_PROPERTY(orvendel::app::RowsModel* nameLabels READ nameLabels CONSTANT)
+    Q_PROPERTY(orvendel::app::RowsModel* scaleLabels READ scaleLabels CONSTANT)
+    Q_PROPERTY(orvendel::app::RowsModel* bars READ bars CONSTANT)
     Q_PROPERTY(QColor labelsTextColor READ labelsTextColor CONSTANT)
     Q_PROPERTY(QColor axisLineColor READ axisLineColor CONSTANT)
     Q_PROPERTY(QColor gridLineColor READ gridLineColor CONSTANT)
@@ -46,12 +48,13 @@ public:
     void setHeight(qreal height);
 
     bool hasHeat() const { return m_heat != nullptr; }
-    QVariantList axes() const { return m_axes; }
-    QVariantList gridLines() const { return m_gridLines; }
-    QVariantList nameLabels() const { return m_nameLabels; }
-    QVariantList scaleLabels() const { return m_scaleLabels; }
-    // {x, y, width, height, color, valueText, valueLabel: {x, y, width, height}}
-    QVariantList bars() const { return m_bars; }
+    // Lines as thin rectangles: "frame". Labels: "frame", "caption".
+    RowsModel* axes() { return &m_axes; }
+    RowsModel* gridLines() { return &m_gridLines; }
+    RowsModel* nameLabels() { return &m_nameLabels; }
+    RowsModel* scaleLabels() { return &m_scaleLabels; }
+    // "frame", "fill", "outlined", "valueText", "valueLabel" (the value's frame).
+    RowsModel* bars() { return &m_bars; }
     QColor labelsTextColor() const;
     QColor axisLineColor() const { return Qt::black; }
     QColor gridLineColor() const { return QColor::fromRgbF(2.0f / 3, 2.0f / 3, 2.0f / 3); }
@@ -75,11 +78,11 @@ private:
     int m_recomputations = 0;
 
     screens::BarChartLayout::Geometry m_geometry;
-    QVariantList m_axes;
-    QVariantList m_gridLines;
-    QVariantList m_nameLabels;
-    QVariantList m_scaleLabels;
-    QVariantList m_bars;
+    RowsModel m_axes{{"frame"}};
+    RowsModel m_gridLines{{"frame"}};
+    RowsModel m_nameLabels{{"frame", "caption"}};
+    RowsModel m_scaleLabels{{"frame", "caption"}};
+    RowsModel m_bars{{"frame", "fill", "outlined", "valueText", "valueLabel"}};
 };
 
 } // namespace orvendel::app

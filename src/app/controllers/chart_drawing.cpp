@@ -30,12 +30,5 @@ QRectF toQRectF(const screens::Rect& rect)
     return QRectF(rect.x, rect.y, rect.width, rect.height);
 }
 
-QVariantMap frameMap(const screens::Rect& rect)
-{
-    return {{QStringLiteral("x"), rect.x},
-            {QStringLiteral("y"), rect.y},
-            {QStringLiteral("width"), rect.width},
-            {QStringLiteral("height"), rect.height}};
-}
 
 } // namespace orvendel::app::ChartDrawing

@@ -18,7 +18,5 @@ screens::Size naturalSize(const QString& text, const QFont& font);
 
 QColor toQColor(const screens::Color& color);
 QRectF toQRectF(const screens::Rect& rect);
-// {x, y, width, height} for the views' Repeaters.
-QVariantMap frameMap(const screens::Rect& rect);
 
 } // namespace orvendel::app::ChartDrawing

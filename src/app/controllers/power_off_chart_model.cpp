@@ -109,14 +109,15 @@ void PowerOffChartModel::recompute()
         Layout::layoutLegends(labelSizes, legendsHeight, std::max(0.0, m_width - 2 * Layout::inset), widestMore);
     const auto rows = Layout::rows(m_width, m_height, legendFrames.rowWidth);
 
-    m_legends.clear();
+    QList<QVariantMap> legendRows;
     for (std::size_t i = 0; i < legendFrames.labels.size(); ++i) {
-        m_legends.append(QVariantMap{{QStringLiteral("swatch"), frameMap(legendFrames.swatches[i])},
-                                     {QStringLiteral("label"), frameMap(legendFrames.labels[i])},
-                                     {QStringLiteral("text"), displayText(legends[i].shortDescription)},
-                                     {QStringLiteral("color"), toQColor(legends[i].color)},
-                                     {QStringLiteral("outlined"), screens::needsOutline(legends[i].color)}});
+        legendRows.append(QVariantMap{{QStringLiteral("swatch"), toQRectF(legendFrames.swatches[i])},
+                                      {QStringLiteral("label"), toQRectF(legendFrames.labels[i])},
+                                      {QStringLiteral("caption"), displayText(legends[i].shortDescription)},
+                                      {QStringLiteral("fill"), toQColor(legends[i].color)},
+                                      {QStringLiteral("outlined"), screens::needsOutline(legends[i].color)}});
     }
+    m_legendRows.update(std::move(legendRows));
     m_moreLegendsText = legendFrames.hiddenCount > 0
                             ? QString::fromStdString(Layout::moreLegendsText(legendFrames.hiddenCount))
                             : QString();
@@ -144,20 +145,26 @@ void PowerOffChartModel::recompute()
         }
         m_chartSegments = std::move(chart.segments);
     }
-    m_segments.clear();
+    QList<QVariantMap> segmentRows;
     m_selectedIndex = -1;
+    m_selectedFrame = {};
     for (std::size_t i = 0; i < m_chartSegments.size(); ++i) {
         const auto& segment = m_chartSegments[i];
-        QVariantMap entry = frameMap(segment.frame);
-        entry.insert(QStringLiteral("color"), toQColor(segment.color));
-        entry.insert(QStringLiteral("outlined"), segment.delay != nullptr && screens::needsOutline(segment.color));
-        entry.insert(QStringLiteral("selected"), segment.isSelected);
-        entry.insert(QStringLiteral("delayIndex"), delayIndexOf(*m_heat, segment.delay));
-        m_segments.append(entry);
+        segmentRows.append(
+            QVariantMap{{QStringLiteral("frameX"), segment.frame.x},
+                        {QStringLiteral("frameY"), segment.frame.y},
+                        {QStringLiteral("frameWidth"), segment.frame.width},
+                        {QStringLiteral("frameHeight"), segment.frame.height},
+                        {QStringLiteral("fill"), toQColor(segment.color)},
+                        {QStringLiteral("outlined"), segment.delay != nullptr && screens::needsOutline(segment.color)},
+                        {QStringLiteral("selected"), segment.isSelected},
+                        {QStringLiteral("delayIndex"), delayIndexOf(*m_heat, segment.delay)}});
         if (segment.isSelected) {
             m_selectedIndex = static_cast<int>(i);
+            m_selectedFrame = toQRectF(segment.frame);
         }
     }
+    m_segmentRows.update(std::move(segmentRows));
     emit changed();
 }
 

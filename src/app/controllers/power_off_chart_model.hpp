@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/controllers/rows_model.hpp"
+
 #include "core/model/heat.hpp"
 #include "core/screens/power_off_chart.hpp"
 
@@ -27,12 +29,13 @@ class PowerOffChartModel : public QObject {
     Q_PROPERTY(qreal width READ width WRITE setWidth NOTIFY widthChanged)
     Q_PROPERTY(qreal height READ height WRITE setHeight NOTIFY heightChanged)
     Q_PROPERTY(bool hasHeat READ hasHeat NOTIFY changed)
-    Q_PROPERTY(QVariantList legends READ legends NOTIFY changed)
+    Q_PROPERTY(orvendel::app::RowsModel* legendRows READ legendRows CONSTANT)
     // "+3" after the last legend that fits, or empty; its frame in the legends row.
     Q_PROPERTY(QString moreLegendsText READ moreLegendsText NOTIFY changed)
     Q_PROPERTY(QRectF moreLegendsFrame READ moreLegendsFrame NOTIFY changed)
-    Q_PROPERTY(QVariantList segments READ segments NOTIFY changed)
+    Q_PROPERTY(orvendel::app::RowsModel* segmentRows READ segmentRows CONSTANT)
     Q_PROPERTY(int selectedIndex READ selectedIndex NOTIFY changed)
+    Q_PROPERTY(QRectF selectedFrame READ selectedFrame NOTIFY changed)
     Q_PROPERTY(QRectF legendsFrame READ legendsFrame NOTIFY changed)
     Q_PROPERTY(QRectF bandFrame READ bandFrame NOTIFY changed)
     Q_PROPERTY(QRectF shadowFrame READ shadowFrame NOTIFY changed)
@@ -62,11 +65,16 @@ public:
     void setHeight(qreal height);
 
     bool hasHeat() const { return m_heat != nullptr; }
-    QVariantList legends() const { return m_legends; }
+    // Per legend: "swatch" and "label" (frames), "caption", "fill", "outlined".
+    RowsModel* legendRows() { return &m_legendRows; }
     QString moreLegendsText() const { return m_moreLegendsText; }
     QRectF moreLegendsFrame() const { return m_moreLegendsFrame; }
-    QVariantList segments() const { return m_segments; }
+    // Per segment: "frameX", "frameY", "frameWidth", "frameHeight", "fill", "outlined", "selected", "delayIndex"
+    // (the delay's index in the heat's list, -1 for a gap).
+    RowsModel* segmentRows() { return &m_segmentRows; }
     int selectedIndex() const { return m_selectedIndex; }
+    // The selected segment's frame; empty when none is selected.
+    QRectF selectedFrame() const { return m_selectedFrame; }
     QRectF legendsFrame() const { return m_legendsFrame; }
     QRectF bandFrame() const { return m_bandFrame; }
     QRectF shadowFrame() const { return m_shadowFrame; }
@@ -101,11 +109,13 @@ private:
     int m_recomputations = 0;
 
     std::vector<screens::ChartSegment> m_chartSegments;
-    QVariantList m_legends;
+    RowsModel m_legendRows{{"swatch", "label", "caption", "fill", "outlined"}};
     QString m_moreLegendsText;
     QRectF m_moreLegendsFrame;
-    QVariantList m_segments;
+    RowsModel m_segmentRows{
+        {"frameX", "frameY", "frameWidth", "frameHeight", "fill", "outlined", "selected", "delayIndex"}};
     int m_selectedIndex = -1;
+    QRectF m_selectedFrame;
     QRectF m_legendsFrame;
     QRectF m_bandFrame;
     QRectF m_shadowFrame;

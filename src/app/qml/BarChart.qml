@@ -11,16 +11,8 @@ Item {
     // Whatever the data, nothing is drawn over the neighbouring chart or the pages.
     clip: true
 
-    // Read once per change; the Repeaters only count them, so that new values keep the delegates (recreating
-    // dozens of them per edit cost more than the rest of the update).
-    readonly property var gridLines: chart.model.gridLines
-    readonly property var axes: chart.model.axes
-    readonly property var nameLabels: chart.model.nameLabels
-    readonly property var scaleLabels: chart.model.scaleLabels
-    readonly property var bars: chart.model.bars
-    // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
-    readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", valueText: "",
-                                    outlined: false, valueLabel: Qt.rect(0, 0, 0, 0) })
+    // The rows change in place: a delegate stays and re-reads what changed (recreating dozens of them per edit
+    // cost more than the rest of the update).
 
     Binding {
         target: chart.model
@@ -34,42 +26,43 @@ Item {
     }
 
     Repeater {
-        model: chart.gridLines.length
+        model: chart.model.gridLines
         delegate: Rectangle {
             required property int index
-            readonly property var entry: chart.gridLines[index] ?? chart.blank
+            required property rect frame
             objectName: "barChartGridLine_" + index
-            x: entry.x
-            y: entry.y
-            width: entry.width
-            height: entry.height
+            x: frame.x
+            y: frame.y
+            width: frame.width
+            height: frame.height
             color: chart.model.gridLineColor
         }
     }
     Repeater {
-        model: chart.axes.length
+        model: chart.model.axes
         delegate: Rectangle {
             required property int index
-            readonly property var entry: chart.axes[index] ?? chart.blank
+            required property rect frame
             objectName: "barChartAxis_" + index
-            x: entry.x
-            y: entry.y
-            width: entry.width
-            height: entry.height
+            x: frame.x
+            y: frame.y
+            width: frame.width
+            height: frame.height
             color: chart.model.axisLineColor
         }
     }
     Repeater {
-        model: chart.nameLabels.length
+        model: chart.model.nameLabels
         delegate: Text {
             required property int index
-            readonly property var entry: chart.nameLabels[index] ?? chart.blank
+            required property rect frame
+            required property string caption
             objectName: "barChartNameLabel_" + index
-            x: entry.x
-            y: entry.y
-            width: entry.width
-            height: entry.height
-            text: entry.text
+            x: frame.x
+            y: frame.y
+            width: frame.width
+            height: frame.height
+            text: caption
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             // Many reasons make thin rows: the text shrinks to its row instead of running into the next.
@@ -81,16 +74,17 @@ Item {
         }
     }
     Repeater {
-        model: chart.scaleLabels.length
+        model: chart.model.scaleLabels
         delegate: Text {
             required property int index
-            readonly property var entry: chart.scaleLabels[index] ?? chart.blank
+            required property rect frame
+            required property string caption
             objectName: "barChartScaleLabel_" + index
-            x: entry.x
-            y: entry.y
-            width: entry.width
-            height: entry.height
-            text: entry.text
+            x: frame.x
+            y: frame.y
+            width: frame.width
+            height: frame.height
+            text: caption
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             horizontalAlignment: Text.AlignHCenter
@@ -98,33 +92,36 @@ Item {
         }
     }
     Repeater {
-        model: chart.bars.length
+        model: chart.model.bars
         delegate: Rectangle {
             required property int index
-            readonly property var entry: chart.bars[index] ?? chart.blank
+            required property rect frame
+            required property color fill
+            required property bool outlined
             objectName: "barChartBar_" + index
-            x: entry.x
-            y: entry.y
-            width: entry.width
-            height: entry.height
-            color: entry.color
+            x: frame.x
+            y: frame.y
+            width: frame.width
+            height: frame.height
+            color: fill
             // A white or near-white reason would vanish on the light ground.
-            border.width: entry.outlined ? 1 : 0
+            border.width: outlined ? 1 : 0
             border.color: chart.model.axisLineColor
         }
     }
     // Apart from the bars, so that a label standing after a short bar is not clipped or covered by it.
     Repeater {
-        model: chart.bars.length
+        model: chart.model.bars
         delegate: Text {
             required property int index
-            readonly property var entry: chart.bars[index] ?? chart.blank
+            required property rect valueLabel
+            required property string valueText
             objectName: "barChartValueLabel_" + index
-            x: entry.valueLabel.x
-            y: entry.valueLabel.y
-            width: entry.valueLabel.width
-            height: entry.valueLabel.height
-            text: entry.valueText
+            x: valueLabel.x
+            y: valueLabel.y
+            width: valueLabel.width
+            height: valueLabel.height
+            text: valueText
             color: chart.model.labelsTextColor
             font.pixelSize: 12
             // Many reasons make thin rows: the text shrinks to its row instead of running into the next.

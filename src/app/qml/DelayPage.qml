@@ -29,6 +29,9 @@ Item {
     signal commentEditorRequested(int index)
     signal splitPickerRequested(int index)
 
+    // The list keeps pages it no longer shows and gives them other delays later: nothing of the old one stays.
+    ListView.onReused: splitSlider.restore()
+
     readonly property color labelsColor: Qt.rgba(51 / 255, 51 / 255, 51 / 255, 1)
     readonly property color fieldColor: Qt.rgba(224 / 255, 224 / 255, 224 / 255, 1)
     readonly property color unsavedColor: Qt.rgba(231 / 255, 76 / 255, 60 / 255, 1)
@@ -115,6 +118,7 @@ Item {
                 spacing: 10
 
                 SplitSlider {
+                    id: splitSlider
                     Layout.fillWidth: true
                     Layout.preferredHeight: implicitHeight
                     maximum: page.sliderMaximum

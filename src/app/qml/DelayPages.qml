@@ -175,8 +175,10 @@ FocusScope {
         keyNavigationEnabled: false
         pressDelay: 0
         clip: true
-        // Pages are built as they come into view; a heat of sixty delays stays cheap to show.
+        // Pages are built as they come into view; a heat of sixty delays stays cheap to show. A page that went
+        // out of view is kept and given to the next one that comes in (a split's new page, the next swipe).
         cacheBuffer: 0
+        reuseItems: true
         model: root.controller.model
         currentIndex: root.controller.currentIndex
         // A swipe that settles on another page turns to it.
@@ -214,11 +216,12 @@ FocusScope {
         anchors.bottom: parent.bottom
         anchors.bottomMargin: 10
         height: 20
-        count: root.controller.count
+        // Sixty dots do not fit: beyond that the position reads as text (and no dot is made at all, so that a
+        // split does not remake sixty of them).
+        count: root.controller.count <= 40 ? root.controller.count : 0
         currentIndex: root.controller.currentIndex
         interactive: true
-        // Sixty dots do not fit: beyond that the position reads as text.
-        visible: count > 1 && count <= 40
+        visible: count > 1
         onCurrentIndexChanged: if (currentIndex !== root.controller.currentIndex) root.controller.turnTo(currentIndex)
         delegate: Rectangle {
             required property int index

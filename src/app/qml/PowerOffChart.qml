@@ -15,13 +15,8 @@ Item {
     // A delay's segment was tapped; the index is the delay's in the heat's list.
     signal segmentTapped(int delayIndex)
 
-    // Read once per change; the Repeaters only count them, so that new values keep the delegates (recreating
-    // dozens of them per edit cost more than the rest of the update).
-    readonly property var legendEntries: chart.model.legends
-    readonly property var segmentEntries: chart.model.segments
-    // What a delegate reads while the Repeater is about to remove it: the lists shrink before their count does.
-    readonly property var blank: ({ x: 0, y: 0, width: 0, height: 0, color: "transparent", text: "", selected: false,
-                                    delayIndex: -1, outlined: false, swatch: Qt.rect(0, 0, 0, 0), label: Qt.rect(0, 0, 0, 0) })
+    // The rows change in place: a delegate stays and re-reads what changed (recreating dozens of them per edit
+    // cost more than the rest of the update).
 
     Binding {
         target: chart.model
@@ -43,32 +38,35 @@ Item {
         // Legends that do not fit are counted by "+N" at the end of the row (the model leaves them out).
 
         Repeater {
-            model: chart.legendEntries.length
+            model: chart.model.legendRows
             delegate: Rectangle {
                 required property int index
-                readonly property var entry: chart.legendEntries[index] ?? chart.blank
+                required property rect swatch
+                required property color fill
+                required property bool outlined
                 objectName: "legendSwatch_" + index
-                x: entry.swatch.x
-                y: entry.swatch.y
-                width: entry.swatch.width
-                height: entry.swatch.height
+                x: swatch.x
+                y: swatch.y
+                width: swatch.width
+                height: swatch.height
                 radius: width / 2
-                color: entry.color
-                border.width: entry.outlined ? 1 : 0
+                color: fill
+                border.width: outlined ? 1 : 0
                 border.color: chart.model.labelsTextColor
             }
         }
         Repeater {
-            model: chart.legendEntries.length
+            model: chart.model.legendRows
             delegate: Text {
                 required property int index
-                readonly property var entry: chart.legendEntries[index] ?? chart.blank
+                required property rect label
+                required property string caption
                 objectName: "legendLabel_" + index
-                x: entry.label.x
-                y: entry.label.y
-                width: entry.label.width
-                height: entry.label.height
-                text: entry.text
+                x: label.x
+                y: label.y
+                width: label.width
+                height: label.height
+                text: caption
                 color: chart.model.labelsTextColor
                 font.pixelSize: 12
                 horizontalAlignment: Text.AlignHCenter
@@ -126,39 +124,46 @@ Item {
 
                 Repeater {
                     id: segments
-                    model: chart.segmentEntries.length
+                    model: chart.model.segmentRows
                     delegate: Rectangle {
+                        id: segment
                         required property int index
-                        readonly property var entry: chart.segmentEntries[index] ?? chart.blank
+                        required property real frameX
+                        required property real frameY
+                        required property real frameWidth
+                        required property real frameHeight
+                        required property color fill
+                        required property bool outlined
+                        required property bool selected
+                        required property int delayIndex
                         objectName: "powerOffSegment_" + index
-                        x: entry.x
-                        y: entry.y
-                        width: entry.width
-                        height: entry.height
-                        color: entry.color
-                        border.width: entry.outlined ? 1 : 0
+                        x: frameX
+                        y: frameY
+                        width: frameWidth
+                        height: frameHeight
+                        color: fill
+                        border.width: outlined ? 1 : 0
                         border.color: chart.model.labelsTextColor
-                        z: entry.selected ? 2 : 0
+                        z: selected ? 2 : 0
 
                         MouseArea {
                             anchors.fill: parent
-                            enabled: parent.entry.delayIndex >= 0
-                            onClicked: chart.segmentTapped(parent.entry.delayIndex)
+                            enabled: segment.delayIndex >= 0
+                            onClicked: chart.segmentTapped(segment.delayIndex)
                         }
                     }
                 }
 
                 // The raised segment's shadow, between it and the band.
                 Rectangle {
-                    readonly property var frame: chart.model.selectedIndex >= 0
-                                                 ? chart.model.segments[chart.model.selectedIndex] : null
+                    readonly property rect frame: chart.model.selectedFrame
                     objectName: "powerOffSelectedShadow"
-                    visible: frame !== null
+                    visible: chart.model.selectedIndex >= 0
                     z: 1
-                    x: frame ? frame.x : 0
-                    y: frame ? frame.y + 1 : 0
-                    width: frame ? frame.width : 0
-                    height: frame ? frame.height : 0
+                    x: frame.x
+                    y: frame.y + 1
+                    width: frame.width
+                    height: frame.height
                     color: "black"
                     opacity: 0.35
                 }

@@ -20,6 +20,11 @@ Rectangle {
     signal released(real value)
     signal fineTuneRequested()
 
+    // The thumb back at the page's value: a page made again for another delay keeps nothing of a drag.
+    function restore() {
+        slider.value = area.value
+    }
+
     readonly property var thumbTexts: textsFor(slider.value)
     readonly property color red: Qt.rgba(231 / 255, 76 / 255, 60 / 255, 1)
 

@@ -56,7 +56,7 @@ void EditedDelaysManager::addEditedDelay(DelayPtr delay)
         }
         append(delay);
         postOperation();
-        writeJournal();
+        scheduleJournalWrite();
         log("\nAfter Adding EditedDelay");
         printEditedDelays();
     });
@@ -71,7 +71,7 @@ void EditedDelaysManager::removeEditedDelay(Instant startDate, int heatId)
         if (found != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
         }
-        writeJournal();
+        scheduleJournalWrite();
         log("\nAfter Removing EditedDelay with StartDate");
         printEditedDelays();
     });
@@ -85,7 +85,7 @@ void EditedDelaysManager::removeEditedDelay(const Delay& delay)
         if (found != m_editedDelays.end()) {
             eraseAt(static_cast<std::size_t>(found - m_editedDelays.begin()));
         }
-        writeJournal();
+        scheduleJournalWrite();
     });
 }
 
@@ -99,7 +99,7 @@ void EditedDelaysManager::removeEditedDelaysWithDelayId(int delayId, int heatId)
             }
         }
         pruneOwnSaves();
-        writeJournal();
+        scheduleJournalWrite();
     });
 }
 
@@ -122,7 +122,7 @@ void EditedDelaysManager::removeEditedDelays(std::vector<DelayPtr> delays, int h
             }
         }
         pruneOwnSaves();
-        writeJournal();
+        scheduleJournalWrite();
         log("\nAfter Removing EditedDelays");
         printEditedDelays();
         if (completion) {
@@ -137,7 +137,7 @@ void EditedDelaysManager::removeAllEditedDelays(int heatId, Completion completio
         eraseAllOf(heatId);
         pruneOwnSaves();
         postOperation();
-        writeJournal();
+        scheduleJournalWrite();
         log("\nAfter Removing EditedDelay WithheatId");
         printEditedDelays();
         if (completion) {
@@ -156,7 +156,7 @@ void EditedDelaysManager::removeStaleEditedDelays(std::vector<DelayPtr> entries,
             }
         }
         pruneOwnSaves();
-        writeJournal();
+        scheduleJournalWrite();
         if (completion) {
             completion();
         }
@@ -179,7 +179,7 @@ void EditedDelaysManager::rebaseEditedDelays(std::vector<std::pair<DelayPtr, Del
             m_entryStates[position] = EntryState{};
             postOperation();
         }
-        writeJournal();
+        scheduleJournalWrite();
     });
 }
 
@@ -235,13 +235,14 @@ void EditedDelaysManager::clearEditedDelays()
     m_queue.sync([this] {
         eraseAll();
         postOperation();
-        writeJournal();
+        scheduleJournalWrite();
     });
 }
 
 std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
 {
     return m_queue.sync([this, file]() -> std::size_t {
+        flushJournal();
         if (m_journal && m_journal->path() == file) {
             return 0;
         }
@@ -281,6 +282,7 @@ std::size_t EditedDelaysManager::openJournal(const std::filesystem::path& file)
 void EditedDelaysManager::closeJournal()
 {
     m_queue.sync([this] {
+        flushJournal();
         m_journal.reset();
         m_journalRowsRemoved.clear();
         m_journalError.reset();
@@ -298,6 +300,7 @@ bool EditedDelaysManager::hasOpenJournal()
 EditedDelaysManager::DiskState EditedDelaysManager::diskState()
 {
     return m_queue.sync([this] {
+        flushJournal();
         DiskState state;
         for (const auto& entry : m_entryStates) {
             ++(entry.journalRow != 0 ? state.onDisk : state.notOnDisk);
@@ -327,6 +330,7 @@ void EditedDelaysManager::getRestoredEditedDelays(ListCompletion completion)
 void EditedDelaysManager::drain()
 {
     m_queue.drain();
+    m_queue.sync([this] { flushJournal(); });
 }
 
 void EditedDelaysManager::append(DelayPtr delay, bool restored)
@@ -432,6 +436,24 @@ void EditedDelaysManager::writeJournal()
     }
     m_journalRowsRemoved.clear();
     m_journalError.reset();
+}
+
+void EditedDelaysManager::scheduleJournalWrite()
+{
+    if (!m_journal || std::exchange(m_journalWriteScheduled, true)) {
+        if (!m_journal) {
+            m_journalRowsRemoved.clear();
+        }
+        return;
+    }
+    m_queue.async([this] { flushJournal(); });
+}
+
+void EditedDelaysManager::flushJournal()
+{
+    if (std::exchange(m_journalWriteScheduled, false)) {
+        writeJournal();
+    }
 }
 
 void EditedDelaysManager::postOperation() const

@@ -28,9 +28,9 @@ inline constexpr const char* errorKey = "error";
 
 // The user's unsaved edits of every heat, in the order they were (re)added. Entries are the editor's own
 // records, shared, never copied. Every change posts "EditedDelaysManagerOperationHasBeenMade" (no sender, no
-// user info). While a journal is open, every change is also written to it in one transaction before the
-// operation finishes, so that edits survive a crash; without one the store lives in memory only. A write
-// that fails (a full disk) leaves the entries it carried marked as not on disk and posts
+// user info). While a journal is open, every change is also written to it in one transaction right after the
+// operation (with the changes queued behind it), so that edits survive a crash; without one the store lives in memory
+// only. A write that fails (a full disk) leaves the entries it carried marked as not on disk and posts
 // "EditedDelaysManagerJournalWriteFailed"; the next change tries them again. The store only ever removes rows
 // it wrote or took over at opening: a clearing (a requested sign-out) leaves the rows of another process
 // working in the same journal.
@@ -115,6 +115,11 @@ private:
     void pruneOwnSaves();
     // Writes what changed since the last call to the journal, in one transaction.
     void writeJournal();
+    // The write follows the operation as the next task of the queue, after whatever was queued meanwhile: the
+    // readers an edit wakes (the heats list) are served from memory without waiting for the disk, and the
+    // changes of a split go to disk in one transaction. `flushJournal` writes a scheduled write now.
+    void scheduleJournalWrite();
+    void flushJournal();
 
     struct EntryState {
         std::int64_t journalRow = 0; // 0: not (yet) in the journal
@@ -129,6 +134,7 @@ private:
     std::unique_ptr<EditJournal> m_journal;
     std::vector<std::int64_t> m_journalRowsRemoved;
     std::optional<Error> m_journalError; // the last failed write (or opening); none after a good write
+    bool m_journalWriteScheduled = false;
     // Last member: destroyed first, so queued work finishes while the list still exists.
     SerialQueue m_queue{"EditedDelaysQueue"};
 };

@@ -3,6 +3,7 @@
 #include "core/editing/overlay.hpp"
 #include "core/storage/database_manager.hpp"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace orvendel {
@@ -80,17 +81,16 @@ void HeatsSource::editsChanged(int furnaceId, int heatId, UpdateCompletion compl
             return;
         }
         const auto& heats = self->m_stored->heats;
-        for (std::size_t i = 0; i < heats.size(); ++i) {
-            if (!heats[i] || heats[i]->heatId != heatId) {
-                continue;
-            }
-            std::erase_if(edits, [heatId](const DelayPtr& edit) { return !edit || edit->heatId != heatId; });
-            HeatUpdate update{nullptr, i, false};
-            update.heat = self->layOver(heats[i], edits, ownSaves, update.editedDelaysRemoved);
-            completion(std::move(update));
+        const auto stored = std::find_if(heats.begin(), heats.end(),
+                                         [heatId](const HeatPtr& heat) { return heat && heat->heatId == heatId; });
+        if (stored == heats.end()) {
+            completion(std::nullopt);
             return;
         }
-        completion(std::nullopt);
+        std::erase_if(edits, [heatId](const DelayPtr& edit) { return !edit || edit->heatId != heatId; });
+        HeatUpdate update{nullptr, false};
+        update.heat = self->layOver(*stored, edits, ownSaves, update.editedDelaysRemoved);
+        completion(std::move(update));
     });
 }
 

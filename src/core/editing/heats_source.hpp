@@ -29,8 +29,6 @@ public:
     };
     struct HeatUpdate {
         HeatPtr heat;
-        // Where the heat is among those last read.
-        std::size_t position = 0;
         bool editedDelaysRemoved = false;
     };
     using ReadCompletion = std::function<void(Result<Heats>)>;

@@ -64,10 +64,6 @@ void HeatsListFlow::observe()
     };
     add(dn::finishedFurnaces, &HeatsListFlow::finishedDownloadingFurnaces);
     add(dn::failedFurnaces, &HeatsListFlow::failedDownloadingFurnaces);
-    add(dn::finishedDelays, &HeatsListFlow::finishedDownloadingDelays);
-    add(dn::failedDelays, &HeatsListFlow::failedDownloadingDelays);
-    add(dn::finishedReasons, &HeatsListFlow::finishedDownloadingReasons);
-    add(dn::failedReasons, &HeatsListFlow::failedDownloadingReasons);
     add(sn::didSelectDelay, &HeatsListFlow::didSelectDelay);
     add(sn::reloadData, &HeatsListFlow::reloadData);
     add(sn::downloadAndReloadDelays, &HeatsListFlow::downloadAndReloadDelays);
@@ -90,7 +86,7 @@ void HeatsListFlow::setRefreshing(bool refreshing)
 
 bool HeatsListFlow::isBusy() const
 {
-    return m_isDownloadingFurnaces || m_pairInFlight || m_downloadRequested || m_outstanding > 0 || m_guardPending;
+    return m_isDownloadingFurnaces || m_pairsAwaited > 0 || m_pairSettling || m_outstanding > 0 || m_guardPending;
 }
 
 std::string HeatsListFlow::title() const
@@ -137,13 +133,9 @@ void HeatsListFlow::refresh()
         m_isDownloadingFurnaces = true;
         return;
     }
-    if (m_pairInFlight) {
-        // The running pair brings the data; the spinner turns until it completes.
-        setRefreshing(true);
-        return;
-    }
+    // A running pair brings the data; the spinner turns until it completes.
     setRefreshing(true);
-    startDelaysAndReasonsDownload();
+    startDelaysAndReasonsDownload(true);
 }
 
 // ---- the furnace list ----
@@ -228,7 +220,7 @@ void HeatsListFlow::failedDownloadingFurnaces(const Notification& notification)
     m_isDownloadingFurnaces = false;
     if (!m_loadedSession) {
         setRefreshing(false);
-        showErrorAlert(notification);
+        showErrorAlert(notification.value<Error>(dn::errorKey));
     }
 }
 
@@ -236,95 +228,51 @@ void HeatsListFlow::failedDownloadingFurnaces(const Notification& notification)
 
 void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
 {
-    if (m_pairInFlight) {
-        // A pair that started before a save or a furnace switch would show what was there before them.
-        m_downloadRequested = m_downloadRequested || !onlyWhenIdle;
+    if (onlyWhenIdle && m_pairsAwaited > 0) {
         return;
     }
-    const int furnaceId = selectedFurnaceId();
+    // Behind a pair in flight the manager starts this one when that completes: a pair that started before a
+    // save or a furnace switch would show what was there before them.
+    ++m_pairsAwaited;
     const std::string requestDate =
         Utilities::zonedDateText(m_environment.session->clock->now(), Calendar::gregorian(deviceTimeZone()));
-    m_pairInFlight = DelaysReasonsDownloadIdentifiers{newUUIDText(), false, newUUIDText(), false};
-    const auto& manager = m_environment.session->downloads;
-    manager->downloadDelays(furnaceId, requestDate, m_pairInFlight->delaysDownloadIdentifier);
-    manager->downloadReasons(furnaceId, m_pairInFlight->reasonsDownloadIdentifier);
+    m_environment.session->downloads->downloadDelaysAndReasons(
+        selectedFurnaceId(), requestDate,
+        onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::pairDownloaded));
 }
 
-bool HeatsListFlow::isPairHalf(const Notification& notification, bool delays) const
+void HeatsListFlow::pairDownloaded(Result<void> outcome)
 {
-    if (!m_pairInFlight) {
-        return false;
+    --m_pairsAwaited;
+    if (!outcome && !m_pairFailure) {
+        m_pairFailure = outcome.error();
     }
-    // Other screens download reasons (and may download delays) of their own; only ours complete the pair.
-    const std::string* identifier = notification.value<std::string>(dn::identifierKey);
-    const std::string& own =
-        delays ? m_pairInFlight->delaysDownloadIdentifier : m_pairInFlight->reasonsDownloadIdentifier;
-    const bool finished =
-        delays ? m_pairInFlight->finishedDownloadingDelays : m_pairInFlight->finishedDownloadingReasons;
-    return identifier && *identifier == own && !finished;
-}
-
-void HeatsListFlow::completePairHalf(bool delays, bool succeeded)
-{
-    auto& pair = *m_pairInFlight;
-    const bool otherFinished = delays ? pair.finishedDownloadingReasons : pair.finishedDownloadingDelays;
-    (delays ? pair.finishedDownloadingDelays : pair.finishedDownloadingReasons) = true;
-    pair.stored = pair.stored || succeeded;
-    if (!otherFinished) {
+    // Callers that waited behind the same pair hear of it together: one read and one alert for all of them.
+    if (std::exchange(m_pairSettling, true)) {
         return;
     }
-    const bool stored = pair.stored;
-    m_pairInFlight.reset();
-    setRefreshing(false);
+    m_environment.executor->post([self = weak_from_this()] {
+        if (auto flow = self.lock()) {
+            flow->settlePair();
+        }
+    });
+}
+
+void HeatsListFlow::settlePair()
+{
+    m_pairSettling = false;
+    if (m_pairsAwaited == 0) {
+        setRefreshing(false);
+    }
     // Whatever half arrived is in the database now, also when the other half failed.
-    if (stored) {
-        updateTable();
-    }
-    if (m_downloadRequested) {
-        m_downloadRequested = false;
-        startDelaysAndReasonsDownload();
+    updateTable();
+    if (auto failure = std::exchange(m_pairFailure, std::nullopt)) {
+        showErrorAlert(&*failure);
     }
 }
 
-void HeatsListFlow::finishedDownloadingDelays(const Notification& notification)
+void HeatsListFlow::showErrorAlert(const Error* error)
 {
-    if (!isPairHalf(notification, true)) {
-        return;
-    }
-    log("Notification - Finished Downloading Delays");
-    completePairHalf(true, true);
-}
-
-void HeatsListFlow::failedDownloadingDelays(const Notification& notification)
-{
-    if (!isPairHalf(notification, true)) {
-        return;
-    }
-    completePairHalf(true, false);
-    showErrorAlert(notification);
-}
-
-void HeatsListFlow::finishedDownloadingReasons(const Notification& notification)
-{
-    if (!isPairHalf(notification, false)) {
-        return;
-    }
-    log("Notification - Finished Downloading Reasons");
-    completePairHalf(false, true);
-}
-
-void HeatsListFlow::failedDownloadingReasons(const Notification& notification)
-{
-    if (!isPairHalf(notification, false)) {
-        return;
-    }
-    completePairHalf(false, false);
-    showErrorAlert(notification);
-}
-
-void HeatsListFlow::showErrorAlert(const Notification& notification)
-{
-    const Error* error = notification.value<Error>(dn::errorKey);
     // A download whose reply could not be stored fails without an error; it still deserves an alert.
     const Error shown =
         error ? *error
@@ -377,9 +325,10 @@ void HeatsListFlow::rebuildSections(Result<HeatsSource::Heats> read)
     }
 }
 
-void HeatsListFlow::heatEdited(int heatId, std::optional<HeatsSource::HeatUpdate> update)
+void HeatsListFlow::heatEdited(std::optional<HeatsSource::HeatUpdate> update)
 {
     --m_outstanding;
+    const int heatId = update ? update->heat->heatId : 0;
     const auto shown =
         std::find_if(m_heats.begin(), m_heats.end(), [heatId](const HeatPtr& heat) { return heat->heatId == heatId; });
     if (!update || !m_tableData || shown == m_heats.end() || m_tableData->size() != m_heats.size()) {
@@ -434,37 +383,6 @@ void HeatsListFlow::showHeatAndSelect(int heatId, Instant start)
     changed(HeatsListChange::Kind::selection);
 }
 
-void HeatsListFlow::answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no,
-                                bool logYes)
-{
-    const auto question = screens::guardQuestion(outcome);
-    if (!question) {
-        m_guardPending = false;
-        yes();
-        return;
-    }
-    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    auto answered = [self](const std::function<void()>& effect) {
-        return [self, effect] {
-            if (auto flow = self.lock()) {
-                flow->m_guardPending = false;
-                effect();
-            }
-        };
-    };
-    const bool unsaved = outcome == screens::GuardOutcome::AskUnsavedDelays;
-    Alert alert{question->title, question->message, {}, std::nullopt};
-    alert.actions.push_back(
-        AlertAction{screens::guardYesButton, AlertAction::Style::normal, answered([yes, logs = logYes && unsaved] {
-                        if (logs) {
-                            log("Selected YES");
-                        }
-                        yes();
-                    })});
-    alert.actions.push_back(AlertAction{screens::guardNoButton, AlertAction::Style::cancel, answered(no)});
-    m_environment.presenter->presentAlert(std::move(alert));
-}
-
 void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
 {
     if (m_guardPending || !m_tableData || section >= m_tableData->size() ||
@@ -490,39 +408,31 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
     }
     const int previousHeatId = m_selectedHeatDelay->heatId;
     m_guardPending = true;
-    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    askUnsavedWorkGuard(*m_environment.session, previousHeatId, selectedFurnaceId(), m_environment.executor,
-                        [self, heatId, start, previousHeatId](screens::GuardOutcome outcome) {
-                            auto flow = self.lock();
-                            if (!flow) {
-                                return;
-                            }
-                            if (outcome == screens::GuardOutcome::Proceed) {
-                                flow->m_guardPending = false;
-                                flow->showHeatAndSelect(heatId, start);
-                                return;
-                            }
-                            flow->answerGuard(
-                                outcome,
-                                [self, heatId, start, previousHeatId] {
-                                    auto flow = self.lock();
-                                    if (!flow) {
-                                        return;
-                                    }
-                                    flow->m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
-                                    flow->m_environment.session->edits->removeAllEditedDelays(previousHeatId, [] {});
-                                    // The rebuild shows the new heat once the edits are gone.
-                                    flow->updateTable();
-                                },
-                                [self] {
-                                    if (auto flow = self.lock()) {
-                                        // The previous row is selected again.
-                                        flow->m_highlightedDelay = flow->m_selectedHeatDelay;
-                                        flow->changed(HeatsListChange::Kind::selection);
-                                    }
-                                },
-                                true);
-                        });
+    guardUnsavedWork(*m_environment.session, previousHeatId, selectedFurnaceId(), m_environment.executor,
+                     *m_environment.presenter, YesLog::unsavedDelays,
+                     [self = weak_from_this(), heatId, start, previousHeatId](GuardDecision decision) {
+                         auto flow = self.lock();
+                         if (!flow) {
+                             return;
+                         }
+                         flow->m_guardPending = false;
+                         switch (decision) {
+                         case GuardDecision::proceed:
+                             flow->showHeatAndSelect(heatId, start);
+                             return;
+                         case GuardDecision::discard:
+                             flow->m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
+                             flow->m_environment.session->edits->removeAllEditedDelays(previousHeatId, [] {});
+                             // The rebuild shows the new heat once the edits are gone.
+                             flow->updateTable();
+                             return;
+                         case GuardDecision::stay:
+                             // The previous row is selected again.
+                             flow->m_highlightedDelay = flow->m_selectedHeatDelay;
+                             flow->changed(HeatsListChange::Kind::selection);
+                             return;
+                         }
+                     });
 }
 
 void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
@@ -531,51 +441,43 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
         return;
     }
     const int furnaceId = furnace.id;
-    auto switchFurnace = [self = weak_from_this(), furnaceId] {
-        if (auto flow = self.lock()) {
-            flow->m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
-            flow->switchToSelectedFurnace();
-        }
-    };
     const auto check = screens::furnaceSwitchCheck(m_selectedHeatDelay, m_heats, furnaceId);
     if (!check) {
-        switchFurnace();
+        m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
+        switchToSelectedFurnace();
         return;
     }
     m_guardPending = true;
-    const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    askUnsavedWorkGuard(*m_environment.session, check->heatId, check->furnaceId, m_environment.executor,
-                        [self, switchFurnace, edits = m_environment.session->edits,
-                         heatId = check->heatId](screens::GuardOutcome outcome) {
-                            auto flow = self.lock();
-                            if (!flow) {
-                                return;
-                            }
-                            flow->answerGuard(
-                                outcome,
-                                [switchFurnace, edits, heatId, outcome] {
-                                    if (outcome != screens::GuardOutcome::Proceed) {
-                                        log("Selected YES");
-                                        edits->removeAllEditedDelays(heatId, [] {});
-                                    }
-                                    switchFurnace();
-                                },
-                                [] {
-                                    // Nothing was stored: the shown furnace stays selected.
-                                },
-                                false);
-                        });
+    guardUnsavedWork(*m_environment.session, check->heatId, check->furnaceId, m_environment.executor,
+                     *m_environment.presenter, YesLog::anyQuestion,
+                     [self = weak_from_this(), furnaceId, heatId = check->heatId](GuardDecision decision) {
+                         auto flow = self.lock();
+                         if (!flow) {
+                             return;
+                         }
+                         flow->m_guardPending = false;
+                         if (decision == GuardDecision::stay) {
+                             return; // nothing was stored: the shown furnace stays selected
+                         }
+                         if (decision == GuardDecision::discard) {
+                             flow->m_environment.session->edits->removeAllEditedDelays(heatId, [] {});
+                         }
+                         flow->m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
+                         flow->switchToSelectedFurnace();
+                     });
 }
 
 void HeatsListFlow::switchToSelectedFurnace()
 {
     loadFurnaceTitle();
     updateTable();
-    if (m_pairInFlight) {
-        // A pair of the previous furnace is still on its way: the new one follows it.
-        m_downloadRequested = true;
+    // A pair of the previous furnace still on its way is followed by the new furnace's.
+    if (m_loadedSession && m_environment.connectivity->isInternetAvailable()) {
+        setRefreshing(true);
+        startDelaysAndReasonsDownload();
+    } else {
+        refresh();
     }
-    refresh();
     if (auto delegate = m_delegate.lock()) {
         delegate->showEmptyMessage("Select an item to display delays");
     }
@@ -622,14 +524,7 @@ void HeatsListFlow::reloadData(const Notification& notification)
     // again, and only its rows change.
     ++m_outstanding;
     m_source->editsChanged(selectedFurnaceId(), selection->heatId,
-                           [executor = m_environment.executor, self = weak_from_this(),
-                            heatId = selection->heatId](std::optional<HeatsSource::HeatUpdate> update) {
-                               executor->post([self, heatId, update = std::move(update)]() mutable {
-                                   if (auto flow = self.lock()) {
-                                       flow->heatEdited(heatId, std::move(update));
-                                   }
-                               });
-                           });
+                           onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::heatEdited));
 }
 
 void HeatsListFlow::downloadAndReloadDelays(const Notification& notification)

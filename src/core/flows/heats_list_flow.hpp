@@ -106,7 +106,7 @@ public:
     // A download, a read, a rebuild or a guard question is outstanding.
     bool isBusy() const;
     bool loadedSession() const { return m_loadedSession; }
-    bool isDownloadingPair() const { return m_pairInFlight.has_value(); }
+    bool isDownloadingPair() const { return m_pairsAwaited > 0; }
     bool isRefreshing() const { return m_isRefreshing; }
     bool isFurnaceButtonEnabled() const { return m_loadedSession; }
     // The empty state ("NO HEATS") covers the list.
@@ -126,23 +126,11 @@ public:
 private:
     int selectedFurnaceId() const;
 
-    struct DelaysReasonsDownloadIdentifiers {
-        std::string delaysDownloadIdentifier;
-        bool finishedDownloadingDelays = false;
-        std::string reasonsDownloadIdentifier;
-        bool finishedDownloadingReasons = false;
-        bool stored = false; // a half succeeded: the database changed
-    };
-
     explicit HeatsListFlow(Environment environment);
     void observe();
 
     void finishedDownloadingFurnaces(const Notification& notification);
     void failedDownloadingFurnaces(const Notification& notification);
-    void finishedDownloadingDelays(const Notification& notification);
-    void failedDownloadingDelays(const Notification& notification);
-    void finishedDownloadingReasons(const Notification& notification);
-    void failedDownloadingReasons(const Notification& notification);
     void didSelectDelay(const Notification& notification);
     void reloadData(const Notification& notification);
     void downloadAndReloadDelays(const Notification& notification);
@@ -150,15 +138,13 @@ private:
     void selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> furnaces);
     void loadFurnaceTitle();
     void furnaceTitleLoaded(Result<FurnacePtr> furnace);
-    // A notification of the pair's own delays (or reasons) request that has not completed yet.
-    bool isPairHalf(const Notification& notification, bool delays) const;
-    void completePairHalf(bool delays, bool succeeded);
+    void pairDownloaded(Result<void> outcome);
+    void settlePair();
     void rebuildSections(Result<HeatsSource::Heats> read);
-    void heatEdited(int heatId, std::optional<HeatsSource::HeatUpdate> update);
+    void heatEdited(std::optional<HeatsSource::HeatUpdate> update);
     void alertEditedDelaysRemoved();
     void showHeatAndSelect(int heatId, Instant start);
-    void answerGuard(screens::GuardOutcome outcome, std::function<void()> yes, std::function<void()> no, bool logYes);
-    void showErrorAlert(const Notification& notification);
+    void showErrorAlert(const Error* error);
     void alertNoInternetConnection();
     void setRefreshing(bool refreshing);
     void changed(HeatsListChange::Kind kind, std::size_t section = 0, screens::HeatsTable::RowsChange rows = {});
@@ -170,11 +156,12 @@ private:
     bool m_isDownloadingFurnaces = false;
     bool m_isRefreshing = false;
     bool m_showsEmptyState = false;
-    bool m_downloadRequested = false; // a pair was asked for while one was in flight
     bool m_guardPending = false;
     std::optional<int> m_requestedFurnace;
-    int m_outstanding = 0; // reads and rebuilds under way
-    std::optional<DelaysReasonsDownloadIdentifiers> m_pairInFlight;
+    int m_outstanding = 0;       // reads and rebuilds under way
+    int m_pairsAwaited = 0;      // pairs asked of the download manager whose outcome has not come
+    bool m_pairSettling = false; // an outcome came; the read and the alert follow on the next turn
+    std::optional<Error> m_pairFailure;
     std::optional<Furnace> m_furnace;
     std::vector<HeatPtr> m_heats;
     std::shared_ptr<HeatsSource> m_source;

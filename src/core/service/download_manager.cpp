@@ -4,6 +4,7 @@
 #include "core/service/download_manager_log.hpp"
 #include "core/service/request_failures.hpp"
 #include "core/service/service_address.hpp"
+#include "core/support/log.hpp"
 
 #include <fmt/format.h>
 
@@ -226,6 +227,10 @@ void DownloadManager::pairHalfEnded(const std::string& identifier, const std::op
             return;
         }
         *ended = true;
+        if (!failure) {
+            log(ended == &pair.delaysEnded ? "Notification - Finished Downloading Delays"
+                                           : "Notification - Finished Downloading Reasons");
+        }
         if (failure && !pair.firstFailure) {
             pair.firstFailure = failure;
         }

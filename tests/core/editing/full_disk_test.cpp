@@ -71,7 +71,8 @@ TEST(FullDiskJournal, AFailedWriteIsReportedRetriedWhenSpaceReturnsAndNeverDelet
         ASSERT_TRUE(state.error);
         EXPECT_NE(state.error->description.find("full"), std::string::npos) << state.error->description;
         EXPECT_GT(disk.refusals(), 0);
-        ASSERT_EQ(recorder.count(en::journalWriteFailed), 3u) << "every failed write is told";
+        // The three changes queued back to back went to disk in one write.
+        ASSERT_EQ(recorder.count(en::journalWriteFailed), 1u) << "every failed write is told";
         const auto posted = recorder.named(en::journalWriteFailed).back();
         EXPECT_TRUE(std::any_cast<Error>(&posted.userInfo.at(en::errorKey)));
 
