@@ -4,6 +4,8 @@
 #include "app/controllers/alert_presenter.hpp"
 #include "app/controllers/heats_list_model.hpp"
 #include "app/controllers/qt_executor.hpp"
+#include "app/controllers/rows_model.hpp"
+#include "core/screens/heats_table.hpp"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -216,6 +218,79 @@ private slots:
         QCOMPARE(reset.size(), 1);
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.data(model.index(1), app::HeatsListModel::TitleRole).toString(), QString("Reason 0"));
+    }
+
+    // An edit is signalled as exactly the rows it changed: a reset here would throw away the list's delegates
+    // (and the operator's place in it) for every reason assigned.
+    void anEditSignalsOnlyItsRowsAndAHeaderThatChanged()
+    {
+        app::HeatsListModel model;
+        model.reset({section(1, 2, false), section(2, 3, false)}, std::nullopt);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+
+        // The first row of heat 2 (list row 4) classified: that row, then the header's unknown count.
+        auto classified = section(2, 3, false);
+        classified.items[0].isDelayUnknown = false;
+        classified.items[0].title = "Scrap";
+        const auto classifiedRows = screens::HeatsTable::diffRows(section(2, 3, false), classified);
+        model.sectionEdited(1, classified, classifiedRows, std::nullopt);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed[0][0].toModelIndex().row(), 4);
+        QCOMPARE(changed[0][1].toModelIndex().row(), 4);
+        QCOMPARE(changed[1][0].toModelIndex().row(), 3);
+        QCOMPARE(model.data(model.index(4), app::HeatsListModel::TitleRole).toString(), QString("Scrap"));
+        QCOMPARE(model.data(model.index(3), app::HeatsListModel::IndicatorTextRole).toString(), QString());
+
+        // Its second row split: the row changes in place, the new piece comes in after it, the last row is
+        // renumbered and selected, the header counts four.
+        auto split = classified;
+        split.items[1].description = "08:16:00 - 0.5 min";
+        auto piece = split.items[1];
+        piece.startDate += std::chrono::seconds(30);
+        split.items.insert(split.items.begin() + 2, piece);
+        changed.clear();
+        model.sectionEdited(1, split, screens::HeatsTable::diffRows(classified, split), screens::RowPosition{1, 3});
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 6);
+        QCOMPARE(inserted[0][2].toInt(), 6);
+        QCOMPARE(model.rowCount(), 8);
+        QCOMPARE(model.data(model.index(7), app::HeatsListModel::RowRole).toInt(), 3);
+        QCOMPARE(model.data(model.index(7), app::HeatsListModel::SelectedRole).toBool(), true);
+        QCOMPARE(model.data(model.index(3), app::HeatsListModel::DescriptionRole).toString(), QString("4 Delays"));
+        QCOMPARE(model.indexOf({1, 3}), 7);
+
+        // Undone: the piece goes again.
+        model.sectionEdited(1, classified, screens::HeatsTable::diffRows(split, classified), std::nullopt);
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(model.rowCount(), 7);
+        QCOMPARE(reset.size(), 0);
+    }
+
+    // The charts' rows: values change in place, rows come and go at the end, never a reset.
+    void rowsChangeInPlaceAndOnlyTheValuesThatChangedAreSignalled()
+    {
+        app::RowsModel rows({"frame", "fill"});
+        rows.update({{{"frame", QRectF(0, 0, 10, 10)}, {"fill", QColor(Qt::red)}},
+                     {{"frame", QRectF(10, 0, 10, 10)}, {"fill", QColor(Qt::blue)}}});
+        QSignalSpy reset(&rows, &QAbstractItemModel::modelReset);
+        QSignalSpy changed(&rows, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserted(&rows, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&rows, &QAbstractItemModel::rowsRemoved);
+        rows.update({{{"frame", QRectF(0, 0, 10, 10)}, {"fill", QColor(Qt::green)}},
+                     {{"frame", QRectF(10, 0, 10, 10)}, {"fill", QColor(Qt::blue)}},
+                     {{"frame", QRectF(20, 0, 10, 10)}, {"fill", QColor(Qt::blue)}}});
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toModelIndex().row(), 0);
+        QCOMPARE(changed[0][2].value<QList<int>>(), QList<int>{Qt::UserRole + 1});
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(rows.data(rows.index(2), Qt::UserRole).toRectF(), QRectF(20, 0, 10, 10));
+        rows.update({});
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(rows.rowCount(), 0);
+        QCOMPARE(reset.size(), 0);
     }
 
     void highlightMovesBetweenRows()

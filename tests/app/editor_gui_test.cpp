@@ -561,11 +561,15 @@ private slots:
         const QString chosen = checkAnotherReasonByKeys();
         QVERIFY(!chosen.isEmpty());
         QVERIFY(tabTo("reasonFinderAssign"));
+        // The edit reaches the list and the pages as the rows it changed, never as a rebuild.
+        QSignalSpy listReset(gui().controller().heatsList()->model(), &QAbstractItemModel::modelReset);
+        QSignalSpy pagesReset(pages()->model(), &QAbstractItemModel::modelReset);
         gui().key(Qt::Key_Return);
         QVERIFY(gui().waitFor([&] {
             return !gui().item("reasonTree") && currentPage().delay->isEdited &&
                    QString::fromStdString(currentPage().delay->reasonDescription) == chosen;
         }));
+        QCOMPARE(listReset.size() + pagesReset.size(), 0);
         QCOMPARE(currentPage().delay->startDate.date, start);
         QVERIFY2(gui().waitFor([this] { return focusedName() == "findReasonButton" && focusOnPage(); }),
                  qPrintable(focusedName() + (focused() ? focused()->metaObject()->className() : "")));

@@ -1,3 +1,4 @@
+#include "core/editing/heats_source.hpp"
 #include "core/flows/furnace_selection_flow.hpp"
 #include "core/model/screen_notifications.hpp"
 #include "flow_fixture.hpp"
@@ -248,6 +249,49 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     settle();
     EXPECT_FALSE(anyItemEdited());
     EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
+}
+
+// The source behind the list: an edit is laid over the heat last read, in the order the edits reached the
+// store, and only over a heat of the furnace read.
+TEST_F(HeatsListFlowTest, TheSourceLaysEachEditOverTheHeatsReadInTheOrderTheyCame)
+{
+    signIn();
+    loadFurnace();
+    auto source = HeatsSource::create(session->database, session->edits);
+    const auto update = [&](int furnaceId, int heatId) {
+        std::promise<std::optional<HeatsSource::HeatUpdate>> promise;
+        source->editsChanged(furnaceId, heatId, [&](auto update) { promise.set_value(std::move(update)); });
+        return promise.get_future().get();
+    };
+    EXPECT_FALSE(update(2, 201)) << "nothing read yet";
+
+    std::promise<Result<HeatsSource::Heats>> read;
+    source->read(2, [&](Result<HeatsSource::Heats> heats) { read.set_value(std::move(heats)); });
+    const auto heats = read.get_future().get();
+    ASSERT_TRUE(heats);
+    const auto stored = screens::findHeat(heats->heats, 201);
+    ASSERT_TRUE(stored && stored->delays);
+
+    // Two edits of the same delay, each followed by its update: each update holds its own edit.
+    std::vector<int> seen;
+    std::promise<void> done;
+    for (const int reasonId : {12, 13}) {
+        auto edit = (*stored->delays)[0]->copy();
+        edit->reasonId = reasonId;
+        edit->isEdited = true;
+        session->edits->addEditedDelay(edit);
+        source->editsChanged(2, 201, [&, reasonId](std::optional<HeatsSource::HeatUpdate> update) {
+            seen.push_back(update ? (*update->heat->delays)[0]->reasonId : -1);
+            if (reasonId == 13) {
+                done.set_value();
+            }
+        });
+    }
+    done.get_future().get();
+    EXPECT_EQ(seen, (std::vector<int>{12, 13}));
+    EXPECT_FALSE((*stored->delays)[0]->isEdited) << "the heats read are never changed";
+    EXPECT_FALSE(update(1, 201)) << "another furnace";
+    EXPECT_FALSE(update(2, 999)) << "a heat not read";
 }
 
 TEST_F(HeatsListFlowTest, StoredDelaysAreShownEvenWhenTheirReasonsFail)
