@@ -3,44 +3,26 @@
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/flows/unsaved_work_guard.hpp"
-#include "core/model/utilities.hpp"
 #include "core/screens/error_alert.hpp"
-#include "core/screens/furnace_selection.hpp"
-#include "core/screens/guards.hpp"
 #include "core/screens/heats_table.hpp"
-#include "core/service/download_manager.hpp"
-#include "core/service/request_parameters.hpp"
-#include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
-#include "core/support/log.hpp"
-
-#include <fmt/format.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace orvendel::flows {
-namespace {
 
-namespace dn = download_notifications;
 namespace sn = screen_notifications;
-
-// The device's zone now: the request date is written in it.
-TimeZone deviceTimeZone()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return TimeZone::utc();
-    }
-    return TimeZone::fromOffsetSeconds(static_cast<int>(local.tm_gmtoff)).value_or(TimeZone::utc());
-}
-
-} // namespace
 
 std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
 {
     std::shared_ptr<HeatsListFlow> flow(new HeatsListFlow(std::move(environment)));
+    const auto& env = flow->m_environment;
+    flow->m_loading = HeatsListLoading::create({env.session, env.executor, env.connectivity, env.presenter},
+                                               [self = std::weak_ptr<HeatsListFlow>(flow)](auto change) {
+                                                   if (auto flow = self.lock()) {
+                                                       flow->loadingChanged(change);
+                                                   }
+                                               });
     flow->observe();
     return flow;
 }
@@ -49,6 +31,24 @@ HeatsListFlow::HeatsListFlow(Environment environment)
     : m_environment(std::move(environment)),
       m_source(HeatsSource::create(m_environment.session->database, m_environment.session->edits))
 {}
+
+void HeatsListFlow::loadingChanged(HeatsListLoading::Change change)
+{
+    switch (change) {
+    case HeatsListLoading::Change::title:
+        changed(HeatsListChange::Kind::title);
+        return;
+    case HeatsListLoading::Change::refreshing:
+        changed(HeatsListChange::Kind::refreshing);
+        return;
+    case HeatsListLoading::Change::furnaceButton:
+        changed(HeatsListChange::Kind::furnaceButton);
+        return;
+    case HeatsListLoading::Change::downloaded:
+        updateTable();
+        return;
+    }
+}
 
 int HeatsListFlow::selectedFurnaceId() const
 {
@@ -62,8 +62,6 @@ void HeatsListFlow::observe()
     auto add = [&](const char* name, void (HeatsListFlow::*handler)(const Notification&)) {
         m_observers.push_back(observeOn(*m_environment.session->notificationCenter, executor, name, self, handler));
     };
-    add(dn::finishedFurnaces, &HeatsListFlow::finishedDownloadingFurnaces);
-    add(dn::failedFurnaces, &HeatsListFlow::failedDownloadingFurnaces);
     add(sn::didSelectDelay, &HeatsListFlow::didSelectDelay);
     add(sn::reloadData, &HeatsListFlow::reloadData);
     add(sn::downloadAndReloadDelays, &HeatsListFlow::downloadAndReloadDelays);
@@ -76,209 +74,16 @@ void HeatsListFlow::changed(HeatsListChange::Kind kind, std::size_t section, scr
     }
 }
 
-void HeatsListFlow::setRefreshing(bool refreshing)
-{
-    if (m_isRefreshing != refreshing) {
-        m_isRefreshing = refreshing;
-        changed(HeatsListChange::Kind::refreshing);
-    }
-}
-
 bool HeatsListFlow::isBusy() const
 {
-    return m_isDownloadingFurnaces || m_pairsAwaited > 0 || m_pairSettling || m_outstanding > 0 || m_guardPending;
-}
-
-std::string HeatsListFlow::title() const
-{
-    if (!m_loadedSession && !m_furnace) {
-        return {};
-    }
-    return screens::FurnaceSelection::furnaceTitle(m_furnace);
-}
-
-void HeatsListFlow::alertNoInternetConnection()
-{
-    const auto text = screens::noInternetConnectionAlert();
-    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+    return m_loading->isBusy() || m_outstanding > 0 || m_guardPending;
 }
 
 void HeatsListFlow::start()
 {
     m_showsEmptyState = true;
     changed(HeatsListChange::Kind::table);
-    setRefreshing(true);
-    if (!m_environment.connectivity->isInternetAvailable()) {
-        setRefreshing(false);
-        alertNoInternetConnection();
-        return;
-    }
-    m_environment.session->downloads->downloadFurnacesList();
-    m_isDownloadingFurnaces = true;
-}
-
-void HeatsListFlow::refresh()
-{
-    if (!m_environment.connectivity->isInternetAvailable()) {
-        setRefreshing(false);
-        alertNoInternetConnection();
-        return;
-    }
-    if (!m_loadedSession) {
-        if (m_isDownloadingFurnaces) {
-            return;
-        }
-        setRefreshing(true);
-        m_environment.session->downloads->downloadFurnacesList();
-        m_isDownloadingFurnaces = true;
-        return;
-    }
-    // A running pair brings the data; the spinner turns until it completes.
-    setRefreshing(true);
-    startDelaysAndReasonsDownload(true);
-}
-
-// ---- the furnace list ----
-
-void HeatsListFlow::finishedDownloadingFurnaces(const Notification&)
-{
-    log("Notification - Finished Downloading Furnaces");
-    m_isDownloadingFurnaces = false;
-    if (m_loadedSession) {
-        return;
-    }
-    ++m_outstanding;
-    m_environment.session->database->fetchFurnaces(
-        onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::selectFurnaceAfterDownload));
-}
-
-void HeatsListFlow::selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> stored)
-{
-    --m_outstanding;
-    if (!stored) {
-        // The session stays unloaded, so that pulling to refresh downloads and reads the furnaces again.
-        setRefreshing(false);
-        presentStoreReadFailure(m_environment.presenter, stored.error());
-        return;
-    }
-    std::vector<Furnace> furnaces;
-    for (const auto& furnace : *stored) {
-        if (furnace) {
-            furnaces.push_back(*furnace);
-        }
-    }
-    const auto& configuration = m_environment.session->configuration;
-    int configured = configuration->selectedFurnaceId();
-    if (const auto requested = std::exchange(m_requestedFurnace, std::nullopt)) {
-        const bool listed = std::any_of(furnaces.begin(), furnaces.end(),
-                                        [&](const Furnace& furnace) { return furnace.id == *requested; });
-        if (listed) {
-            configured = *requested;
-        } else {
-            log(fmt::format("Furnace {} is not in the furnace list", *requested));
-        }
-    }
-    const auto chosen = screens::FurnaceSelection::furnaceAfterDownload(furnaces, configured);
-    if (!chosen) {
-        // Without a furnace there is nothing to download: the list stays empty, the button disabled.
-        setRefreshing(false);
-        return;
-    }
-    if (*chosen != configuration->selectedFurnaceId()) {
-        configuration->setSelectedFurnaceId(*chosen);
-    }
-    loadFurnaceTitle();
-    m_loadedSession = true;
-    log("Loaded Session");
-    changed(HeatsListChange::Kind::furnaceButton);
-    startDelaysAndReasonsDownload();
-}
-
-void HeatsListFlow::loadFurnaceTitle()
-{
-    ++m_outstanding;
-    m_environment.session->database->fetchFurnace(
-        selectedFurnaceId(), onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::furnaceTitleLoaded));
-}
-
-void HeatsListFlow::furnaceTitleLoaded(Result<FurnacePtr> furnace)
-{
-    --m_outstanding;
-    if (!furnace) {
-        // The title read always goes with a read or a store of the furnace's heats, which reports the
-        // failure; one alert is enough, and the title shown stays.
-        log("Reading the stored furnace failed: " + furnace.error().description);
-        return;
-    }
-    m_furnace = *furnace ? std::optional<Furnace>(**furnace) : std::nullopt;
-    changed(HeatsListChange::Kind::title);
-}
-
-void HeatsListFlow::failedDownloadingFurnaces(const Notification& notification)
-{
-    log("Notification - Failed Downloading Furnaces");
-    m_isDownloadingFurnaces = false;
-    if (!m_loadedSession) {
-        setRefreshing(false);
-        showErrorAlert(notification.value<Error>(dn::errorKey));
-    }
-}
-
-// ---- the delays and reasons pair ----
-
-void HeatsListFlow::startDelaysAndReasonsDownload(bool onlyWhenIdle)
-{
-    if (onlyWhenIdle && m_pairsAwaited > 0) {
-        return;
-    }
-    // Behind a pair in flight the manager starts this one when that completes: a pair that started before a
-    // save or a furnace switch would show what was there before them.
-    ++m_pairsAwaited;
-    const std::string requestDate =
-        Utilities::zonedDateText(m_environment.session->clock->now(), Calendar::gregorian(deviceTimeZone()));
-    m_environment.session->downloads->downloadDelaysAndReasons(
-        selectedFurnaceId(), requestDate,
-        onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::pairDownloaded));
-}
-
-void HeatsListFlow::pairDownloaded(Result<void> outcome)
-{
-    --m_pairsAwaited;
-    if (!outcome && !m_pairFailure) {
-        m_pairFailure = outcome.error();
-    }
-    // Callers that waited behind the same pair hear of it together: one read and one alert for all of them.
-    if (std::exchange(m_pairSettling, true)) {
-        return;
-    }
-    m_environment.executor->post([self = weak_from_this()] {
-        if (auto flow = self.lock()) {
-            flow->settlePair();
-        }
-    });
-}
-
-void HeatsListFlow::settlePair()
-{
-    m_pairSettling = false;
-    if (m_pairsAwaited == 0) {
-        setRefreshing(false);
-    }
-    // Whatever half arrived is in the database now, also when the other half failed.
-    updateTable();
-    if (auto failure = std::exchange(m_pairFailure, std::nullopt)) {
-        showErrorAlert(&*failure);
-    }
-}
-
-void HeatsListFlow::showErrorAlert(const Error* error)
-{
-    // A download whose reply could not be stored fails without an error; it still deserves an alert.
-    const Error shown =
-        error ? *error
-              : Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
-    const auto text = screens::problemAlert(shown);
-    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, shown));
+    m_loading->start();
 }
 
 // ---- reading back and rebuilding ----
@@ -469,15 +274,8 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
 
 void HeatsListFlow::switchToSelectedFurnace()
 {
-    loadFurnaceTitle();
     updateTable();
-    // A pair of the previous furnace still on its way is followed by the new furnace's.
-    if (m_loadedSession && m_environment.connectivity->isInternetAvailable()) {
-        setRefreshing(true);
-        startDelaysAndReasonsDownload();
-    } else {
-        refresh();
-    }
+    m_loading->furnaceSwitched();
     if (auto delegate = m_delegate.lock()) {
         delegate->showEmptyMessage("Select an item to display delays");
     }
@@ -532,7 +330,7 @@ void HeatsListFlow::downloadAndReloadDelays(const Notification& notification)
     if (const auto selection = sn::downloadSelection(notification)) {
         m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
     }
-    startDelaysAndReasonsDownload();
+    m_loading->startDelaysAndReasonsDownload();
 }
 
 } // namespace orvendel::flows

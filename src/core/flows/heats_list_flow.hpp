@@ -2,6 +2,7 @@
 
 #include "core/editing/connectivity_status.hpp"
 #include "core/editing/heats_source.hpp"
+#include "core/flows/heats_list_loading.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
@@ -57,9 +58,10 @@ struct HeatsListChange {
     screens::HeatsTable::RowsChange rows{};
 };
 
-// The heats list without its table: drives the downloads after sign-in (furnace list, then delays and
-// reasons of the selected furnace as a pair), reads the heats back, lays the unsaved edits over them and
-// rebuilds the sections; guards unsaved work when the user moves to another heat or furnace.
+// The heats list without its table: its sections and the selection. The downloads come from its loading
+// part, the heats with the edits laid over them from its source: a download or a furnace switch rebuilds the
+// sections, an edit changes only the edited heat's rows. Moving to another heat or furnace asks the
+// unsaved-work guard first.
 // Thread contract: the user-interface executor; notifications and store completions are moved there.
 class HeatsListFlow : public std::enable_shared_from_this<HeatsListFlow> {
 public:
@@ -82,12 +84,12 @@ public:
 
     // A furnace to show instead of the configured one, taken when the furnace list offers it; an unknown one
     // is refused and the configured choice stays as it is.
-    void requestFurnace(std::optional<int> furnaceId) { m_requestedFurnace = furnaceId; }
+    void requestFurnace(std::optional<int> furnaceId) { m_loading->requestFurnace(furnaceId); }
 
     // The list appears: the empty state and the spinner, then the furnace list (or the no-network alert).
     void start();
     // Pull to refresh: the furnace list until a furnace was chosen, then the delays+reasons pair.
-    void refresh();
+    void refresh() { m_loading->refresh(); }
     void toggleSection(std::size_t section);
     // A tap on a row; guards the previously selected heat's unsaved work when it is another heat.
     void selectRow(std::size_t section, std::size_t row);
@@ -99,22 +101,25 @@ public:
     void updateTable();
     // Starts the delays+reasons pair; a request made while one is in flight is remembered and started
     // when that one completes, unless `onlyWhenIdle` (a refresh: the running pair brings the data).
-    void startDelaysAndReasonsDownload(bool onlyWhenIdle = false);
+    void startDelaysAndReasonsDownload(bool onlyWhenIdle = false)
+    {
+        m_loading->startDelaysAndReasonsDownload(onlyWhenIdle);
+    }
     // After the configured furnace changed: title, table, and a new download.
     void switchToSelectedFurnace();
 
     // A download, a read, a rebuild or a guard question is outstanding.
     bool isBusy() const;
-    bool loadedSession() const { return m_loadedSession; }
-    bool isDownloadingPair() const { return m_pairsAwaited > 0; }
-    bool isRefreshing() const { return m_isRefreshing; }
-    bool isFurnaceButtonEnabled() const { return m_loadedSession; }
+    bool loadedSession() const { return m_loading->loadedSession(); }
+    bool isDownloadingPair() const { return m_loading->isDownloadingPair(); }
+    bool isRefreshing() const { return m_loading->isRefreshing(); }
+    bool isFurnaceButtonEnabled() const { return m_loading->loadedSession(); }
     // The empty state ("NO HEATS") covers the list.
     bool showsEmptyState() const { return m_showsEmptyState; }
     // The bar's title: the furnace's name, "No Furnace" when it is not stored, empty before any furnace.
-    std::string title() const;
+    std::string title() const { return m_loading->title(); }
 
-    const std::optional<Furnace>& furnace() const { return m_furnace; }
+    const std::optional<Furnace>& furnace() const { return m_loading->furnace(); }
     const std::vector<HeatPtr>& heats() const { return m_heats; }
     const std::optional<std::vector<screens::Section>>& tableData() const { return m_tableData; }
     const std::optional<screens::HeatDelayIdentifier>& selectedHeatDelay() const { return m_selectedHeatDelay; }
@@ -128,43 +133,27 @@ private:
 
     explicit HeatsListFlow(Environment environment);
     void observe();
+    void loadingChanged(HeatsListLoading::Change change);
 
-    void finishedDownloadingFurnaces(const Notification& notification);
-    void failedDownloadingFurnaces(const Notification& notification);
     void didSelectDelay(const Notification& notification);
     void reloadData(const Notification& notification);
     void downloadAndReloadDelays(const Notification& notification);
 
-    void selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> furnaces);
-    void loadFurnaceTitle();
-    void furnaceTitleLoaded(Result<FurnacePtr> furnace);
-    void pairDownloaded(Result<void> outcome);
-    void settlePair();
     void rebuildSections(Result<HeatsSource::Heats> read);
     void heatEdited(std::optional<HeatsSource::HeatUpdate> update);
     void alertEditedDelaysRemoved();
     void showHeatAndSelect(int heatId, Instant start);
-    void showErrorAlert(const Error* error);
-    void alertNoInternetConnection();
-    void setRefreshing(bool refreshing);
     void changed(HeatsListChange::Kind kind, std::size_t section = 0, screens::HeatsTable::RowsChange rows = {});
 
     Environment m_environment;
     std::weak_ptr<HeatsListDelegate> m_delegate;
     ChangeHandler m_changeHandler;
-    bool m_loadedSession = false;
-    bool m_isDownloadingFurnaces = false;
-    bool m_isRefreshing = false;
+    std::shared_ptr<HeatsListLoading> m_loading;
+    std::shared_ptr<HeatsSource> m_source;
     bool m_showsEmptyState = false;
     bool m_guardPending = false;
-    std::optional<int> m_requestedFurnace;
-    int m_outstanding = 0;       // reads and rebuilds under way
-    int m_pairsAwaited = 0;      // pairs asked of the download manager whose outcome has not come
-    bool m_pairSettling = false; // an outcome came; the read and the alert follow on the next turn
-    std::optional<Error> m_pairFailure;
-    std::optional<Furnace> m_furnace;
+    int m_outstanding = 0; // reads and edits being laid over
     std::vector<HeatPtr> m_heats;
-    std::shared_ptr<HeatsSource> m_source;
     std::optional<std::vector<screens::Section>> m_tableData;
     std::optional<screens::HeatDelayIdentifier> m_selectedHeatDelay;
     std::optional<screens::HeatDelayIdentifier> m_highlightedDelay;
