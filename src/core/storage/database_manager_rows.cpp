@@ -12,24 +12,6 @@
 namespace orvendel {
 namespace {
 
-// The tree may hold one reason id under several categories; each delay joins only the last of them to arrive
-// (rows are stored in arrival order), the one the reason tree keeps, so a delay is listed once. Delays come
-// back in the order they were stored, whichever way SQLite plans the join.
-std::string last24HoursQuery(int furnaceId)
-{
-    return fmt::format(
-        "SELECT d.FurnaceId, d.DelayId, d.HeatId, d.HeatNumber, d.HeatStartDate, d.HeatEndDate, d.ReasonId, "
-        "r.ReasonDescription, r.ReasonShortDescription, r.ReasonColor, d.DelayStartDate, d.DelayEndDate, "
-        "d.Timestamp, d.Comment FROM (SELECT d.*, d.rowid AS StoredOrder FROM Delays d INNER JOIN ( SELECT {0} "
-        "FurnaceId,HeatEndDate as HED "
-        "FROM Delays WHERE FurnaceId = {0} ORDER BY DATETIME (HeatEndDate) DESC LIMIT 1 ) hed ON d.furnaceId = "
-        "hed.furnaceId AND DATETIME (d.HeatEndDate) BETWEEN DATETIME (hed.HED,'-1 day') AND DATETIME (hed.HED)) d "
-        "INNER JOIN Reasons r ON d.FurnaceId = r.FurnaceId AND d.ReasonId = r.ReasonId AND r.rowid IN (SELECT "
-        "MAX(rowid) FROM Reasons WHERE FurnaceId = {0} AND ReasonId IS NOT NULL GROUP BY ReasonId) ORDER BY "
-        "d.StoredOrder",
-        furnaceId);
-}
-
 std::optional<ZonedDateTime> dateColumn(SqlResultSet& rows, int index)
 {
     const auto text = rows.textForColumnIndex(index);
@@ -244,7 +226,7 @@ Result<std::vector<HeatPtr>> DatabaseManager::fetchLast24HoursHeatsNow(int furna
     if (!readable || !*readable) {
         return readable ? Result<std::vector<HeatPtr>>(heats) : readable.error();
     }
-    auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {});
+    auto rows = m_database->executeQuery(schema::last24HoursQuery(furnaceId), {});
     if (!rows) {
         log(rows.error().description);
         return rows.error();
