@@ -185,7 +185,6 @@ Result<void> DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<Do
     if (!isConnected()) {
         return notConnected();
     }
-    StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
         return transaction.beginResult();
@@ -195,22 +194,26 @@ Result<void> DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<Do
         !prepared) {
         return prepared;
     }
-    SqlValues values(12);
+    auto insert = m_database->prepareUpdate(schema::insertDelay);
+    if (!insert) {
+        log("Error Storing Delays: " + insert.error().description);
+        return insert.error();
+    }
     for (const DownloadedHeat& heat : heats) {
         for (const DownloadedDelay& delay : heat.delays) {
-            values[0] = furnaceId;
-            values[1] = heat.heatId;
-            values[2] = heat.heatNumber;
-            values[3] = SqlValue::borrowed(heat.startDate);
-            values[4] = SqlValue::borrowed(heat.endDate);
-            values[5] = delay.delayId;
-            values[6] = SqlValue::borrowed(delay.startDate);
-            values[7] = SqlValue::borrowed(delay.endDate);
-            values[8] = delay.reasonId;
-            values[9] = SqlValue::borrowed(delay.reasonDescription);
-            values[10] = SqlValue::borrowed(delay.timestamp);
-            values[11] = SqlValue::borrowedOrNull(delay.comment);
-            if (auto inserted = m_database->executeUpdate(schema::insertDelay, values); !inserted) {
+            insert->bind(1, furnaceId);
+            insert->bind(2, heat.heatId);
+            insert->bind(3, heat.heatNumber);
+            insert->bind(4, heat.startDate);
+            insert->bind(5, heat.endDate);
+            insert->bind(6, delay.delayId);
+            insert->bind(7, delay.startDate);
+            insert->bind(8, delay.endDate);
+            insert->bind(9, delay.reasonId);
+            insert->bind(10, delay.reasonDescription);
+            insert->bind(11, delay.timestamp);
+            insert->bind(12, delay.comment);
+            if (auto inserted = insert->execute(); !inserted) {
                 log("Error Storing Delays: " + inserted.error().description);
                 return inserted;
             }
