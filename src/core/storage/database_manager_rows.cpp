@@ -243,7 +243,10 @@ Result<std::vector<HeatPtr>> DatabaseManager::fetchLast24HoursHeatsNow(int furna
         const HeatColumns& c = *columns;
         const int heatId = rows->intForColumnIndex(c.heatId);
         Heat* target = nullptr;
-        if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
+        // A heat's delays were stored one after another, so the row's heat is nearly always the last one.
+        if (!heats.empty() && heats.back()->heatId == heatId) {
+            target = heats.back().get();
+        } else if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
             target = heats[found->second].get();
         } else {
             const auto start = dateColumn(*rows, c.heatStartDate);
