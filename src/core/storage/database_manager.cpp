@@ -93,7 +93,8 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
         }
         m_databasePath = path.string();
         m_database = std::make_unique<SqlDatabase>((realFolder / databaseFileName).string());
-        return m_database->open(SqlDatabase::SymbolicLinks::refuse);
+        // Only the database queue ever touches the connection.
+        return m_database->open(SqlDatabase::SymbolicLinks::refuse, SqlDatabase::Threading::confined);
     });
 }
 

@@ -95,7 +95,7 @@ SqlDatabase::~SqlDatabase()
     (void)close();
 }
 
-Result<void> SqlDatabase::open(SymbolicLinks links)
+Result<void> SqlDatabase::open(SymbolicLinks links, Threading threading)
 {
     if (m_isOpen) {
         return {};
@@ -112,6 +112,9 @@ Result<void> SqlDatabase::open(SymbolicLinks links)
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (links == SymbolicLinks::refuse) {
         flags |= SQLITE_OPEN_NOFOLLOW;
+    }
+    if (threading == Threading::confined) {
+        flags |= SQLITE_OPEN_NOMUTEX;
     }
     createOwnerOnlyIfMissing(m_databasePath);
     const int result = sqlite3_open_v2(m_databasePath.c_str(), &handle, flags, nullptr);

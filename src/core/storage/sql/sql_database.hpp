@@ -70,7 +70,10 @@ public:
     enum class SymbolicLinks { follow, refuse };
     // Opens (creating the file when missing, owner-only: 0600). With `refuse`, a symbolic link anywhere in the path
     // fails the open instead of being followed.
-    Result<void> open(SymbolicLinks links = SymbolicLinks::follow);
+    // `confined`: the owner promises the connection never runs on two threads at once (it lives on one
+    // serial queue), so SQLite skips the connection mutex it would otherwise take on every call.
+    enum class Threading { serialized, confined };
+    Result<void> open(SymbolicLinks links = SymbolicLinks::follow, Threading threading = Threading::serialized);
     // The connection is released even when SQLite refuses to close it (something still uses it); it then
     // goes when that last user does, and the error says why it could not go at once.
     Result<void> close();
