@@ -78,6 +78,7 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
             m_database.reset();
         }
         m_databasePath.reset();
+        m_knownTables.clear();
         // A link in the file's place is neither deleted nor opened: it is not ours to empty.
         if (auto noLink = LocalFiles::checkNoSymbolicLink(path); !noLink) {
             return storage_error::fromLocalFile(noLink.error(), storage_error::cannotCreateFile);
@@ -92,7 +93,8 @@ Result<void> DatabaseManager::openUserDatabase(const std::string& userName)
         }
         m_databasePath = path.string();
         m_database = std::make_unique<SqlDatabase>((realFolder / databaseFileName).string());
-        return m_database->open(SqlDatabase::SymbolicLinks::refuse);
+        // Only the database queue ever touches the connection.
+        return m_database->open(SqlDatabase::SymbolicLinks::refuse, SqlDatabase::Threading::confined);
     });
 }
 
@@ -105,6 +107,7 @@ void DatabaseManager::closeDatabase()
         }
         m_database.reset();
         m_databasePath.reset();
+        m_knownTables.clear();
     });
 }
 
@@ -128,6 +131,9 @@ Result<bool> DatabaseManager::tableExists(std::string_view name)
     if (!isConnected()) {
         return notConnected();
     }
+    if (std::find(m_knownTables.begin(), m_knownTables.end(), name) != m_knownTables.end()) {
+        return true;
+    }
     auto rows = m_database->executeQuery("SELECT name FROM main.sqlite_master WHERE type = 'table' AND name = ?",
                                          {std::string(name)});
     if (!rows) {
@@ -135,6 +141,8 @@ Result<bool> DatabaseManager::tableExists(std::string_view name)
     }
     while (rows->next()) {
         if (rows->stringForColumn("name") == name) {
+            // Found, it was made by a committed store (a store looks before it creates), so it stays.
+            m_knownTables.emplace_back(name);
             return true;
         }
     }

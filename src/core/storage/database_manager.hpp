@@ -105,6 +105,8 @@ private:
 
     ApplicationSupportDirectory m_applicationSupportDirectory;
     std::unique_ptr<SqlDatabase> m_database;
+    // Tables found on this connection: nothing here drops a table, so a store or fetch asks SQLite only once.
+    std::vector<std::string> m_knownTables;
     std::optional<std::string> m_databasePath;
     std::mutex m_folderLockMutex;
     FolderLock m_folderLock; // guarded by m_folderLockMutex

@@ -12,24 +12,6 @@
 namespace orvendel {
 namespace {
 
-// The tree may hold one reason id under several categories; each delay joins only the last of them to arrive
-// (rows are stored in arrival order), the one the reason tree keeps, so a delay is listed once. Delays come
-// back in the order they were stored, whichever way SQLite plans the join.
-std::string last24HoursQuery(int furnaceId)
-{
-    return fmt::format(
-        "SELECT d.FurnaceId, d.DelayId, d.HeatId, d.HeatNumber, d.HeatStartDate, d.HeatEndDate, d.ReasonId, "
-        "r.ReasonDescription, r.ReasonShortDescription, r.ReasonColor, d.DelayStartDate, d.DelayEndDate, "
-        "d.Timestamp, d.Comment FROM (SELECT d.*, d.rowid AS StoredOrder FROM Delays d INNER JOIN ( SELECT {0} "
-        "FurnaceId,HeatEndDate as HED "
-        "FROM Delays WHERE FurnaceId = {0} ORDER BY DATETIME (HeatEndDate) DESC LIMIT 1 ) hed ON d.furnaceId = "
-        "hed.furnaceId AND DATETIME (d.HeatEndDate) BETWEEN DATETIME (hed.HED,'-1 day') AND DATETIME (hed.HED)) d "
-        "INNER JOIN Reasons r ON d.FurnaceId = r.FurnaceId AND d.ReasonId = r.ReasonId AND r.rowid IN (SELECT "
-        "MAX(rowid) FROM Reasons WHERE FurnaceId = {0} AND ReasonId IS NOT NULL GROUP BY ReasonId) ORDER BY "
-        "d.StoredOrder",
-        furnaceId);
-}
-
 std::optional<ZonedDateTime> dateColumn(SqlResultSet& rows, int index)
 {
     const auto text = rows.textForColumnIndex(index);
@@ -203,7 +185,6 @@ Result<void> DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<Do
     if (!isConnected()) {
         return notConnected();
     }
-    StatementReuse reuse(*m_database);
     SqlTransaction transaction(*m_database);
     if (!transaction.isActive()) {
         return transaction.beginResult();
@@ -213,22 +194,26 @@ Result<void> DatabaseManager::storeDelaysNow(int furnaceId, const std::vector<Do
         !prepared) {
         return prepared;
     }
-    SqlValues values(12);
+    auto insert = m_database->prepareUpdate(schema::insertDelay);
+    if (!insert) {
+        log("Error Storing Delays: " + insert.error().description);
+        return insert.error();
+    }
     for (const DownloadedHeat& heat : heats) {
         for (const DownloadedDelay& delay : heat.delays) {
-            values[0] = furnaceId;
-            values[1] = heat.heatId;
-            values[2] = heat.heatNumber;
-            values[3] = SqlValue::borrowed(heat.startDate);
-            values[4] = SqlValue::borrowed(heat.endDate);
-            values[5] = delay.delayId;
-            values[6] = SqlValue::borrowed(delay.startDate);
-            values[7] = SqlValue::borrowed(delay.endDate);
-            values[8] = delay.reasonId;
-            values[9] = SqlValue::borrowed(delay.reasonDescription);
-            values[10] = SqlValue::borrowed(delay.timestamp);
-            values[11] = SqlValue::borrowedOrNull(delay.comment);
-            if (auto inserted = m_database->executeUpdate(schema::insertDelay, values); !inserted) {
+            insert->bind(1, furnaceId);
+            insert->bind(2, heat.heatId);
+            insert->bind(3, heat.heatNumber);
+            insert->bind(4, heat.startDate);
+            insert->bind(5, heat.endDate);
+            insert->bind(6, delay.delayId);
+            insert->bind(7, delay.startDate);
+            insert->bind(8, delay.endDate);
+            insert->bind(9, delay.reasonId);
+            insert->bind(10, delay.reasonDescription);
+            insert->bind(11, delay.timestamp);
+            insert->bind(12, delay.comment);
+            if (auto inserted = insert->execute(); !inserted) {
                 log("Error Storing Delays: " + inserted.error().description);
                 return inserted;
             }
@@ -244,7 +229,7 @@ Result<std::vector<HeatPtr>> DatabaseManager::fetchLast24HoursHeatsNow(int furna
     if (!readable || !*readable) {
         return readable ? Result<std::vector<HeatPtr>>(heats) : readable.error();
     }
-    auto rows = m_database->executeQuery(last24HoursQuery(furnaceId), {});
+    auto rows = m_database->executeQuery(schema::last24HoursQuery(furnaceId), {});
     if (!rows) {
         log(rows.error().description);
         return rows.error();
@@ -258,7 +243,10 @@ Result<std::vector<HeatPtr>> DatabaseManager::fetchLast24HoursHeatsNow(int furna
         const HeatColumns& c = *columns;
         const int heatId = rows->intForColumnIndex(c.heatId);
         Heat* target = nullptr;
-        if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
+        // A heat's delays were stored one after another, so the row's heat is nearly always the last one.
+        if (!heats.empty() && heats.back()->heatId == heatId) {
+            target = heats.back().get();
+        } else if (auto found = heatIndex.find(heatId); found != heatIndex.end()) {
             target = heats[found->second].get();
         } else {
             const auto start = dateColumn(*rows, c.heatStartDate);

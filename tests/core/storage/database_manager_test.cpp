@@ -124,6 +124,7 @@ TEST_F(DatabaseManagerTest, EveryUserNameCaseOpensOneFileEmptiedAtEachSignIn)
     ASSERT_TRUE(path);
     EXPECT_EQ(*path, (dataDirectory.path() / *Utilities::md5Hex("JDOE") / "dbData.sqlite").string());
     ASSERT_TRUE(storeFurnaces({furnace(1, "EAF 1")}));
+    ASSERT_EQ(fetchFurnaces().size(), 1u); // the table is known to this connection, not to the next one
 
     // A crashed run's journal beside the old file must not be replayed into the new one.
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {

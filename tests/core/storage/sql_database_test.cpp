@@ -186,6 +186,50 @@ TEST_F(SqlDatabaseTest, RefusedBindingsFailTheStatement)
     EXPECT_EQ(rowCount(db), 1);
 }
 
+// A statement run once per row must never carry a value over from the previous row or run with NULL in
+// place of a refused one, and must be usable again after a failed run.
+TEST_F(SqlDatabaseTest, PreparedUpdateRunsEveryRowWithItsOwnValues)
+{
+    // Texts are not copied: they live as long as the rows they go into.
+    const std::optional<std::string> one("one");
+    const std::optional<std::string> none;
+    auto insert = db.prepareUpdate("INSERT INTO t (a, b) VALUES (?, ?)");
+    ASSERT_TRUE(insert);
+    insert->bind(1, 1);
+    insert->bind(2, one);
+    ASSERT_TRUE(insert->execute());
+
+    ScopedLogCapture capture;
+    insert->bind(1, 2); // the text of row 1 must not be reused
+    const auto partial = insert->execute();
+    ASSERT_FALSE(partial);
+    EXPECT_EQ(partial.error().code, SQLITE_RANGE);
+
+    sqlite3_limit(db.sqliteHandle(), SQLITE_LIMIT_LENGTH, 16);
+    const std::string tooLong(64, 'x');
+    insert->bind(1, 3);
+    insert->bind(2, tooLong);
+    const auto refused = insert->execute();
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, SQLITE_TOOBIG);
+    EXPECT_TRUE(capture.contains("Error binding argument 2"));
+
+    insert->bind(1, 4);
+    insert->bind(2, none);
+    ASSERT_TRUE(insert->execute());
+    auto rows = db.executeQuery("SELECT count(*) AS n, count(b) AS withText, sum(a) AS total FROM t");
+    ASSERT_TRUE(rows && rows->next());
+    EXPECT_EQ(rows->intForColumn("n"), 2);
+    EXPECT_EQ(rows->intForColumn("withText"), 1);
+    EXPECT_EQ(rows->intForColumn("total"), 5);
+    rows->close();
+
+    ASSERT_TRUE(db.close());
+    insert->bind(1, 5);
+    insert->bind(2, std::string_view("late"));
+    EXPECT_FALSE(insert->execute()) << "a statement of a closed connection ran";
+}
+
 TEST_F(SqlDatabaseTest, CloseReportsAConnectionStillInUse)
 {
     ASSERT_TRUE(db.executeUpdate("INSERT INTO t (a) VALUES (1)"));

@@ -95,7 +95,7 @@ SqlDatabase::~SqlDatabase()
     (void)close();
 }
 
-Result<void> SqlDatabase::open(SymbolicLinks links)
+Result<void> SqlDatabase::open(SymbolicLinks links, Threading threading)
 {
     if (m_isOpen) {
         return {};
@@ -112,6 +112,9 @@ Result<void> SqlDatabase::open(SymbolicLinks links)
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     if (links == SymbolicLinks::refuse) {
         flags |= SQLITE_OPEN_NOFOLLOW;
+    }
+    if (threading == Threading::confined) {
+        flags |= SQLITE_OPEN_NOMUTEX;
     }
     createOwnerOnlyIfMissing(m_databasePath);
     const int result = sqlite3_open_v2(m_databasePath.c_str(), &handle, flags, nullptr);
@@ -241,7 +244,7 @@ void SqlDatabase::discardStatement(sqlite3_stmt* statement, bool fromCache)
 }
 
 Result<sqlite3_stmt*> SqlDatabase::prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache,
-                                                  bool forQuery)
+                                                  bool forQuery, bool checkCount)
 {
     if (m_traceExecution) {
         log(fmt::format("{} executeSQL: {}", m_databasePath, sql));
@@ -287,7 +290,7 @@ Result<sqlite3_stmt*> SqlDatabase::prepareAndBind(std::string_view sql, const Sq
         ++bound;
     }
     // Surplus arguments are as much a caller's mistake as missing ones, so count them too.
-    if (given != expected) {
+    if (checkCount && given != expected) {
         std::string text;
         if (!forQuery) {
             text = fmt::format("Error: the bind count ({}) is not correct for the # of variables in the query ({}) "
@@ -319,20 +322,8 @@ void SqlDatabase::releaseStatement(sqlite3_stmt* statement, bool fromCache, std:
     }
 }
 
-Result<void> SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values)
+Result<void> SqlDatabase::stepUpdate(sqlite3_stmt* statement, std::string_view sql)
 {
-    if (auto usable = checkUsable(); !usable) {
-        return usable;
-    }
-    InUseScope inUse(m_inUse);
-
-    bool fromCache = false;
-    auto prepared = prepareAndBind(sql, values, fromCache, false);
-    if (!prepared) {
-        return prepared.error();
-    }
-    sqlite3_stmt* statement = *prepared;
-
     const int result = sqlite3_step(statement);
     Result<void> outcome;
     const auto failStep = [&](std::string line) {
@@ -358,6 +349,24 @@ Result<void> SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& v
         failStep(fmt::format("Unknown error calling sqlite3_step ({}: {}) eu", result, lastErrorMessage()));
     }
 
+    return outcome;
+}
+
+Result<void> SqlDatabase::executeUpdate(std::string_view sql, const SqlValues& values)
+{
+    if (auto usable = checkUsable(); !usable) {
+        return usable;
+    }
+    InUseScope inUse(m_inUse);
+
+    bool fromCache = false;
+    auto prepared = prepareAndBind(sql, values, fromCache, false);
+    if (!prepared) {
+        return prepared.error();
+    }
+    sqlite3_stmt* statement = *prepared;
+
+    auto outcome = stepUpdate(statement, sql);
     releaseStatement(statement, fromCache, sql);
     return outcome;
 }
@@ -378,13 +387,41 @@ Result<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, const SqlVa
     if (!prepared) {
         return prepared.error();
     }
+    return SqlResultSet(adopt(*prepared, sql));
+}
+
+std::shared_ptr<detail::SqlStatement> SqlDatabase::adopt(sqlite3_stmt* prepared, std::string_view sql)
+{
     auto statement = std::make_shared<detail::SqlStatement>();
-    statement->statement = *prepared;
+    statement->statement = prepared;
     statement->database = this;
     statement->query = std::string(sql);
     std::erase_if(m_openResultSets, [](const auto& weak) { return weak.expired(); });
     m_openResultSets.push_back(statement);
-    return SqlResultSet(std::move(statement));
+    return statement;
+}
+
+Result<SqlPreparedUpdate> SqlDatabase::prepareUpdate(std::string_view sql)
+{
+    if (auto usable = checkUsable(); !usable) {
+        return usable.error();
+    }
+    InUseScope inUse(m_inUse);
+    const bool caching = m_shouldCacheStatements;
+    m_shouldCacheStatements = false;
+    bool fromCache = false;
+    // Nothing is bound yet: the arguments come with each run.
+    auto prepared = prepareAndBind(sql, {}, fromCache, false, false);
+    m_shouldCacheStatements = caching;
+    if (!prepared) {
+        return prepared.error();
+    }
+    const int parameterCount = sqlite3_bind_parameter_count(*prepared);
+    if (parameterCount > 64) {
+        sqlite3_finalize(*prepared);
+        return error(SQLITE_RANGE, "A prepared update takes at most 64 arguments.");
+    }
+    return SqlPreparedUpdate(adopt(*prepared, sql), parameterCount);
 }
 
 Result<void> SqlDatabase::beginTransaction()

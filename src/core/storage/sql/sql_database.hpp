@@ -5,6 +5,7 @@
 #include "core/storage/sql/sql_value.hpp"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +18,40 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace orvendel {
+
+class SqlDatabase;
+
+// One statement prepared once and run many times, such as a store's insert run once per row: values are
+// bound straight into it by position (1-based) and every run must bind them all. Texts are not copied, so
+// they must stay alive until `execute` returns. Closing the connection finalizes it; it fails from then on.
+// Thread contract: the thread (queue) that owns its `SqlDatabase`.
+class SqlPreparedUpdate {
+public:
+    void bind(int position, int value);
+    void bind(int position, std::string_view text);
+    void bind(int position, const std::string& text) { bind(position, std::string_view(text)); }
+    // An absent value binds NULL.
+    void bind(int position, const std::optional<int>& value);
+    void bind(int position, const std::optional<std::string>& text);
+    // A temporary would be gone before the run reads it.
+    void bind(int position, std::string&& text) = delete;
+    void bind(int position, std::optional<std::string>&& text) = delete;
+    void bindNull(int position);
+    // Runs the statement with this run's values and readies it for the next run, failed or not.
+    Result<void> execute();
+
+private:
+    friend class SqlDatabase;
+    explicit SqlPreparedUpdate(std::shared_ptr<detail::SqlStatement> statement, int parameterCount);
+    // Remembers the first binding SQLite refused, so the run fails instead of stepping with NULL.
+    void check(int position, int result);
+
+    std::shared_ptr<detail::SqlStatement> m_statement;
+    int m_parameterCount = 0;
+    std::uint64_t m_bound = 0; // one bit per position bound in this run
+    int m_refusedPosition = 0;
+    int m_refusedResult = 0;
+};
 
 // A connection to one SQLite file with positional-argument statements, row cursors, transactions, a
 // bounded busy wait and console diagnostics. Every operation that can fail returns a Result whose `Error`
@@ -35,12 +70,17 @@ public:
     enum class SymbolicLinks { follow, refuse };
     // Opens (creating the file when missing, owner-only: 0600). With `refuse`, a symbolic link anywhere in the path
     // fails the open instead of being followed.
-    Result<void> open(SymbolicLinks links = SymbolicLinks::follow);
+    // `confined`: the owner promises the connection never runs on two threads at once (it lives on one
+    // serial queue), so SQLite skips the connection mutex it would otherwise take on every call.
+    enum class Threading { serialized, confined };
+    Result<void> open(SymbolicLinks links = SymbolicLinks::follow, Threading threading = Threading::serialized);
     // The connection is released even when SQLite refuses to close it (something still uses it); it then
     // goes when that last user does, and the error says why it could not go at once.
     Result<void> close();
 
     Result<void> executeUpdate(std::string_view sql, const SqlValues& values = {});
+    // A statement to run many times with `SqlPreparedUpdate::execute`; at most 64 arguments.
+    Result<SqlPreparedUpdate> prepareUpdate(std::string_view sql);
     // The rows, not yet stepped.
     Result<SqlResultSet> executeQuery(std::string_view sql, const SqlValues& values = {});
 
@@ -80,16 +120,23 @@ public:
 
 private:
     friend class SqlResultSet;
+    friend class SqlPreparedUpdate;
 
     static int busyHandler(void* context, int count);
     // Prepares (or takes from the cache) and binds; on failure logs and gives the error, the statement
-    // already released. A query's result set outlives `values`, so `forQuery` binds copies.
-    Result<sqlite3_stmt*> prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache, bool forQuery);
+    // already released. A query's result set outlives `values`, so `forQuery` binds copies. Without
+    // `checkCount` the arguments may come later (a prepared update).
+    Result<sqlite3_stmt*> prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache, bool forQuery,
+                                         bool checkCount = true);
     // Takes back a statement that failed before stepping: reset for the cache, or finalized.
     void discardStatement(sqlite3_stmt* statement, bool fromCache);
     // Refuses a statement on a closed or busy connection.
     Result<void> checkUsable() const;
     void releaseStatement(sqlite3_stmt* statement, bool fromCache, std::string_view sql);
+    // Steps a statement that returns no rows; logs and gives the error when it fails.
+    Result<void> stepUpdate(sqlite3_stmt* statement, std::string_view sql);
+    // Keeps a statement that outlives the call, so that closing the connection can finalize it.
+    std::shared_ptr<detail::SqlStatement> adopt(sqlite3_stmt* statement, std::string_view sql);
     void closeOpenResultSets();
     void finalizeCachedStatements();
     Error error(int code, std::string message) const { return Error{errorDomain, code, std::move(message)}; }

@@ -136,7 +136,8 @@ std::optional<std::string> SqlResultSet::stringForColumnIndex(int index)
 
 std::optional<std::string_view> SqlResultSet::textForColumnIndex(int index)
 {
-    if (index < 0 || index >= columnCount() || sqlite3_column_type(m_statement->statement, index) == SQLITE_NULL) {
+    // NULL reads as no text pointer, so the value's type need not be asked first (once per column per row).
+    if (index < 0 || index >= columnCount()) {
         return std::nullopt;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement->statement, index));

@@ -16,8 +16,8 @@ namespace orvendel {
 class SqlDatabase;
 
 namespace detail {
-// A prepared statement shared by a result set and the connection's list of open result sets, so that
-// closing the connection can finalize statements whose result sets are still alive.
+// A prepared statement shared by a result set (or a prepared update) and the connection's list of open
+// statements, so that closing the connection can finalize statements whose owners are still alive.
 struct SqlStatement {
     sqlite3_stmt* statement = nullptr;
     SqlDatabase* database = nullptr;
