@@ -71,8 +71,9 @@ TEST(FullDiskJournal, AFailedWriteIsReportedRetriedWhenSpaceReturnsAndNeverDelet
         ASSERT_TRUE(state.error);
         EXPECT_NE(state.error->description.find("full"), std::string::npos) << state.error->description;
         EXPECT_GT(disk.refusals(), 0);
-        // The three changes queued back to back went to disk in one write.
-        ASSERT_EQ(recorder.count(en::journalWriteFailed), 1u) << "every failed write is told";
+        // Changes queued back to back share a write: one to three writes failed, each of them told.
+        ASSERT_GE(recorder.count(en::journalWriteFailed), 1u) << "a failed write is told";
+        ASSERT_LE(recorder.count(en::journalWriteFailed), 3u);
         const auto posted = recorder.named(en::journalWriteFailed).back();
         EXPECT_TRUE(std::any_cast<Error>(&posted.userInfo.at(en::errorKey)));
 
