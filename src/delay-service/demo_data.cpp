@@ -157,9 +157,11 @@ std::vector<int64_t> delayDurations(std::mt19937_64& rng, int64_t heatLength, st
     const int drawn = uniformInt(rng, 4, 12);
     const int count = fixedCount.value_or(drawn);
     std::lognormal_distribution<double> typical(std::log(180.0), 0.85);
+    // A stress day asks for more delays than a heat holds: they shrink to a second each.
+    const int64_t shortest = count * 20 > heatLength * 80 / 100 ? 1 : 20;
     std::vector<int64_t> durations;
     for (int i = 0; i < count; ++i) {
-        durations.push_back(std::clamp<int64_t>(std::llround(typical(rng)), 20, 2400));
+        durations.push_back(std::clamp<int64_t>(std::llround(typical(rng)), shortest, 2400));
     }
     std::optional<std::size_t> longStop;
     if (uniform(rng, 0.0, 1.0) < 0.08) {
@@ -167,7 +169,7 @@ std::vector<int64_t> delayDurations(std::mt19937_64& rng, int64_t heatLength, st
         const auto longest = std::min<int64_t>(2400, heatLength * 65 / 100);
         durations[*longStop] = std::llround(uniform(rng, 1200.0, static_cast<double>(longest)));
     }
-    // The delays together take at most 80% of the heat; the others shrink to make room, never below 20 s.
+    // The delays together take at most 80% of the heat; the others shrink to make room, never below the shortest.
     const int64_t budget = heatLength * 80 / 100;
     const int64_t fixed = longStop ? durations[*longStop] : 0;
     int64_t others = std::accumulate(durations.begin(), durations.end(), int64_t{0}) - fixed;
@@ -175,7 +177,8 @@ std::vector<int64_t> delayDurations(std::mt19937_64& rng, int64_t heatLength, st
         const double scale = static_cast<double>(budget - fixed) / static_cast<double>(others);
         for (std::size_t i = 0; i < durations.size(); ++i) {
             if (!longStop || i != *longStop) {
-                durations[i] = std::max<int64_t>(20, static_cast<int64_t>(static_cast<double>(durations[i]) * scale));
+                durations[i] =
+                    std::max<int64_t>(shortest, static_cast<int64_t>(static_cast<double>(durations[i]) * scale));
             }
         }
     }
@@ -330,7 +333,7 @@ DemoHeat DemoPlant::heat(int furnaceId, int index, int64_t start, const std::vec
         weights.push_back(uniform(rng, 0.2, 1.0));
     }
     const double totalWeight = std::accumulate(weights.begin(), weights.end(), 0.0);
-    const double free = static_cast<double>(length - busy);
+    const double free = static_cast<double>(std::max<int64_t>(0, length - busy));
     int64_t cursor = heat.start;
     for (std::size_t i = 0; i < durations.size(); ++i) {
         cursor += static_cast<int64_t>(free * weights[i] / totalWeight);
