@@ -377,17 +377,23 @@ Result<SqlResultSet> SqlDatabase::executeQuery(std::string_view sql, const SqlVa
         return usable.error();
     }
     InUseScope inUse(m_inUse);
-
     // A result set owns its statement, so queries never come from the cache.
-    const bool caching = m_shouldCacheStatements;
-    m_shouldCacheStatements = false;
-    bool fromCache = false;
-    auto prepared = prepareAndBind(sql, values, fromCache, true);
-    m_shouldCacheStatements = caching;
+    auto prepared = prepareOwned(sql, values, true, true);
     if (!prepared) {
         return prepared.error();
     }
     return SqlResultSet(adopt(*prepared, sql));
+}
+
+Result<sqlite3_stmt*> SqlDatabase::prepareOwned(std::string_view sql, const SqlValues& values, bool forQuery,
+                                                bool checkCount)
+{
+    const bool caching = m_shouldCacheStatements;
+    m_shouldCacheStatements = false;
+    bool fromCache = false;
+    auto prepared = prepareAndBind(sql, values, fromCache, forQuery, checkCount);
+    m_shouldCacheStatements = caching;
+    return prepared;
 }
 
 std::shared_ptr<detail::SqlStatement> SqlDatabase::adopt(sqlite3_stmt* prepared, std::string_view sql)
@@ -407,12 +413,8 @@ Result<SqlPreparedUpdate> SqlDatabase::prepareUpdate(std::string_view sql)
         return usable.error();
     }
     InUseScope inUse(m_inUse);
-    const bool caching = m_shouldCacheStatements;
-    m_shouldCacheStatements = false;
-    bool fromCache = false;
     // Nothing is bound yet: the arguments come with each run.
-    auto prepared = prepareAndBind(sql, {}, fromCache, false, false);
-    m_shouldCacheStatements = caching;
+    auto prepared = prepareOwned(sql, {}, false, false);
     if (!prepared) {
         return prepared.error();
     }

@@ -126,6 +126,8 @@ private:
     // Prepares (or takes from the cache) and binds; on failure logs and gives the error, the statement
     // already released. A query's result set outlives `values`, so `forQuery` binds copies. Without
     // `checkCount` the arguments may come later (a prepared update).
+    // A statement of its own (never cached), for a result set or a prepared update.
+    Result<sqlite3_stmt*> prepareOwned(std::string_view sql, const SqlValues& values, bool forQuery, bool checkCount);
     Result<sqlite3_stmt*> prepareAndBind(std::string_view sql, const SqlValues& values, bool& fromCache, bool forQuery,
                                          bool checkCount = true);
     // Takes back a statement that failed before stepping: reset for the cache, or finalized.
