@@ -1,7 +1,6 @@
 // The two heat charts as drawn: each view loaded offscreen over its model, its items' frames read back
 // from the item tree and held against the core's geometry; the raised selected segment, taps on segments,
-// empty and zero-length heats, the bar scale's half steps, and that nothing is recomputed while the chart
-// only repaints.
+// empty and zero-length heats, and that nothing is recomputed while the chart only repaints.
 #include "app/controllers/bar_chart_model.hpp"
 #include "app/controllers/power_off_chart_model.hpp"
 #include "core/screens/bar_chart_layout.hpp"
@@ -433,31 +432,6 @@ private slots:
                                            .toDouble() > 0;
         }
         QVERIFY(outlined);
-    }
-
-    void barScaleKeepsHalfStepsOfNineHalves()
-    {
-        app::BarChartModel model;
-        auto view = showChart(QStringLiteral("BarChart.qml"), &model, QSize(428, 220));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
-        const auto lastScaleLabel = [&] { return find(root, "barChartScaleLabel_9")->property("text").toString(); };
-
-        // 162 s of 3600 s is 4.5 %: steps of a half, not of one.
-        model.setHeat(heat(0, 3600, std::vector{delay(0, 1, 5), delay(10, 14, 5), delay(20, 177, 5)}));
-        QCoreApplication::processEvents();
-        QCOMPARE(find(root, "barChartScaleLabel_1")->property("text").toString(), QString("0.5"));
-        QCOMPARE(find(root, "barChartScaleLabel_2")->property("text").toString(), QString("1"));
-        QCOMPARE(lastScaleLabel(), QString("4.5"));
-        auto* bar = find(root, "barChartBar_0");
-        QVERIFY(near(bar->x() + bar->width(), 92 + 320, 1e-6));
-
-        // 486 s is 13.5 %: a full scale of 13.5.
-        model.setHeat(heat(0, 3600, std::vector{delay(0, 1, 5), delay(10, 14, 5), delay(20, 501, 5)}));
-        QCoreApplication::processEvents();
-        QCOMPARE(lastScaleLabel(), QString("13.5"));
-        bar = find(root, "barChartBar_0");
-        QVERIFY(near(bar->x() + bar->width(), 92 + 320, 1e-6));
     }
 };
 
