@@ -274,6 +274,28 @@ private slots:
         QCOMPARE(currentPage().shown().comment, std::optional<std::string>("Ladle late"));
     }
 
+    void aSplitWithTheSliderListsBothPieces()
+    {
+        QVERIFY(turnToDelayOfAtLeast(40));
+        const int before = shownHeatDelayCount();
+        const double length = currentPage().model->splitLength();
+        QVERIFY(!pageItem("splitDelayButton")->isEnabled());
+        pageItem("splitSlider")->forceActiveFocus();
+        for (int i = 0; i < 15; ++i) {
+            gui().key(Qt::Key_Left);
+        }
+        QVERIFY(gui().waitFor([&] { return currentPage().sliderValue == length - 15; }));
+        QVERIFY(gui().waitFor([this] { return pageItem("splitDelayButton")->isEnabled(); }));
+        QVERIFY(clickOnPage("splitDelayButton"));
+        QVERIFY(alertShown());
+        QCOMPARE(alertTitle(), QString("Split Delay?"));
+        QVERIFY(gui().chooseAlertButton("Split"));
+        QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before + 1; }));
+        // The page in view is the second piece, 15 seconds long.
+        QVERIFY(gui().waitFor([&] { return currentPage().model->splitLength() == 15; }));
+        QVERIFY(currentPage().delay->isEdited);
+    }
+
     void thePickersValueMovesTheSliderAndDecidesTheSplitButton()
     {
         QVERIFY(turnToDelayOfAtLeast(40));
