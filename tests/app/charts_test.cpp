@@ -8,6 +8,7 @@
 #include "core/screens/power_off_chart_layout.hpp"
 #include "core/support/log.hpp"
 #include "support/gui_driver.hpp"
+#include "support/heat_records.hpp"
 
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -24,43 +25,11 @@ Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
 using namespace orvendel;
 using screens::Rect;
+using test::at;
+using test::delay;
+using test::heat;
 
 namespace {
-
-// Instants as seconds after a fixed heat start (2024-03-07 08:00:00 UTC).
-Instant at(double seconds)
-{
-    using namespace std::chrono;
-    const Instant base = sys_days{year{2024} / March / 7} + hours{8};
-    return base + duration_cast<Instant::duration>(duration<double>(seconds));
-}
-
-DelayPtr delay(double from, double to, int reasonId, std::string color = "rgb(200, 0, 0)")
-{
-    auto d = std::make_shared<Delay>();
-    d->heatId = 1;
-    d->delayId = static_cast<int>(from) + 1000;
-    d->reasonId = reasonId;
-    d->reasonDescription = "Reason " + std::to_string(reasonId);
-    d->reasonShortDescription = "R" + std::to_string(reasonId);
-    d->startDate = ZonedDateTime{at(from), TimeZone::utc()};
-    d->endDate = ZonedDateTime{at(to), TimeZone::utc()};
-    d->colorString = std::move(color);
-    d->timestamp = "t1";
-    return d;
-}
-
-HeatPtr heat(double from, double to, std::optional<std::vector<DelayPtr>> delays)
-{
-    auto h = std::make_shared<Heat>();
-    h->furnaceId = 1;
-    h->heatId = 1;
-    h->heatNumber = 101;
-    h->startDate = ZonedDateTime{at(from), TimeZone::utc()};
-    h->endDate = ZonedDateTime{at(to), TimeZone::utc()};
-    h->delays = std::move(delays);
-    return h;
-}
 
 QQuickItem* find(QQuickItem* root, const QString& name)
 {
@@ -139,9 +108,9 @@ class ChartsTest : public QObject {
     // Reason 7's short text comes inside a right-to-left override, which the legend must not apply.
     HeatPtr threeDelays()
     {
-        auto overridden = delay(1800, 2000, 7, "rgb(0, 0, 255)");
+        auto overridden = delay(1, 1800, 2000, 7, "rgb(0, 0, 255)");
         overridden->reasonShortDescription = "\xE2\x80\xAER7\xE2\x80\xAC";
-        return heat(0, 3600, std::vector{delay(600, 900, 5), overridden, delay(2001, 2400, 5)});
+        return heat(1, 0, 3600, std::vector{delay(1, 600, 900, 5), overridden, delay(1, 2001, 2400, 5)});
     }
 
     screens::Rect segmentContainer(double width, double height)
@@ -306,7 +275,7 @@ private slots:
         QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 0); // nothing before a heat
 
         ScopedLogCapture log;
-        const auto zeroLength = heat(100, 100, std::vector{delay(100, 100, 5)});
+        const auto zeroLength = heat(1, 100, 100, std::vector{delay(1, 100, 100, 5)});
         powerOff.setHeat(zeroLength, at(100));
         bars.setHeat(zeroLength);
         QCoreApplication::processEvents();
@@ -318,7 +287,7 @@ private slots:
         QCOMPARE(countNamed(barView->rootObject(), "barChartGridLine_"), 13);
         QCOMPARE(countNamed(barView->rootObject(), "barChartScaleLabel_"), 0);
 
-        powerOff.setHeat(heat(0, 3600, std::nullopt), std::nullopt);
+        powerOff.setHeat(heat(1, 0, 3600, std::nullopt), std::nullopt);
         QCoreApplication::processEvents();
         QVERIFY(log.contains("There are no delays"));
         QCOMPARE(countNamed(powerOffView->rootObject(), "legendSwatch_"), 0);
@@ -343,7 +312,8 @@ private slots:
         // 18 % and 9 % of the heat and a sliver too short to hold its value.
         ScopedLogCapture log;
         const auto h =
-            heat(0, 1000, std::vector{delay(0, 180, 5), delay(200, 290, 7, "rgb(0, 0, 255)"), delay(300, 301, 9)});
+            heat(1, 0, 1000,
+                 std::vector{delay(1, 0, 180, 5), delay(1, 200, 290, 7, "rgb(0, 0, 255)"), delay(1, 300, 301, 9)});
         model.setHeat(h);
         QCoreApplication::processEvents();
         QCOMPARE(log.lines(), (std::vector<std::string>{"-------- SORTED SUMMARIZED DELAYS ----------",
@@ -411,7 +381,8 @@ private slots:
         auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(432, 156));
         QVERIFY(view);
         QQuickItem* root = view->rootObject();
-        model.setHeat(heat(100, 400, std::vector{delay(150, 200, 5), delay(20, 60, 7, "rgb(255, 255, 255)")}), at(20));
+        model.setHeat(heat(1, 100, 400, std::vector{delay(1, 150, 200, 5), delay(1, 20, 60, 7, "rgb(255, 255, 255)")}),
+                      at(20));
         QCoreApplication::processEvents();
         QVERIFY(root->clip());
         const int count = countNamed(root, "powerOffSegment_");
