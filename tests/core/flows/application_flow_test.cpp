@@ -341,51 +341,43 @@ TEST_F(SignInFlowTest, FailuresAreAlertedAndTheControlsComeBack)
     EXPECT_EQ(presenter.alerts.back().message, "Could not connect to the server. (Error: -1004)");
 }
 
+// The previous session is being renewed when the next attempt is typed: the renewal's success is not the
+// attempt's, which is sent after it and takes only its own outcome.
 TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome)
 {
-    signIn("jdoe");
-    loadFurnace();
-    app->didEnterBackground();
-    // The previous user's session is being renewed when the next user signs in.
-    session->login->refreshSession();
-    ASSERT_TRUE(running("Authenticate"));
-    auto signIn = app->signIn();
-    ASSERT_TRUE(signIn->signIn("kim", "pw"));
-    EXPECT_EQ(transport->requestsTo("Authenticate"), 2u);
-    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
-    // The renewal's success is not the attempt's: it is sent now.
-    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == 3; }));
-    EXPECT_TRUE(signIn->isSigningIn());
-    EXPECT_EQ(app->screen(), Screen::signIn);
-    EXPECT_NE(running("Authenticate")->requests.back().body.find("\"KIM\""), std::string::npos);
-    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
-    ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
-    EXPECT_EQ(app->userName(), "KIM");
-}
-
-TEST_F(SignInFlowTest, AWrongPasswordTypedDuringTheSameUsersRenewalIsSentAfterItAndRefused)
-{
-    signIn("jdoe");
-    loadFurnace();
-    app->didEnterBackground();
-    session->login->refreshSession();
-    ASSERT_TRUE(running("Authenticate"));
-    auto signIn = app->signIn();
-    ASSERT_TRUE(signIn->signIn("jdoe", "wrong"));
-    EXPECT_EQ(transport->requestsTo("Authenticate"), 2u);
-    // The renewal (with the stored password) succeeds: that is not the attempt's outcome.
-    ASSERT_TRUE(reply("Authenticate", authenticateReply()));
-    ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == 3; }));
-    EXPECT_EQ(app->screen(), Screen::signIn);
-    EXPECT_TRUE(signIn->isSigningIn());
-    EXPECT_NE(running("Authenticate")->requests.back().body.find("\"wrong\""), std::string::npos);
-    ASSERT_TRUE(reply("Authenticate",
-                      R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
-    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
-    EXPECT_EQ(app->screen(), Screen::signIn);
-    EXPECT_FALSE(app->isSignedIn());
-    EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
-    EXPECT_EQ(session->login->credentialStore().string("JDOE").valueOr(""), "secret");
+    for (const auto& [user, password, accepted] : {std::tuple{"kim", "pw", true}, {"jdoe", "wrong", false}}) {
+        SCOPED_TRACE(user);
+        signIn("jdoe");
+        loadFurnace();
+        app->didEnterBackground();
+        session->login->refreshSession();
+        ASSERT_TRUE(running("Authenticate"));
+        const auto sent = transport->requestsTo("Authenticate");
+        auto signIn = app->signIn();
+        ASSERT_TRUE(signIn->signIn(user, password));
+        EXPECT_EQ(transport->requestsTo("Authenticate"), sent);
+        ASSERT_TRUE(reply("Authenticate", authenticateReply()));
+        ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Authenticate") == sent + 1; }));
+        EXPECT_TRUE(signIn->isSigningIn());
+        EXPECT_EQ(app->screen(), Screen::signIn);
+        EXPECT_NE(running("Authenticate")->requests.back().body.find(fmt::format("\"{}\"", password)),
+                  std::string::npos);
+        ASSERT_TRUE(reply(
+            "Authenticate",
+            accepted
+                ? authenticateReply()
+                : R"({"resultInformation":{"success":false,"errorCode":2,"errorDescription":"Wrong password."}})"));
+        ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+        EXPECT_EQ(app->isSignedIn(), accepted);
+        if (accepted) {
+            EXPECT_EQ(app->userName(), "KIM");
+            app->requestLogout();
+            ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
+        } else {
+            EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
+            EXPECT_EQ(session->login->credentialStore().string("JDOE").valueOr(""), "secret");
+        }
+    }
 }
 
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
