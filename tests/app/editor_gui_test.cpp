@@ -126,6 +126,27 @@ class EditorGuiTest : public QObject {
         auto* page = gui().item(QStringLiteral("delayPage_%1").arg(pages()->currentIndex()));
         return page && focused() && page->isAncestorOf(focused());
     }
+    // Once round the whole Tab chain: no control of a page out of view (kept by the list for reuse) takes the keys.
+    bool tabChainSkipsPagesOutOfView()
+    {
+        auto* inView = pages()->currentIndex() >= 0
+                           ? gui().item(QStringLiteral("delayPage_%1").arg(pages()->currentIndex()))
+                           : nullptr;
+        QQuickItem* first = focused();
+        for (int step = 0; step < 60; ++step) {
+            gui().key(Qt::Key_Tab);
+            for (auto* item = focused(); item; item = item->parentItem()) {
+                if (item->objectName().startsWith(QStringLiteral("delayPage_")) && item != inView) {
+                    qWarning() << "Tab reached" << focusedName() << "on" << item->objectName();
+                    return false;
+                }
+            }
+            if (focused() == first) {
+                return true;
+            }
+        }
+        return true;
+    }
     // Tab until the control of that name has the keys; false when the chain never reaches it.
     bool tabTo(const QString& name)
     {
@@ -462,6 +483,7 @@ private slots:
         QVERIFY(turnToDelayOfAtLeast(200));
         const Instant start = currentPage().delay->startDate.date;
         gui().item("heatsList")->forceActiveFocus();
+        QVERIFY(tabChainSkipsPagesOutOfView());
         gui().key(Qt::Key_F6);
         QVERIFY(gui().waitFor([this] { return focusOnPage(); }));
         gui().key(Qt::Key_F6); // and back

@@ -29,6 +29,10 @@ Item {
     signal commentEditorRequested(int index)
     signal splitPickerRequested(int index)
 
+    // Only the page in view takes the keys: its neighbours and the pages the list keeps for reuse are in the
+    // window too, only not drawn, and Tab must not wander onto them.
+    readonly property bool takesKeys: ListView.isCurrentItem
+    readonly property int keysPolicy: takesKeys ? Qt.StrongFocus : Qt.NoFocus
     // The list keeps pages it no longer shows and gives them other delays later: nothing of the old one stays.
     ListView.onReused: splitSlider.restore()
 
@@ -105,6 +109,7 @@ Item {
 
                 FilledButton {
                     objectName: "undoChangesButton"
+                    focusPolicy: page.keysPolicy
                     visible: page.edited
                     text: "Undo Changes"
                     implicitHeight: 34
@@ -119,6 +124,7 @@ Item {
 
                 SplitSlider {
                     id: splitSlider
+                    keysPolicy: page.keysPolicy
                     Layout.fillWidth: true
                     Layout.preferredHeight: implicitHeight
                     maximum: page.sliderMaximum
@@ -134,6 +140,7 @@ Item {
 
                 FilledButton {
                     objectName: "splitDelayButton"
+                    focusPolicy: page.keysPolicy
                     text: "Split"
                     implicitWidth: 100
                     implicitHeight: 44
@@ -175,6 +182,7 @@ Item {
 
                 FilledButton {
                     objectName: "findReasonButton"
+                    focusPolicy: page.keysPolicy
                     text: "Find reason"
                     implicitWidth: 140
                     onClicked: page.findReasonRequested(page.index)
@@ -204,7 +212,7 @@ Item {
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     Layout.minimumHeight: 44
-                    focusPolicy: Qt.StrongFocus
+                    focusPolicy: page.keysPolicy
                     Accessible.role: Accessible.EditableText
                     Accessible.name: qsTr("Comment: %1").arg(page.comment)
                     Keys.onReturnPressed: clicked()
@@ -232,6 +240,7 @@ Item {
                     Layout.fillHeight: true
                     FilledButton {
                         objectName: "addCommentButton"
+                        focusPolicy: page.keysPolicy
                         text: "Add Comment"
                         width: 160
                         onClicked: page.commentEditorRequested(page.index)

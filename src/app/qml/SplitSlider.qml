@@ -17,6 +17,9 @@ Rectangle {
     // Texts for a thumb position: {"relativeSelected", "absoluteSelected"}.
     required property var textsFor
 
+    // Whether the slider and the picker button take the keys (only on the page in view).
+    property int keysPolicy: Qt.StrongFocus
+
     signal released(real value)
     signal fineTuneRequested()
 
@@ -96,7 +99,7 @@ Rectangle {
             target: area
             function onValueChanged() { slider.value = area.value }
         }
-        focusPolicy: Qt.StrongFocus
+        focusPolicy: area.keysPolicy
         Accessible.name: qsTr("Split time")
         onPressedChanged: if (!pressed) area.released(value)
         // Arrow keys move the thumb one second at a time, Page Up and Page Down a minute, Home and End to
@@ -150,6 +153,7 @@ Rectangle {
     FilledButton {
         id: fineTune
         objectName: "fineTuneButton"
+        focusPolicy: area.keysPolicy
         anchors.horizontalCenter: parent.horizontalCenter
         y: 72
         height: 32
