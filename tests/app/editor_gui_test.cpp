@@ -295,28 +295,6 @@ private slots:
         QCOMPARE(currentPage().shown().comment, std::optional<std::string>("Ladle late"));
     }
 
-    void aSplitWithTheSliderListsBothPieces()
-    {
-        QVERIFY(turnToDelayOfAtLeast(40));
-        const int before = shownHeatDelayCount();
-        const double length = currentPage().model->splitLength();
-        QVERIFY(!pageItem("splitDelayButton")->isEnabled());
-        pageItem("splitSlider")->forceActiveFocus();
-        for (int i = 0; i < 15; ++i) {
-            gui().key(Qt::Key_Left);
-        }
-        QVERIFY(gui().waitFor([&] { return currentPage().sliderValue == length - 15; }));
-        QVERIFY(gui().waitFor([this] { return pageItem("splitDelayButton")->isEnabled(); }));
-        QVERIFY(clickOnPage("splitDelayButton"));
-        QVERIFY(alertShown());
-        QCOMPARE(alertTitle(), QString("Split Delay?"));
-        QVERIFY(gui().chooseAlertButton("Split"));
-        QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before + 1; }));
-        // The page in view is the second piece, 15 seconds long.
-        QVERIFY(gui().waitFor([&] { return currentPage().model->splitLength() == 15; }));
-        QVERIFY(currentPage().delay->isEdited);
-    }
-
     void thePickersValueMovesTheSliderAndDecidesTheSplitButton()
     {
         QVERIFY(turnToDelayOfAtLeast(40));
@@ -541,6 +519,7 @@ private slots:
         QCOMPARE(slider->property("value").toDouble(), 61.0);
         gui().key(Qt::Key_End);
         QCOMPARE(slider->property("value").toDouble(), maximum);
+        QVERIFY(gui().waitFor([this] { return !currentPage().splitEnabled; })); // the whole delay: nothing to split
         gui().key(Qt::Key_PageDown);
         QCOMPARE(slider->property("value").toDouble(), maximum - 60);
         QVERIFY(gui().waitFor([this] { return currentPage().splitEnabled; }));
@@ -551,7 +530,9 @@ private slots:
             gui().waitFor([this] { return alertTitle() == "Split Delay?" && focusedName() == "alertButton_Split"; }));
         gui().key(Qt::Key_Return);
         QVERIFY(gui().waitFor([&] { return shownHeatDelayCount() == before + 1; }));
-        QVERIFY(gui().waitFor([this] { return focusOnPage(); }));
+        // The page in view is the second piece, the last 60 seconds.
+        QVERIFY(gui().waitFor([this] { return currentPage().model->splitLength() == 60 && focusOnPage(); }));
+        QVERIFY(currentPage().delay->isEdited);
 
         // Undo: Escape answers "No", Return "Yes".
         QVERIFY(tabTo("undoChangesButton"));
