@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <type_traits>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
@@ -80,24 +81,30 @@ QString frameMismatch(QQuickItem* item, const Rect& expected, double tolerance =
         .arg(expected.height);
 }
 
-// One chart view over its model, offscreen.
-std::unique_ptr<QQuickView> showChart(const QString& file, QObject* model, QSize size)
-{
-    auto view = std::make_unique<QQuickView>();
-    view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
-    view->setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(model)}});
-    view->setResizeMode(QQuickView::SizeRootObjectToView);
-    view->resize(size);
-    view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Orvendel/qml/") + file));
-    if (view->status() != QQuickView::Ready || !view->rootObject()) {
-        return nullptr;
+// A chart view over its own model, offscreen; `root` stays null when the view does not come up.
+template <typename Model>
+struct ShownChart {
+    Model model;
+    std::unique_ptr<QQuickView> view = std::make_unique<QQuickView>();
+    QQuickItem* root = nullptr;
+
+    explicit ShownChart(QSize size)
+    {
+        view->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        view->setInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&model)}});
+        view->setResizeMode(QQuickView::SizeRootObjectToView);
+        view->resize(size);
+        const bool bars = std::is_same_v<Model, app::BarChartModel>;
+        view->setSource(
+            QUrl(QStringLiteral("qrc:/qt/qml/Orvendel/qml/%1.qml").arg(bars ? "BarChart" : "PowerOffChart")));
+        if (view->status() == QQuickView::Ready && view->rootObject()) {
+            view->show();
+            root = QTest::qWaitForWindowExposed(view.get()) ? view->rootObject() : nullptr;
+        }
     }
-    view->show();
-    if (!QTest::qWaitForWindowExposed(view.get())) {
-        return nullptr;
-    }
-    return view;
-}
+};
+using PowerOffView = ShownChart<app::PowerOffChartModel>;
+using BarView = ShownChart<app::BarChartModel>;
 
 } // namespace
 
@@ -121,10 +128,9 @@ class ChartsTest : public QObject {
 private slots:
     void powerOffChartDrawsTheCoreGeometry()
     {
-        app::PowerOffChartModel model;
-        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
+        PowerOffView chart({500, 200});
+        QVERIFY(chart.root);
+        auto& [model, view, root] = chart;
 
         // Before a heat: placeholders and an empty band.
         QCOMPARE(find(root, "powerOffStartTimeValue")->property("text").toString(), QString("00:00:00 AM"));
@@ -198,10 +204,9 @@ private slots:
 
     void selectionMovesTheRaisedSegmentAndOnlyRealChangesRecompute()
     {
-        app::PowerOffChartModel model;
-        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
+        PowerOffView chart({500, 200});
+        QVERIFY(chart.root);
+        auto& [model, view, root] = chart;
         const auto h = threeDelays();
         model.setHeat(h, at(600));
         QCoreApplication::processEvents();
@@ -241,10 +246,9 @@ private slots:
 
     void tappingADelaySegmentNamesItsDelayAndAGapDoesNothing()
     {
-        app::PowerOffChartModel model;
-        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(500, 200));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
+        PowerOffView chart({500, 200});
+        QVERIFY(chart.root);
+        auto& [model, view, root] = chart;
         model.setHeat(threeDelays(), at(600));
         QCoreApplication::processEvents();
         QSignalSpy tapped(root, SIGNAL(segmentTapped(int)));
@@ -267,47 +271,42 @@ private slots:
 
     void emptyAndZeroLengthHeatsDrawNoSegmentsOrBars()
     {
-        app::PowerOffChartModel powerOff;
-        app::BarChartModel bars;
-        auto powerOffView = showChart(QStringLiteral("PowerOffChart.qml"), &powerOff, QSize(500, 200));
-        auto barView = showChart(QStringLiteral("BarChart.qml"), &bars, QSize(428, 220));
-        QVERIFY(powerOffView && barView);
-        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 0); // nothing before a heat
+        PowerOffView powerOff({500, 200});
+        BarView bars({428, 220});
+        QVERIFY(powerOff.root && bars.root);
+        QCOMPARE(countNamed(bars.root, "barChartAxis_"), 0); // nothing before a heat
 
         ScopedLogCapture log;
         const auto zeroLength = heat(1, 100, 100, std::vector{delay(1, 100, 100, 5)});
-        powerOff.setHeat(zeroLength, at(100));
-        bars.setHeat(zeroLength);
+        powerOff.model.setHeat(zeroLength, at(100));
+        bars.model.setHeat(zeroLength);
         QCoreApplication::processEvents();
-        QCOMPARE(countNamed(powerOffView->rootObject(), "powerOffSegment_"), 0);
-        QVERIFY(!find(powerOffView->rootObject(), "powerOffBandShadow")->isVisible());
-        QCOMPARE(countNamed(powerOffView->rootObject(), "legendSwatch_"), 1);
-        QCOMPARE(countNamed(barView->rootObject(), "barChartBar_"), 0);
-        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 2);
-        QCOMPARE(countNamed(barView->rootObject(), "barChartGridLine_"), 13);
-        QCOMPARE(countNamed(barView->rootObject(), "barChartScaleLabel_"), 0);
+        QCOMPARE(countNamed(powerOff.root, "powerOffSegment_"), 0);
+        QVERIFY(!find(powerOff.root, "powerOffBandShadow")->isVisible());
+        QCOMPARE(countNamed(powerOff.root, "legendSwatch_"), 1);
+        QCOMPARE(countNamed(bars.root, "barChartBar_"), 0);
+        QCOMPARE(countNamed(bars.root, "barChartAxis_"), 2);
+        QCOMPARE(countNamed(bars.root, "barChartGridLine_"), 13);
+        QCOMPARE(countNamed(bars.root, "barChartScaleLabel_"), 0);
 
-        powerOff.setHeat(heat(1, 0, 3600, std::nullopt), std::nullopt);
+        powerOff.model.setHeat(heat(1, 0, 3600, std::nullopt), std::nullopt);
         QCoreApplication::processEvents();
         QVERIFY(log.contains("There are no delays"));
-        QCOMPARE(countNamed(powerOffView->rootObject(), "legendSwatch_"), 0);
-        QCOMPARE(find(powerOffView->rootObject(), "powerOffEndTimeValue")->property("text").toString(),
-                 QString("Mar 07, 09:00:00"));
+        QCOMPARE(countNamed(powerOff.root, "legendSwatch_"), 0);
+        QCOMPARE(find(powerOff.root, "powerOffEndTimeValue")->property("text").toString(), QString("Mar 07, 09:00:00"));
 
-        powerOff.setHeat(nullptr, std::nullopt);
-        bars.setHeat(nullptr);
+        powerOff.model.setHeat(nullptr, std::nullopt);
+        bars.model.setHeat(nullptr);
         QCoreApplication::processEvents();
-        QCOMPARE(find(powerOffView->rootObject(), "powerOffStartTimeValue")->property("text").toString(),
-                 QString("00:00:00 AM"));
-        QCOMPARE(countNamed(barView->rootObject(), "barChartAxis_"), 0);
+        QCOMPARE(find(powerOff.root, "powerOffStartTimeValue")->property("text").toString(), QString("00:00:00 AM"));
+        QCOMPARE(countNamed(bars.root, "barChartAxis_"), 0);
     }
 
     void barChartDrawsTheCoreGeometry()
     {
-        app::BarChartModel model;
-        auto view = showChart(QStringLiteral("BarChart.qml"), &model, QSize(428, 220));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
+        BarView chart({428, 220});
+        QVERIFY(chart.root);
+        auto& [model, view, root] = chart;
 
         // 18 % and 9 % of the heat and a sliver too short to hold its value.
         ScopedLogCapture log;
@@ -377,10 +376,9 @@ private slots:
     // Delays out of order, one starting before the heat: every segment inside the chart's box, which clips.
     void aDelayOutsideItsHeatStaysInTheChartsBox()
     {
-        app::PowerOffChartModel model;
-        auto view = showChart(QStringLiteral("PowerOffChart.qml"), &model, QSize(432, 156));
-        QVERIFY(view);
-        QQuickItem* root = view->rootObject();
+        PowerOffView chart({432, 156});
+        QVERIFY(chart.root);
+        auto& [model, view, root] = chart;
         model.setHeat(heat(1, 100, 400, std::vector{delay(1, 150, 200, 5), delay(1, 20, 60, 7, "rgb(255, 255, 255)")}),
                       at(20));
         QCoreApplication::processEvents();
