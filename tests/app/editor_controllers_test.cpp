@@ -5,11 +5,8 @@
 #include "app/controllers/heat_detail_controller.hpp"
 #include "app/controllers/qt_executor.hpp"
 #include "core/editing/edited_delays_manager.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/screen_notifications.hpp"
-#include "core/platform/secret_store.hpp"
-#include "core/service/login_manager.hpp"
-#include "core/storage/credential_store.hpp"
+#include "support/gui_driver.hpp"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -87,16 +84,6 @@ class EditorControllersTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_data;
-
-    // Managers of a session nobody signed in to, over the test's folder.
-    flows::SessionPtr makeSession() const
-    {
-        const std::filesystem::path folder = m_data.path().toStdString();
-        return flows::Session::create(
-            {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
-                                                                  makeFileSecretStore(folder / "secrets")),
-             .applicationSupportDirectory = [folder] { return std::optional(folder); }});
-    }
 
 private slots:
 
@@ -296,7 +283,7 @@ private slots:
         QObject context;
         auto executor = std::make_shared<app::QtExecutor>(&context);
         Recorder presenter;
-        const auto session = makeSession();
+        const auto session = testing::unsignedSession(m_data.path().toStdString());
         app::HeatDetailController detail(
             flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), &presenter}));
         QVERIFY(detail.saveButtonShown());

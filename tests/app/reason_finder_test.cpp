@@ -2,11 +2,7 @@
 // the mouse and the keys, assigned and closed.
 #include "app/controllers/qt_executor.hpp"
 #include "app/controllers/reason_finder_controller.hpp"
-#include "core/flows/session.hpp"
-#include "core/platform/secret_store.hpp"
-#include "core/service/login_manager.hpp"
 #include "core/service/wire_records.hpp"
-#include "core/storage/credential_store.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "support/gui_driver.hpp"
@@ -103,11 +99,7 @@ class ReasonFinderTest : public QObject {
 private slots:
     void initTestCase()
     {
-        const std::filesystem::path folder = m_data.path().toStdString();
-        m_session = flows::Session::create(
-            {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
-                                                                  makeFileSecretStore(folder / "secrets")),
-             .applicationSupportDirectory = [folder] { return std::optional(folder); }});
+        m_session = testing::unsignedSession(m_data.path().toStdString());
         QVERIFY(m_session->database->openUserDatabase("tester"));
         QVERIFY(m_session->configuration->createConfigurationFile("tester"));
         QVERIFY(m_session->configuration->loadConfiguration("tester"));

@@ -1,5 +1,9 @@
 #include "support/gui_driver.hpp"
 
+#include "core/platform/secret_store.hpp"
+#include "core/service/login_manager.hpp"
+#include "core/storage/credential_store.hpp"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -25,6 +29,14 @@ QQuickItem* findVisible(QQuickItem* root, const QString& name)
         }
     }
     return nullptr;
+}
+
+flows::SessionPtr unsignedSession(const std::filesystem::path& folder)
+{
+    return flows::Session::create(
+        {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
+                                                              makeFileSecretStore(folder / "secrets")),
+         .applicationSupportDirectory = [folder] { return std::optional(folder); }});
 }
 
 void settle(QQuickWindow* window)
