@@ -1,5 +1,7 @@
 #include "core/model/comment_rule.hpp"
 
+#include "support/repeated_text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,14 +9,7 @@
 namespace orvendel {
 namespace {
 
-std::string repeat(std::string_view piece, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i) {
-        out += piece;
-    }
-    return out;
-}
+using test::repeat;
 
 TEST(CommentRule, OnlyPrintableUtf8WithinBothLimitsIsKept)
 {

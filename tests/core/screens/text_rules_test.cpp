@@ -3,6 +3,8 @@
 #include "core/screens/login_validation.hpp"
 #include "core/screens/unicode_text.hpp"
 
+#include "support/repeated_text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,14 +13,7 @@
 namespace orvendel::screens {
 namespace {
 
-std::string repeat(std::string_view piece, int times)
-{
-    std::string out;
-    for (int i = 0; i < times; ++i) {
-        out += piece;
-    }
-    return out;
-}
+using test::repeat;
 
 TEST(UnicodeText, Utf16OffsetsAsATextViewReportsThem)
 {
