@@ -14,11 +14,13 @@ pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET glib-2.0)
 
 # libcurl and libsecret are opened at run time when first needed (see core/platform/shared_library.hpp):
-# the code compiles against their headers only. The packages still depend on them.
+# the code compiles against their headers only. The packages still depend on them. OpenSSL comes with libcurl;
+# the core only names its version, so no program links libcrypto for it.
 add_library(orvendel_runtime_loaded_headers INTERFACE)
 target_include_directories(orvendel_runtime_loaded_headers SYSTEM INTERFACE
                            $<TARGET_PROPERTY:CURL::libcurl,INTERFACE_INCLUDE_DIRECTORIES>
-                           $<TARGET_PROPERTY:PkgConfig::LIBSECRET,INTERFACE_INCLUDE_DIRECTORIES>)
+                           $<TARGET_PROPERTY:PkgConfig::LIBSECRET,INTERFACE_INCLUDE_DIRECTORIES>
+                           $<TARGET_PROPERTY:OpenSSL::Crypto,INTERFACE_INCLUDE_DIRECTORIES>)
 target_compile_options(orvendel_runtime_loaded_headers INTERFACE
                        $<TARGET_PROPERTY:PkgConfig::LIBSECRET,INTERFACE_COMPILE_OPTIONS>)
 

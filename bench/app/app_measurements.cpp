@@ -231,7 +231,7 @@ ColdStarts measureColdStarts(const QString& serviceURL)
     const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_bare_quick_window");
     std::vector<double> app, bareMs, appKB, bareKB;
     // Interleaved, so that a busy moment of the machine falls on both alike.
-    for (int run = 0; run < 10; ++run) {
+    for (int run = 0; run < 15; ++run) {
         if (const auto started = startChild(self, {"--exit-after-first-frame"}, serviceURL)) {
             app.push_back(started->ms);
             appKB.push_back(static_cast<double>(started->residentKB));

@@ -1,10 +1,11 @@
 #include "core/model/utilities.hpp"
 
 #include <fmt/format.h>
-#include <openssl/evp.h>
 
 #include <array>
+#include <bit>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 
 namespace orvendel::Utilities {
@@ -144,17 +145,114 @@ std::string serviceLocale()
     return serviceLocaleFrom(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
+namespace {
+
+// MD5 (RFC 1321) over whole 64-byte blocks. Written here rather than taken from libcrypto: the user folder's
+// name is the only digest the app needs, and linking libcrypto for it costs every start its loading.
+class Md5 {
+public:
+    void add(std::string_view bytes)
+    {
+        m_length += bytes.size();
+        for (const char c : bytes) {
+            m_block[m_filled++] = static_cast<std::uint8_t>(c);
+            if (m_filled == m_block.size()) {
+                compress();
+                m_filled = 0;
+            }
+        }
+    }
+
+    std::array<std::uint8_t, 16> finish()
+    {
+        const std::uint64_t bits = m_length * 8;
+        add(std::string_view("\x80", 1));
+        while (m_filled != 56) {
+            add(std::string_view("\0", 1));
+        }
+        for (int i = 0; i < 8; ++i) {
+            m_block[m_filled++] = static_cast<std::uint8_t>(bits >> (8 * i));
+        }
+        compress();
+        std::array<std::uint8_t, 16> digest{};
+        for (std::size_t i = 0; i < 16; ++i) {
+            digest[i] = static_cast<std::uint8_t>(m_state[i / 4] >> (8 * (i % 4)));
+        }
+        return digest;
+    }
+
+private:
+    void compress()
+    {
+        static constexpr std::array<std::uint32_t, 64> sines = {
+            0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
+            0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
+            0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
+            0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
+            0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
+            0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
+            0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
+            0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
+        static constexpr std::array<int, 16> shifts = {7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21};
+        std::array<std::uint32_t, 16> words{};
+        for (std::size_t i = 0; i < 16; ++i) {
+            words[i] = static_cast<std::uint32_t>(m_block[4 * i]) |
+                       static_cast<std::uint32_t>(m_block[4 * i + 1]) << 8 |
+                       static_cast<std::uint32_t>(m_block[4 * i + 2]) << 16 |
+                       static_cast<std::uint32_t>(m_block[4 * i + 3]) << 24;
+        }
+        auto [a, b, c, d] = m_state;
+        for (std::size_t i = 0; i < 64; ++i) {
+            std::uint32_t f = 0;
+            std::size_t g = 0;
+            switch (i / 16) {
+            case 0:
+                f = (b & c) | (~b & d);
+                g = i;
+                break;
+            case 1:
+                f = (d & b) | (~d & c);
+                g = (5 * i + 1) % 16;
+                break;
+            case 2:
+                f = b ^ c ^ d;
+                g = (3 * i + 5) % 16;
+                break;
+            default:
+                f = c ^ (b | ~d);
+                g = (7 * i) % 16;
+                break;
+            }
+            const std::uint32_t rotated = std::rotl(a + f + sines[i] + words[g], shifts[i / 16 * 4 + i % 4]);
+            a = d;
+            d = c;
+            c = b;
+            b += rotated;
+        }
+        m_state[0] += a;
+        m_state[1] += b;
+        m_state[2] += c;
+        m_state[3] += d;
+    }
+
+    std::array<std::uint32_t, 4> m_state = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+    std::array<std::uint8_t, 64> m_block{};
+    std::size_t m_filled = 0;
+    std::uint64_t m_length = 0;
+};
+
+} // namespace
+
 std::optional<std::string> md5Hex(std::string_view text)
 {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(text.data(), text.size(), digest, &length, EVP_md5(), nullptr) != 1 || length != 16) {
-        return std::nullopt;
-    }
+    Md5 md5;
+    md5.add(text);
+    static constexpr char digits[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(32);
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += fmt::format("{:02x}", digest[i]);
+    for (const auto byte : md5.finish()) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 0xf];
     }
     return hex;
 }

@@ -38,7 +38,7 @@ std::string serviceLocale();
 // The same rule on given values (testable without touching the environment).
 std::string serviceLocaleFrom(const char* lcAll, const char* lcMessages, const char* lang);
 
-// MD5 of the UTF-8 bytes as 32 lower-case hex digits; none when the digest fails.
+// MD5 of the UTF-8 bytes as 32 lower-case hex digits (always a value).
 std::optional<std::string> md5Hex(std::string_view text);
 
 } // namespace Utilities

@@ -47,6 +47,14 @@ TEST(UtilitiesTest, Md5HexOfKnownTexts)
 {
     EXPECT_EQ(Utilities::md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(Utilities::md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+    // Across the block and padding boundaries: 55 bytes fit one block, 56 and 64 need a second, 80 spans two.
+    EXPECT_EQ(Utilities::md5Hex(std::string(55, 'a')), "ef1772b6dff9a122358552954ad0df65");
+    EXPECT_EQ(Utilities::md5Hex(std::string(56, 'a')), "3b0c8ac703f828b04c6c197006d17218");
+    EXPECT_EQ(Utilities::md5Hex(std::string(64, 'a')), "014842d480b571495a4a0363793f7367");
+    EXPECT_EQ(Utilities::md5Hex("12345678901234567890123456789012345678901234567890123456789012345678901234567890"),
+              "57edf4a22be3c955ac49da2e2107b67a");
+    // Bytes above 0x7f (an upper-cased "ü") are taken unsigned.
+    EXPECT_EQ(Utilities::md5Hex("\xc3\x9c"), "68b88d4a74d6893e96c6edc1144ceb7a");
 }
 
 } // namespace
