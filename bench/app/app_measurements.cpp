@@ -2,7 +2,7 @@
 // starts itself with a busy day (62 delays per heat), each figure beside a bare baseline of the same run
 // (--stress: a day of about 100,000 delays, edits only):
 //   - cold start: a fresh process until the sign-in screen's first frame, against bench_bare_quick_window (one
-//     Rectangle, one Text) started the same way; 10 runs of each, interleaved;
+//     Rectangle, one Text) started the same way; 15 runs of each, interleaved;
 //   - resident memory with a heat's detail open (its pages and charts drawn), against the bare window's;
 //   - edits on the page in view (reasons alternating, comments, splits and their undo): from the call until the
 //     heats list's row, the page, the charts and the heat detail heard of it and the next frame was drawn, with the

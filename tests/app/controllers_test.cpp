@@ -287,6 +287,14 @@ private slots:
         QCOMPARE(changed[0][2].value<QList<int>>(), QList<int>{Qt::UserRole + 1});
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(rows.data(rows.index(2), Qt::UserRole).toRectF(), QRectF(20, 0, 10, 10));
+        // A row put in the middle (a split's new segment) is one insertion; the rows after it are not touched.
+        auto split = rows.rows();
+        split.insert(1, {{"frame", QRectF(5, 0, 5, 10)}, {"fill", QColor(Qt::gray)}});
+        changed.clear();
+        rows.update(split);
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(inserted[1][1].toInt(), 1);
+        QCOMPARE(changed.size(), 0);
         rows.update({});
         QCOMPARE(removed.size(), 1);
         QCOMPARE(rows.rowCount(), 0);

@@ -6,29 +6,43 @@ RowsModel::RowsModel(QStringList roles, QObject* parent) : QAbstractListModel(pa
 
 void RowsModel::update(QList<QVariantMap> rows)
 {
-    const qsizetype common = std::min(m_rows.size(), rows.size());
-    for (qsizetype row = 0; row < common; ++row) {
-        if (m_rows[row] == rows[row]) {
-            continue;
-        }
+    // The same rows at both ends stay as they are; between them rows change in place, then come or go there
+    // (a split's new segment is one row put in, not every later row changed).
+    const qsizetype shorter = std::min(m_rows.size(), rows.size());
+    qsizetype first = 0;
+    while (first < shorter && m_rows[first] == rows[first]) {
+        ++first;
+    }
+    qsizetype suffix = 0;
+    while (first + suffix < shorter && m_rows[m_rows.size() - 1 - suffix] == rows[rows.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const qsizetype oldSpan = m_rows.size() - first - suffix;
+    const qsizetype newSpan = rows.size() - first - suffix;
+    const qsizetype inPlace = std::min(oldSpan, newSpan);
+    for (qsizetype row = first; row < first + inPlace; ++row) {
         QList<int> changed;
         for (qsizetype role = 0; role < m_roles.size(); ++role) {
             if (m_rows[row].value(m_roles[role]) != rows[row].value(m_roles[role])) {
                 changed.push_back(Qt::UserRole + static_cast<int>(role));
             }
         }
+        if (changed.isEmpty()) {
+            continue;
+        }
         m_rows[row] = std::move(rows[row]);
         emit dataChanged(index(static_cast<int>(row)), index(static_cast<int>(row)), changed);
     }
-    if (rows.size() < m_rows.size()) {
-        beginRemoveRows({}, static_cast<int>(rows.size()), static_cast<int>(m_rows.size()) - 1);
-        m_rows.resize(rows.size());
+    const qsizetype at = first + inPlace;
+    if (oldSpan > newSpan) {
+        beginRemoveRows({}, static_cast<int>(at), static_cast<int>(at + oldSpan - newSpan) - 1);
+        m_rows.remove(at, oldSpan - newSpan);
         endRemoveRows();
         emit countChanged();
-    } else if (rows.size() > m_rows.size()) {
-        beginInsertRows({}, static_cast<int>(m_rows.size()), static_cast<int>(rows.size()) - 1);
-        for (qsizetype row = m_rows.size(); row < rows.size(); ++row) {
-            m_rows.push_back(std::move(rows[row]));
+    } else if (newSpan > oldSpan) {
+        beginInsertRows({}, static_cast<int>(at), static_cast<int>(at + newSpan - oldSpan) - 1);
+        for (qsizetype row = at; row < at + newSpan - oldSpan; ++row) {
+            m_rows.insert(row, std::move(rows[row]));
         }
         endInsertRows();
         emit countChanged();

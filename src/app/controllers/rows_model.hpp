@@ -8,7 +8,8 @@
 namespace orvendel::app {
 
 // Rows of named values for a Repeater: a new list replaces the old one row by row, so that the delegates of
-// rows that stay keep themselves and re-read only the values that changed; rows come and go only at the end.
+// rows that stay keep themselves and re-read only the values that changed; rows come and go only where the two
+// lists differ.
 // A chart of sixty segments then costs a handful of bindings per edit instead of sixty new delegates.
 // Thread contract: the GUI thread only.
 class RowsModel : public QAbstractListModel {

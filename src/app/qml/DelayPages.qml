@@ -11,6 +11,7 @@ FocusScope {
     required property DelayPagesController controller
 
     activeFocusOnTab: true
+    readonly property int turnDuration: 250
 
     signal findReasonRequested(int index)
     signal commentEditorRequested(int index)
@@ -97,6 +98,9 @@ FocusScope {
                 Qt.callLater(root.restoreFocus)
         }
         function onPagesRearranged() {
+            // As after a rebuild, the page the edit selects is shown at once, without the turning animation.
+            list.highlightMoveDuration = 0
+            Qt.callLater(() => { list.highlightMoveDuration = root.turnDuration })
             Qt.callLater(root.keepKeysOnPageInView)
         }
     }
@@ -169,7 +173,7 @@ FocusScope {
         orientation: ListView.Horizontal
         snapMode: ListView.SnapOneItem
         highlightRangeMode: ListView.StrictlyEnforceRange
-        highlightMoveDuration: 250
+        highlightMoveDuration: root.turnDuration
         boundsBehavior: Flickable.StopAtBounds
         // The arrow keys turn pages through the controller, so that the turn is announced.
         keyNavigationEnabled: false
