@@ -9,9 +9,9 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sstream>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>

@@ -30,5 +30,4 @@ QRectF toQRectF(const screens::Rect& rect)
     return QRectF(rect.x, rect.y, rect.width, rect.height);
 }
 
-
 } // namespace orvendel::app::ChartDrawing
