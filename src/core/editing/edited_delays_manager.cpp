@@ -235,7 +235,9 @@ void EditedDelaysManager::clearEditedDelays()
     m_queue.sync([this] {
         eraseAll();
         postOperation();
+        // The caller waits for the clearing (a sign-out goes on after it): on disk before this returns.
         scheduleJournalWrite();
+        flushJournal();
     });
 }
 
