@@ -19,24 +19,33 @@ HeatsSource::HeatsSource(std::shared_ptr<DatabaseManager> database, std::shared_
 {}
 
 HeatPtr HeatsSource::layOver(const HeatPtr& stored, const std::vector<DelayPtr>& edits,
-                             const std::vector<DelayPtr>& ownSaves, bool& editedDelaysRemoved) const
+                             const std::vector<DelayPtr>& ownSaves, Overtaken& overtaken) const
 {
     if (!stored->delays || stored->delays->empty() || edits.empty()) {
         return stored;
     }
     OverlayResult overlay = overlayEditedDelays(*stored->delays, edits, ownSaves);
-    editedDelaysRemoved = editedDelaysRemoved || overlay.editedDelaysRemoved;
-    if (!overlay.staleEdits.empty()) {
-        m_edits->removeStaleEditedDelays(std::move(overlay.staleEdits));
-    }
-    if (!overlay.rebasedEdits.empty()) {
-        // The list shows the copies; the store must send them with the new version, or the service would
-        // refuse them as changed by someone else.
-        m_edits->rebaseEditedDelays(std::move(overlay.rebasedEdits));
-    }
+    overtaken.editedDelaysRemoved = overtaken.editedDelaysRemoved || overlay.editedDelaysRemoved;
+    overtaken.stale.insert(overtaken.stale.end(), overlay.staleEdits.begin(), overlay.staleEdits.end());
+    overtaken.rebased.insert(overtaken.rebased.end(), overlay.rebasedEdits.begin(), overlay.rebasedEdits.end());
     auto merged = std::make_shared<Heat>(*stored);
     merged->delays = std::move(overlay.delays);
     return merged;
+}
+
+void HeatsSource::handBack(Overtaken overtaken, std::function<void()> then) const
+{
+    if (overtaken.stale.empty() && overtaken.rebased.empty()) {
+        then();
+        return;
+    }
+    // The list shows the copies; the store must send them with the new version, or the service would refuse
+    // them as changed by someone else. Whoever hears of the heats next finds the store as the list shows it:
+    // work queued from the store's own thread runs only after the task in hand, so `then` waits for it.
+    if (!overtaken.rebased.empty()) {
+        m_edits->rebaseEditedDelays(std::move(overtaken.rebased));
+    }
+    m_edits->removeStaleEditedDelays(std::move(overtaken.stale), std::move(then));
 }
 
 void HeatsSource::read(int furnaceId, ReadCompletion completion)
@@ -48,27 +57,29 @@ void HeatsSource::read(int furnaceId, ReadCompletion completion)
                 completion(heats.error());
                 return;
             }
-            self->m_edits->getEditsAndOwnSaves([self, furnaceId, stored = std::move(*heats),
-                                                completion = std::move(completion)](std::vector<DelayPtr> edits,
-                                                                                    std::vector<DelayPtr> ownSaves) {
-                std::unordered_map<int, std::vector<DelayPtr>> byHeat;
-                for (const auto& edit : edits) {
-                    byHeat[edit->heatId].push_back(edit);
-                }
-                Heats read{furnaceId, {}, false};
-                read.heats.reserve(stored.size());
-                for (const auto& heat : stored) {
-                    if (!heat) {
-                        continue;
+            self->m_edits->getEditsAndOwnSaves(
+                [self, furnaceId, stored = std::move(*heats),
+                 completion = std::move(completion)](std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
+                    std::unordered_map<int, std::vector<DelayPtr>> byHeat;
+                    for (const auto& edit : edits) {
+                        byHeat[edit->heatId].push_back(edit);
                     }
-                    const auto found = byHeat.find(heat->heatId);
-                    read.heats.push_back(found == byHeat.end()
-                                             ? heat
-                                             : self->layOver(heat, found->second, ownSaves, read.editedDelaysRemoved));
-                }
-                self->m_stored = Stored{furnaceId, std::move(stored)};
-                completion(std::move(read));
-            });
+                    Heats read{furnaceId, {}, false};
+                    Overtaken overtaken;
+                    read.heats.reserve(stored.size());
+                    for (const auto& heat : stored) {
+                        if (!heat) {
+                            continue;
+                        }
+                        const auto found = byHeat.find(heat->heatId);
+                        read.heats.push_back(
+                            found == byHeat.end() ? heat : self->layOver(heat, found->second, ownSaves, overtaken));
+                    }
+                    read.editedDelaysRemoved = overtaken.editedDelaysRemoved;
+                    self->m_stored = Stored{furnaceId, std::move(stored)};
+                    self->handBack(std::move(overtaken),
+                                   [completion, read = std::move(read)]() mutable { completion(std::move(read)); });
+                });
         });
 }
 
@@ -88,9 +99,11 @@ void HeatsSource::editsChanged(int furnaceId, int heatId, UpdateCompletion compl
             return;
         }
         std::erase_if(edits, [heatId](const DelayPtr& edit) { return !edit || edit->heatId != heatId; });
-        HeatUpdate update{nullptr, false};
-        update.heat = self->layOver(*stored, edits, ownSaves, update.editedDelaysRemoved);
-        completion(std::move(update));
+        Overtaken overtaken;
+        HeatUpdate update{self->layOver(*stored, edits, ownSaves, overtaken), false};
+        update.editedDelaysRemoved = overtaken.editedDelaysRemoved;
+        self->handBack(std::move(overtaken),
+                       [completion, update = std::move(update)]() mutable { completion(std::move(update)); });
     });
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvendel {
@@ -45,9 +46,17 @@ public:
 
 private:
     HeatsSource(std::shared_ptr<DatabaseManager> database, std::shared_ptr<EditedDelaysManager> edits);
-    // Lays the edits over one stored heat, hands what the service overtook back to the store.
+    // What the service overtook, to hand back to the store.
+    struct Overtaken {
+        std::vector<DelayPtr> stale;
+        std::vector<std::pair<DelayPtr, DelayPtr>> rebased;
+        bool editedDelaysRemoved = false;
+    };
+    // Lays the edits over one stored heat.
     HeatPtr layOver(const HeatPtr& stored, const std::vector<DelayPtr>& edits, const std::vector<DelayPtr>& ownSaves,
-                    bool& editedDelaysRemoved) const;
+                    Overtaken& overtaken) const;
+    // Hands the overtaken edits back to the store, then runs `then` (on the store's queue, after them).
+    void handBack(Overtaken overtaken, std::function<void()> then) const;
 
     std::shared_ptr<DatabaseManager> m_database;
     std::shared_ptr<EditedDelaysManager> m_edits;
