@@ -42,56 +42,79 @@ void HeatsSource::handBack(Overtaken overtaken, std::function<void()> then) cons
     // The list shows the copies; the store must send them with the new version, or the service would refuse
     // them as changed by someone else. Whoever hears of the heats next finds the store as the list shows it:
     // work queued from the store's own thread runs only after the task in hand, so `then` waits for it.
-    if (!overtaken.rebased.empty()) {
-        m_edits->rebaseEditedDelays(std::move(overtaken.rebased));
+    const auto edits = m_edits.lock();
+    if (!edits) {
+        return; // the session ended: nobody is waiting
     }
-    m_edits->removeStaleEditedDelays(std::move(overtaken.stale), std::move(then));
+    if (!overtaken.rebased.empty()) {
+        edits->rebaseEditedDelays(std::move(overtaken.rebased));
+    }
+    edits->removeStaleEditedDelays(std::move(overtaken.stale), std::move(then));
 }
 
 void HeatsSource::read(int furnaceId, ReadCompletion completion)
 {
-    m_database->fetchLast24HoursHeats(
-        furnaceId, [self = shared_from_this(), furnaceId,
-                    completion = std::move(completion)](Result<std::vector<HeatPtr>> heats) mutable {
-            if (!heats) {
-                completion(heats.error());
+    const auto database = m_database.lock();
+    if (!database) {
+        return; // the session ended: nobody is waiting
+    }
+    database->fetchLast24HoursHeats(furnaceId, [self = weak_from_this(), furnaceId, completion = std::move(completion)](
+                                                   Result<std::vector<HeatPtr>> heats) mutable {
+        if (!heats) {
+            completion(heats.error());
+            return;
+        }
+        const auto source = self.lock();
+        const auto edits = source ? source->m_edits.lock() : nullptr;
+        if (!edits) {
+            return;
+        }
+        edits->getEditsAndOwnSaves([self, furnaceId, stored = std::move(*heats), completion = std::move(completion)](
+                                       std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
+            const auto source = self.lock();
+            if (!source) {
                 return;
             }
-            self->m_edits->getEditsAndOwnSaves(
-                [self, furnaceId, stored = std::move(*heats),
-                 completion = std::move(completion)](std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
-                    std::unordered_map<int, std::vector<DelayPtr>> byHeat;
-                    for (const auto& edit : edits) {
-                        byHeat[edit->heatId].push_back(edit);
-                    }
-                    Heats read{furnaceId, {}, false};
-                    Overtaken overtaken;
-                    read.heats.reserve(stored.size());
-                    for (const auto& heat : stored) {
-                        if (!heat) {
-                            continue;
-                        }
-                        const auto found = byHeat.find(heat->heatId);
-                        read.heats.push_back(
-                            found == byHeat.end() ? heat : self->layOver(heat, found->second, ownSaves, overtaken));
-                    }
-                    read.editedDelaysRemoved = overtaken.editedDelaysRemoved;
-                    self->m_stored = Stored{furnaceId, std::move(stored)};
-                    self->handBack(std::move(overtaken),
-                                   [completion, read = std::move(read)]() mutable { completion(std::move(read)); });
-                });
+            std::unordered_map<int, std::vector<DelayPtr>> byHeat;
+            for (const auto& edit : edits) {
+                byHeat[edit->heatId].push_back(edit);
+            }
+            Heats read{furnaceId, {}, false};
+            Overtaken overtaken;
+            read.heats.reserve(stored.size());
+            for (const auto& heat : stored) {
+                if (!heat) {
+                    continue;
+                }
+                const auto found = byHeat.find(heat->heatId);
+                read.heats.push_back(found == byHeat.end() ? heat
+                                                           : source->layOver(heat, found->second, ownSaves, overtaken));
+            }
+            read.editedDelaysRemoved = overtaken.editedDelaysRemoved;
+            source->m_stored = Stored{furnaceId, std::move(stored)};
+            source->handBack(std::move(overtaken),
+                             [completion, read = std::move(read)]() mutable { completion(std::move(read)); });
         });
+    });
 }
 
 void HeatsSource::editsChanged(int furnaceId, int heatId, UpdateCompletion completion)
 {
-    m_edits->getEditsAndOwnSaves([self = shared_from_this(), furnaceId, heatId, completion = std::move(completion)](
-                                     std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
-        if (!self->m_stored || self->m_stored->furnaceId != furnaceId) {
+    const auto edits = m_edits.lock();
+    if (!edits) {
+        return; // the session ended: nobody is waiting
+    }
+    edits->getEditsAndOwnSaves([self = weak_from_this(), furnaceId, heatId, completion = std::move(completion)](
+                                   std::vector<DelayPtr> edits, std::vector<DelayPtr> ownSaves) {
+        const auto source = self.lock();
+        if (!source) {
+            return;
+        }
+        if (!source->m_stored || source->m_stored->furnaceId != furnaceId) {
             completion(std::nullopt);
             return;
         }
-        const auto& heats = self->m_stored->heats;
+        const auto& heats = source->m_stored->heats;
         const auto stored = std::find_if(heats.begin(), heats.end(),
                                          [heatId](const HeatPtr& heat) { return heat && heat->heatId == heatId; });
         if (stored == heats.end()) {
@@ -100,10 +123,10 @@ void HeatsSource::editsChanged(int furnaceId, int heatId, UpdateCompletion compl
         }
         std::erase_if(edits, [heatId](const DelayPtr& edit) { return !edit || edit->heatId != heatId; });
         Overtaken overtaken;
-        HeatUpdate update{self->layOver(*stored, edits, ownSaves, overtaken), false};
+        HeatUpdate update{source->layOver(*stored, edits, ownSaves, overtaken), false};
         update.editedDelaysRemoved = overtaken.editedDelaysRemoved;
-        self->handBack(std::move(overtaken),
-                       [completion, update = std::move(update)]() mutable { completion(std::move(update)); });
+        source->handBack(std::move(overtaken),
+                         [completion, update = std::move(update)]() mutable { completion(std::move(update)); });
     });
 }
 

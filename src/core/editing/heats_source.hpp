@@ -58,8 +58,10 @@ private:
     // Hands the overtaken edits back to the store, then runs `then` (on the store's queue, after them).
     void handBack(Overtaken overtaken, std::function<void()> then) const;
 
-    std::shared_ptr<DatabaseManager> m_database;
-    std::shared_ptr<EditedDelaysManager> m_edits;
+    // Not owned: a source kept alive by a callback on a manager's own thread must never be what ends that
+    // manager there. When the session is gone, nothing is read and nobody is told.
+    std::weak_ptr<DatabaseManager> m_database;
+    std::weak_ptr<EditedDelaysManager> m_edits;
     // On the store's queue only.
     struct Stored {
         int furnaceId = 0;
