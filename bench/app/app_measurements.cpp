@@ -408,14 +408,17 @@ int measureApp(const std::string& serviceURL, const ColdStarts* cold, bool every
         return 1;
     }
     EditBench bench(gui);
-    const auto assign =
-        bench.run(20, true, [&](int run) { flow->assignReason(index(), *reasons[static_cast<std::size_t>(run % 2)]); });
+    // ORVENDEL_BENCH_SPLITS=N: N splits and undos only, nothing else (for a profiler).
+    const int splitsOnly = qEnvironmentVariableIntValue("ORVENDEL_BENCH_SPLITS");
+    const auto assign = bench.run(splitsOnly ? 1 : 20, true, [&](int run) {
+        flow->assignReason(index(), *reasons[static_cast<std::size_t>(run % 2)]);
+    });
     EditFigures comment, split, undo;
     if (everyKind) {
-        comment = bench.run(20, false,
+        comment = bench.run(splitsOnly ? 1 : 20, false,
                             [&](int run) { flow->applyComment(index(), "Ladle late, run " + std::to_string(run)); });
         // A split of the page in view at its middle, then the undo of it from its second piece (in view after it).
-        for (int run = 0; run < 10; ++run) {
+        for (int run = 0; run < (splitsOnly ? splitsOnly : 10); ++run) {
             append(split, bench.run(1, true, [&](int) {
                 const auto& model = flow->pages()[index()].model;
                 model->splitDelay(static_cast<float>(model->splitLength() / 2), flow.get());

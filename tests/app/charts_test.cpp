@@ -158,7 +158,7 @@ private slots:
         for (int i = 0; i < 6; ++i) {
             auto* segment = find(root, QStringLiteral("powerOffSegment_%1").arg(i));
             QCOMPARE(frameMismatch(segment, expected.segments[i].frame), QString());
-            QCOMPARE(model.segmentRows()->rows()[static_cast<qsizetype>(i)]["delayIndex"].toInt(), delayIndexes[i]);
+            QCOMPARE(model.delayIndexAt(i), delayIndexes[i]);
             const QColor colour = delayIndexes[i] < 0    ? QColor(208, 208, 208)
                                   : delayIndexes[i] == 1 ? QColor(0, 0, 255)
                                                          : QColor(200, 0, 0);

@@ -2,9 +2,9 @@
 // list's flat model, and the program's options.
 #include "app/app_options.hpp"
 #include "app/controllers/alert_presenter.hpp"
+#include "app/controllers/chart_model.hpp"
 #include "app/controllers/heats_list_model.hpp"
 #include "app/controllers/qt_executor.hpp"
-#include "app/controllers/rows_model.hpp"
 #include "core/screens/heats_table.hpp"
 
 #include <QSignalSpy>
@@ -272,16 +272,14 @@ private slots:
     // The charts' rows: values change in place, rows come and go at the end, never a reset.
     void rowsChangeInPlaceAndOnlyTheValuesThatChangedAreSignalled()
     {
-        app::RowsModel rows({"frame", "fill"});
-        rows.update({{{"frame", QRectF(0, 0, 10, 10)}, {"fill", QColor(Qt::red)}},
-                     {{"frame", QRectF(10, 0, 10, 10)}, {"fill", QColor(Qt::blue)}}});
+        app::TypedRows<app::BarRow> rows;
+        const auto bar = [](double x, QColor fill) { return app::BarRow{QRectF(x, 0, 10, 10), fill, false, {}, {}}; };
+        rows.update({bar(0, Qt::red), bar(10, Qt::blue)});
         QSignalSpy reset(&rows, &QAbstractItemModel::modelReset);
         QSignalSpy changed(&rows, &QAbstractItemModel::dataChanged);
         QSignalSpy inserted(&rows, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&rows, &QAbstractItemModel::rowsRemoved);
-        rows.update({{{"frame", QRectF(0, 0, 10, 10)}, {"fill", QColor(Qt::green)}},
-                     {{"frame", QRectF(10, 0, 10, 10)}, {"fill", QColor(Qt::blue)}},
-                     {{"frame", QRectF(20, 0, 10, 10)}, {"fill", QColor(Qt::blue)}}});
+        rows.update({bar(0, Qt::green), bar(10, Qt::blue), bar(20, Qt::blue)});
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed[0][0].toModelIndex().row(), 0);
         QCOMPARE(changed[0][2].value<QList<int>>(), QList<int>{Qt::UserRole + 1});
@@ -289,7 +287,7 @@ private slots:
         QCOMPARE(rows.data(rows.index(2), Qt::UserRole).toRectF(), QRectF(20, 0, 10, 10));
         // A row put in the middle (a split's new segment) is one insertion; the rows after it are not touched.
         auto split = rows.rows();
-        split.insert(1, {{"frame", QRectF(5, 0, 5, 10)}, {"fill", QColor(Qt::gray)}});
+        split.insert(split.begin() + 1, bar(5, Qt::gray));
         changed.clear();
         rows.update(split);
         QCOMPARE(inserted.size(), 2);

@@ -242,17 +242,17 @@ private slots:
 
         // A tap on a later delay's segment in the power-off chart (the widest, to be sure to hit it) brings
         // its page.
-        const auto& segments = detail()->powerOffChart()->segmentRows()->rows();
+        auto* chart = detail()->powerOffChart();
+        const auto& segments = chart->segmentRows()->rows();
         int segment = -1;
         int delayIndex = -1;
         double widest = 0;
-        for (int i = 0; i < segments.size(); ++i) {
-            const auto& entry = segments[i];
-            const int index = entry.value("delayIndex").toInt();
-            if (index > 0 && entry.value("frameWidth").toDouble() > widest) {
+        for (int i = 0; i < static_cast<int>(segments.size()); ++i) {
+            const int index = chart->delayIndexAt(i);
+            if (index > 0 && segments[static_cast<std::size_t>(i)].frame.width() > widest) {
                 segment = i;
                 delayIndex = index;
-                widest = entry.value("frameWidth").toDouble();
+                widest = segments[static_cast<std::size_t>(i)].frame.width();
             }
         }
         QVERIFY(delayIndex > 0);

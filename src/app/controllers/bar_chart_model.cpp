@@ -14,9 +14,10 @@ using namespace ChartDrawing;
 
 namespace {
 
-QList<QVariantMap> lineRows(const std::vector<screens::Line>& lines, double lineWidth)
+std::vector<FrameRow> lineRows(const std::vector<screens::Line>& lines, double lineWidth)
 {
-    QList<QVariantMap> out;
+    std::vector<FrameRow> out;
+    out.reserve(lines.size());
     for (const auto& line : lines) {
         const double x = std::min(line.from.x, line.to.x);
         const double y = std::min(line.from.y, line.to.y);
@@ -28,24 +29,24 @@ QList<QVariantMap> lineRows(const std::vector<screens::Line>& lines, double line
         const screens::Rect rect =
             horizontal ? screens::Rect{x, std::floor(y - lineWidth / 2), std::abs(line.to.x - line.from.x), drawnWidth}
                        : screens::Rect{std::floor(x - lineWidth / 2), y, drawnWidth, std::abs(line.to.y - line.from.y)};
-        out.append(QVariantMap{{QStringLiteral("frame"), toQRectF(rect)}});
+        out.push_back({toQRectF(rect)});
     }
     return out;
 }
 
-QList<QVariantMap> labelRows(const std::vector<Layout::Label>& labels)
+std::vector<LabelRow> labelRows(const std::vector<Layout::Label>& labels)
 {
-    QList<QVariantMap> out;
+    std::vector<LabelRow> out;
+    out.reserve(labels.size());
     for (const auto& label : labels) {
-        out.append(QVariantMap{{QStringLiteral("frame"), toQRectF(label.frame)},
-                               {QStringLiteral("caption"), displayText(label.text)}});
+        out.push_back({toQRectF(label.frame), displayText(label.text)});
     }
     return out;
 }
 
 } // namespace
 
-BarChartModel::BarChartModel(QObject* parent) : QObject(parent)
+BarChartModel::BarChartModel(QObject* parent) : ChartModel(parent)
 {
     recompute();
 }
@@ -62,55 +63,25 @@ void BarChartModel::setHeat(HeatPtr heat)
     recompute();
 }
 
-void BarChartModel::setWidth(qreal width)
+void BarChartModel::compute()
 {
-    if (width == m_width) {
-        return;
-    }
-    m_width = width;
-    emit widthChanged();
-    recompute();
-}
-
-void BarChartModel::setHeight(qreal height)
-{
-    if (height == m_height) {
-        return;
-    }
-    m_height = height;
-    emit heightChanged();
-    recompute();
-}
-
-QColor BarChartModel::labelsTextColor() const
-{
-    return QColor::fromRgb(51, 51, 51);
-}
-
-void BarChartModel::recompute()
-{
-    ++m_recomputations;
     // Nothing is drawn before the first heat; afterwards at least the axes and the grid.
-    m_geometry = m_heat ? Layout::geometry(m_summary, m_width, m_height) : Layout::Geometry{};
+    m_geometry = m_heat ? Layout::geometry(m_summary, width(), height()) : Layout::Geometry{};
     m_axes.update(lineRows(m_geometry.axes, Layout::axisLineWidth));
     m_gridLines.update(lineRows(m_geometry.gridLines, Layout::gridLineWidth));
     m_nameLabels.update(labelRows(m_geometry.nameLabels));
     m_scaleLabels.update(labelRows(m_geometry.scaleLabels));
 
     const QFont font = labelFont();
-    QList<QVariantMap> bars;
+    std::vector<BarRow> bars;
+    bars.reserve(m_geometry.bars.size());
     for (const auto& bar : m_geometry.bars) {
-        const QString valueText = QString::fromStdString(bar.valueText);
+        QString valueText = QString::fromStdString(bar.valueText);
         const double textWidth = naturalSize(valueText, font).width;
-        bars.append(
-            QVariantMap{{QStringLiteral("frame"), toQRectF(bar.frame)},
-                        {QStringLiteral("fill"), toQColor(bar.color)},
-                        {QStringLiteral("outlined"), bar.outlined},
-                        {QStringLiteral("valueText"), valueText},
-                        {QStringLiteral("valueLabel"), toQRectF(Layout::valueLabelFrame(bar.frame, textWidth))}});
+        bars.push_back({toQRectF(bar.frame), toQColor(bar.color), bar.outlined, std::move(valueText),
+                        toQRectF(Layout::valueLabelFrame(bar.frame, textWidth))});
     }
     m_bars.update(std::move(bars));
-    emit changed();
 }
 
 } // namespace orvendel::app

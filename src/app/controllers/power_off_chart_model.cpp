@@ -12,21 +12,7 @@ namespace orvendel::app {
 namespace Layout = screens::PowerOffChartLayout;
 using namespace ChartDrawing;
 
-namespace {
-
-// Where the segment's delay stands in the heat's list, so a tap can name it; -1 for a gap.
-int delayIndexOf(const Heat& heat, const DelayPtr& delay)
-{
-    if (!delay || !heat.delays) {
-        return -1;
-    }
-    const auto found = std::find(heat.delays->begin(), heat.delays->end(), delay);
-    return found == heat.delays->end() ? -1 : static_cast<int>(found - heat.delays->begin());
-}
-
-} // namespace
-
-PowerOffChartModel::PowerOffChartModel(QObject* parent) : QObject(parent)
+PowerOffChartModel::PowerOffChartModel(QObject* parent) : ChartModel(parent)
 {
     recompute();
 }
@@ -47,24 +33,14 @@ void PowerOffChartModel::setSelectedStart(std::optional<Instant> selectedStart)
     recompute();
 }
 
-void PowerOffChartModel::setWidth(qreal width)
+int PowerOffChartModel::delayIndexAt(int segment) const
 {
-    if (width == m_width) {
-        return;
+    if (segment < 0 || static_cast<std::size_t>(segment) >= m_chartSegments.size() || !m_heat || !m_heat->delays) {
+        return -1;
     }
-    m_width = width;
-    emit widthChanged();
-    recompute();
-}
-
-void PowerOffChartModel::setHeight(qreal height)
-{
-    if (height == m_height) {
-        return;
-    }
-    m_height = height;
-    emit heightChanged();
-    recompute();
+    const auto& delay = m_chartSegments[static_cast<std::size_t>(segment)].delay;
+    const auto found = delay ? std::find(m_heat->delays->begin(), m_heat->delays->end(), delay) : m_heat->delays->end();
+    return found == m_heat->delays->end() ? -1 : static_cast<int>(found - m_heat->delays->begin());
 }
 
 QString PowerOffChartModel::startTimeLabel() const
@@ -77,14 +53,8 @@ QString PowerOffChartModel::endTimeLabel() const
     return QString::fromUtf8(Layout::endTimeLabel);
 }
 
-QColor PowerOffChartModel::labelsTextColor() const
+void PowerOffChartModel::compute()
 {
-    return toQColor(Layout::labelsTextColor());
-}
-
-void PowerOffChartModel::recompute()
-{
-    ++m_recomputations;
     const QFont font = labelFont();
 
     if (m_heat) {
@@ -102,20 +72,19 @@ void PowerOffChartModel::recompute()
         labelSizes.push_back(naturalSize(displayText(legend.shortDescription), font));
     }
     // The legends row's height does not depend on its width, so the first pass only gives that height.
-    const double legendsHeight = Layout::rows(m_width, m_height, 0).legends.height;
+    const double legendsHeight = Layout::rows(width(), height(), 0).legends.height;
     // Measured for every legend hidden, the widest the count can read.
     const auto widestMore = naturalSize(QString::fromStdString(Layout::moreLegendsText(legends.size())), font);
     const auto legendFrames =
-        Layout::layoutLegends(labelSizes, legendsHeight, std::max(0.0, m_width - 2 * Layout::inset), widestMore);
-    const auto rows = Layout::rows(m_width, m_height, legendFrames.rowWidth);
+        Layout::layoutLegends(labelSizes, legendsHeight, std::max(0.0, width() - 2 * Layout::inset), widestMore);
+    const auto rows = Layout::rows(width(), height(), legendFrames.rowWidth);
 
-    QList<QVariantMap> legendRows;
+    std::vector<LegendRow> legendRows;
+    legendRows.reserve(legendFrames.labels.size());
     for (std::size_t i = 0; i < legendFrames.labels.size(); ++i) {
-        legendRows.append(QVariantMap{{QStringLiteral("swatch"), toQRectF(legendFrames.swatches[i])},
-                                      {QStringLiteral("label"), toQRectF(legendFrames.labels[i])},
-                                      {QStringLiteral("caption"), displayText(legends[i].shortDescription)},
-                                      {QStringLiteral("fill"), toQColor(legends[i].color)},
-                                      {QStringLiteral("outlined"), screens::needsOutline(legends[i].color)}});
+        legendRows.push_back({toQRectF(legendFrames.swatches[i]), toQRectF(legendFrames.labels[i]),
+                              displayText(legends[i].shortDescription), toQColor(legends[i].color),
+                              screens::needsOutline(legends[i].color)});
     }
     m_legendRows.update(std::move(legendRows));
     m_moreLegendsText = legendFrames.hiddenCount > 0
@@ -145,27 +114,21 @@ void PowerOffChartModel::recompute()
         }
         m_chartSegments = std::move(chart.segments);
     }
-    QList<QVariantMap> segmentRows;
+    std::vector<SegmentRow> segmentRows;
+    segmentRows.reserve(m_chartSegments.size());
     m_selectedIndex = -1;
     m_selectedFrame = {};
     for (std::size_t i = 0; i < m_chartSegments.size(); ++i) {
         const auto& segment = m_chartSegments[i];
-        segmentRows.append(
-            QVariantMap{{QStringLiteral("frameX"), segment.frame.x},
-                        {QStringLiteral("frameY"), segment.frame.y},
-                        {QStringLiteral("frameWidth"), segment.frame.width},
-                        {QStringLiteral("frameHeight"), segment.frame.height},
-                        {QStringLiteral("fill"), toQColor(segment.color)},
-                        {QStringLiteral("outlined"), segment.delay != nullptr && screens::needsOutline(segment.color)},
-                        {QStringLiteral("selected"), segment.isSelected},
-                        {QStringLiteral("delayIndex"), delayIndexOf(*m_heat, segment.delay)}});
+        const bool isDelay = segment.delay != nullptr;
+        segmentRows.push_back({toQRectF(segment.frame), toQColor(segment.color),
+                               isDelay && screens::needsOutline(segment.color), segment.isSelected, isDelay});
         if (segment.isSelected) {
             m_selectedIndex = static_cast<int>(i);
             m_selectedFrame = toQRectF(segment.frame);
         }
     }
     m_segmentRows.update(std::move(segmentRows));
-    emit changed();
 }
 
 } // namespace orvendel::app

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/controllers/rows_model.hpp"
+#include "app/controllers/chart_model.hpp"
 
 #include "core/model/heat.hpp"
 #include "core/screens/power_off_chart.hpp"
@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QRectF>
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
@@ -22,12 +21,10 @@ namespace orvendel::app {
 // fonts the view uses and recomputes when the heat, the selection or the item's size changes — never while
 // the view merely repaints. Frames of the band's children are relative to their container, as drawn.
 // Thread contract: the GUI thread only.
-class PowerOffChartModel : public QObject {
+class PowerOffChartModel : public ChartModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Owned by the heat detail controller")
-    Q_PROPERTY(qreal width READ width WRITE setWidth NOTIFY widthChanged)
-    Q_PROPERTY(qreal height READ height WRITE setHeight NOTIFY heightChanged)
     Q_PROPERTY(bool hasHeat READ hasHeat NOTIFY changed)
     Q_PROPERTY(orvendel::app::RowsModel* legendRows READ legendRows CONSTANT)
     // "+3" after the last legend that fits, or empty; its frame in the legends row.
@@ -49,7 +46,6 @@ class PowerOffChartModel : public QObject {
     Q_PROPERTY(QRectF startValueFrame READ startValueFrame NOTIFY changed)
     Q_PROPERTY(QRectF endLabelFrame READ endLabelFrame NOTIFY changed)
     Q_PROPERTY(QRectF endValueFrame READ endValueFrame NOTIFY changed)
-    Q_PROPERTY(QColor labelsTextColor READ labelsTextColor CONSTANT)
 
 public:
     explicit PowerOffChartModel(QObject* parent = nullptr);
@@ -59,19 +55,13 @@ public:
     // Only the selection moved; nothing happens when it did not.
     void setSelectedStart(std::optional<Instant> selectedStart);
 
-    qreal width() const { return m_width; }
-    void setWidth(qreal width);
-    qreal height() const { return m_height; }
-    void setHeight(qreal height);
-
     bool hasHeat() const { return m_heat != nullptr; }
-    // Per legend: "swatch" and "label" (frames), "caption", "fill", "outlined".
-    RowsModel* legendRows() { return &m_legendRows; }
+    TypedRows<LegendRow>* legendRows() { return &m_legendRows; }
     QString moreLegendsText() const { return m_moreLegendsText; }
     QRectF moreLegendsFrame() const { return m_moreLegendsFrame; }
-    // Per segment: "frameX", "frameY", "frameWidth", "frameHeight", "fill", "outlined", "selected", "delayIndex"
-    // (the delay's index in the heat's list, -1 for a gap).
-    RowsModel* segmentRows() { return &m_segmentRows; }
+    TypedRows<SegmentRow>* segmentRows() { return &m_segmentRows; }
+    // The index in the heat's list of the delay a segment shows; -1 for a gap or no such segment.
+    Q_INVOKABLE int delayIndexAt(int segment) const;
     int selectedIndex() const { return m_selectedIndex; }
     // The selected segment's frame; empty when none is selected.
     QRectF selectedFrame() const { return m_selectedFrame; }
@@ -88,32 +78,21 @@ public:
     QRectF startValueFrame() const { return m_startValueFrame; }
     QRectF endLabelFrame() const { return m_endLabelFrame; }
     QRectF endValueFrame() const { return m_endValueFrame; }
-    QColor labelsTextColor() const;
 
-    // The core's segments as last computed (frames in the segment container), and how often that was (tests).
+    // The core's segments as last computed (frames in the segment container; tests).
     const std::vector<screens::ChartSegment>& chartSegments() const { return m_chartSegments; }
-    int recomputations() const { return m_recomputations; }
-
-signals:
-    void widthChanged();
-    void heightChanged();
-    void changed();
 
 private:
-    void recompute();
+    void compute() override;
 
     HeatPtr m_heat;
     std::optional<Instant> m_selectedStart;
-    qreal m_width = 0;
-    qreal m_height = 0;
-    int m_recomputations = 0;
 
     std::vector<screens::ChartSegment> m_chartSegments;
-    RowsModel m_legendRows{{"swatch", "label", "caption", "fill", "outlined"}};
+    TypedRows<LegendRow> m_legendRows;
     QString m_moreLegendsText;
     QRectF m_moreLegendsFrame;
-    RowsModel m_segmentRows{
-        {"frameX", "frameY", "frameWidth", "frameHeight", "fill", "outlined", "selected", "delayIndex"}};
+    TypedRows<SegmentRow> m_segmentRows;
     int m_selectedIndex = -1;
     QRectF m_selectedFrame;
     QRectF m_legendsFrame;

@@ -128,19 +128,16 @@ Item {
                     delegate: Rectangle {
                         id: segment
                         required property int index
-                        required property real frameX
-                        required property real frameY
-                        required property real frameWidth
-                        required property real frameHeight
+                        required property rect frame
                         required property color fill
                         required property bool outlined
                         required property bool selected
-                        required property int delayIndex
+                        required property bool tappable
                         objectName: "powerOffSegment_" + index
-                        x: frameX
-                        y: frameY
-                        width: frameWidth
-                        height: frameHeight
+                        x: frame.x
+                        y: frame.y
+                        width: frame.width
+                        height: frame.height
                         color: fill
                         border.width: outlined ? 1 : 0
                         border.color: chart.model.labelsTextColor
@@ -148,8 +145,8 @@ Item {
 
                         MouseArea {
                             anchors.fill: parent
-                            enabled: segment.delayIndex >= 0
-                            onClicked: chart.segmentTapped(segment.delayIndex)
+                            enabled: segment.tappable
+                            onClicked: chart.segmentTapped(chart.model.delayIndexAt(segment.index))
                         }
                     }
                 }
