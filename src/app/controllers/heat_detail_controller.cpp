@@ -49,7 +49,7 @@ QString HeatDetailController::emptyMessage() const
 QString HeatDetailController::heatTitle() const
 {
     const auto& heat = m_flow->heat();
-    return heat ? QStringLiteral("Heat %1").arg(heat->heatNumber) : QString();
+    return heat ? tr("Heat %1").arg(heat->heatNumber) : QString();
 }
 
 namespace {

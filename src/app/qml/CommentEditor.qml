@@ -47,12 +47,12 @@ Popup {
             title: editor.controller ? editor.controller.title : ""
             leftItem: BarButton {
                 objectName: "commentEditorClose"
-                label: "Close"
+                label: qsTr("Close")
                 onClicked: editor.close()
             }
             rightItem: BarButton {
                 objectName: "commentEditorUpdate"
-                label: "Update"
+                label: qsTr("Update")
                 enabled: editor.controller !== null && editor.controller.updateEnabled
                 onClicked: editor.controller.update()
             }

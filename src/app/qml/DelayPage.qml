@@ -62,7 +62,7 @@ Item {
                     objectName: "delayTypeLabel"
                     Layout.fillWidth: true
                     Layout.preferredHeight: 40
-                    text: page.title.length > 0 ? page.title : "Delay Type"
+                    text: page.title.length > 0 ? page.title : qsTr("Delay Type")
                     font.bold: true
                     font.pixelSize: 30
                     fontSizeMode: Text.Fit
@@ -102,7 +102,7 @@ Item {
                 Text {
                     objectName: "unsavedLabel"
                     visible: page.edited
-                    text: "Unsaved"
+                    text: qsTr("Unsaved")
                     font.pixelSize: 16
                     color: page.unsavedColor
                 }
@@ -111,7 +111,7 @@ Item {
                     objectName: "undoChangesButton"
                     focusPolicy: page.keysPolicy
                     visible: page.edited
-                    text: "Undo Changes"
+                    text: qsTr("Undo Changes")
                     implicitHeight: 34
                     pixelSize: 15
                     onClicked: page.pages.askUndo(page.index)
@@ -141,7 +141,7 @@ Item {
                 FilledButton {
                     objectName: "splitDelayButton"
                     focusPolicy: page.keysPolicy
-                    text: "Split"
+                    text: qsTr("Split")
                     implicitWidth: 100
                     implicitHeight: 44
                     enabled: page.splitEnabled
@@ -154,7 +154,7 @@ Item {
                 spacing: 10
 
                 Text {
-                    text: "Reason:"
+                    text: qsTr("Reason:")
                     font.pixelSize: 22
                     color: page.labelsColor
                     Layout.preferredWidth: 110
@@ -183,7 +183,7 @@ Item {
                 FilledButton {
                     objectName: "findReasonButton"
                     focusPolicy: page.keysPolicy
-                    text: "Find reason"
+                    text: qsTr("Find reason")
                     implicitWidth: 140
                     onClicked: page.findReasonRequested(page.index)
                 }
@@ -195,7 +195,7 @@ Item {
                 spacing: 10
 
                 Text {
-                    text: "Comment:"
+                    text: qsTr("Comment:")
                     font.pixelSize: 22
                     fontSizeMode: Text.HorizontalFit
                     minimumPixelSize: 12
@@ -241,7 +241,7 @@ Item {
                     FilledButton {
                         objectName: "addCommentButton"
                         focusPolicy: page.keysPolicy
-                        text: "Add Comment"
+                        text: qsTr("Add Comment")
                         width: 160
                         onClicked: page.commentEditorRequested(page.index)
                     }

@@ -119,7 +119,7 @@ Rectangle {
             height: column.frames.saveButton.height
             radius: 3
             color: Qt.rgba(139 / 255, 195 / 255, 74 / 255, 1)
-            text: pane.controller.saving ? "" : "Save"
+            text: pane.controller.saving ? "" : qsTr("Save")
             enabled: pane.controller.saveButtonEnabled && !pane.controller.saving
             onClicked: pane.controller.save()
 

@@ -60,7 +60,7 @@ Item {
             color: "#0a3353"
         }
         Text {
-            text: "MELTSHOP DELAYS"
+            text: qsTr("MELTSHOP DELAYS")
             font.pixelSize: 16
             font.letterSpacing: 4
             color: "#e84118"

@@ -130,7 +130,7 @@ Popup {
             title: picker.controller ? picker.controller.title : ""
             leftItem: BarButton {
                 objectName: "splitPickerCancel"
-                label: "Cancel"
+                label: qsTr("Cancel")
                 onClicked: picker.close()
             }
         }
@@ -141,9 +141,9 @@ Popup {
             anchors.topMargin: 8
             x: 10
             width: parent.width - 20
-            Caption { width: captions.width / 3; text: "Start Time" }
-            Caption { width: captions.width / 3; text: "Split Time" }
-            Caption { width: captions.width / 3; text: "End Time" }
+            Caption { width: captions.width / 3; text: qsTr("Start Time") }
+            Caption { width: captions.width / 3; text: qsTr("Split Time") }
+            Caption { width: captions.width / 3; text: qsTr("End Time") }
         }
 
         Row {
@@ -166,7 +166,7 @@ Popup {
             anchors.top: values.bottom
             anchors.topMargin: 8
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Split at Elapsed Time"
+            text: qsTr("Split at Elapsed Time")
             font.pixelSize: 14
             color: Theme.darkGray
         }
@@ -221,7 +221,7 @@ Popup {
             height: 40
             radius: 3
             color: Qt.rgba(139 / 255, 195 / 255, 74 / 255, 1)
-            text: "Assign"
+            text: qsTr("Assign")
             enabled: picker.controller !== null && picker.controller.canAssign
             onClicked: picker.controller.assign()
         }
