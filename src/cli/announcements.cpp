@@ -4,13 +4,13 @@
 
 namespace orvendel::cli {
 
-void Announcements::presentAlert(flows::Alert alert)
+flows::AlertHandle Announcements::presentAlert(flows::Alert alert)
 {
-    if (alert.actions.empty()) {
-        return; // a progress alert: the command's own wait shows the progress
-    }
-    if (alert.actions.size() > 1) {
-        // A question: the cancel-style button is the "No".
+    switch (alert.kind) {
+    case flows::Alert::Kind::progress:
+        return {}; // the command's own wait shows the progress
+    case flows::Alert::Kind::question: {
+        // The cancel-style button is the "No".
         const auto no = std::find_if(alert.actions.begin(), alert.actions.end(), [](const flows::AlertAction& action) {
             return action.style == flows::AlertAction::Style::cancel;
         });
@@ -22,9 +22,13 @@ void Announcements::presentAlert(flows::Alert alert)
         if (chosen != alert.actions.end() && chosen->action) {
             chosen->action();
         }
-        return;
+        return {};
+    }
+    case flows::Alert::Kind::information:
+        break;
     }
     alerts.push_back(Alert{std::move(alert.title), std::move(alert.message), std::move(alert.error)});
+    return {};
 }
 
 void Announcements::openURL(const std::string& url)

@@ -20,7 +20,7 @@ public:
     std::vector<Alert> alerts;
     std::vector<std::string> notices;
 
-    void presentAlert(flows::Alert alert) override;
+    flows::AlertHandle presentAlert(flows::Alert alert) override;
     void openURL(const std::string& url) override;
 
     void alert(Alert value) { alerts.push_back(std::move(value)); }

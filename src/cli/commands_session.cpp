@@ -77,7 +77,7 @@ Reply logoutCommand(CommandContext& context)
 
 Reply autosaveCommand(CommandContext& context, bool on)
 {
-    flows::SettingsFlow(context.app.session(), context.announcements).setAutoSaveEnabled(on);
+    flows::SettingsFlow(context.app.session(), context.announcements.ref()).setAutoSaveEnabled(on);
     Reply reply;
     reply.data["autosave"] = on;
     reply.lines.push_back(on ? "Edited delays are saved automatically." : "Edited delays are saved with `save HEAT`.");

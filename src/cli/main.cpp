@@ -50,7 +50,7 @@ int run(const CliOptions& options, const PlantConfiguration::Addresses& addresse
     loop->runPending();
     Announcements announcements;
     auto app = flows::ApplicationFlow::create(
-        flows::ApplicationFlow::Environment{session, loop, connectivity, &announcements, {}, false});
+        flows::ApplicationFlow::Environment{session, loop, connectivity, announcements.ref(), {}, false});
     int signOuts = 0;
     app->setScreenHandler([&announcements, &signOuts, &app](flows::Screen, flows::ScreenChange change) {
         const bool wasSignedIn = std::exchange(signOuts, app->signOutCount()) != app->signOutCount();

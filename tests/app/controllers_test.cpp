@@ -48,15 +48,14 @@ private slots:
         app::AlertPresenter presenter;
         QStringList ran;
         bool shownDuringAction = true;
-        presenter.presentAlert({"First",
-                                "one",
-                                {{"Yes", flows::AlertAction::Style::normal,
-                                  [&] {
-                                      ran << "yes";
-                                      shownDuringAction = presenter.title() == "First";
-                                  }},
-                                 {"No", flows::AlertAction::Style::cancel, [&] { ran << "no"; }}},
-                                std::nullopt});
+        presenter.presentAlert(
+            flows::Alert::question("First", "one",
+                                   {{"Yes", flows::AlertAction::Style::normal,
+                                     [&] {
+                                         ran << "yes";
+                                         shownDuringAction = presenter.title() == "First";
+                                     }},
+                                    {"No", flows::AlertAction::Style::cancel, [&] { ran << "no"; }}}));
         presenter.presentAlert(flows::Alert::ok("Second", "two"));
         QCOMPARE(presenter.title(), QString("First"));
         QCOMPARE(presenter.buttons().size(), 2);
@@ -74,21 +73,22 @@ private slots:
         QCOMPARE(ran, QStringList{"yes"});
     }
 
-    void onlyTheSavingAlertIsDismissedByTheFlows()
+    void aFlowDismissesOnlyTheAlertItPresented()
     {
         app::AlertPresenter presenter;
         presenter.presentAlert(flows::Alert::ok("Problem", "message"));
-        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
-        presenter.dismissPresented();
+        const auto waiting = presenter.presentAlert(flows::Alert::progress("Saving..."));
+        presenter.dismiss(waiting);
+        presenter.dismiss(waiting); // gone already: nothing else goes
         QCOMPARE(presenter.title(), QString("Problem"));
         presenter.cancel();
         QVERIFY(!presenter.shown());
 
-        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
+        const auto saving = presenter.presentAlert(flows::Alert::progress("Saving..."));
         QVERIFY(presenter.busy());
         presenter.cancel(); // no button to cancel with: it stays
         QVERIFY(presenter.shown());
-        presenter.dismissPresented();
+        presenter.dismiss(saving);
         QVERIFY(!presenter.shown());
     }
 
@@ -96,9 +96,9 @@ private slots:
     {
         app::AlertPresenter presenter;
         bool ran = false;
-        presenter.presentAlert({"", "Saving...", {}, std::nullopt});
+        presenter.presentAlert(flows::Alert::progress("Saving..."));
         presenter.presentAlert(
-            {"Question", "?", {{"Yes", flows::AlertAction::Style::normal, [&] { ran = true; }}}, std::nullopt});
+            flows::Alert::question("Question", "?", {{"Yes", flows::AlertAction::Style::normal, [&] { ran = true; }}}));
         QSignalSpy changed(&presenter, &app::AlertPresenter::changed);
         presenter.dismissAll();
         QVERIFY(!presenter.shown());

@@ -48,7 +48,11 @@ struct Online : ConnectivityStatus {
 };
 
 struct Recorder : flows::Presenter {
-    void presentAlert(flows::Alert alert) override { titles.push_back(alert.title); }
+    flows::AlertHandle presentAlert(flows::Alert alert) override
+    {
+        titles.push_back(alert.title);
+        return {};
+    }
     void openURL(const std::string&) override {}
     std::vector<std::string> titles;
 };
@@ -71,7 +75,7 @@ struct Pages {
         edit.connectivity = std::make_shared<Online>();
         edit.notificationCenter = &center;
         // No session: the edit environment brings all that the pages use here.
-        flow = flows::DelayPagesFlow::create({nullptr, nullptr, &presenter, edit});
+        flow = flows::DelayPagesFlow::create({nullptr, nullptr, presenter.ref(), edit});
         controller = std::make_unique<app::DelayPagesController>(flow);
         flow->setDelays(delays, std::nullopt);
     }
@@ -285,7 +289,7 @@ private slots:
         Recorder presenter;
         const auto session = testing::unsignedSession(m_data.path().toStdString());
         app::HeatDetailController detail(
-            flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), &presenter}));
+            flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), presenter.ref()}));
         QVERIFY(detail.saveButtonShown());
         auto column = detail.columnLayout(400, 1030, detail.saveButtonShown());
         QCOMPARE(column["delayPages"].toRectF(), QRectF(0, 310, 400, 650));

@@ -12,12 +12,12 @@ AlertPresenter::AlertPresenter(QObject* parent) : QObject(parent) {}
 
 QString AlertPresenter::title() const
 {
-    return shown() ? QString::fromStdString(m_alerts.front().title) : QString();
+    return shown() ? QString::fromStdString(m_alerts.front().alert.title) : QString();
 }
 
 QString AlertPresenter::message() const
 {
-    return shown() ? QString::fromStdString(m_alerts.front().message) : QString();
+    return shown() ? QString::fromStdString(m_alerts.front().alert.message) : QString();
 }
 
 QVariantList AlertPresenter::buttons() const
@@ -26,7 +26,7 @@ QVariantList AlertPresenter::buttons() const
     if (!shown()) {
         return list;
     }
-    for (const auto& action : m_alerts.front().actions) {
+    for (const auto& action : m_alerts.front().alert.actions) {
         list.append(QVariantMap{{"title", QString::fromStdString(action.title)},
                                 {"cancel", action.style == flows::AlertAction::Style::cancel}});
     }
@@ -35,11 +35,11 @@ QVariantList AlertPresenter::buttons() const
 
 void AlertPresenter::choose(int index)
 {
-    if (!shown() || index < 0 || static_cast<std::size_t>(index) >= m_alerts.front().actions.size()) {
+    if (!shown() || index < 0 || static_cast<std::size_t>(index) >= m_alerts.front().alert.actions.size()) {
         return;
     }
     // Close first: the action may present the next alert.
-    auto action = std::move(m_alerts.front().actions[static_cast<std::size_t>(index)].action);
+    auto action = std::move(m_alerts.front().alert.actions[static_cast<std::size_t>(index)].action);
     m_alerts.pop_front();
     emit changed();
     if (!m_alerts.empty()) {
@@ -52,7 +52,7 @@ void AlertPresenter::choose(int index)
 
 int AlertPresenter::defaultIndex() const
 {
-    const auto index = shown() ? m_alerts.front().defaultActionIndex() : std::nullopt;
+    const auto index = shown() ? m_alerts.front().alert.defaultActionIndex() : std::nullopt;
     return index ? static_cast<int>(*index) : -1;
 }
 
@@ -61,7 +61,7 @@ void AlertPresenter::cancel()
     if (!shown()) {
         return;
     }
-    const auto& actions = m_alerts.front().actions;
+    const auto& actions = m_alerts.front().alert.actions;
     const auto it = std::find_if(actions.begin(), actions.end(), [](const flows::AlertAction& action) {
         return action.style == flows::AlertAction::Style::cancel;
     });
@@ -70,20 +70,21 @@ void AlertPresenter::cancel()
     }
 }
 
-void AlertPresenter::presentAlert(flows::Alert alert)
+flows::AlertHandle AlertPresenter::presentAlert(flows::Alert alert)
 {
-    m_alerts.push_back(std::move(alert));
+    const flows::AlertHandle handle{++m_lastHandle};
+    m_alerts.push_back(Presented{handle, std::move(alert)});
     if (m_alerts.size() == 1) {
         emit changed();
         emit presented(title(), message());
     }
+    return handle;
 }
 
-void AlertPresenter::dismissPresented()
+void AlertPresenter::dismiss(flows::AlertHandle handle)
 {
-    // Only an alert without buttons is the flows' to dismiss; the others wait for the user.
-    const auto it =
-        std::find_if(m_alerts.begin(), m_alerts.end(), [](const flows::Alert& alert) { return alert.actions.empty(); });
+    const auto it = std::find_if(m_alerts.begin(), m_alerts.end(),
+                                 [handle](const Presented& presented) { return handle && presented.handle == handle; });
     if (it == m_alerts.end()) {
         return;
     }

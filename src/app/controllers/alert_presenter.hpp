@@ -7,12 +7,13 @@
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <cstdint>
 #include <deque>
 
 namespace orvendel::app {
 
 // The flows' alerts as one dialog the window draws: the alert shown now, the others waiting in turn.
-// An alert without actions ("Saving...") shows a spinner and stays until the flow dismisses it.
+// A progress alert ("Saving...") shows a spinner and stays until the flow dismisses it.
 // Thread contract: the GUI thread only.
 class AlertPresenter : public QObject, public flows::Presenter {
     Q_OBJECT
@@ -34,7 +35,7 @@ public:
     QString title() const;
     QString message() const;
     QVariantList buttons() const;
-    bool busy() const { return shown() && m_alerts.front().actions.empty(); }
+    bool busy() const { return shown() && m_alerts.front().alert.kind == flows::Alert::Kind::progress; }
     int defaultIndex() const;
 
     // The button at `index` of the shown alert: the alert closes, then its action runs.
@@ -43,8 +44,8 @@ public:
     Q_INVOKABLE void cancel();
 
     // flows::Presenter
-    void presentAlert(flows::Alert alert) override;
-    void dismissPresented() override;
+    flows::AlertHandle presentAlert(flows::Alert alert) override;
+    void dismiss(flows::AlertHandle handle) override;
     void dismissAll() override;
     void openURL(const std::string& url) override;
 
@@ -54,7 +55,12 @@ signals:
     void presented(const QString& title, const QString& message);
 
 private:
-    std::deque<flows::Alert> m_alerts;
+    struct Presented {
+        flows::AlertHandle handle;
+        flows::Alert alert;
+    };
+    std::deque<Presented> m_alerts;
+    std::uint64_t m_lastHandle = 0;
 };
 
 } // namespace orvendel::app

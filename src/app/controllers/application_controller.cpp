@@ -56,7 +56,7 @@ ApplicationController::ApplicationController(Options options, QObject* parent)
     environment.session = m_session;
     environment.executor = m_executor;
     environment.connectivity = m_connectivity;
-    environment.presenter = &m_alerts;
+    environment.presenter = m_alerts.ref();
     environment.idleTimeout = options.idleTimeout;
     environment.checkForUpdates = options.checkForUpdates;
     m_flow = flows::ApplicationFlow::create(std::move(environment));
@@ -116,7 +116,7 @@ void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChang
     } else {
         m_heatsList = new HeatsListController(m_flow->heatsList(), this);
         m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
-        m_settings = new SettingsController(m_session, m_alerts, this);
+        m_settings = new SettingsController(m_session, m_alerts.ref(), this);
         emit mainScreenChanged();
         if (const auto restored = m_flow->restoredEditCount(); restored > 0) {
             const auto text = screens::restoredEditsAlert(restored);

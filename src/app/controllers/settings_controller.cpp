@@ -4,8 +4,8 @@
 
 namespace orvendel::app {
 
-SettingsController::SettingsController(flows::SessionPtr session, flows::Presenter& presenter, QObject* parent)
-    : QObject(parent), m_flow(std::move(session), presenter)
+SettingsController::SettingsController(flows::SessionPtr session, flows::Presenter::Ref presenter, QObject* parent)
+    : QObject(parent), m_flow(std::move(session), std::move(presenter))
 {}
 
 void SettingsController::setAutoSaveEnabled(bool enabled)

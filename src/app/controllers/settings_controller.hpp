@@ -20,7 +20,7 @@ class SettingsController : public QObject {
     Q_PROPERTY(bool autoSaveEnabled READ autoSaveEnabled WRITE setAutoSaveEnabled NOTIFY autoSaveEnabledChanged)
 
 public:
-    SettingsController(flows::SessionPtr session, flows::Presenter& presenter, QObject* parent = nullptr);
+    SettingsController(flows::SessionPtr session, flows::Presenter::Ref presenter, QObject* parent = nullptr);
 
     QString title() const { return QString::fromUtf8(flows::SettingsFlow::title); }
     QString autoSaveText() const { return QString::fromUtf8(flows::SettingsFlow::autoSaveText); }

@@ -153,8 +153,9 @@ void DelayEditModel::autoSaveEdits(int heatId, std::vector<DelayPtr> delays) con
     }
     if (!m_environment.connectivity || !m_environment.connectivity->isInternetAvailable()) {
         if (m_environment.presentAlert) {
-            m_environment.presentAlert("No Internet Connection", "Make sure your device is connected to the internet.",
-                                       {"OK"});
+            constexpr const char* message = "Make sure your device is connected to the internet.";
+            m_environment.presentAlert(
+                EditAlert{"No Internet Connection", message, Error{orv_error::domain, orv_error::noNetwork, message}});
         }
         return;
     }

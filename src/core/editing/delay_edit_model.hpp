@@ -6,18 +6,24 @@
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/delay.hpp"
 #include "core/model/reason.hpp"
+#include "core/model/result_information.hpp"
 #include "core/support/notification_center.hpp"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace orvendel {
 
-// Shows an alert on the screen that owns the model: title, message, button titles.
-using AlertPresenter =
-    std::function<void(const std::string& title, const std::string& message, const std::vector<std::string>& buttons)>;
+// An alert the editing rules raise on the screen that owns the model (acknowledged with "OK"), with the
+// failure behind it.
+struct EditAlert {
+    std::string title;
+    std::string message;
+    std::optional<Error> error;
+};
 
 // What a delay page's model works with. The store and the notification centre are required; missing other
 // parts mean: no automatic saving (no settings), no connection (no connectivity), nothing sent (no saver).
@@ -27,7 +33,7 @@ struct DelayEditEnvironment {
     std::shared_ptr<const ConnectivityStatus> connectivity;
     std::shared_ptr<DelaySaver> saver;
     NotificationCenter* notificationCenter = nullptr;
-    AlertPresenter presentAlert;
+    std::function<void(EditAlert)> presentAlert;
 };
 
 // The editing rules of one delay page: split, reason, comment, undo, and the automatic save after each edit.

@@ -65,7 +65,7 @@ void ApplicationFlow::showSignInScreen(ScreenChange change)
 {
     dropMainScreen();
     // An alert of the old screen would stand over the new one; a buttonless one would block it for good.
-    m_environment.presenter->dismissAll();
+    m_environment.presenter.dismissAll();
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
     m_signIn = SignInFlow::create(SignInFlow::Environment{
         m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter,
@@ -121,7 +121,7 @@ void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int>
     m_userName = user;
     m_restoredEditCount = m_signIn ? m_signIn->restoredEditCount() : 0;
     m_signIn.reset();
-    m_environment.presenter->dismissAll();
+    m_environment.presenter.dismissAll();
     m_heatDetail = HeatDetailFlow::create(HeatDetailFlow::Environment{
         m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter});
     m_heatsList = HeatsListFlow::create(HeatsListFlow::Environment{

@@ -44,7 +44,7 @@ public:
         SessionPtr session; // handed on to every flow below; its clock runs the idle timer
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
-        Presenter* presenter = nullptr; // outlives the flow
+        Presenter::Ref presenter{};
         // Zero: no inactivity timeout (a text front end has no idle screen to leave).
         Clock::Duration idleTimeout = std::chrono::seconds(300);
         // Each new sign-in screen asks the store for a newer version.

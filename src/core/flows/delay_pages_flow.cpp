@@ -32,12 +32,7 @@ DelayPagesFlow::DelayPagesFlow(Environment environment) : m_environment(std::mov
         edit.notificationCenter = m_environment.session->notificationCenter.get();
     }
     if (!m_environment.edit.presentAlert && m_environment.presenter) {
-        // The editing rules' only alert: an automatic save without a network.
-        m_environment.edit.presentAlert = [presenter = m_environment.presenter](const std::string& title,
-                                                                                const std::string& message,
-                                                                                const std::vector<std::string>&) {
-            presenter->presentAlert(Alert::ok(title, message, screens::noInternetConnectionError()));
-        };
+        m_environment.edit.presentAlert = editAlertsOn(m_environment.presenter);
     }
 }
 
@@ -188,13 +183,14 @@ void DelayPagesFlow::askSplit(std::size_t index)
     const auto model = m_pages[index].model;
     const auto offset = static_cast<float>(m_pages[index].sliderValue);
     const void* sender = this;
-    Alert alert{splitAlertTitle, splitAlertMessage, {}, std::nullopt};
-    alert.actions.push_back(AlertAction{"Split", AlertAction::Style::normal, [model, offset, sender] {
-                                            log("Selected Split");
-                                            model->splitDelay(offset, sender);
-                                        }});
-    alert.actions.push_back(AlertAction{"Cancel", AlertAction::Style::cancel, [] { log("Selected Cancel"); }});
-    m_environment.presenter->presentAlert(std::move(alert));
+    m_environment.presenter.presentAlert(
+        Alert::question(splitAlertTitle, splitAlertMessage,
+                        {AlertAction{"Split", AlertAction::Style::normal,
+                                     [model, offset, sender] {
+                                         log("Selected Split");
+                                         model->splitDelay(offset, sender);
+                                     }},
+                         AlertAction{"Cancel", AlertAction::Style::cancel, [] { log("Selected Cancel"); }}}));
 }
 
 void DelayPagesFlow::askUndo(std::size_t index)
@@ -204,11 +200,10 @@ void DelayPagesFlow::askUndo(std::size_t index)
     }
     const auto model = m_pages[index].model;
     const void* sender = this;
-    Alert alert{undoAlertTitle, undoAlertMessage, {}, std::nullopt};
-    alert.actions.push_back(
-        AlertAction{"Yes", AlertAction::Style::normal, [model, sender] { model->undoAllChanges(sender); }});
-    alert.actions.push_back(AlertAction{"No", AlertAction::Style::cancel, {}});
-    m_environment.presenter->presentAlert(std::move(alert));
+    m_environment.presenter.presentAlert(Alert::question(
+        undoAlertTitle, undoAlertMessage,
+        {AlertAction{"Yes", AlertAction::Style::normal, [model, sender] { model->undoAllChanges(sender); }},
+         AlertAction{"No", AlertAction::Style::cancel, {}}}));
 }
 
 bool DelayPagesFlow::assignReason(std::size_t index, const Reason& reason)
@@ -257,7 +252,7 @@ void DelayPagesFlow::keepCommentOfVanishedDelay(const EditorTarget& target, cons
         return;
     }
     if (m_environment.presenter) {
-        m_environment.presenter->presentAlert(Alert::ok(commentKeptTitle, commentKeptMessage));
+        m_environment.presenter.presentAlert(Alert::ok(commentKeptTitle, commentKeptMessage));
     }
 }
 

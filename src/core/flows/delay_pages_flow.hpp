@@ -55,7 +55,7 @@ public:
     struct Environment {
         SessionPtr session;
         ExecutorPtr executor;
-        Presenter* presenter = nullptr; // outlives the flow
+        Presenter::Ref presenter{};
         DelayEditEnvironment edit;
     };
 

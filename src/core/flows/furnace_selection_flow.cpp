@@ -14,9 +14,9 @@ std::shared_ptr<FurnaceSelectionFlow> FurnaceSelectionFlow::create(ExecutorPtr e
 }
 
 FurnaceSelectionFlow::FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor,
-                                           std::weak_ptr<HeatsListFlow> heatsList, Presenter* presenter)
+                                           std::weak_ptr<HeatsListFlow> heatsList, Presenter::Ref presenter)
     : m_session(std::move(session)), m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
-      m_presenter(presenter), m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
+      m_presenter(std::move(presenter)), m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
 {}
 
 void FurnaceSelectionFlow::load()

@@ -42,13 +42,13 @@ public:
 
 private:
     FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList,
-                         Presenter* presenter);
+                         Presenter::Ref presenter);
     void loaded(Result<std::vector<FurnacePtr>> furnaces);
 
     SessionPtr m_session;
     ExecutorPtr m_executor;
     std::weak_ptr<HeatsListFlow> m_heatsList;
-    Presenter* m_presenter; // the heats list's; outlives the flow
+    Presenter::Ref m_presenter; // the heats list's
     ChangeHandler m_changeHandler;
     bool m_loaded = false;
     std::optional<Error> m_loadError;

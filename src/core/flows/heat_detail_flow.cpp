@@ -10,6 +10,8 @@
 #include "core/service/download_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 
+#include <utility>
+
 namespace orvendel::flows {
 namespace {
 
@@ -155,7 +157,7 @@ void HeatDetailFlow::heatsRebuilt(const std::vector<HeatPtr>& heats)
         settleStaleRefusal(*heat);
     } else {
         // The heat left the last 24 hours meanwhile: nothing tells whether the save landed.
-        m_environment.presenter->presentAlert(m_staleRefusal->alert);
+        m_environment.presenter.presentAlert(m_staleRefusal->alert);
         m_staleRefusal.reset();
     }
 }
@@ -206,7 +208,7 @@ void HeatDetailFlow::journalWriteFailed(const Notification& notification)
         return;
     }
     const auto* error = notification.value<Error>(editing_notifications::errorKey);
-    m_environment.presenter->presentAlert(
+    m_environment.presenter.presentAlert(
         Alert::ok("Edit Not Saved on This Device",
                   "The edit is kept until the app closes, but could not be written to this device: " +
                       (error ? error->description : std::string("unknown error")) + "."));
@@ -255,11 +257,8 @@ DelayEditEnvironment HeatDetailFlow::editEnvironment()
     environment.connectivity = m_environment.connectivity;
     environment.saver = makeSaver();
     environment.notificationCenter = session.notificationCenter.get();
-    if (auto* presenter = m_environment.presenter) {
-        environment.presentAlert = [presenter](const std::string& title, const std::string& message,
-                                               const std::vector<std::string>&) {
-            presenter->presentAlert(Alert::ok(title, message, screens::noInternetConnectionError()));
-        };
+    if (m_environment.presenter) {
+        environment.presentAlert = editAlertsOn(m_environment.presenter);
     }
     return environment;
 }
@@ -302,8 +301,7 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
 {
     if (!m_environment.connectivity->isInternetAvailable()) {
         const auto text = screens::noInternetConnectionAlert();
-        m_environment.presenter->presentAlert(
-            Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+        m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
         return SaveStart::noNetwork;
     }
     // Counted now: the store's answer is part of the save.
@@ -326,8 +324,9 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
         recordOutcome(SaveOutcome{heatId, false, true});
         return;
     }
-    m_presentsSaving = true;
-    m_environment.presenter->presentAlert(Alert{"", "Saving...", {}, std::nullopt});
+    if (!m_savingAlert) {
+        m_savingAlert = m_environment.presenter.presentAlert(Alert::progress("Saving..."));
+    }
     changed(HeatDetailChange::saving);
     m_sent[heatId] = delays;
     m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
@@ -378,7 +377,7 @@ void HeatDetailFlow::failedSavingDelays(const Notification& notification)
         // The outcome first: it takes the "Saving..." alert away, not the failure's.
         recordOutcome(SaveOutcome{heatId, false});
         if (alert) {
-            m_environment.presenter->presentAlert(*alert);
+            m_environment.presenter.presentAlert(*alert);
         }
         return;
     }
@@ -413,7 +412,7 @@ void HeatDetailFlow::settleStaleRefusal(const Heat& heat)
         log("The refused save had landed: the service holds exactly the edits sent");
         return;
     }
-    m_environment.presenter->presentAlert(refusal.alert);
+    m_environment.presenter.presentAlert(refusal.alert);
 }
 
 void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
@@ -425,10 +424,7 @@ void HeatDetailFlow::recordOutcome(SaveOutcome outcome)
         m_sent.erase(*outcome.heatId);
     }
     m_outcomes.push_back(outcome);
-    if (m_presentsSaving) {
-        m_presentsSaving = false;
-        m_environment.presenter->dismissPresented();
-    }
+    m_environment.presenter.dismiss(std::exchange(m_savingAlert, {}));
     changed(HeatDetailChange::saving);
     refreshSaveButton();
 }

@@ -43,7 +43,7 @@ public:
         SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
-        Presenter* presenter = nullptr; // outlives the flow
+        Presenter::Ref presenter{};
     };
     using ChangeHandler = std::function<void(HeatDetailChange)>;
 
@@ -131,7 +131,7 @@ private:
     std::optional<std::string> m_emptyMessage{defaultEmptyMessage};
     bool m_saveButtonShown = true;
     bool m_saveButtonEnabled = false;
-    bool m_presentsSaving = false;
+    AlertHandle m_savingAlert; // "Saving..." while a save of ours is on its way
     int m_savesInFlight = 0;
     std::vector<SaveOutcome> m_outcomes;
     // The edited delays the save in flight of each heat carries: their number goes into the text of a

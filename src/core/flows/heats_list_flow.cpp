@@ -98,7 +98,7 @@ void HeatsListFlow::updateTable()
 void HeatsListFlow::alertEditedDelaysRemoved()
 {
     const auto text = screens::editedDelaysRemovedAlert();
-    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message));
+    m_environment.presenter.presentAlert(Alert::ok(text.title, text.message));
 }
 
 void HeatsListFlow::rebuildSections(Result<HeatsSource::Heats> read)
@@ -214,7 +214,7 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
     const int previousHeatId = m_selectedHeatDelay->heatId;
     m_guardPending = true;
     guardUnsavedWork(*m_environment.session, previousHeatId, selectedFurnaceId(), m_environment.executor,
-                     *m_environment.presenter, YesLog::unsavedDelays,
+                     m_environment.presenter, YesLog::unsavedDelays,
                      [self = weak_from_this(), heatId, start, previousHeatId](GuardDecision decision) {
                          auto flow = self.lock();
                          if (!flow) {
@@ -254,7 +254,7 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
     }
     m_guardPending = true;
     guardUnsavedWork(*m_environment.session, check->heatId, check->furnaceId, m_environment.executor,
-                     *m_environment.presenter, YesLog::anyQuestion,
+                     m_environment.presenter, YesLog::anyQuestion,
                      [self = weak_from_this(), furnaceId, heatId = check->heatId](GuardDecision decision) {
                          auto flow = self.lock();
                          if (!flow) {

@@ -69,7 +69,7 @@ public:
         SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
-        Presenter* presenter = nullptr; // outlives the flow
+        Presenter::Ref presenter{};
     };
     using ChangeHandler = std::function<void(HeatsListChange)>;
 
@@ -77,7 +77,7 @@ public:
 
     // For the flows opened from the list.
     const SessionPtr& session() const { return m_environment.session; }
-    Presenter* presenter() const { return m_environment.presenter; }
+    const Presenter::Ref& presenter() const { return m_environment.presenter; }
 
     void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }
     void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }

@@ -90,7 +90,7 @@ std::string HeatsListLoading::title() const
 void HeatsListLoading::alertNoInternetConnection()
 {
     const auto text = screens::noInternetConnectionAlert();
-    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+    m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
 }
 
 void HeatsListLoading::start()
@@ -267,7 +267,7 @@ void HeatsListLoading::showErrorAlert(const Error* error)
         error ? *error
               : Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
     const auto text = screens::problemAlert(shown);
-    m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, shown));
+    m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, shown));
 }
 
 } // namespace orvendel::flows

@@ -34,7 +34,7 @@ public:
         SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
-        Presenter* presenter = nullptr; // outlives the loading
+        Presenter::Ref presenter{};
     };
 
     static std::shared_ptr<HeatsListLoading> create(Environment environment, Listener listener);

@@ -11,6 +11,16 @@ Alert Alert::ok(std::string title, std::string message, std::optional<Error> err
         std::move(title), std::move(message), {AlertAction{"OK", AlertAction::Style::cancel, {}}}, std::move(error)};
 }
 
+Alert Alert::question(std::string title, std::string message, std::vector<AlertAction> answers)
+{
+    return Alert{std::move(title), std::move(message), std::move(answers), std::nullopt, Kind::question};
+}
+
+Alert Alert::progress(std::string message)
+{
+    return Alert{{}, std::move(message), {}, std::nullopt, Kind::progress};
+}
+
 std::optional<std::size_t> Alert::defaultActionIndex() const
 {
     if (actions.size() <= 1) {
@@ -24,13 +34,18 @@ std::optional<std::size_t> Alert::defaultActionIndex() const
     return 0;
 }
 
-void presentStoreReadFailure(Presenter* presenter, const Error& error)
+std::function<void(EditAlert)> editAlertsOn(Presenter::Ref presenter)
+{
+    return [presenter](EditAlert alert) {
+        presenter.presentAlert(Alert::ok(std::move(alert.title), std::move(alert.message), std::move(alert.error)));
+    };
+}
+
+void presentStoreReadFailure(const Presenter::Ref& presenter, const Error& error)
 {
     log("Reading the stored data failed: " + error.description);
-    if (presenter) {
-        const auto text = screens::problemAlert(error);
-        presenter->presentAlert(Alert::ok(text.title, text.message, error));
-    }
+    const auto text = screens::problemAlert(error);
+    presenter.presentAlert(Alert::ok(text.title, text.message, error));
 }
 
 } // namespace orvendel::flows

@@ -26,7 +26,7 @@ public:
     struct Environment {
         SessionPtr session;
         ExecutorPtr executor;
-        Presenter* presenter = nullptr; // outlives the flow; none: a failed read is only logged
+        Presenter::Ref presenter{}; // none: a failed read is only logged
     };
     using AssignHandler = std::function<void(const Reason&)>;
     using CloseHandler = std::function<void()>;

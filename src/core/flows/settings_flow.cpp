@@ -21,11 +21,10 @@ void SettingsFlow::setAutoSaveEnabled(bool enabled)
 
 void SettingsFlow::askToLogout(std::function<void()> cancelled)
 {
-    Alert alert{"Do you want to logout?", "All unsaved changes will be lost.", {}, std::nullopt};
-    alert.actions.push_back(AlertAction{"Cancel", AlertAction::Style::cancel, std::move(cancelled)});
-    alert.actions.push_back(
-        AlertAction{"Logout", AlertAction::Style::normal, [session = m_session] { SettingsFlow::logout(*session); }});
-    m_presenter.presentAlert(std::move(alert));
+    m_presenter.presentAlert(Alert::question("Do you want to logout?", "All unsaved changes will be lost.",
+                                             {AlertAction{"Cancel", AlertAction::Style::cancel, std::move(cancelled)},
+                                              AlertAction{"Logout", AlertAction::Style::normal,
+                                                          [session = m_session] { SettingsFlow::logout(*session); }}}));
 }
 
 void SettingsFlow::logout()

@@ -13,7 +13,9 @@ public:
     static constexpr const char* autoSaveText = "Automatically save edited delays";
     static constexpr const char* logoutText = "Logout";
 
-    SettingsFlow(SessionPtr session, Presenter& presenter) : m_session(std::move(session)), m_presenter(presenter) {}
+    SettingsFlow(SessionPtr session, Presenter::Ref presenter)
+        : m_session(std::move(session)), m_presenter(std::move(presenter))
+    {}
 
     // Read afresh every time the screen shows it.
     bool isAutoSaveEnabled() const;
@@ -30,7 +32,7 @@ private:
     static void logout(const Session& session);
 
     SessionPtr m_session;
-    Presenter& m_presenter;
+    Presenter::Ref m_presenter;
 };
 
 } // namespace orvendel::flows

@@ -64,8 +64,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
     }
     if (!m_environment.connectivity->isInternetAvailable()) {
         const auto text = screens::noInternetConnectionAlert();
-        m_environment.presenter->presentAlert(
-            Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
+        m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, screens::noInternetConnectionError()));
         return std::nullopt;
     }
     auto credentials = screens::LoginValidation::trimmedCredentials(username, password);
@@ -73,7 +72,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
     if (auto free = m_environment.session->database->checkUserFolderFree(credentials.username);
         !free && free.error().is(orv_error::domain, orv_error::signedInElsewhere)) {
         const auto text = screens::signInFailureAlert(free.error());
-        m_environment.presenter->presentAlert(Alert::ok(text.title, text.message, free.error()));
+        m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, free.error()));
         return std::nullopt;
     }
     m_attempt = Attempt{credentials.username, std::move(credentials.password),
@@ -106,7 +105,7 @@ void SignInFlow::failed(const std::string& title, const std::string& message, Er
 {
     m_attempt.reset();
     changed();
-    m_environment.presenter->presentAlert(Alert::ok(title, message, std::move(error)));
+    m_environment.presenter.presentAlert(Alert::ok(title, message, std::move(error)));
 }
 
 void SignInFlow::finishedAuthenticating(const Notification& notification)
@@ -209,16 +208,16 @@ void SignInFlow::checkForUpdate()
                 if (!flow) {
                     return;
                 }
-                Presenter* presenter = flow->m_environment.presenter;
-                Alert alert{"Update Available", "There is a newer version available. Update now?", {}, std::nullopt};
-                alert.actions.push_back(AlertAction{"Not Now", AlertAction::Style::cancel, {}});
-                alert.actions.push_back(AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
-                                                        log("Update Now!");
-                                                        if (storeURL && !storeURL->empty()) {
-                                                            presenter->openURL(*storeURL);
-                                                        }
-                                                    }});
-                presenter->presentAlert(std::move(alert));
+                const auto presenter = flow->m_environment.presenter;
+                presenter.presentAlert(
+                    Alert::question("Update Available", "There is a newer version available. Update now?",
+                                    {AlertAction{"Not Now", AlertAction::Style::cancel, {}},
+                                     AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
+                                                     log("Update Now!");
+                                                     if (storeURL && !storeURL->empty()) {
+                                                         presenter.openURL(*storeURL);
+                                                     }
+                                                 }}}));
             });
         });
 }

@@ -24,7 +24,7 @@ public:
         SessionPtr session;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
-        Presenter* presenter = nullptr; // outlives the flow
+        Presenter::Ref presenter{};
         // The service accepted the user (storage name, upper-cased): runs before the user's storage is
         // prepared, so that what belongs to another user can be dropped first.
         std::function<void(const std::string& user)> willPrepareStorage;

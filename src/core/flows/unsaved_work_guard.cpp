@@ -22,29 +22,28 @@ void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, cons
 }
 
 void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
-                      Presenter& presenter, YesLog yesLog, std::function<void(GuardDecision)> decided)
+                      Presenter::Ref presenter, YesLog yesLog, std::function<void(GuardDecision)> decided)
 {
-    askUnsavedWorkGuard(session, heatId, furnaceId, executor,
-                        [presenter = &presenter, yesLog, decided = std::move(decided)](screens::GuardOutcome outcome) {
-                            const auto question = screens::guardQuestion(outcome);
-                            if (!question) {
-                                decided(GuardDecision::proceed);
-                                return;
-                            }
-                            const bool logsYes =
-                                yesLog == YesLog::anyQuestion || outcome == screens::GuardOutcome::AskUnsavedDelays;
-                            Alert alert{question->title, question->message, {}, std::nullopt};
-                            alert.actions.push_back(
-                                AlertAction{screens::guardYesButton, AlertAction::Style::normal, [decided, logsYes] {
-                                                if (logsYes) {
-                                                    log("Selected YES");
-                                                }
-                                                decided(GuardDecision::discard);
-                                            }});
-                            alert.actions.push_back(AlertAction{screens::guardNoButton, AlertAction::Style::cancel,
-                                                                [decided] { decided(GuardDecision::stay); }});
-                            presenter->presentAlert(std::move(alert));
-                        });
+    askUnsavedWorkGuard(
+        session, heatId, furnaceId, executor,
+        [presenter = std::move(presenter), yesLog, decided = std::move(decided)](screens::GuardOutcome outcome) {
+            const auto question = screens::guardQuestion(outcome);
+            if (!question) {
+                decided(GuardDecision::proceed);
+                return;
+            }
+            const bool logsYes = yesLog == YesLog::anyQuestion || outcome == screens::GuardOutcome::AskUnsavedDelays;
+            presenter.presentAlert(Alert::question(question->title, question->message,
+                                                   {AlertAction{screens::guardYesButton, AlertAction::Style::normal,
+                                                                [decided, logsYes] {
+                                                                    if (logsYes) {
+                                                                        log("Selected YES");
+                                                                    }
+                                                                    decided(GuardDecision::discard);
+                                                                }},
+                                                    AlertAction{screens::guardNoButton, AlertAction::Style::cancel,
+                                                                [decided] { decided(GuardDecision::stay); }}}));
+        });
 }
 
 } // namespace orvendel::flows

@@ -30,8 +30,8 @@ enum class YesLog { unsavedDelays, anyQuestion };
 // question to the user. The heat's edits are left alone; the caller knows what to drop. A question taken
 // away with its screen decides nothing.
 // Thread contract: call on `executor`, the user-interface executor that also runs the alert's buttons;
-// `presenter` must outlive the question. `decided` runs on `executor`.
+// No question is put (and nothing decided) once `presenter` is gone. `decided` runs on `executor`.
 void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
-                      Presenter& presenter, YesLog yesLog, std::function<void(GuardDecision)> decided);
+                      Presenter::Ref presenter, YesLog yesLog, std::function<void(GuardDecision)> decided);
 
 } // namespace orvendel::flows

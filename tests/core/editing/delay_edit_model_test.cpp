@@ -39,12 +39,6 @@ struct RecordingSaver : DelaySaver {
     }
 };
 
-struct Alert {
-    std::string title;
-    std::string message;
-    std::vector<std::string> buttons;
-};
-
 struct Reload {
     const void* sender;
     const int* heatId;
@@ -58,7 +52,7 @@ protected:
     std::shared_ptr<FakeSettings> settings = std::make_shared<FakeSettings>();
     std::shared_ptr<FakeConnectivity> connectivity = std::make_shared<FakeConnectivity>();
     std::shared_ptr<RecordingSaver> saver = std::make_shared<RecordingSaver>();
-    std::vector<Alert> alerts;
+    std::vector<EditAlert> alerts;
     std::vector<Notification> reloads;
     ObserverToken reloadToken =
         center.addObserver(screen_notifications::reloadData, [this](const Notification& n) { reloads.push_back(n); });
@@ -72,10 +66,7 @@ protected:
         environment.connectivity = connectivity;
         environment.saver = saver;
         environment.notificationCenter = &center;
-        environment.presentAlert = [this](const std::string& t, const std::string& m,
-                                          const std::vector<std::string>& b) {
-            alerts.push_back({t, m, b});
-        };
+        environment.presentAlert = [this](EditAlert alert) { alerts.push_back(std::move(alert)); };
         return DelayEditModel(std::move(delay), std::move(environment), &page);
     }
 
@@ -288,7 +279,8 @@ TEST_F(DelayEditModelTest, AutomaticSaveOffOrOfflineSendsNothing)
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].title, "No Internet Connection");
     EXPECT_EQ(alerts[0].message, "Make sure your device is connected to the internet.");
-    EXPECT_EQ(alerts[0].buttons, (std::vector<std::string>{"OK"}));
+    ASSERT_TRUE(alerts[0].error);
+    EXPECT_EQ(alerts[0].error->code, orv_error::noNetwork);
     EXPECT_EQ(snapshot(*store).size(), 3u) << "the edits stay for a later save";
 }
 

@@ -97,7 +97,7 @@ TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
                                                               makeFileSecretStore(otherFolder / "secrets")),
          .applicationSupportDirectory = [otherFolder] { return std::optional(otherFolder); }});
     RecordingPresenter otherPresenter;
-    auto other = flows::ApplicationFlow::create({otherSession, executor, connectivity, &otherPresenter});
+    auto other = flows::ApplicationFlow::create({otherSession, executor, connectivity, otherPresenter.ref()});
     std::vector<ScreenChange> otherChanges;
     other->setScreenHandler([&](Screen, ScreenChange change) { otherChanges.push_back(change); });
     other->launch();
@@ -138,7 +138,7 @@ TEST_F(ApplicationFlowTest, ASessionsRequestsGoToTheAddressesItWasMadeWith)
          .serviceURL = "http://delays.plant:81/DelaysApi/Delays/",
          .storeSearchURL = "http://store.plant/search"});
     RecordingPresenter plantPresenter;
-    auto flow = flows::ApplicationFlow::create({plant, executor, connectivity, &plantPresenter, 300s, true});
+    auto flow = flows::ApplicationFlow::create({plant, executor, connectivity, plantPresenter.ref(), 300s, true});
     flow->launch();
     const auto urlOf = [&](std::size_t index) {
         const auto sessions = plantTransport->sessions();
@@ -383,7 +383,7 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
 {
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
-    app = flows::ApplicationFlow::create({session, executor, connectivity, &presenter});
+    app = flows::ApplicationFlow::create({session, executor, connectivity, presenter.ref()});
     app->launch();
     EXPECT_FALSE(app->signIn()->signIn("jdoe", "secret"));
     EXPECT_TRUE(app->signIn()->controlsEnabled());

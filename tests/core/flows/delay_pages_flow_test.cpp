@@ -233,7 +233,7 @@ TEST_F(DelayPagesFlowTest, AnAutomaticSaveWithoutNetworkIsTheFlowsAlertAndTheEdi
     };
     auto environment = app->heatDetail()->editEnvironment();
     environment.connectivity = std::make_shared<Offline>();
-    auto offlinePages = flows::DelayPagesFlow::create({session, executor, &presenter, environment});
+    auto offlinePages = flows::DelayPagesFlow::create({session, executor, presenter.ref(), environment});
     offlinePages->setDelays(*app->heatDetail()->heat()->delays, std::nullopt);
     Reason scrap;
     scrap.id = 12;

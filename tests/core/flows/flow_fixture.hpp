@@ -26,8 +26,13 @@ namespace orvendel::test {
 // Records what the flows present; questions stay open until the test answers them.
 class RecordingPresenter final : public flows::Presenter {
 public:
-    void presentAlert(flows::Alert alert) override { alerts.push_back(std::move(alert)); }
-    void dismissPresented() override { ++dismissals; }
+    flows::AlertHandle presentAlert(flows::Alert alert) override
+    {
+        alerts.push_back(std::move(alert));
+        return flows::AlertHandle{alerts.size()};
+    }
+    // Counts the dismissals of alerts that were presented.
+    void dismiss(flows::AlertHandle handle) override { dismissals += handle && handle.id <= alerts.size() ? 1 : 0; }
     // Keeps the history; only what came after the last call counts as shown.
     void dismissAll() override { shownFrom = alerts.size(); }
     void openURL(const std::string& url) override { urls.push_back(url); }
@@ -87,7 +92,7 @@ protected:
                                                                   makeFileSecretStore(m_folder / "secrets")),
              .applicationSupportDirectory = dataFolder()});
         app = flows::ApplicationFlow::create(flows::ApplicationFlow::Environment{
-            session, executor, connectivity, &presenter, std::chrono::seconds(300)});
+            session, executor, connectivity, presenter.ref(), std::chrono::seconds(300)});
         app->setScreenHandler([this](flows::Screen, flows::ScreenChange change) { screenChanges.push_back(change); });
         app->launch();
     }

@@ -194,13 +194,14 @@ TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)
 {
     showFirstHeat();
     auto detail = app->heatDetail();
-    flows::SettingsFlow settings(session, presenter);
+    flows::SettingsFlow settings(session, presenter.ref());
     EXPECT_FALSE(settings.isAutoSaveEnabled());
     settings.setAutoSaveEnabled(true);
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaveButtonShown(); }));
     EXPECT_TRUE(settings.isAutoSaveEnabled());
     // The next screen of the same user reads it afresh.
-    EXPECT_FALSE(flows::HeatDetailFlow::create({session, executor, connectivity, &presenter})->isSaveButtonShown());
+    EXPECT_FALSE(
+        flows::HeatDetailFlow::create({session, executor, connectivity, presenter.ref()})->isSaveButtonShown());
 
     bool cancelled = false;
     settings.askToLogout([&] { cancelled = true; });

@@ -419,7 +419,7 @@ TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
     loadFurnace();
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
     // The flows hold their own connectivity: rebuild the screen on an offline one.
-    auto offline = flows::HeatsListFlow::create({session, executor, connectivity, &presenter});
+    auto offline = flows::HeatsListFlow::create({session, executor, connectivity, presenter.ref()});
     offline->start();
     EXPECT_EQ(presenter.alerts.back().title, "No Internet Connection");
     EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");

@@ -99,7 +99,7 @@ TEST_F(ReasonFinderFlowTest, AFailedReadOfTheStoredTreeIsShownNotTakenForNoReaso
     loadFurnace();
     damageDatabase();
     const auto alertsBefore = presenter.alerts.size();
-    auto flow = flows::ReasonFinderFlow::create({session, executor, &presenter}, std::nullopt, {}, {});
+    auto flow = flows::ReasonFinderFlow::create({session, executor, presenter.ref()}, std::nullopt, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() > alertsBefore; }));
     EXPECT_EQ(presenter.alerts.back().title, "Problem");
     ASSERT_TRUE(presenter.alerts.back().error);

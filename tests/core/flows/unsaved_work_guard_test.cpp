@@ -15,7 +15,7 @@ protected:
     {
         const std::size_t decided = decisions.size();
         const std::size_t asked = presenter.alerts.size();
-        flows::guardUnsavedWork(*session, 201, 2, executor, presenter, yesLog,
+        flows::guardUnsavedWork(*session, 201, 2, executor, presenter.ref(), yesLog,
                                 [this](GuardDecision decision) { decisions.push_back(decision); });
         ASSERT_TRUE(executor->runUntil([&] { return decisions.size() > decided || presenter.alerts.size() > asked; }));
     }
