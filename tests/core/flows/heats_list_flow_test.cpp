@@ -3,6 +3,7 @@
 #include "core/model/screen_notifications.hpp"
 #include "flow_fixture.hpp"
 #include "support/notification_recorder.hpp"
+#include "support/scoped_environment.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -110,10 +111,12 @@ TEST_F(HeatsListFlowTest, SignInDownloadsTheFurnacesThenThePairAndBuildsTheSecti
 }
 
 // The day the service answers for is the one the session's clock shows in its own zone, with the offset in
-// force at the clock's now: not the machine's zone, nor the offset at the real now.
-TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedByTheSessionClockNotTheMachine)
+// force at the clock's now: not the machine's zone, nor the offset at the real now. The language is the
+// session's too, not the one the environment says at the time of the request.
+TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedAndLocalisedByTheSessionNotTheMachine)
 {
     using namespace std::chrono;
+    const ScopedEnvironment language("LC_ALL", "fr_FR.UTF-8");
     nlohmann::json sent;
     const auto sentRequestDate = [&] {
         EXPECT_TRUE(executor->runUntil([&] { return running("Last24HoursDelays") != nullptr; }));
@@ -130,6 +133,7 @@ TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedByTheSessionClockNotTheMachine)
     ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
     ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
     EXPECT_EQ(sentRequestDate(), "2024-03-30T23:30:00+01:00");
+    EXPECT_EQ(sent["commonData"].value("locale", std::string()), "de-CH");
     answerPair();
 
     // Noon UTC is the next day at UTC+14.
