@@ -26,6 +26,12 @@ Clock::MonotonicTime ManualClock::monotonicNow() const
     return m_monotonic;
 }
 
+std::chrono::seconds ManualClock::utcOffset(WallTime at) const
+{
+    std::lock_guard lock(m_mutex);
+    return at < m_zoneChange ? m_offsetBefore : m_offsetAfter;
+}
+
 std::shared_ptr<TimerHandle> ManualClock::scheduleOnce(Duration delay, std::function<void()> callback)
 {
     auto timer = std::make_shared<Timer>();
@@ -74,6 +80,19 @@ void ManualClock::setNow(WallTime wallTime)
 {
     std::lock_guard lock(m_mutex);
     m_wall = wallTime;
+}
+
+void ManualClock::setZone(std::chrono::seconds offset)
+{
+    setZone(offset, WallTime::max(), offset);
+}
+
+void ManualClock::setZone(std::chrono::seconds before, WallTime change, std::chrono::seconds after)
+{
+    std::lock_guard lock(m_mutex);
+    m_offsetBefore = before;
+    m_zoneChange = change;
+    m_offsetAfter = after;
 }
 
 std::size_t ManualClock::pendingTimers() const

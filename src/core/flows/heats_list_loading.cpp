@@ -13,22 +13,17 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace orvendel::flows {
 namespace {
 
 namespace dn = download_notifications;
 
-// The device's zone now: the request date is written in it.
-TimeZone deviceTimeZone()
+// The session clock's zone at `at`: the request date is written in it, so the service answers for the day
+// the clock shows.
+TimeZone zoneAt(const Clock& clock, Instant at)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
-        return TimeZone::utc();
-    }
-    return TimeZone::fromOffsetSeconds(static_cast<int>(local.tm_gmtoff)).value_or(TimeZone::utc());
+    return TimeZone::fromOffsetSeconds(static_cast<int>(clock.utcOffset(at).count())).value_or(TimeZone::utc());
 }
 
 } // namespace
@@ -223,8 +218,9 @@ void HeatsListLoading::startDelaysAndReasonsDownload(bool onlyWhenIdle)
     // Behind a pair in flight the manager starts this one when that completes: a pair that started before a
     // save or a furnace switch would show what was there before them.
     ++m_pairsAwaited;
-    const std::string requestDate =
-        Utilities::zonedDateText(m_environment.session->clock->now(), Calendar::gregorian(deviceTimeZone()));
+    const Clock& clock = *m_environment.session->clock;
+    const Instant now = clock.now();
+    const std::string requestDate = Utilities::zonedDateText(now, Calendar::gregorian(zoneAt(clock, now)));
     m_environment.session->downloads->downloadDelaysAndReasons(
         selectedFurnaceId(), requestDate,
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListLoading::pairDownloaded));

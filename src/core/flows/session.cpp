@@ -1,6 +1,7 @@
 #include "core/flows/session.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/model/utilities.hpp"
 #include "core/platform/curl_http_transport.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/service/login_manager.hpp"
@@ -16,6 +17,7 @@ std::shared_ptr<const Session> Session::create(Parts parts)
     auto session = std::make_shared<Session>();
     session->serviceURL = parts.serviceURL;
     session->storeSearchURL = std::move(parts.storeSearchURL);
+    session->locale = parts.locale ? std::move(*parts.locale) : Utilities::serviceLocale();
     session->notificationCenter =
         parts.notificationCenter ? std::move(parts.notificationCenter) : std::make_shared<NotificationCenter>();
     session->clock = parts.clock ? std::move(parts.clock) : Clock::system();
@@ -34,8 +36,9 @@ std::shared_ptr<const Session> Session::create(Parts parts)
         LoginManager::create({std::move(credentials), session->transport, session->notificationCenter.get(),
                               parts.resourceTimeout, std::move(parts.serviceURL)});
     // Made now, not at the first download: it follows every sign-in from here on (it renews expired sessions).
-    session->downloads = DownloadManager::create({session->login, session->database, session->transport,
-                                                  session->notificationCenter.get(), parts.resourceTimeout});
+    session->downloads =
+        DownloadManager::create({session->login, session->database, session->transport,
+                                 session->notificationCenter.get(), parts.resourceTimeout, session->locale});
     return session;
 }
 

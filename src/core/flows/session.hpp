@@ -31,6 +31,8 @@ struct Session {
     // Where the delay service and the update check are, as the front end resolved them (no check when none).
     std::string serviceURL;
     std::optional<std::string> storeSearchURL;
+    // The user's language and region as the service takes it ("de-CH"); every request of the session sends it.
+    std::string locale;
 
     std::shared_ptr<NotificationCenter> notificationCenter;
     std::shared_ptr<Clock> clock;
@@ -50,6 +52,7 @@ struct Session {
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
         std::string serviceURL{ServiceAddress::defaultBaseURL};
         std::optional<std::string> storeSearchURL{};
+        std::optional<std::string> locale{}; // none: the environment's (LC_ALL, LC_MESSAGES, LANG), read now
     };
 
     // Fresh managers over the given parts.

@@ -1,6 +1,5 @@
 #include "core/service/download_manager.hpp"
 
-#include "core/model/utilities.hpp"
 #include "core/service/download_manager_log.hpp"
 #include "core/service/request_failures.hpp"
 #include "core/service/service_address.hpp"
@@ -30,7 +29,7 @@ Error failureWithoutError()
 DownloadManager::DownloadManager(Dependencies dependencies)
     : m_loginManager(std::move(dependencies.loginManager)), m_database(std::move(dependencies.database)),
       m_transport(std::move(dependencies.transport)), m_center(dependencies.notificationCenter),
-      m_resourceTimeout(dependencies.resourceTimeout)
+      m_resourceTimeout(dependencies.resourceTimeout), m_locale(std::move(dependencies.locale))
 {
     assert(m_loginManager && m_database && m_transport && m_center);
 }
@@ -78,7 +77,7 @@ RequestConfigurationPtr DownloadManager::makeConfiguration(const DownloadResourc
     auto configuration = std::make_shared<RequestConfiguration>();
     configuration->username = *username;
     configuration->sessionId = *sessionId;
-    configuration->locale = Utilities::serviceLocale();
+    configuration->locale = m_locale;
     configuration->furnaceId = furnaceId;
     configuration->isRetry = false;
     configuration->url = ServiceAddress::resourceURL(m_loginManager->serviceURL(), resource.pathComponent);

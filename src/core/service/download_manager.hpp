@@ -52,6 +52,8 @@ public:
         std::shared_ptr<HttpTransport> transport;
         NotificationCenter* notificationCenter = nullptr;
         std::chrono::milliseconds resourceTimeout{std::chrono::seconds(12)};
+        // Sent in every request's common data, as "de-CH": the session's, fixed for the manager's life.
+        std::string locale = "en-US";
     };
 
     static std::shared_ptr<DownloadManager> create(Dependencies dependencies);
@@ -151,6 +153,7 @@ private:
     std::shared_ptr<HttpTransport> m_transport;
     NotificationCenter* m_center;
     std::chrono::milliseconds m_resourceTimeout;
+    const std::string m_locale;
 
     // Guards the decision between parking, renewing and sending again against the end of a renewal.
     std::mutex m_renewalMutex;

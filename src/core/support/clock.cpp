@@ -5,6 +5,7 @@
 #include <asio/steady_timer.hpp>
 
 #include <atomic>
+#include <ctime>
 
 namespace orvendel {
 namespace {
@@ -39,6 +40,16 @@ public:
 
     WallTime now() const override { return std::chrono::system_clock::now(); }
     MonotonicTime monotonicNow() const override { return std::chrono::steady_clock::now(); }
+
+    std::chrono::seconds utcOffset(WallTime at) const override
+    {
+        const std::time_t moment = std::chrono::system_clock::to_time_t(at);
+        std::tm local{};
+        if (localtime_r(&moment, &local) == nullptr) {
+            return std::chrono::seconds{0};
+        }
+        return std::chrono::seconds{local.tm_gmtoff};
+    }
 
     std::shared_ptr<TimerHandle> scheduleOnce(Duration delay, std::function<void()> callback) override
     {

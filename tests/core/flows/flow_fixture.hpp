@@ -90,7 +90,8 @@ protected:
              .transport = transport,
              .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                                   makeFileSecretStore(m_folder / "secrets")),
-             .applicationSupportDirectory = dataFolder()});
+             .applicationSupportDirectory = dataFolder(),
+             .locale = "de-CH"});
         app = flows::ApplicationFlow::create(flows::ApplicationFlow::Environment{
             session, executor, connectivity, presenter.ref(), std::chrono::seconds(300)});
         app->setScreenHandler([this](flows::Screen, flows::ScreenChange change) { screenChanges.push_back(change); });

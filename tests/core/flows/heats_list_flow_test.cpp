@@ -3,6 +3,7 @@
 #include "core/model/screen_notifications.hpp"
 #include "flow_fixture.hpp"
 #include "support/notification_recorder.hpp"
+#include "support/scoped_environment.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -109,17 +110,37 @@ TEST_F(HeatsListFlowTest, SignInDownloadsTheFurnacesThenThePairAndBuildsTheSecti
     EXPECT_FALSE(section(202).collapsed);
 }
 
-// The day the service answers for is the one of the flow's clock, not of the machine it runs on.
-TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedByTheInjectedClock)
+// The day the service answers for is the one the session's clock shows in its own zone, with the offset in
+// force at the clock's now: not the machine's zone, nor the offset at the real now. The language is the
+// session's too, not the one the environment says at the time of the request.
+TEST_F(HeatsListFlowTest, TheDelaysRequestIsDatedAndLocalisedByTheSessionNotTheMachine)
 {
-    clock->setNow(std::chrono::sys_days{std::chrono::year{2031} / 6 / 15} + std::chrono::hours(12));
+    using namespace std::chrono;
+    const ScopedEnvironment language("LC_ALL", "fr_FR.UTF-8");
+    nlohmann::json sent;
+    const auto sentRequestDate = [&] {
+        EXPECT_TRUE(executor->runUntil([&] { return running("Last24HoursDelays") != nullptr; }));
+        const auto session = running("Last24HoursDelays");
+        sent = session ? nlohmann::json::parse(session->requests.back().body) : nlohmann::json::object();
+        return sent["data"].value("requestDate", std::string());
+    };
+    // Berlin's spring change of 2024, long past: at 22:30 UTC the 30th of March still has an hour to go there,
+    // whereas with the offset after the change (the one in force at the real now) it would be the 31st.
+    const sys_seconds change = sys_days{year{2024} / March / 31} + 1h;
+    clock->setZone(1h, change, 2h);
+    clock->setNow(change - 150min);
     signIn();
     ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
     ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
-    ASSERT_TRUE(executor->runUntil([&] { return running("Last24HoursDelays") != nullptr; }));
-    const auto body = nlohmann::json::parse(running("Last24HoursDelays")->requests.back().body);
-    // Any device zone keeps noon UTC on the same day.
-    EXPECT_TRUE(body["data"]["requestDate"].get<std::string>().starts_with("2031-06-15T")) << body.dump();
+    EXPECT_EQ(sentRequestDate(), "2024-03-30T23:30:00+01:00");
+    EXPECT_EQ(sent["commonData"].value("locale", std::string()), "de-CH");
+    answerPair();
+
+    // Noon UTC is the next day at UTC+14.
+    clock->setZone(14h);
+    clock->setNow(sys_days{year{2031} / June / 15} + 12h);
+    app->heatsList()->refresh();
+    EXPECT_EQ(sentRequestDate(), "2031-06-16T02:00:00+14:00");
 }
 
 TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)

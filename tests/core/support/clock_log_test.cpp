@@ -1,11 +1,14 @@
 #include "core/support/clock.hpp"
 #include "core/support/log.hpp"
 #include "support/manual_clock.hpp"
+#include "support/scoped_environment.hpp"
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <ctime>
 #include <mutex>
+#include <optional>
 
 namespace orvendel {
 namespace {
@@ -65,6 +68,37 @@ TEST(SystemClockTest, OneShotTimerFiresAndCancelledOneDoesNot)
     std::unique_lock lock(mutex);
     ASSERT_TRUE(cv.wait_for(lock, 10s, [&] { return fired; }));
     EXPECT_FALSE(cancelledFired);
+}
+
+// The process's zone for one test; the C library reads TZ again only when told to.
+class ScopedZone {
+public:
+    explicit ScopedZone(const char* zone)
+    {
+        m_variable.emplace("TZ", zone);
+        ::tzset();
+    }
+    ~ScopedZone()
+    {
+        m_variable.reset();
+        ::tzset();
+    }
+    ScopedZone(const ScopedZone&) = delete;
+    ScopedZone& operator=(const ScopedZone&) = delete;
+
+private:
+    std::optional<test::ScopedEnvironment> m_variable;
+};
+
+// Berlin's rule written out, so that no zone database is needed: on either side of its spring change the
+// offset is the one in force at the moment asked about, whatever the season of the real now.
+TEST(SystemClockTest, ZoneOffsetIsTheOneInForceAtTheMomentAskedAbout)
+{
+    const ScopedZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+    const auto clock = Clock::system();
+    const std::chrono::sys_seconds change = std::chrono::sys_days{std::chrono::year{2031} / 3 / 30} + 1h;
+    EXPECT_EQ(clock->utcOffset(change - 1s), 1h);
+    EXPECT_EQ(clock->utcOffset(change), 2h);
 }
 
 TEST(LogTest, CaptureSeesLinesAndRestoresThePreviousSink)
