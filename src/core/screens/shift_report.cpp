@@ -95,6 +95,21 @@ bool before(const ReportRow& a, const ReportRow& b)
     return std::tie(b.amount.time, a.name, a.code) < std::tie(a.amount.time, b.name, b.code);
 }
 
+// Every leaf of the tree with its top-level category, from one walk: looking each reason up on its own
+// would walk the tree twice per reason.
+using LeafIndex = std::unordered_map<int, std::pair<const ReasonNode*, const ReasonNode*>>;
+
+void indexLeaves(const std::vector<ReasonNode>& nodes, const ReasonNode* top, LeafIndex& index)
+{
+    for (const ReasonNode& node : nodes) {
+        if (!node.isCategory()) {
+            // The first of equal ids wins, as the tree's own lookup finds it.
+            index.try_emplace(*node.reason.id, &node, top);
+        }
+        indexLeaves(node.children, top ? top : &node, index);
+    }
+}
+
 } // namespace
 
 ReportAmount& ReportAmount::operator+=(const ReportAmount& other)
@@ -123,17 +138,22 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     const std::vector<ShiftStart> starts = startsFor(input);
     std::unordered_map<int, std::size_t> reasonAt;
     std::unordered_map<int, std::size_t> categoryAt;
+    LeafIndex leaves;
+    if (input.tree) {
+        indexLeaves(input.tree->roots(), nullptr, leaves);
+    }
     const auto reasonIndex = [&](const Delay& delay) {
-        const auto [found, added] = reasonAt.try_emplace(delay.reasonId, tally.reasons.size());
-        if (!added) {
-            return found->second;
+        // Looked up first: nearly every delay's reason was seen before.
+        if (const auto seen = reasonAt.find(delay.reasonId); seen != reasonAt.end()) {
+            return seen->second;
         }
+        const auto found = reasonAt.emplace(delay.reasonId, tally.reasons.size()).first;
         ReportReason reason{input.furnaceId, delay.reasonId, false, unclassifiedReasonName(delay.reasonId), "", "", {}};
         // Id 0 is "no reason" whatever the tree holds.
-        const ReasonNode* leaf = delay.reasonId != 0 && input.tree ? input.tree->leaf(delay.reasonId) : nullptr;
-        const auto chain = leaf ? input.tree->chainTo(delay.reasonId) : std::nullopt;
-        if (leaf && chain && !chain->empty()) {
-            const Reason& top = chain->back()->reason;
+        const auto leafAt = delay.reasonId != 0 ? leaves.find(delay.reasonId) : leaves.end();
+        if (leafAt != leaves.end() && leafAt->second.second) {
+            const ReasonNode* leaf = leafAt->second.first;
+            const Reason& top = leafAt->second.second->reason;
             const auto [category, newCategory] = categoryAt.try_emplace(top.categoryId, tally.categories.size());
             if (newCategory) {
                 tally.categories.push_back(
