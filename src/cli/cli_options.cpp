@@ -6,13 +6,26 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
 namespace orvendel::cli {
 namespace {
 
-constexpr std::array<std::string_view, 4> oneShotCommands{"furnaces", "heats", "show", "reasons"};
+constexpr std::array<std::string_view, 5> oneShotCommands{"furnaces", "heats", "show", "reasons", "report"};
+
+// The options that belong to `report` rather than to the program, and whether each takes a value.
+std::optional<bool> reportOptionTakesValue(std::string_view option)
+{
+    if (option == "--all" || option == "--csv") {
+        return false;
+    }
+    if (option == "--shift" || option == "--by" || option == "--shifts") {
+        return true;
+    }
+    return std::nullopt;
+}
 
 bool isOneShotCommand(std::string_view word)
 {
@@ -35,7 +48,7 @@ std::string usageText()
 {
     return "usage: orvendel-cli [OPTIONS] shell\n"
            "       orvendel-cli [OPTIONS] --user NAME --password-stdin [--furnace ID] "
-           "(furnaces | heats | show HEAT | reasons)\n"
+           "(furnaces | heats | show HEAT | reasons | report [REPORT OPTIONS])\n"
            "\n"
            "options:\n"
            "  --service-url URL     the delay service (default: $ORVENDEL_SERVICE_URL, else service-url in\n"
@@ -56,6 +69,14 @@ std::string usageText()
            "  --timeout SECONDS     how long a command waits for the service (default 60)\n"
            "  --self-check          the libraries' versions and which source gave the addresses\n"
            "  --help                this text\n"
+           "\n"
+           "report options (--furnace ID reports on that furnace):\n"
+           "  --all                 every furnace you may see, one after another, then all together\n"
+           "  --shift N             shift N only (shifts as set with the shell's `shifts`, default\n"
+           "                        06:00-14:00,14:00-22:00,22:00-06:00 in this machine's time zone)\n"
+           "  --by reason|category  rows per reason (default) or per top-level category\n"
+           "  --csv                 CSV: a header, then one row per reason per shift (not with --json)\n"
+           "  --shifts TIMES        other shifts for this report only\n"
            "\n"
            "In the shell, type `help` for the commands.\n";
 }
@@ -172,6 +193,18 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
                 return usageError("--furnace needs a furnace id");
             }
             options.furnaceId = *id;
+        } else if (const auto takesValue = reportOptionTakesValue(argument);
+                   takesValue && !options.command.empty() && options.command.front() == "report") {
+            options.command.push_back(argument);
+            if (*takesValue) {
+                const auto given = value();
+                if (!given) {
+                    return usageError(argument + " needs a value");
+                }
+                options.command.push_back(*given);
+            } else if (inlineValue) {
+                return usageError(argument + " takes no value");
+            }
         } else if (argument.starts_with("-") && argument.size() > 1) {
             return usageError(fmt::format("unknown option {}", argument));
         } else if (modeChosen) {
@@ -197,6 +230,10 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
         return usageError("no command given");
     }
     if (options.mode == RunMode::oneShot) {
+        if (options.json &&
+            std::find(options.command.begin(), options.command.end(), "--csv") != options.command.end()) {
+            return usageError("--csv and --json exclude each other");
+        }
         if (!options.user || !options.passwordFromStdin) {
             return usageError("a one-shot command needs --user NAME and --password-stdin");
         }

@@ -56,6 +56,12 @@ Reply runCommand(CommandContext& context, const Command& command)
         case CommandKind::logout:
             reply = logoutCommand(context);
             break;
+        case CommandKind::report:
+            reply = reportCommand(context, command.report);
+            break;
+        case CommandKind::shifts:
+            reply = shiftsCommand(context, command.text);
+            break;
         case CommandKind::help:
             reply = helpCommand();
             break;
@@ -79,6 +85,7 @@ Reply withAnnouncements(CommandContext& context, Reply reply)
     }
     result.data = std::move(reply.data);
     result.lines = std::move(reply.lines);
+    result.raw = std::move(reply.raw);
     result.notices.insert(result.notices.end(), reply.notices.begin(), reply.notices.end());
     result.usageError = reply.usageError;
     return result;

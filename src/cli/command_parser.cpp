@@ -15,7 +15,8 @@ constexpr std::pair<std::string_view, CommandKind> commandNames[] = {
     {"reasons", CommandKind::reasons}, {"reason", CommandKind::reason},     {"comment", CommandKind::comment},
     {"split", CommandKind::split},     {"undo", CommandKind::undo},         {"edits", CommandKind::edits},
     {"save", CommandKind::save},       {"autosave", CommandKind::autosave}, {"logout", CommandKind::logout},
-    {"help", CommandKind::help},       {"quit", CommandKind::quit},
+    {"help", CommandKind::help},       {"quit", CommandKind::quit},         {"report", CommandKind::report},
+    {"shifts", CommandKind::shifts},
 };
 
 bool isBlank(char c)
@@ -153,10 +154,40 @@ std::vector<HelpEntry> commandHelp()
         {"edits", "list the unsaved edits"},
         {"save HEAT", "send a heat's unsaved edits to the service"},
         {"autosave on|off", "save every edit right away, or only on `save`"},
+        {"report [--furnace ID|--all] [--shift N] [--by reason|category] [--csv] [--shifts TIMES]",
+         "where the power-off time of the last 24 hours went, largest first; --shifts uses other shifts once"},
+        {"shifts [TIMES]", "show or set your shifts, e.g. 06:00-14:00,14:00-22:00,22:00-06:00"},
         {"logout", "sign out (unsaved edits are lost)"},
         {"help", "this list"},
         {"quit", "leave the shell"},
     };
+}
+
+std::optional<std::string> parseReportOptions(const std::vector<std::string_view>& words, ReportOptions& options)
+{
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        const bool hasValue = i + 1 < words.size();
+        if (word == "--all") {
+            options.allFurnaces = true;
+        } else if (word == "--csv") {
+            options.csv = true;
+        } else if (word == "--furnace" && hasValue && parseInteger(words[i + 1])) {
+            options.furnaceId = parseInteger(words[++i]);
+        } else if (word == "--shift" && hasValue && parseInteger(words[i + 1]).value_or(0) > 0) {
+            options.shift = parseInteger(words[++i]);
+        } else if (word == "--by" && hasValue && (words[i + 1] == "reason" || words[i + 1] == "category")) {
+            options.byCategory = words[++i] == "category";
+        } else if (word == "--shifts" && hasValue) {
+            options.shifts = std::string(words[++i]);
+        } else {
+            return fmt::format("report: unexpected \"{}\"", word);
+        }
+    }
+    if (options.allFurnaces && options.furnaceId) {
+        return std::string("report: --furnace and --all exclude each other");
+    }
+    return std::nullopt;
 }
 
 ParsedCommand parseCommand(std::string_view line)
@@ -254,6 +285,18 @@ ParsedCommand parseCommand(std::string_view line)
         if (expect(1)) {
             command.delay = parseDelayRef(arguments[0]);
             valid = command.delay.has_value();
+        }
+        break;
+    case CommandKind::report:
+        if (const auto problem = parseReportOptions(arguments, command.report)) {
+            return failure(*problem + "; " + usageOf(*kind));
+        }
+        valid = true;
+        break;
+    case CommandKind::shifts:
+        valid = arguments.size() <= 1;
+        if (valid && !arguments.empty()) {
+            command.text = std::string(arguments[0]);
         }
         break;
     case CommandKind::autosave:

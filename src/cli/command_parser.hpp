@@ -22,6 +22,8 @@ enum class CommandKind {
     edits,
     save,
     autosave,
+    report,
+    shifts,
     logout,
     help,
     quit,
@@ -34,6 +36,21 @@ struct DelayRef {
     friend bool operator==(const DelayRef&, const DelayRef&) = default;
 };
 
+// What `report` shows: the selected furnace unless another or all are asked for, the whole day unless a
+// shift is, by reason unless by category; as a table, as CSV or (with --json) as data.
+struct ReportOptions {
+    std::optional<int> furnaceId;
+    bool allFurnaces = false;
+    std::optional<int> shift; // 1-based
+    bool byCategory = false;
+    bool csv = false;
+    std::optional<std::string> shifts; // shifts for this report only
+    friend bool operator==(const ReportOptions&, const ReportOptions&) = default;
+};
+
+// Reads report options from `words`; the usage problem when they are not.
+std::optional<std::string> parseReportOptions(const std::vector<std::string_view>& words, ReportOptions& options);
+
 // One shell command. Which fields are set depends on the kind.
 struct Command {
     CommandKind kind = CommandKind::help;
@@ -44,6 +61,7 @@ struct Command {
     double seconds = 0;            // split: offset from the delay's start
     bool discard = false;          // use … --discard
     bool on = false;               // autosave on|off
+    ReportOptions report;          // report
 };
 
 struct ParsedCommand {

@@ -39,4 +39,8 @@ Reply splitCommand(CommandContext& context, const DelayRef& ref, double seconds)
 Reply undoCommand(CommandContext& context, const DelayRef& ref);
 Reply saveCommand(CommandContext& context, int heatNumber);
 
+// The shift report, and the user's shifts it splits the day into (shown, or set when TIMES is given).
+Reply reportCommand(CommandContext& context, const ReportOptions& options);
+Reply shiftsCommand(CommandContext& context, const std::string& times);
+
 } // namespace orvendel::cli

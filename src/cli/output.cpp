@@ -55,6 +55,7 @@ RenderedReply renderJson(const Reply& reply)
 RenderedReply renderText(const Reply& reply)
 {
     RenderedReply rendered;
+    rendered.out = reply.raw;
     // Every line may carry text the service or a colleague wrote.
     for (const auto& line : reply.lines) {
         rendered.out += terminalSafe(line) + "\n";

@@ -35,6 +35,8 @@ struct Alert {
 struct Reply {
     nlohmann::ordered_json data = nlohmann::ordered_json::object();
     std::vector<std::string> lines;
+    // Printed exactly as it stands before the lines, in text mode only (CSV, whose rows end in CRLF).
+    std::string raw;
     std::vector<Alert> alerts;
     std::vector<std::string> notices; // things the app shows by changing screens, e.g. a forced sign-out
     std::optional<Error> error;

@@ -268,6 +268,33 @@ std::optional<bool> UserConfigurationManager::booleanValue(const char* key) cons
     return raw != 0;
 }
 
+std::optional<std::string> UserConfigurationManager::stringValue(const char* key) const
+{
+    std::shared_lock lock(m_mutex);
+    if (!m_userDictionary) {
+        return std::nullopt;
+    }
+    plist_t node = plist_dict_get_item(m_userDictionary.get(), key);
+    if (!node || plist_get_node_type(node) != PLIST_STRING) {
+        return std::nullopt;
+    }
+    char* raw = nullptr;
+    plist_get_string_val(node, &raw);
+    std::optional<std::string> value = raw ? std::optional<std::string>(raw) : std::nullopt;
+    std::free(raw); // the library hands out malloc memory
+    return value;
+}
+
+void UserConfigurationManager::setString(const char* key, const std::string& value)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_userDictionary) {
+        return;
+    }
+    plist_dict_set_item(m_userDictionary.get(), key, plist_new_string(value.c_str()));
+    (void)saveLocked(); // logged there; the value stays set in memory
+}
+
 void UserConfigurationManager::setInteger(const char* key, long long value)
 {
     std::unique_lock lock(m_mutex);
@@ -314,6 +341,16 @@ void UserConfigurationManager::setIsAutoSaveEnabled(bool enabled)
 void UserConfigurationManager::setStartingFurnaceId(int furnaceId)
 {
     setInteger(startingFurnaceIdKey, furnaceId);
+}
+
+std::optional<std::string> UserConfigurationManager::shiftSchedule() const
+{
+    return stringValue(shiftScheduleKey);
+}
+
+void UserConfigurationManager::setShiftSchedule(const std::string& text)
+{
+    setString(shiftScheduleKey, text);
 }
 
 Result<void> UserConfigurationManager::saveConfiguration()

@@ -25,6 +25,8 @@ public:
     static constexpr const char* startingFurnaceIdKey = "StartingFurnaceId";
     static constexpr const char* selectedFurnaceIdKey = "SelectedFurnaceId";
     static constexpr const char* isAutoSaveEnabledKey = "IsAutoSaveEnabled";
+    // The shift report's shifts as the user set them ("06:00-14:00,14:00-22:00,22:00-06:00").
+    static constexpr const char* shiftScheduleKey = "ShiftSchedule";
     // A larger file cannot be one of ours and is not read.
     static constexpr std::size_t maximumFileSize = 1024 * 1024;
 
@@ -55,6 +57,10 @@ public:
     bool isAutoSaveEnabled() const;
     void setIsAutoSaveEnabled(bool enabled);
     void setStartingFurnaceId(int furnaceId);
+    // The text as stored; none when the user never set shifts. Whoever sets it checks it first: the store
+    // keeps any text, and a reader that cannot use it falls back to the standard shifts.
+    std::optional<std::string> shiftSchedule() const;
+    void setShiftSchedule(const std::string& text);
 
     // Writes the loaded dictionary to its file; does nothing (successfully) when none is loaded. The setters
     // above save too, and log a failure since nobody waits on them.
@@ -77,8 +83,10 @@ private:
     void loadDefaults(std::optional<std::filesystem::path> file);
     std::optional<long long> integerValue(const char* key) const;
     std::optional<bool> booleanValue(const char* key) const;
+    std::optional<std::string> stringValue(const char* key) const;
     void setInteger(const char* key, long long value);
     void setBoolean(const char* key, bool value);
+    void setString(const char* key, const std::string& value);
     Result<void> saveLocked();
 
     ApplicationSupportDirectory m_applicationSupportDirectory;

@@ -79,6 +79,7 @@ TEST_F(UserConfigurationTest, ValuesSurviveSignOutAndAreSharedAcrossLetterCase)
     manager.setIsAutoSaveEnabled(true);
     manager.setSelectedFurnaceId(-3);
     manager.setStartingFurnaceId(12);
+    manager.setShiftSchedule("07:00,19:00");
     manager.unloadConfiguration();
     EXPECT_FALSE(manager.isAutoSaveEnabled());
     EXPECT_EQ(manager.loadedConfigurationFileURL(), std::nullopt);
@@ -87,6 +88,7 @@ TEST_F(UserConfigurationTest, ValuesSurviveSignOutAndAreSharedAcrossLetterCase)
     ASSERT_TRUE(signIn(later, "JDOE"));
     EXPECT_TRUE(later.isAutoSaveEnabled());
     EXPECT_EQ(later.selectedFurnaceId(), -3);
+    EXPECT_EQ(later.shiftSchedule(), "07:00,19:00");
     EXPECT_NE(readText(fileOf("JDOE")).find("<key>StartingFurnaceId</key>"), std::string::npos);
 
     // Another user starts from defaults and does not disturb the first user's file.

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "core/model/heat.hpp"
+#include "core/screens/colors.hpp"
+#include "core/screens/reason_tree.hpp"
+#include "core/screens/shift_schedule.hpp"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvendel::screens {
+
+// Where the power-off time went: one furnace's heats (with the unsaved edits laid over them) summed per
+// reason, per top-level category and per shift. Everything here is a value computed by pure functions;
+// thread contract: any thread.
+
+// Time and count of one line. Unsaved edits are counted where they put the delay and said apart.
+struct ReportAmount {
+    std::chrono::nanoseconds time{0};
+    int count = 0;
+    std::chrono::nanoseconds pendingTime{0}; // of `time`, from delays with unsaved edits
+    int pendingCount = 0;
+
+    double seconds() const { return std::chrono::duration<double>(time).count(); }
+    double pendingSeconds() const { return std::chrono::duration<double>(pendingTime).count(); }
+    ReportAmount& operator+=(const ReportAmount& other);
+};
+
+// One reason the delays were filed under, as the furnace's tree names it; a reason id the tree does not hold
+// (or none, id 0) is unclassified and named by its id.
+struct ReportReason {
+    int furnaceId = 0;
+    int reasonId = 0;
+    bool classified = false;
+    std::string name;
+    std::string code;
+    std::string colorString;
+    std::optional<std::size_t> category; // index into ReportTally::categories when classified
+};
+
+// A top-level category of a furnace's tree.
+struct ReportCategory {
+    int furnaceId = 0;
+    int categoryId = 0;
+    std::string name;
+    std::string code;
+    std::string colorString;
+};
+
+// Delays the report could not count, and those it counted though they look wrong.
+struct ReportIssues {
+    int withoutLength = 0;    // zero or negative length, or not started yet: not counted
+    int outsideTheirHeat = 0; // counted in full: the furnace was off whatever heat the delay was filed under
+};
+
+// Everything one pass over the delays gives; the tables below are drawn from it.
+// `amounts[scope][reason]`: scope 0 is the whole day, scope k the shift with index k - 1.
+struct ReportTally {
+    std::vector<int> furnaceIds;
+    ShiftSchedule schedule;
+    std::vector<ReportReason> reasons;
+    std::vector<ReportCategory> categories;
+    std::vector<std::vector<ReportAmount>> amounts;
+    int heatCount = 0;
+    std::optional<Instant> periodStart; // the first delay's start, none without delays
+    std::optional<Instant> periodEnd;   // the last counted moment
+    ReportIssues issues;
+
+    std::size_t scopeCount() const { return amounts.size(); }
+};
+
+struct ShiftReportInput {
+    int furnaceId = 0;
+    const std::vector<HeatPtr>* heats = nullptr; // the furnace's last 24 hours, edits laid over
+    const ReasonTree* tree = nullptr;
+    ShiftSchedule schedule = ShiftSchedule::standard();
+    ZoneOffsetAt zone; // the plant's zone
+    Instant now{};     // a delay still running counts up to here
+};
+
+// One pass over the delays. A delay crossing a shift change is split between the shifts by time.
+ReportTally tallyShiftReport(const ShiftReportInput& input);
+
+// The tallies of several furnaces as one: reasons and categories of the same name and code are added up.
+// The shift schedule is the first tally's (every furnace of a report shares the user's).
+ReportTally mergeTallies(const std::vector<ReportTally>& tallies);
+
+enum class ReportGrouping { reason, category };
+
+// One row of a report table. Shares are fractions of the scope's total power-off time.
+struct ReportRow {
+    std::string name;
+    std::string code;
+    std::optional<Color> color;
+    ReportAmount amount;
+    double share = 0;
+    double cumulativeShare = 0;
+    // The reasons this row adds up (one for a reason row), to list its delays.
+    std::vector<std::size_t> reasons; // indexes into ReportTally::reasons
+};
+
+// What one tab of the report shows.
+struct ReportTable {
+    std::string title; // "Whole day" or "Shift 2"
+    std::string hours; // "14:00-22:00" for a shift
+    ReportAmount total;
+    // Classified rows, largest first, equal times by name in code point order. Their cumulative share runs
+    // on to the unclassified row, which stands last.
+    std::vector<ReportRow> rows;
+    ReportRow unclassified;
+    // The unclassified row by reason id.
+    std::vector<ReportRow> unclassifiedReasons;
+};
+
+inline constexpr const char* wholeDayTitle = "Whole day";
+inline constexpr const char* unclassifiedTitle = "Unclassified";
+
+// The table of one scope (0: whole day, k: shift k - 1), by reason or by top-level category.
+ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGrouping grouping);
+
+// The name an unclassified reason id is shown under: "Unclassified" for none, else "Reason 1234 (not in the tree)".
+std::string unclassifiedReasonName(int reasonId);
+
+// Texts as every front end shows them: minutes with one decimal and a dot, percent with one decimal.
+std::string minutesText(std::chrono::nanoseconds time);
+std::string percentText(double share);
+
+// A delay of a row, for the list behind a tapped row: the part of it within the scope.
+struct ReportDelay {
+    HeatPtr heat;
+    DelayPtr delay;
+    std::chrono::nanoseconds time{0};
+};
+// The delays of `row` within `scope`, in the heats' order.
+std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,
+                                         std::size_t scope);
+
+} // namespace orvendel::screens
