@@ -339,6 +339,12 @@ TEST_F(SignInFlowTest, FailuresAreAlertedAndTheControlsComeBack)
     running("Authenticate")->fail(Error{"NSURLErrorDomain", -1004, "Could not connect to the server."});
     ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
     EXPECT_EQ(presenter.alerts.back().message, "Could not connect to the server. (Error: -1004)");
+
+    // Refused without the service's reason: still a reason to show.
+    ASSERT_TRUE(signIn->signIn("jdoe", "x"));
+    ASSERT_TRUE(reply("Authenticate", R"({"resultInformation":{"success":false}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    EXPECT_EQ(presenter.alerts.back().message, "There was a problem trying to login (Error: 0)");
 }
 
 // The previous session is being renewed when the next attempt is typed: the renewal's success is not the
