@@ -204,9 +204,8 @@ private slots:
     {
         Pages pages;
         std::vector<screen_notifications::DelaySelection> announced;
-        auto token = pages.center.addObserver(screen_notifications::didSelectDelay, [&](const Notification& n) {
-            announced.push_back(*screen_notifications::selection(n));
-        });
+        auto token = pages.center.observe<screen_notifications::DidSelectDelay>(
+            [&](const screen_notifications::DidSelectDelay& selected) { announced.push_back(selected.selection); });
         QSignalSpy current(pages.controller.get(), &app::DelayPagesController::currentIndexChanged);
         pages.controller->turnTo(0); // already in view
         pages.controller->turnTo(-1);
@@ -296,8 +295,7 @@ private slots:
         QCOMPARE(column["saveButton"].toRectF(), QRectF(10, 960, 380, 60));
 
         QSignalSpy changed(&detail, &app::HeatDetailController::saveButtonChanged);
-        session->notificationCenter->post(screen_notifications::autoSaveOptionChanged, nullptr,
-                                          screen_notifications::autoSaveUserInfo(true));
+        session->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{true});
         QTRY_COMPARE(changed.size(), 1);
         QVERIFY(!detail.saveButtonShown());
         column = detail.columnLayout(400, 1030, detail.saveButtonShown());

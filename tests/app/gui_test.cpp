@@ -71,8 +71,7 @@ class GuiTest : public QObject {
                 gui().controller().session().edits->addEditedDelay(edit);
                 // As after every edit: the list reads the heats again with the edits over them.
                 gui().controller().session().notificationCenter->post(
-                    screen_notifications::reloadData, nullptr,
-                    screen_notifications::selectionUserInfo({heat->heatId, edit->startDate.date}));
+                    screen_notifications::ReloadData{{heat->heatId, edit->startDate.date}});
                 return;
             }
         }

@@ -33,8 +33,7 @@ void editDelay(app::ApplicationController& controller, std::size_t row)
     controller.session().edits->addEditedDelay(edited);
     // As after every edit: the list reads the heats again with the edits over them.
     controller.session().notificationCenter->post(
-        screen_notifications::reloadData, nullptr,
-        screen_notifications::selectionUserInfo({heats.front()->heatId, edited->startDate.date}));
+        screen_notifications::ReloadData{{heats.front()->heatId, edited->startDate.date}});
 }
 
 int run(const QString& outputDir)

@@ -5,62 +5,63 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <string>
+#include <tuple>
 #include <vector>
 
 namespace orvendel::test {
 
-// Records the notifications of the given names posted on a centre, from any thread, and lets a test wait
+// A notification as it was posted: its payload, and who posted it.
+template <typename Payload>
+struct Recorded : Payload {
+    const void* sender = nullptr;
+};
+
+// Records the notifications of the given types posted on a centre, from any thread, and lets a test wait
 // for them.
+template <NotificationPayload... Payloads>
 class NotificationRecorder {
 public:
-    NotificationRecorder(NotificationCenter& center, std::vector<std::string> names)
+    explicit NotificationRecorder(NotificationCenter& center)
     {
-        for (auto& name : names) {
-            m_tokens.push_back(center.addObserver(name, [this](const Notification& notification) {
-                std::lock_guard lock(m_mutex);
-                m_seen.push_back(notification);
-                m_changed.notify_all();
-            }));
-        }
+        (m_tokens.push_back(center.observe<Payloads>([this](const Payloads& payload, const void* sender) {
+            std::lock_guard lock(m_mutex);
+            std::get<std::vector<Recorded<Payloads>>>(m_seen).push_back(Recorded<Payloads>{payload, sender});
+            m_changed.notify_all();
+        })),
+         ...);
     }
 
-    std::vector<Notification> named(const std::string& name) const
+    template <typename Payload>
+    std::vector<Recorded<Payload>> named() const
     {
         std::lock_guard lock(m_mutex);
-        std::vector<Notification> result;
-        for (const auto& notification : m_seen) {
-            if (notification.name == name) {
-                result.push_back(notification);
-            }
-        }
-        return result;
+        return std::get<std::vector<Recorded<Payload>>>(m_seen);
     }
 
-    std::size_t count(const std::string& name) const { return named(name).size(); }
+    template <typename Payload>
+    std::size_t count() const
+    {
+        return named<Payload>().size();
+    }
     std::size_t total() const
     {
         std::lock_guard lock(m_mutex);
-        return m_seen.size();
+        return std::apply([](const auto&... seen) { return (seen.size() + ... + 0); }, m_seen);
     }
 
-    // Waits (at most a generous 10 s, never expected to run out) until `name` was seen `count` times.
-    bool waitFor(const std::string& name, std::size_t count = 1)
+    // Waits (at most a generous 10 s, never expected to run out) until `Payload` was seen `count` times.
+    template <typename Payload>
+    bool waitFor(std::size_t count = 1)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] {
-            std::size_t seen = 0;
-            for (const auto& notification : m_seen) {
-                seen += notification.name == name ? 1 : 0;
-            }
-            return seen >= count;
-        });
+        return m_changed.wait_for(lock, std::chrono::seconds(10),
+                                  [&] { return std::get<std::vector<Recorded<Payload>>>(m_seen).size() >= count; });
     }
 
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<Notification> m_seen;
+    std::tuple<std::vector<Recorded<Payloads>>...> m_seen;
     std::vector<ObserverToken> m_tokens;
 };
 

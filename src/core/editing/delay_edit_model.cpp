@@ -141,8 +141,7 @@ void DelayEditModel::publishEditedDelay()
 
 void DelayEditModel::postReloadData(const void* sender, int heatId, Instant selectedStart) const
 {
-    m_environment.notificationCenter->post(screen_notifications::reloadData, sender,
-                                           screen_notifications::selectionUserInfo({heatId, selectedStart}));
+    m_environment.notificationCenter->post(screen_notifications::ReloadData{{heatId, selectedStart}}, sender);
 }
 
 void DelayEditModel::autoSaveEdits(int heatId, std::vector<DelayPtr> delays) const

@@ -429,8 +429,7 @@ void EditedDelaysManager::writeJournal()
             log("Unable to write the unsaved edits to disk: " + written.error().description);
         }
         m_journalError = written.error();
-        m_center.post(editing_notifications::journalWriteFailed, nullptr,
-                      {{editing_notifications::errorKey, written.error()}});
+        m_center.post(editing_notifications::JournalWriteFailed{written.error()});
         return;
     }
     for (std::size_t index = 0; index < positions.size(); ++index) {
@@ -460,7 +459,7 @@ void EditedDelaysManager::flushJournal()
 
 void EditedDelaysManager::postOperation() const
 {
-    m_center.post(editing_notifications::operationHasBeenMade);
+    m_center.post(editing_notifications::OperationHasBeenMade{});
 }
 
 void EditedDelaysManager::printEditedDelays() const

@@ -19,11 +19,15 @@ namespace orvendel {
 class EditJournal;
 
 namespace editing_notifications {
-inline constexpr const char* operationHasBeenMade = "EditedDelaysManagerOperationHasBeenMade";
-// A change could not be written to the journal: its entries are in memory only. User info: `errorKey`, the
-// write's Error. Posted for every failed write, on the store's queue.
-inline constexpr const char* journalWriteFailed = "EditedDelaysManagerJournalWriteFailed";
-inline constexpr const char* errorKey = "error";
+struct OperationHasBeenMade {
+    static constexpr const char* name = "EditedDelaysManagerOperationHasBeenMade";
+};
+// A change could not be written to the journal: its entries are in memory only. Posted for every failed
+// write, on the store's queue.
+struct JournalWriteFailed {
+    static constexpr const char* name = "EditedDelaysManagerJournalWriteFailed";
+    Error error; // the write's
+};
 } // namespace editing_notifications
 
 // The user's unsaved edits of every heat, in the order they were (re)added. Entries are the editor's own

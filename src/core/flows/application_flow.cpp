@@ -31,14 +31,13 @@ void ApplicationFlow::observe()
 {
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
     const auto& session = *m_environment.session;
-    m_observers.push_back(observeOn(*session.notificationCenter, m_environment.executor,
-                                    screen_notifications::appInactivityTimeout, self,
-                                    &ApplicationFlow::inactivityTimeout));
+    m_observers.push_back(
+        observeOn(*session.notificationCenter, m_environment.executor, self, &ApplicationFlow::inactivityTimeout));
     // The session a sign-out was meant for is taken when it is posted: one that arrives after another
     // sign-in (a late failure of the previous session's requests) must not end the new session.
-    m_observers.push_back(session.notificationCenter->addObserver(
-        login_notifications::logout, [executor = m_environment.executor, self,
-                                      login = std::weak_ptr<LoginManager>(session.login)](const Notification&) {
+    m_observers.push_back(session.notificationCenter->observe<login_notifications::Logout>(
+        [executor = m_environment.executor, self,
+         login = std::weak_ptr<LoginManager>(session.login)](const login_notifications::Logout&) {
             const auto manager = login.lock();
             executor->post([self, session = manager ? manager->sessionId() : std::nullopt] {
                 if (auto flow = self.lock()) {
@@ -150,7 +149,7 @@ void ApplicationFlow::restartIdleTimer()
     }
     m_idleTimer = m_environment.session->clock->scheduleOnce(
         m_environment.idleTimeout, [center = m_environment.session->notificationCenter] {
-            center->post(screen_notifications::appInactivityTimeout);
+            center->post(screen_notifications::AppInactivityTimeout{});
         });
 }
 
@@ -161,7 +160,7 @@ void ApplicationFlow::userActivity()
     }
 }
 
-void ApplicationFlow::inactivityTimeout(const Notification&)
+void ApplicationFlow::inactivityTimeout(const screen_notifications::AppInactivityTimeout&)
 {
     log("App Inactivity Did Timeout, logout the user if needed");
     showSignInScreen(ScreenChange::inactivity);
@@ -186,7 +185,7 @@ void ApplicationFlow::requestLogout()
     const auto& session = *m_environment.session;
     session.edits->clearEditedDelays();
     m_logoutRequested = true;
-    session.notificationCenter->post(login_notifications::logout, session.login.get());
+    session.notificationCenter->post(login_notifications::Logout{}, session.login.get());
 }
 
 void ApplicationFlow::logoutNotification(const std::optional<std::string>& sessionWhenPosted)

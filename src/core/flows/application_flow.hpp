@@ -95,7 +95,7 @@ private:
     explicit ApplicationFlow(Environment environment);
     void observe();
     void logoutNotification(const std::optional<std::string>& sessionWhenPosted);
-    void inactivityTimeout(const Notification& notification);
+    void inactivityTimeout(const screen_notifications::AppInactivityTimeout&);
     void showSignInScreen(ScreenChange change);
     void showMainScreen(const std::string& user, std::optional<int> furnaceId);
     void willPrepareStorage(const std::string& user);

@@ -152,8 +152,7 @@ bool DelayPagesFlow::turnTo(std::size_t index)
     changed(Change::currentPage, index);
     const Delay& delay = *m_pages[index].delay;
     m_environment.edit.notificationCenter->post(
-        screen_notifications::didSelectDelay, this,
-        screen_notifications::selectionUserInfo({delay.heatId, delay.startDate.date}));
+        screen_notifications::DidSelectDelay{{delay.heatId, delay.startDate.date}}, this);
     return true;
 }
 

@@ -38,12 +38,6 @@ private:
     std::shared_ptr<DownloadManager> m_downloads;
 };
 
-std::optional<int> heatIdOf(const Notification& notification)
-{
-    const int* heatId = notification.value<int>(dn::heatIdKey);
-    return heatId ? std::optional<int>(*heatId) : std::nullopt;
-}
-
 // A transport failure in the operator's terms; none for the service's own refusals and the program's failures.
 std::optional<screens::ConnectionProblem> connectionProblemOf(const Error& error)
 {
@@ -88,23 +82,19 @@ void HeatDetailFlow::observe()
     const auto& executor = m_environment.executor;
     auto& center = *m_environment.session->notificationCenter;
     const std::weak_ptr<HeatDetailFlow> self = weak_from_this();
-    m_observers.push_back(observeOn(center, executor, editing_notifications::operationHasBeenMade, self,
-                                    &HeatDetailFlow::operationHasBeenMade));
-    m_observers.push_back(observeOn(center, executor, editing_notifications::journalWriteFailed, self,
-                                    &HeatDetailFlow::journalWriteFailed));
+    m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::operationHasBeenMade));
+    m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::journalWriteFailed));
     // The removal of the saved edits starts on the posting thread, so that "DownloadAndReloadDelays" follows
     // it on the store's queue; only the screen's part moves to the executor.
-    m_observers.push_back(center.addObserver(dn::finishedSaving, [self](const Notification& notification) {
+    m_observers.push_back(center.observe<dn::DelaysSaved>([self](const dn::DelaysSaved& saved) {
         if (auto flow = self.lock()) {
-            flow->finishedSavingDelays(notification);
+            flow->finishedSavingDelays(saved);
         }
     }));
-    m_observers.push_back(observeOn(center, executor, dn::failedSaving, self, &HeatDetailFlow::failedSavingDelays));
-    m_observers.push_back(observeOn(center, executor, screen_notifications::autoSaveOptionChanged, self,
-                                    &HeatDetailFlow::autoSaveOptionChanged));
+    m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::failedSavingDelays));
+    m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::autoSaveOptionChanged));
     // A page turn moves the charts' selection.
-    m_observers.push_back(
-        observeOn(center, executor, screen_notifications::didSelectDelay, self, &HeatDetailFlow::didSelectDelay));
+    m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::didSelectDelay));
 }
 
 void HeatDetailFlow::changed(HeatDetailChange change)
@@ -173,14 +163,14 @@ void HeatDetailFlow::selectDelay(Instant startDate, int heatId)
     changed(HeatDetailChange::selection);
 }
 
-void HeatDetailFlow::didSelectDelay(const Notification& notification)
+void HeatDetailFlow::didSelectDelay(const screen_notifications::DidSelectDelay& selected)
 {
-    const auto selection = screen_notifications::selection(notification);
-    if (!selection || !m_heat || m_heat->heatId != selection->heatId) {
+    const auto& selection = selected.selection;
+    if (!m_heat || m_heat->heatId != selection.heatId) {
         return;
     }
-    m_selectedDelayStartDate = selection->delayStartDate;
-    m_selectedDelay = screens::delayToShow(*m_heat, selection->delayStartDate);
+    m_selectedDelayStartDate = selection.delayStartDate;
+    m_selectedDelay = screens::delayToShow(*m_heat, selection.delayStartDate);
     changed(HeatDetailChange::selection);
 }
 
@@ -193,7 +183,7 @@ void HeatDetailFlow::showEmptyMessage(std::optional<std::string> text)
 
 // ---- the save button ----
 
-void HeatDetailFlow::operationHasBeenMade(const Notification&)
+void HeatDetailFlow::operationHasBeenMade(const editing_notifications::OperationHasBeenMade&)
 {
     if (m_heat) {
         refreshSaveButton();
@@ -202,16 +192,15 @@ void HeatDetailFlow::operationHasBeenMade(const Notification&)
 
 // The edit stands in memory but would not survive the app: said at once, not only at the end. Without an
 // error of its own, so that it does not read as a refused edit.
-void HeatDetailFlow::journalWriteFailed(const Notification& notification)
+void HeatDetailFlow::journalWriteFailed(const editing_notifications::JournalWriteFailed& failure)
 {
     if (!m_environment.presenter) {
         return;
     }
-    const auto* error = notification.value<Error>(editing_notifications::errorKey);
-    m_environment.presenter.presentAlert(
-        Alert::ok("Edit Not Saved on This Device",
-                  "The edit is kept until the app closes, but could not be written to this device: " +
-                      (error ? error->description : std::string("unknown error")) + "."));
+    m_environment.presenter.presentAlert(Alert::ok(
+        "Edit Not Saved on This Device",
+        "The edit is kept until the app closes, but could not be written to this device: " + failure.error.description +
+            "."));
 }
 
 void HeatDetailFlow::refreshSaveButton()
@@ -231,13 +220,9 @@ void HeatDetailFlow::saveButtonState(bool enabled)
     }
 }
 
-void HeatDetailFlow::autoSaveOptionChanged(const Notification& notification)
+void HeatDetailFlow::autoSaveOptionChanged(const screen_notifications::AutoSaveOptionChanged& option)
 {
-    const auto value = screen_notifications::autoSaveValue(notification);
-    if (!value) {
-        return;
-    }
-    m_saveButtonShown = !*value;
+    m_saveButtonShown = !option.enabled;
     changed(HeatDetailChange::saveButton);
 }
 
@@ -333,10 +318,8 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
 }
 
 // Runs on the thread that posted the notification.
-void HeatDetailFlow::finishedSavingDelays(const Notification& notification)
+void HeatDetailFlow::finishedSavingDelays(const dn::DelaysSaved& saved)
 {
-    const auto heatId = heatIdOf(notification);
-    const auto* delays = notification.value<std::vector<DelayPtr>>(dn::delaysKey);
     auto record = [executor = m_environment.executor, self = weak_from_this()](SaveOutcome outcome) {
         executor->post([self, outcome] {
             if (auto flow = self.lock()) {
@@ -344,49 +327,41 @@ void HeatDetailFlow::finishedSavingDelays(const Notification& notification)
             }
         });
     };
-    if (!heatId || !delays) {
-        record(SaveOutcome{heatId, true});
-        return;
-    }
     const void* sender = this;
     m_environment.session->edits->removeEditedDelays(
-        *delays, *heatId, [center = m_environment.session->notificationCenter, record, sender, id = *heatId] {
-            center->post(screen_notifications::downloadAndReloadDelays, sender);
+        saved.delays, saved.heatId,
+        [center = m_environment.session->notificationCenter, record, sender, id = saved.heatId] {
+            center->post(screen_notifications::DownloadAndReloadDelays{}, sender);
             // Queued after the heats list's reaction to the notification above, so whoever waits for the
             // outcome sees the new download already under way.
             record(SaveOutcome{id, true});
         });
 }
 
-void HeatDetailFlow::failedSavingDelays(const Notification& notification)
+void HeatDetailFlow::failedSavingDelays(const dn::DelaysSaveFailed& failure)
 {
-    const auto heatId = heatIdOf(notification);
+    const int heatId = failure.heatId;
+    const Error& error = failure.error;
     std::optional<std::size_t> sentCount;
     std::vector<DelayPtr> sentDelays;
-    if (const auto sent = heatId ? m_sent.find(*heatId) : m_sent.end(); sent != m_sent.end()) {
+    if (const auto sent = m_sent.find(heatId); sent != m_sent.end()) {
         sentCount = sent->second.size();
         sentDelays = sent->second;
     }
-    const Error* error = notification.value<Error>(dn::errorKey);
-    std::optional<Alert> alert;
-    if (error) {
-        auto text = screens::savingFailedAlert(*error, sentCount, connectionProblemOf(*error));
-        alert = Alert::ok(std::move(text.title), std::move(text.message), *error);
-    }
-    if (!error || !heatId || !screens::isStaleSaveRefusal(*error)) {
+    auto text = screens::savingFailedAlert(error, sentCount, connectionProblemOf(error));
+    Alert alert = Alert::ok(std::move(text.title), std::move(text.message), error);
+    if (!screens::isStaleSaveRefusal(error)) {
         // The outcome first: it takes the "Saving..." alert away, not the failure's.
         recordOutcome(SaveOutcome{heatId, false});
-        if (alert) {
-            m_environment.presenter.presentAlert(*alert);
-        }
+        m_environment.presenter.presentAlert(alert);
         return;
     }
     // The service holds a newer version than the list: fetch it now rather than on the next refresh. The
     // outcome follows the list's reaction, so whoever waits for it sees the download under way; the alert
     // waits for the heat's new version (settleStaleRefusal).
-    m_environment.session->notificationCenter->post(screen_notifications::downloadAndReloadDelays, this);
+    m_environment.session->notificationCenter->post(screen_notifications::DownloadAndReloadDelays{}, this);
     m_environment.executor->post([self = weak_from_this(), outcome = SaveOutcome{heatId, false},
-                                  refusal = StaleRefusal{*heatId, std::move(sentDelays), std::move(*alert)}]() mutable {
+                                  refusal = StaleRefusal{heatId, std::move(sentDelays), std::move(alert)}]() mutable {
         if (auto flow = self.lock()) {
             flow->m_staleRefusal = std::move(refusal);
             flow->recordOutcome(outcome);

@@ -3,10 +3,13 @@
 #include "core/editing/connectivity_status.hpp"
 #include "core/editing/delay_edit_model.hpp"
 #include "core/editing/delay_saver.hpp"
+#include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/delay_pages_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
+#include "core/model/screen_notifications.hpp"
+#include "core/service/download_notifications.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -109,12 +112,12 @@ private:
     explicit HeatDetailFlow(Environment environment);
     void observe();
 
-    void operationHasBeenMade(const Notification& notification);
-    void journalWriteFailed(const Notification& notification);
-    void finishedSavingDelays(const Notification& notification);
-    void failedSavingDelays(const Notification& notification);
-    void autoSaveOptionChanged(const Notification& notification);
-    void didSelectDelay(const Notification& notification);
+    void operationHasBeenMade(const editing_notifications::OperationHasBeenMade&);
+    void journalWriteFailed(const editing_notifications::JournalWriteFailed& failure);
+    void finishedSavingDelays(const download_notifications::DelaysSaved& saved);
+    void failedSavingDelays(const download_notifications::DelaysSaveFailed& failure);
+    void autoSaveOptionChanged(const screen_notifications::AutoSaveOptionChanged& option);
+    void didSelectDelay(const screen_notifications::DidSelectDelay& selected);
     void recordOutcome(SaveOutcome outcome);
     void send(int furnaceId, int heatId, std::vector<DelayPtr> delays);
     int furnaceIdForSave(int heatId, int otherwise) const;

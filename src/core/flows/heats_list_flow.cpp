@@ -59,12 +59,10 @@ void HeatsListFlow::observe()
 {
     const auto& executor = m_environment.executor;
     const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    auto add = [&](const char* name, void (HeatsListFlow::*handler)(const Notification&)) {
-        m_observers.push_back(observeOn(*m_environment.session->notificationCenter, executor, name, self, handler));
-    };
-    add(sn::didSelectDelay, &HeatsListFlow::didSelectDelay);
-    add(sn::reloadData, &HeatsListFlow::reloadData);
-    add(sn::downloadAndReloadDelays, &HeatsListFlow::downloadAndReloadDelays);
+    auto& center = *m_environment.session->notificationCenter;
+    m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::didSelectDelay));
+    m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::reloadData));
+    m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::downloadAndReloadDelays));
 }
 
 void HeatsListFlow::changed(HeatsListChange::Kind kind, std::size_t section, screens::HeatsTable::RowsChange rows)
@@ -298,38 +296,31 @@ std::optional<screens::RowPosition> HeatsListFlow::highlightedRow() const
 
 // ---- requests from the other screens ----
 
-void HeatsListFlow::didSelectDelay(const Notification& notification)
+void HeatsListFlow::didSelectDelay(const sn::DidSelectDelay& selected)
 {
-    const auto selection = sn::selection(notification);
-    if (!selection || !m_selectedHeatDelay || m_selectedHeatDelay->heatId != selection->heatId) {
+    const auto& selection = selected.selection;
+    if (!m_selectedHeatDelay || m_selectedHeatDelay->heatId != selection.heatId) {
         return;
     }
     // The page the user turned to is the selection from now on: a rebuild shows that page again.
-    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection.heatId, selection.delayStartDate};
     m_highlightedDelay = m_selectedHeatDelay;
     changed(HeatsListChange::Kind::selection);
 }
 
-void HeatsListFlow::reloadData(const Notification& notification)
+void HeatsListFlow::reloadData(const sn::ReloadData& reload)
 {
-    const auto selection = sn::selection(notification);
-    if (!selection) {
-        updateTable();
-        return;
-    }
-    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
+    const auto& selection = reload.selection;
+    m_selectedHeatDelay = screens::HeatDelayIdentifier{selection.heatId, selection.delayStartDate};
     // An edit changes the edit store, not the database: only the edited heat gets its edits laid over it
     // again, and only its rows change.
     ++m_outstanding;
-    m_source->editsChanged(selectedFurnaceId(), selection->heatId,
+    m_source->editsChanged(selectedFurnaceId(), selection.heatId,
                            onExecutor(m_environment.executor, weak_from_this(), &HeatsListFlow::heatEdited));
 }
 
-void HeatsListFlow::downloadAndReloadDelays(const Notification& notification)
+void HeatsListFlow::downloadAndReloadDelays(const sn::DownloadAndReloadDelays&)
 {
-    if (const auto selection = sn::downloadSelection(notification)) {
-        m_selectedHeatDelay = screens::HeatDelayIdentifier{selection->heatId, selection->delayStartDate};
-    }
     m_loading->startDelaysAndReasonsDownload();
 }
 

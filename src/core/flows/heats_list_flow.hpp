@@ -135,9 +135,9 @@ private:
     void observe();
     void loadingChanged(HeatsListLoading::Change change);
 
-    void didSelectDelay(const Notification& notification);
-    void reloadData(const Notification& notification);
-    void downloadAndReloadDelays(const Notification& notification);
+    void didSelectDelay(const screen_notifications::DidSelectDelay& selected);
+    void reloadData(const screen_notifications::ReloadData& reload);
+    void downloadAndReloadDelays(const screen_notifications::DownloadAndReloadDelays&);
 
     void rebuildSections(Result<HeatsSource::Heats> read);
     void heatEdited(std::optional<HeatsSource::HeatUpdate> update);

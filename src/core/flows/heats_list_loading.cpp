@@ -43,10 +43,10 @@ void HeatsListLoading::observe()
 {
     auto& center = *m_environment.session->notificationCenter;
     const std::weak_ptr<HeatsListLoading> self = weak_from_this();
-    m_observers.push_back(observeOn(center, m_environment.executor, dn::finishedFurnaces, self,
-                                    &HeatsListLoading::finishedDownloadingFurnaces));
-    m_observers.push_back(observeOn(center, m_environment.executor, dn::failedFurnaces, self,
-                                    &HeatsListLoading::failedDownloadingFurnaces));
+    m_observers.push_back(
+        observeOn(center, m_environment.executor, self, &HeatsListLoading::finishedDownloadingFurnaces));
+    m_observers.push_back(
+        observeOn(center, m_environment.executor, self, &HeatsListLoading::failedDownloadingFurnaces));
 }
 
 int HeatsListLoading::selectedFurnaceId() const
@@ -123,7 +123,7 @@ void HeatsListLoading::refresh()
 
 // ---- the furnace list ----
 
-void HeatsListLoading::finishedDownloadingFurnaces(const Notification&)
+void HeatsListLoading::finishedDownloadingFurnaces(const dn::FurnacesDownloaded&)
 {
     log("Notification - Finished Downloading Furnaces");
     m_isDownloadingFurnaces = false;
@@ -198,13 +198,13 @@ void HeatsListLoading::furnaceTitleLoaded(Result<FurnacePtr> furnace)
     m_listener(Change::title);
 }
 
-void HeatsListLoading::failedDownloadingFurnaces(const Notification& notification)
+void HeatsListLoading::failedDownloadingFurnaces(const dn::FurnacesDownloadFailed& failure)
 {
     log("Notification - Failed Downloading Furnaces");
     m_isDownloadingFurnaces = false;
     if (!m_loadedSession) {
         setRefreshing(false);
-        showErrorAlert(notification.value<Error>(dn::errorKey));
+        showErrorAlert(failure.error);
     }
 }
 
@@ -252,18 +252,14 @@ void HeatsListLoading::settlePair()
     // Whatever half arrived is in the database now, also when the other half failed.
     m_listener(Change::downloaded);
     if (auto failure = std::exchange(m_pairFailure, std::nullopt)) {
-        showErrorAlert(&*failure);
+        showErrorAlert(*failure);
     }
 }
 
-void HeatsListLoading::showErrorAlert(const Error* error)
+void HeatsListLoading::showErrorAlert(const Error& error)
 {
-    // A download whose reply could not be stored fails without an error; it still deserves an alert.
-    const Error shown =
-        error ? *error
-              : Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
-    const auto text = screens::problemAlert(shown);
-    m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, shown));
+    const auto text = screens::problemAlert(error);
+    m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, error));
 }
 
 } // namespace orvendel::flows

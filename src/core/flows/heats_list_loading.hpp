@@ -4,6 +4,7 @@
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
+#include "core/service/download_notifications.hpp"
 #include "core/support/error.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
@@ -62,14 +63,14 @@ private:
     void observe();
     int selectedFurnaceId() const;
 
-    void finishedDownloadingFurnaces(const Notification& notification);
-    void failedDownloadingFurnaces(const Notification& notification);
+    void finishedDownloadingFurnaces(const download_notifications::FurnacesDownloaded&);
+    void failedDownloadingFurnaces(const download_notifications::FurnacesDownloadFailed& failure);
     void selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>> furnaces);
     void loadFurnaceTitle();
     void furnaceTitleLoaded(Result<FurnacePtr> furnace);
     void pairDownloaded(Result<void> outcome);
     void settlePair();
-    void showErrorAlert(const Error* error);
+    void showErrorAlert(const Error& error);
     void alertNoInternetConnection();
     void setRefreshing(bool refreshing);
 

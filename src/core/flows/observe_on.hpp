@@ -7,17 +7,17 @@
 
 namespace orvendel::flows {
 
-// Observes `name` (any sender) on `center` and runs `handler` for it on `executor`, as long as the observing
-// object still exists then. Notifications arrive on the managers' threads; every flow handles them on its
-// front end's user-interface thread through this.
-template <typename Object>
-[[nodiscard]] ObserverToken observeOn(NotificationCenter& center, const ExecutorPtr& executor, const char* name,
-                                      std::weak_ptr<Object> object, void (Object::*handler)(const Notification&))
+// Observes the notification `handler` takes (any sender) on `center` and runs `handler` with it on `executor`,
+// as long as the observing object still exists then. Notifications arrive on the managers' threads; every
+// flow handles them on its front end's user-interface thread through this.
+template <typename Object, NotificationPayload Payload>
+[[nodiscard]] ObserverToken observeOn(NotificationCenter& center, const ExecutorPtr& executor,
+                                      std::weak_ptr<Object> object, void (Object::*handler)(const Payload&))
 {
-    return center.addObserver(name, [executor, object, handler](const Notification& notification) {
-        executor->post([object, handler, notification] {
+    return center.observe<Payload>([executor, object, handler](const Payload& payload) {
+        executor->post([object, handler, payload] {
             if (auto self = object.lock()) {
-                ((*self).*handler)(notification);
+                ((*self).*handler)(payload);
             }
         });
     });

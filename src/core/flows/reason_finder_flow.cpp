@@ -29,8 +29,7 @@ ReasonFinderFlow::ReasonFinderFlow(Environment environment, std::optional<int> s
 void ReasonFinderFlow::start()
 {
     m_observers.push_back(observeOn(*m_environment.session->notificationCenter, m_environment.executor,
-                                    download_notifications::finishedReasons, weak_from_this(),
-                                    &ReasonFinderFlow::finishedDownloadingReasons));
+                                    weak_from_this(), &ReasonFinderFlow::finishedDownloadingReasons));
     readStore();
     m_environment.session->downloads->downloadReasons(m_furnaceId, m_downloadIdentifier);
 }
@@ -63,10 +62,9 @@ void ReasonFinderFlow::loaded(Result<std::vector<ReasonPtr>> rows)
     changed();
 }
 
-void ReasonFinderFlow::finishedDownloadingReasons(const Notification& notification)
+void ReasonFinderFlow::finishedDownloadingReasons(const download_notifications::ReasonsDownloaded& downloaded)
 {
-    const auto* identifier = notification.value<std::string>(identifierKey);
-    if (identifier && *identifier != m_downloadIdentifier) {
+    if (downloaded.identifier != m_downloadIdentifier) {
         return;
     }
     readStore();

@@ -32,9 +32,6 @@ public:
     using CloseHandler = std::function<void()>;
     using ChangeHandler = std::function<void()>;
 
-    // A finished reasons download that names another caller's identifier is not ours to rebuild for.
-    static constexpr const char* identifierKey = download_notifications::identifierKey;
-
     // Starts reading the store and downloading; the tree arrives through the change handler.
     static std::shared_ptr<ReasonFinderFlow> create(Environment environment, std::optional<int> selectedReasonId,
                                                     AssignHandler onAssign, CloseHandler onClose);
@@ -58,7 +55,8 @@ private:
     void start();
     void readStore();
     void loaded(Result<std::vector<ReasonPtr>> rows);
-    void finishedDownloadingReasons(const Notification& notification);
+    // A finished reasons download that names another caller's identifier is not ours to rebuild for.
+    void finishedDownloadingReasons(const download_notifications::ReasonsDownloaded& downloaded);
     void logVisibleRows() const;
     void changed();
 

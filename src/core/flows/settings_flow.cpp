@@ -15,8 +15,7 @@ bool SettingsFlow::isAutoSaveEnabled() const
 void SettingsFlow::setAutoSaveEnabled(bool enabled)
 {
     m_session->configuration->setIsAutoSaveEnabled(enabled);
-    m_session->notificationCenter->post(screen_notifications::autoSaveOptionChanged, this,
-                                        screen_notifications::autoSaveUserInfo(enabled));
+    m_session->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{enabled}, this);
 }
 
 void SettingsFlow::askToLogout(std::function<void()> cancelled)
@@ -36,7 +35,7 @@ void SettingsFlow::logout(const Session& session)
 {
     // The user was told the unsaved changes go: they go from the disk as well, not only from memory.
     session.edits->clearEditedDelays();
-    session.notificationCenter->post(login_notifications::logout, session.login.get());
+    session.notificationCenter->post(login_notifications::Logout{}, session.login.get());
 }
 
 } // namespace orvendel::flows

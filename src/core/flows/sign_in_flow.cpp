@@ -13,23 +13,13 @@
 #include "core/support/log.hpp"
 
 namespace orvendel::flows {
-namespace {
-
-namespace ln = login_notifications;
-
-Error withoutResultError()
-{
-    return Error{orv_error::domain, 0, "There was a problem trying to login"};
-}
-
-} // namespace
 
 std::shared_ptr<SignInFlow> SignInFlow::create(Environment environment)
 {
     std::shared_ptr<SignInFlow> flow(new SignInFlow(std::move(environment)));
     flow->m_observers.push_back(observeOn(*flow->m_environment.session->notificationCenter,
-                                          flow->m_environment.executor, ln::serverAuthentication,
-                                          std::weak_ptr<SignInFlow>(flow), &SignInFlow::finishedAuthenticating));
+                                          flow->m_environment.executor, std::weak_ptr<SignInFlow>(flow),
+                                          &SignInFlow::finishedAuthenticating));
     return flow;
 }
 
@@ -108,13 +98,12 @@ void SignInFlow::failed(const std::string& title, const std::string& message, Er
     m_environment.presenter.presentAlert(Alert::ok(title, message, std::move(error)));
 }
 
-void SignInFlow::finishedAuthenticating(const Notification& notification)
+void SignInFlow::finishedAuthenticating(const login_notifications::ServerAuthentication& authentication)
 {
     if (!m_attempt) {
         return;
     }
-    const std::string* user = notification.value<std::string>(ln::username);
-    if (user && *user != m_attempt->serviceUsername) {
+    if (authentication.username != m_attempt->serviceUsername) {
         // Another sign-in (a session renewal) ended; ours goes now if it had to wait for it.
         if (!m_attempt->sent) {
             send();
@@ -125,26 +114,16 @@ void SignInFlow::finishedAuthenticating(const Notification& notification)
         send();
         return;
     }
-    const bool* result = notification.value<bool>(ln::authenticationResult);
-    if (!result) {
-        const auto text = screens::signInWithoutResultAlert();
-        failed(text.title, text.message, withoutResultError());
+    if (!authentication.outcome) {
+        const Error& error = authentication.outcome.error();
+        const auto text = screens::signInFailureAlert(error);
+        failed(text.title, text.message, error);
         return;
     }
-    if (!*result) {
-        if (const Error* error = notification.value<Error>(ln::authenticationError)) {
-            const auto text = screens::signInFailureAlert(*error);
-            failed(text.title, text.message, *error);
-        } else {
-            const auto text = screens::signInWithoutResultAlert();
-            failed(text.title, text.message, withoutResultError());
-        }
-        return;
-    }
-    prepareStorage(notification);
+    prepareStorage(*authentication.outcome);
 }
 
-void SignInFlow::prepareStorage(const Notification& notification)
+void SignInFlow::prepareStorage(const login_notifications::SignedIn& signedIn)
 {
     const auto& session = *m_environment.session;
     const std::string user = user_name::normalised(m_attempt->username);
@@ -174,11 +153,9 @@ void SignInFlow::prepareStorage(const Notification& notification)
         const auto journal = std::filesystem::path(*databasePath).parent_path() / EditJournal::fileName;
         m_restoredEditCount = session.edits->openJournal(journal);
     }
-    if (const int* startingFurnaceId = notification.value<int>(ln::startingFurnaceId)) {
-        configuration->setStartingFurnaceId(*startingFurnaceId);
-        if (configuration->selectedFurnaceId() == 0) {
-            configuration->setSelectedFurnaceId(*startingFurnaceId);
-        }
+    configuration->setStartingFurnaceId(signedIn.startingFurnaceId);
+    if (configuration->selectedFurnaceId() == 0) {
+        configuration->setSelectedFurnaceId(signedIn.startingFurnaceId);
     }
     const auto furnaceId = m_attempt->furnaceId;
     m_attempt.reset();

@@ -3,6 +3,7 @@
 #include "core/editing/connectivity_status.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
+#include "core/service/login_manager.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/notification_center.hpp"
 
@@ -70,10 +71,10 @@ private:
     };
 
     explicit SignInFlow(Environment environment);
-    void finishedAuthenticating(const Notification& notification);
+    void finishedAuthenticating(const login_notifications::ServerAuthentication& authentication);
     void send();
     void failed(const std::string& title, const std::string& message, Error error);
-    void prepareStorage(const Notification& notification);
+    void prepareStorage(const login_notifications::SignedIn& signedIn);
     void changed();
 
     Environment m_environment;

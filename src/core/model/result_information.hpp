@@ -10,6 +10,7 @@ namespace orvendel {
 // The program's own failures.
 namespace orv_error {
 inline constexpr const char* domain = "ORVError";
+inline constexpr int signInRefused = 0; // refused by the service without a reason of its own
 inline constexpr int sessionRenewalFailed = 1004;
 inline constexpr int emptyReply = 1011;
 inline constexpr int requestCancelled = 1013;

@@ -100,11 +100,6 @@ AlertText signInFailureAlert(const Error& error)
     return AlertText{problemTitle, fmt::format("{} (Error: {})", error.description, error.code)};
 }
 
-AlertText signInWithoutResultAlert()
-{
-    return AlertText{problemTitle, "There was a problem trying to login (Error: 0)"};
-}
-
 AlertText signInSetupFailureAlert()
 {
     return AlertText{problemTitle, fmt::format("{} (Error: {})", "Failed to setup initial configuration.",

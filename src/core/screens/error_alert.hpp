@@ -48,10 +48,8 @@ AlertText editedDelaysRemovedAlert();
 // After a sign-in that brought back unsaved edits an earlier run left behind.
 AlertText restoredEditsAlert(std::size_t count);
 
-// Sign-in failures: the error's description and code, the fallback when no usable result arrived, and the
-// local set-up failure.
+// Sign-in failures: the error's description and code, and the local set-up failure.
 AlertText signInFailureAlert(const Error& error);
-AlertText signInWithoutResultAlert();
 AlertText signInSetupFailureAlert();
 
 } // namespace orvendel::screens

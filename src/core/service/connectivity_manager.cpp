@@ -47,9 +47,8 @@ void ConnectivityManager::startMonitoring()
             return;
         }
         m_reachability = monitor = *created;
-        m_observer = m_dependencies.notificationCenter->addObserver(
-            reachabilityChangedNotification, monitor.get(),
-            [this](const Notification& notification) { reachabilityChanged(notification); });
+        m_observer = m_dependencies.notificationCenter->observe<ReachabilityChanged>(
+            monitor.get(), [this](const ReachabilityChanged&) { reachabilityChanged(); });
     }
     if (!monitor->startNotifier()) {
         log("could not start reachability notifier");
@@ -58,10 +57,10 @@ void ConnectivityManager::startMonitoring()
     log("Started Reachability Notifier");
 }
 
-void ConnectivityManager::reachabilityChanged(const Notification& notification)
+void ConnectivityManager::reachabilityChanged()
 {
     auto monitor = reachability();
-    if (!monitor || notification.sender != monitor.get()) {
+    if (!monitor) {
         return;
     }
     switch (monitor->connection()) {

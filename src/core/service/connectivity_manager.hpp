@@ -31,7 +31,7 @@ public:
     std::shared_ptr<Reachability> reachability() const;
 
     // Observer of "ReachabilityChangedNotification" from the monitor; runs on the main queue.
-    void reachabilityChanged(const Notification& notification);
+    void reachabilityChanged();
 
 private:
     Dependencies m_dependencies;

@@ -12,17 +12,17 @@
 
 namespace orvendel {
 namespace {
-namespace dn = download_notifications;
 
 Error notSignedIn()
 {
     return Error{orv_error::domain, orv_error::requestCancelled, "The download was not sent: nobody is signed in."};
 }
 
-// Failures are announced with an error, as a rule; a pair's caller gets a reason in every case.
-Error failureWithoutError()
+// A reply that reports failure says why, as a rule; one that does not still fails with a reason.
+Error refusalOf(const ResultInformation& resultInformation)
 {
-    return Error{orv_error::domain, orv_error::failureWithoutError, "The downloaded data could not be stored."};
+    return resultInformation.error.value_or(Error{orv_error::domain, orv_error::failureWithoutError,
+                                                  "Success is false in request result but no error was provided."});
 }
 } // namespace
 
@@ -47,21 +47,18 @@ std::shared_ptr<DownloadManager> DownloadManager::create(Dependencies dependenci
 {
     std::shared_ptr<DownloadManager> manager(new DownloadManager(std::move(dependencies)));
     std::weak_ptr<DownloadManager> weak = manager;
-    manager->m_authenticationObserver = manager->m_center->addObserver(
-        login_notifications::serverAuthentication, [weak](const Notification& notification) {
+    manager->m_authenticationObserver = manager->m_center->observe<login_notifications::ServerAuthentication>(
+        [weak](const login_notifications::ServerAuthentication& outcome) {
             if (auto self = weak.lock()) {
-                self->loginManagerFinishedAuthenticatingNotification(notification);
+                self->loginManagerFinishedAuthenticatingNotification(outcome);
             }
         });
     return manager;
 }
 
-std::string DownloadManager::errorText(const std::optional<Error>& error)
+std::string DownloadManager::errorText(const Error& error)
 {
-    if (!error) {
-        return "The error object is empty";
-    }
-    return fmt::format("Error Domain: {} - Code: {} - Description: {}", error->domain, error->code, error->description);
+    return fmt::format("Error Domain: {} - Code: {} - Description: {}", error.domain, error.code, error.description);
 }
 
 // ---- starting requests ----
@@ -205,7 +202,7 @@ void DownloadManager::startPair(int furnaceId, const std::string& requestDate, c
     }
 }
 
-void DownloadManager::pairHalfEnded(const std::string& identifier, const std::optional<Error>& failure)
+void DownloadManager::pairHalfEnded(const std::string& identifier, const Result<void>& ended)
 {
     std::vector<PairCompletion> completions;
     Result<void> outcome;
@@ -218,27 +215,24 @@ void DownloadManager::pairHalfEnded(const std::string& identifier, const std::op
             return;
         }
         auto& pair = *m_pairInFlight;
-        bool* ended = identifier == pair.delaysIdentifier    ? &pair.delaysEnded
-                      : identifier == pair.reasonsIdentifier ? &pair.reasonsEnded
-                                                             : nullptr;
+        bool* half = identifier == pair.delaysIdentifier    ? &pair.delaysEnded
+                     : identifier == pair.reasonsIdentifier ? &pair.reasonsEnded
+                                                            : nullptr;
         // Another request, or the second report of a cancelled half.
-        if (!ended || *ended) {
+        if (!half || *half) {
             return;
         }
-        *ended = true;
-        if (!failure) {
-            log(ended == &pair.delaysEnded ? "Notification - Finished Downloading Delays"
-                                           : "Notification - Finished Downloading Reasons");
-        }
-        if (failure && !pair.firstFailure) {
-            pair.firstFailure = failure;
+        *half = true;
+        if (ended) {
+            log(half == &pair.delaysEnded ? "Notification - Finished Downloading Delays"
+                                          : "Notification - Finished Downloading Reasons");
+        } else if (pair.outcome) {
+            pair.outcome = ended;
         }
         if (!pair.delaysEnded || !pair.reasonsEnded) {
             return;
         }
-        if (pair.firstFailure) {
-            outcome = *pair.firstFailure;
-        }
+        outcome = pair.outcome;
         completions = std::move(pair.completions);
         m_pairInFlight.reset();
         if (m_waitingPair) {
@@ -269,7 +263,7 @@ void DownloadManager::failPairs(DetachedPairs pairs, const Error& error)
 {
     auto& [inFlight, waiting] = pairs;
     if (inFlight) {
-        const Result<void> outcome = inFlight->firstFailure ? Result<void>(*inFlight->firstFailure) : error;
+        const Result<void> outcome = inFlight->outcome ? Result<void>(error) : inFlight->outcome;
         for (const auto& completion : inFlight->completions) {
             if (completion) {
                 completion(outcome);
@@ -342,7 +336,7 @@ void DownloadManager::retryRequests()
         const std::size_t count = m_requestsToRetry.size();
         if (!username || !sessionId) {
             // Signed out since the renewal: each parked request still ends, with its own notification.
-            failRequestsToRetry(renewalFailure());
+            failRequestsToRetry(request_failures::sessionRenewalFailed());
             return;
         }
         for (auto& entry : m_requestsToRetry) {
@@ -356,25 +350,18 @@ void DownloadManager::retryRequests()
     });
 }
 
-void DownloadManager::failRequestsToRetry(const std::optional<Error>& error)
+void DownloadManager::failRequestsToRetry(const Error& error)
 {
     // A parked save waits on a screen too: it is announced like any other failed save.
     for (const auto& entry : m_requestsToRetry) {
-        const Downloader& request = *entry.request;
-        postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
-                    request.heatId());
+        postFailure(*entry.request, error);
     }
     m_requestsToRetry.clear();
 }
 
-void DownloadManager::clearRequestsToRetry(bool notify, std::optional<Error> error)
+void DownloadManager::clearRequestsToRetry(Error error)
 {
-    m_requestsToRetryQueue.async([this, notify, error = std::move(error)] {
-        if (notify) {
-            failRequestsToRetry(error);
-        }
-        m_requestsToRetry.clear();
-    });
+    m_requestsToRetryQueue.async([this, error = std::move(error)] { failRequestsToRetry(error); });
 }
 
 void DownloadManager::resetForLogout()
@@ -394,44 +381,32 @@ void DownloadManager::resetForLogout()
         request->cancel();
     }
     // Ended like the active ones: cancelled, each with its own notification.
-    clearRequestsToRetry(true, request_failures::cancelled());
+    clearRequestsToRetry(request_failures::cancelled());
     m_requestsToRetryQueue.drain();
     failPairs(std::move(pairs), request_failures::cancelled());
 }
 
 // ---- failures and the session refresh ----
 
-void DownloadManager::postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
-                                  std::optional<int> heatId)
+void DownloadManager::postFailure(const Downloader& request, const Error& error)
 {
-    UserInfo info{{dn::identifierKey, identifier}};
-    if (error) {
-        info.emplace(dn::errorKey, *error);
-    }
-    if (heatId) {
-        info.emplace(dn::heatIdKey, *heatId);
-    }
-    m_center->post(name, this, std::move(info));
-    pairHalfEnded(identifier, error ? *error : failureWithoutError());
+    request.postFailed(*m_center, this, error);
+    pairHalfEnded(request.requestParameters()->identifier, error);
 }
 
 void DownloadManager::postLogout()
 {
-    m_center->post(login_notifications::logout, m_loginManager.get());
+    m_center->post(login_notifications::Logout{}, m_loginManager.get());
 }
 
-void DownloadManager::handleRequestFailure(std::optional<Error> error, const Downloader& request)
+void DownloadManager::handleRequestFailure(const Error& error, const Downloader& request)
 {
-    if (!error) {
-        error = Error{orv_error::domain, orv_error::failureWithoutError,
-                      "Success is false in request result but no error was provided."};
-    }
-    if (error->is(server_error::domain, server_error::sessionExpired)) {
-        sessionExpired(request, *error);
+    if (error.is(server_error::domain, server_error::sessionExpired)) {
+        // The expired-session retry starts here.
+        sessionExpired(request, error);
         return;
     }
-    postFailure(request.resource().failedNotification, error, request.requestParameters()->identifier,
-                request.heatId());
+    postFailure(request, error);
 }
 
 void DownloadManager::sessionExpired(const Downloader& request, const Error& error)
@@ -483,29 +458,19 @@ void DownloadManager::sessionExpired(const Downloader& request, const Error& err
     }
 }
 
-Error DownloadManager::renewalFailure()
-{
-    return Error{orv_error::domain, orv_error::sessionRenewalFailed, "There was a problem refreshing your session."};
-}
-
-void DownloadManager::loginManagerFinishedAuthenticatingNotification(const Notification& notification)
+void DownloadManager::loginManagerFinishedAuthenticatingNotification(
+    const login_notifications::ServerAuthentication& authentication)
 {
     // Under the lock: whatever was parked before is on the queue ahead of what is queued here.
     std::lock_guard lock(m_renewalMutex);
     if (!m_isUpdatingSessionId.exchange(false)) {
         return;
     }
-    const bool* result = notification.value<bool>(login_notifications::authenticationResult);
-    if (result && *result) {
+    if (authentication.outcome) {
         retryRequests();
         return;
     }
-    const Error* error = notification.value<Error>(login_notifications::authenticationError);
-    if (result && error) {
-        clearRequestsToRetry(true, *error);
-        return;
-    }
-    clearRequestsToRetry(true, renewalFailure());
+    clearRequestsToRetry(authentication.outcome.error());
 }
 
 // ---- request objects reporting back ----
@@ -528,50 +493,46 @@ void DownloadManager::requestCompleted(const std::shared_ptr<ResourceRequest<Res
             };
         }
     }
-    requestFinished(request, resultInformation, std::move(store), Resource::finishedUserInfo(*request->parameters()));
+    requestFinished(request, resultInformation, std::move(store));
 }
 
 void DownloadManager::requestFinished(const std::shared_ptr<Downloader>& request,
-                                      const ResultInformation& resultInformation, StoreStep store,
-                                      UserInfo finishedUserInfo)
+                                      const ResultInformation& resultInformation, StoreStep store)
 {
     removeActiveRequest(request);
     if (!resultInformation.success) {
-        handleRequestFailure(resultInformation.error, *request);
+        handleRequestFailure(refusalOf(resultInformation), *request);
         return;
     }
-    const DownloadResource& resource = request->resource();
-    const std::string& identifier = request->requestParameters()->identifier;
     if (!store) {
-        finishedUserInfo.emplace(dn::identifierKey, identifier);
-        m_center->post(resource.finishedNotification, this, std::move(finishedUserInfo));
-        if (resource.finishedLine) {
-            logDownloadManager(resource.finishedLine);
+        request->postFinished(*m_center, this);
+        if (const char* line = request->resource().finishedLine) {
+            logDownloadManager(line);
         }
-        pairHalfEnded(identifier, std::nullopt);
+        pairHalfEnded(request->requestParameters()->identifier, {});
         return;
     }
     // The completion runs later on the database queue, possibly after this manager was released. (Unlike
     // work on the manager's own queues, it may hold the manager: its last release then runs on the database
     // queue, which the manager does not own.)
-    store(*m_database, [weak = weak_from_this(), &resource, identifier](Result<void> stored) {
+    store(*m_database, [weak = weak_from_this(), request](Result<void> stored) {
         if (auto self = weak.lock()) {
-            self->storeFinished(resource, stored, identifier);
+            self->storeFinished(*request, stored);
         }
     });
 }
 
-void DownloadManager::storeFinished(const DownloadResource& resource, const Result<void>& stored,
-                                    const std::string& identifier)
+void DownloadManager::storeFinished(const Downloader& request, const Result<void>& stored)
 {
+    const DownloadResource& resource = request.resource();
     if (stored) {
-        m_center->post(resource.finishedNotification, this, {{dn::identifierKey, identifier}});
+        request.postFinished(*m_center, this);
         logDownloadManager(resource.finishedLine);
-        pairHalfEnded(identifier, std::nullopt);
+        pairHalfEnded(request.requestParameters()->identifier, {});
         return;
     }
     // The store's own error (a full disk): the download failed, it did not bring an empty list.
-    postFailure(resource.failedNotification, stored.error(), identifier);
+    postFailure(request, stored.error());
     logDownloadManager(resource.storeFailedLine + errorText(stored.error()));
 }
 

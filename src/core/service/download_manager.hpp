@@ -82,8 +82,8 @@ public:
     // Whether a save of that heat and furnace is in flight; the completion runs on the active-requests queue.
     void isSavingDelays(int heatId, int furnaceId, std::function<void(bool)> completion);
 
-    // Fails (with notice) or drops every parked request, then empties the list.
-    void clearRequestsToRetry(bool notify, std::optional<Error> error = std::nullopt);
+    // Fails every parked request with `error`, each with its own notification, then empties the list.
+    void clearRequestsToRetry(Error error);
 
     // The download manager's part of the logout sequence: no refresh pending, every active and every parked
     // request cancelled (each announces its failure) and forgotten. Returns when the lists are empty.
@@ -93,8 +93,8 @@ public:
     std::size_t activeRequestCount();
     std::size_t requestsToRetryCount();
 
-    // "Error Domain: %@ - Code: %d - Description: %@", or "The error object is empty".
-    static std::string errorText(const std::optional<Error>& error);
+    // "Error Domain: %@ - Code: %d - Description: %@".
+    static std::string errorText(const Error& error);
 
 private:
     explicit DownloadManager(Dependencies dependencies);
@@ -113,39 +113,39 @@ private:
     template <typename Resource>
     void requestCompleted(const std::shared_ptr<ResourceRequest<Resource>>& request,
                           Result<typename Resource::Reply> outcome);
+    // Where a reply's success is decided: its own flag, not the transport's.
     void requestFinished(const std::shared_ptr<Downloader>& request, const ResultInformation& resultInformation,
-                         StoreStep store, UserInfo finishedUserInfo);
+                         StoreStep store);
     void requestFailed(const std::shared_ptr<Downloader>& request, const Error& error);
-    void storeFinished(const DownloadResource& resource, const Result<void>& stored, const std::string& identifier);
+    void storeFinished(const Downloader& request, const Result<void>& stored);
 
     void addActiveRequest(std::shared_ptr<Downloader> request);
     void removeActiveRequest(const std::shared_ptr<Downloader>& request);
     void addRequestToRetry(std::shared_ptr<Downloader> retry, Error error);
     void retryRequests();
-    void handleRequestFailure(std::optional<Error> error, const Downloader& request);
+    void handleRequestFailure(const Error& error, const Downloader& request);
     // The service answered that the request's session has expired: park it for a renewal (starting one when
     // none runs), send it again at once when a newer session already exists, or end the user's session when
     // it was already sent again with the current one.
     void sessionExpired(const Downloader& request, const Error& error);
     // On the retry queue: announces every parked request as failed, then empties the list.
-    void failRequestsToRetry(const std::optional<Error>& error);
-    static Error renewalFailure();
-    void loginManagerFinishedAuthenticatingNotification(const Notification& notification);
+    void failRequestsToRetry(const Error& error);
+    void loginManagerFinishedAuthenticatingNotification(const login_notifications::ServerAuthentication& outcome);
 
     // A pair's halves started, outside the pair lock: both already carry their identifiers.
     void startPair(int furnaceId, const std::string& requestDate, const std::string& delaysIdentifier,
                    const std::string& reasonsIdentifier);
-    // The request with `identifier` ended: with `failure`, or stored. Completes the pair it is a half of, if any,
-    // once the other half ended too, and starts the pair waiting behind it.
-    void pairHalfEnded(const std::string& identifier, const std::optional<Error>& failure);
+    // The request with `identifier` ended: stored, or with its failure. Completes the pair it is a half of, if
+    // any, once the other half ended too, and starts the pair waiting behind it.
+    void pairHalfEnded(const std::string& identifier, const Result<void>& outcome);
     // Logout and release: the pair in flight and the waiting one are taken away first, so that halves ending
     // meanwhile start nothing, and failed when the requests are gone.
     struct DetachedPairs;
     DetachedPairs detachPairs();
     static void failPairs(DetachedPairs pairs, const Error& error);
 
-    void postFailure(const char* name, const std::optional<Error>& error, const std::string& identifier,
-                     std::optional<int> heatId = std::nullopt);
+    // Announces the request's failure and ends its half of a pair.
+    void postFailure(const Downloader& request, const Error& error);
     void postLogout();
 
     std::shared_ptr<LoginManager> m_loginManager;
@@ -167,7 +167,7 @@ private:
         std::string reasonsIdentifier;
         bool delaysEnded = false;
         bool reasonsEnded = false;
-        std::optional<Error> firstFailure{};
+        Result<void> outcome{}; // the first half's failure, if any
         std::vector<PairCompletion> completions{};
     };
     struct WaitingPair {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/service/download_notifications.hpp"
 #include "core/service/resource_request.hpp"
 #include "core/service/wire/delay_conversion.hpp"
 #include "core/service/wire_records.hpp"
 #include "core/storage/database_manager.hpp"
 #include "core/support/log.hpp"
-#include "core/support/notification_center.hpp"
 
 #include <fmt/format.h>
 
@@ -15,42 +15,29 @@
 
 namespace orvendel {
 
-namespace download_notifications {
-inline constexpr const char* finishedFurnaces = "FinishedDownloadingFurnacesList";
-inline constexpr const char* failedFurnaces = "FailedDownloadingFurnacesList";
-inline constexpr const char* finishedDelays = "FinishedDownloadingDelays";
-inline constexpr const char* failedDelays = "FailedDownloadingDelays";
-inline constexpr const char* finishedReasons = "FinishedDownloadingReasons";
-inline constexpr const char* failedReasons = "FailedDownloadingReasons";
-inline constexpr const char* finishedSaving = "FinishedSavingDelays";
-inline constexpr const char* failedSaving = "FailedSavingDelays";
-inline constexpr const char* failedUpdatedDelays = "FailedDownloadingUpdatedDelays";
-inline constexpr const char* errorKey = "DownloadManagerError";
-inline constexpr const char* heatIdKey = "HeatId";
-inline constexpr const char* delaysKey = "Delays";
-// The caller's request identifier (std::string), on every finished and failed notification of a request.
-inline constexpr const char* identifierKey = "Identifier";
-} // namespace download_notifications
-
 // What the download manager needs to know of one service resource, apart from its types: where it lives,
-// what it announces and what it writes to the console.
+// and what it writes to the console.
 struct DownloadResource {
     const char* pathComponent;
-    const char* startLine;            // logged after a request starts
-    const char* finishedNotification; // after a successful reply (stored first, when the resource stores)
-    const char* failedNotification;   // after a failed request or store, and when a parked request is dropped
-    const char* finishedLine;         // logged after the finished notification; nullptr: nothing
-    const char* storeFailedLine;      // logged, followed by the error text, after a failed store
-    const char* requestFailedLine;    // logged after a failed request
-    bool requestFailedLineHasError;   // whether the error text follows `requestFailedLine`
+    const char* startLine;          // logged after a request starts
+    const char* finishedLine;       // logged after the finished notification; nullptr: nothing
+    const char* storeFailedLine;    // logged, followed by the error text, after a failed store
+    const char* requestFailedLine;  // logged after a failed request
+    bool requestFailedLineHasError; // whether the error text follows `requestFailedLine`
 };
 
-// One entry per resource: its parameter and reply types, its body, its texts and how a successful reply is
-// stored. Adding a resource is one entry here, its codec in wire/, and a call on the download manager.
+// One entry per resource: its parameter and reply types, its body, its texts, its notifications and how a
+// successful reply is stored. Adding a resource is its notifications in download_notifications.hpp, one entry
+// here, its codec in wire/, and a call on the download manager.
 namespace download_resources {
 
-// What an entry has unless it says otherwise.
+// What an entry has unless it says otherwise. `Finished` is announced after a successful reply (stored first,
+// when the resource stores; void: nothing is announced), `Failed` after a failed request or store, and when a
+// parked request is dropped.
+template <typename FinishedNotification, typename FailedNotification>
 struct Defaults {
+    using Finished = FinishedNotification;
+    using Failed = FailedNotification;
     static constexpr bool hasBody = true;      // false: `start` sends the bare request
     static constexpr bool needsFurnace = true; // sends nothing when the configuration has no furnace
     static constexpr bool stores = false;      // true: `store` keeps a successful reply
@@ -59,17 +46,23 @@ struct Defaults {
     static constexpr const char* ownFailedLine = nullptr;
     static void logDecodeError(const Error&) {}
     static std::optional<int> heatId(const DownloaderRequestParameters&) { return std::nullopt; }
-    // userInfo of the finished notification, besides the identifier.
-    static UserInfo finishedUserInfo(const DownloaderRequestParameters&) { return {}; }
+    static Finished finished(const DownloaderRequestParameters& parameters)
+    {
+        return Finished{{parameters.identifier}};
+    }
+    static Failed failed(const DownloaderRequestParameters& parameters, Error error)
+    {
+        return Failed{{parameters.identifier, std::move(error)}};
+    }
 };
 
-struct Furnaces : Defaults {
+namespace dn = download_notifications;
+
+struct Furnaces : Defaults<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed> {
     using Parameters = FurnacesDownloaderRequestParameters;
     using Reply = wire::FurnacesDownloaderResult;
     static constexpr DownloadResource resource{"FurnacesList",
                                                "Started Downloading Furnaces",
-                                               download_notifications::finishedFurnaces,
-                                               download_notifications::failedFurnaces,
                                                "Finished Downloading Furnaces List",
                                                "Failed Downloading Furnaces List - ",
                                                "Failed Downloading Furnaces List - ",
@@ -88,13 +81,11 @@ struct Furnaces : Defaults {
     }
 };
 
-struct Reasons : Defaults {
+struct Reasons : Defaults<dn::ReasonsDownloaded, dn::ReasonsDownloadFailed> {
     using Parameters = ReasonsDownloaderRequestParameters;
     using Reply = wire::ReasonsDownloaderResult;
     static constexpr DownloadResource resource{"ReasonsList",
                                                "Started Downloading Reasons",
-                                               download_notifications::finishedReasons,
-                                               download_notifications::failedReasons,
                                                "Finished Downloading Reasons",
                                                "Failed Downloading Reasons - ",
                                                "Failed Downloading Reasons List - ",
@@ -114,17 +105,12 @@ struct Reasons : Defaults {
     }
 };
 
-struct Delays : Defaults {
+struct Delays : Defaults<dn::DelaysDownloaded, dn::DelaysDownloadFailed> {
     using Parameters = DelaysDownloaderRequestParameters;
     using Reply = wire::DelaysDownloaderResult;
-    static constexpr DownloadResource resource{"Last24HoursDelays",
-                                               "Started Downloading Delays",
-                                               download_notifications::finishedDelays,
-                                               download_notifications::failedDelays,
-                                               "Finished Downloading Delays",
-                                               "Failed Downloading Delays - ",
-                                               "Failed Downloading Delays",
-                                               false};
+    static constexpr DownloadResource resource{"Last24HoursDelays",           "Started Downloading Delays",
+                                               "Finished Downloading Delays", "Failed Downloading Delays - ",
+                                               "Failed Downloading Delays",   false};
     static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
         return wire::encode(wire::DelaysRequestBody{
@@ -146,17 +132,11 @@ struct Delays : Defaults {
 };
 
 // A save's reply carries nothing to keep.
-struct Save : Defaults {
+struct Save : Defaults<dn::DelaysSaved, dn::DelaysSaveFailed> {
     using Parameters = SaveDelaysRequestParameters;
     using Reply = wire::SaveDelaysResult;
-    static constexpr DownloadResource resource{"SaveDelays",
-                                               "Started Saving Delays",
-                                               download_notifications::finishedSaving,
-                                               download_notifications::failedSaving,
-                                               nullptr,
-                                               nullptr,
-                                               "Failed Saving Delays",
-                                               false};
+    static constexpr DownloadResource resource{"SaveDelays", "Started Saving Delays", nullptr,
+                                               nullptr,      "Failed Saving Delays",  false};
     // Each delay marked edited, dates in the delay's own zone.
     static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
@@ -165,22 +145,23 @@ struct Save : Defaults {
     }
     static void logDecodeError(const Error& error) { log(decodeErrorText(error)); }
     static std::optional<int> heatId(const Parameters& parameters) { return parameters.heatId; }
-    static UserInfo finishedUserInfo(const Parameters& parameters)
+    static Finished finished(const Parameters& parameters)
     {
-        return {{download_notifications::heatIdKey, parameters.heatId},
-                {download_notifications::delaysKey, parameters.delays}};
+        return Finished{{parameters.identifier}, parameters.heatId, parameters.delays};
+    }
+    static Failed failed(const Parameters& parameters, Error error)
+    {
+        return Failed{{parameters.identifier, std::move(error)}, parameters.heatId};
     }
 };
 
 // The current status of some delays. Nothing in the app sends it yet, and it has no body of its own: a started
 // request sends the bare request. Only its path and its failure notification (for a dropped parked request)
-// matter to the manager.
-struct UpdatedDelays : Defaults {
+// matter to the manager; a success is announced by nothing.
+struct UpdatedDelays : Defaults<void, dn::UpdatedDelaysDownloadFailed> {
     using Parameters = UpdatedDelaysDownloaderRequestParameters;
     using Reply = wire::UpdatedDelaysDownloaderResult;
-    static constexpr DownloadResource resource{
-        "UpdatedDelays", nullptr, nullptr, download_notifications::failedUpdatedDelays,
-        nullptr,         nullptr, nullptr, false};
+    static constexpr DownloadResource resource{"UpdatedDelays", nullptr, nullptr, nullptr, nullptr, false};
     static constexpr bool hasBody = false;
     static constexpr const char* ownFinishedLine = "Finished Downloading Updated Delays";
     static constexpr const char* ownFailedLine = "Failed Downloading Updated Delays";

@@ -5,6 +5,7 @@
 #include "core/service/request_configuration.hpp"
 #include "core/service/request_parameters.hpp"
 #include "core/service/wire/messages.hpp"
+#include "core/support/notification_center.hpp"
 
 #include <atomic>
 #include <memory>
@@ -42,8 +43,11 @@ public:
     const RequestConfigurationPtr& requestConfiguration() const { return m_requestConfiguration; }
     const HttpRequest& urlRequest() const { return m_urlRequest; }
 
-    // The resource asked for: its path, notifications and console lines.
+    // The resource asked for: its path and console lines.
     virtual const DownloadResource& resource() const = 0;
+    // Announce how the request ended, as its resource's "Finished…" (if it has one) or "Failed…" notification.
+    virtual void postFinished(NotificationCenter& center, const void* sender) const = 0;
+    virtual void postFailed(NotificationCenter& center, const void* sender, Error error) const = 0;
     // The heat a save is for; none for every other resource.
     virtual std::optional<int> heatId() const = 0;
     // A new request, not started, for the same resource and parameters and answering the same completion,

@@ -1,6 +1,7 @@
 #include "core/service/login_manager.hpp"
 
 #include "core/model/user_name.hpp"
+#include "core/service/request_failures.hpp"
 #include "core/service/service_address.hpp"
 #include "core/support/log.hpp"
 
@@ -67,7 +68,7 @@ void LoginManager::refreshSession()
         }
     }
     if (!user || !password) {
-        m_center->post(login_notifications::logout, this);
+        m_center->post(login_notifications::Logout{}, this);
         return;
     }
     m_isUpdatingSessionId = true;
@@ -116,6 +117,7 @@ bool LoginManager::isSigningIn() const
 void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestParameters>& requestParameters,
                                            const Result<wire::LoginRequestResult>& outcome)
 {
+    // Success is the service's word and a session to go with it.
     const bool succeeded = outcome && outcome->resultInformation.success && outcome->data.has_value();
     const auto user = normalisedUsername(requestParameters->username);
     if (!succeeded) {
@@ -124,13 +126,13 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
             m_loginRequest.reset();
             m_sessionId.reset();
         }
-        UserInfo info{{login_notifications::authenticationResult, false},
-                      {login_notifications::username, user.value_or("")}};
-        // The request's own failure, or the one the service reported.
-        if (auto error = outcome ? outcome->resultInformation.error : outcome.errorIfAny()) {
-            info.emplace(login_notifications::authenticationError, std::move(*error));
-        }
-        m_center->post(login_notifications::serverAuthentication, this, std::move(info));
+        // The request's own failure, or the one the service reported; a refusal without one still says what
+        // failed: the renewal, or the sign-in.
+        Error error = !outcome                           ? outcome.error()
+                      : outcome->resultInformation.error ? *outcome->resultInformation.error
+                      : m_isUpdatingSessionId            ? request_failures::sessionRenewalFailed()
+                                                         : request_failures::signInRefused();
+        m_center->post(login_notifications::ServerAuthentication{user.value_or(""), std::move(error)}, this);
         m_isUpdatingSessionId = false;
         return;
     }
@@ -151,10 +153,10 @@ void LoginManager::didFinishAuthenticating(const std::shared_ptr<LoginRequestPar
         m_username = user;
         m_sessionId = outcome->data->sessionId;
     }
-    m_center->post(login_notifications::serverAuthentication, this,
-                   {{login_notifications::authenticationResult, true},
-                    {login_notifications::startingFurnaceId, outcome->data->startingFurnaceId},
-                    {login_notifications::username, user.value_or("")}});
+    m_center->post(
+        login_notifications::ServerAuthentication{user.value_or(""),
+                                                  login_notifications::SignedIn{outcome->data->startingFurnaceId}},
+        this);
     m_isUpdatingSessionId = false;
 }
 

@@ -14,14 +14,22 @@
 namespace orvendel {
 
 namespace login_notifications {
-inline constexpr const char* serverAuthentication = "LoginManagerServerAuthenticationNotification";
-inline constexpr const char* logout = "LoginManagerLogoutNotification";
-inline constexpr const char* authenticationResult = "AuthenticationResult";
-inline constexpr const char* authenticationError = "AuthenticationError";
-inline constexpr const char* startingFurnaceId = "StartingFurnaceId";
-// The normalised user name of the sign-in the outcome belongs to (std::string), so that a sign-in screen
-// can tell its own attempt from a session renewal.
-inline constexpr const char* username = "Username";
+// What a sign-in brings besides the session.
+struct SignedIn {
+    int startingFurnaceId = 0;
+};
+// The outcome of every sign-in, a session renewal's too.
+struct ServerAuthentication {
+    static constexpr const char* name = "LoginManagerServerAuthenticationNotification";
+    // The normalised user name the outcome belongs to, so that a sign-in screen can tell its own attempt from
+    // a session renewal.
+    std::string username;
+    Result<SignedIn> outcome;
+};
+// The user's session is over: nobody signed in, no stored password to renew it with, or a sign-out.
+struct Logout {
+    static constexpr const char* name = "LoginManagerLogoutNotification";
+};
 } // namespace login_notifications
 
 // Who is signed in: the normalised user name, the session identifier every request carries, and the stored

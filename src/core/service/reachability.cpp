@@ -153,7 +153,7 @@ void Reachability::reportChange()
         if (closure) {
             closure(*monitor);
         }
-        monitor->m_notificationCenter.post(reachabilityChangedNotification, monitor.get());
+        monitor->m_notificationCenter.post(ReachabilityChanged{}, monitor.get());
     });
 }
 

@@ -15,7 +15,10 @@
 
 namespace orvendel {
 
-inline constexpr const char* reachabilityChangedNotification = "ReachabilityChangedNotification";
+// The monitor's view of the network changed (sender: the monitor); read it from the monitor.
+struct ReachabilityChanged {
+    static constexpr const char* name = "ReachabilityChangedNotification";
+};
 
 // Why a monitor could not be made or started ("ReachabilityError"); the code is the case, and the description
 // names it with the platform's errno-style code (and the address for a creation failure). Linux never produces

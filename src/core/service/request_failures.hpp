@@ -4,7 +4,7 @@
 
 namespace orvendel::request_failures {
 
-// The program's own failures of a request object ("ORVError").
+// The program's own failures of a request ("ORVError").
 inline Error emptyReply()
 {
     return Error{orv_error::domain, orv_error::emptyReply, "Server response contains no data."};
@@ -20,6 +20,16 @@ inline Error decodeFailure()
 inline Error cancelled()
 {
     return Error{orv_error::domain, orv_error::requestCancelled, "The download request was cancelled."};
+}
+// A sign-in the service refused without saying why.
+inline Error signInRefused()
+{
+    return Error{orv_error::domain, orv_error::signInRefused, "There was a problem trying to login"};
+}
+// A session renewal ended without a new session.
+inline Error sessionRenewalFailed()
+{
+    return Error{orv_error::domain, orv_error::sessionRenewalFailed, "There was a problem refreshing your session."};
 }
 
 } // namespace orvendel::request_failures

@@ -7,11 +7,12 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 namespace orvendel {
 
 // The request object of one service resource. `Resource` is an entry of download_resources.hpp: its
-// parameter and reply types, its body and the texts of its outcome.
+// parameter and reply types, its body, and the notifications and texts of its outcome.
 // Thread contract: as Downloader; the completion runs on the request's background strand.
 template <typename Resource>
 class ResourceRequest final : public Downloader {
@@ -47,6 +48,16 @@ public:
 
     const DownloadResource& resource() const override { return Resource::resource; }
     std::optional<int> heatId() const override { return Resource::heatId(*m_parameters); }
+    void postFinished(NotificationCenter& center, const void* sender) const override
+    {
+        if constexpr (!std::is_void_v<typename Resource::Finished>) {
+            center.post(Resource::finished(*m_parameters), sender);
+        }
+    }
+    void postFailed(NotificationCenter& center, const void* sender, Error error) const override
+    {
+        center.post(Resource::failed(*m_parameters, std::move(error)), sender);
+    }
     std::shared_ptr<Downloader> makeRetry(RequestConfigurationPtr configuration) const override
     {
         return std::make_shared<ResourceRequest>(m_parameters, std::move(configuration), transport(), m_completion);

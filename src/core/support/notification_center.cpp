@@ -8,9 +8,9 @@ namespace orvendel {
 
 struct ObserverToken::Entry {
     std::weak_ptr<NotificationCenter::Registry> registry;
-    std::string name;
+    const void* type = nullptr;
     const void* sender = nullptr;
-    NotificationCenter::Observer observer;
+    NotificationCenter::ErasedObserver observer;
 
     std::mutex mutex;
     std::condition_variable idle;
@@ -85,11 +85,11 @@ NotificationCenter::~NotificationCenter()
     m_registry->entries.clear();
 }
 
-ObserverToken NotificationCenter::addObserver(std::string name, const void* sender, Observer observer)
+ObserverToken NotificationCenter::addObserver(const void* type, const void* sender, ErasedObserver observer)
 {
     auto entry = std::make_shared<ObserverToken::Entry>();
     entry->registry = m_registry;
-    entry->name = std::move(name);
+    entry->type = type;
     entry->sender = sender;
     entry->observer = std::move(observer);
     std::lock_guard lock(m_registry->mutex);
@@ -97,13 +97,13 @@ ObserverToken NotificationCenter::addObserver(std::string name, const void* send
     return ObserverToken(std::move(entry));
 }
 
-void NotificationCenter::post(std::string_view name, const void* sender, UserInfo userInfo)
+void NotificationCenter::deliver(const void* type, const void* sender, const void* payload)
 {
     std::vector<std::shared_ptr<ObserverToken::Entry>> matching;
     {
         std::lock_guard lock(m_registry->mutex);
         for (const auto& entry : m_registry->entries) {
-            if (entry->name == name && (entry->sender == nullptr || entry->sender == sender)) {
+            if (entry->type == type && (entry->sender == nullptr || entry->sender == sender)) {
                 matching.push_back(entry);
             }
         }
@@ -111,13 +111,12 @@ void NotificationCenter::post(std::string_view name, const void* sender, UserInf
     if (matching.empty()) {
         return;
     }
-    const Notification notification{std::string(name), sender, std::move(userInfo)};
     for (const auto& entry : matching) {
         if (!entry->enter()) {
             continue;
         }
         try {
-            entry->observer(notification);
+            entry->observer(payload, sender);
         } catch (...) {
             entry->leave();
             throw;

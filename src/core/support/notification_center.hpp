@@ -1,31 +1,24 @@
 #pragma once
 
-#include <any>
+#include <concepts>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
-#include <string_view>
-#include <unordered_map>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace orvendel {
 
-using UserInfo = std::unordered_map<std::string, std::any>;
-
-struct Notification {
-    std::string name;
-    const void* sender = nullptr;
-    UserInfo userInfo;
-
-    // The value under `key` when present and of type T; nullptr when missing or of another type.
-    template <typename T>
-    const T* value(const std::string& key) const
+// A notification is a plain struct holding what it carries, with its name as a static member:
+//     struct DelaysDownloaded { static constexpr const char* name = "FinishedDownloadingDelays"; ... };
+// It is posted and observed by its type, so an observer reads fields: a missing one does not compile.
+template <typename T>
+concept NotificationPayload = std::is_class_v<T> && requires
+{
     {
-        auto it = userInfo.find(key);
-        return it == userInfo.end() ? nullptr : std::any_cast<T>(&it->second);
-    }
-    bool has(const std::string& key) const { return userInfo.contains(key); }
+        T::name
+        } -> std::convertible_to<const char*>;
 };
 
 class NotificationCenter;
@@ -56,26 +49,60 @@ private:
 // remove observers (themselves included) and post from inside a call.
 class NotificationCenter {
 public:
-    using Observer = std::function<void(const Notification&)>;
-
     NotificationCenter() = default;
     ~NotificationCenter();
     NotificationCenter(const NotificationCenter&) = delete;
     NotificationCenter& operator=(const NotificationCenter&) = delete;
 
-    // Observes `name`; with a sender, only posts from that sender.
-    [[nodiscard]] ObserverToken addObserver(std::string name, const void* sender, Observer observer);
-    [[nodiscard]] ObserverToken addObserver(std::string name, Observer observer)
+    // Observes `Payload`; with a sender, only posts from that sender. The observer takes the payload, or the
+    // payload and the sender.
+    template <NotificationPayload Payload, typename Observer>
+    [[nodiscard]] ObserverToken observe(const void* sender, Observer observer)
     {
-        return addObserver(std::move(name), nullptr, std::move(observer));
+        constexpr bool withSender = std::is_invocable_v<const Observer&, const Payload&, const void*>;
+        static_assert(withSender || std::is_invocable_v<const Observer&, const Payload&>,
+                      "an observer takes the notification's payload (and optionally its sender)");
+        return addObserver(key<Payload>(), sender,
+                           [observer = std::move(observer)](const void* payload, const void* postedBy) {
+                               const auto& typed = *static_cast<const Payload*>(payload);
+                               if constexpr (withSender) {
+                                   observer(typed, postedBy);
+                               } else {
+                                   observer(typed);
+                               }
+                           });
+    }
+    template <NotificationPayload Payload, typename Observer>
+    [[nodiscard]] ObserverToken observe(Observer observer)
+    {
+        return observe<Payload>(nullptr, std::move(observer));
     }
 
-    void post(std::string_view name, const void* sender = nullptr, UserInfo userInfo = {});
+    template <NotificationPayload Payload>
+    void post(const Payload& payload, const void* sender = nullptr)
+    {
+        deliver(key<Payload>(), sender, &payload);
+    }
 
     std::size_t observerCount() const;
 
 private:
     friend class ObserverToken;
+    using ErasedObserver = std::function<void(const void* payload, const void* sender)>;
+
+    // One address per payload type (an inline variable has one definition in the program): observers and
+    // posts meet by type, so a payload is only ever read as the type it was posted as.
+    template <typename Payload>
+    static inline const char keyOf = 0;
+    template <typename Payload>
+    static const void* key()
+    {
+        return &keyOf<Payload>;
+    }
+
+    ObserverToken addObserver(const void* type, const void* sender, ErasedObserver observer);
+    void deliver(const void* type, const void* sender, const void* payload);
+
     // Tokens reach the list through a weak reference, so a token may outlive its centre (singletons are
     // torn down in no fixed order at exit).
     struct Registry {

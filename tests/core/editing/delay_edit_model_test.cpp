@@ -40,9 +40,8 @@ struct RecordingSaver : DelaySaver {
 };
 
 struct Reload {
+    screen_notifications::DelaySelection selection;
     const void* sender;
-    const int* heatId;
-    const Instant* start;
 };
 
 class DelayEditModelTest : public ::testing::Test {
@@ -53,9 +52,11 @@ protected:
     std::shared_ptr<FakeConnectivity> connectivity = std::make_shared<FakeConnectivity>();
     std::shared_ptr<RecordingSaver> saver = std::make_shared<RecordingSaver>();
     std::vector<EditAlert> alerts;
-    std::vector<Notification> reloads;
-    ObserverToken reloadToken =
-        center.addObserver(screen_notifications::reloadData, [this](const Notification& n) { reloads.push_back(n); });
+    std::vector<Reload> reloads;
+    ObserverToken reloadToken = center.observe<screen_notifications::ReloadData>(
+        [this](const screen_notifications::ReloadData& n, const void* sender) {
+            reloads.push_back({n.selection, sender});
+        });
     const int page = 0;
 
     DelayEditModel modelFor(DelayPtr delay)
@@ -68,12 +69,6 @@ protected:
         environment.notificationCenter = &center;
         environment.presentAlert = [this](EditAlert alert) { alerts.push_back(std::move(alert)); };
         return DelayEditModel(std::move(delay), std::move(environment), &page);
-    }
-
-    static Reload reloadOf(const Notification& n)
-    {
-        return {n.sender, n.value<int>(screen_notifications::heatIdKey),
-                n.value<Instant>(screen_notifications::selectedDelayStartDateKey)};
     }
 
     static Reason reason(std::optional<int> id, std::string description = "Scrap delay")
@@ -130,11 +125,9 @@ TEST_F(DelayEditModelTest, SplitMakesTwoPiecesOfTheSameServiceDelay)
     EXPECT_FALSE(model.editedDelay());
 
     ASSERT_EQ(reloads.size(), 1u);
-    const auto reload = reloadOf(reloads[0]);
-    EXPECT_EQ(reload.sender, &page);
-    ASSERT_TRUE(reload.heatId && reload.start);
-    EXPECT_EQ(*reload.heatId, 1);
-    EXPECT_EQ(*reload.start, at(100.5)) << "the second piece is selected next";
+    EXPECT_EQ(reloads[0].sender, &page);
+    EXPECT_EQ(reloads[0].selection.heatId, 1);
+    EXPECT_EQ(reloads[0].selection.delayStartDate, at(100.5)) << "the second piece is selected next";
 }
 
 TEST_F(DelayEditModelTest, SplittingAPieceAgainKeepsTheFamilyAndReplacesTheEarlierEdit)
@@ -186,7 +179,7 @@ TEST_F(DelayEditModelTest, UndoOnEitherPieceRemovesTheWholeFamily)
         ASSERT_EQ(left.size(), 1u) << "undo on piece " << undoOn;
         EXPECT_EQ(left[0]->delayId, 43);
         ASSERT_EQ(reloads.size(), 1u);
-        EXPECT_EQ(*reloadOf(reloads[0]).start, pieces[1 + undoOn]->startDate.date);
+        EXPECT_EQ(reloads[0].selection.delayStartDate, pieces[1 + undoOn]->startDate.date);
     }
 }
 

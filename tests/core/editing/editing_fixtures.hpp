@@ -33,8 +33,8 @@ inline DelayPtr makeDelay(int heatId, std::optional<int> delayId, double startSe
 // Counts "EditedDelaysManagerOperationHasBeenMade" on a private centre.
 struct OperationCounter {
     explicit OperationCounter(NotificationCenter& center)
-        : token(
-              center.addObserver(editing_notifications::operationHasBeenMade, [this](const Notification&) { ++count; }))
+        : token(center.observe<editing_notifications::OperationHasBeenMade>(
+              [this](const editing_notifications::OperationHasBeenMade&) { ++count; }))
     {}
     std::atomic<int> count{0};
     ObserverToken token;

@@ -208,7 +208,7 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
     signIn();
     loadFurnace();
     addEdit(201);
-    session->notificationCenter->post(login_notifications::logout, session->login.get());
+    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     EXPECT_EQ(screenChanges.back(), ScreenChange::logout);
     EXPECT_EQ(app->signOutCount(), 1);
@@ -231,11 +231,11 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
 TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)
 {
     signIn();
-    session->notificationCenter->post(login_notifications::logout, session->login.get());
+    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret"));
     // A request of the ended session fails late and signs out again, while the new sign-in is answered.
-    session->notificationCenter->post(login_notifications::logout, session->login.get());
+    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->signOutCount(), 1);
@@ -339,6 +339,12 @@ TEST_F(SignInFlowTest, FailuresAreAlertedAndTheControlsComeBack)
     running("Authenticate")->fail(Error{"NSURLErrorDomain", -1004, "Could not connect to the server."});
     ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
     EXPECT_EQ(presenter.alerts.back().message, "Could not connect to the server. (Error: -1004)");
+
+    // Refused without the service's reason: still a reason to show.
+    ASSERT_TRUE(signIn->signIn("jdoe", "x"));
+    ASSERT_TRUE(reply("Authenticate", R"({"resultInformation":{"success":false}})"));
+    ASSERT_TRUE(executor->runUntil([&] { return !signIn->isSigningIn(); }));
+    EXPECT_EQ(presenter.alerts.back().message, "There was a problem trying to login (Error: 0)");
 }
 
 // The previous session is being renewed when the next attempt is typed: the renewal's success is not the

@@ -28,9 +28,8 @@ TEST_F(DelayPagesFlowTest, PagesFollowTheHeatAndATurnMovesChartsAndList)
     EXPECT_FALSE(pages().pages()[0].showsEditedMarkers);
 
     std::vector<screen_notifications::DelaySelection> announced;
-    auto token = session->notificationCenter->addObserver(
-        screen_notifications::didSelectDelay,
-        [&](const Notification& notification) { announced.push_back(*screen_notifications::selection(notification)); });
+    auto token = session->notificationCenter->observe<screen_notifications::DidSelectDelay>(
+        [&](const screen_notifications::DidSelectDelay& selected) { announced.push_back(selected.selection); });
     EXPECT_FALSE(pages().turnTo(0)); // already in view
     EXPECT_FALSE(pages().turnTo(2)); // past the last page
     EXPECT_TRUE(pages().turnTo(1));

@@ -23,12 +23,10 @@ TEST_F(HeatDetailFlowTest, ShowsTheSelectedHeatOrAMessage)
     EXPECT_EQ(detail->selectedDelay()->delayId, 11); // another heat's selection is ignored
     // So is a page turn announced for another heat; one for the shown heat moves the selection.
     const Instant second = (*heat->delays)[1]->startDate.date;
-    session->notificationCenter->post(screen_notifications::didSelectDelay, nullptr,
-                                      screen_notifications::selectionUserInfo({999, second}));
+    session->notificationCenter->post(screen_notifications::DidSelectDelay{{999, second}});
     settle();
     EXPECT_NE(detail->selectedDelayStartDate(), second);
-    session->notificationCenter->post(screen_notifications::didSelectDelay, nullptr,
-                                      screen_notifications::selectionUserInfo({201, second}));
+    session->notificationCenter->post(screen_notifications::DidSelectDelay{{201, second}});
     ASSERT_TRUE(executor->runUntil([&] { return detail->selectedDelayStartDate() == second; }));
 
     auto withoutDelays = std::make_shared<Heat>(*heat);

@@ -148,10 +148,10 @@ TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
     signIn();
     loadFurnace();
     auto& center = *session->notificationCenter;
-    center.post(sn::downloadAndReloadDelays);
+    center.post(sn::DownloadAndReloadDelays{});
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     // A save finished meanwhile: its reload must not be lost in the running pair.
-    center.post(sn::downloadAndReloadDelays);
+    center.post(sn::DownloadAndReloadDelays{});
     // A pull to refresh adds nothing: the running pair brings the data.
     app->heatsList()->refresh();
     executor->runUntil([&] { return executor->pending() == 0; });
@@ -168,7 +168,7 @@ TEST_F(HeatsListFlowTest, OnlyThePairsOwnRequestsCompleteIt)
     signIn();
     loadFurnace();
     auto list = app->heatsList();
-    NotificationRecorder recorder(*session->notificationCenter, {dn::finishedReasons, dn::failedReasons});
+    NotificationRecorder<dn::ReasonsDownloaded, dn::ReasonsDownloadFailed> recorder(*session->notificationCenter);
     list->refresh();
     ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
     ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
@@ -177,11 +177,11 @@ TEST_F(HeatsListFlowTest, OnlyThePairsOwnRequestsCompleteIt)
     session->downloads->downloadReasons(2, std::string("finder-1"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 3; }));
     ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
-    ASSERT_TRUE(recorder.waitFor(dn::failedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloadFailed>());
     session->downloads->downloadReasons(2, std::string("finder-2"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 4; }));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
     drain();
     EXPECT_TRUE(list->isDownloadingPair());
     EXPECT_TRUE(list->isRefreshing());
@@ -202,7 +202,7 @@ TEST_F(HeatsListFlowTest, TurningAPageMovesTheSelectionSoARebuildShowsThatPage)
     auto list = app->heatsList();
     list->selectRow(indexOf(201), 0);
     auto& center = *session->notificationCenter;
-    center.post(sn::didSelectDelay, nullptr, sn::selectionUserInfo({201, startOf(201, 1)}));
+    center.post(sn::DidSelectDelay{{201, startOf(201, 1)}});
     drain();
     EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, startOf(201, 1));
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
@@ -213,7 +213,7 @@ TEST_F(HeatsListFlowTest, TurningAPageMovesTheSelectionSoARebuildShowsThatPage)
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
 
     // A page of another heat than the selected one moves nothing.
-    center.post(sn::didSelectDelay, nullptr, sn::selectionUserInfo({202, startOf(202, 0)}));
+    center.post(sn::DidSelectDelay{{202, startOf(202, 0)}});
     drain();
     EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 1}));
@@ -234,7 +234,7 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     // The database is held up: a reload that read it could not finish.
     std::promise<void> release;
     session->database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
-    session->notificationCenter->post(sn::reloadData, nullptr, sn::selectionUserInfo({201, edit->startDate.date}));
+    session->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
     const bool started = executor->runUntil([&] { return list->isBusy(); });
     const bool rebuilt = started && executor->runUntil([&] { return !list->isBusy(); });
     release.set_value();
@@ -265,7 +265,7 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     settle();
     EXPECT_EQ(rows(), afterReload);
     session->edits->removeEditedDelaysWithDelayId(11, 201);
-    session->notificationCenter->post(sn::reloadData, nullptr, sn::selectionUserInfo({201, edit->startDate.date}));
+    session->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
     ASSERT_TRUE(executor->runUntil([&] { return list->isBusy(); }));
     settle();
     EXPECT_FALSE(anyItemEdited());
@@ -484,12 +484,12 @@ TEST_F(HeatsListFlowTest, AFailedReadOfTheHeatsOrFurnacesAlertsAndKeepsWhatWasSh
 
 TEST_F(HeatsListFlowTest, AFailedReadOfTheDownloadedFurnacesAlertsAndARefreshTriesAgain)
 {
-    NotificationRecorder stored(*session->notificationCenter, {dn::finishedFurnaces});
+    NotificationRecorder<dn::FurnacesDownloaded> stored(*session->notificationCenter);
     signIn();
     ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
     ASSERT_TRUE(reply("FurnacesList", furnacesReply()));
     // The list is stored; the flow has not read it yet (it reads on this thread, which the test holds).
-    ASSERT_TRUE(stored.waitFor(dn::finishedFurnaces));
+    ASSERT_TRUE(stored.waitFor<dn::FurnacesDownloaded>());
     damageDatabase();
     settle();
 

@@ -63,8 +63,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     ASSERT_EQ(again->finder().rows().size(), 3u);
     int rebuilt = 0;
     again->setChangeHandler([&] { ++rebuilt; });
-    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
-                                      {{flows::ReasonFinderFlow::identifierKey, again->downloadIdentifier()}});
+    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{again->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return rebuilt > 0; }));
     EXPECT_EQ(again->finder().rows().size(), 3u);
     EXPECT_FALSE(again->finder().checkedRow());
@@ -78,10 +77,8 @@ TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     int changes = 0;
     flow->setChangeHandler([&] { ++changes; });
-    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
-                                      {{flows::ReasonFinderFlow::identifierKey, std::string("other")}});
-    session->notificationCenter->post(download_notifications::finishedReasons, nullptr,
-                                      {{flows::ReasonFinderFlow::identifierKey, flow->downloadIdentifier()}});
+    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{"other"}});
+    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{flow->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return changes == 1; }));
     // Whatever the first notification read from the store would have come back before this.
     bool drained = false;

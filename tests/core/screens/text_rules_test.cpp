@@ -137,7 +137,6 @@ TEST(ErrorAlerts, TextsAsTheUserSeesThem)
 
     EXPECT_EQ(signInFailureAlert(Error{"NSURLErrorDomain", -1004, "Could not connect to the server."}).message,
               "Could not connect to the server. (Error: -1004)");
-    EXPECT_EQ(signInWithoutResultAlert().message, "There was a problem trying to login (Error: 0)");
     EXPECT_EQ(signInSetupFailureAlert().message, "Failed to setup initial configuration. (Error: 200)");
     EXPECT_EQ(editedDelaysRemovedAlert().title, "Edited Delays Removed");
 }

@@ -66,18 +66,18 @@ protected:
 
 TEST_F(DownloadManagerTest, WithoutASessionNothingIsSentAndTheUserIsLoggedOut)
 {
-    NotificationRecorder recorder(center, {ln::logout});
+    NotificationRecorder<ln::Logout> recorder(center);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     downloadManager->downloadFurnacesList();
-    EXPECT_EQ(recorder.count(ln::logout), 2U);
-    EXPECT_EQ(recorder.named(ln::logout).at(0).sender, loginManager.get());
+    EXPECT_EQ(recorder.count<ln::Logout>(), 2U);
+    EXPECT_EQ(recorder.named<ln::Logout>().at(0).sender, loginManager.get());
     EXPECT_EQ(transport->requestCount(), 0U);
 }
 
 TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces, dn::finishedReasons});
+    NotificationRecorder<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed, dn::ReasonsDownloaded> recorder(center);
     downloadManager->downloadFurnacesList();
     auto session = sessionFor("FurnacesList");
     ASSERT_TRUE(session);
@@ -85,8 +85,8 @@ TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
     EXPECT_NE(body.find(R"("sessionId":"T1")"), std::string::npos);
     EXPECT_EQ(body.find("furnaceId"), std::string::npos);
     session->reply(200, furnacesReply);
-    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
-    EXPECT_EQ(recorder.named(dn::finishedFurnaces).at(0).sender, downloadManager.get());
+    ASSERT_TRUE(recorder.waitFor<dn::FurnacesDownloaded>());
+    EXPECT_EQ(recorder.named<dn::FurnacesDownloaded>().at(0).sender, downloadManager.get());
     const auto furnaces = storedFurnaces();
     ASSERT_EQ(furnaces.size(), 1U);
     EXPECT_EQ(furnaces[0]->name, "EAF 3");
@@ -94,7 +94,7 @@ TEST_F(DownloadManagerTest, DownloadsAreStoredThenAnnounced)
     // Success without data stores an empty list and is still a finished download.
     downloadManager->downloadReasons(3);
     sessionFor("ReasonsList")->reply(200, R"({"resultInformation":{"success":true},"data":null})");
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
     EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
 }
 
@@ -103,23 +103,21 @@ TEST_F(DownloadManagerTest, AStoreOnAFullDiskFailsTheDownloadWithTheStoresError)
     signIn();
     FullDiskVfs disk;
     ASSERT_TRUE(database->openUserDatabase("jdoe")); // through the full-disk VFS
-    NotificationRecorder recorder(center, {dn::finishedDelays, dn::failedDelays});
+    NotificationRecorder<dn::DelaysDownloaded, dn::DelaysDownloadFailed> recorder(center);
     disk.setFull(true);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     sessionFor("Last24HoursDelays")->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
-    ASSERT_TRUE(recorder.waitFor(dn::failedDelays));
-    const auto failure = recorder.named(dn::failedDelays).at(0);
-    const auto* error = failure.value<Error>(dn::errorKey);
-    ASSERT_TRUE(error) << "not a failure without a reason, read as an empty list";
-    EXPECT_EQ(error->description, "database or disk is full");
-    EXPECT_EQ(recorder.count(dn::finishedDelays), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloadFailed>());
+    const auto failure = recorder.named<dn::DelaysDownloadFailed>().at(0);
+    EXPECT_EQ(failure.error.description, "database or disk is full");
+    EXPECT_EQ(recorder.count<dn::DelaysDownloaded>(), 0U);
     database->databaseQueue().drain();
 }
 
 TEST_F(DownloadManagerTest, AStoreQueuedWhenTheManagerIsReleasedAnnouncesNothing)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces});
+    NotificationRecorder<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed> recorder(center);
     std::promise<void> release;
     database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
 
@@ -137,7 +135,7 @@ TEST_F(DownloadManagerTest, ARequestThatOutlivesItsManagerReportsToNobody)
 {
     signIn();
     transport->keepDelegatesWhileRunning = true; // the running request outlives the manager's lists
-    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::failedFurnaces, ln::logout});
+    NotificationRecorder<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed, ln::Logout> recorder(center);
     downloadManager->downloadFurnacesList();
     auto session = sessionFor("FurnacesList");
     ASSERT_TRUE(session);
@@ -150,27 +148,27 @@ TEST_F(DownloadManagerTest, ARequestThatOutlivesItsManagerReportsToNobody)
 TEST_F(DownloadManagerTest, FailuresCarryTheErrorAndSavesTheirHeat)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedSaving, dn::finishedSaving});
+    NotificationRecorder<dn::DelaysDownloadFailed, dn::DelaysSaveFailed, dn::DelaysSaved> recorder(center);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     sessionFor("Last24HoursDelays")->reply(500, "<html>Internal Server Error</html>");
-    ASSERT_EQ(recorder.count(dn::failedDelays), 1U);
-    EXPECT_EQ(recorder.named(dn::failedDelays)[0].value<Error>(dn::errorKey)->code, orv_error::decodeFailure);
+    ASSERT_EQ(recorder.count<dn::DelaysDownloadFailed>(), 1U);
+    EXPECT_EQ(recorder.named<dn::DelaysDownloadFailed>()[0].error.code, orv_error::decodeFailure);
 
     // Success false without an error becomes 1014.
     downloadManager->saveDelays(3, 41, {someDelay(1)});
     sessionFor("SaveDelays")->reply(200, R"({"resultInformation":{"success":false}})");
-    ASSERT_EQ(recorder.count(dn::failedSaving), 1U);
-    auto failed = recorder.named(dn::failedSaving)[0];
-    EXPECT_EQ(failed.value<Error>(dn::errorKey)->code, orv_error::failureWithoutError);
-    EXPECT_EQ(*failed.value<int>(dn::heatIdKey), 41);
+    ASSERT_EQ(recorder.count<dn::DelaysSaveFailed>(), 1U);
+    auto failed = recorder.named<dn::DelaysSaveFailed>()[0];
+    EXPECT_EQ(failed.error.code, orv_error::failureWithoutError);
+    EXPECT_EQ(failed.heatId, 41);
 
     const std::vector<DelayPtr> sent{someDelay(1), someDelay(std::nullopt)};
     downloadManager->saveDelays(3, 41, sent);
     sessionFor("SaveDelays", 1)->reply(200, R"({"resultInformation":{"success":true}})");
-    ASSERT_EQ(recorder.count(dn::finishedSaving), 1U);
-    auto finished = recorder.named(dn::finishedSaving)[0];
-    EXPECT_EQ(*finished.value<int>(dn::heatIdKey), 41);
-    EXPECT_EQ(*finished.value<std::vector<DelayPtr>>(dn::delaysKey), sent);
+    ASSERT_EQ(recorder.count<dn::DelaysSaved>(), 1U);
+    auto finished = recorder.named<dn::DelaysSaved>()[0];
+    EXPECT_EQ(finished.heatId, 41);
+    EXPECT_EQ(finished.delays, sent);
 }
 
 TEST_F(DownloadManagerTest, IsSavingDelaysOnlyWhileThatSaveIsActive)
@@ -193,8 +191,9 @@ TEST_F(DownloadManagerTest, IsSavingDelaysOnlyWhileThatSaveIsActive)
 TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
 {
     signIn();
-    NotificationRecorder recorder(
-        center, {dn::finishedFurnaces, dn::failedFurnaces, dn::failedDelays, dn::finishedReasons, ln::logout});
+    NotificationRecorder<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed, dn::DelaysDownloadFailed,
+                         dn::ReasonsDownloaded, ln::Logout>
+        recorder(center);
     downloadManager->downloadFurnacesList();
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     downloadManager->downloadReasons(3);
@@ -216,14 +215,14 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
         EXPECT_NE(resent->requests.at(0).body.find(R"("sessionId":"T2")"), std::string::npos);
     }
     sessionFor("FurnacesList", 1)->reply(200, furnacesReply);
-    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
+    ASSERT_TRUE(recorder.waitFor<dn::FurnacesDownloaded>());
     sessionFor("ReasonsList", 1)->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
 
     // The re-sent delays request meets an expired session again: the user's session ends, silently.
     sessionFor("Last24HoursDelays", 1)->reply(200, expiredReply);
-    EXPECT_EQ(recorder.count(ln::logout), 1U);
-    EXPECT_EQ(recorder.count(dn::failedDelays), 0U);
+    EXPECT_EQ(recorder.count<ln::Logout>(), 1U);
+    EXPECT_EQ(recorder.count<dn::DelaysDownloadFailed>(), 0U);
     EXPECT_EQ(transport->requestsTo("Authenticate"), 2U);
 }
 
@@ -232,8 +231,9 @@ TEST_F(DownloadManagerTest, ExpiredSessionsShareOneRefreshAndAreSentAgainOnce)
 TEST_F(DownloadManagerTest, AReplyThatExpiredUnderAnOlderSessionIsSentAgainWithoutASignIn)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::finishedDelays, dn::failedDelays, dn::finishedReasons, dn::failedReasons,
-                                           dn::failedFurnaces, ln::logout});
+    NotificationRecorder<dn::DelaysDownloaded, dn::DelaysDownloadFailed, dn::ReasonsDownloaded,
+                         dn::ReasonsDownloadFailed, dn::FurnacesDownloadFailed, ln::Logout>
+        recorder(center);
     auto renewal = [&](std::size_t nth, const std::string& token) {
         sessionFor("Authenticate", nth)
             ->reply(200, R"({"resultInformation":{"success":true},"data":{"token":")" + token +
@@ -250,7 +250,7 @@ TEST_F(DownloadManagerTest, AReplyThatExpiredUnderAnOlderSessionIsSentAgainWitho
     ASSERT_TRUE(resent);
     EXPECT_NE(resent->requests.at(0).body.find(R"("sessionId":"T2")"), std::string::npos);
     resent->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
 
     // Even a request already sent again once is not the end of the session when a newer one exists: the
     // delays sent with T2 expire after another request renewed the session to T3.
@@ -263,16 +263,16 @@ TEST_F(DownloadManagerTest, AReplyThatExpiredUnderAnOlderSessionIsSentAgainWitho
     ASSERT_TRUE(third);
     EXPECT_NE(third->requests.at(0).body.find(R"("sessionId":"T3")"), std::string::npos);
     third->reply(200, R"({"resultInformation":{"success":true},"data":[]})");
-    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
-    EXPECT_EQ(recorder.count(ln::logout), 0U);
-    EXPECT_EQ(recorder.count(dn::failedDelays) + recorder.count(dn::failedReasons), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloaded>());
+    EXPECT_EQ(recorder.count<ln::Logout>(), 0U);
+    EXPECT_EQ(recorder.count<dn::DelaysDownloadFailed>() + recorder.count<dn::ReasonsDownloadFailed>(), 0U);
     transport->abandonRunningTasks();
 }
 
 TEST_F(DownloadManagerTest, AParkedSaveIsSentAgainAndFinishesWithItsHeatAndIdentifier)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::finishedSaving, dn::failedSaving});
+    NotificationRecorder<dn::DelaysSaved, dn::DelaysSaveFailed> recorder(center);
     const std::vector<DelayPtr> sent{someDelay(1)};
     downloadManager->saveDelays(3, 41, sent, "save-41");
     sessionFor("SaveDelays")->reply(200, expiredReply);
@@ -286,40 +286,40 @@ TEST_F(DownloadManagerTest, AParkedSaveIsSentAgainAndFinishesWithItsHeatAndIdent
     EXPECT_NE(body.find(R"("sessionId":"T2")"), std::string::npos);
     EXPECT_NE(body.find(R"("heatId":41)"), std::string::npos);
     resent->reply(200, R"({"resultInformation":{"success":true}})");
-    ASSERT_EQ(recorder.count(dn::finishedSaving), 1U);
-    const auto finished = recorder.named(dn::finishedSaving)[0];
-    EXPECT_EQ(*finished.value<std::string>(dn::identifierKey), "save-41");
-    EXPECT_EQ(*finished.value<int>(dn::heatIdKey), 41);
-    EXPECT_EQ(*finished.value<std::vector<DelayPtr>>(dn::delaysKey), sent);
-    EXPECT_EQ(recorder.count(dn::failedSaving), 0U);
+    ASSERT_EQ(recorder.count<dn::DelaysSaved>(), 1U);
+    const auto finished = recorder.named<dn::DelaysSaved>()[0];
+    EXPECT_EQ(finished.identifier, "save-41");
+    EXPECT_EQ(finished.heatId, 41);
+    EXPECT_EQ(finished.delays, sent);
+    EXPECT_EQ(recorder.count<dn::DelaysSaveFailed>(), 0U);
     EXPECT_EQ(downloadManager->activeRequestCount(), 0U);
 }
 
 TEST_F(DownloadManagerTest, AFailedRefreshFailsEveryParkedRequest)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedSaving, dn::failedFurnaces});
+    NotificationRecorder<dn::DelaysDownloadFailed, dn::DelaysSaveFailed, dn::FurnacesDownloadFailed> recorder(center);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     downloadManager->saveDelays(3, 41, {someDelay(1)});
     sessionFor("Last24HoursDelays")->reply(200, expiredReply);
     sessionFor("SaveDelays")->reply(200, expiredReply);
     // Refused without an error: the parked requests fail with 1004, the save with its heat.
     sessionFor("Authenticate", 1)->reply(200, R"({"resultInformation":{"success":false}})");
-    ASSERT_TRUE(recorder.waitFor(dn::failedDelays));
-    ASSERT_TRUE(recorder.waitFor(dn::failedSaving));
-    EXPECT_EQ(recorder.named(dn::failedDelays)[0].value<Error>(dn::errorKey)->code, orv_error::sessionRenewalFailed);
-    const auto save = recorder.named(dn::failedSaving)[0];
-    EXPECT_EQ(save.value<Error>(dn::errorKey)->code, orv_error::sessionRenewalFailed);
-    EXPECT_EQ(*save.value<int>(dn::heatIdKey), 41);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloadFailed>());
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysSaveFailed>());
+    EXPECT_EQ(recorder.named<dn::DelaysDownloadFailed>()[0].error.code, orv_error::sessionRenewalFailed);
+    const auto save = recorder.named<dn::DelaysSaveFailed>()[0];
+    EXPECT_EQ(save.error.code, orv_error::sessionRenewalFailed);
+    EXPECT_EQ(save.heatId, 41);
     EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
 }
 
 TEST_F(DownloadManagerTest, AuthenticationThatNobodyAskedForChangesNothing)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::failedDelays});
+    NotificationRecorder<dn::DelaysDownloadFailed> recorder(center);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
-    center.post(ln::serverAuthentication, loginManager.get(), {{ln::authenticationResult, false}});
+    center.post(ln::ServerAuthentication{"JDOE", request_failures::signInRefused()}, loginManager.get());
     EXPECT_EQ(recorder.total(), 0U);
     EXPECT_EQ(downloadManager->activeRequestCount(), 1U);
 }
@@ -327,7 +327,7 @@ TEST_F(DownloadManagerTest, AuthenticationThatNobodyAskedForChangesNothing)
 TEST_F(DownloadManagerTest, LogoutCancelsActiveAndParkedRequests)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::failedDelays, dn::failedReasons, dn::failedSaving});
+    NotificationRecorder<dn::DelaysDownloadFailed, dn::ReasonsDownloadFailed, dn::DelaysSaveFailed> recorder(center);
     downloadManager->downloadDelays(3, "2026-12-06T10:00:00Z");
     downloadManager->downloadReasons(3);
     downloadManager->saveDelays(3, 41, {someDelay(1)});
@@ -338,21 +338,21 @@ TEST_F(DownloadManagerTest, LogoutCancelsActiveAndParkedRequests)
     EXPECT_EQ(downloadManager->requestsToRetryCount(), 0U);
     EXPECT_FALSE(downloadManager->isUpdatingSessionId());
     // The cancelled request reports the transport's cancellation, then 1013.
-    const auto failures = recorder.named(dn::failedDelays);
+    const auto failures = recorder.named<dn::DelaysDownloadFailed>();
     ASSERT_EQ(failures.size(), 2U);
-    EXPECT_EQ(failures[0].value<Error>(dn::errorKey)->code, transport_error::cancelled);
-    EXPECT_EQ(failures[1].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
+    EXPECT_EQ(failures[0].error.code, transport_error::cancelled);
+    EXPECT_EQ(failures[1].error.code, orv_error::requestCancelled);
     // The parked ones end as cancelled too: a screen waiting on the save must hear of it.
-    ASSERT_EQ(recorder.count(dn::failedReasons), 1U);
-    EXPECT_EQ(recorder.named(dn::failedReasons)[0].value<Error>(dn::errorKey)->code, orv_error::requestCancelled);
-    ASSERT_EQ(recorder.count(dn::failedSaving), 1U);
-    EXPECT_EQ(*recorder.named(dn::failedSaving)[0].value<int>(dn::heatIdKey), 41);
+    ASSERT_EQ(recorder.count<dn::ReasonsDownloadFailed>(), 1U);
+    EXPECT_EQ(recorder.named<dn::ReasonsDownloadFailed>()[0].error.code, orv_error::requestCancelled);
+    ASSERT_EQ(recorder.count<dn::DelaysSaveFailed>(), 1U);
+    EXPECT_EQ(recorder.named<dn::DelaysSaveFailed>()[0].heatId, 41);
 }
 
 TEST_F(DownloadManagerTest, APairCompletesOnceWhenBothHalvesEnded)
 {
     signIn();
-    NotificationRecorder recorder(center, {dn::finishedDelays, dn::finishedReasons});
+    NotificationRecorder<dn::DelaysDownloaded, dn::ReasonsDownloaded> recorder(center);
     PairOutcomes stored;
     downloadManager->downloadDelaysAndReasons(3, "2026-12-06T10:00:00Z", stored.completion());
     EXPECT_TRUE(downloadManager->isDownloadingDelaysAndReasons());
@@ -364,7 +364,8 @@ TEST_F(DownloadManagerTest, APairCompletesOnceWhenBothHalvesEnded)
     ASSERT_EQ(stored.outcomes().size(), 1U);
     EXPECT_TRUE(stored.outcomes()[0]);
     EXPECT_FALSE(downloadManager->isDownloadingDelaysAndReasons());
-    EXPECT_EQ(recorder.count(dn::finishedDelays) + recorder.count(dn::finishedReasons), 2U) << "still announced";
+    EXPECT_EQ(recorder.count<dn::DelaysDownloaded>() + recorder.count<dn::ReasonsDownloaded>(), 2U)
+        << "still announced";
 
     // A failed half fails the pair with the first failure, but only once the other half ended too.
     PairOutcomes failed;

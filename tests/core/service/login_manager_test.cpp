@@ -11,7 +11,7 @@ using LoginManagerTest = SessionFixture;
 
 TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesTheFurnace)
 {
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     ScopedLogCapture capture;
     loginManager->authenticate(" ab cd ", "pw");
     loginManager->authenticate("other", "pw2"); // ignored while the first runs
@@ -23,11 +23,11 @@ TEST_F(LoginManagerTest, SignInNormalisesTheNameStoresThePasswordAndAnnouncesThe
     transport->lastSession()->reply(
         200, R"({"resultInformation":{"success":true},"data":{"token":"S3CR3T","startingFurnaceId":12}})");
 
-    ASSERT_EQ(recorder.count(ln::serverAuthentication), 1U);
-    const auto note = recorder.named(ln::serverAuthentication).at(0);
+    ASSERT_EQ(recorder.count<ln::ServerAuthentication>(), 1U);
+    const auto note = recorder.named<ln::ServerAuthentication>().at(0);
     EXPECT_EQ(note.sender, loginManager.get());
-    EXPECT_TRUE(*note.value<bool>(ln::authenticationResult));
-    EXPECT_EQ(*note.value<int>(ln::startingFurnaceId), 12);
+    EXPECT_TRUE(note.outcome.hasValue());
+    EXPECT_EQ(note.outcome->startingFurnaceId, 12);
     EXPECT_EQ(loginManager->username(), "ABCD");
     EXPECT_EQ(loginManager->sessionId(), "S3CR3T");
     EXPECT_EQ(credentials->string("ABCD").valueOr(""), "pw");
@@ -54,7 +54,7 @@ TEST_F(LoginManagerTest, TheSignInRequestHasItsOwnTimeOut)
 
 TEST_F(LoginManagerTest, FailedSignInsAnnounceFalseAndKeepThePreviousUser)
 {
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     signIn();
 
     // Refused by the service: the error travels with the notification.
@@ -62,25 +62,25 @@ TEST_F(LoginManagerTest, FailedSignInsAnnounceFalseAndKeepThePreviousUser)
     transport->lastSession()->reply(
         200,
         R"({"resultInformation":{"success":false,"errorCode":1,"errorDescription":"Invalid user name or password."}})");
-    // Success without data counts as a failure, without an error to show.
+    // Success without data counts as a refusal without a reason of the service's.
     loginManager->authenticate("jdoe", "secret");
     transport->lastSession()->reply(200, R"({"resultInformation":{"success":true}})");
 
-    const auto notes = recorder.named(ln::serverAuthentication);
+    const auto notes = recorder.named<ln::ServerAuthentication>();
     ASSERT_EQ(notes.size(), 3U);
-    EXPECT_FALSE(*notes[1].value<bool>(ln::authenticationResult));
-    EXPECT_EQ(notes[1].value<Error>(ln::authenticationError)->code, 1);
-    EXPECT_FALSE(*notes[2].value<bool>(ln::authenticationResult));
-    EXPECT_FALSE(notes[2].has(ln::authenticationError));
+    EXPECT_FALSE(notes[1].outcome.hasValue());
+    EXPECT_EQ(notes[1].outcome.error().code, 1);
+    EXPECT_FALSE(notes[2].outcome.hasValue());
+    EXPECT_EQ(notes[2].outcome.error().code, orv_error::signInRefused);
     EXPECT_EQ(loginManager->username(), "JDOE");
     EXPECT_FALSE(loginManager->sessionId());
 }
 
 TEST_F(LoginManagerTest, RefreshNeedsAUserAndAStoredPassword)
 {
-    NotificationRecorder recorder(center, {ln::serverAuthentication, ln::logout});
+    NotificationRecorder<ln::ServerAuthentication, ln::Logout> recorder(center);
     loginManager->refreshSession(); // nobody signed in
-    EXPECT_EQ(recorder.count(ln::logout), 1U);
+    EXPECT_EQ(recorder.count<ln::Logout>(), 1U);
     EXPECT_EQ(transport->sessions().size(), 0U);
 
     signIn();
@@ -99,18 +99,18 @@ TEST_F(LoginManagerTest, RefreshNeedsAUserAndAStoredPassword)
     EXPECT_FALSE(loginManager->sessionId());
     EXPECT_EQ(credentials->string("JDOE").valueOr(""), "secret");
     loginManager->refreshSession();
-    EXPECT_EQ(recorder.count(ln::logout), 2U);
+    EXPECT_EQ(recorder.count<ln::Logout>(), 2U);
 }
 
 TEST_F(LoginManagerTest, LogoutDuringSignInAnnouncesOneFailure)
 {
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     loginManager->authenticate("jdoe", "secret");
     loginManager->logout();
-    ASSERT_EQ(recorder.count(ln::serverAuthentication), 1U);
-    const auto note = recorder.named(ln::serverAuthentication).at(0);
-    EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
-    EXPECT_EQ(note.value<Error>(ln::authenticationError)->code, transport_error::cancelled);
+    ASSERT_EQ(recorder.count<ln::ServerAuthentication>(), 1U);
+    const auto note = recorder.named<ln::ServerAuthentication>().at(0);
+    EXPECT_FALSE(note.outcome.hasValue());
+    EXPECT_EQ(note.outcome.error().code, transport_error::cancelled);
     EXPECT_FALSE(loginManager->isSigningIn());
 }
 

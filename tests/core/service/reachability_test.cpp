@@ -101,7 +101,7 @@ protected:
 TEST_F(ConnectivityManagerTest, OfflineUntilTheFirstReportThenFollowsEveryChange)
 {
     int notifications = 0;
-    auto token = center.addObserver(reachabilityChangedNotification, [&](const Notification&) { ++notifications; });
+    auto token = center.observe<ReachabilityChanged>([&](const ReachabilityChanged&) { ++notifications; });
     source->setFlags(reachable);
     auto manager = makeManager(source);
     manager->startMonitoring();

@@ -3,46 +3,53 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace orvendel {
 namespace {
 
-TEST(NotificationCenterTest, DeliversToMatchingNamesAndSendersInOrder)
+struct Changed {
+    static constexpr const char* name = "Changed";
+    int heatId = 0;
+    std::string text;
+};
+struct Other {
+    static constexpr const char* name = "Other";
+};
+struct X {
+    static constexpr const char* name = "X";
+};
+
+TEST(NotificationCenterTest, DeliversToMatchingTypesAndSendersInOrder)
 {
     NotificationCenter center;
     int senderA = 0;
     int senderB = 0;
     std::vector<std::string> calls;
-    auto any = center.addObserver("Changed", [&](const Notification&) { calls.push_back("any"); });
-    auto onlyA = center.addObserver("Changed", &senderA, [&](const Notification&) { calls.push_back("a"); });
-    auto other = center.addObserver("Other", [&](const Notification&) { calls.push_back("other"); });
+    auto any = center.observe<Changed>([&](const Changed&) { calls.push_back("any"); });
+    auto onlyA = center.observe<Changed>(&senderA, [&](const Changed&) { calls.push_back("a"); });
+    auto other = center.observe<Other>([&](const Other&) { calls.push_back("other"); });
 
-    center.post("Changed", &senderA);
-    center.post("Changed", &senderB);
+    center.post(Changed{}, &senderA);
+    center.post(Changed{}, &senderB);
 
     EXPECT_EQ(calls, (std::vector<std::string>{"any", "a", "any"}));
 }
 
-TEST(NotificationCenterTest, UserInfoTellsMissingFromWrongType)
+TEST(NotificationCenterTest, TypedObserversGetThePayloadAndSenderPosted)
 {
     NotificationCenter center;
-    const int* heatId = nullptr;
-    const std::string* wrongType = nullptr;
-    bool missingKnown = false;
-    auto token = center.addObserver("ReloadData", [&](const Notification& n) {
-        static int keep = 0;
-        keep = n.value<int>("HeatId") ? *n.value<int>("HeatId") : -1;
-        heatId = &keep;
-        wrongType = n.value<std::string>("HeatId");
-        missingKnown = !n.has("SelectedDelayStartDate");
-    });
-    center.post("ReloadData", nullptr, {{"HeatId", 42}});
-    ASSERT_NE(heatId, nullptr);
-    EXPECT_EQ(*heatId, 42);
-    EXPECT_EQ(wrongType, nullptr);
-    EXPECT_TRUE(missingKnown);
+    int sender = 0;
+    std::vector<std::pair<Changed, const void*>> seen;
+    auto token = center.observe<Changed>(
+        [&](const Changed& changed, const void* postedBy) { seen.emplace_back(changed, postedBy); });
+    center.post(Changed{42, "edited"}, &sender);
+    ASSERT_EQ(seen.size(), 1U);
+    EXPECT_EQ(seen[0].first.heatId, 42);
+    EXPECT_EQ(seen[0].first.text, "edited");
+    EXPECT_EQ(seen[0].second, &sender);
 }
 
 TEST(NotificationCenterTest, TokensRemoveObserversWhenDroppedOrReset)
@@ -50,12 +57,12 @@ TEST(NotificationCenterTest, TokensRemoveObserversWhenDroppedOrReset)
     NotificationCenter center;
     int count = 0;
     {
-        auto token = center.addObserver("X", [&](const Notification&) { ++count; });
-        center.post("X");
+        auto token = center.observe<X>([&](const X&) { ++count; });
+        center.post(X{});
         ObserverToken moved = std::move(token);
-        center.post("X");
+        center.post(X{});
     }
-    center.post("X");
+    center.post(X{});
     EXPECT_EQ(count, 2);
     EXPECT_EQ(center.observerCount(), 0U);
 }
@@ -65,7 +72,7 @@ TEST(NotificationCenterTest, ATokenMayOutliveItsCentre)
     ObserverToken token;
     {
         NotificationCenter center;
-        token = center.addObserver("X", [](const Notification&) {});
+        token = center.observe<X>([](const X&) {});
     }
     token.reset(); // the centre is gone: nothing to remove, nothing to crash on
     EXPECT_FALSE(token);
@@ -79,15 +86,15 @@ TEST(NotificationCenterTest, RemovalDuringPostIsSafe)
     int secondCalls = 0;
     ObserverToken self;
     // The first observer removes the second (not yet called) and itself in the middle of one post.
-    self = center.addObserver("X", [&](const Notification&) {
+    self = center.observe<X>([&](const X&) {
         ++firstCalls;
         second.reset();
         self.reset();
     });
-    second = center.addObserver("X", [&](const Notification&) { ++secondCalls; });
+    second = center.observe<X>([&](const X&) { ++secondCalls; });
 
-    center.post("X");
-    center.post("X");
+    center.post(X{});
+    center.post(X{});
 
     EXPECT_EQ(firstCalls, 1);
     EXPECT_EQ(secondCalls, 0);
@@ -98,12 +105,12 @@ TEST(NotificationCenterTest, ObserversMayPostAndAddFromInsideACall)
     NotificationCenter center;
     std::vector<std::string> calls;
     ObserverToken added;
-    auto outer = center.addObserver("Outer", [&](const Notification&) {
+    auto outer = center.observe<Changed>([&](const Changed&) {
         calls.push_back("outer");
-        added = center.addObserver("Inner", [&](const Notification&) { calls.push_back("inner"); });
-        center.post("Inner");
+        added = center.observe<Other>([&](const Other&) { calls.push_back("inner"); });
+        center.post(Other{});
     });
-    center.post("Outer");
+    center.post(Changed{});
     EXPECT_EQ(calls, (std::vector<std::string>{"outer", "inner"}));
 }
 
@@ -114,7 +121,7 @@ TEST(NotificationCenterTest, RemovalWaitsForACallRunningOnAnotherThread)
     std::atomic<bool> release{false};
     std::atomic<bool> finished{false};
     std::atomic<int> calls{0};
-    auto token = center.addObserver("Slow", [&](const Notification&) {
+    auto token = center.observe<X>([&](const X&) {
         if (++calls > 1) {
             return;
         }
@@ -124,7 +131,7 @@ TEST(NotificationCenterTest, RemovalWaitsForACallRunningOnAnotherThread)
         }
         finished = true;
     });
-    std::thread poster([&] { center.post("Slow"); });
+    std::thread poster([&] { center.post(X{}); });
     while (!entered) {
         std::this_thread::yield();
     }
@@ -132,7 +139,7 @@ TEST(NotificationCenterTest, RemovalWaitsForACallRunningOnAnotherThread)
     std::thread releaser([&] {
         while (true) {
             const int before = calls;
-            center.post("Slow");
+            center.post(X{});
             if (calls == before) {
                 break;
             }
@@ -150,13 +157,13 @@ TEST(NotificationCenterTest, ConcurrentPostsAndRegistrationsStayConsistent)
 {
     NotificationCenter center;
     std::atomic<int> delivered{0};
-    auto stable = center.addObserver("Tick", [&](const Notification&) { ++delivered; });
+    auto stable = center.observe<X>([&](const X&) { ++delivered; });
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 500; ++i) {
-                auto transient = center.addObserver("Tick", [](const Notification&) {});
-                center.post("Tick");
+                auto transient = center.observe<X>([](const X&) {});
+                center.post(X{});
             }
         });
     }

@@ -79,14 +79,12 @@ protected:
     // Signs in as demo and waits for the outcome.
     bool signIn(const std::string& password = "demo")
     {
-        NotificationRecorder recorder(center, {ln::serverAuthentication});
+        NotificationRecorder<ln::ServerAuthentication> recorder(center);
         loginManager->authenticate("demo", password);
-        if (!recorder.waitFor(ln::serverAuthentication)) {
+        if (!recorder.waitFor<ln::ServerAuthentication>()) {
             return false;
         }
-        const auto outcome = recorder.named(ln::serverAuthentication).at(0);
-        const bool* result = outcome.value<bool>(ln::authenticationResult);
-        return result && *result;
+        return recorder.named<ln::ServerAuthentication>().at(0).outcome.hasValue();
     }
 
     nlohmann::json stats() { return nlohmann::json::parse(admin->stats().body); }

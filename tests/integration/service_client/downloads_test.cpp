@@ -13,10 +13,11 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
     ASSERT_TRUE(signIn());
     EXPECT_EQ(loginManager->username(), "DEMO");
 
-    NotificationRecorder recorder(center, {dn::finishedFurnaces, dn::finishedDelays, dn::finishedReasons,
-                                           dn::failedFurnaces, dn::failedDelays, dn::failedReasons});
+    NotificationRecorder<dn::FurnacesDownloaded, dn::DelaysDownloaded, dn::ReasonsDownloaded,
+                         dn::FurnacesDownloadFailed, dn::DelaysDownloadFailed, dn::ReasonsDownloadFailed>
+        recorder(center);
     downloadManager->downloadFurnacesList();
-    ASSERT_TRUE(recorder.waitFor(dn::finishedFurnaces));
+    ASSERT_TRUE(recorder.waitFor<dn::FurnacesDownloaded>());
     const auto furnaces = fetch<std::vector<FurnacePtr>>([&](auto done) { database->fetchFurnaces(done); });
     ASSERT_FALSE(furnaces.empty());
     for (const auto& furnace : furnaces) {
@@ -26,9 +27,9 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
 
     downloadManager->downloadDelays(furnaceId, Utilities::zonedDateText(Clock::system()->now(), Calendar{}));
     downloadManager->downloadReasons(furnaceId);
-    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
-    EXPECT_EQ(recorder.count(dn::failedDelays) + recorder.count(dn::failedReasons), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloaded>());
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
+    EXPECT_EQ(recorder.count<dn::DelaysDownloadFailed>() + recorder.count<dn::ReasonsDownloadFailed>(), 0U);
 
     const auto heats =
         fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
@@ -51,13 +52,13 @@ TEST_F(ServiceClientTest, SignInDownloadsStoresAndReadsBackTheDay)
 TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
 {
     ASSERT_TRUE(signIn());
-    NotificationRecorder recorder(center,
-                                  {dn::finishedDelays, dn::finishedReasons, dn::finishedSaving, dn::failedSaving});
+    NotificationRecorder<dn::DelaysDownloaded, dn::ReasonsDownloaded, dn::DelaysSaved, dn::DelaysSaveFailed> recorder(
+        center);
     const int furnaceId = 1;
     downloadManager->downloadDelays(furnaceId, "2026-12-06T00:00:00Z");
     downloadManager->downloadReasons(furnaceId);
-    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays));
-    ASSERT_TRUE(recorder.waitFor(dn::finishedReasons));
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloaded>());
+    ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
     const auto heats =
         fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
     ASSERT_FALSE(heats.empty());
@@ -77,11 +78,11 @@ TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
     edited->comment = "ladle late";
     const std::string oldVersion = edited->timestamp;
     downloadManager->saveDelays(furnaceId, heat->heatId, {edited});
-    ASSERT_TRUE(recorder.waitFor(dn::finishedSaving));
-    EXPECT_EQ(recorder.count(dn::failedSaving), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysSaved>());
+    EXPECT_EQ(recorder.count<dn::DelaysSaveFailed>(), 0U);
 
     downloadManager->downloadDelays(furnaceId, "2026-12-06T00:00:00Z");
-    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays, 2));
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloaded>(2));
     const auto again =
         fetch<std::vector<HeatPtr>>([&](auto done) { database->fetchLast24HoursHeats(furnaceId, done); });
     DelayPtr saved;
@@ -99,33 +100,33 @@ TEST_F(ServiceClientTest, ASaveIsAppliedAndComesBackWithANewVersion)
 
     // Saving the old version again is refused by the service: the save fails with its error and heat.
     downloadManager->saveDelays(furnaceId, heat->heatId, {edited});
-    ASSERT_TRUE(recorder.waitFor(dn::failedSaving));
-    const auto failed = recorder.named(dn::failedSaving).at(0);
-    EXPECT_EQ(failed.value<Error>(dn::errorKey)->domain, server_error::domain);
-    EXPECT_EQ(failed.value<Error>(dn::errorKey)->code, 10);
-    EXPECT_EQ(*failed.value<int>(dn::heatIdKey), heat->heatId);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysSaveFailed>());
+    const auto failed = recorder.named<dn::DelaysSaveFailed>().at(0);
+    EXPECT_EQ(failed.error.domain, server_error::domain);
+    EXPECT_EQ(failed.error.code, 10);
+    EXPECT_EQ(failed.heatId, heat->heatId);
 }
 
 TEST_F(ServiceClientTest, BadCredentialsAreAnnouncedWithTheServiceError)
 {
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     loginManager->authenticate("demo", "not-the-password");
-    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
-    const auto note = recorder.named(ln::serverAuthentication).at(0);
-    EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
-    EXPECT_EQ(note.value<Error>(ln::authenticationError)->code, 1);
-    EXPECT_EQ(note.value<Error>(ln::authenticationError)->description, "Invalid user name or password.");
+    ASSERT_TRUE(recorder.waitFor<ln::ServerAuthentication>());
+    const auto note = recorder.named<ln::ServerAuthentication>().at(0);
+    EXPECT_FALSE(note.outcome.hasValue());
+    EXPECT_EQ(note.outcome.error().code, 1);
+    EXPECT_EQ(note.outcome.error().description, "Invalid user name or password.");
     EXPECT_FALSE(loginManager->sessionId());
 }
 
 TEST_F(ServiceClientTest, LogoutDuringSignInAnnouncesOneFailure)
 {
     ASSERT_EQ(admin->addFault(R"({"resource":"Authenticate","kind":"delay","ms":800,"count":1})").status, 200);
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     loginManager->authenticate("demo", "demo");
     loginManager->logout();
-    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
-    EXPECT_FALSE(*recorder.named(ln::serverAuthentication)[0].value<bool>(ln::authenticationResult));
+    ASSERT_TRUE(recorder.waitFor<ln::ServerAuthentication>());
+    EXPECT_FALSE(recorder.named<ln::ServerAuthentication>()[0].outcome.hasValue());
     EXPECT_FALSE(loginManager->sessionId());
     // Whether or not the cancelled sign-in reached the service, once no sign-in is left in progress there its
     // answer must have gone nowhere: the next sign-in is the only other outcome announced.
@@ -135,9 +136,9 @@ TEST_F(ServiceClientTest, LogoutDuringSignInAnnouncesOneFailure)
                now["authentications"]["succeeded"].get<int>() + now["authentications"]["failed"].get<int>();
     }));
     ASSERT_TRUE(loginManager->authenticate("demo", "demo"));
-    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication, 2));
-    ASSERT_EQ(recorder.count(ln::serverAuthentication), 2U);
-    EXPECT_TRUE(*recorder.named(ln::serverAuthentication)[1].value<bool>(ln::authenticationResult));
+    ASSERT_TRUE(recorder.waitFor<ln::ServerAuthentication>(2));
+    ASSERT_EQ(recorder.count<ln::ServerAuthentication>(), 2U);
+    EXPECT_TRUE(recorder.named<ln::ServerAuthentication>()[1].outcome.hasValue());
 }
 
 } // namespace

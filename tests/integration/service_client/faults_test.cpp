@@ -7,11 +7,6 @@ namespace {
 
 using ServiceFaultsTest = ClientFixture;
 
-const Error* failureError(const Notification& notification)
-{
-    return notification.value<Error>(dn::errorKey);
-}
-
 TEST_F(ServiceFaultsTest, ExpiryStormRenewsTheSessionOnceAndResendsEveryRequest)
 {
     ASSERT_TRUE(signIn());
@@ -19,15 +14,15 @@ TEST_F(ServiceFaultsTest, ExpiryStormRenewsTheSessionOnceAndResendsEveryRequest)
     const int authenticationsBefore = before["requests"]["Authenticate"].get<int>();
     ASSERT_EQ(admin->expireSessions().status, 200);
 
-    NotificationRecorder recorder(center, {dn::finishedDelays, dn::failedDelays, ln::logout});
+    NotificationRecorder<dn::DelaysDownloaded, dn::DelaysDownloadFailed, ln::Logout> recorder(center);
     // Twenty requests in flight at once, all meeting the expired session.
     ASSERT_EQ(admin->addFault(R"({"resource":"Last24HoursDelays","kind":"delay","ms":200,"count":20})").status, 200);
     for (int i = 0; i < 20; ++i) {
         downloadManager->downloadDelays(1, "2026-12-06T00:00:00Z");
     }
-    ASSERT_TRUE(recorder.waitFor(dn::finishedDelays, 20)) << recorder.count(dn::finishedDelays);
-    EXPECT_EQ(recorder.count(dn::failedDelays), 0U);
-    EXPECT_EQ(recorder.count(ln::logout), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloaded>(20)) << recorder.count<dn::DelaysDownloaded>();
+    EXPECT_EQ(recorder.count<dn::DelaysDownloadFailed>(), 0U);
+    EXPECT_EQ(recorder.count<ln::Logout>(), 0U);
 
     const auto after = stats();
     EXPECT_EQ(after["requests"]["Authenticate"].get<int>() - authenticationsBefore, 1);
@@ -41,20 +36,20 @@ TEST_F(ServiceFaultsTest, AResentRequestMeetingExpiryAgainEndsTheSession)
 {
     ASSERT_TRUE(signIn());
     ASSERT_EQ(admin->addFault(R"({"resource":"ReasonsList","kind":"expire-session","count":2})").status, 200);
-    NotificationRecorder recorder(center, {dn::failedReasons, dn::finishedReasons, ln::logout});
+    NotificationRecorder<dn::ReasonsDownloadFailed, dn::ReasonsDownloaded, ln::Logout> recorder(center);
     downloadManager->downloadReasons(1);
-    ASSERT_TRUE(recorder.waitFor(ln::logout));
+    ASSERT_TRUE(recorder.waitFor<ln::Logout>());
     // Nothing is left that could still announce the request.
     EXPECT_TRUE(waitUntil(
         [&] { return downloadManager->activeRequestCount() == 0 && downloadManager->requestsToRetryCount() == 0; }));
-    EXPECT_EQ(recorder.count(dn::failedReasons), 0U);
-    EXPECT_EQ(recorder.count(dn::finishedReasons), 0U);
+    EXPECT_EQ(recorder.count<dn::ReasonsDownloadFailed>(), 0U);
+    EXPECT_EQ(recorder.count<dn::ReasonsDownloaded>(), 0U);
 }
 
 TEST_F(ServiceFaultsTest, BrokenRepliesFailWithTheDecodeError)
 {
     ASSERT_TRUE(signIn());
-    NotificationRecorder recorder(center, {dn::failedFurnaces});
+    NotificationRecorder<dn::FurnacesDownloadFailed> recorder(center);
     for (const char* kind : {"http500-html", "empty-body", "truncated-json"}) {
         ASSERT_EQ(
             admin->addFault(std::string(R"({"resource":"FurnacesList","kind":")") + kind + R"(","count":1})").status,
@@ -62,11 +57,10 @@ TEST_F(ServiceFaultsTest, BrokenRepliesFailWithTheDecodeError)
     }
     for (std::size_t i = 1; i <= 3; ++i) {
         downloadManager->downloadFurnacesList();
-        ASSERT_TRUE(recorder.waitFor(dn::failedFurnaces, i));
+        ASSERT_TRUE(recorder.waitFor<dn::FurnacesDownloadFailed>(i));
     }
-    for (const auto& failure : recorder.named(dn::failedFurnaces)) {
-        ASSERT_TRUE(failureError(failure));
-        EXPECT_TRUE(failureError(failure)->is(orv_error::domain, orv_error::decodeFailure));
+    for (const auto& failure : recorder.named<dn::FurnacesDownloadFailed>()) {
+        EXPECT_TRUE(failure.error.is(orv_error::domain, orv_error::decodeFailure));
     }
 }
 
@@ -74,43 +68,41 @@ TEST_F(ServiceFaultsTest, ASlowReplyRunsIntoTheResourceTimeOut)
 {
     ASSERT_TRUE(signIn());
     ASSERT_EQ(admin->addFault(R"({"resource":"FurnacesList","kind":"delay","ms":8000,"count":1})").status, 200);
-    NotificationRecorder recorder(center, {dn::failedFurnaces});
+    NotificationRecorder<dn::FurnacesDownloadFailed> recorder(center);
     downloadManager->downloadFurnacesList();
-    ASSERT_TRUE(recorder.waitFor(dn::failedFurnaces));
-    const auto failure = recorder.named(dn::failedFurnaces).at(0);
-    const Error* error = failureError(failure);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain, transport_error::domain);
-    EXPECT_EQ(error->code, transport_error::timedOut);
+    ASSERT_TRUE(recorder.waitFor<dn::FurnacesDownloadFailed>());
+    const auto failure = recorder.named<dn::FurnacesDownloadFailed>().at(0);
+    EXPECT_EQ(failure.error.domain, transport_error::domain);
+    EXPECT_EQ(failure.error.code, transport_error::timedOut);
 }
 
 TEST_F(ServiceFaultsTest, CancellingActiveRequestsReportsCancellationThen1013)
 {
     ASSERT_TRUE(signIn());
     ASSERT_EQ(admin->addFault(R"({"resource":"Last24HoursDelays","kind":"delay","ms":1000,"count":1})").status, 200);
-    NotificationRecorder recorder(center, {dn::failedDelays, dn::finishedDelays});
+    NotificationRecorder<dn::DelaysDownloadFailed, dn::DelaysDownloaded> recorder(center);
     const int sent = stats()["requests"]["Last24HoursDelays"].get<int>();
     downloadManager->downloadDelays(1, "2026-12-06T00:00:00Z");
     // The service counts the request as it arrives, before holding its answer back.
     ASSERT_TRUE(waitUntil([&] { return stats()["requests"]["Last24HoursDelays"].get<int>() > sent; }));
     downloadManager->resetForLogout();
-    ASSERT_TRUE(recorder.waitFor(dn::failedDelays, 2));
-    const auto failures = recorder.named(dn::failedDelays);
-    EXPECT_TRUE(failureError(failures[0])->is(transport_error::domain, transport_error::cancelled));
-    EXPECT_TRUE(failureError(failures[1])->is(orv_error::domain, orv_error::requestCancelled));
-    EXPECT_EQ(recorder.count(dn::finishedDelays), 0U);
+    ASSERT_TRUE(recorder.waitFor<dn::DelaysDownloadFailed>(2));
+    const auto failures = recorder.named<dn::DelaysDownloadFailed>();
+    EXPECT_TRUE(failures[0].error.is(transport_error::domain, transport_error::cancelled));
+    EXPECT_TRUE(failures[1].error.is(orv_error::domain, orv_error::requestCancelled));
+    EXPECT_EQ(recorder.count<dn::DelaysDownloaded>(), 0U);
 }
 
 TEST_F(ServiceFaultsTest, ServiceDownIsATransportError)
 {
     const auto unreachable = makeLoginManager("http://127.0.0.1:1/DelaysApi/Delays");
-    NotificationRecorder recorder(center, {ln::serverAuthentication});
+    NotificationRecorder<ln::ServerAuthentication> recorder(center);
     unreachable->authenticate("demo", "demo");
-    ASSERT_TRUE(recorder.waitFor(ln::serverAuthentication));
-    const auto note = recorder.named(ln::serverAuthentication).at(0);
-    EXPECT_FALSE(*note.value<bool>(ln::authenticationResult));
-    EXPECT_EQ(note.value<Error>(ln::authenticationError)->domain, transport_error::domain);
-    EXPECT_EQ(note.value<Error>(ln::authenticationError)->code, transport_error::cannotConnectToHost);
+    ASSERT_TRUE(recorder.waitFor<ln::ServerAuthentication>());
+    const auto note = recorder.named<ln::ServerAuthentication>().at(0);
+    EXPECT_FALSE(note.outcome.hasValue());
+    EXPECT_EQ(note.outcome.error().domain, transport_error::domain);
+    EXPECT_EQ(note.outcome.error().code, transport_error::cannotConnectToHost);
 }
 
 } // namespace
