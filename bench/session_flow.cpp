@@ -16,6 +16,7 @@
 #include <ctime>
 #include <filesystem>
 #include <future>
+#include <memory>
 
 namespace {
 
@@ -30,26 +31,35 @@ double processCpuSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-// Waits for named notifications to arrive a given number of times.
+// Counts the notifications of the given types as they arrive, and waits for a number of them.
 class Waiter {
 public:
-    Waiter(NotificationCenter& center, std::initializer_list<const char*> names)
+    template <typename... Payloads>
+    static std::unique_ptr<Waiter> of(NotificationCenter& center)
     {
-        for (const char* name : names) {
-            m_tokens.push_back(center.addObserver(name, [this, name](const Notification&) {
-                std::lock_guard lock(m_mutex);
-                ++m_counts[name];
-                m_changed.notify_all();
-            }));
-        }
+        auto waiter = std::make_unique<Waiter>();
+        (waiter->count<Payloads>(center), ...);
+        return waiter;
     }
-    bool wait(const std::string& name, int count)
+    template <typename Payload>
+    bool wait(int count)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_counts[name] >= count; });
+        return m_changed.wait_for(lock, std::chrono::seconds(30),
+                                  [&] { return m_counts[std::string(Payload::name)] >= count; });
     }
 
 private:
+    template <typename Payload>
+    void count(NotificationCenter& center)
+    {
+        m_tokens.push_back(center.observe<Payload>(nullptr, [this](const Payload&) {
+            std::lock_guard lock(m_mutex);
+            ++m_counts[std::string(Payload::name)];
+            m_changed.notify_all();
+        }));
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<std::string, int> m_counts;
@@ -79,7 +89,9 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
                                                          makeFileSecretStore(folder / "secrets"));
     auto login = LoginManager::create({credentials, transport, &center, std::chrono::seconds(12), service.baseUrl()});
     auto downloads = DownloadManager::create({login, database, transport, &center, std::chrono::seconds(12)});
-    Waiter waiter(center, {ln::serverAuthentication, dn::finishedFurnaces, dn::finishedDelays, dn::finishedReasons});
+    const auto waiter =
+        Waiter::of<ln::ServerAuthentication, dn::FurnacesDownloaded, dn::DelaysDownloaded, dn::ReasonsDownloaded>(
+            center);
 
     int round = 0;
     double cpu = 0;
@@ -89,13 +101,13 @@ void BM_SignInAndDownloadDay(benchmark::State& state)
         const double cpuStart = processCpuSeconds();
         (void)database->openUserDatabase("demo");
         login->authenticate("demo", "demo");
-        waiter.wait(ln::serverAuthentication, round);
+        waiter->wait<ln::ServerAuthentication>(round);
         downloads->downloadFurnacesList();
-        waiter.wait(dn::finishedFurnaces, round);
+        waiter->wait<dn::FurnacesDownloaded>(round);
         downloads->downloadDelays(1, "2026-12-06T00:00:00Z");
         downloads->downloadReasons(1);
-        waiter.wait(dn::finishedDelays, round);
-        waiter.wait(dn::finishedReasons, round);
+        waiter->wait<dn::DelaysDownloaded>(round);
+        waiter->wait<dn::ReasonsDownloaded>(round);
         cpu += processCpuSeconds() - cpuStart;
         state.PauseTiming();
         std::promise<std::size_t> counted;

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace orvendel::test {
 
@@ -81,8 +82,9 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = std::filesystem::temp_directory_path() /
-                   (std::string("orvendel-flows-") + info->test_suite_name() + "-" + info->name());
+        // The process in the name too: the suite runs beside itself under other time zones.
+        m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-flows-") + info->test_suite_name() +
+                                                             "-" + info->name() + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(m_folder);
         session = flows::Session::create(
             {.notificationCenter = {},
