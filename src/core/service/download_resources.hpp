@@ -76,7 +76,7 @@ struct Furnaces : Defaults {
                                                true};
     // The furnace id is sent when there is one, left out when not.
     static constexpr bool needsFurnace = false;
-    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    static Result<std::string> body(const Parameters&, wire::CommonData common)
     {
         return wire::encode(wire::FurnacesRequestBody{std::move(common)});
     }
@@ -99,7 +99,7 @@ struct Reasons : Defaults {
                                                "Failed Downloading Reasons - ",
                                                "Failed Downloading Reasons List - ",
                                                true};
-    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    static Result<std::string> body(const Parameters&, wire::CommonData common)
     {
         return wire::encode(wire::ReasonsRequestBody{std::move(common)});
     }
@@ -125,7 +125,7 @@ struct Delays : Defaults {
                                                "Failed Downloading Delays - ",
                                                "Failed Downloading Delays",
                                                false};
-    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    static Result<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
         return wire::encode(wire::DelaysRequestBody{
             std::move(common), wire::DelaysParameters{parameters.requestDate, parameters.ignoreRequestDate}});
@@ -158,7 +158,7 @@ struct Save : Defaults {
                                                "Failed Saving Delays",
                                                false};
     // Each delay marked edited, dates in the delay's own zone.
-    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    static Result<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
         return wire::encode(
             wire::SaveDelaysRequestBody{std::move(common), wire::saveParameters(parameters.heatId, parameters.delays)});
