@@ -94,7 +94,7 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
             if (!takeValue()) {
                 return {std::nullopt, "--data-dir needs a folder"};
             }
-            options.dataDirectory = std::filesystem::path(*value);
+            options.applicationSupportDirectory = std::filesystem::path(*value);
         } else {
             return {std::nullopt, "unknown option: " + arguments[i]};
         }

@@ -15,7 +15,7 @@ struct AppOptions {
     bool exitAfterFirstFrame = false;
     std::optional<std::string> serviceURL;
     std::optional<std::string> updateCheckURL;
-    std::optional<std::filesystem::path> dataDirectory;
+    std::optional<std::filesystem::path> applicationSupportDirectory;
 };
 
 struct ParsedAppOptions {

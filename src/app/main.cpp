@@ -60,7 +60,7 @@ int main(int argc, char** argv)
         app::ApplicationController::Options options;
         options.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
         options.storeSearchURL = addresses.updateCheckURL.value;
-        options.dataDirectory = parsed.options->dataDirectory;
+        options.applicationSupportDirectory = parsed.options->applicationSupportDirectory;
         app::AppWindow window(std::move(options));
         if (window.load()) {
             if (parsed.options->exitAfterFirstFrame) {

@@ -134,7 +134,7 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             if (!folder || folder->empty()) {
                 return usageError("--data-dir needs a folder");
             }
-            options.dataDirectory = std::filesystem::path(*folder);
+            options.applicationSupportDirectory = std::filesystem::path(*folder);
         } else if (argument == "--log") {
             const auto file = value();
             if (!file || file->empty()) {

@@ -20,7 +20,7 @@ struct CliOptions {
     RunMode mode = RunMode::shell;
     std::optional<std::string> serviceURL;
     std::optional<std::string> updateCheckURL;
-    std::optional<std::filesystem::path> dataDirectory;
+    std::optional<std::filesystem::path> applicationSupportDirectory;
     std::optional<std::filesystem::path> logFile;
     bool json = false;
     ConnectivityMode connectivity = ConnectivityMode::automatic;

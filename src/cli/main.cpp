@@ -32,8 +32,10 @@ struct LogFile {
 flows::Session::Parts sessionParts(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
 {
     flows::Session::Parts parts;
-    if (options.dataDirectory) {
-        parts.applicationSupportDirectory = [folder = *options.dataDirectory] { return std::optional(folder); };
+    if (options.applicationSupportDirectory) {
+        parts.applicationSupportDirectory = [folder = *options.applicationSupportDirectory] {
+            return std::optional(folder);
+        };
     }
     parts.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
     parts.storeSearchURL = addresses.updateCheckURL.value;

@@ -23,7 +23,7 @@ int hostUtcOffsetSeconds()
 
 std::optional<std::string> defaultDatabasePath()
 {
-    auto folder = AppPaths::dataDirectory();
+    auto folder = AppPaths::applicationSupportDirectory();
     if (!folder) {
         return std::nullopt;
     }

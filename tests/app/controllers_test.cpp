@@ -319,7 +319,7 @@ private slots:
             {"--service-url", "http://127.0.0.1:9/DelaysApi/Delays", "--data-dir=/tmp/x", "-platform", "offscreen"});
         QVERIFY(parsed.options);
         QCOMPARE(*parsed.options->serviceURL, std::string("http://127.0.0.1:9/DelaysApi/Delays"));
-        QCOMPARE(parsed.options->dataDirectory->string(), std::string("/tmp/x"));
+        QCOMPARE(parsed.options->applicationSupportDirectory->string(), std::string("/tmp/x"));
 
         QVERIFY(app::parseAppOptions({"--help"}).options->help);
         QVERIFY(!parsed.options->exitAfterFirstFrame);

@@ -19,7 +19,7 @@ TEST(CliOptions, ShellTakesTheGlobalOptionsInEitherForm)
     EXPECT_EQ(options.mode, RunMode::shell);
     EXPECT_TRUE(options.json);
     EXPECT_EQ(options.serviceURL, "http://127.0.0.1:9/DelaysApi/Delays");
-    EXPECT_EQ(options.dataDirectory, std::filesystem::path("/tmp/x"));
+    EXPECT_EQ(options.applicationSupportDirectory, std::filesystem::path("/tmp/x"));
     EXPECT_EQ(options.connectivity, ConnectivityMode::online);
     EXPECT_EQ(options.timeout, std::chrono::seconds(5));
 }

@@ -40,7 +40,7 @@ Error secret_error::make(int code, std::string detail)
     return Error{domain, code, std::move(description)};
 }
 
-std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& dataDirectory)
+std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& applicationSupportDirectory)
 {
     // Process-wide: whether a Secret Service answers is asked once (it may take half a second) and does not
     // change while the program runs; its one store serves every session.
@@ -48,11 +48,11 @@ std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesyst
     if (service) {
         return service;
     }
-    if (!dataDirectory) {
+    if (!applicationSupportDirectory) {
         log("No Secret Service is available and there is no data folder; passwords cannot be kept.");
         return std::make_shared<UnavailableSecretStore>();
     }
-    const auto folder = *dataDirectory / "Credentials";
+    const auto folder = *applicationSupportDirectory / "Credentials";
     // Process-wide too: the fallback is news once per run, not at every sign-in.
     static std::once_flag announced;
     std::call_once(announced, [&folder] {

@@ -49,7 +49,7 @@ bool secretServiceAnswers();
 std::shared_ptr<SecretStore> makeFileSecretStore(std::filesystem::path folder);
 
 // The system's store: the Secret Service when one answers, else the owner-only file in the folder
-// "Credentials" of `dataDirectory` (announced once on the console), else a store that refuses everything.
-std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& dataDirectory);
+// "Credentials" of `applicationSupportDirectory` (announced once on the console), else a store that refuses everything.
+std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& applicationSupportDirectory);
 
 } // namespace orvendel

@@ -1,7 +1,6 @@
 #include "core/storage/database_manager.hpp"
 
 #include "core/model/utilities.hpp"
-#include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
