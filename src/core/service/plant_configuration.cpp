@@ -39,7 +39,7 @@ std::string echoed(std::string_view text)
         }
         char32_t codePoint = 0;
         const auto length = utf8::sequenceAt(text, i, codePoint);
-        if (length == 0 || codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0)) {
+        if (length == 0 || utf8::isControl(codePoint)) {
             for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
                 out += fmt::format("\\x{:02X}", static_cast<unsigned char>(text[i + k]));
             }
