@@ -17,10 +17,11 @@ Result<Reply> decodeReply(const std::uint8_t* data, std::size_t size)
         return decoded;
     }
     const auto encoded = wire::encode(*decoded);
-    require(encoded.has_value(), "a decoded reply does not encode");
+    require(encoded.hasValue(), "a decoded reply does not encode");
     const auto again = wire::decode<Reply>(*encoded);
     require(again.hasValue(), "an encoded reply does not decode");
-    require(wire::encode(*again) == encoded, "a reply changes on its way through encode and decode");
+    const auto reencoded = wire::encode(*again);
+    require(reencoded && *reencoded == *encoded, "a reply changes on its way through encode and decode");
     return decoded;
 }
 

@@ -1,25 +1,16 @@
 #include "app/app_options.hpp"
 
-#include "core/service/service_address.hpp"
-#include "core/service/update_check.hpp"
+#include <string_view>
 
 namespace orvendel::app {
 
 std::string appUsageText()
 {
-    return "usage: orvendel [--service-url URL] [--update-check-url URL] [--data-dir DIR] [--exit-after-first-frame]\n"
+    return "usage: orvendel [--service-url URL] [--update-check-url URL] [--data-dir DIR] [--log FILE]\n"
+           "                [--exit-after-first-frame]\n"
            "\n"
-           "options:\n"
-           "  --service-url URL   the delay service (default: $ORVENDEL_SERVICE_URL, else service-url in\n"
-           "                      ~/.config/orvendel/orvendel.conf, else in /etc/orvendel/orvendel.conf, else\n"
-           "                      " +
-           std::string(ServiceAddress::defaultBaseURL) +
-           ")\n"
-           "  --update-check-url URL\n"
-           "                      the store search of the update check (default: $ORVENDEL_STORE_SEARCH_URL,\n"
-           "                      else update-check-url in the same files, else no check)\n"
-           "  --data-dir DIR      the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
-           "                      $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
+           "options:\n" +
+           shared_options::usage(22) +
            "  --exit-after-first-frame\n"
            "                      start-up check: show the window, print \"first-frame KB\" (the resident memory)\n"
            "                      once its first frame is drawn, and exit\n"
@@ -48,7 +39,7 @@ bool isQtOptionWithValue(std::string_view argument)
 
 } // namespace
 
-ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
+Result<AppOptions> parseAppOptions(const std::vector<std::string>& arguments)
 {
     AppOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -59,47 +50,33 @@ ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments)
             }
             continue;
         }
-        std::optional<std::string> value;
+        std::optional<std::string> inlineValue;
         if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
-            value = argument.substr(equals + 1);
+            inlineValue = argument.substr(equals + 1);
             argument.resize(equals);
         }
-        const auto takeValue = [&]() -> bool {
-            if (!value && i + 1 < arguments.size()) {
-                value = arguments[++i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (!inlineValue && i + 1 < arguments.size()) {
+                return arguments[++i];
             }
-            return value.has_value() && !value->empty();
+            return inlineValue;
         };
+        auto shared = shared_options::take(argument, value, options.shared);
+        if (!shared) {
+            return shared.error();
+        }
+        if (*shared) {
+            continue;
+        }
         if (argument == "--help" || argument == "-h") {
             options.help = true;
-        } else if (argument == "--exit-after-first-frame" && !value) {
+        } else if (argument == "--exit-after-first-frame" && !inlineValue) {
             options.exitAfterFirstFrame = true;
-        } else if (argument == "--service-url") {
-            if (!takeValue()) {
-                return {std::nullopt, "--service-url needs a URL"};
-            }
-            if (const auto problem = ServiceAddress::baseURLProblem(*value)) {
-                return {std::nullopt, "--service-url: " + *problem};
-            }
-            options.serviceURL = *value;
-        } else if (argument == "--update-check-url") {
-            if (!takeValue()) {
-                return {std::nullopt, "--update-check-url needs an http:// or https:// address with a host"};
-            }
-            if (const auto problem = update_check::storeSearchURLProblem(*value)) {
-                return {std::nullopt, "--update-check-url: " + *problem};
-            }
-            options.updateCheckURL = *value;
-        } else if (argument == "--data-dir") {
-            if (!takeValue()) {
-                return {std::nullopt, "--data-dir needs a folder"};
-            }
-            options.dataDirectory = std::filesystem::path(*value);
         } else {
-            return {std::nullopt, "unknown option: " + arguments[i]};
+            return Error{usage_error::domain, usage_error::unknownOption, "unknown option: " + arguments[i]};
         }
     }
-    return {options, {}};
+    return options;
 }
 
 } // namespace orvendel::app

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
+#include "core/service/shared_options.hpp"
+
 #include <string>
 #include <vector>
 
@@ -13,18 +13,12 @@ struct AppOptions {
     bool help = false;
     // Start-up checks: show the window, report its first frame and end.
     bool exitAfterFirstFrame = false;
-    std::optional<std::string> serviceURL;
-    std::optional<std::string> updateCheckURL;
-    std::optional<std::filesystem::path> dataDirectory;
+    SharedOptions shared;
 };
 
-struct ParsedAppOptions {
-    std::optional<AppOptions> options; // none: a usage error, explained in `error`
-    std::string error;
-};
-
-// Qt's own single-dash options (-platform NAME, -style NAME, …) are passed over: Qt reads them.
-ParsedAppOptions parseAppOptions(const std::vector<std::string>& arguments);
+// Qt's own single-dash options (-platform NAME, -style NAME, …) are passed over: Qt reads them. A mistake is
+// a usage_error.
+Result<AppOptions> parseAppOptions(const std::vector<std::string>& arguments);
 std::string appUsageText();
 
 inline constexpr int exitUsage = 2;

@@ -2,12 +2,14 @@
 #include "app/app_window.hpp"
 #include "core/service/plant_configuration.hpp"
 #include "core/service/service_address.hpp"
+#include "core/support/log.hpp"
 
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
+#include <memory>
 
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
@@ -39,12 +41,22 @@ int main(int argc, char** argv)
 {
     // Read before the window system is reached, so that --help and mistakes need no display.
     const auto parsed = app::parseAppOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.options) {
-        std::fprintf(stderr, "orvendel: %s\n\n%s", parsed.error.c_str(), app::appUsageText().c_str());
+    if (!parsed) {
+        std::fprintf(stderr, "orvendel: %s\n\n%s", parsed.error().description.c_str(), app::appUsageText().c_str());
         return app::exitUsage;
     }
-    const auto addresses = PlantConfiguration::resolve({parsed.options->serviceURL, parsed.options->updateCheckURL});
-    if (parsed.options->help) {
+    // Before the addresses are resolved, so that a fault in the plant's files is in the log too.
+    std::unique_ptr<LogFile> logFile;
+    if (parsed->shared.logFile) {
+        auto opened = LogFile::open(*parsed->shared.logFile);
+        if (!opened) {
+            std::fprintf(stderr, "orvendel: %s\n", opened.error().description.c_str());
+            return app::exitUsage;
+        }
+        logFile = std::move(opened).value();
+    }
+    const auto addresses = PlantConfiguration::resolve(parsed->shared);
+    if (parsed->help) {
         std::fputs((app::appUsageText() + "\n" + PlantConfiguration::describe(addresses)).c_str(), stdout);
         return 0;
     }
@@ -60,10 +72,10 @@ int main(int argc, char** argv)
         app::ApplicationController::Options options;
         options.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
         options.storeSearchURL = addresses.updateCheckURL.value;
-        options.dataDirectory = parsed.options->dataDirectory;
+        options.applicationSupportDirectory = parsed->shared.applicationSupportDirectory;
         app::AppWindow window(std::move(options));
         if (window.load()) {
-            if (parsed.options->exitAfterFirstFrame) {
+            if (parsed->exitAfterFirstFrame) {
                 QObject::connect(window.window(), &QQuickWindow::frameSwapped, &application, [] {
                     std::printf("first-frame %ld\n", residentKilobytes());
                     std::fflush(stdout);

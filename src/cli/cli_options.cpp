@@ -1,8 +1,6 @@
 #include "cli/cli_options.hpp"
 
 #include "cli/command_parser.hpp"
-#include "core/service/service_address.hpp"
-#include "core/service/update_check.hpp"
 
 #include <fmt/format.h>
 
@@ -37,9 +35,9 @@ bool isOneShotCommand(std::string_view word)
     return false;
 }
 
-ParsedCliOptions usageError(std::string text)
+Error usageError(int code, std::string text)
 {
-    return ParsedCliOptions{std::nullopt, std::move(text)};
+    return Error{usage_error::domain, code, std::move(text)};
 }
 
 } // namespace
@@ -50,19 +48,9 @@ std::string usageText()
            "       orvendel-cli [OPTIONS] --user NAME --password-stdin [--furnace ID] "
            "(furnaces | heats | show HEAT | reasons | report [REPORT OPTIONS])\n"
            "\n"
-           "options:\n"
-           "  --service-url URL     the delay service (default: $ORVENDEL_SERVICE_URL, else service-url in\n"
-           "                        ~/.config/orvendel/orvendel.conf, else in /etc/orvendel/orvendel.conf, else\n"
-           "                        " +
-           std::string(ServiceAddress::defaultBaseURL) +
-           ")\n"
-           "  --update-check-url URL\n"
-           "                        the store search of the update check (default: $ORVENDEL_STORE_SEARCH_URL,\n"
-           "                        else update-check-url in the same files, else no check)\n"
-           "  --data-dir DIR        the folder of the users' local data (default: $ORVENDEL_DATA_DIR, else\n"
-           "                        $XDG_DATA_HOME/orvendel, else ~/.local/share/orvendel)\n"
+           "options:\n" +
+           shared_options::usage(24) +
            "  --json                one JSON object per command on one line\n"
-           "  --log FILE            write the diagnostics to FILE instead of standard error\n"
            "  --assume-online       treat the network as reachable (same as --connectivity online)\n"
            "  --connectivity MODE   auto (default: the network monitor; a service on this machine is always\n"
            "                        reachable), online or offline\n"
@@ -81,7 +69,7 @@ std::string usageText()
            "In the shell, type `help` for the commands.\n";
 }
 
-ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
+Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments)
 {
     CliOptions options;
     bool modeChosen = false;
@@ -113,55 +101,32 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
 
         if (argument == "--help" || argument == "-h") {
             options.mode = RunMode::help;
-            return ParsedCliOptions{options, {}};
+            return options;
         }
         if (argument == "--self-check") {
             options.mode = RunMode::selfCheck;
-            return ParsedCliOptions{options, {}};
+            return options;
+        }
+        auto shared = shared_options::take(argument, value, options.shared);
+        if (!shared) {
+            return shared.error();
+        }
+        if (*shared) {
+            continue;
         }
         if (argument == "--json") {
             if (!flag(options.json)) {
-                return usageError("--json takes no value");
+                return usageError(usage_error::invalidValue, "--json takes no value");
             }
         } else if (argument == "--password-stdin") {
             if (!flag(options.passwordFromStdin)) {
-                return usageError("--password-stdin takes no value");
+                return usageError(usage_error::invalidValue, "--password-stdin takes no value");
             }
         } else if (argument == "--assume-online") {
             if (inlineValue) {
-                return usageError("--assume-online takes no value");
+                return usageError(usage_error::invalidValue, "--assume-online takes no value");
             }
             options.connectivity = ConnectivityMode::online;
-        } else if (argument == "--service-url") {
-            const auto url = value();
-            if (!url) {
-                return usageError("--service-url needs an http:// or https:// address with a host");
-            }
-            if (const auto problem = ServiceAddress::baseURLProblem(*url)) {
-                return usageError("--service-url: " + *problem);
-            }
-            options.serviceURL = *url;
-        } else if (argument == "--update-check-url") {
-            const auto url = value();
-            if (!url) {
-                return usageError("--update-check-url needs an http:// or https:// address with a host");
-            }
-            if (const auto problem = update_check::storeSearchURLProblem(*url)) {
-                return usageError("--update-check-url: " + *problem);
-            }
-            options.updateCheckURL = *url;
-        } else if (argument == "--data-dir") {
-            const auto folder = value();
-            if (!folder || folder->empty()) {
-                return usageError("--data-dir needs a folder");
-            }
-            options.dataDirectory = std::filesystem::path(*folder);
-        } else if (argument == "--log") {
-            const auto file = value();
-            if (!file || file->empty()) {
-                return usageError("--log needs a file");
-            }
-            options.logFile = std::filesystem::path(*file);
         } else if (argument == "--connectivity") {
             const auto mode = value();
             if (mode == "auto") {
@@ -171,26 +136,26 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             } else if (mode == "offline") {
                 options.connectivity = ConnectivityMode::offline;
             } else {
-                return usageError("--connectivity takes auto, online or offline");
+                return usageError(usage_error::invalidValue, "--connectivity takes auto, online or offline");
             }
         } else if (argument == "--timeout") {
             const auto text = value();
             const auto seconds = text ? parseInteger(*text) : std::nullopt;
             if (!seconds || *seconds < 1) {
-                return usageError("--timeout needs a whole number of seconds, at least 1");
+                return usageError(usage_error::invalidValue, "--timeout needs a whole number of seconds, at least 1");
             }
             options.timeout = std::chrono::seconds(*seconds);
         } else if (argument == "--user") {
             const auto user = value();
             if (!user) {
-                return usageError("--user needs a user name");
+                return usageError(usage_error::missingValue, "--user needs a user name");
             }
             options.user = *user;
         } else if (argument == "--furnace") {
             const auto text = value();
             const auto id = text ? parseInteger(*text) : std::nullopt;
             if (!id) {
-                return usageError("--furnace needs a furnace id");
+                return usageError(usage_error::invalidValue, "--furnace needs a furnace id");
             }
             options.furnaceId = *id;
         } else if (const auto takesValue = reportOptionTakesValue(argument);
@@ -206,9 +171,9 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
                 return usageError(argument + " takes no value");
             }
         } else if (argument.starts_with("-") && argument.size() > 1) {
-            return usageError(fmt::format("unknown option {}", argument));
+            return usageError(usage_error::unknownOption, fmt::format("unknown option {}", argument));
         } else if (modeChosen) {
-            return usageError(fmt::format("unexpected argument {}", argument));
+            return usageError(usage_error::unexpectedArgument, fmt::format("unexpected argument {}", argument));
         } else if (argument == "shell") {
             options.mode = RunMode::shell;
             modeChosen = true;
@@ -217,17 +182,17 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             options.command.push_back(argument);
             if (argument == "show") {
                 if (i + 1 >= arguments.size()) {
-                    return usageError("show needs a heat number");
+                    return usageError(usage_error::missingValue, "show needs a heat number");
                 }
                 options.command.push_back(arguments[++i]);
             }
             modeChosen = true;
         } else {
-            return usageError(fmt::format("unknown command {}", argument));
+            return usageError(usage_error::unexpectedArgument, fmt::format("unknown command {}", argument));
         }
     }
     if (!modeChosen) {
-        return usageError("no command given");
+        return usageError(usage_error::missingValue, "no command given");
     }
     if (options.mode == RunMode::oneShot) {
         if (options.json &&
@@ -235,12 +200,13 @@ ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments)
             return usageError("--csv and --json exclude each other");
         }
         if (!options.user || !options.passwordFromStdin) {
-            return usageError("a one-shot command needs --user NAME and --password-stdin");
+            return usageError(usage_error::missingValue, "a one-shot command needs --user NAME and --password-stdin");
         }
     } else if (options.user || options.passwordFromStdin || options.furnaceId) {
-        return usageError("--user, --password-stdin and --furnace go with a one-shot command, not with shell");
+        return usageError(usage_error::unexpectedArgument,
+                          "--user, --password-stdin and --furnace go with a one-shot command, not with shell");
     }
-    return ParsedCliOptions{options, {}};
+    return options;
 }
 
 } // namespace orvendel::cli

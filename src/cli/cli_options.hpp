@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/flows/service_connectivity.hpp"
+#include "core/service/shared_options.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -18,10 +19,7 @@ enum class RunMode { shell, oneShot, selfCheck, help };
 // The program's command line. Plain value, built once on the main thread.
 struct CliOptions {
     RunMode mode = RunMode::shell;
-    std::optional<std::string> serviceURL;
-    std::optional<std::string> updateCheckURL;
-    std::optional<std::filesystem::path> dataDirectory;
-    std::optional<std::filesystem::path> logFile;
+    SharedOptions shared;
     bool json = false;
     ConnectivityMode connectivity = ConnectivityMode::automatic;
     std::chrono::seconds timeout{60}; // how long a command waits for the service
@@ -32,12 +30,8 @@ struct CliOptions {
     std::vector<std::string> command; // the read-only command and its argument
 };
 
-struct ParsedCliOptions {
-    std::optional<CliOptions> options; // none: a usage error, explained in `error`
-    std::string error;
-};
-
-ParsedCliOptions parseCliOptions(const std::vector<std::string>& arguments);
+// A mistake is a usage_error.
+Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments);
 
 std::string usageText();
 

@@ -17,23 +17,13 @@ using namespace orvendel::cli;
 
 namespace {
 
-// Diagnostics of the core go to a file when asked; the file stays open for the whole run.
-struct LogFile {
-    std::FILE* file = nullptr;
-    ~LogFile()
-    {
-        if (file) {
-            setLogSink({});
-            std::fclose(file);
-        }
-    }
-};
-
 flows::Session::Parts sessionParts(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
 {
     flows::Session::Parts parts;
-    if (options.dataDirectory) {
-        parts.applicationSupportDirectory = [folder = *options.dataDirectory] { return std::optional(folder); };
+    if (options.shared.applicationSupportDirectory) {
+        parts.applicationSupportDirectory = [folder = *options.shared.applicationSupportDirectory] {
+            return std::optional(folder);
+        };
     }
     parts.serviceURL = addresses.serviceURL.value.value_or(ServiceAddress::defaultBaseURL);
     parts.storeSearchURL = addresses.updateCheckURL.value;
@@ -84,33 +74,30 @@ int run(const CliOptions& options, const PlantConfiguration::Addresses& addresse
 int main(int argc, char** argv)
 {
     const auto parsed = parseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.options) {
-        std::fprintf(stderr, "orvendel-cli: %s\n\n%s", parsed.error.c_str(), usageText().c_str());
+    if (!parsed) {
+        std::fprintf(stderr, "orvendel-cli: %s\n\n%s", parsed.error().description.c_str(), usageText().c_str());
         return exitUsage;
     }
-    const CliOptions& options = *parsed.options;
+    const CliOptions& options = *parsed;
     if (options.mode == RunMode::help) {
         std::fputs(usageText().c_str(), stdout);
         return exitSuccess;
     }
-    const auto addresses = PlantConfiguration::resolve({options.serviceURL, options.updateCheckURL});
+    const auto addresses = PlantConfiguration::resolve(options.shared);
     if (options.mode == RunMode::selfCheck) {
         std::fputs((coreSelfCheckReport() + PlantConfiguration::describe(addresses)).c_str(), stdout);
         return exitSuccess;
     }
 
-    LogFile logFile;
-    if (options.logFile) {
-        logFile.file = std::fopen(options.logFile->c_str(), "a");
-        if (!logFile.file) {
-            std::fprintf(stderr, "orvendel-cli: cannot write the log file %s\n", options.logFile->c_str());
+    // Diagnostics go to the file for the whole run.
+    std::unique_ptr<LogFile> logFile;
+    if (options.shared.logFile) {
+        auto opened = LogFile::open(*options.shared.logFile);
+        if (!opened) {
+            std::fprintf(stderr, "orvendel-cli: %s\n", opened.error().description.c_str());
             return exitUsage;
         }
-        setLogSink([file = logFile.file](std::string_view line) {
-            std::fwrite(line.data(), 1, line.size(), file);
-            std::fputc('\n', file);
-            std::fflush(file);
-        });
+        logFile = std::move(opened).value();
     }
     return run(options, addresses);
 }

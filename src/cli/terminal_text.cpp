@@ -11,7 +11,7 @@ namespace {
 bool isUnsafe(char32_t c)
 {
     // The reordering controls are the ones the app leaves out of its texts.
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || screens::isBidiControl(c);
+    return utf8::isControl(c) || screens::isBidiControl(c);
 }
 
 } // namespace

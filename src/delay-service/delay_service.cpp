@@ -23,7 +23,7 @@ int hostUtcOffsetSeconds()
 
 std::optional<std::string> defaultDatabasePath()
 {
-    auto folder = AppPaths::dataDirectory();
+    auto folder = AppPaths::applicationSupportDirectory();
     if (!folder) {
         return std::nullopt;
     }
@@ -53,7 +53,9 @@ DelayService::~DelayService() = default;
 
 Result<std::unique_ptr<DelayService>> DelayService::create(const ServiceOptions& options)
 {
-    const auto failure = [](std::string description) { return Error{"DelayService", 0, std::move(description)}; };
+    const auto failure = [](std::string description) {
+        return Error{service_error::domain, service_error::cannotStart, std::move(description)};
+    };
     std::unique_ptr<DelayService> service(new DelayService(options));
     service->m_zone = TimeZone{options.utcOffsetSeconds.value_or(hostUtcOffsetSeconds())};
 

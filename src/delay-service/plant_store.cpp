@@ -112,7 +112,7 @@ Result<void> PlantStore::reset(int64_t now)
 {
     auto lock = m_db.lock();
     if (!m_plant) {
-        return Error{databaseErrorDomain, 0, "the plant was never opened"};
+        return Error{service_error::domain, service_error::notOpened, "the plant was never opened"};
     }
     if (auto dropped = m_db.execute(dropPlant); !dropped) {
         return dropped;
@@ -169,7 +169,7 @@ void PlantStore::extendTo(int64_t now)
 Result<void> PlantStore::extendLocked(int64_t now)
 {
     if (!m_plant) {
-        return Error{databaseErrorDomain, 0, "the plant was never opened"};
+        return Error{service_error::domain, service_error::notOpened, "the plant was never opened"};
     }
     Transaction transaction(m_db);
     if (!transaction.began()) {

@@ -18,6 +18,14 @@ class Statement;
 // SQLite's refusals: its result code and its message.
 inline constexpr const char* databaseErrorDomain = "SQLite";
 
+// The service's own refusals, before or beside SQLite.
+namespace service_error {
+inline constexpr const char* domain = "DelayService";
+inline constexpr int cannotStart = 1; // the description says which step failed
+inline constexpr int notOpened = 2;   // the plant's tables were never opened
+inline constexpr int invalidUser = 3; // no name, or a password that could not be hashed
+} // namespace service_error
+
 // The service's one SQLite connection. Every use goes through `lock()`, so the connection is shared by
 // the worker threads one at a time; statements made under a lock must not outlive it.
 class Database {

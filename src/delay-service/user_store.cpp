@@ -21,12 +21,12 @@ Result<void> UserStore::open()
 Result<void> UserStore::addUser(std::string_view name, std::string_view password, int startingFurnaceId)
 {
     if (name.empty()) {
-        return Error{databaseErrorDomain, 0, "a user needs a name"};
+        return Error{service_error::domain, service_error::invalidUser, "a user needs a name"};
     }
     // Hashing is slow on purpose; it runs before the lock is taken.
     const auto hashed = passwords::hash(password);
     if (!hashed) {
-        return Error{databaseErrorDomain, 0, "the password could not be hashed"};
+        return Error{service_error::domain, service_error::invalidUser, "the password could not be hashed"};
     }
     auto lock = m_db.lock();
     Statement row(m_db, "INSERT OR REPLACE INTO users (name, password_hash, starting_furnace_id) VALUES (?, ?, ?)");

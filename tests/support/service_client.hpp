@@ -37,7 +37,7 @@ public:
     {
         const auto encoded = wire::encode(body);
         if (!encoded) {
-            return Error{wire::decodeErrorDomain, 0, "request did not encode"};
+            return encoded.error();
         }
         const HttpReply reply = post(resource, *encoded);
         return wire::decode<Reply>(reply.body);

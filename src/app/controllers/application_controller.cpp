@@ -36,8 +36,10 @@ flows::Session::Parts sessionParts(const ApplicationController::Options& options
 {
     flows::Session::Parts parts;
     parts.clock = options.clock;
-    if (options.dataDirectory) {
-        parts.applicationSupportDirectory = [folder = *options.dataDirectory] { return std::optional(folder); };
+    if (options.applicationSupportDirectory) {
+        parts.applicationSupportDirectory = [folder = *options.applicationSupportDirectory] {
+            return std::optional(folder);
+        };
     }
     parts.serviceURL = options.serviceURL;
     parts.storeSearchURL = options.storeSearchURL;

@@ -48,7 +48,7 @@ public:
         // Where the service, the update check (none: off) and the user's files are.
         std::string serviceURL = ServiceAddress::defaultBaseURL;
         std::optional<std::string> storeSearchURL;
-        std::optional<std::filesystem::path> dataDirectory; // none: the environment's data folder
+        std::optional<std::filesystem::path> applicationSupportDirectory; // none: the environment's choice
     };
 
     explicit ApplicationController(Options options, QObject* parent = nullptr);

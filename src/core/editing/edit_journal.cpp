@@ -15,6 +15,8 @@ namespace orvendel {
 namespace {
 
 constexpr const char* errorDomain = "EditJournal";
+// Every failure of the journal is one kind for its callers: the edits could not be kept.
+constexpr int journalFailure = 1;
 // "ORVJ": tells our journal from any other SQLite file that happens to sit under its name.
 constexpr int applicationId = 0x4F52564A;
 constexpr int formatVersion = 1;
@@ -50,7 +52,7 @@ constexpr const char* selectRows =
 
 Error journalError(std::string message)
 {
-    return Error{errorDomain, 1, std::move(message)};
+    return Error{errorDomain, journalFailure, std::move(message)};
 }
 
 std::int64_t nanoseconds(Instant instant)

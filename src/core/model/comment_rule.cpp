@@ -8,11 +8,10 @@
 namespace orvendel::CommentRule {
 namespace {
 
-// Line feeds and tabs are what a multi-line comment field produces; every other control character could
-// steer whatever later shows the comment.
-bool isControl(char32_t c)
+// Line feeds and tabs are what a multi-line comment field produces; no other control character is text.
+bool isRefusedControl(char32_t c)
 {
-    return (c < 0x20 && c != U'\n' && c != U'\t') || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+    return utf8::isControl(c) && c != U'\n' && c != U'\t';
 }
 
 } // namespace
@@ -33,7 +32,7 @@ Problem problem(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         char32_t c = 0;
         i += utf8::sequenceAt(text, i, c);
-        if (isControl(c)) {
+        if (isRefusedControl(c)) {
             return Problem::controlCharacter;
         }
     }

@@ -15,7 +15,7 @@ const char* nonEmptyEnv(const char* name)
 
 } // namespace
 
-std::optional<std::filesystem::path> dataDirectory()
+std::optional<std::filesystem::path> applicationSupportDirectory()
 {
     if (const char* dir = nonEmptyEnv("ORVENDEL_DATA_DIR")) {
         return std::filesystem::path(dir);

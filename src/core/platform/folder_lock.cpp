@@ -2,6 +2,8 @@
 
 #include "core/platform/local_files.hpp"
 
+#include <fmt/format.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -19,36 +21,34 @@ Error lockFileError(const std::filesystem::path& path, int error)
                  path.string() + ": " + std::strerror(error)};
 }
 
-// The holder's line: "PID PROGRAM". A line cut short or empty names no one.
-FolderLock::Holder readHolder(int folder)
+// The refusal, naming the holder from its line "PID PROGRAM". A line cut short or empty names no one.
+Error heldError(int folder)
 {
-    FolderLock::Holder holder;
+    Error error{folder_lock_error::domain, folder_lock_error::held, "another Orvendel process"};
     const UniqueDescriptor fd(::openat(folder, FolderLock::fileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
-        return holder;
+        return error;
     }
     char buffer[512];
     const ssize_t count = ::pread(fd.get(), buffer, sizeof buffer - 1, 0);
     if (count <= 0) {
-        return holder;
+        return error;
     }
     const std::string_view text(buffer, static_cast<std::size_t>(count));
     const auto lineEnd = text.find('\n');
     if (lineEnd == std::string_view::npos) {
-        return holder;
+        return error;
     }
     const auto line = text.substr(0, lineEnd);
     long pid = 0;
     const auto [end, failure] = std::from_chars(line.data(), line.data() + line.size(), pid);
     if (failure != std::errc() || pid <= 0) {
-        return holder;
+        return error;
     }
-    holder.pid = pid;
     const std::string_view rest(end, static_cast<std::size_t>(line.data() + line.size() - end));
-    if (!rest.empty() && rest.front() == ' ') {
-        holder.program = std::string(rest.substr(1));
-    }
-    return holder;
+    const auto program = !rest.empty() && rest.front() == ' ' ? rest.substr(1) : std::string_view();
+    error.description += program.empty() ? fmt::format(" (pid {})", pid) : fmt::format(" ({}, pid {})", program, pid);
+    return error;
 }
 
 void writeHolder(int fd, const std::string& program)
@@ -71,7 +71,7 @@ bool stillAt(int folder, const std::filesystem::path& path)
 
 } // namespace
 
-FolderLock::Outcome FolderLock::acquire(const std::filesystem::path& folder, const std::string& program)
+Result<FolderLock> FolderLock::acquire(const std::filesystem::path& folder, const std::string& program)
 {
     // A folder swapped in between opening and locking would leave this process holding a folder no one else
     // looks at; the next attempt opens the new one. Only a loop of swaps gets past a few attempts.
@@ -88,7 +88,7 @@ FolderLock::Outcome FolderLock::acquire(const std::filesystem::path& folder, con
         while (::flock(descriptor.get(), LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             if (error == EWOULDBLOCK) {
-                return Held{readHolder(descriptor.get())};
+                return heldError(descriptor.get());
             }
             if (error != EINTR) {
                 return lockFileError(folder, error);

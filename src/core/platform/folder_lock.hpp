@@ -4,11 +4,16 @@
 #include "core/support/error.hpp"
 
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <variant>
 
 namespace orvendel {
+
+namespace folder_lock_error {
+inline constexpr const char* domain = "FolderLock";
+// Another holder has the lock (this process counts as another too); the description names it as
+// "another Orvendel process (PROGRAM, pid PID)", or without the parenthesis when the holder has not said.
+inline constexpr int held = 1;
+} // namespace folder_lock_error
 
 // An advisory lock on a folder, so that one process at a time works in it: `flock` on the folder's own
 // descriptor, so that deleting or replacing a file inside lets no second process in (a lock on a file can
@@ -21,21 +26,10 @@ class FolderLock {
 public:
     static constexpr const char* fileName = ".orvendel.lock";
 
-    // Who holds a lock, as the holder wrote it; nothing known when it has not written yet.
-    struct Holder {
-        std::optional<long> pid;
-        std::string program;
-    };
-    struct Held {
-        Holder holder;
-    };
-    // The lock, the holder that keeps it, or why the lock file could not be used.
-    using Outcome = std::variant<FolderLock, Held, Error>;
-
-    // Takes the lock of an existing folder without waiting; `program` is written beside this pid. A link in
-    // the folder's or the file's place is refused (local_file_error::symbolicLink), and so is a folder of
-    // another account (local_file_error::otherOwner).
-    static Outcome acquire(const std::filesystem::path& folder, const std::string& program);
+    // Takes the lock of an existing folder without waiting; `program` is written beside this pid. A lock
+    // someone holds is folder_lock_error::held. A link in the folder's or the file's place is refused
+    // (local_file_error::symbolicLink), and so is a folder of another account (local_file_error::otherOwner).
+    static Result<FolderLock> acquire(const std::filesystem::path& folder, const std::string& program);
 
     FolderLock() = default;
     FolderLock(FolderLock&&) noexcept = default;

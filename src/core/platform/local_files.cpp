@@ -183,14 +183,11 @@ Result<void> checkOwned(const std::filesystem::path& path)
     return {};
 }
 
-Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,
-                                    std::optional<mode_t> mode)
+namespace {
+
+Result<std::string> readOpened(UniqueDescriptor file, const std::filesystem::path& path, std::size_t maximumBytes,
+                               std::optional<mode_t> mode)
 {
-    const auto opened = openNoFollow(path, O_RDONLY);
-    if (!opened) {
-        return opened.error();
-    }
-    UniqueDescriptor file(*opened);
     struct stat info {};
     if (auto regular = requireRegularFile(file.get(), path, info); !regular) {
         return regular.error();
@@ -223,6 +220,31 @@ Result<std::string> readRegularFile(const std::filesystem::path& path, std::size
         }
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
+}
+
+} // namespace
+
+Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,
+                                    std::optional<mode_t> mode)
+{
+    const auto opened = openNoFollow(path, O_RDONLY);
+    if (!opened) {
+        return opened.error();
+    }
+    return readOpened(UniqueDescriptor(*opened), path, maximumBytes, mode);
+}
+
+Result<std::string> readFileFollowingLinks(const std::filesystem::path& path, std::size_t maximumBytes)
+{
+    int fd = -1;
+    do {
+        // O_NONBLOCK: a pipe in the file's place must not hang the start.
+        fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return systemError(path, "open", errno);
+    }
+    return readOpened(UniqueDescriptor(fd), path, maximumBytes, std::nullopt);
 }
 
 Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode)

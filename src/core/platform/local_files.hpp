@@ -64,6 +64,11 @@ Result<void> ensureRealFolder(const std::filesystem::path& path, std::optional<m
 Result<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumBytes,
                                     std::optional<mode_t> mode = std::nullopt);
 
+// The same for configuration kept by the installation or the user, which may be reached through links: /etc
+// often holds them (a configuration-management tree), and so may a home folder (a dotfiles manager). Never
+// for a file of the application's own.
+Result<std::string> readFileFollowingLinks(const std::filesystem::path& path, std::size_t maximumBytes);
+
 // Creates the regular file when missing; the file (new or existing) gets exactly `mode`, whatever the umask.
 Result<void> createRegularFile(const std::filesystem::path& path, mode_t mode);
 

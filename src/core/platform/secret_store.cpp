@@ -15,7 +15,7 @@ public:
     Result<std::string> find(const SecretKey&) override { return unavailable(); }
 
 private:
-    static Error unavailable() { return secret_error::make(secret_error::failure, "no place to keep secrets"); }
+    static Error unavailable() { return secret_error::make(secret_error::unavailable, "no place to keep secrets"); }
 };
 
 } // namespace
@@ -30,6 +30,9 @@ Error secret_error::make(int code, std::string detail)
     case itemNotFound:
         description = "The item could not be found.";
         break;
+    case unavailable:
+        description = "There is no secret store.";
+        break;
     default:
         description = "The secret store failed.";
         break;
@@ -40,23 +43,27 @@ Error secret_error::make(int code, std::string detail)
     return Error{domain, code, std::move(description)};
 }
 
-std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& dataDirectory)
+std::shared_ptr<SecretStore> systemSecretStore(const std::optional<std::filesystem::path>& applicationSupportDirectory)
 {
     // Process-wide: whether a Secret Service answers is asked once (it may take half a second) and does not
     // change while the program runs; its one store serves every session.
-    static const std::shared_ptr<SecretStore> service = secretServiceAnswers() ? makeLibsecretStore() : nullptr;
-    if (service) {
+    static const Result<void> answers = secretServiceAnswers();
+    if (answers) {
+        static const std::shared_ptr<SecretStore> service = makeLibsecretStore();
         return service;
     }
-    if (!dataDirectory) {
-        log("No Secret Service is available and there is no data folder; passwords cannot be kept.");
+    // The reason is the one the first question got; it does not change either.
+    const auto why = answers.error().description;
+    if (!applicationSupportDirectory) {
+        log("No Secret Service is available (" + why + ") and there is no data folder; passwords cannot be kept.");
         return std::make_shared<UnavailableSecretStore>();
     }
-    const auto folder = *dataDirectory / "Credentials";
+    const auto folder = *applicationSupportDirectory / "Credentials";
     // Process-wide too: the fallback is news once per run, not at every sign-in.
     static std::once_flag announced;
-    std::call_once(announced, [&folder] {
-        log("No Secret Service is available; passwords are kept in an owner-only file in " + folder.string());
+    std::call_once(announced, [&folder, &why] {
+        log("No Secret Service is available (" + why + "); passwords are kept in an owner-only file in " +
+            folder.string());
     });
     return makeFileSecretStore(folder);
 }

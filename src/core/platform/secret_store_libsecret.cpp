@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 
 namespace orvendel {
 namespace {
@@ -53,18 +52,12 @@ Result<Libsecret> loadLibsecret()
     return table;
 }
 
-// The loaded table, or none when libsecret is not installed (the caller falls back to the file store).
-// Loaded once per process: GLib's type system cannot unload what it registered.
-const Libsecret* libsecret()
+// The loaded table, or why libsecret could not be used (the caller falls back to the file store and says
+// why). Loaded once per process: GLib's type system cannot unload what it registered.
+const Result<Libsecret>& libsecret()
 {
-    static std::once_flag once;
-    static std::optional<Libsecret> table;
-    std::call_once(once, [] {
-        if (auto loaded = loadLibsecret()) {
-            table = std::move(loaded).value();
-        }
-    });
-    return table ? &*table : nullptr;
+    static const Result<Libsecret> table = loadLibsecret();
+    return table;
 }
 
 constexpr const char* secretServiceName = "org.freedesktop.secrets";
@@ -168,6 +161,12 @@ private:
     }
 };
 
+// The description is the reason alone: it is said inside a longer line.
+Error unavailable(std::string reason)
+{
+    return Error{secret_error::domain, secret_error::unavailable, std::move(reason)};
+}
+
 bool sessionBusConfigured()
 {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
@@ -186,21 +185,20 @@ std::shared_ptr<SecretStore> makeLibsecretStore()
     return std::make_shared<LibsecretStore>();
 }
 
-bool secretServiceAnswers()
+Result<void> secretServiceAnswers()
 {
     // Without a session bus there is nobody to ask; do not let GLib try to start one.
     if (!sessionBusConfigured()) {
-        return false;
+        return unavailable("no session bus");
     }
-    const Libsecret* secret = libsecret();
-    if (secret == nullptr) {
-        return false;
+    const auto& secret = libsecret();
+    if (!secret) {
+        return unavailable(secret.error().description);
     }
     GError* error = nullptr;
     GDBusConnection* bus = secret->bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
     if (!bus) {
-        g_clear_error(&error);
-        return false;
+        return unavailable("the session bus: " + takeMessage(error));
     }
     GVariant* reply = secret->dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                                         "org.freedesktop.DBus", "NameHasOwner",
@@ -213,9 +211,13 @@ bool secretServiceAnswers()
         owned = value;
         g_variant_unref(reply);
     }
-    g_clear_error(&error);
+    const std::string message = takeMessage(error);
     secret->object_unref(bus);
-    return owned;
+    if (!owned) {
+        return secret_error::make(secret_error::unavailable,
+                                  message.empty() ? std::string("nobody owns ") + secretServiceName : message);
+    }
+    return {};
 }
 
 } // namespace orvendel

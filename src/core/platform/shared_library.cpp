@@ -18,7 +18,7 @@ Result<std::shared_ptr<SharedLibrary>> SharedLibrary::open(const std::string& so
     // Local: its symbols must not stand in for anyone else's; now: a missing symbol fails here, not mid-call.
     void* handle = dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        return Error{errorDomain, 1, "Could not load " + soname + ": " + lastLoaderError("not found")};
+        return Error{errorDomain, notLoaded, "Could not load " + soname + ": " + lastLoaderError("not found")};
     }
     return std::shared_ptr<SharedLibrary>(new SharedLibrary(soname, handle));
 }
@@ -33,7 +33,7 @@ Result<void*> SharedLibrary::address(const char* name) const
     dlerror();
     void* found = dlsym(m_handle, name);
     if (found == nullptr) {
-        return Error{errorDomain, 2, m_soname + " has no " + name + ": " + lastLoaderError("not found")};
+        return Error{errorDomain, missingSymbol, m_soname + " has no " + name + ": " + lastLoaderError("not found")};
     }
     return found;
 }

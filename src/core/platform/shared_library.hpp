@@ -15,6 +15,8 @@ namespace orvendel {
 class SharedLibrary {
 public:
     static constexpr const char* errorDomain = "SharedLibrary";
+    static constexpr int notLoaded = 1;     // the library or one it needs is not installed
+    static constexpr int missingSymbol = 2; // an older or other build of it
 
     // `soname` as the dynamic linker would look it up, e.g. "libcurl.so.4".
     static Result<std::shared_ptr<SharedLibrary>> open(const std::string& soname);

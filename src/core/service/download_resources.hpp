@@ -69,7 +69,7 @@ struct Furnaces : Defaults<dn::FurnacesDownloaded, dn::FurnacesDownloadFailed> {
                                                true};
     // The furnace id is sent when there is one, left out when not.
     static constexpr bool needsFurnace = false;
-    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    static Result<std::string> body(const Parameters&, wire::CommonData common)
     {
         return wire::encode(wire::FurnacesRequestBody{std::move(common)});
     }
@@ -90,7 +90,7 @@ struct Reasons : Defaults<dn::ReasonsDownloaded, dn::ReasonsDownloadFailed> {
                                                "Failed Downloading Reasons - ",
                                                "Failed Downloading Reasons List - ",
                                                true};
-    static std::optional<std::string> body(const Parameters&, wire::CommonData common)
+    static Result<std::string> body(const Parameters&, wire::CommonData common)
     {
         return wire::encode(wire::ReasonsRequestBody{std::move(common)});
     }
@@ -111,7 +111,7 @@ struct Delays : Defaults<dn::DelaysDownloaded, dn::DelaysDownloadFailed> {
     static constexpr DownloadResource resource{"Last24HoursDelays",           "Started Downloading Delays",
                                                "Finished Downloading Delays", "Failed Downloading Delays - ",
                                                "Failed Downloading Delays",   false};
-    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    static Result<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
         return wire::encode(wire::DelaysRequestBody{
             std::move(common), wire::DelaysParameters{parameters.requestDate, parameters.ignoreRequestDate}});
@@ -138,7 +138,7 @@ struct Save : Defaults<dn::DelaysSaved, dn::DelaysSaveFailed> {
     static constexpr DownloadResource resource{"SaveDelays", "Started Saving Delays", nullptr,
                                                nullptr,      "Failed Saving Delays",  false};
     // Each delay marked edited, dates in the delay's own zone.
-    static std::optional<std::string> body(const Parameters& parameters, wire::CommonData common)
+    static Result<std::string> body(const Parameters& parameters, wire::CommonData common)
     {
         return wire::encode(
             wire::SaveDelaysRequestBody{std::move(common), wire::saveParameters(parameters.heatId, parameters.delays)});

@@ -76,7 +76,7 @@ wire::CommonData Downloader::commonData() const
                             configuration.furnaceId};
 }
 
-void Downloader::sendJSON(std::optional<std::string> body)
+void Downloader::sendJSON(Result<std::string> body)
 {
     if (!body) {
         failWithError(request_failures::encodeFailure());

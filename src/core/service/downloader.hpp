@@ -71,8 +71,8 @@ protected:
     // Common data of the configuration: user, session, locale and furnace.
     wire::CommonData commonData() const;
 
-    // Sends an encoded JSON body as a POST, or reports 1022 when there is none (encoding failed).
-    void sendJSON(std::optional<std::string> body);
+    // Sends an encoded JSON body as a POST, or reports orv_error::encodeFailure when encoding failed.
+    void sendJSON(Result<std::string> body);
 
 private:
     std::shared_ptr<HttpSession> urlSession();

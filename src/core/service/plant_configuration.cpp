@@ -1,5 +1,6 @@
 #include "core/service/plant_configuration.hpp"
 
+#include "core/platform/local_files.hpp"
 #include "core/service/service_address.hpp"
 #include "core/service/update_check.hpp"
 #include "core/support/log.hpp"
@@ -8,12 +9,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orvendel::PlantConfiguration {
 namespace {
@@ -43,7 +39,7 @@ std::string echoed(std::string_view text)
         }
         char32_t codePoint = 0;
         const auto length = utf8::sequenceAt(text, i, codePoint);
-        if (length == 0 || codePoint < 0x20 || (codePoint >= 0x7f && codePoint < 0xa0)) {
+        if (length == 0 || utf8::isControl(codePoint)) {
             for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
                 out += fmt::format("\\x{:02X}", static_cast<unsigned char>(text[i + k]));
             }
@@ -59,24 +55,17 @@ std::string echoed(std::string_view text)
 // Why `value` cannot stand for `key`, with the address as it may be shown; none when it can.
 std::optional<std::string> addressFault(std::string_view key, std::string_view value)
 {
-    const auto problem =
-        key == serviceURLKey ? ServiceAddress::baseURLProblem(value) : update_check::storeSearchURLProblem(value);
-    if (!problem) {
+    const auto usable =
+        ServiceAddress::checkAddress(value, key == serviceURLKey ? AddressUse::serviceBase : AddressUse::storeSearch);
+    if (usable) {
         return std::nullopt;
     }
-    return fmt::format("{}: \"{}\"", *problem, echoed(ServiceAddress::withoutCredentials(value)));
+    return fmt::format("{}: \"{}\"", usable.error().description, echoed(ServiceAddress::withoutCredentials(value)));
 }
 
-std::nullopt_t fault(const std::filesystem::path& file, std::size_t line, std::string_view what)
+Error fault(int code, const std::filesystem::path& file, std::size_t line, std::string_view what)
 {
-    log(fmt::format("{}:{}: {}; the file is ignored", file.string(), line, what));
-    return std::nullopt;
-}
-
-std::nullopt_t fault(const std::filesystem::path& file, std::string_view what)
-{
-    log(fmt::format("{}: {}; the file is ignored", file.string(), what));
-    return std::nullopt;
+    return Error{configuration_error::domain, code, fmt::format("{}:{}: {}", file.string(), line, what)};
 }
 
 std::optional<std::string> environment(const char* name)
@@ -90,7 +79,7 @@ std::optional<std::string> environment(const char* name)
 
 } // namespace
 
-std::optional<FileSettings> parse(std::string_view text, const std::filesystem::path& file)
+Result<FileSettings> parse(std::string_view text, const std::filesystem::path& file)
 {
     // Editors on some systems begin a UTF-8 file with a byte order mark; it is not part of the first key.
     if (text.starts_with("\xEF\xBB\xBF")) {
@@ -110,22 +99,23 @@ std::optional<FileSettings> parse(std::string_view text, const std::filesystem::
         }
         const auto equals = line.find('=');
         if (equals == std::string_view::npos) {
-            return fault(file, number, "expected KEY = VALUE");
+            return fault(configuration_error::malformedLine, file, number, "expected KEY = VALUE");
         }
         const auto key = trimmed(line.substr(0, equals));
         const auto value = trimmed(line.substr(equals + 1));
         const bool isService = key == serviceURLKey;
         if (!isService && key != updateCheckURLKey) {
             return fault(
-                file, number,
+                configuration_error::unknownKey, file, number,
                 fmt::format("unknown key \"{}\" (known: {}, {})", echoed(key), serviceURLKey, updateCheckURLKey));
         }
         auto& firstLine = isService ? serviceLine : updateCheckLine;
         if (firstLine != 0) {
-            return fault(file, number, fmt::format("{} is given twice (first on line {})", key, firstLine));
+            return fault(configuration_error::repeatedKey, file, number,
+                         fmt::format("{} is given twice (first on line {})", key, firstLine));
         }
         if (const auto problem = addressFault(key, value)) {
-            return fault(file, number, fmt::format("{}: {}", key, *problem));
+            return fault(configuration_error::badAddress, file, number, fmt::format("{}: {}", key, *problem));
         }
         firstLine = number;
         (isService ? settings.serviceURL : settings.updateCheckURL) = std::string(value);
@@ -133,42 +123,28 @@ std::optional<FileSettings> parse(std::string_view text, const std::filesystem::
     return settings;
 }
 
-std::optional<FileSettings> readFile(const std::filesystem::path& file)
+Result<FileSettings> readFile(const std::filesystem::path& file)
 {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (descriptor < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return FileSettings{};
-        }
-        return fault(file, fmt::format("cannot be read: {}", std::strerror(errno)));
+    auto text = LocalFiles::readFileFollowingLinks(file, maximumFileSize);
+    if (text) {
+        return parse(*text, file);
     }
-    std::string text;
-    struct stat status {};
-    std::optional<std::string> problem;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        problem = "not a regular file";
-    } else if (static_cast<std::size_t>(status.st_size) > maximumFileSize) {
-        problem = fmt::format("larger than {} KiB", maximumFileSize / 1024);
-    } else {
-        char buffer[4096];
-        ssize_t count = 0;
-        while ((count = ::read(descriptor, buffer, sizeof buffer)) != 0) {
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0 || text.size() + static_cast<std::size_t>(count) > maximumFileSize) {
-                problem = count < 0 ? fmt::format("cannot be read: {}", std::strerror(errno))
-                                    : fmt::format("larger than {} KiB", maximumFileSize / 1024);
-                break;
-            }
-            text.append(buffer, static_cast<std::size_t>(count));
-        }
+    const auto& error = text.error();
+    std::string what;
+    switch (error.code) {
+    case local_file_error::missing:
+        return FileSettings{};
+    case local_file_error::wrongKind:
+        what = file.string() + ": not a regular file";
+        break;
+    case local_file_error::tooLarge:
+        what = fmt::format("{}: larger than {} KiB", file.string(), maximumFileSize / 1024);
+        break;
+    default:
+        what = error.description; // it names the file and the system's reason
+        break;
     }
-    ::close(descriptor);
-    if (problem) {
-        return fault(file, *problem);
-    }
-    return parse(text, file);
+    return Error{configuration_error::domain, configuration_error::unreadable, std::move(what)};
 }
 
 Locations Locations::current()
@@ -183,7 +159,7 @@ Locations Locations::current()
     return locations;
 }
 
-Addresses resolve(const CommandLine& commandLine, const Locations& locations)
+Addresses resolve(const SharedOptions& commandLine, const Locations& locations)
 {
     Addresses addresses{{commandLine.serviceURL, "the command line"}, {commandLine.updateCheckURL, "the command line"}};
     const auto fillFrom = [](Setting& setting, const std::optional<std::string>& value, std::string source) {
@@ -209,10 +185,13 @@ Addresses resolve(const CommandLine& commandLine, const Locations& locations)
              fmt::format("${}", update_check::storeSearchURLEnvironmentVariable));
     // Both files are read even when the command line decides: a broken plant file is said at every start.
     const auto fillFromFile = [&](const std::filesystem::path& file) {
-        if (const auto settings = readFile(file)) {
-            fillFrom(addresses.serviceURL, settings->serviceURL, file.string());
-            fillFrom(addresses.updateCheckURL, settings->updateCheckURL, file.string());
+        const auto settings = readFile(file);
+        if (!settings) {
+            log(settings.error().description + "; the file is ignored");
+            return;
         }
+        fillFrom(addresses.serviceURL, settings->serviceURL, file.string());
+        fillFrom(addresses.updateCheckURL, settings->updateCheckURL, file.string());
     };
     if (locations.userFile) {
         fillFromFile(*locations.userFile);
@@ -225,7 +204,7 @@ Addresses resolve(const CommandLine& commandLine, const Locations& locations)
     return addresses;
 }
 
-Addresses resolve(const CommandLine& commandLine)
+Addresses resolve(const SharedOptions& commandLine)
 {
     return resolve(commandLine, Locations::current());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/service/shared_options.hpp"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,7 +12,8 @@ namespace orvendel {
 // Where a plant's tablets find the delay service and the update check. Each address comes from the first source
 // that has it: the command line, the environment, the user's file ($XDG_CONFIG_HOME/orvendel/orvendel.conf, else
 // ~/.config/orvendel/orvendel.conf), the machine's file (/etc/orvendel/orvendel.conf, or $ORVENDEL_SYSTEM_CONFIG),
-// the built-in default. A file with a fault is skipped whole after one log line "FILE:LINE: …".
+// the built-in default. A file with a fault is skipped whole after one log line "FILE:LINE: …; the file is
+// ignored".
 // Thread contract: any thread; it reads files, so programs resolve once at start-up.
 namespace PlantConfiguration {
 
@@ -27,11 +30,22 @@ struct FileSettings {
     std::optional<std::string> updateCheckURL;
 };
 
-// `key = value` lines, blank lines and `#` comment lines. Any fault (unknown key, a key twice, a bad address)
-// logs one line naming `file` and the line, and gives none.
-std::optional<FileSettings> parse(std::string_view text, const std::filesystem::path& file);
-// A missing file says nothing (empty settings); an unreadable or oversized one is a fault like a bad line.
-std::optional<FileSettings> readFile(const std::filesystem::path& file);
+// A fault of a file; the description names the file (and the line: "FILE:LINE: what").
+namespace configuration_error {
+inline constexpr const char* domain = "PlantConfiguration";
+inline constexpr int malformedLine = 1; // not KEY = VALUE
+inline constexpr int unknownKey = 2;
+inline constexpr int repeatedKey = 3;
+inline constexpr int badAddress = 4;
+inline constexpr int unreadable = 5; // not a regular file, too large, or the system refused to read it
+} // namespace configuration_error
+
+// `key = value` lines, blank lines and `#` comment lines; any fault (unknown key, a key twice, a bad address)
+// fails the whole text.
+Result<FileSettings> parse(std::string_view text, const std::filesystem::path& file);
+// A missing file says nothing (empty settings); an unreadable or oversized one is a fault like a bad line. A
+// link in the file's place is followed: /etc may be a tree of links.
+Result<FileSettings> readFile(const std::filesystem::path& file);
 
 struct Locations {
     std::optional<std::filesystem::path> userFile; // none without a home folder
@@ -39,12 +53,6 @@ struct Locations {
 
     // From $XDG_CONFIG_HOME or $HOME, and $ORVENDEL_SYSTEM_CONFIG or /etc.
     static Locations current();
-};
-
-// The command line's part.
-struct CommandLine {
-    std::optional<std::string> serviceURL;
-    std::optional<std::string> updateCheckURL;
 };
 
 // One resolved address and where it came from ("the command line", "$ORVENDEL_SERVICE_URL", a file's path, "the
@@ -59,8 +67,9 @@ struct Addresses {
     Setting updateCheckURL;
 };
 
-Addresses resolve(const CommandLine& commandLine, const Locations& locations);
-Addresses resolve(const CommandLine& commandLine);
+// The command line's addresses come first; the rest of `commandLine` plays no part.
+Addresses resolve(const SharedOptions& commandLine, const Locations& locations);
+Addresses resolve(const SharedOptions& commandLine);
 
 // Two lines saying which address is used and where it came from, for --help and --self-check.
 std::string describe(const Addresses& addresses);

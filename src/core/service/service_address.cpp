@@ -8,7 +8,15 @@
 namespace orvendel::ServiceAddress {
 namespace {
 
-constexpr const char* notHttp = "not an http:// or https:// address with a host";
+Error addressError(int code, std::string description)
+{
+    return Error{address_error::domain, code, std::move(description)};
+}
+
+Error notHttp()
+{
+    return addressError(address_error::notHttp, "not an http:// or https:// address with a host");
+}
 
 bool isRegisteredNameCharacter(char c)
 {
@@ -50,13 +58,13 @@ std::string resourceURL(std::string_view base, std::string_view resourcePathComp
     return url;
 }
 
-std::optional<std::string> addressProblem(std::string_view url)
+Result<void> checkAddress(std::string_view url, AddressUse use)
 {
     // Non-ASCII too: a host name goes in its punycode form, and anything else percent-encoded.
     if (std::ranges::any_of(url, [](char c) {
             return static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7f;
         })) {
-        return "blanks, control or non-ASCII characters in the address";
+        return addressError(address_error::unsafeCharacters, "blanks, control or non-ASCII characters in the address");
     }
     std::string_view rest;
     if (url.starts_with("http://")) {
@@ -64,14 +72,15 @@ std::optional<std::string> addressProblem(std::string_view url)
     } else if (url.starts_with("https://")) {
         rest = url.substr(8);
     } else {
-        return std::string(notHttp);
+        return notHttp();
     }
     const auto authority = rest.substr(0, rest.find_first_of("/?#"));
     if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
         if (at == 0) {
-            return std::string(notHttp);
+            return notHttp();
         }
-        return "a user name or password in the address (it would be sent in clear): leave them out";
+        return addressError(address_error::credentials,
+                            "a user name or password in the address (it would be sent in clear): leave them out");
     }
     // A bracketed IPv6 host holds colons of its own; the port follows the closing bracket.
     std::string_view host = authority;
@@ -83,23 +92,28 @@ std::optional<std::string> addressProblem(std::string_view url)
         port = authority.substr(hostEnd + 1);
     }
     if (!isHost(host)) {
-        return std::string(notHttp);
+        return notHttp();
     }
     if (port && !isPort(*port)) {
-        return "a port outside 1 to 65535";
+        return addressError(address_error::badPort, "a port outside 1 to 65535");
     }
-    return std::nullopt;
-}
-
-std::optional<std::string> baseURLProblem(std::string_view url)
-{
-    if (auto problem = addressProblem(url)) {
-        return problem;
+    switch (use) {
+    case AddressUse::page:
+        break;
+    case AddressUse::serviceBase:
+        if (url.find_first_of("?#") != std::string_view::npos) {
+            return addressError(address_error::trailingParts,
+                                "a query or a fragment in the address, which the resource names cannot follow");
+        }
+        break;
+    case AddressUse::storeSearch:
+        if (url.find('#') != std::string_view::npos) {
+            return addressError(address_error::trailingParts,
+                                "a fragment in the address, which the search terms cannot follow");
+        }
+        break;
     }
-    if (url.find_first_of("?#") != std::string_view::npos) {
-        return "a query or a fragment in the address, which the resource names cannot follow";
-    }
-    return std::nullopt;
+    return {};
 }
 
 std::string withoutCredentials(std::string_view url)

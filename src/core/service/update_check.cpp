@@ -78,21 +78,10 @@ UpdateCheckSettings UpdateCheckSettings::forBuild(std::optional<std::string> sto
 
 namespace update_check {
 
-std::optional<std::string> storeSearchURLProblem(std::string_view base)
+Result<std::string> storeLookupURL(std::string_view base, std::string_view identifier)
 {
-    if (auto problem = ServiceAddress::addressProblem(base)) {
-        return problem;
-    }
-    if (base.find('#') != std::string_view::npos) {
-        return "a fragment in the address, which the search terms cannot follow";
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier)
-{
-    if (storeSearchURLProblem(base)) {
-        return std::nullopt;
+    if (auto usable = ServiceAddress::checkAddress(base, AddressUse::storeSearch); !usable) {
+        return usable.error();
     }
     std::string url(base);
     url += base.find('?') == std::string_view::npos ? "?term=" : "&term=";
@@ -132,8 +121,8 @@ std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view
             // The operator's tap hands this address to the desktop, which opens any scheme it knows: only a
             // web page is offered.
             const auto& storeURL = trackViewUrl->template get_ref<const std::string&>();
-            if (auto problem = ServiceAddress::addressProblem(storeURL)) {
-                log("The store's update address is not offered: " + *problem);
+            if (auto usable = ServiceAddress::checkAddress(storeURL, AddressUse::page); !usable) {
+                log("The store's update address is not offered: " + usable.error().description);
                 return noUpdate;
             }
             return {true, storeURL};
@@ -145,10 +134,11 @@ std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view
 
 void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion)
 {
-    std::optional<std::string> url;
-    if (settings.storeSearchURL && !settings.applicationVersion.empty() && !settings.applicationIdentifier.empty()) {
-        url = storeLookupURL(*settings.storeSearchURL, settings.applicationIdentifier);
+    if (!settings.storeSearchURL || settings.applicationVersion.empty() || settings.applicationIdentifier.empty()) {
+        completion(false, std::nullopt);
+        return;
     }
+    const auto url = storeLookupURL(*settings.storeSearchURL, settings.applicationIdentifier);
     if (!url) {
         completion(false, std::nullopt);
         return;

@@ -34,12 +34,9 @@ inline constexpr const char* storeSearchURLEnvironmentVariable = "ORVENDEL_STORE
 // Thread contract: any thread.
 void checkForNewerVersion(const UpdateCheckSettings& settings, UpdateCheckCompletion completion);
 
-// Why `base` cannot be the store search address (see `ServiceAddress::addressProblem`; no fragment either, the
-// search terms follow it), or none when it can.
-std::optional<std::string> storeSearchURLProblem(std::string_view base);
-
-// The lookup address: base + "?term=<identifier>&entity=software"; none when `storeSearchURLProblem` finds one.
-std::optional<std::string> storeLookupURL(std::string_view base, std::string_view identifier);
+// The lookup address: base + "?term=<identifier>&entity=software"; the address_error when `base` cannot be a
+// store search address (`AddressUse::storeSearch`).
+Result<std::string> storeLookupURL(std::string_view base, std::string_view identifier);
 
 // The answer a store reply gives for this identifier and version.
 std::pair<bool, std::optional<std::string>> newerVersionInReply(std::string_view body, std::string_view identifier,

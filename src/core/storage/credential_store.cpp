@@ -7,16 +7,17 @@
 namespace orvendel {
 
 CredentialStore::CredentialStore(std::string serviceName, std::optional<std::string> accessGroup,
-                                 std::shared_ptr<SecretStore> store, ApplicationSupportDirectory dataDirectory)
+                                 std::shared_ptr<SecretStore> store,
+                                 ApplicationSupportDirectory applicationSupportDirectory)
     : m_serviceName(std::move(serviceName)), m_accessGroup(std::move(accessGroup)),
-      m_dataDirectory(std::move(dataDirectory)), m_store(std::move(store))
+      m_applicationSupportDirectory(std::move(applicationSupportDirectory)), m_store(std::move(store))
 {}
 
 SecretStore& CredentialStore::store()
 {
     std::call_once(m_storeFound, [this] {
         if (!m_store) {
-            m_store = systemSecretStore(m_dataDirectory ? m_dataDirectory() : std::nullopt);
+            m_store = systemSecretStore(m_applicationSupportDirectory ? m_applicationSupportDirectory() : std::nullopt);
         }
     });
     return *m_store;

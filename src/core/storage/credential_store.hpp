@@ -29,12 +29,12 @@ class CredentialStore {
 public:
     static constexpr CredentialAccessibility defaultAccessibility = CredentialAccessibility::whenUnlocked;
 
-    // Without a store, the system's (Secret Service, else the owner-only file in `dataDirectory`'s folder),
-    // found on first use: asking the session bus and loading libsecret waits until a secret is needed, not at
+    // Without a store, the system's (Secret Service, else the owner-only file in `applicationSupportDirectory`'s
+    // folder), found on first use: asking the session bus and loading libsecret waits until a secret is needed, not at
     // start-up.
     explicit CredentialStore(std::string serviceName, std::optional<std::string> accessGroup = std::nullopt,
                              std::shared_ptr<SecretStore> store = nullptr,
-                             ApplicationSupportDirectory dataDirectory = {});
+                             ApplicationSupportDirectory applicationSupportDirectory = {});
 
     const std::string& serviceName() const { return m_serviceName; }
     const std::optional<std::string>& accessGroup() const { return m_accessGroup; }
@@ -61,7 +61,7 @@ private:
 
     std::string m_serviceName;
     std::optional<std::string> m_accessGroup;
-    ApplicationSupportDirectory m_dataDirectory;
+    ApplicationSupportDirectory m_applicationSupportDirectory;
     std::once_flag m_storeFound;
     std::shared_ptr<SecretStore> m_store;
 };

@@ -1,7 +1,6 @@
 #include "core/storage/database_manager.hpp"
 
 #include "core/model/utilities.hpp"
-#include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
@@ -20,6 +19,8 @@ namespace orvendel {
 namespace {
 
 constexpr const char* errorDomain = "DatabaseManager";
+constexpr int notOpenCode = 1;
+constexpr int unknownTableCode = 2;
 
 // Deletes the file, printing why when it cannot (no file yet is the usual reason).
 void removeFile(const std::filesystem::path& path, bool reportFailure)
@@ -123,7 +124,7 @@ bool DatabaseManager::isConnected() const
 
 Error DatabaseManager::notConnected()
 {
-    return Error{errorDomain, 1, "No user database is open."};
+    return Error{errorDomain, notOpenCode, "No user database is open."};
 }
 
 Result<bool> DatabaseManager::tableExists(std::string_view name)
@@ -156,7 +157,7 @@ Result<void> DatabaseManager::createTable(std::string_view name)
 {
     const auto columns = schema::columnList(name);
     if (!columns) {
-        return Error{errorDomain, 2, fmt::format("No table is named {}.", name)};
+        return Error{errorDomain, unknownTableCode, fmt::format("No table is named {}.", name)};
     }
     if (!isConnected()) {
         return notConnected();

@@ -9,16 +9,15 @@
 namespace orvendel {
 namespace {
 
-Error signedInElsewhereError(const std::string& userName, const FolderLock::Holder& holder)
+// A lock someone holds becomes the user's refusal; any other failure is the folder's.
+Error refusal(const std::string& userName, const Error& lockError)
 {
-    std::string process;
-    if (holder.pid) {
-        process = holder.program.empty() ? fmt::format(" (pid {})", *holder.pid)
-                                         : fmt::format(" ({}, pid {})", holder.program, *holder.pid);
+    if (lockError.is(folder_lock_error::domain, folder_lock_error::held)) {
+        return Error{orv_error::domain, orv_error::signedInElsewhere,
+                     fmt::format("{} is signed in in {}. Sign out there first.", user_name::normalised(userName),
+                                 lockError.description)};
     }
-    return Error{orv_error::domain, orv_error::signedInElsewhere,
-                 fmt::format("{} is signed in in another Orvendel process{}. Sign out there first.",
-                             user_name::normalised(userName), process)};
+    return storage_error::fromLocalFile(lockError, storage_error::cannotCreateFile);
 }
 
 // The user's folder, created when `create` is set.
@@ -55,17 +54,16 @@ Result<void> DatabaseManager::holdUserFolder(const std::string& userName)
         return {};
     }
     m_folderLock.release();
-    auto outcome = FolderLock::acquire(*folder, FolderLock::currentProgram());
-    if (auto* lock = std::get_if<FolderLock>(&outcome)) {
-        m_folderLock = std::move(*lock);
-        return {};
-    }
-    if (auto* held = std::get_if<FolderLock::Held>(&outcome)) {
-        auto error = signedInElsewhereError(userName, held->holder);
-        log(error.description);
+    auto lock = FolderLock::acquire(*folder, FolderLock::currentProgram());
+    if (!lock) {
+        auto error = refusal(userName, lock.error());
+        if (error.is(orv_error::domain, orv_error::signedInElsewhere)) {
+            log(error.description);
+        }
         return error;
     }
-    return storage_error::fromLocalFile(std::get<Error>(outcome), storage_error::cannotCreateFile);
+    m_folderLock = std::move(lock).value();
+    return {};
 }
 
 Result<void> DatabaseManager::checkUserFolderFree(const std::string& userName)
@@ -83,12 +81,8 @@ Result<void> DatabaseManager::checkUserFolderFree(const std::string& userName)
         return {};
     }
     // Taken and let go at once; the holder, if any, is not disturbed.
-    auto outcome = FolderLock::acquire(*folder, FolderLock::currentProgram());
-    if (auto* held = std::get_if<FolderLock::Held>(&outcome)) {
-        return signedInElsewhereError(userName, held->holder);
-    }
-    if (auto* error = std::get_if<Error>(&outcome)) {
-        return storage_error::fromLocalFile(*error, storage_error::cannotCreateFile);
+    if (auto lock = FolderLock::acquire(*folder, FolderLock::currentProgram()); !lock) {
+        return refusal(userName, lock.error());
     }
     return {};
 }

@@ -1,7 +1,6 @@
 #include "core/storage/user_configuration_manager.hpp"
 
 #include "core/model/utilities.hpp"
-#include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
 

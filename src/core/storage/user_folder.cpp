@@ -3,7 +3,6 @@
 #include "core/model/user_name.hpp"
 #include "core/model/utilities.hpp"
 #include "core/platform/app_paths.hpp"
-#include "core/platform/directories.hpp"
 #include "core/platform/local_files.hpp"
 #include "core/support/log.hpp"
 
@@ -19,7 +18,7 @@ Error storageError(int code, std::string description)
 
 ApplicationSupportDirectory platformApplicationSupportDirectory()
 {
-    return [] { return directories::applicationSupportDirectory(); };
+    return [] { return AppPaths::applicationSupportDirectory(); };
 }
 
 Result<std::filesystem::path> ensureApplicationSupportDirectory(const ApplicationSupportDirectory& source)

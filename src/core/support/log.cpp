@@ -1,6 +1,7 @@
 #include "core/support/log.hpp"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 
 namespace orvendel {
 namespace {
@@ -13,7 +14,7 @@ std::mutex& sinkMutex()
 
 LogSink& currentSink()
 {
-    // Process-wide: a program has one console (stderr, or the CLI's --log-file), whichever session logs.
+    // Process-wide: a program has one console (stderr, or the file of --log), whichever session logs.
     static LogSink sink;
     return sink;
 }
@@ -37,6 +38,28 @@ LogSink setLogSink(LogSink sink)
     auto previous = std::move(currentSink());
     currentSink() = std::move(sink);
     return previous;
+}
+
+Result<std::unique_ptr<LogFile>> LogFile::open(const std::filesystem::path& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "ae");
+    if (!file) {
+        return Error{log_error::domain, log_error::cannotOpen,
+                     "cannot write the log file " + path.string() + ": " + std::strerror(errno)};
+    }
+    std::unique_ptr<LogFile> opened(new LogFile(file));
+    setLogSink([file](std::string_view line) {
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fputc('\n', file);
+        std::fflush(file);
+    });
+    return opened;
+}
+
+LogFile::~LogFile()
+{
+    setLogSink({});
+    std::fclose(m_file);
 }
 
 ScopedLogCapture::ScopedLogCapture()

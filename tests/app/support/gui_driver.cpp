@@ -59,11 +59,12 @@ app::ApplicationController::Options GuiDriver::defaultOptions()
     return options;
 }
 
-app::ApplicationController::Options GuiDriver::optionsFor(std::string serviceURL, std::filesystem::path dataDirectory)
+app::ApplicationController::Options GuiDriver::optionsFor(std::string serviceURL,
+                                                          std::filesystem::path applicationSupportDirectory)
 {
     auto options = defaultOptions();
     options.serviceURL = std::move(serviceURL);
-    options.dataDirectory = std::move(dataDirectory);
+    options.applicationSupportDirectory = std::move(applicationSupportDirectory);
     return options;
 }
 

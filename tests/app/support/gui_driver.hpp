@@ -35,7 +35,8 @@ public:
 
     static app::ApplicationController::Options defaultOptions();
     // The defaults with the service and the data folder of one test.
-    static app::ApplicationController::Options optionsFor(std::string serviceURL, std::filesystem::path dataDirectory);
+    static app::ApplicationController::Options optionsFor(std::string serviceURL,
+                                                          std::filesystem::path applicationSupportDirectory);
 
     bool loaded() const { return m_loaded; }
     app::AppWindow& app() { return *m_window; }

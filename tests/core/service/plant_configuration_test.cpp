@@ -61,7 +61,10 @@ TEST_F(PlantConfigurationTest, EachAddressComesFromTheFirstSourceThatHasIt)
     EXPECT_EQ(addresses.serviceURL.value, "http://env:2/DelaysApi/Delays");
     EXPECT_EQ(addresses.serviceURL.source, "$ORVENDEL_SERVICE_URL");
 
-    addresses = PC::resolve({"http://cli:3/DelaysApi/Delays", "http://store.cli/"}, locations);
+    SharedOptions commandLine;
+    commandLine.serviceURL = "http://cli:3/DelaysApi/Delays";
+    commandLine.updateCheckURL = "http://store.cli/";
+    addresses = PC::resolve(commandLine, locations);
     EXPECT_EQ(addresses.serviceURL.value, "http://cli:3/DelaysApi/Delays");
     EXPECT_EQ(addresses.serviceURL.source, "the command line");
     EXPECT_EQ(addresses.updateCheckURL.source, "the command line");
@@ -160,26 +163,26 @@ TEST_F(PlantConfigurationTest, AnEnvironmentAddressThatCannotWorkIsSaidAndPassed
     EXPECT_FALSE(log.contains("s3cret"));
 }
 
-TEST_F(PlantConfigurationTest, UnreadableOrOversizedFilesAreFaultsButAMissingOneIsNot)
+// /etc is often a tree of links into a configuration store: a link is followed, not taken for a fault.
+TEST_F(PlantConfigurationTest, FilesAreReadThroughLinksAndOnlyAMissingOneIsNoFault)
 {
-    {
-        ScopedLogCapture log;
-        EXPECT_TRUE(PC::readFile(folder.path() / "none.conf"));
-        EXPECT_TRUE(PC::readFile(folder.path() / "none.conf/below"));
-        EXPECT_TRUE(log.lines().empty());
-    }
-    {
-        ScopedLogCapture log;
-        std::filesystem::create_directories(folder.path() / "folder.conf");
-        EXPECT_FALSE(PC::readFile(folder.path() / "folder.conf"));
-        EXPECT_TRUE(log.contains("folder.conf: not a regular file; the file is ignored"));
-    }
-    {
-        ScopedLogCapture log;
-        write(folder.path() / "big.conf", std::string(PC::maximumFileSize + 1, '#'));
-        EXPECT_FALSE(PC::readFile(folder.path() / "big.conf"));
-        EXPECT_TRUE(log.contains("big.conf: larger than 64 KiB"));
-    }
+    EXPECT_TRUE(PC::readFile(folder.path() / "none.conf"));
+    EXPECT_TRUE(PC::readFile(folder.path() / "none.conf/below"));
+
+    write(folder.path() / "store/orvendel.conf", "service-url = http://plant/DelaysApi/Delays\n");
+    std::filesystem::create_directories(locations.systemFile.parent_path());
+    std::filesystem::create_symlink(folder.path() / "store/orvendel.conf", locations.systemFile);
+    EXPECT_EQ(PC::resolve({}, locations).serviceURL.value, "http://plant/DelaysApi/Delays");
+
+    std::filesystem::create_directories(folder.path() / "folder.conf");
+    const auto folderFile = PC::readFile(folder.path() / "folder.conf");
+    ASSERT_FALSE(folderFile);
+    EXPECT_EQ(folderFile.error().description, (folder.path() / "folder.conf").string() + ": not a regular file");
+    write(folder.path() / "big.conf", std::string(PC::maximumFileSize + 1, '#'));
+    const auto big = PC::readFile(folder.path() / "big.conf");
+    ASSERT_FALSE(big);
+    EXPECT_TRUE(big.error().is(PC::configuration_error::domain, PC::configuration_error::unreadable));
+    EXPECT_EQ(big.error().description, (folder.path() / "big.conf").string() + ": larger than 64 KiB");
 }
 
 TEST_F(PlantConfigurationTest, TheUsersFileFollowsTheXdgConfigHomeAndTheMachinesFileCanBeMoved)

@@ -67,7 +67,7 @@ TEST_F(UpdateCheckTest, AsksTheStoreWithAPlainGet)
     const HttpRequest& sent = transport->lastSession()->requests.front();
     EXPECT_EQ(sent.method, "GET");
     EXPECT_EQ(sent.url, "http://store.test/search?term=com.KESTA.orvendel&entity=software");
-    EXPECT_EQ(update_check::storeLookupURL("https://s.test/search?country=ch", "a b"),
+    EXPECT_EQ(update_check::storeLookupURL("https://s.test/search?country=ch", "a b").valueOr(""),
               "https://s.test/search?country=ch&term=a%20b&entity=software");
 }
 

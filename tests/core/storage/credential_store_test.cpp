@@ -163,16 +163,16 @@ TEST(SystemSecretStoreTest, FallsBackToTheOwnerOnlyFileWithOneConsoleLine)
     if (secretServiceAnswers()) {
         GTEST_SKIP() << "a Secret Service answers on this machine";
     }
-    test::TestDataDirectory dataDirectory;
+    test::TestApplicationSupportDirectory applicationSupportDirectory;
     ScopedLogCapture capture;
-    CredentialStore first{"com.KESTA.orvendel", std::nullopt, nullptr, dataDirectory.source()};
-    CredentialStore second{"com.KESTA.orvendel", std::nullopt, nullptr, dataDirectory.source()};
+    CredentialStore first{"com.KESTA.orvendel", std::nullopt, nullptr, applicationSupportDirectory.source()};
+    CredentialStore second{"com.KESTA.orvendel", std::nullopt, nullptr, applicationSupportDirectory.source()};
     ASSERT_TRUE(first.set("pa55word", "JDOE"));
     EXPECT_EQ(text(second.string("JDOE")), "pa55word");
     ASSERT_EQ(capture.lines().size(), 1u);
     EXPECT_NE(capture.lines()[0].find("owner-only file"), std::string::npos);
     EXPECT_EQ(capture.lines()[0].find("pa55word"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(dataDirectory.path() / "Credentials" / "credentials"));
+    EXPECT_TRUE(std::filesystem::exists(applicationSupportDirectory.path() / "Credentials" / "credentials"));
 }
 
 } // namespace

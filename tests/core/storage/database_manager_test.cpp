@@ -114,15 +114,15 @@ protected:
         ASSERT_TRUE(side.executeUpdate(sql)) << sql;
     }
 
-    test::TestDataDirectory dataDirectory;
-    DatabaseManager manager{{dataDirectory.source()}};
+    test::TestApplicationSupportDirectory applicationSupportDirectory;
+    DatabaseManager manager{{applicationSupportDirectory.source()}};
 };
 
 TEST_F(DatabaseManagerTest, EveryUserNameCaseOpensOneFileEmptiedAtEachSignIn)
 {
     const auto path = manager.databasePath();
     ASSERT_TRUE(path);
-    EXPECT_EQ(*path, (dataDirectory.path() / *Utilities::md5Hex("JDOE") / "dbData.sqlite").string());
+    EXPECT_EQ(*path, (applicationSupportDirectory.path() / *Utilities::md5Hex("JDOE") / "dbData.sqlite").string());
     ASSERT_TRUE(storeFurnaces({furnace(1, "EAF 1")}));
     ASSERT_EQ(fetchFurnaces().size(), 1u); // the table is known to this connection, not to the next one
 
@@ -409,7 +409,7 @@ TEST_F(DatabaseManagerTest, AFullDiskFailsTheStoreWithItsErrorAndKeepsTheStoredR
 TEST_F(DatabaseManagerTest, ASecondHolderOfTheSameUserIsRefusedBeforeTheDatabaseIsEmptied)
 {
     ASSERT_TRUE(storeFurnaces({furnace(1, "EAF 1")}));
-    DatabaseManager second{{dataDirectory.source()}};
+    DatabaseManager second{{applicationSupportDirectory.source()}};
     for (const char* spelling : {"jdoe", "JDoe"}) {
         const auto free = second.checkUserFolderFree(spelling);
         ASSERT_FALSE(free);
@@ -442,10 +442,10 @@ TEST_F(DatabaseManagerTest, ASecondHolderOfTheSameUserIsRefusedBeforeTheDatabase
 // Checking leaves a user never signed in here without a folder.
 TEST(DatabaseManagerFolderLockTest, CheckingAnUnknownUserCreatesNothing)
 {
-    test::TestDataDirectory dataDirectory;
-    DatabaseManager manager{{dataDirectory.source()}};
+    test::TestApplicationSupportDirectory applicationSupportDirectory;
+    DatabaseManager manager{{applicationSupportDirectory.source()}};
     EXPECT_TRUE(manager.checkUserFolderFree("nobody"));
-    const auto folder = dataDirectory.path() / *Utilities::md5Hex("NOBODY");
+    const auto folder = applicationSupportDirectory.path() / *Utilities::md5Hex("NOBODY");
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 

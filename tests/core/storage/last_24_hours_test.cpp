@@ -63,8 +63,8 @@ protected:
         return ids;
     }
 
-    test::TestDataDirectory dataDirectory;
-    DatabaseManager manager{{dataDirectory.source()}};
+    test::TestApplicationSupportDirectory applicationSupportDirectory;
+    DatabaseManager manager{{applicationSupportDirectory.source()}};
 };
 
 TEST_F(LastDayTest, TheNewestHeatIsTheLatestInstantWhateverItsZone)

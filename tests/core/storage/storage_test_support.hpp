@@ -12,7 +12,7 @@
 namespace orvendel::test {
 
 // A data folder of one test's own (not yet created), handed to the managers it builds.
-class TestDataDirectory {
+class TestApplicationSupportDirectory {
 public:
     std::filesystem::path path() const { return m_folder.path() / "data"; }
     ApplicationSupportDirectory source() const

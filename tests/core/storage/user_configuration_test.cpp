@@ -29,7 +29,7 @@ class UserConfigurationTest : public ::testing::Test {
 protected:
     std::filesystem::path fileOf(const std::string& upperName)
     {
-        return dataDirectory.path() / *Utilities::md5Hex(upperName) / "Configuration.plist";
+        return applicationSupportDirectory.path() / *Utilities::md5Hex(upperName) / "Configuration.plist";
     }
 
     bool signIn(UserConfigurationManager& manager, const std::string& userName)
@@ -43,8 +43,8 @@ protected:
         std::ofstream(path) << text;
     }
 
-    test::TestDataDirectory dataDirectory;
-    UserConfigurationManager manager{{dataDirectory.source()}};
+    test::TestApplicationSupportDirectory applicationSupportDirectory;
+    UserConfigurationManager manager{{applicationSupportDirectory.source()}};
 };
 
 TEST_F(UserConfigurationTest, NewFileHoldsAnEmptyDictionaryAndDefaults)
@@ -84,7 +84,7 @@ TEST_F(UserConfigurationTest, ValuesSurviveSignOutAndAreSharedAcrossLetterCase)
     EXPECT_FALSE(manager.isAutoSaveEnabled());
     EXPECT_EQ(manager.loadedConfigurationFileURL(), std::nullopt);
 
-    UserConfigurationManager later{{dataDirectory.source()}};
+    UserConfigurationManager later{{applicationSupportDirectory.source()}};
     ASSERT_TRUE(signIn(later, "JDOE"));
     EXPECT_TRUE(later.isAutoSaveEnabled());
     EXPECT_EQ(later.selectedFurnaceId(), -3);
@@ -112,7 +112,7 @@ TEST_F(UserConfigurationTest, ValuesOfAnotherTypeReadAsDefaultsAndOtherKeysAreKe
     EXPECT_FALSE(manager.isAutoSaveEnabled());
 
     manager.setSelectedFurnaceId(8);
-    UserConfigurationManager reread{{dataDirectory.source()}};
+    UserConfigurationManager reread{{applicationSupportDirectory.source()}};
     ASSERT_TRUE(reread.loadConfiguration("jdoe"));
     EXPECT_EQ(reread.selectedFurnaceId(), 8);
     EXPECT_NE(readText(fileOf("JDOE")).find("<string>kept</string>"), std::string::npos);
@@ -162,7 +162,7 @@ TEST_F(UserConfigurationTest, ADamagedFileIsSetAsideAndTheDefaultsKeepNobodyOut)
         EXPECT_EQ(aside, 1u);
 
         manager.setSelectedFurnaceId(7);
-        UserConfigurationManager reread{{dataDirectory.source()}};
+        UserConfigurationManager reread{{applicationSupportDirectory.source()}};
         ASSERT_TRUE(reread.loadConfiguration("torn"));
         EXPECT_EQ(reread.selectedFurnaceId(), 7) << "the next save wrote a fresh file";
     }
@@ -175,7 +175,7 @@ TEST_F(UserConfigurationTest, SaveReplacesTheFileInsteadOfRewritingIt)
     ASSERT_TRUE(signIn(manager, "jdoe"));
     manager.setSelectedFurnaceId(1);
     // A hard link keeps the old file's content visible: an in-place write would change it too.
-    const auto link = dataDirectory.path() / "old-configuration";
+    const auto link = applicationSupportDirectory.path() / "old-configuration";
     std::filesystem::create_hard_link(fileOf("JDOE"), link);
     manager.setSelectedFurnaceId(2);
     EXPECT_NE(readText(link).find("<integer>1</integer>"), std::string::npos);
@@ -205,14 +205,14 @@ TEST_F(UserConfigurationTest, CrashBetweenTemporaryWriteAndReplaceKeepsThePrevio
     ASSERT_FALSE(leftover.empty());
     EXPECT_NE(readText(leftover).find("<integer>2</integer>"), std::string::npos);
 
-    UserConfigurationManager afterRestart{{dataDirectory.source()}};
+    UserConfigurationManager afterRestart{{applicationSupportDirectory.source()}};
     ASSERT_TRUE(afterRestart.loadConfiguration("jdoe"));
     EXPECT_EQ(afterRestart.selectedFurnaceId(), 1);
     EXPECT_TRUE(afterRestart.isAutoSaveEnabled());
 
     // The next save goes through despite the leftover temporary file.
     afterRestart.setSelectedFurnaceId(3);
-    UserConfigurationManager third{{dataDirectory.source()}};
+    UserConfigurationManager third{{applicationSupportDirectory.source()}};
     ASSERT_TRUE(third.loadConfiguration("jdoe"));
     EXPECT_EQ(third.selectedFurnaceId(), 3);
 }

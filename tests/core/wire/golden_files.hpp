@@ -51,7 +51,8 @@ Golden golden(std::string file, std::set<std::string> optionalKeys, std::set<std
                       if (!decoded) {
                           return std::nullopt;
                       }
-                      return encode(*decoded);
+                      auto encoded = encode(*decoded);
+                      return encoded ? std::optional(std::move(encoded).value()) : std::nullopt;
                   },
                   std::move(optionalKeys), std::move(mapKeys)};
 }

@@ -61,7 +61,9 @@ TEST(RequestEncoding, EmptySaveIsAnEmptyArray)
 
 TEST(RequestEncoding, TextThatIsNotUtf8CannotBeEncoded)
 {
-    EXPECT_FALSE(encode(LoginRequestBody{LoginParameters{"jm\xff", "secret", "iOS"}}));
+    const auto refused = encode(LoginRequestBody{LoginParameters{"jm\xff", "secret", "iOS"}});
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().is(encodeErrorDomain, encode_error::notUTF8));
     JSON_Delay delay;
     delay.delayId = 1;
     delay.comment = std::string("bad \xc3\x28 text");
@@ -83,7 +85,9 @@ TEST(ReplyEncoding, DelayInAReplyCarriesReasonTextAndNeedsAnId)
     EXPECT_EQ(Json::parse(*text)["data"][0]["delays"][0]["reasonDescription"], "Electrode change");
 
     reply.data->at(0).delays->at(0).delayId.reset();
-    EXPECT_FALSE(encode(reply)) << "a reply the app would refuse is not produced";
+    const auto refused = encode(reply);
+    ASSERT_FALSE(refused) << "a reply the app would refuse is not produced";
+    EXPECT_TRUE(refused.error().is(encodeErrorDomain, encode_error::delayWithoutIdentifier));
 }
 
 TEST(ReplyEncoding, ErrorIsWrittenWithoutItsDomain)
@@ -209,12 +213,12 @@ TEST(DecodeErrors, NameThePathAndNeverEchoTheInput)
         "locale": "en-US"}, "data": {"requestDate": "2019-03-07T14:05:00-06:00"}})");
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().description, "data.ignoreRequestDate: required key is missing");
-    EXPECT_EQ(missing.error().code, 403);
+    EXPECT_EQ(missing.error().code, decode_error::missingKey);
     EXPECT_EQ(missing.error().domain, wire::decodeErrorDomain);
 
     const auto garbage = decode<LoginRequestBody>(R"({"data": {"username": "u", "password": Hunter2secret}})");
     ASSERT_FALSE(garbage);
-    EXPECT_EQ(garbage.error().code, 101);
+    EXPECT_EQ(garbage.error().code, decode_error::syntax);
     EXPECT_EQ(garbage.error().description.find("Hunter2"), std::string::npos) << garbage.error().description;
 }
 

@@ -75,7 +75,7 @@ protected:
         if (!list || !list->data || list->data->empty() || !list->data->back().delays ||
             list->data->back().delays->empty()) {
             ADD_FAILURE() << "no heat with delays";
-            return Error{wire::decodeErrorDomain, 0, "no heat"};
+            return Error{wire::decodeErrorDomain, wire::decode_error::failure, "no heat"};
         }
         const auto& heat = list->data->back();
         auto delay = heat.delays->front();

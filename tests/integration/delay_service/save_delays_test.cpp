@@ -181,8 +181,9 @@ TEST_F(SaveDelaysTest, CommentsAreCheckedAsTheCommentEditorChecksThem)
     EXPECT_EQ(saveComment("two\nlines\tand a tab"), 0);
     EXPECT_EQ(saveComment(""), 0);
 
-    for (const std::string& bad : {std::string(121, 'x'), std::string("bell\a"), std::string("escape\x1b[2J"),
-                                   std::string("nul\0inside", 10), std::string("c1 \u0085 control")}) {
+    for (const std::string& bad :
+         {std::string(121, 'x'), std::string("bell\a"), std::string("escape\x1b[2J"), std::string("carriage\rreturn"),
+          std::string("nul\0inside", 10), std::string("c1 \u0085 control")}) {
         const auto code = saveComment(bad);
         EXPECT_EQ(code, 14) << bad;
     }

@@ -50,8 +50,8 @@ Json write(const JSON_Login& value);
 Json write(const Furnace& value);
 Json write(const UpdatedDelay& value);
 
-// The UTF-8 text of a document; none when a text in it is not valid UTF-8.
-std::optional<std::string> dump(const Json& document);
+// The UTF-8 text of a document; encode_error::notUTF8 when a text in it is not valid UTF-8.
+Result<std::string> dump(const Json& document);
 
 // Whole messages: the root has been checked to be an object.
 bool readMessage(Reader& r, Json& root, LoginRequestBody& out);

@@ -35,9 +35,9 @@ Result<T> decode(std::string_view bytes)
     } catch (const detail::Json::exception& failure) {
         return Error{decodeErrorDomain, failure.id, withoutInput(failure.what())};
     } catch (const std::bad_alloc&) {
-        return Error{decodeErrorDomain, 0, "out of memory while decoding"};
+        return Error{decodeErrorDomain, decode_error::failure, "out of memory while decoding"};
     } catch (const std::exception& failure) {
-        return Error{decodeErrorDomain, 0, failure.what()};
+        return Error{decodeErrorDomain, decode_error::failure, failure.what()};
     }
 }
 

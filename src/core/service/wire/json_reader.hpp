@@ -14,10 +14,9 @@ namespace orvendel::wire::detail {
 
 using Json = nlohmann::json;
 
-// Error codes of our own type checks, in the JSON library's numbering so callers see one scheme.
-inline constexpr int typeErrorCode = 302;
-inline constexpr int missingKeyCode = 403;
-inline constexpr int outOfRangeCode = 406;
+inline constexpr int typeErrorCode = decode_error::wrongType;
+inline constexpr int missingKeyCode = decode_error::missingKey;
+inline constexpr int outOfRangeCode = decode_error::outOfRange;
 
 // Walks one message, moving texts out of the parsed document instead of copying them. The first failure
 // is kept, with the path at which it happened. Not shared between threads.
@@ -88,7 +87,7 @@ private:
     std::string pathTo(const char* key) const;
 
     std::vector<Step> m_path;
-    Error m_error{decodeErrorDomain, 0, {}};
+    Error m_error{decodeErrorDomain, decode_error::failure, {}};
 };
 
 // The JSON type name used in error texts.

@@ -130,27 +130,42 @@ struct SaveDelaysResult {
 };
 
 // Why bytes did not decode is an `Error` of this domain: its description is the parser's or the type
-// check's text (never the input itself), its code the JSON library's exception id, or 0.
+// check's text (never the input itself), its code the JSON library's exception id. Our own checks use the
+// library's numbering too, so callers see one scheme.
 inline constexpr const char* decodeErrorDomain = "WireDecode";
+namespace decode_error {
+inline constexpr int syntax = 101; // the library's first parse error; others of the kind follow it
+inline constexpr int wrongType = 302;
+inline constexpr int missingKey = 403;
+inline constexpr int outOfRange = 406;
+inline constexpr int failure = 0; // not the library's: memory ran out, or something unforeseen
+} // namespace decode_error
 
-// Encoding gives UTF-8 JSON text, or none when a value cannot be encoded (text that is not UTF-8, or a
-// delay without identifier in a reply, which no reader would accept).
+// Why a value has no wire form.
+inline constexpr const char* encodeErrorDomain = "WireEncode";
+namespace encode_error {
+inline constexpr int notUTF8 = 1;
+// A delay without identifier in a reply, which no reader would accept.
+inline constexpr int delayWithoutIdentifier = 2;
+} // namespace encode_error
+
+// Encoding gives UTF-8 JSON text, or the encode_error why the value has none.
 // Decoding is strict: a missing required key, a null where a value is required or a value of the wrong
 // JSON type (a string for a number, 1.5 for an integer, 0/1 for a boolean) fails the whole message;
 // unknown keys are ignored. Both directions exist for every message, so that the reference service
 // speaks exactly what the app speaks.
-std::optional<std::string> encode(const LoginRequestBody& body);
-std::optional<std::string> encode(const FurnacesRequestBody& body);
-std::optional<std::string> encode(const ReasonsRequestBody& body);
-std::optional<std::string> encode(const DelaysRequestBody& body);
-std::optional<std::string> encode(const SaveDelaysRequestBody& body);
-std::optional<std::string> encode(const UpdatedDelaysRequestBody& body);
-std::optional<std::string> encode(const LoginRequestResult& reply);
-std::optional<std::string> encode(const FurnacesDownloaderResult& reply);
-std::optional<std::string> encode(const ReasonsDownloaderResult& reply);
-std::optional<std::string> encode(const DelaysDownloaderResult& reply);
-std::optional<std::string> encode(const UpdatedDelaysDownloaderResult& reply);
-std::optional<std::string> encode(const SaveDelaysResult& reply);
+Result<std::string> encode(const LoginRequestBody& body);
+Result<std::string> encode(const FurnacesRequestBody& body);
+Result<std::string> encode(const ReasonsRequestBody& body);
+Result<std::string> encode(const DelaysRequestBody& body);
+Result<std::string> encode(const SaveDelaysRequestBody& body);
+Result<std::string> encode(const UpdatedDelaysRequestBody& body);
+Result<std::string> encode(const LoginRequestResult& reply);
+Result<std::string> encode(const FurnacesDownloaderResult& reply);
+Result<std::string> encode(const ReasonsDownloaderResult& reply);
+Result<std::string> encode(const DelaysDownloaderResult& reply);
+Result<std::string> encode(const UpdatedDelaysDownloaderResult& reply);
+Result<std::string> encode(const SaveDelaysResult& reply);
 
 // decode<LoginRequestResult>(bytes), decode<SaveDelaysRequestBody>(bytes), … for every type above.
 template <typename T>

@@ -236,12 +236,13 @@ Json write(const UpdatedDelay& value)
     return object;
 }
 
-std::optional<std::string> dump(const Json& document)
+Result<std::string> dump(const Json& document)
 {
     try {
         return document.dump();
     } catch (const Json::exception&) {
-        return std::nullopt; // a text that is not valid UTF-8
+        // The library's message quotes the offending bytes, which may be a password.
+        return Error{encodeErrorDomain, encode_error::notUTF8, "a text is not valid UTF-8"};
     }
 }
 

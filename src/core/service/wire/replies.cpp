@@ -96,7 +96,7 @@ Json replyWithArray(const ResultInformation& info, const std::optional<std::vect
 
 } // namespace
 
-std::optional<std::string> encode(const LoginRequestResult& reply)
+Result<std::string> encode(const LoginRequestResult& reply)
 {
     Json document = {{"resultInformation", write(reply.resultInformation)}};
     if (reply.data) {
@@ -105,17 +105,17 @@ std::optional<std::string> encode(const LoginRequestResult& reply)
     return dump(document);
 }
 
-std::optional<std::string> encode(const FurnacesDownloaderResult& reply)
+Result<std::string> encode(const FurnacesDownloaderResult& reply)
 {
     return dump(replyWithArray(reply.resultInformation, reply.data));
 }
 
-std::optional<std::string> encode(const ReasonsDownloaderResult& reply)
+Result<std::string> encode(const ReasonsDownloaderResult& reply)
 {
     return dump(replyWithArray(reply.resultInformation, reply.data));
 }
 
-std::optional<std::string> encode(const DelaysDownloaderResult& reply)
+Result<std::string> encode(const DelaysDownloaderResult& reply)
 {
     Json document = {{"resultInformation", write(reply.resultInformation)}};
     if (reply.data) {
@@ -123,7 +123,8 @@ std::optional<std::string> encode(const DelaysDownloaderResult& reply)
         for (const JSON_Heat& heat : *reply.data) {
             Json element;
             if (!write(heat, element)) {
-                return std::nullopt;
+                return Error{encodeErrorDomain, encode_error::delayWithoutIdentifier,
+                             "a delay in the reply has no identifier"};
             }
             heats.push_back(std::move(element));
         }
@@ -132,12 +133,12 @@ std::optional<std::string> encode(const DelaysDownloaderResult& reply)
     return dump(document);
 }
 
-std::optional<std::string> encode(const UpdatedDelaysDownloaderResult& reply)
+Result<std::string> encode(const UpdatedDelaysDownloaderResult& reply)
 {
     return dump(replyWithArray(reply.resultInformation, reply.data));
 }
 
-std::optional<std::string> encode(const SaveDelaysResult& reply)
+Result<std::string> encode(const SaveDelaysResult& reply)
 {
     return dump({{"resultInformation", write(reply.resultInformation)}});
 }

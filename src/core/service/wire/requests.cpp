@@ -88,7 +88,7 @@ using detail::dump;
 using detail::Json;
 using detail::write;
 
-std::optional<std::string> encode(const LoginRequestBody& body)
+Result<std::string> encode(const LoginRequestBody& body)
 {
     return dump({{"data",
                   {{"username", body.data.username},
@@ -96,24 +96,24 @@ std::optional<std::string> encode(const LoginRequestBody& body)
                    {"systemRequesting", body.data.systemRequesting}}}});
 }
 
-std::optional<std::string> encode(const FurnacesRequestBody& body)
+Result<std::string> encode(const FurnacesRequestBody& body)
 {
     return dump({{"commonData", write(body.commonData)}});
 }
 
-std::optional<std::string> encode(const ReasonsRequestBody& body)
+Result<std::string> encode(const ReasonsRequestBody& body)
 {
     return dump({{"commonData", write(body.commonData)}});
 }
 
-std::optional<std::string> encode(const DelaysRequestBody& body)
+Result<std::string> encode(const DelaysRequestBody& body)
 {
     return dump(
         {{"commonData", write(body.commonData)},
          {"data", {{"requestDate", body.data.requestDate}, {"ignoreRequestDate", body.data.ignoreRequestDate}}}});
 }
 
-std::optional<std::string> encode(const SaveDelaysRequestBody& body)
+Result<std::string> encode(const SaveDelaysRequestBody& body)
 {
     Json delays = Json::array();
     for (const JSON_Delay& delay : body.data.delays) {
@@ -125,7 +125,7 @@ std::optional<std::string> encode(const SaveDelaysRequestBody& body)
                  {"data", {{"heatId", body.data.heatId}, {"delays", std::move(delays)}}}});
 }
 
-std::optional<std::string> encode(const UpdatedDelaysRequestBody& body)
+Result<std::string> encode(const UpdatedDelaysRequestBody& body)
 {
     Json checks = Json::array();
     for (const auto& check : body.data.delaysToCheck) {

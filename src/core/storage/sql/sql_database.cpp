@@ -14,6 +14,9 @@
 #include <variant>
 
 namespace orvendel {
+
+static_assert(SqlDatabase::misuseCode == SQLITE_MISUSE);
+
 namespace {
 
 int randomSleepMilliseconds()

@@ -61,6 +61,8 @@ private:
 class SqlDatabase {
 public:
     static constexpr const char* errorDomain = "SqlDatabase";
+    // Codes are SQLite's result codes; this one is named here so that headers need not include sqlite3.h.
+    static constexpr int misuseCode = 21; // SQLITE_MISUSE
 
     explicit SqlDatabase(std::string path);
     ~SqlDatabase();

@@ -47,7 +47,10 @@ public:
     }
 
 private:
-    static Error notActive() { return Error{SqlDatabase::errorDomain, 21, "The transaction has already ended."}; }
+    static Error notActive()
+    {
+        return Error{SqlDatabase::errorDomain, SqlDatabase::misuseCode, "The transaction has already ended."};
+    }
 
     SqlDatabase& m_database;
     Result<void> m_begun;
