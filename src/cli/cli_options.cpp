@@ -164,11 +164,11 @@ Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments)
             if (*takesValue) {
                 const auto given = value();
                 if (!given) {
-                    return usageError(argument + " needs a value");
+                    return usageError(usage_error::missingValue, argument + " needs a value");
                 }
                 options.command.push_back(*given);
             } else if (inlineValue) {
-                return usageError(argument + " takes no value");
+                return usageError(usage_error::invalidValue, argument + " takes no value");
             }
         } else if (argument.starts_with("-") && argument.size() > 1) {
             return usageError(usage_error::unknownOption, fmt::format("unknown option {}", argument));
@@ -197,7 +197,7 @@ Result<CliOptions> parseCliOptions(const std::vector<std::string>& arguments)
     if (options.mode == RunMode::oneShot) {
         if (options.json &&
             std::find(options.command.begin(), options.command.end(), "--csv") != options.command.end()) {
-            return usageError("--csv and --json exclude each other");
+            return usageError(usage_error::invalidValue, "--csv and --json exclude each other");
         }
         if (!options.user || !options.passwordFromStdin) {
             return usageError(usage_error::missingValue, "a one-shot command needs --user NAME and --password-stdin");

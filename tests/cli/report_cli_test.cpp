@@ -20,11 +20,11 @@ TEST(ReportCli, OptionsReachTheCommandFromTheShellAndFromTheCommandLine)
     // One shot: the report's options are the command's, --furnace and --json stay the program's.
     const auto oneShot = parseCliOptions(
         {"--user", "demo", "--password-stdin", "report", "--shift", "3", "--furnace", "2", "--by=reason"});
-    ASSERT_TRUE(oneShot.options) << oneShot.error;
-    EXPECT_EQ(oneShot.options->furnaceId, 2);
-    EXPECT_EQ(oneShot.options->command, (std::vector<std::string>{"report", "--shift", "3", "--by", "reason"}));
-    EXPECT_FALSE(parseCliOptions({"--json", "--user", "demo", "--password-stdin", "report", "--csv"}).options);
-    EXPECT_FALSE(parseCliOptions({"--csv", "shell"}).options);
+    ASSERT_TRUE(oneShot) << oneShot.error().description;
+    EXPECT_EQ(oneShot->furnaceId, 2);
+    EXPECT_EQ(oneShot->command, (std::vector<std::string>{"report", "--shift", "3", "--by", "reason"}));
+    EXPECT_FALSE(parseCliOptions({"--json", "--user", "demo", "--password-stdin", "report", "--csv"}));
+    EXPECT_FALSE(parseCliOptions({"--csv", "shell"}));
 }
 
 TEST(ReportCli, CsvQuotesWhatItMustAndEndsRowsInCrLf)
