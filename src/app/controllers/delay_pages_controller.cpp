@@ -10,13 +10,13 @@ DelayPagesController::DelayPagesController(std::shared_ptr<flows::DelayPagesFlow
     : QObject(parent), m_flow(std::move(flow))
 {
     m_model.setFlow(m_flow.get());
-    m_flow->setChangeHandler(
+    m_flowChanges = m_flow->setChangeHandler(
         [this](flows::DelayPagesFlow::Change change, std::size_t index) { changed(change, index); });
 }
 
 DelayPagesController::~DelayPagesController()
 {
-    m_flow->setChangeHandler({});
+    m_flowChanges.reset();
     m_model.setFlow(nullptr);
 }
 

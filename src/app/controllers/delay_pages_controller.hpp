@@ -71,6 +71,7 @@ private:
     DelayPagesModel m_model;
     QPointer<QObject> m_openEditor;
     std::optional<flows::DelayPagesFlow::EditorTarget> m_openTarget;
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

@@ -44,16 +44,11 @@ FurnaceSelectionController::FurnaceSelectionController(std::shared_ptr<flows::Fu
                                                        QObject* parent)
     : QObject(parent), m_flow(std::move(flow)), m_model(*m_flow)
 {
-    m_flow->setChangeHandler([this] {
+    m_flowChanges = m_flow->setChangeHandler([this] {
         m_model.reload();
         emit loaded();
     });
     m_flow->load();
-}
-
-FurnaceSelectionController::~FurnaceSelectionController()
-{
-    m_flow->setChangeHandler({});
 }
 
 QString FurnaceSelectionController::title() const

@@ -43,7 +43,6 @@ class FurnaceSelectionController : public QObject {
 
 public:
     FurnaceSelectionController(std::shared_ptr<flows::FurnaceSelectionFlow> flow, QObject* parent = nullptr);
-    ~FurnaceSelectionController() override;
 
     QString title() const;
     FurnaceListModel* model() { return &m_model; }
@@ -60,6 +59,7 @@ signals:
 private:
     std::shared_ptr<flows::FurnaceSelectionFlow> m_flow;
     FurnaceListModel m_model;
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

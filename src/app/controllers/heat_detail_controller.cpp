@@ -9,7 +9,7 @@ namespace orvendel::app {
 HeatDetailController::HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent)
     : QObject(parent), m_flow(std::move(flow)), m_pages(m_flow->pages())
 {
-    m_flow->setChangeHandler([this](flows::HeatDetailChange change) {
+    m_flowChanges = m_flow->setChangeHandler([this](flows::HeatDetailChange change) {
         switch (change) {
         case flows::HeatDetailChange::heat:
             m_powerOffChart.setHeat(m_flow->heat(), m_flow->selectedDelayStartDate());
@@ -33,11 +33,6 @@ HeatDetailController::HeatDetailController(std::shared_ptr<flows::HeatDetailFlow
             break;
         }
     });
-}
-
-HeatDetailController::~HeatDetailController()
-{
-    m_flow->setChangeHandler({});
 }
 
 QString HeatDetailController::emptyMessage() const

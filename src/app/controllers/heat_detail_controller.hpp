@@ -34,7 +34,6 @@ class HeatDetailController : public QObject {
 
 public:
     HeatDetailController(std::shared_ptr<flows::HeatDetailFlow> flow, QObject* parent = nullptr);
-    ~HeatDetailController() override;
 
     QString title() const { return QString::fromUtf8(flows::HeatDetailFlow::title); }
     bool showsEmptyMessage() const { return m_flow->emptyMessage().has_value(); }
@@ -70,6 +69,7 @@ private:
     DelayPagesController m_pages;
     PowerOffChartModel m_powerOffChart;
     BarChartModel m_barChart;
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

@@ -7,14 +7,9 @@ namespace orvendel::app {
 HeatsListController::HeatsListController(std::shared_ptr<flows::HeatsListFlow> flow, QObject* parent)
     : QObject(parent), m_flow(std::move(flow))
 {
-    m_flow->setChangeHandler([this](flows::HeatsListChange change) { changed(change); });
+    m_flowChanges = m_flow->setChangeHandler([this](flows::HeatsListChange change) { changed(change); });
     const auto& data = m_flow->tableData();
     m_model.reset(data ? *data : std::vector<screens::Section>{}, m_flow->highlightedRow());
-}
-
-HeatsListController::~HeatsListController()
-{
-    m_flow->setChangeHandler({});
 }
 
 QString HeatsListController::emptyStateTitle() const

@@ -30,7 +30,6 @@ class HeatsListController : public QObject {
 
 public:
     HeatsListController(std::shared_ptr<flows::HeatsListFlow> flow, QObject* parent = nullptr);
-    ~HeatsListController() override;
 
     QString title() const { return QString::fromStdString(m_flow->title()); }
     bool refreshing() const { return m_flow->isRefreshing(); }
@@ -63,6 +62,7 @@ private:
 
     std::shared_ptr<flows::HeatsListFlow> m_flow;
     HeatsListModel m_model;
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

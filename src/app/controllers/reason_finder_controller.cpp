@@ -91,7 +91,7 @@ QHash<int, QByteArray> ReasonRowsModel::roleNames() const
 ReasonFinderController::ReasonFinderController(std::shared_ptr<flows::ReasonFinderFlow> flow, QObject* parent)
     : QObject(parent), m_flow(std::move(flow)), m_rows(this)
 {
-    m_flow->setChangeHandler([this] {
+    m_flowChanges = m_flow->setChangeHandler([this] {
         m_rows.update(m_flow->finder());
         emit changed();
         if (!m_tapping) {
@@ -102,11 +102,6 @@ ReasonFinderController::ReasonFinderController(std::shared_ptr<flows::ReasonFind
     if (m_flow->finder().isLoaded()) {
         m_rows.update(m_flow->finder());
     }
-}
-
-ReasonFinderController::~ReasonFinderController()
-{
-    m_flow->setChangeHandler({});
 }
 
 QString ReasonFinderController::title() const

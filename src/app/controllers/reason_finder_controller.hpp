@@ -70,7 +70,6 @@ class ReasonFinderController : public QObject {
 
 public:
     ReasonFinderController(std::shared_ptr<flows::ReasonFinderFlow> flow, QObject* parent = nullptr);
-    ~ReasonFinderController() override;
 
     QString title() const;
     QString closeTitle() const;
@@ -96,6 +95,7 @@ private:
     std::shared_ptr<flows::ReasonFinderFlow> m_flow;
     ReasonRowsModel m_rows;
     bool m_tapping = false;
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

@@ -5,12 +5,7 @@ namespace orvendel::app {
 SignInController::SignInController(std::shared_ptr<flows::SignInFlow> flow, QObject* parent)
     : QObject(parent), m_flow(std::move(flow))
 {
-    m_flow->setChangeHandler([this] { emit stateChanged(); });
-}
-
-SignInController::~SignInController()
-{
-    m_flow->setChangeHandler({});
+    m_flowChanges = m_flow->setChangeHandler([this] { emit stateChanged(); });
 }
 
 void SignInController::setUsername(const QString& username)

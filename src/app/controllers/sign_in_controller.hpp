@@ -24,7 +24,6 @@ class SignInController : public QObject {
 
 public:
     SignInController(std::shared_ptr<flows::SignInFlow> flow, QObject* parent = nullptr);
-    ~SignInController() override;
 
     QString username() const { return m_username; }
     QString password() const { return m_password; }
@@ -53,7 +52,7 @@ private:
     std::shared_ptr<flows::SignInFlow> m_flow;
     QString m_username;
     QString m_password;
-    // An untouched screen lets the user try; only typing re-evaluates it.
+    HandlerToken m_flowChanges; // the flow calls back only while this lives
 };
 
 } // namespace orvendel::app

@@ -1,6 +1,7 @@
 #include "core/editing/delay_edit_model.hpp"
 
 #include "core/model/screen_notifications.hpp"
+#include "core/model/texts.hpp"
 
 #include "core/model/utilities.hpp"
 #include "core/support/log.hpp"
@@ -152,9 +153,8 @@ void DelayEditModel::autoSaveEdits(int heatId, std::vector<DelayPtr> delays) con
     }
     if (!m_environment.connectivity || !m_environment.connectivity->isInternetAvailable()) {
         if (m_environment.presentAlert) {
-            constexpr const char* message = "Make sure your device is connected to the internet.";
-            m_environment.presentAlert(
-                EditAlert{"No Internet Connection", message, Error{orv_error::domain, orv_error::noNetwork, message}});
+            m_environment.presentAlert(EditAlert{texts::noInternetTitle, texts::connectDevice,
+                                                 Error{orv_error::domain, orv_error::noNetwork, texts::connectDevice}});
         }
         return;
     }

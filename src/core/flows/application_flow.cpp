@@ -39,11 +39,10 @@ void ApplicationFlow::observe()
         [executor = m_environment.executor, self,
          login = std::weak_ptr<LoginManager>(session.login)](const login_notifications::Logout&) {
             const auto manager = login.lock();
-            executor->post([self, session = manager ? manager->sessionId() : std::nullopt] {
-                if (auto flow = self.lock()) {
-                    flow->logoutNotification(session);
-                }
-            });
+            postWhileAlive(executor, self,
+                           [session = manager ? manager->sessionId() : std::nullopt](ApplicationFlow& flow) {
+                               flow.logoutNotification(session);
+                           });
         }));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/model/comment_rule.hpp"
 #include "core/model/screen_notifications.hpp"
+#include "core/model/texts.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/split_time.hpp"
 #include "core/support/log.hpp"
@@ -184,12 +185,12 @@ void DelayPagesFlow::askSplit(std::size_t index)
     const void* sender = this;
     m_environment.presenter.presentAlert(
         Alert::question(splitAlertTitle, splitAlertMessage,
-                        {AlertAction{"Split", AlertAction::Style::normal,
+                        {AlertAction{texts::split, AlertAction::Style::normal,
                                      [model, offset, sender] {
                                          log("Selected Split");
                                          model->splitDelay(offset, sender);
                                      }},
-                         AlertAction{"Cancel", AlertAction::Style::cancel, [] { log("Selected Cancel"); }}}));
+                         AlertAction{texts::cancel, AlertAction::Style::cancel, [] { log("Selected Cancel"); }}}));
 }
 
 void DelayPagesFlow::askUndo(std::size_t index)
@@ -201,8 +202,8 @@ void DelayPagesFlow::askUndo(std::size_t index)
     const void* sender = this;
     m_environment.presenter.presentAlert(Alert::question(
         undoAlertTitle, undoAlertMessage,
-        {AlertAction{"Yes", AlertAction::Style::normal, [model, sender] { model->undoAllChanges(sender); }},
-         AlertAction{"No", AlertAction::Style::cancel, {}}}));
+        {AlertAction{texts::yes, AlertAction::Style::normal, [model, sender] { model->undoAllChanges(sender); }},
+         AlertAction{texts::no, AlertAction::Style::cancel, {}}}));
 }
 
 bool DelayPagesFlow::assignReason(std::size_t index, const Reason& reason)

@@ -6,7 +6,9 @@
 #include "core/flows/session.hpp"
 #include "core/model/delay.hpp"
 #include "core/model/reason.hpp"
+#include "core/model/texts.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 
 #include <cstddef>
 #include <functional>
@@ -59,13 +61,12 @@ public:
         DelayEditEnvironment edit;
     };
 
-    static constexpr const char* splitAlertTitle = "Split Delay?";
-    static constexpr const char* splitAlertMessage = "This will split the delay at the specified position in time";
-    static constexpr const char* undoAlertTitle = "Do you want to undo all changes?";
-    static constexpr const char* undoAlertMessage = "If you select Yes, all changes will be lost.";
-    static constexpr const char* commentKeptTitle = "Comment Kept";
-    static constexpr const char* commentKeptMessage =
-        "The delay you were writing a comment for is no longer shown. Your comment was kept as an unsaved edit.";
+    static constexpr const char* splitAlertTitle = texts::splitQuestionTitle;
+    static constexpr const char* splitAlertMessage = texts::splitQuestionMessage;
+    static constexpr const char* undoAlertTitle = texts::undoQuestionTitle;
+    static constexpr const char* undoAlertMessage = texts::allChangesLost;
+    static constexpr const char* commentKeptTitle = texts::commentKeptTitle;
+    static constexpr const char* commentKeptMessage = texts::commentKeptMessage;
 
     // What an editor opened on a page (the reason finder, the split picker, the comment editor) belongs to: a
     // delay of a heat, by its start, so that it outlives a rebuild of the pages. `model` is the page's rules at
@@ -78,7 +79,11 @@ public:
 
     static std::shared_ptr<DelayPagesFlow> create(Environment environment);
 
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     // New pages for a heat's delays; the page in view is the first delay starting at `selectedStart`, else the
     // first page.
@@ -133,7 +138,7 @@ private:
     DelayPage makePage(const DelayPtr& delay);
 
     Environment m_environment;
-    ChangeHandler m_changeHandler;
+    HandlerSlot<Change, std::size_t> m_changeHandler;
     std::vector<DelayPage> m_pages;
     std::size_t m_currentIndex = 0;
 };

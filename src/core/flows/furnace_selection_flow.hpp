@@ -4,6 +4,7 @@
 #include "core/model/furnace.hpp"
 #include "core/screens/furnace_selection.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 
 #include <functional>
 #include <memory>
@@ -23,7 +24,11 @@ public:
     static std::shared_ptr<FurnaceSelectionFlow> create(ExecutorPtr executor,
                                                         const std::shared_ptr<HeatsListFlow>& heatsList);
 
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     // Reads the stored furnaces; the list changes when they arrive. A failed read is shown as an alert
     // through the heats list's presenter and leaves the list as it was.
@@ -49,7 +54,7 @@ private:
     ExecutorPtr m_executor;
     std::weak_ptr<HeatsListFlow> m_heatsList;
     Presenter::Ref m_presenter; // the heats list's
-    ChangeHandler m_changeHandler;
+    HandlerSlot<> m_changeHandler;
     bool m_loaded = false;
     std::optional<Error> m_loadError;
     std::vector<Furnace> m_furnaces;

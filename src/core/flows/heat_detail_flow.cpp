@@ -4,11 +4,14 @@
 #include "core/flows/configured_edit_settings.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/model/screen_notifications.hpp"
+#include "core/model/texts.hpp"
 #include "core/platform/http_transport.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/selection.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
+
+#include <fmt/format.h>
 
 #include <utility>
 
@@ -197,10 +200,8 @@ void HeatDetailFlow::journalWriteFailed(const editing_notifications::JournalWrit
     if (!m_environment.presenter) {
         return;
     }
-    m_environment.presenter.presentAlert(Alert::ok(
-        "Edit Not Saved on This Device",
-        "The edit is kept until the app closes, but could not be written to this device: " + failure.error.description +
-            "."));
+    m_environment.presenter.presentAlert(
+        Alert::ok(texts::editNotStoredTitle, fmt::format(texts::editNotStoredMessage, failure.error.description)));
 }
 
 void HeatDetailFlow::refreshSaveButton()
@@ -294,10 +295,8 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     const int furnaceId = furnaceIdForSave(heatId, m_environment.session->configuration->selectedFurnaceId());
     m_environment.session->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
-        executor->post([self, furnaceId, heatId, delays = std::move(delays)]() mutable {
-            if (auto flow = self.lock()) {
-                flow->send(furnaceId, heatId, std::move(delays));
-            }
+        postWhileAlive(executor, self, [furnaceId, heatId, delays = std::move(delays)](HeatDetailFlow& flow) mutable {
+            flow.send(furnaceId, heatId, std::move(delays));
         });
     });
     return SaveStart::started;
@@ -310,7 +309,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
         return;
     }
     if (!m_savingAlert) {
-        m_savingAlert = m_environment.presenter.presentAlert(Alert::progress("Saving..."));
+        m_savingAlert = m_environment.presenter.presentAlert(Alert::progress(texts::saving));
     }
     changed(HeatDetailChange::saving);
     m_sent[heatId] = delays;
@@ -321,11 +320,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
 void HeatDetailFlow::finishedSavingDelays(const dn::DelaysSaved& saved)
 {
     auto record = [executor = m_environment.executor, self = weak_from_this()](SaveOutcome outcome) {
-        executor->post([self, outcome] {
-            if (auto flow = self.lock()) {
-                flow->recordOutcome(outcome);
-            }
-        });
+        postWhileAlive(executor, self, [outcome](HeatDetailFlow& flow) { flow.recordOutcome(outcome); });
     };
     const void* sender = this;
     m_environment.session->edits->removeEditedDelays(
@@ -360,13 +355,13 @@ void HeatDetailFlow::failedSavingDelays(const dn::DelaysSaveFailed& failure)
     // outcome follows the list's reaction, so whoever waits for it sees the download under way; the alert
     // waits for the heat's new version (settleStaleRefusal).
     m_environment.session->notificationCenter->post(screen_notifications::DownloadAndReloadDelays{}, this);
-    m_environment.executor->post([self = weak_from_this(), outcome = SaveOutcome{heatId, false},
-                                  refusal = StaleRefusal{heatId, std::move(sentDelays), std::move(alert)}]() mutable {
-        if (auto flow = self.lock()) {
-            flow->m_staleRefusal = std::move(refusal);
-            flow->recordOutcome(outcome);
-        }
-    });
+    postWhileAlive(
+        m_environment.executor, weak_from_this(),
+        [outcome = SaveOutcome{heatId, false},
+         refusal = StaleRefusal{heatId, std::move(sentDelays), std::move(alert)}](HeatDetailFlow& flow) mutable {
+            flow.m_staleRefusal = std::move(refusal);
+            flow.recordOutcome(outcome);
+        });
 }
 
 void HeatDetailFlow::settleStaleRefusal(const Heat& heat)

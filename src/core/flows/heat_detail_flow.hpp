@@ -9,8 +9,10 @@
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
 #include "core/model/screen_notifications.hpp"
+#include "core/model/texts.hpp"
 #include "core/service/download_notifications.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 #include "core/support/notification_center.hpp"
 
 #include <cstddef>
@@ -57,13 +59,17 @@ public:
     };
     enum class SaveStart { started, nothingToSave, noNetwork };
 
-    static constexpr const char* title = "Edit Delays";
-    static constexpr const char* defaultEmptyMessage = "Select an item to display delays";
-    static constexpr const char* noDelaysMessage = "The selected heat has no delays to display";
+    static constexpr const char* title = texts::editDelaysTitle;
+    static constexpr const char* defaultEmptyMessage = texts::selectItemMessage;
+    static constexpr const char* noDelaysMessage = texts::noDelaysMessage;
 
     static std::shared_ptr<HeatDetailFlow> create(Environment environment);
 
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     // HeatsListDelegate
     void showHeat(const HeatPtr& heat, Instant selectedDelayStartDate) override;
@@ -126,7 +132,7 @@ private:
     void changed(HeatDetailChange change);
 
     Environment m_environment;
-    ChangeHandler m_changeHandler;
+    HandlerSlot<HeatDetailChange> m_changeHandler;
     std::shared_ptr<DelayPagesFlow> m_pages;
     HeatPtr m_heat;
     DelayPtr m_selectedDelay;

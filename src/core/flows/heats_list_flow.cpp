@@ -3,6 +3,7 @@
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/observe_on.hpp"
 #include "core/flows/unsaved_work_guard.hpp"
+#include "core/model/texts.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/heats_table.hpp"
 #include "core/storage/user_configuration_manager.hpp"
@@ -275,7 +276,7 @@ void HeatsListFlow::switchToSelectedFurnace()
     updateTable();
     m_loading->furnaceSwitched();
     if (auto delegate = m_delegate.lock()) {
-        delegate->showEmptyMessage("Select an item to display delays");
+        delegate->showEmptyMessage(texts::selectItemMessage);
     }
 }
 

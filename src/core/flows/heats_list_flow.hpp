@@ -14,6 +14,7 @@
 #include "core/screens/selection.hpp"
 #include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 #include "core/support/notification_center.hpp"
 
 #include <functional>
@@ -80,7 +81,11 @@ public:
     const Presenter::Ref& presenter() const { return m_environment.presenter; }
 
     void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     // A furnace to show instead of the configured one, taken when the furnace list offers it; an unknown one
     // is refused and the configured choice stays as it is.
@@ -147,7 +152,7 @@ private:
 
     Environment m_environment;
     std::weak_ptr<HeatsListDelegate> m_delegate;
-    ChangeHandler m_changeHandler;
+    HandlerSlot<HeatsListChange> m_changeHandler;
     std::shared_ptr<HeatsListLoading> m_loading;
     std::shared_ptr<HeatsSource> m_source;
     bool m_showsEmptyState = false;

@@ -236,11 +236,7 @@ void HeatsListLoading::pairDownloaded(Result<void> outcome)
     if (std::exchange(m_pairSettling, true)) {
         return;
     }
-    m_environment.executor->post([self = weak_from_this()] {
-        if (auto loading = self.lock()) {
-            loading->settlePair();
-        }
-    });
+    postWhileAlive(m_environment.executor, weak_from_this(), [](HeatsListLoading& loading) { loading.settlePair(); });
 }
 
 void HeatsListLoading::settlePair()

@@ -15,11 +15,19 @@ template <typename Object, NotificationPayload Payload>
                                       std::weak_ptr<Object> object, void (Object::*handler)(const Payload&))
 {
     return center.observe<Payload>([executor, object, handler](const Payload& payload) {
-        executor->post([object, handler, payload] {
-            if (auto self = object.lock()) {
-                ((*self).*handler)(payload);
-            }
-        });
+        postWhileAlive(executor, object, [handler, payload](Object& self) { (self.*handler)(payload); });
+    });
+}
+
+// Runs `work(object)` on `executor` if `object` still exists then: the one way back to a flow from another
+// thread, or later on its own.
+template <typename Object, typename Work>
+void postWhileAlive(const ExecutorPtr& executor, std::weak_ptr<Object> object, Work work)
+{
+    executor->post([object = std::move(object), work = std::move(work)]() mutable {
+        if (auto self = object.lock()) {
+            work(*self);
+        }
     });
 }
 
@@ -30,11 +38,8 @@ std::function<void(Value)> onExecutor(const ExecutorPtr& executor, std::weak_ptr
                                       void (Object::*step)(Value))
 {
     return [executor, object, step](Value value) {
-        executor->post([object, step, value = std::move(value)]() mutable {
-            if (auto self = object.lock()) {
-                ((*self).*step)(std::move(value));
-            }
-        });
+        postWhileAlive(executor, object,
+                       [step, value = std::move(value)](Object& self) mutable { (self.*step)(std::move(value)); });
     };
 }
 

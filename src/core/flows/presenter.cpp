@@ -1,5 +1,6 @@
 #include "core/flows/presenter.hpp"
 
+#include "core/model/texts.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/support/log.hpp"
 
@@ -7,8 +8,10 @@ namespace orvendel::flows {
 
 Alert Alert::ok(std::string title, std::string message, std::optional<Error> error)
 {
-    return Alert{
-        std::move(title), std::move(message), {AlertAction{"OK", AlertAction::Style::cancel, {}}}, std::move(error)};
+    return Alert{std::move(title),
+                 std::move(message),
+                 {AlertAction{texts::ok, AlertAction::Style::cancel, {}}},
+                 std::move(error)};
 }
 
 Alert Alert::question(std::string title, std::string message, std::vector<AlertAction> answers)

@@ -6,6 +6,7 @@
 #include "core/screens/reason_finder.hpp"
 #include "core/service/download_resources.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 #include "core/support/notification_center.hpp"
 
 #include <functional>
@@ -36,7 +37,11 @@ public:
     static std::shared_ptr<ReasonFinderFlow> create(Environment environment, std::optional<int> selectedReasonId,
                                                     AssignHandler onAssign, CloseHandler onClose);
 
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     const screens::ReasonFinder& finder() const { return m_finder; }
     // The identifier of the finder's own reasons download.
@@ -63,7 +68,7 @@ private:
     Environment m_environment;
     AssignHandler m_onAssign;
     CloseHandler m_onClose;
-    ChangeHandler m_changeHandler;
+    HandlerSlot<> m_changeHandler;
     int m_furnaceId = 0;
     std::string m_downloadIdentifier;
     screens::ReasonFinder m_finder;

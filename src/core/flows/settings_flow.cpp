@@ -2,6 +2,7 @@
 
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/screen_notifications.hpp"
+#include "core/model/texts.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 
@@ -20,10 +21,11 @@ void SettingsFlow::setAutoSaveEnabled(bool enabled)
 
 void SettingsFlow::askToLogout(std::function<void()> cancelled)
 {
-    m_presenter.presentAlert(Alert::question("Do you want to logout?", "All unsaved changes will be lost.",
-                                             {AlertAction{"Cancel", AlertAction::Style::cancel, std::move(cancelled)},
-                                              AlertAction{"Logout", AlertAction::Style::normal,
-                                                          [session = m_session] { SettingsFlow::logout(*session); }}}));
+    m_presenter.presentAlert(
+        Alert::question(texts::logoutQuestion, texts::logoutWarning,
+                        {AlertAction{texts::cancel, AlertAction::Style::cancel, std::move(cancelled)},
+                         AlertAction{texts::logout, AlertAction::Style::normal,
+                                     [session = m_session] { SettingsFlow::logout(*session); }}}));
 }
 
 void SettingsFlow::logout()

@@ -2,6 +2,7 @@
 
 #include "core/flows/presenter.hpp"
 #include "core/flows/session.hpp"
+#include "core/model/texts.hpp"
 
 namespace orvendel::flows {
 
@@ -10,8 +11,8 @@ namespace orvendel::flows {
 class SettingsFlow {
 public:
     static constexpr const char* title = "Settings";
-    static constexpr const char* autoSaveText = "Automatically save edited delays";
-    static constexpr const char* logoutText = "Logout";
+    static constexpr const char* autoSaveText = texts::autoSave;
+    static constexpr const char* logoutText = texts::logout;
 
     SettingsFlow(SessionPtr session, Presenter::Ref presenter)
         : m_session(std::move(session)), m_presenter(std::move(presenter))

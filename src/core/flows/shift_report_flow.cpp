@@ -1,6 +1,7 @@
 #include "core/flows/shift_report_flow.hpp"
 
 #include "core/editing/heats_source.hpp"
+#include "core/flows/observe_on.hpp"
 #include "core/model/utilities.hpp"
 #include "core/service/download_manager.hpp"
 #include "core/storage/database_manager.hpp"
@@ -43,9 +44,9 @@ template <typename Value>
 std::function<void(Value)> ShiftReportFlow::back(void (ShiftReportFlow::*step)(unsigned, Value))
 {
     return [executor = m_environment.executor, self = weak_from_this(), step, run = m_run](Value value) {
-        executor->post([self, step, run, value = std::move(value)]() mutable {
-            if (auto flow = self.lock(); flow && flow->m_run == run) {
-                ((*flow).*step)(run, std::move(value));
+        postWhileAlive(executor, self, [step, run, value = std::move(value)](ShiftReportFlow& flow) mutable {
+            if (flow.m_run == run) {
+                (flow.*step)(run, std::move(value));
             }
         });
     };
@@ -99,15 +100,14 @@ void ShiftReportFlow::startAllFurnaces()
     m_listError.reset();
     m_environment.session->database->fetchFurnaces(
         [executor = m_environment.executor, self = weak_from_this(), run = m_run](auto stored) {
-            executor->post([self, run, stored = std::move(stored)] {
-                auto flow = self.lock();
-                if (!flow || flow->m_run != run) {
+            postWhileAlive(executor, self, [run, stored = std::move(stored)](ShiftReportFlow& flow) {
+                if (flow.m_run != run) {
                     return;
                 }
                 if (!stored) {
-                    flow->m_listError = stored.error();
-                    flow->m_running = false;
-                    flow->m_listener(Change::finished);
+                    flow.m_listError = stored.error();
+                    flow.m_running = false;
+                    flow.m_listener(Change::finished);
                     return;
                 }
                 std::vector<Furnace> visible;
@@ -116,7 +116,7 @@ void ShiftReportFlow::startAllFurnaces()
                         visible.push_back(*furnace);
                     }
                 }
-                flow->start(std::move(visible));
+                flow.start(std::move(visible));
             });
         });
 }

@@ -3,6 +3,7 @@
 #include "core/editing/edit_journal.hpp"
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/observe_on.hpp"
+#include "core/model/texts.hpp"
 #include "core/model/user_name.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/login_validation.hpp"
@@ -180,16 +181,12 @@ void SignInFlow::checkForUpdate()
             if (!available) {
                 return;
             }
-            executor->post([self, storeURL] {
-                auto flow = self.lock();
-                if (!flow) {
-                    return;
-                }
-                const auto presenter = flow->m_environment.presenter;
+            postWhileAlive(executor, self, [storeURL](SignInFlow& flow) {
+                const auto presenter = flow.m_environment.presenter;
                 presenter.presentAlert(
-                    Alert::question("Update Available", "There is a newer version available. Update now?",
-                                    {AlertAction{"Not Now", AlertAction::Style::cancel, {}},
-                                     AlertAction{"Update", AlertAction::Style::normal, [presenter, storeURL] {
+                    Alert::question(texts::updateTitle, texts::updateQuestion,
+                                    {AlertAction{texts::notNow, AlertAction::Style::cancel, {}},
+                                     AlertAction{texts::update, AlertAction::Style::normal, [presenter, storeURL] {
                                                      log("Update Now!");
                                                      if (storeURL && !storeURL->empty()) {
                                                          presenter.openURL(*storeURL);

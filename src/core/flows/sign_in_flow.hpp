@@ -5,6 +5,7 @@
 #include "core/flows/session.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/support/executor.hpp"
+#include "core/support/handler_slot.hpp"
 #include "core/support/notification_center.hpp"
 
 #include <functional>
@@ -36,7 +37,11 @@ public:
 
     static std::shared_ptr<SignInFlow> create(Environment environment);
 
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // The view's handler, for as long as the token is kept.
+    [[nodiscard]] HandlerToken setChangeHandler(ChangeHandler handler)
+    {
+        return m_changeHandler.set(std::move(handler));
+    }
 
     static bool isLoginButtonEnabled(std::string_view username, std::string_view password);
     // The Login button: enabled on an untouched screen (a tap then sends empty texts), re-evaluated only
@@ -78,7 +83,7 @@ private:
     void changed();
 
     Environment m_environment;
-    ChangeHandler m_changeHandler;
+    HandlerSlot<> m_changeHandler;
     std::optional<Attempt> m_attempt;
     bool m_checkedForUpdate = false;
     bool m_loginButtonEnabled = true;

@@ -1,5 +1,6 @@
 #include "core/model/comment_rule.hpp"
 
+#include "core/model/texts.hpp"
 #include "core/support/unicode.hpp"
 #include "core/support/utf8.hpp"
 
@@ -45,14 +46,13 @@ std::string problemText(Problem problem, std::string_view text)
     case Problem::none:
         break;
     case Problem::notUtf8:
-        return "A comment must be UTF-8 text.";
+        return texts::commentNotUtf8;
     case Problem::controlCharacter:
-        return "A comment cannot hold control characters.";
+        return texts::commentControlCharacter;
     case Problem::tooLong:
-        return fmt::format("A comment has at most {} characters; this one has {}.", maximumLength,
-                           characterCount(text));
+        return fmt::format(texts::commentTooLong, maximumLength, characterCount(text));
     case Problem::tooManyBytes:
-        return fmt::format("A comment has at most {} bytes; this one has {}.", maximumBytes, text.size());
+        return fmt::format(texts::commentTooManyBytes, maximumBytes, text.size());
     }
     return {};
 }

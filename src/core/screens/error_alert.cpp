@@ -1,45 +1,39 @@
 #include "core/screens/error_alert.hpp"
 
+#include "core/model/texts.hpp"
+
 #include <fmt/format.h>
 
 namespace orvendel::screens {
 namespace {
 
-constexpr const char* problemTitle = "Problem";
-constexpr const char* noInternetSentence = "Please check your internet connection and try again.";
-constexpr const char* savingFailedTitle = "Error Saving Delays";
-constexpr const char* checkAndSaveAgain = "Your changes are kept; check the connection and save again.";
-
 std::string staleSaveSentence(std::optional<std::size_t> sentCount)
 {
-    constexpr const char* happened = "Someone else changed this heat's delays. Refresh to see their version;";
     if (!sentCount) {
-        return fmt::format("{} your changes will be replaced.", happened);
+        return fmt::format(texts::staleSaveReplaced, texts::staleSave);
     }
-    return fmt::format("{} your changes to {} {} will be replaced.", happened, *sentCount,
-                       *sentCount == 1 ? "delay" : "delays");
+    return fmt::format(texts::staleSaveReplacedCount, texts::staleSave, *sentCount,
+                       *sentCount == 1 ? texts::delay : texts::delays);
 }
 
 std::string connectionProblemSentence(ConnectionProblem problem)
 {
     switch (problem) {
     case ConnectionProblem::timedOut:
-        return fmt::format("The server did not answer in time. {}", checkAndSaveAgain);
+        return fmt::format(texts::timedOut, texts::checkAndSaveAgain);
     case ConnectionProblem::serverNotFound:
-        return fmt::format("The server could not be found on the network. {}", checkAndSaveAgain);
+        return fmt::format(texts::serverNotFound, texts::checkAndSaveAgain);
     case ConnectionProblem::serverUnreachable:
-        return fmt::format("The server could not be reached. {}", checkAndSaveAgain);
+        return fmt::format(texts::serverUnreachable, texts::checkAndSaveAgain);
     case ConnectionProblem::connectionLost:
-        return "The connection to the server was lost. Your changes are kept; save again once the connection is "
-               "back.";
+        return texts::connectionLost;
     case ConnectionProblem::notSecure:
         // Nothing the operator can fix on the tablet: a certificate or the network in between.
-        return "A secure connection to the server could not be made. Your changes are kept; save again, and tell "
-               "IT if this keeps happening.";
+        return texts::notSecure;
     case ConnectionProblem::other:
         break;
     }
-    return fmt::format("The exchange with the server failed. {}", checkAndSaveAgain);
+    return fmt::format(texts::exchangeFailed, texts::checkAndSaveAgain);
 }
 
 } // namespace
@@ -47,7 +41,7 @@ std::string connectionProblemSentence(ConnectionProblem problem)
 std::string errorAlertMessage(const Error& error)
 {
     if (error.domain == server_error::domain) {
-        return fmt::format("There was a problem with the server. ({}: {})", error.domain, error.code);
+        return fmt::format(texts::serverProblem, error.domain, error.code);
     }
     return fmt::format("{} ({}:{})", error.description, error.domain, error.code);
 }
@@ -66,54 +60,49 @@ AlertText savingFailedAlert(const Error& error, std::optional<std::size_t> sentC
     } else if (connectionProblem) {
         sentence = connectionProblemSentence(*connectionProblem);
     } else {
-        return AlertText{savingFailedTitle, errorAlertMessage(error)};
+        return AlertText{texts::savingFailedTitle, errorAlertMessage(error)};
     }
     // One line: the text front end prints an alert on a single line.
-    return AlertText{savingFailedTitle, sentence + " " + errorAlertMessage(error)};
+    return AlertText{texts::savingFailedTitle, sentence + " " + errorAlertMessage(error)};
 }
 
 AlertText problemAlert(const Error& error)
 {
-    return AlertText{problemTitle, errorAlertMessage(error)};
+    return AlertText{texts::problemTitle, errorAlertMessage(error)};
 }
 
 Error noInternetConnectionError()
 {
-    return Error{orv_error::domain, orv_error::noNetwork, noInternetSentence};
+    return Error{orv_error::domain, orv_error::noNetwork, texts::noInternetSentence};
 }
 
 AlertText noInternetConnectionAlert()
 {
     // The sentence keeps its own full stop, so the shown text has two.
-    return AlertText{"No Internet Connection",
-                     fmt::format("{}. ({}:{})", noInternetSentence, orv_error::domain, orv_error::noNetwork)};
+    return AlertText{texts::noInternetTitle,
+                     fmt::format("{}. ({}:{})", texts::noInternetSentence, orv_error::domain, orv_error::noNetwork)};
 }
 
 AlertText editedDelaysRemovedAlert()
 {
-    return AlertText{"Edited Delays Removed",
-                     "One or more of your edited delays were removed because an updated version already exists."};
+    return AlertText{texts::editedDelaysRemovedTitle, texts::editedDelaysRemovedMessage};
 }
 
 AlertText signInFailureAlert(const Error& error)
 {
-    return AlertText{problemTitle, fmt::format("{} (Error: {})", error.description, error.code)};
+    return AlertText{texts::problemTitle, fmt::format("{} (Error: {})", error.description, error.code)};
 }
 
 AlertText signInSetupFailureAlert()
 {
-    return AlertText{problemTitle, fmt::format("{} (Error: {})", "Failed to setup initial configuration.",
-                                               orv_error::localSetupFailure)};
+    return AlertText{texts::problemTitle,
+                     fmt::format("{} (Error: {})", texts::setupFailed, orv_error::localSetupFailure)};
 }
 
 AlertText restoredEditsAlert(std::size_t count)
 {
-    return AlertText{"Unsaved Edits Restored",
-                     count == 1 ? std::string("1 unsaved edit of an earlier run was restored. It is marked with a "
-                                              "pencil in the list; save or undo it like any other edit.")
-                                : fmt::format("{} unsaved edits of an earlier run were restored. They are marked "
-                                              "with a pencil in the list; save or undo them like any other edit.",
-                                              count)};
+    return AlertText{texts::restoredEditsTitle,
+                     count == 1 ? std::string(texts::restoredOneEdit) : fmt::format(texts::restoredEdits, count)};
 }
 
 } // namespace orvendel::screens

@@ -1,5 +1,7 @@
 #include "core/screens/furnace_selection.hpp"
 
+#include "core/model/texts.hpp"
+
 #include <algorithm>
 
 namespace orvendel::screens::FurnaceSelection {
@@ -29,7 +31,7 @@ std::optional<int> furnaceAfterDownload(const std::vector<Furnace>& furnaces, in
 
 std::string furnaceTitle(const std::optional<Furnace>& furnace)
 {
-    return furnace ? furnace->name : "No Furnace";
+    return furnace ? furnace->name : texts::noFurnace;
 }
 
 Row row(const std::vector<Furnace>& furnaces, int selectedFurnaceId, std::size_t index)

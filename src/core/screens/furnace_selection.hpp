@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/furnace.hpp"
+#include "core/model/texts.hpp"
 
 #include <cstddef>
 #include <optional>
@@ -13,7 +14,7 @@ namespace orvendel::screens {
 // functions, any thread.
 namespace FurnaceSelection {
 
-inline constexpr const char* title = "Select a furnace";
+inline constexpr const char* title = texts::selectFurnaceTitle;
 
 // After the furnace list arrived: the configured furnace when the list offers it, else the list's first
 // furnace (also when none was configured, i.e. the id is below 1). None for an empty list, which leaves

@@ -1,5 +1,7 @@
 #include "core/screens/guards.hpp"
 
+#include "core/model/texts.hpp"
+
 namespace orvendel::screens {
 
 RowSelectionAction rowSelectionAction(const std::optional<HeatDelayIdentifier>& current, int tappedHeatId)
@@ -23,11 +25,9 @@ std::optional<AlertText> guardQuestion(GuardOutcome outcome)
 {
     switch (outcome) {
     case GuardOutcome::AskSavingInProgress:
-        return AlertText{"There is a saving in progress. Do you want to proceed?",
-                         "If you select Yes, you may lose unsaved data."};
+        return AlertText{texts::savingInProgressQuestion, texts::savingInProgressWarning};
     case GuardOutcome::AskUnsavedDelays:
-        return AlertText{"You have unsaved delays. Do you want to proceed?",
-                         "If you select Yes, all changes will be lost."};
+        return AlertText{texts::unsavedDelaysQuestion, texts::allChangesLost};
     case GuardOutcome::Proceed:
         break;
     }

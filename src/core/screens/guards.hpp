@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/texts.hpp"
 #include "core/screens/error_alert.hpp"
 #include "core/screens/selection.hpp"
 
@@ -31,8 +32,8 @@ GuardOutcome guardOutcome(bool isSavingDelays, bool hasEditedDelays);
 // The question of an outcome that asks; "Yes" proceeds (dropping the heat's edits), "No" stays.
 std::optional<AlertText> guardQuestion(GuardOutcome outcome);
 
-inline constexpr const char* guardYesButton = "Yes";
-inline constexpr const char* guardNoButton = "No";
+inline constexpr const char* guardYesButton = texts::yes;
+inline constexpr const char* guardNoButton = texts::no;
 
 // Which heat and furnace must be checked before switching to another furnace: the selected heat on the
 // furnace of the shown heats. None when nothing can be at risk (no selection, no heats, or the same

@@ -1,5 +1,7 @@
 #include "core/screens/heats_table.hpp"
 
+#include "core/model/texts.hpp"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -9,7 +11,7 @@ namespace orvendel::screens::HeatsTable {
 
 std::string headerTitle(const Section& section)
 {
-    return fmt::format("Heat {}", section.heatNumber);
+    return fmt::format(texts::heatTitle, section.heatNumber);
 }
 
 std::string headerDescription(const Section& section)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/texts.hpp"
 #include "core/screens/heat_sections.hpp"
 
 #include <cstddef>
@@ -19,9 +20,9 @@ inline constexpr double footerHeight = 1;
 
 // The empty list, and what the heat detail shows without a heat or without delays.
 inline constexpr const char* emptyStateTitle = "NO HEATS";
-inline constexpr const char* emptyStateMessage = "There is no data available. Try refreshing to get recent data.";
-inline constexpr const char* selectItemMessage = "Select an item to display delays";
-inline constexpr const char* noDelaysMessage = "The selected heat has no delays to display";
+inline constexpr const char* emptyStateMessage = texts::emptyListMessage;
+inline constexpr const char* selectItemMessage = texts::selectItemMessage;
+inline constexpr const char* noDelaysMessage = texts::noDelaysMessage;
 
 // "Heat %d".
 std::string headerTitle(const Section& section);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/heat.hpp"
+#include "core/model/texts.hpp"
 #include "core/screens/colors.hpp"
 #include "core/screens/geometry.hpp"
 
@@ -21,8 +22,8 @@ inline constexpr double legendsContainerVerticalSpan = 0.22;
 inline constexpr double delaysContainerVerticalSpan = 0.56;
 inline constexpr double delayTimesContainerVerticalSpan = 0.22;
 
-inline constexpr const char* startTimeLabel = "Start Time:";
-inline constexpr const char* endTimeLabel = "End Time:";
+inline constexpr const char* startTimeLabel = texts::startTimeLabel;
+inline constexpr const char* endTimeLabel = texts::endTimeLabel;
 inline constexpr const char* startTimePlaceholder = "00:00:00 AM";
 inline constexpr const char* endTimePlaceholder = "00:00:00 PM";
 

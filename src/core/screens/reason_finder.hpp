@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/texts.hpp"
 #include "core/screens/reason_tree.hpp"
 
 #include <cstddef>
@@ -16,10 +17,10 @@ namespace orvendel::screens {
 // Thread contract: a value used from one thread at a time (the flow's user-interface executor).
 class ReasonFinder {
 public:
-    static constexpr const char* title = "Find Reason";
+    static constexpr const char* title = texts::findReasonTitle;
     static constexpr const char* closeTitle = "Close";
-    static constexpr const char* assignTitle = "Assign Reason";
-    static constexpr const char* noDataText = "There are no reasons available. Try refreshing.";
+    static constexpr const char* assignTitle = texts::assignReason;
+    static constexpr const char* noDataText = texts::noReasonsMessage;
 
     explicit ReasonFinder(std::optional<int> selectedReasonId = std::nullopt);
     // The rows point into the tree.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/texts.hpp"
 #include "core/model/zoned_date_time.hpp"
 #include "core/screens/split_time.hpp"
 
@@ -10,7 +11,7 @@ namespace orvendel::screens {
 // The wheel picker of elapsed time that fine-tunes a split. Thread contract: pure functions, any thread.
 namespace SplitTimePicker {
 
-inline constexpr const char* title = "Select the time to split";
+inline constexpr const char* title = texts::splitTimePickerTitle;
 inline constexpr int secondRows = 60;
 
 // Row counts of the wheels. The limits are independent of each other: the hour wheel may offer more

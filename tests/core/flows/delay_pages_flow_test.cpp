@@ -141,7 +141,7 @@ TEST_F(DelayPagesFlowTest, AnEditChangesOnlyItsPageAndASplitInsertsOne)
 {
     showFirstHeat();
     std::vector<std::pair<flows::DelayPagesFlow::Change, std::size_t>> changes;
-    pages().setChangeHandler(
+    const auto watching = pages().setChangeHandler(
         [&](flows::DelayPagesFlow::Change change, std::size_t index) { changes.emplace_back(change, index); });
     using Change = flows::DelayPagesFlow::Change;
     pages().sliderReleased(1, 40);

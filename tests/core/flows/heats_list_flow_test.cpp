@@ -83,7 +83,8 @@ TEST_F(HeatsListFlowTest, SignInDownloadsTheFurnacesThenThePairAndBuildsTheSecti
 {
     signIn();
     std::vector<flows::HeatsListChange::Kind> changes;
-    app->heatsList()->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change.kind); });
+    const auto watching =
+        app->heatsList()->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change.kind); });
     EXPECT_TRUE(app->heatsList()->isRefreshing());
     EXPECT_TRUE(app->heatsList()->showsEmptyState());
     EXPECT_FALSE(app->heatsList()->isFurnaceButtonEnabled());
@@ -229,7 +230,7 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     const auto storedFirst = (*stored->delays)[0];
     const auto edit = addEdit(201);
     std::vector<flows::HeatsListChange> changes;
-    list->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change); });
+    auto watching = list->setChangeHandler([&](flows::HeatsListChange change) { changes.push_back(change); });
 
     // The database is held up: a reload that read it could not finish.
     std::promise<void> release;
@@ -252,7 +253,7 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     EXPECT_EQ(rowsChange.rows.changed, 1u);
     EXPECT_EQ(rowsChange.rows.inserted + rowsChange.rows.removed, 0u);
     EXPECT_TRUE(rowsChange.rows.headerChanged);
-    list->setChangeHandler({});
+    watching.reset();
     EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, edit->startDate.date);
     EXPECT_EQ(app->heatDetail()->selectedDelay(), edit);
     // The heats kept for the next reload are the stored ones, untouched by the overlay.

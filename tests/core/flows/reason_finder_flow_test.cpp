@@ -27,7 +27,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     int changes = 0;
     auto flow = flows::ReasonFinderFlow::create(
         {session, executor}, 7, [&](const Reason& reason) { assigned.push_back(reason); }, [&] { ++closed; });
-    flow->setChangeHandler([&] { ++changes; });
+    const auto watching = flow->setChangeHandler([&] { ++changes; });
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     EXPECT_TRUE(flow->finder().showsNoData());
     EXPECT_FALSE(flow->assign());
@@ -62,7 +62,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     EXPECT_EQ(again->tapRow(1), screens::ReasonFinder::Tap::toggled); // C2 closes over R7
     ASSERT_EQ(again->finder().rows().size(), 3u);
     int rebuilt = 0;
-    again->setChangeHandler([&] { ++rebuilt; });
+    const auto watchingAgain = again->setChangeHandler([&] { ++rebuilt; });
     session->notificationCenter->post(download_notifications::ReasonsDownloaded{{again->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return rebuilt > 0; }));
     EXPECT_EQ(again->finder().rows().size(), 3u);
@@ -76,7 +76,7 @@ TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
     auto flow = flows::ReasonFinderFlow::create({session, executor}, std::nullopt, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     int changes = 0;
-    flow->setChangeHandler([&] { ++changes; });
+    const auto watching = flow->setChangeHandler([&] { ++changes; });
     session->notificationCenter->post(download_notifications::ReasonsDownloaded{{"other"}});
     session->notificationCenter->post(download_notifications::ReasonsDownloaded{{flow->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return changes == 1; }));
