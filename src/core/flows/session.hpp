@@ -22,8 +22,9 @@ class UserConfigurationManager;
 
 namespace orvendel::flows {
 
-// Everything the flows work with for one signed-in user: made once by the front end (or a test) and handed
-// to every flow through its environment, so that no flow looks a manager up. The members are declared in
+// Everything the flows work with: made once by the front end (or a test) and handed to every flow through its
+// environment, so that no flow looks a manager up. It outlives sign-ins: each user's data is opened and closed
+// in its managers (the database, the edit store, the configuration), not by making a new one. The members are declared in
 // dependency order, so that they are released the other way round: the download manager first, the
 // transport and the notification centre last.
 // Thread contract: not changed after `create`; each manager keeps its own contract.
