@@ -223,7 +223,6 @@ void ShiftReportController::rebuild()
         m_lines.push_back(m_table.unclassified);
     }
     std::vector<ReportTableRow> rows;
-    std::vector<ParetoChartModel::Bar> bars;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const auto& line = m_lines[i];
         const bool unclassified = i >= m_table.rows.size();
@@ -233,11 +232,10 @@ void ShiftReportController::rebuild()
                         QString::fromStdString(screens::percentText(line.share)),
                         QString::fromStdString(screens::percentText(line.cumulativeShare)), unclassified,
                         line.amount.pendingCount > 0, swatch});
-        bars.push_back({line.code.empty() ? rows.back().name : fromUtf8(line.code), line.amount.seconds() / 60,
-                        line.cumulativeShare, swatch});
     }
     m_rows.update(std::move(rows));
-    m_chart.setBars(std::move(bars));
+    m_chartBars = chartBars();
+    m_chart.setBars(m_chartBars);
 
     const auto& total = m_table.total;
     m_totalText = tr("%1 min power off in %2 delays")
@@ -251,6 +249,45 @@ void ShiftReportController::rebuild()
                        ? tr("%1 – %2").arg(clockText(*m_tally.periodStart), clockText(*m_tally.periodEnd))
                        : QString();
     emit viewChanged();
+}
+
+std::vector<ParetoChartModel::Bar> ShiftReportController::chartBars()
+{
+    // Sixty reasons make bars too thin to tell or tap: past the largest ones the rest share one bar, the
+    // unclassified time keeps its own.
+    constexpr std::size_t mostBars = 20;
+    const std::size_t classified = m_table.rows.size();
+    const bool folded = classified > mostBars;
+    const std::size_t ownBars = folded ? mostBars - 1 : classified;
+    std::vector<ParetoChartModel::Bar> bars;
+    m_barLines.clear();
+    const auto& rows = m_rows.rows();
+    const auto add = [&](std::size_t line) {
+        bars.push_back({m_lines[line].code.empty() ? rows[line].name : fromUtf8(m_lines[line].code),
+                        m_lines[line].amount.seconds() / 60, m_lines[line].cumulativeShare, rows[line].swatch});
+        m_barLines.push_back(static_cast<int>(line));
+    };
+    for (std::size_t line = 0; line < ownBars; ++line) {
+        add(line);
+    }
+    if (folded) {
+        double minutes = 0;
+        for (std::size_t line = ownBars; line < classified; ++line) {
+            minutes += m_lines[line].amount.seconds() / 60;
+        }
+        bars.push_back({tr("%n more", nullptr, static_cast<int>(classified - ownBars)), minutes,
+                        m_lines[classified - 1].cumulativeShare, noColor});
+        m_barLines.push_back(-1);
+    }
+    if (m_lines.size() > classified) {
+        add(classified);
+    }
+    return bars;
+}
+
+int ShiftReportController::lineOfBar(int bar) const
+{
+    return bar >= 0 && bar < static_cast<int>(m_barLines.size()) ? m_barLines[static_cast<std::size_t>(bar)] : -1;
 }
 
 void ShiftReportController::showDelays(int line)
@@ -411,13 +448,7 @@ QString ShiftReportController::exportPdf(const QString& path) const
 
     // The chart as the screen lays it out, at the page's width.
     ParetoChartModel chart;
-    std::vector<ParetoChartModel::Bar> bars;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const auto& row = m_rows.rows()[i];
-        bars.push_back({m_lines[i].code.empty() ? row.name : fromUtf8(m_lines[i].code),
-                        m_lines[i].amount.seconds() / 60, m_lines[i].cumulativeShare, row.swatch});
-    }
-    chart.setBars(std::move(bars));
+    chart.setBars(m_chartBars);
     chart.setWidth(page.width() - 2 * margin);
     chart.setHeight(page.height() * 0.4);
     painter.save();

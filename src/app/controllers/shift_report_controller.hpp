@@ -99,8 +99,10 @@ public:
 
     // Downloads every furnace the user may see, one after another.
     Q_INVOKABLE void start();
-    // The delays behind a line of the table (or a bar of the chart: the same order).
+    // The delays behind a line of the table.
     Q_INVOKABLE void showDelays(int line);
+    // The line a bar of the chart stands for; -1 for the bar of the many small reasons.
+    Q_INVOKABLE int lineOfBar(int bar) const;
     Q_INVOKABLE void closeDelays();
     // Opens a listed delay in the heat detail; false (with `delaysMessage` saying why) when the heats list
     // shows another furnace.
@@ -130,6 +132,7 @@ private:
 
     void flowChanged(flows::ShiftReportFlow::Change change);
     void rebuild();
+    std::vector<ParetoChartModel::Bar> chartBars();
     // The furnaces the shown view adds up (indexes into the flow's), the finished ones without errors.
     std::vector<std::size_t> shownFurnaces() const;
     screens::ReportGrouping grouping() const;
@@ -147,6 +150,8 @@ private:
     QString m_periodText;
     TypedRows<ReportTableRow> m_rows;
     ParetoChartModel m_chart;
+    std::vector<ParetoChartModel::Bar> m_chartBars;
+    std::vector<int> m_barLines; // the line of each bar, -1 for the folded ones
     int m_shownLine = -1;
     QString m_delaysTitle;
     QString m_delaysMessage;

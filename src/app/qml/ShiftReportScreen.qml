@@ -6,7 +6,7 @@ import Orvendel
 
 // The shift report over the whole window: the bar with the exports, the furnace switch, the grouping and
 // the tabs, the progress and error lines, the Pareto chart and its table; a tapped line lists its delays
-// beside the table, and a tapped delay opens in the heat detail. Escape closes the delays, then the report.
+// in the chart's place, and a tapped delay opens in the heat detail. Escape closes the delays, then the report.
 Popup {
     id: report
 
@@ -220,9 +220,9 @@ Popup {
             }
         }
 
-        ParetoChart {
+        // Made with the first report: the chart needs its model from the start.
+        Loader {
             id: chart
-            objectName: "paretoChart"
             anchors.top: status.bottom
             anchors.topMargin: 6
             anchors.left: parent.left
@@ -230,11 +230,17 @@ Popup {
             anchors.leftMargin: 10
             anchors.rightMargin: 10
             height: Math.round((parent.height - status.y - status.height) * 0.42)
-            model: report.controller ? report.controller.chart : null
-            visible: report.controller !== null
-            onBarTapped: (index) => {
-                table.currentIndex = index
-                report.controller.showDelays(index)
+            active: report.controller !== null
+            sourceComponent: ParetoChart {
+                objectName: "paretoChart"
+                model: report.controller.chart
+                onBarTapped: (bar) => {
+                    const line = report.controller.lineOfBar(bar)
+                    if (line < 0)
+                        return
+                    table.currentIndex = line
+                    report.controller.showDelays(line)
+                }
             }
         }
 
@@ -247,7 +253,7 @@ Popup {
             id: tableHeader
             anchors.top: chart.bottom
             anchors.left: parent.left
-            anchors.right: delaysPanel.visible ? delaysPanel.left : parent.right
+            anchors.right: parent.right
             height: 28
             color: Theme.header
             Repeater {
@@ -350,12 +356,10 @@ Popup {
         Rectangle {
             id: delaysPanel
             objectName: "reportDelays"
-            anchors.top: chart.bottom
-            anchors.bottom: parent.bottom
-            anchors.right: parent.right
-            width: Math.round(parent.width * 0.45)
+            // In the chart's place: the table stays whole, its tapped line in view.
+            anchors.fill: chart
             visible: report.controller !== null && report.controller.showsDelays
-            color: Theme.screenBackground
+            color: "white"
             border.color: Theme.rowSeparator
 
             Rectangle {
