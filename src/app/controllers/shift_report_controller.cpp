@@ -96,19 +96,20 @@ ShiftReportController::ShiftReportController(flows::ShiftReportFlow::Environment
 
 void ShiftReportController::start()
 {
-    m_furnaceIndex = 0;
-    m_tabIndex = 0;
+    // What is shown stays until the new data is in: a refresh then changes the table in place.
     closeDelays();
     m_flow->startAllFurnaces();
     emit reportChanged();
-    rebuild();
 }
 
-void ShiftReportController::flowChanged(flows::ShiftReportFlow::Change)
+void ShiftReportController::flowChanged(flows::ShiftReportFlow::Change change)
 {
-    // Each furnace is shown as it arrives: the first one's report need not wait for the last download.
     emit reportChanged();
-    rebuild();
+    // A sum over furnaces is shown once all are in, not as totals that grow furnace by furnace; one
+    // furnace is shown as soon as it arrives.
+    if (change == flows::ShiftReportFlow::Change::finished || m_furnaceIndex > 0) {
+        rebuild();
+    }
 }
 
 QString ShiftReportController::progressText() const
