@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -463,8 +464,17 @@ QString ShiftReportController::exportPdf(const QString& path) const
         }
     }
     painter.setPen(chart.labelsTextColor());
-    for (const auto& label : chart.barLabels()->rows()) {
-        painter.drawText(label.frame, Qt::AlignHCenter | Qt::AlignTop, label.caption);
+    {
+        // Narrow bars: a smaller font, and a label cut to its bar rather than run into the next.
+        QFont small = ChartDrawing::labelFont();
+        small.setPixelSize(9);
+        painter.setFont(small);
+        const QFontMetricsF metrics(small);
+        for (const auto& label : chart.barLabels()->rows()) {
+            painter.drawText(label.frame, Qt::AlignHCenter | Qt::AlignTop,
+                             metrics.elidedText(label.caption, Qt::ElideRight, label.frame.width() - 2));
+        }
+        painter.setFont(ChartDrawing::labelFont());
     }
     for (const auto& label : chart.scaleLabels()->rows()) {
         painter.drawText(label.frame, Qt::AlignRight | Qt::AlignVCenter, label.caption);
@@ -505,14 +515,25 @@ QString ShiftReportController::exportPdf(const QString& path) const
     };
     tableLine({tr("Reason"), tr("Code"), tr("Minutes"), tr("Count"), tr("Share"), tr("Cumulative")}, true, {});
     const auto& rows = m_rows.rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (y + 32 > page.height() && i + 1 < rows.size()) {
-            tableLine({tr("… %n more lines", nullptr, static_cast<int>(rows.size() - i))}, false, {});
-            break;
-        }
-        const auto& row = rows[i];
+    const auto printRow = [&](const ReportTableRow& row) {
         tableLine({row.name, row.code, row.minutes, QString::number(row.count), row.share, row.cumulative}, false,
                   row.unclassified ? unknownColor.lighter(170) : QColor());
+    };
+    // The unclassified line is always printed, last; the smallest reasons give way to it when the page is full.
+    const bool unclassifiedLast = !rows.empty() && rows.back().unclassified;
+    const std::size_t classified = rows.size() - (unclassifiedLast ? 1 : 0);
+    const qreal lineHeight = 16;
+    const int fit = static_cast<int>((page.height() - y) / lineHeight) - (unclassifiedLast ? 1 : 0);
+    const std::size_t room = fit > 0 ? static_cast<std::size_t>(fit) : 0;
+    const std::size_t printed = classified <= room ? classified : room > 0 ? room - 1 : 0;
+    for (std::size_t i = 0; i < printed; ++i) {
+        printRow(rows[i]);
+    }
+    if (printed < classified) {
+        tableLine({tr("… %n more lines", nullptr, static_cast<int>(classified - printed))}, false, {});
+    }
+    if (unclassifiedLast) {
+        printRow(rows.back());
     }
     return painter.end() ? QString() : tr("The PDF could not be written.");
 }
