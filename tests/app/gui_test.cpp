@@ -10,6 +10,7 @@
 #include "core/version.hpp"
 #include "support/gui_driver.hpp"
 #include "support/manual_clock.hpp"
+#include "support/service_client.hpp"
 #include "support/service_process.hpp"
 #include "support/test_http_server.hpp"
 
@@ -360,6 +361,9 @@ private slots:
     // furnace, a shift tab, then a reason and one of its delays.
     void reportOpensByKeysAndSwitchesShift()
     {
+        // The first furnace's download fails: its line says so and the others are still reported.
+        testing::ServiceClient admin(m_service->port());
+        QCOMPARE(admin.addFault(R"({"resource":"Last24HoursDelays","kind":"http500-html","count":1})").status, 200);
         gui().item("settingsButton")->forceActiveFocus(Qt::TabFocusReason);
         gui().key(Qt::Key_Tab);
         QVERIFY(gui().item("reportButton")->hasActiveFocus());
@@ -368,7 +372,11 @@ private slots:
         auto* report = gui().controller().findChild<app::ShiftReportController*>();
         QVERIFY(report);
         QVERIFY(gui().waitFor([report] { return !report->running(); }));
-        QVERIFY(report->errorLines().isEmpty());
+        const auto& furnaces = report->flow()->furnaces();
+        QVERIFY(furnaces.size() > 1 && furnaces[0].error && !furnaces[1].error);
+        QCOMPARE(report->errorLines().size(), 1);
+        QVERIFY(report->errorLines()[0].startsWith(QString::fromStdString(furnaces[0].furnace.name) + ": "));
+        QVERIFY(gui().item("reportError"));
 
         // The heats list's furnace, with the arrow keys on the switch.
         auto* furnaceBox = gui().item("reportFurnaceBox");
