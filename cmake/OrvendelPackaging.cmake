@@ -80,7 +80,7 @@ set(_orvendel_runtime_loaded "libcurl4 (>= 7.68), libsecret-1-0")
 # Loaded by Qt at run time too: the QML modules the screens import and the SVG image plugin of the icons.
 # Wayland is optional.
 set(CPACK_DEBIAN_APP_PACKAGE_DEPENDS
-    "${_orvendel_runtime_loaded}, qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, libqt6svg6")
+    "${_orvendel_runtime_loaded}, qml6-module-qtquick, qml6-module-qtquick-controls, qml6-module-qtquick-layouts, qml6-module-qtquick-templates, qml6-module-qtquick-window, qml6-module-qtqml-workerscript, qml6-module-qtquick-dialogs, qml6-module-qt-labs-folderlistmodel, libqt6svg6")
 set(CPACK_DEBIAN_APP_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_COMPONENT_APP_DESCRIPTION
     "meltshop delay classification for tablets

@@ -380,6 +380,67 @@ std::vector<ReasonPtr> twoOtherReasons(testing::GuiDriver& gui, int ownReason)
     return reasons;
 }
 
+// The report screen over every furnace: from the flow's last furnace in (its `finished`) until the next
+// frame swapped with the chart and the table of the whole day drawn — the screen opened afresh (an empty
+// table filled) and refreshed (the same table changed in place).
+void measureReport(testing::GuiDriver& gui)
+{
+    const auto timed = [&](app::ShiftReportController* report, const std::function<void()>& begin) {
+        UpdateClock clock(gui.window(), 1);
+        QObject finished;
+        const auto relay = QObject::connect(report, &app::ShiftReportController::reportChanged, [&] {
+            if (!report->running()) {
+                finished.setObjectName(QStringLiteral("finished"));
+            }
+        });
+        clock.watch(&finished, &QObject::objectNameChanged, 0);
+        clock.start();
+        begin();
+        const bool drawn = clock.wait(20000);
+        QObject::disconnect(relay);
+        gui.waitFor([] { return false; }, 300);
+        return drawn ? std::optional(clock.frameMs() - clock.at(0)) : std::nullopt;
+    };
+    std::vector<double> opened, refreshed;
+    app::ShiftReportController* report = nullptr;
+    for (int run = 0; run < 10; ++run) {
+        // The button makes the controller and starts it; its downloads end on a later turn of the loop.
+        gui.click(QStringLiteral("reportButton"));
+        // The newest: the one before goes at the next turn of the loop.
+        const auto reports = gui.controller().findChildren<app::ShiftReportController*>();
+        report = reports.isEmpty() ? nullptr : reports.last();
+        if (!report) {
+            std::fprintf(stderr, "the report did not open\n");
+            return;
+        }
+        if (const auto ms = timed(report, [] {})) {
+            opened.push_back(*ms);
+        }
+        gui.key(Qt::Key_Escape);
+        gui.waitFor([&] { return !gui.item(QStringLiteral("reportTable")); });
+    }
+    gui.click(QStringLiteral("reportButton"));
+    const auto reports = gui.controller().findChildren<app::ShiftReportController*>();
+    report = reports.isEmpty() ? nullptr : reports.last();
+    gui.waitFor([&] { return report && !report->running(); });
+    for (int run = 0; run < 10 && report; ++run) {
+        if (const auto ms = timed(report, [&] { report->start(); })) {
+            refreshed.push_back(*ms);
+        }
+    }
+    std::size_t delays = 0;
+    for (const auto& furnace : report->flow()->furnaces()) {
+        for (const auto& heat : furnace.heats) {
+            delays += heat->delays ? heat->delays->size() : 0;
+        }
+    }
+    std::printf("\nthe shift report, %zu furnaces, %zu delays, from the flow's finished to the next frame:\n",
+                report->flow()->furnaces().size(), delays);
+    printSpread("opened afresh (the table filled)", opened);
+    printSpread("refreshed (the table changed in place)", refreshed);
+    gui.key(Qt::Key_Escape);
+}
+
 // The app on a day of the service's: a heat's detail opened, then edits on its page in view.
 int measureApp(const std::string& serviceURL, const ColdStarts* cold, bool everyKind)
 {
@@ -450,6 +511,7 @@ int measureApp(const std::string& serviceURL, const ColdStarts* cold, bool every
         printEdits("the page in view split at its middle", split);
         printEdits("that split undone", undo);
     }
+    measureReport(gui);
     return 0;
 }
 

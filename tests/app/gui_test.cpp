@@ -1,14 +1,16 @@
 // The real window offscreen, driven by mouse and keys against the reference delay service: sign in with
 // its focus, clear buttons and Return, the heats, the refresh keys, a heat expanded and a delay selected,
-// the furnace popover and a furnace switch with unsaved edits, the settings sheet, the sign-out, and the
-// sign-in's failures.
+// the furnace popover and a furnace switch with unsaved edits, the settings sheet, the shift report and its
+// exports, the sign-out, and the sign-in's failures.
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/screen_notifications.hpp"
+#include "core/screens/shift_report_csv.hpp"
 #include "core/storage/user_configuration_manager.hpp"
 #include "core/support/clock.hpp"
 #include "core/version.hpp"
 #include "support/gui_driver.hpp"
 #include "support/manual_clock.hpp"
+#include "support/service_client.hpp"
 #include "support/service_process.hpp"
 #include "support/test_http_server.hpp"
 
@@ -353,6 +355,94 @@ private slots:
         QVERIFY(!navy(QPointF(bar.right() - 1, bar.top())));
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("settingsBar"); }));
+    }
+
+    // From the heats list's bar to a delay's page by keys and taps: the report button, the heats list's
+    // furnace, a shift tab, then a reason and one of its delays.
+    void reportOpensByKeysAndSwitchesShift()
+    {
+        // The first furnace's download fails: its line says so and the others are still reported.
+        testing::ServiceClient admin(m_service->port());
+        QCOMPARE(admin.addFault(R"({"resource":"Last24HoursDelays","kind":"http500-html","count":1})").status, 200);
+        gui().item("settingsButton")->forceActiveFocus(Qt::TabFocusReason);
+        gui().key(Qt::Key_Tab);
+        QVERIFY(gui().item("reportButton")->hasActiveFocus());
+        gui().key(Qt::Key_Return);
+        QVERIFY(gui().waitFor([this] { return gui().item("reportTable"); }));
+        auto* report = gui().controller().findChild<app::ShiftReportController*>();
+        QVERIFY(report);
+        QVERIFY(gui().waitFor([report] { return !report->running(); }));
+        const auto& furnaces = report->flow()->furnaces();
+        QVERIFY(furnaces.size() > 1 && furnaces[0].error && !furnaces[1].error);
+        QCOMPARE(report->errorLines().size(), 1);
+        QVERIFY(report->errorLines()[0].startsWith(QString::fromStdString(furnaces[0].furnace.name) + ": "));
+        QVERIFY(gui().item("reportError"));
+
+        // The heats list's furnace, with the arrow keys on the switch.
+        auto* furnaceBox = gui().item("reportFurnaceBox");
+        furnaceBox->forceActiveFocus(Qt::TabFocusReason);
+        const int wanted = report->furnaceNames().indexOf(heats()->title());
+        QVERIFY(wanted > 0);
+        for (int i = 0; i < wanted; ++i) {
+            gui().key(Qt::Key_Down);
+        }
+        QCOMPARE(report->furnaceIndex(), wanted);
+
+        // The tabs follow the arrows; the first shift with time in it.
+        gui().key(Qt::Key_Tab);
+        gui().key(Qt::Key_Tab);
+        QVERIFY(gui().item("reportTabs")->hasActiveFocus());
+        do {
+            gui().key(Qt::Key_Right);
+        } while (report->rows()->count() == 0 && report->tabIndex() < report->tabs().size() - 1);
+        QVERIFY(report->tabIndex() > 0);
+        QVERIFY(report->rows()->count() > 0);
+    }
+
+    // The files hold the furnace and the shift on screen, not the whole report.
+    void reportExportsWhatItShows()
+    {
+        auto* report = gui().controller().findChild<app::ShiftReportController*>();
+        QVERIFY(report && gui().item("reportTable"));
+        const auto& furnace = report->flow()->furnaces()[static_cast<std::size_t>(report->furnaceIndex()) - 1];
+        const auto expected =
+            screens::reportCsv({{furnace.furnace.name, &furnace.tally}}, screens::ReportGrouping::reason,
+                               static_cast<std::size_t>(report->tabIndex()) - 1);
+        QTemporaryDir folder;
+        const QString csv = folder.filePath("report.csv");
+        QCOMPARE(report->exportCsv(QUrl::fromLocalFile(csv).toString()), QString());
+        QFile written(csv);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().toStdString(), expected);
+
+        const QString pdf = folder.filePath("report.pdf");
+        QCOMPARE(report->exportPdf(pdf), QString());
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.read(4) == "%PDF");
+        // A folder that is not there is said, not a crash or an empty success.
+        QVERIFY(!report->exportPdf(folder.filePath("missing/report.pdf")).isEmpty());
+    }
+
+    void reportReasonLeadsToItsDelayPage()
+    {
+        auto* report = gui().controller().findChild<app::ShiftReportController*>();
+        QVERIFY(report && gui().item("reportTable"));
+        QVERIFY(gui().click("reportLine_0"));
+        QVERIFY(gui().waitFor([this] { return gui().item("reportDelay_0"); }));
+        const auto listed = report->listedDelay(0);
+        QVERIFY(listed);
+        QVERIFY(gui().click("reportDelay_0"));
+        QVERIFY(gui().waitFor([this] { return !gui().item("reportTable"); }));
+        QCOMPARE(gui().controller().flow().heatsList()->selectedHeatDelay(), listed);
+        // The heat detail shows that heat, on that delay's page.
+        QVERIFY(gui().waitFor([this] { return !gui().controller().heatDetail()->showsEmptyMessage(); }));
+        const auto& flow = gui().controller().heatDetail()->flow();
+        QVERIFY(flow->heat() && flow->heat()->heatId == listed->heatId);
+        const auto& delays = *flow->heat()->delays;
+        const auto page = gui().controller().heatDetail()->pages()->currentIndex();
+        QVERIFY(page >= 0 && page < static_cast<int>(delays.size()));
+        QCOMPARE(delays[static_cast<std::size_t>(page)]->startDate.date, listed->delayStartDate);
     }
 
     void inputKeepsTheMainScreenUntilFiveIdleMinutes()

@@ -155,6 +155,28 @@ int run(const QString& outputDir)
     gui.click("settingsButton");
     gui.waitFor([&] { return gui.item("logoutRow") != nullptr; });
     ok = shot("settings") && ok;
+    gui.key(Qt::Key_Escape);
+    QTest::qWait(300); // the sheet's closing runs on real time
+    // The report over every furnace, on a shift's tab, then the delays of its largest reason.
+    gui.click("reportButton");
+    gui.waitFor([&] {
+        auto* report = gui.controller().findChild<app::ShiftReportController*>();
+        return report && !report->running() && gui.item("reportTable") != nullptr;
+    });
+    if (auto* report = gui.controller().findChild<app::ShiftReportController*>()) {
+        report->setTabIndex(1);
+        settle();
+        ok = shot("shift-report") && ok;
+        gui.click("reportLine_0");
+        gui.waitFor([&] { return gui.item("reportDelay_0") != nullptr; });
+        gui.settle();
+        ok = shot("shift-report-delays") && ok;
+    }
+    gui.key(Qt::Key_Escape); // the delays
+    gui.key(Qt::Key_Escape); // the report
+    gui.waitFor([&] { return gui.item("reportTable") == nullptr; });
+    gui.click("settingsButton");
+    gui.waitFor([&] { return gui.item("logoutRow") != nullptr; });
     gui.click("logoutRow");
     gui.waitFor([&] { return gui.controller().alerts()->shown(); });
     ok = shot("logout-confirmation") && ok;

@@ -112,13 +112,14 @@ void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChang
 {
     QPointer<SignInController> oldSignIn = m_signIn;
     retire(m_furnaceSelection);
+    retire(m_shiftReport);
     if (screen == flows::Screen::signIn) {
         m_signIn = new SignInController(m_flow->signIn(), this);
         emit signInChanged();
     } else {
         m_heatsList = new HeatsListController(m_flow->heatsList(), this);
         m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
-        m_settings = new SettingsController(m_session, m_alerts.ref(), this);
+        m_settings = new SettingsController(m_session, m_executor, m_alerts.ref(), this);
         emit mainScreenChanged();
         if (const auto restored = m_flow->restoredEditCount(); restored > 0) {
             const auto text = screens::restoredEditsAlert(restored);
@@ -148,6 +149,18 @@ FurnaceSelectionController* ApplicationController::openFurnaceSelection()
     m_furnaceSelection =
         new FurnaceSelectionController(flows::FurnaceSelectionFlow::create(m_executor, heatsList), this);
     return m_furnaceSelection;
+}
+
+ShiftReportController* ApplicationController::openShiftReport()
+{
+    const auto& heatsList = m_flow->heatsList();
+    if (!heatsList) {
+        return nullptr;
+    }
+    retire(m_shiftReport);
+    m_shiftReport = new ShiftReportController({m_session, m_executor, {}}, heatsList, this);
+    m_shiftReport->start();
+    return m_shiftReport;
 }
 
 void ApplicationController::attachWindow(QWindow* window)

@@ -5,6 +5,7 @@
 #include "app/controllers/heat_detail_controller.hpp"
 #include "app/controllers/heats_list_controller.hpp"
 #include "app/controllers/settings_controller.hpp"
+#include "app/controllers/shift_report_controller.hpp"
 #include "app/controllers/sign_in_controller.hpp"
 #include "core/flows/application_flow.hpp"
 #include "core/flows/service_connectivity.hpp"
@@ -74,6 +75,8 @@ public:
 
     // The furnace button: a new list of the stored furnaces for the popover.
     Q_INVOKABLE orvendel::app::FurnaceSelectionController* openFurnaceSelection();
+    // The heats list's report button: a new report over every furnace the user may see, downloading.
+    Q_INVOKABLE orvendel::app::ShiftReportController* openShiftReport();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +101,7 @@ private:
     QPointer<HeatDetailController> m_heatDetail;
     QPointer<SettingsController> m_settings;
     QPointer<FurnaceSelectionController> m_furnaceSelection;
+    QPointer<ShiftReportController> m_shiftReport;
     bool m_windowClosing = false;
     bool m_away = false; // the window is minimised or hidden
 };

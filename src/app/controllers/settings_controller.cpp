@@ -4,9 +4,32 @@
 
 namespace orvendel::app {
 
-SettingsController::SettingsController(flows::SessionPtr session, flows::Presenter::Ref presenter, QObject* parent)
-    : QObject(parent), m_flow(std::move(session), std::move(presenter))
+SettingsController::SettingsController(flows::SessionPtr session, ExecutorPtr executor, flows::Presenter::Ref presenter,
+                                       QObject* parent)
+    : QObject(parent), m_flow(session, std::move(presenter)),
+      m_shifts(flows::ShiftReportFlow::create({std::move(session), std::move(executor), {}},
+                                              [](flows::ShiftReportFlow::Change) {}))
 {}
+
+void SettingsController::reload()
+{
+    m_shiftsError.clear();
+    emit autoSaveEnabledChanged();
+    emit shiftsChanged();
+}
+
+QString SettingsController::shiftsText() const
+{
+    return QString::fromStdString(screens::shiftScheduleText(m_shifts->schedule()));
+}
+
+bool SettingsController::setShifts(const QString& text)
+{
+    const auto set = m_shifts->setSchedule(text.toStdString());
+    m_shiftsError = set ? QString() : QString::fromStdString(set.error().description);
+    emit shiftsChanged();
+    return static_cast<bool>(set);
+}
 
 void SettingsController::setAutoSaveEnabled(bool enabled)
 {

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Orvendel
 
-// The heats list column: the bar with settings, refresh and furnace buttons, the sections, pull to
+// The heats list column: the bar with settings, report, refresh and furnace buttons, the sections, pull to
 // refresh, the empty state, and the furnace popover and the settings sheet it opens.
 Rectangle {
     id: pane
@@ -10,6 +10,9 @@ Rectangle {
     required property ApplicationController app
     required property HeatsListController controller
     required property SettingsController settings
+
+    // The report button: the main screen shows the report over everything.
+    signal reportRequested()
 
     color: "white"
 
@@ -31,8 +34,17 @@ Rectangle {
                 objectName: "settingsButton"
                 iconSource: "../icons/WhiteSettings.svg"
                 Accessible.name: qsTr("Settings")
-                KeyNavigation.tab: refreshButton
+                KeyNavigation.tab: reportButton
                 onClicked: settingsSheet.open()
+            },
+            BarButton {
+                id: reportButton
+                objectName: "reportButton"
+                iconSource: "../icons/Report.svg"
+                enabled: pane.controller.furnaceButtonEnabled
+                Accessible.name: qsTr("Where did the time go?")
+                KeyNavigation.tab: refreshButton
+                onClicked: pane.reportRequested()
             }
         ]
         rightItem: [

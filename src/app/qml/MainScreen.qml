@@ -28,6 +28,7 @@ Item {
         app: screen.app
         controller: screen.app.heatsList
         settings: screen.app.settings
+        onReportRequested: shiftReport.openWith(screen.app.openShiftReport())
     }
 
     Rectangle {
@@ -47,5 +48,11 @@ Item {
         anchors.left: divider.right
         anchors.right: parent.right
         controller: screen.app.heatDetail
+    }
+
+    ShiftReportScreen {
+        id: shiftReport
+        objectName: "shiftReportScreen"
+        onFinished: (delayOpened) => delayOpened ? heatDetail.focusPage() : heatsList.focusList()
     }
 }

@@ -3,7 +3,8 @@ import QtQuick.Controls.Basic
 import QtQuick.Templates as T
 import Orvendel
 
-// The settings sheet: the automatic-save switch and "Logout", in a grouped table of 60-point rows.
+// The settings sheet: the automatic-save switch, the report's shifts and "Logout", in a grouped table of
+// 60-point rows.
 Popup {
     id: sheet
 
@@ -86,7 +87,7 @@ Popup {
                     anchors.verticalCenter: parent.verticalCenter
                     checked: sheet.controller.autoSaveEnabled
                     Accessible.name: sheet.controller.autoSaveText
-                    KeyNavigation.tab: logoutRow
+                    KeyNavigation.tab: shiftsField
                     Keys.onReturnPressed: { toggle(); toggled() }
                     onToggled: sheet.controller.autoSaveEnabled = checked
                     // The track takes the accent colour when on; the style's own is a dark grey.
@@ -117,6 +118,53 @@ Popup {
                             }
                         }
                     }
+                }
+            }
+
+            // The shifts' start times: stored once they neither overlap nor leave a gap, else the reason shows.
+            Rectangle {
+                width: parent.width
+                height: 60 + (shiftsError.visible ? shiftsError.height + 6 : 0)
+                color: "white"
+                Text {
+                    id: shiftsLabel
+                    anchors.left: parent.left
+                    anchors.leftMargin: 16
+                    y: 18
+                    text: qsTr("Shifts")
+                    font.pixelSize: 17
+                    color: "black"
+                }
+                TextField {
+                    id: shiftsField
+                    objectName: "shiftsField"
+                    anchors.left: shiftsLabel.right
+                    anchors.leftMargin: 16
+                    anchors.right: parent.right
+                    anchors.rightMargin: 16
+                    y: 10
+                    height: 40
+                    font.pixelSize: 15
+                    text: sheet.controller.shiftsText
+                    placeholderText: "06:00-14:00, 14:00-22:00, 22:00-06:00"
+                    Accessible.name: shiftsLabel.text
+                    KeyNavigation.tab: logoutRow
+                    onAccepted: if (sheet.controller.setShifts(text)) text = sheet.controller.shiftsText
+                    onEditingFinished: if (text !== sheet.controller.shiftsText) sheet.controller.setShifts(text)
+                }
+                Text {
+                    id: shiftsError
+                    objectName: "shiftsError"
+                    anchors.left: parent.left
+                    anchors.right: parent.right
+                    anchors.leftMargin: 16
+                    anchors.rightMargin: 16
+                    y: 56
+                    visible: text.length > 0
+                    text: sheet.controller.shiftsError
+                    color: Theme.destructive
+                    font.pixelSize: 13
+                    wrapMode: Text.Wrap
                 }
             }
 
