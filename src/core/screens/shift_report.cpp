@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <tuple>
-#include <unordered_map>
 
 namespace orvendel::screens {
 namespace {
@@ -27,57 +27,68 @@ std::optional<Span> countedSpan(const Delay& delay, Instant now)
     return Span{delay.startDate.date, end};
 }
 
-// Calls `piece(shiftIndex, time)` for each shift the span crosses, the span cut at every shift start.
-template <typename Piece>
-void splitByShift(const Span& span, const std::vector<ShiftStart>& starts, Piece&& piece)
-{
-    if (starts.empty()) {
-        return;
-    }
-    auto at = std::upper_bound(starts.begin(), starts.end(), span.start,
-                               [](Instant value, const ShiftStart& s) { return value < s.start; });
-    // The starts reach back past every span, so `at` is never the first; guard anyway.
-    if (at != starts.begin()) {
-        --at;
-    }
-    Instant from = span.start;
-    while (from < span.end && at != starts.end()) {
-        const auto next = at + 1;
-        const Instant to = next == starts.end() ? span.end : std::min(span.end, next->start);
-        if (from < to) {
-            piece(at->shift, to - from);
-        }
-        from = to;
-        at = next;
-    }
-}
+// Cuts spans at shift changes. The shift starts are worked out for a few days around the span at hand and
+// kept while the following spans fall within them, and the shift the last span ended in is remembered: delays
+// come in time order, nearly all within one shift, so a delay costs two comparisons instead of a search and
+// the delays are walked once, not first to find the period.
+class ShiftCutter {
+public:
+    ShiftCutter(const ShiftSchedule& schedule, const ZoneOffsetAt& zone)
+        : m_schedule(schedule), m_zone(zone ? zone : fixedZone(TimeZone::utc()))
+    {}
 
-std::vector<ShiftStart> startsFor(const ShiftReportInput& input)
-{
-    std::optional<Instant> first;
-    std::optional<Instant> last;
-    for (const HeatPtr& heat : *input.heats) {
-        if (!heat || !heat->delays) {
-            continue;
+    // Calls `piece(shiftIndex, time)` for each shift the span crosses.
+    template <typename Piece>
+    void cut(const Span& span, Piece&& piece)
+    {
+        if (m_schedule.startMinutes.empty()) {
+            return;
         }
-        for (const DelayPtr& delay : *heat->delays) {
-            if (const auto span = delay ? countedSpan(*delay, input.now) : std::nullopt) {
-                first = first ? std::min(*first, span->start) : span->start;
-                last = last ? std::max(*last, span->end) : span->end;
+        if (m_current && m_currentFrom <= span.start && span.end <= m_currentTo) {
+            piece(*m_current, span.end - span.start);
+            return;
+        }
+        if (m_starts.empty() || span.start < m_starts.front().start || m_starts.back().start < span.end) {
+            // Two days ahead, so that the next day's delays find their shifts here too.
+            m_starts = shiftStarts(m_schedule, m_zone, span.start, std::max(span.end, span.start + days{2}));
+        }
+        // The starts reach from the one in force at the span's start past its end.
+        auto at = std::upper_bound(m_starts.begin(), m_starts.end(), span.start,
+                                   [](Instant value, const ShiftStart& s) { return value < s.start; });
+        if (at != m_starts.begin()) {
+            --at;
+        }
+        Instant from = span.start;
+        while (at != m_starts.end()) {
+            const auto next = at + 1;
+            const Instant to = next == m_starts.end() ? span.end : std::min(span.end, next->start);
+            if (from < to) {
+                piece(at->shift, to - from);
             }
+            from = to;
+            if (!(from < span.end)) {
+                break;
+            }
+            at = next;
+        }
+        m_current.reset();
+        if (at != m_starts.end() && at + 1 != m_starts.end()) {
+            m_current = at->shift;
+            m_currentFrom = at->start;
+            m_currentTo = (at + 1)->start;
         }
     }
-    if (!first) {
-        return {};
-    }
-    const ZoneOffsetAt zone = input.zone ? input.zone : fixedZone(TimeZone::utc());
-    return shiftStarts(input.schedule, zone, *first, *last);
-}
 
-std::optional<Color> colorOf(const std::string& text)
-{
-    return text.empty() ? std::nullopt : colorFromComponents(rgbComponents(text));
-}
+private:
+    using days = std::chrono::days;
+
+    const ShiftSchedule& m_schedule;
+    ZoneOffsetAt m_zone;
+    std::vector<ShiftStart> m_starts;
+    std::optional<std::size_t> m_current;
+    Instant m_currentFrom{};
+    Instant m_currentTo{};
+};
 
 void addTo(ReportAmount& amount, nanoseconds time, bool pending)
 {
@@ -95,20 +106,127 @@ bool before(const ReportRow& a, const ReportRow& b)
     return std::tie(b.amount.time, a.name, a.code) < std::tie(a.amount.time, b.name, b.code);
 }
 
-// Every leaf of the tree with its top-level category, from one walk: looking each reason up on its own
-// would walk the tree twice per reason.
-using LeafIndex = std::unordered_map<int, std::pair<const ReasonNode*, const ReasonNode*>>;
+// What the tally knows of one reason id: its leaf in the tree with the top-level category above it, and
+// where the tally counts it once a delay names it.
+struct ReasonSlot {
+    int id = 0;
+    bool used = false;
+    std::size_t tallyIndex = 0; // `unseen` until a delay names the reason
+    const ReasonNode* leaf = nullptr;
+    std::size_t root = 0; // index of the leaf's top-level category among the tree's roots
+};
 
-void indexLeaves(const std::vector<ReasonNode>& nodes, const ReasonNode* top, LeafIndex& index)
-{
-    for (const ReasonNode& node : nodes) {
-        if (!node.isCategory()) {
-            // The first of equal ids wins, as the tree's own lookup finds it.
-            index.try_emplace(*node.reason.id, &node, top);
+constexpr std::size_t unseen = static_cast<std::size_t>(-1);
+
+// Reason ids to their slots, in one open-addressed array filled from one walk of the tree: a lookup per
+// delay is a multiply and a probe or two, and the set-up one allocation rather than one per reason.
+class ReasonSlots {
+public:
+    explicit ReasonSlots(const ReasonTree* tree)
+    {
+        const std::size_t leaves = tree ? countLeaves(tree->roots()) : 0;
+        resize(leaves + 8);
+        if (tree) {
+            for (std::size_t root = 0; root < tree->roots().size(); ++root) {
+                add(tree->roots()[root].children, root);
+            }
         }
-        indexLeaves(node.children, top ? top : &node, index);
     }
-}
+
+    ReasonSlot& operator[](int id)
+    {
+        ReasonSlot* slot = &probe(id);
+        if (!slot->used) {
+            if (2 * (m_used + 1) > m_slots.size()) {
+                resize(m_slots.size());
+                slot = &probe(id);
+            }
+            slot->used = true;
+            slot->id = id;
+            slot->tallyIndex = unseen;
+            ++m_used;
+        }
+        return *slot;
+    }
+
+private:
+    static std::size_t countLeaves(const std::vector<ReasonNode>& nodes)
+    {
+        std::size_t count = 0;
+        for (const ReasonNode& node : nodes) {
+            count += (node.isCategory() ? 0 : 1) + countLeaves(node.children);
+        }
+        return count;
+    }
+
+    void add(const std::vector<ReasonNode>& nodes, std::size_t root)
+    {
+        for (const ReasonNode& node : nodes) {
+            // Id 0 is "no reason" whatever the tree holds; of equal ids the first wins, as the tree's own
+            // lookup finds it.
+            if (!node.isCategory() && *node.reason.id != 0) {
+                ReasonSlot& slot = (*this)[*node.reason.id];
+                if (!slot.leaf) {
+                    slot.leaf = &node;
+                    slot.root = root;
+                }
+            }
+            add(node.children, root);
+        }
+    }
+
+    ReasonSlot& probe(int id)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t at = (static_cast<std::uint32_t>(id) * 0x9E3779B1u) & mask;; at = (at + 1) & mask) {
+            ReasonSlot& slot = m_slots[at];
+            if (!slot.used || slot.id == id) {
+                return slot;
+            }
+        }
+    }
+
+    // Room for at least twice `entries`, a power of two.
+    void resize(std::size_t entries)
+    {
+        std::size_t size = 16;
+        while (size < 2 * entries + 2) {
+            size *= 2;
+        }
+        std::vector<ReasonSlot> old(size);
+        old.swap(m_slots);
+        for (const ReasonSlot& slot : old) {
+            if (slot.used) {
+                probe(slot.id) = slot;
+            }
+        }
+    }
+
+    std::vector<ReasonSlot> m_slots;
+    std::size_t m_used = 0;
+};
+
+// The colours of a table's rows: plants give many reasons the same colour, so the last text parsed is kept.
+class ColorCache {
+public:
+    std::optional<Color> operator()(const std::string& text)
+    {
+        if (text.empty()) {
+            return std::nullopt;
+        }
+        if (!m_parsed || text != m_text) {
+            m_text = text;
+            m_color = colorFromText(text);
+            m_parsed = true;
+        }
+        return m_color;
+    }
+
+private:
+    std::string m_text;
+    std::optional<Color> m_color;
+    bool m_parsed = false;
+};
 
 } // namespace
 
@@ -131,47 +249,44 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     ReportTally tally;
     tally.furnaceIds = {input.furnaceId};
     tally.schedule = input.schedule;
-    tally.amounts.resize(1 + input.schedule.size());
+    const std::size_t scopes = 1 + input.schedule.size();
+    tally.amounts.resize(scopes);
     if (!input.heats) {
         return tally;
     }
-    const std::vector<ShiftStart> starts = startsFor(input);
-    std::unordered_map<int, std::size_t> reasonAt;
-    std::unordered_map<int, std::size_t> categoryAt;
-    LeafIndex leaves;
-    if (input.tree) {
-        indexLeaves(input.tree->roots(), nullptr, leaves);
-    }
-    const auto reasonIndex = [&](const Delay& delay) {
-        // Looked up first: nearly every delay's reason was seen before.
-        if (const auto seen = reasonAt.find(delay.reasonId); seen != reasonAt.end()) {
-            return seen->second;
-        }
-        const auto found = reasonAt.emplace(delay.reasonId, tally.reasons.size()).first;
-        ReportReason reason{input.furnaceId, delay.reasonId, false, unclassifiedReasonName(delay.reasonId), "", "", {}};
-        // Id 0 is "no reason" whatever the tree holds.
-        const auto leafAt = delay.reasonId != 0 ? leaves.find(delay.reasonId) : leaves.end();
-        if (leafAt != leaves.end() && leafAt->second.second) {
-            const ReasonNode* leaf = leafAt->second.first;
-            const Reason& top = leafAt->second.second->reason;
-            const auto [category, newCategory] = categoryAt.try_emplace(top.categoryId, tally.categories.size());
-            if (newCategory) {
+    ShiftCutter cutter(input.schedule, input.zone);
+    ReasonSlots slots(input.tree);
+    std::vector<std::size_t> categoryOfRoot(input.tree ? input.tree->roots().size() : 0, unseen);
+    // Every scope of one reason side by side, so that a delay touches one place and a new reason costs no
+    // growth per scope; laid out as the tally's tables at the end.
+    std::vector<ReportAmount> counted;
+
+    const auto newReason = [&](ReasonSlot& slot) {
+        ReportReason reason{input.furnaceId, slot.id, false, {}, {}, {}, {}};
+        if (slot.leaf) {
+            const Reason& top = input.tree->roots()[slot.root].reason;
+            std::size_t& category = categoryOfRoot[slot.root];
+            if (category == unseen) {
+                category = tally.categories.size();
                 tally.categories.push_back(
                     {input.furnaceId, top.categoryId, top.description, top.shortDescription, top.colorString});
             }
             reason.classified = true;
-            reason.name = leaf->reason.description;
-            reason.code = leaf->reason.shortDescription;
-            reason.colorString = leaf->reason.colorString;
-            reason.category = category->second;
+            reason.name = slot.leaf->reason.description;
+            reason.code = slot.leaf->reason.shortDescription;
+            reason.colorString = slot.leaf->reason.colorString;
+            reason.category = category;
+        } else {
+            reason.name = unclassifiedReasonName(slot.id);
         }
+        slot.tallyIndex = tally.reasons.size();
         tally.reasons.push_back(std::move(reason));
-        for (auto& scope : tally.amounts) {
-            scope.emplace_back();
-        }
-        return found->second;
+        counted.resize(counted.size() + scopes);
     };
 
+    bool any = false;
+    Instant first{};
+    Instant last{};
     for (const HeatPtr& heat : *input.heats) {
         if (!heat) {
             continue;
@@ -180,6 +295,8 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         if (!heat->delays) {
             continue;
         }
+        const Instant heatStart = heat->startDate.date;
+        const Instant heatEnd = heat->endDate.date;
         for (const DelayPtr& delay : *heat->delays) {
             if (!delay) {
                 continue;
@@ -189,17 +306,31 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
                 ++tally.issues.withoutLength;
                 continue;
             }
-            if (delay->startDate.date < heat->startDate.date || heat->endDate.date < delay->endDate.date) {
+            if (span->start < heatStart || heatEnd < delay->endDate.date) {
                 ++tally.issues.outsideTheirHeat;
             }
-            tally.periodStart = tally.periodStart ? std::min(*tally.periodStart, span->start) : span->start;
-            tally.periodEnd = tally.periodEnd ? std::max(*tally.periodEnd, span->end) : span->end;
-            const std::size_t reason = reasonIndex(*delay);
+            first = any ? std::min(first, span->start) : span->start;
+            last = any ? std::max(last, span->end) : span->end;
+            any = true;
+            ReasonSlot& slot = slots[delay->reasonId];
+            if (slot.tallyIndex == unseen) {
+                newReason(slot);
+            }
+            ReportAmount* amounts = counted.data() + slot.tallyIndex * scopes;
             const bool pending = delay->isEdited;
-            addTo(tally.amounts[0][reason], span->end - span->start, pending);
-            splitByShift(*span, starts, [&](std::size_t shift, nanoseconds time) {
-                addTo(tally.amounts[1 + shift][reason], time, pending);
-            });
+            addTo(amounts[0], span->end - span->start, pending);
+            cutter.cut(*span, [&](std::size_t shift, nanoseconds time) { addTo(amounts[1 + shift], time, pending); });
+        }
+    }
+    if (any) {
+        tally.periodStart = first;
+        tally.periodEnd = last;
+    }
+    for (std::size_t scope = 0; scope < scopes; ++scope) {
+        auto& amounts = tally.amounts[scope];
+        amounts.reserve(tally.reasons.size());
+        for (std::size_t reason = 0; reason < tally.reasons.size(); ++reason) {
+            amounts.push_back(counted[reason * scopes + scope]);
         }
     }
     return tally;
@@ -266,21 +397,24 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         return table;
     }
     const auto& amounts = tally.amounts[scope];
+    ColorCache colorOf;
+    // Rows are made once their order is known: sorting indexes moves no strings.
+    std::vector<std::size_t> classifiedReasons;
+    std::vector<std::size_t> unclassified;
     std::vector<std::optional<ReportRow>> categoryRows(tally.categories.size());
-    for (std::size_t i = 0; i < tally.reasons.size(); ++i) {
+    for (std::size_t i = 0; i < tally.reasons.size() && i < amounts.size(); ++i) {
         const ReportAmount& amount = amounts[i];
         if (amount.count == 0) {
             continue;
         }
         const ReportReason& reason = tally.reasons[i];
         table.total += amount;
-        ReportRow row{reason.name, reason.code, colorOf(reason.colorString), amount, 0, 0, {i}};
         if (!reason.classified) {
             table.unclassified.amount += amount;
             table.unclassified.reasons.push_back(i);
-            table.unclassifiedReasons.push_back(std::move(row));
+            unclassified.push_back(i);
         } else if (grouping == ReportGrouping::reason) {
-            table.rows.push_back(std::move(row));
+            classifiedReasons.push_back(i);
         } else {
             auto& category = categoryRows[*reason.category];
             if (!category) {
@@ -291,13 +425,30 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
             category->reasons.push_back(i);
         }
     }
-    for (auto& category : categoryRows) {
-        if (category) {
-            table.rows.push_back(std::move(*category));
+    const auto reasonBefore = [&](std::size_t a, std::size_t b) {
+        const ReportReason& ra = tally.reasons[a];
+        const ReportReason& rb = tally.reasons[b];
+        return std::tie(amounts[b].time, ra.name, ra.code) < std::tie(amounts[a].time, rb.name, rb.code);
+    };
+    const auto reasonRows = [&](std::vector<std::size_t>& indexes, std::vector<ReportRow>& rows) {
+        std::sort(indexes.begin(), indexes.end(), reasonBefore);
+        rows.reserve(rows.size() + indexes.size());
+        for (std::size_t i : indexes) {
+            const ReportReason& reason = tally.reasons[i];
+            rows.push_back({reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0, 0, {i}});
         }
+    };
+    if (grouping == ReportGrouping::reason) {
+        reasonRows(classifiedReasons, table.rows);
+    } else {
+        for (auto& category : categoryRows) {
+            if (category) {
+                table.rows.push_back(std::move(*category));
+            }
+        }
+        std::sort(table.rows.begin(), table.rows.end(), before);
     }
-    std::sort(table.rows.begin(), table.rows.end(), before);
-    std::sort(table.unclassifiedReasons.begin(), table.unclassifiedReasons.end(), before);
+    reasonRows(unclassified, table.unclassifiedReasons);
 
     const double total = std::chrono::duration<double>(table.total.time).count();
     const auto shareOf = [&](const ReportAmount& amount) {
@@ -345,7 +496,7 @@ std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const Re
             reasonIds.push_back(tally.reasons[index].reasonId);
         }
     }
-    const std::vector<ShiftStart> starts = scope > 0 ? startsFor(input) : std::vector<ShiftStart>{};
+    ShiftCutter cutter(input.schedule, input.zone);
     for (const HeatPtr& heat : *input.heats) {
         if (!heat || !heat->delays) {
             continue;
@@ -360,7 +511,7 @@ std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const Re
             }
             nanoseconds time = scope == 0 ? span->end - span->start : nanoseconds{0};
             if (scope > 0) {
-                splitByShift(*span, starts, [&](std::size_t shift, nanoseconds piece) {
+                cutter.cut(*span, [&](std::size_t shift, nanoseconds piece) {
                     if (shift + 1 == scope) {
                         time += piece;
                     }
