@@ -31,22 +31,31 @@ std::optional<Span> countedSpan(const Delay& delay, Instant now)
 // kept while the following spans fall within them, and the shift the last span ended in is remembered: delays
 // come in time order, nearly all within one shift, so a delay costs two comparisons instead of a search and
 // the delays are walked once, not first to find the period.
+// The shift a span lies in when it lies within one; holds nothing while empty.
+struct ShiftWindow {
+    Instant from = Instant::max();
+    Instant to = Instant::min();
+    std::size_t shift = 0;
+
+    bool holds(Instant start, Instant end) const { return from <= start && end <= to; }
+};
+
 class ShiftCutter {
 public:
     ShiftCutter(const ShiftSchedule& schedule, const ZoneOffsetAt& zone)
         : m_schedule(schedule), m_zone(zone ? zone : fixedZone(TimeZone::utc()))
     {}
 
-    // Calls `piece(shiftIndex, time)` for each shift the span crosses.
+    // Calls `piece(shiftIndex, time)` for each shift the span crosses; returns how many there were.
     template <typename Piece>
-    void cut(const Span& span, Piece&& piece)
+    std::size_t cut(const Span& span, Piece&& piece)
     {
         if (m_schedule.startMinutes.empty()) {
-            return;
+            return 0;
         }
-        if (m_current && m_currentFrom <= span.start && span.end <= m_currentTo) {
-            piece(*m_current, span.end - span.start);
-            return;
+        if (m_window.holds(span.start, span.end)) {
+            piece(m_window.shift, span.end - span.start);
+            return 1;
         }
         if (m_starts.empty() || span.start < m_starts.front().start || m_starts.back().start < span.end) {
             // Two days ahead, so that the next day's delays find their shifts here too.
@@ -59,11 +68,13 @@ public:
             --at;
         }
         Instant from = span.start;
+        std::size_t pieces = 0;
         while (at != m_starts.end()) {
             const auto next = at + 1;
             const Instant to = next == m_starts.end() ? span.end : std::min(span.end, next->start);
             if (from < to) {
                 piece(at->shift, to - from);
+                ++pieces;
             }
             from = to;
             if (!(from < span.end)) {
@@ -71,13 +82,15 @@ public:
             }
             at = next;
         }
-        m_current.reset();
+        m_window = {};
         if (at != m_starts.end() && at + 1 != m_starts.end()) {
-            m_current = at->shift;
-            m_currentFrom = at->start;
-            m_currentTo = (at + 1)->start;
+            m_window = {at->start, (at + 1)->start, at->shift};
         }
+        return pieces;
     }
+
+    // The shift the last span cut ended in.
+    const ShiftWindow& window() const { return m_window; }
 
 private:
     using days = std::chrono::days;
@@ -85,10 +98,22 @@ private:
     const ShiftSchedule& m_schedule;
     ZoneOffsetAt m_zone;
     std::vector<ShiftStart> m_starts;
-    std::optional<std::size_t> m_current;
-    Instant m_currentFrom{};
-    Instant m_currentTo{};
+    ShiftWindow m_window;
 };
+
+constexpr std::size_t prefetchAhead = 4;
+
+void prefetchDelay(const Delay& delay)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(&delay.reasonId);
+    __builtin_prefetch(&delay.startDate.date);
+    __builtin_prefetch(&delay.endDate.date);
+    __builtin_prefetch(&delay.isEdited);
+#else
+    (void)delay;
+#endif
+}
 
 void addTo(ReportAmount& amount, nanoseconds time, bool pending)
 {
@@ -111,7 +136,7 @@ bool before(const ReportRow& a, const ReportRow& b)
 struct ReasonSlot {
     int id = 0;
     bool used = false;
-    std::size_t tallyIndex = 0; // `unseen` until a delay names the reason
+    std::size_t amountsAt = 0; // where the tally counts it; `unseen` until a delay names the reason
     const ReasonNode* leaf = nullptr;
     std::size_t root = 0; // index of the leaf's top-level category among the tree's roots
 };
@@ -124,14 +149,16 @@ class ReasonSlots {
 public:
     explicit ReasonSlots(const ReasonTree* tree)
     {
-        const std::size_t leaves = tree ? countLeaves(tree->roots()) : 0;
-        resize(leaves + 8);
+        m_leaves = tree ? countLeaves(tree->roots()) : 0;
+        resize(m_leaves + 8);
         if (tree) {
             for (std::size_t root = 0; root < tree->roots().size(); ++root) {
                 add(tree->roots()[root].children, root);
             }
         }
     }
+
+    std::size_t leafCount() const { return m_leaves; }
 
     ReasonSlot& operator[](int id)
     {
@@ -143,7 +170,7 @@ public:
             }
             slot->used = true;
             slot->id = id;
-            slot->tallyIndex = unseen;
+            slot->amountsAt = unseen;
             ++m_used;
         }
         return *slot;
@@ -204,6 +231,7 @@ private:
 
     std::vector<ReasonSlot> m_slots;
     std::size_t m_used = 0;
+    std::size_t m_leaves = 0;
 };
 
 // The colours of a table's rows: plants give many reasons the same colour, so the last text parsed is kept.
@@ -260,9 +288,18 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     // Every scope of one reason side by side, so that a delay touches one place and a new reason costs no
     // growth per scope; laid out as the tally's tables at the end.
     std::vector<ReportAmount> counted;
+    // Room for every leaf and a few ids the tree lacks, so that the reasons are not moved while they come in.
+    const std::size_t expected = slots.leafCount() + 4;
+    tally.reasons.reserve(expected);
+    counted.reserve(expected * scopes);
 
+    // Filled in place: each text is copied once.
     const auto newReason = [&](ReasonSlot& slot) {
-        ReportReason reason{input.furnaceId, slot.id, false, {}, {}, {}, {}};
+        slot.amountsAt = tally.reasons.size() * scopes;
+        counted.resize(counted.size() + scopes);
+        ReportReason& reason = tally.reasons.emplace_back();
+        reason.furnaceId = input.furnaceId;
+        reason.reasonId = slot.id;
         if (slot.leaf) {
             const Reason& top = input.tree->roots()[slot.root].reason;
             std::size_t& category = categoryOfRoot[slot.root];
@@ -279,14 +316,12 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         } else {
             reason.name = unclassifiedReasonName(slot.id);
         }
-        slot.tallyIndex = tally.reasons.size();
-        tally.reasons.push_back(std::move(reason));
-        counted.resize(counted.size() + scopes);
     };
 
-    bool any = false;
-    Instant first{};
-    Instant last{};
+    const Instant now = input.now;
+    ShiftWindow window;
+    Instant first = Instant::max();
+    Instant last = Instant::min();
     for (const HeatPtr& heat : *input.heats) {
         if (!heat) {
             continue;
@@ -297,34 +332,60 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         }
         const Instant heatStart = heat->startDate.date;
         const Instant heatEnd = heat->endDate.date;
-        for (const DelayPtr& delay : *heat->delays) {
-            if (!delay) {
+        const std::vector<DelayPtr>& delays = *heat->delays;
+        for (std::size_t i = 0; i < delays.size(); ++i) {
+            // Each delay is its own allocation and the fields read here span several cache lines: asking
+            // for the ones a few delays ahead keeps a large report from waiting on memory at every delay.
+            if (i + prefetchAhead < delays.size() && delays[i + prefetchAhead]) {
+                prefetchDelay(*delays[i + prefetchAhead]);
+            }
+            if (!delays[i]) [[unlikely]] {
                 continue;
             }
-            const auto span = countedSpan(*delay, input.now);
-            if (!span) {
+            const Delay& delay = *delays[i];
+            const Instant start = delay.startDate.date;
+            const Instant end = std::min(delay.endDate.date, now);
+            if (!(start < end)) [[unlikely]] {
                 ++tally.issues.withoutLength;
                 continue;
             }
-            if (span->start < heatStart || heatEnd < delay->endDate.date) {
+            if (start < heatStart || heatEnd < delay.endDate.date) [[unlikely]] {
                 ++tally.issues.outsideTheirHeat;
             }
-            first = any ? std::min(first, span->start) : span->start;
-            last = any ? std::max(last, span->end) : span->end;
-            any = true;
-            ReasonSlot& slot = slots[delay->reasonId];
-            if (slot.tallyIndex == unseen) {
+            first = std::min(first, start);
+            last = std::max(last, end);
+            ReasonSlot& slot = slots[delay.reasonId];
+            if (slot.amountsAt == unseen) [[unlikely]] {
                 newReason(slot);
             }
-            ReportAmount* amounts = counted.data() + slot.tallyIndex * scopes;
-            const bool pending = delay->isEdited;
-            addTo(amounts[0], span->end - span->start, pending);
-            cutter.cut(*span, [&](std::size_t shift, nanoseconds time) { addTo(amounts[1 + shift], time, pending); });
+            ReportAmount* amounts = counted.data() + slot.amountsAt;
+            const bool pending = delay.isEdited;
+            // The whole day is the sum of the shifts, less the extra counts of delays split between shifts:
+            // one place to add to per delay instead of two.
+            if (window.holds(start, end)) [[likely]] {
+                addTo(amounts[1 + window.shift], end - start, pending);
+                continue;
+            }
+            const std::size_t pieces = cutter.cut(
+                {start, end}, [&](std::size_t shift, nanoseconds time) { addTo(amounts[1 + shift], time, pending); });
+            window = cutter.window();
+            if (pieces == 0) {
+                addTo(amounts[0], end - start, pending);
+            } else if (pieces > 1) {
+                const int extra = static_cast<int>(pieces) - 1;
+                amounts[0].count -= extra;
+                amounts[0].pendingCount -= pending ? extra : 0;
+            }
         }
     }
-    if (any) {
+    if (first < last) {
         tally.periodStart = first;
         tally.periodEnd = last;
+    }
+    for (std::size_t at = 0; at < counted.size(); at += scopes) {
+        for (std::size_t shift = 1; shift < scopes; ++shift) {
+            counted[at] += counted[at + shift];
+        }
     }
     for (std::size_t scope = 0; scope < scopes; ++scope) {
         auto& amounts = tally.amounts[scope];
@@ -435,7 +496,12 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         rows.reserve(rows.size() + indexes.size());
         for (std::size_t i : indexes) {
             const ReportReason& reason = tally.reasons[i];
-            rows.push_back({reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0, 0, {i}});
+            ReportRow& row = rows.emplace_back();
+            row.name = reason.name;
+            row.code = reason.code;
+            row.color = colorOf(reason.colorString);
+            row.amount = amounts[i];
+            row.reasons.assign(1, i);
         }
     };
     if (grouping == ReportGrouping::reason) {
