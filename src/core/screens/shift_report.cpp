@@ -293,29 +293,25 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     tally.reasons.reserve(expected);
     counted.reserve(expected * scopes);
 
-    // Filled in place: each text is copied once.
+    // Made in place, each text copied once and nothing cleared first.
     const auto newReason = [&](ReasonSlot& slot) {
         slot.amountsAt = tally.reasons.size() * scopes;
         counted.resize(counted.size() + scopes);
-        ReportReason& reason = tally.reasons.emplace_back();
-        reason.furnaceId = input.furnaceId;
-        reason.reasonId = slot.id;
-        if (slot.leaf) {
-            const Reason& top = input.tree->roots()[slot.root].reason;
-            std::size_t& category = categoryOfRoot[slot.root];
-            if (category == unseen) {
-                category = tally.categories.size();
-                tally.categories.push_back(
-                    {input.furnaceId, top.categoryId, top.description, top.shortDescription, top.colorString});
-            }
-            reason.classified = true;
-            reason.name = slot.leaf->reason.description;
-            reason.code = slot.leaf->reason.shortDescription;
-            reason.colorString = slot.leaf->reason.colorString;
-            reason.category = category;
-        } else {
-            reason.name = unclassifiedReasonName(slot.id);
+        if (!slot.leaf) {
+            tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
+                                       std::string(), std::nullopt);
+            return;
         }
+        const Reason& top = input.tree->roots()[slot.root].reason;
+        std::size_t& category = categoryOfRoot[slot.root];
+        if (category == unseen) {
+            category = tally.categories.size();
+            tally.categories.emplace_back(input.furnaceId, top.categoryId, top.description, top.shortDescription,
+                                          top.colorString);
+        }
+        const Reason& leaf = slot.leaf->reason;
+        tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
+                                   leaf.colorString, category);
     };
 
     const Instant now = input.now;
@@ -486,22 +482,29 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
             category->reasons.push_back(i);
         }
     }
-    const auto reasonBefore = [&](std::size_t a, std::size_t b) {
-        const ReportReason& ra = tally.reasons[a];
-        const ReportReason& rb = tally.reasons[b];
-        return std::tie(amounts[b].time, ra.name, ra.code) < std::tie(amounts[a].time, rb.name, rb.code);
+    // Sorted as (time, index) pairs side by side: the names are only read for equal times.
+    std::vector<std::pair<nanoseconds, std::size_t>> order;
+    const auto reasonBefore = [&](const auto& a, const auto& b) {
+        if (a.first != b.first) {
+            return b.first < a.first;
+        }
+        const ReportReason& ra = tally.reasons[a.second];
+        const ReportReason& rb = tally.reasons[b.second];
+        return std::tie(ra.name, ra.code) < std::tie(rb.name, rb.code);
     };
-    const auto reasonRows = [&](std::vector<std::size_t>& indexes, std::vector<ReportRow>& rows) {
-        std::sort(indexes.begin(), indexes.end(), reasonBefore);
-        rows.reserve(rows.size() + indexes.size());
+    const auto reasonRows = [&](const std::vector<std::size_t>& indexes, std::vector<ReportRow>& rows) {
+        order.clear();
         for (std::size_t i : indexes) {
+            order.emplace_back(amounts[i].time, i);
+        }
+        std::sort(order.begin(), order.end(), reasonBefore);
+        rows.reserve(rows.size() + indexes.size());
+        for (const auto& [time, i] : order) {
+            (void)time;
             const ReportReason& reason = tally.reasons[i];
-            ReportRow& row = rows.emplace_back();
-            row.name = reason.name;
-            row.code = reason.code;
-            row.color = colorOf(reason.colorString);
-            row.amount = amounts[i];
-            row.reasons.assign(1, i);
+            // Made in place: a cleared row first would cost more than the row.
+            rows.emplace_back(reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0.0, 0.0,
+                              std::vector<std::size_t>{i});
         }
     };
     if (grouping == ReportGrouping::reason) {
