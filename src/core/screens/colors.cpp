@@ -4,7 +4,15 @@
 
 namespace orvendel::screens {
 
-std::optional<RgbComponents> rgbComponents(std::string_view text)
+namespace {
+
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+std::optional<Rgb> scanRgb(std::string_view text)
 {
     // Accepts exactly what ^rgb\((N)\W+(N)\W+(N)\)$ matches ignoring case, N being 0-255 in one to three
     // digits. Not with std::regex: its matcher recurses once per character of a separator run, so a long
@@ -42,7 +50,27 @@ std::optional<RgbComponents> rgbComponents(std::string_view text)
     if (text.substr(pos) != ")") {
         return std::nullopt;
     }
-    return RgbComponents{{"Red", values[0]}, {"Green", values[1]}, {"Blue", values[2]}};
+    return Rgb{values[0], values[1], values[2]};
+}
+
+} // namespace
+
+std::optional<RgbComponents> rgbComponents(std::string_view text)
+{
+    const auto rgb = scanRgb(text);
+    if (!rgb) {
+        return std::nullopt;
+    }
+    return RgbComponents{{"Red", rgb->red}, {"Green", rgb->green}, {"Blue", rgb->blue}};
+}
+
+std::optional<Color> colorFromText(std::string_view text)
+{
+    const auto rgb = scanRgb(text);
+    if (!rgb) {
+        return std::nullopt;
+    }
+    return Color::fromRgb255(rgb->red, rgb->green, rgb->blue);
 }
 
 std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& components)

@@ -24,6 +24,9 @@ using RgbComponents = std::map<std::string, int>;
 // Thread contract: any thread.
 std::optional<RgbComponents> rgbComponents(std::string_view text);
 std::optional<Color> colorFromComponents(const std::optional<RgbComponents>& components);
+// The same as colorFromComponents(rgbComponents(text)) without building the components, for tables that
+// colour many rows.
+std::optional<Color> colorFromText(std::string_view text);
 
 // Whether a colour is too light to be told from the charts' light ground without an outline ("rgb(255,
 // 255, 255)" is a colour plants really give a reason).

@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <tuple>
-#include <unordered_map>
 
 namespace orvendel::screens {
 namespace {
@@ -27,56 +27,92 @@ std::optional<Span> countedSpan(const Delay& delay, Instant now)
     return Span{delay.startDate.date, end};
 }
 
-// Calls `piece(shiftIndex, time)` for each shift the span crosses, the span cut at every shift start.
-template <typename Piece>
-void splitByShift(const Span& span, const std::vector<ShiftStart>& starts, Piece&& piece)
-{
-    if (starts.empty()) {
-        return;
-    }
-    auto at = std::upper_bound(starts.begin(), starts.end(), span.start,
-                               [](Instant value, const ShiftStart& s) { return value < s.start; });
-    // The starts reach back past every span, so `at` is never the first; guard anyway.
-    if (at != starts.begin()) {
-        --at;
-    }
-    Instant from = span.start;
-    while (from < span.end && at != starts.end()) {
-        const auto next = at + 1;
-        const Instant to = next == starts.end() ? span.end : std::min(span.end, next->start);
-        if (from < to) {
-            piece(at->shift, to - from);
-        }
-        from = to;
-        at = next;
-    }
-}
+// Cuts spans at shift changes. The shift starts are worked out for a few days around the span at hand and
+// kept while the following spans fall within them, and the shift the last span ended in is remembered: delays
+// come in time order, nearly all within one shift, so a delay costs two comparisons instead of a search and
+// the delays are walked once, not first to find the period.
+// The shift a span lies in when it lies within one; holds nothing while empty.
+struct ShiftWindow {
+    Instant from = Instant::max();
+    Instant to = Instant::min();
+    std::size_t shift = 0;
 
-std::vector<ShiftStart> startsFor(const ShiftReportInput& input)
-{
-    std::optional<Instant> first;
-    std::optional<Instant> last;
-    for (const HeatPtr& heat : *input.heats) {
-        if (!heat || !heat->delays) {
-            continue;
+    bool holds(Instant start, Instant end) const { return from <= start && end <= to; }
+};
+
+class ShiftCutter {
+public:
+    ShiftCutter(const ShiftSchedule& schedule, const ZoneOffsetAt& zone)
+        : m_schedule(schedule), m_zone(zone ? zone : fixedZone(TimeZone::utc()))
+    {}
+
+    // Calls `piece(shiftIndex, time)` for each shift the span crosses; returns how many there were.
+    template <typename Piece>
+    std::size_t cut(const Span& span, Piece&& piece)
+    {
+        if (m_schedule.startMinutes.empty()) {
+            return 0;
         }
-        for (const DelayPtr& delay : *heat->delays) {
-            if (const auto span = delay ? countedSpan(*delay, input.now) : std::nullopt) {
-                first = first ? std::min(*first, span->start) : span->start;
-                last = last ? std::max(*last, span->end) : span->end;
+        if (m_window.holds(span.start, span.end)) {
+            piece(m_window.shift, span.end - span.start);
+            return 1;
+        }
+        if (m_starts.empty() || span.start < m_starts.front().start || m_starts.back().start < span.end) {
+            // Two days ahead, so that the next day's delays find their shifts here too.
+            m_starts = shiftStarts(m_schedule, m_zone, span.start, std::max(span.end, span.start + days{2}));
+        }
+        // The starts reach from the one in force at the span's start past its end.
+        auto at = std::upper_bound(m_starts.begin(), m_starts.end(), span.start,
+                                   [](Instant value, const ShiftStart& s) { return value < s.start; });
+        if (at != m_starts.begin()) {
+            --at;
+        }
+        Instant from = span.start;
+        std::size_t pieces = 0;
+        while (at != m_starts.end()) {
+            const auto next = at + 1;
+            const Instant to = next == m_starts.end() ? span.end : std::min(span.end, next->start);
+            if (from < to) {
+                piece(at->shift, to - from);
+                ++pieces;
             }
+            from = to;
+            if (!(from < span.end)) {
+                break;
+            }
+            at = next;
         }
+        m_window = {};
+        if (at != m_starts.end() && at + 1 != m_starts.end()) {
+            m_window = {at->start, (at + 1)->start, at->shift};
+        }
+        return pieces;
     }
-    if (!first) {
-        return {};
-    }
-    const ZoneOffsetAt zone = input.zone ? input.zone : fixedZone(TimeZone::utc());
-    return shiftStarts(input.schedule, zone, *first, *last);
-}
 
-std::optional<Color> colorOf(const std::string& text)
+    // The shift the last span cut ended in.
+    const ShiftWindow& window() const { return m_window; }
+
+private:
+    using days = std::chrono::days;
+
+    const ShiftSchedule& m_schedule;
+    ZoneOffsetAt m_zone;
+    std::vector<ShiftStart> m_starts;
+    ShiftWindow m_window;
+};
+
+constexpr std::size_t prefetchAhead = 4;
+
+void prefetchDelay(const Delay& delay)
 {
-    return text.empty() ? std::nullopt : colorFromComponents(rgbComponents(text));
+#if defined(__GNUC__)
+    __builtin_prefetch(&delay.reasonId);
+    __builtin_prefetch(&delay.startDate.date);
+    __builtin_prefetch(&delay.endDate.date);
+    __builtin_prefetch(&delay.isEdited);
+#else
+    (void)delay;
+#endif
 }
 
 void addTo(ReportAmount& amount, nanoseconds time, bool pending)
@@ -95,20 +131,130 @@ bool before(const ReportRow& a, const ReportRow& b)
     return std::tie(b.amount.time, a.name, a.code) < std::tie(a.amount.time, b.name, b.code);
 }
 
-// Every leaf of the tree with its top-level category, from one walk: looking each reason up on its own
-// would walk the tree twice per reason.
-using LeafIndex = std::unordered_map<int, std::pair<const ReasonNode*, const ReasonNode*>>;
+// What the tally knows of one reason id: its leaf in the tree with the top-level category above it, and
+// where the tally counts it once a delay names it.
+struct ReasonSlot {
+    int id = 0;
+    bool used = false;
+    std::size_t amountsAt = 0; // where the tally counts it; `unseen` until a delay names the reason
+    const ReasonNode* leaf = nullptr;
+    std::size_t root = 0; // index of the leaf's top-level category among the tree's roots
+};
 
-void indexLeaves(const std::vector<ReasonNode>& nodes, const ReasonNode* top, LeafIndex& index)
-{
-    for (const ReasonNode& node : nodes) {
-        if (!node.isCategory()) {
-            // The first of equal ids wins, as the tree's own lookup finds it.
-            index.try_emplace(*node.reason.id, &node, top);
+constexpr std::size_t unseen = static_cast<std::size_t>(-1);
+
+// Reason ids to their slots, in one open-addressed array filled from one walk of the tree: a lookup per
+// delay is a multiply and a probe or two, and the set-up one allocation rather than one per reason.
+class ReasonSlots {
+public:
+    explicit ReasonSlots(const ReasonTree* tree)
+    {
+        m_leaves = tree ? countLeaves(tree->roots()) : 0;
+        resize(m_leaves + 8);
+        if (tree) {
+            for (std::size_t root = 0; root < tree->roots().size(); ++root) {
+                add(tree->roots()[root].children, root);
+            }
         }
-        indexLeaves(node.children, top ? top : &node, index);
     }
-}
+
+    std::size_t leafCount() const { return m_leaves; }
+
+    ReasonSlot& operator[](int id)
+    {
+        ReasonSlot* slot = &probe(id);
+        if (!slot->used) {
+            if (2 * (m_used + 1) > m_slots.size()) {
+                resize(m_slots.size());
+                slot = &probe(id);
+            }
+            slot->used = true;
+            slot->id = id;
+            slot->amountsAt = unseen;
+            ++m_used;
+        }
+        return *slot;
+    }
+
+private:
+    static std::size_t countLeaves(const std::vector<ReasonNode>& nodes)
+    {
+        std::size_t count = 0;
+        for (const ReasonNode& node : nodes) {
+            count += (node.isCategory() ? 0 : 1) + countLeaves(node.children);
+        }
+        return count;
+    }
+
+    void add(const std::vector<ReasonNode>& nodes, std::size_t root)
+    {
+        for (const ReasonNode& node : nodes) {
+            // Id 0 is "no reason" whatever the tree holds; of equal ids the first wins, as the tree's own
+            // lookup finds it.
+            if (!node.isCategory() && *node.reason.id != 0) {
+                ReasonSlot& slot = (*this)[*node.reason.id];
+                if (!slot.leaf) {
+                    slot.leaf = &node;
+                    slot.root = root;
+                }
+            }
+            add(node.children, root);
+        }
+    }
+
+    ReasonSlot& probe(int id)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t at = (static_cast<std::uint32_t>(id) * 0x9E3779B1u) & mask;; at = (at + 1) & mask) {
+            ReasonSlot& slot = m_slots[at];
+            if (!slot.used || slot.id == id) {
+                return slot;
+            }
+        }
+    }
+
+    // Room for at least twice `entries`, a power of two.
+    void resize(std::size_t entries)
+    {
+        std::size_t size = 16;
+        while (size < 2 * entries + 2) {
+            size *= 2;
+        }
+        std::vector<ReasonSlot> old(size);
+        old.swap(m_slots);
+        for (const ReasonSlot& slot : old) {
+            if (slot.used) {
+                probe(slot.id) = slot;
+            }
+        }
+    }
+
+    std::vector<ReasonSlot> m_slots;
+    std::size_t m_used = 0;
+    std::size_t m_leaves = 0;
+};
+
+// The colours of a table's rows: plants give many reasons the same colour, so the last text parsed is kept.
+class ColorCache {
+public:
+    std::optional<Color> operator()(const std::string& text)
+    {
+        if (text.empty()) {
+            return std::nullopt;
+        }
+        if (!m_parsed || text != m_text) {
+            m_text = text;
+            m_color = colorFromText(text);
+            m_parsed = true;
+        }
+        return m_color;
+    }
+
+private:
+    std::string m_text;
+    std::optional<Color> m_color;
+    bool m_parsed = false;
+};
 
 } // namespace
 
@@ -131,47 +277,47 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     ReportTally tally;
     tally.furnaceIds = {input.furnaceId};
     tally.schedule = input.schedule;
-    tally.amounts.resize(1 + input.schedule.size());
+    const std::size_t scopes = 1 + input.schedule.size();
+    tally.amounts.resize(scopes);
     if (!input.heats) {
         return tally;
     }
-    const std::vector<ShiftStart> starts = startsFor(input);
-    std::unordered_map<int, std::size_t> reasonAt;
-    std::unordered_map<int, std::size_t> categoryAt;
-    LeafIndex leaves;
-    if (input.tree) {
-        indexLeaves(input.tree->roots(), nullptr, leaves);
-    }
-    const auto reasonIndex = [&](const Delay& delay) {
-        // Looked up first: nearly every delay's reason was seen before.
-        if (const auto seen = reasonAt.find(delay.reasonId); seen != reasonAt.end()) {
-            return seen->second;
+    ShiftCutter cutter(input.schedule, input.zone);
+    ReasonSlots slots(input.tree);
+    std::vector<std::size_t> categoryOfRoot(input.tree ? input.tree->roots().size() : 0, unseen);
+    // Every scope of one reason side by side, so that a delay touches one place and a new reason costs no
+    // growth per scope; laid out as the tally's tables at the end.
+    std::vector<ReportAmount> counted;
+    // Room for every leaf and a few ids the tree lacks, so that the reasons are not moved while they come in.
+    const std::size_t expected = slots.leafCount() + 4;
+    tally.reasons.reserve(expected);
+    counted.reserve(expected * scopes);
+
+    // Made in place, each text copied once and nothing cleared first.
+    const auto newReason = [&](ReasonSlot& slot) {
+        slot.amountsAt = tally.reasons.size() * scopes;
+        counted.resize(counted.size() + scopes);
+        if (!slot.leaf) {
+            tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
+                                       std::string(), std::nullopt);
+            return;
         }
-        const auto found = reasonAt.emplace(delay.reasonId, tally.reasons.size()).first;
-        ReportReason reason{input.furnaceId, delay.reasonId, false, unclassifiedReasonName(delay.reasonId), "", "", {}};
-        // Id 0 is "no reason" whatever the tree holds.
-        const auto leafAt = delay.reasonId != 0 ? leaves.find(delay.reasonId) : leaves.end();
-        if (leafAt != leaves.end() && leafAt->second.second) {
-            const ReasonNode* leaf = leafAt->second.first;
-            const Reason& top = leafAt->second.second->reason;
-            const auto [category, newCategory] = categoryAt.try_emplace(top.categoryId, tally.categories.size());
-            if (newCategory) {
-                tally.categories.push_back(
-                    {input.furnaceId, top.categoryId, top.description, top.shortDescription, top.colorString});
-            }
-            reason.classified = true;
-            reason.name = leaf->reason.description;
-            reason.code = leaf->reason.shortDescription;
-            reason.colorString = leaf->reason.colorString;
-            reason.category = category->second;
+        const Reason& top = input.tree->roots()[slot.root].reason;
+        std::size_t& category = categoryOfRoot[slot.root];
+        if (category == unseen) {
+            category = tally.categories.size();
+            tally.categories.emplace_back(input.furnaceId, top.categoryId, top.description, top.shortDescription,
+                                          top.colorString);
         }
-        tally.reasons.push_back(std::move(reason));
-        for (auto& scope : tally.amounts) {
-            scope.emplace_back();
-        }
-        return found->second;
+        const Reason& leaf = slot.leaf->reason;
+        tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
+                                   leaf.colorString, category);
     };
 
+    const Instant now = input.now;
+    ShiftWindow window;
+    Instant first = Instant::max();
+    Instant last = Instant::min();
     for (const HeatPtr& heat : *input.heats) {
         if (!heat) {
             continue;
@@ -180,26 +326,68 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         if (!heat->delays) {
             continue;
         }
-        for (const DelayPtr& delay : *heat->delays) {
-            if (!delay) {
+        const Instant heatStart = heat->startDate.date;
+        const Instant heatEnd = heat->endDate.date;
+        const std::vector<DelayPtr>& delays = *heat->delays;
+        for (std::size_t i = 0; i < delays.size(); ++i) {
+            // Each delay is its own allocation and the fields read here span several cache lines: asking
+            // for the ones a few delays ahead keeps a large report from waiting on memory at every delay.
+            if (i + prefetchAhead < delays.size() && delays[i + prefetchAhead]) {
+                prefetchDelay(*delays[i + prefetchAhead]);
+            }
+            if (!delays[i]) [[unlikely]] {
                 continue;
             }
-            const auto span = countedSpan(*delay, input.now);
-            if (!span) {
+            const Delay& delay = *delays[i];
+            const Instant start = delay.startDate.date;
+            const Instant end = std::min(delay.endDate.date, now);
+            if (!(start < end)) [[unlikely]] {
                 ++tally.issues.withoutLength;
                 continue;
             }
-            if (delay->startDate.date < heat->startDate.date || heat->endDate.date < delay->endDate.date) {
+            if (start < heatStart || heatEnd < delay.endDate.date) [[unlikely]] {
                 ++tally.issues.outsideTheirHeat;
             }
-            tally.periodStart = tally.periodStart ? std::min(*tally.periodStart, span->start) : span->start;
-            tally.periodEnd = tally.periodEnd ? std::max(*tally.periodEnd, span->end) : span->end;
-            const std::size_t reason = reasonIndex(*delay);
-            const bool pending = delay->isEdited;
-            addTo(tally.amounts[0][reason], span->end - span->start, pending);
-            splitByShift(*span, starts, [&](std::size_t shift, nanoseconds time) {
-                addTo(tally.amounts[1 + shift][reason], time, pending);
-            });
+            first = std::min(first, start);
+            last = std::max(last, end);
+            ReasonSlot& slot = slots[delay.reasonId];
+            if (slot.amountsAt == unseen) [[unlikely]] {
+                newReason(slot);
+            }
+            ReportAmount* amounts = counted.data() + slot.amountsAt;
+            const bool pending = delay.isEdited;
+            // The whole day is the sum of the shifts, less the extra counts of delays split between shifts:
+            // one place to add to per delay instead of two.
+            if (window.holds(start, end)) [[likely]] {
+                addTo(amounts[1 + window.shift], end - start, pending);
+                continue;
+            }
+            const std::size_t pieces = cutter.cut(
+                {start, end}, [&](std::size_t shift, nanoseconds time) { addTo(amounts[1 + shift], time, pending); });
+            window = cutter.window();
+            if (pieces == 0) {
+                addTo(amounts[0], end - start, pending);
+            } else if (pieces > 1) {
+                const int extra = static_cast<int>(pieces) - 1;
+                amounts[0].count -= extra;
+                amounts[0].pendingCount -= pending ? extra : 0;
+            }
+        }
+    }
+    if (first < last) {
+        tally.periodStart = first;
+        tally.periodEnd = last;
+    }
+    for (std::size_t at = 0; at < counted.size(); at += scopes) {
+        for (std::size_t shift = 1; shift < scopes; ++shift) {
+            counted[at] += counted[at + shift];
+        }
+    }
+    for (std::size_t scope = 0; scope < scopes; ++scope) {
+        auto& amounts = tally.amounts[scope];
+        amounts.reserve(tally.reasons.size());
+        for (std::size_t reason = 0; reason < tally.reasons.size(); ++reason) {
+            amounts.push_back(counted[reason * scopes + scope]);
         }
     }
     return tally;
@@ -266,21 +454,24 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         return table;
     }
     const auto& amounts = tally.amounts[scope];
+    ColorCache colorOf;
+    // Rows are made once their order is known: sorting indexes moves no strings.
+    std::vector<std::size_t> classifiedReasons;
+    std::vector<std::size_t> unclassified;
     std::vector<std::optional<ReportRow>> categoryRows(tally.categories.size());
-    for (std::size_t i = 0; i < tally.reasons.size(); ++i) {
+    for (std::size_t i = 0; i < tally.reasons.size() && i < amounts.size(); ++i) {
         const ReportAmount& amount = amounts[i];
         if (amount.count == 0) {
             continue;
         }
         const ReportReason& reason = tally.reasons[i];
         table.total += amount;
-        ReportRow row{reason.name, reason.code, colorOf(reason.colorString), amount, 0, 0, {i}};
         if (!reason.classified) {
             table.unclassified.amount += amount;
             table.unclassified.reasons.push_back(i);
-            table.unclassifiedReasons.push_back(std::move(row));
+            unclassified.push_back(i);
         } else if (grouping == ReportGrouping::reason) {
-            table.rows.push_back(std::move(row));
+            classifiedReasons.push_back(i);
         } else {
             auto& category = categoryRows[*reason.category];
             if (!category) {
@@ -291,13 +482,42 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
             category->reasons.push_back(i);
         }
     }
-    for (auto& category : categoryRows) {
-        if (category) {
-            table.rows.push_back(std::move(*category));
+    // Sorted as (time, index) pairs side by side: the names are only read for equal times.
+    std::vector<std::pair<nanoseconds, std::size_t>> order;
+    const auto reasonBefore = [&](const auto& a, const auto& b) {
+        if (a.first != b.first) {
+            return b.first < a.first;
         }
+        const ReportReason& ra = tally.reasons[a.second];
+        const ReportReason& rb = tally.reasons[b.second];
+        return std::tie(ra.name, ra.code) < std::tie(rb.name, rb.code);
+    };
+    const auto reasonRows = [&](const std::vector<std::size_t>& indexes, std::vector<ReportRow>& rows) {
+        order.clear();
+        for (std::size_t i : indexes) {
+            order.emplace_back(amounts[i].time, i);
+        }
+        std::sort(order.begin(), order.end(), reasonBefore);
+        rows.reserve(rows.size() + indexes.size());
+        for (const auto& [time, i] : order) {
+            (void)time;
+            const ReportReason& reason = tally.reasons[i];
+            // Made in place: a cleared row first would cost more than the row.
+            rows.emplace_back(reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0.0, 0.0,
+                              std::vector<std::size_t>{i});
+        }
+    };
+    if (grouping == ReportGrouping::reason) {
+        reasonRows(classifiedReasons, table.rows);
+    } else {
+        for (auto& category : categoryRows) {
+            if (category) {
+                table.rows.push_back(std::move(*category));
+            }
+        }
+        std::sort(table.rows.begin(), table.rows.end(), before);
     }
-    std::sort(table.rows.begin(), table.rows.end(), before);
-    std::sort(table.unclassifiedReasons.begin(), table.unclassifiedReasons.end(), before);
+    reasonRows(unclassified, table.unclassifiedReasons);
 
     const double total = std::chrono::duration<double>(table.total.time).count();
     const auto shareOf = [&](const ReportAmount& amount) {
@@ -345,7 +565,7 @@ std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const Re
             reasonIds.push_back(tally.reasons[index].reasonId);
         }
     }
-    const std::vector<ShiftStart> starts = scope > 0 ? startsFor(input) : std::vector<ShiftStart>{};
+    ShiftCutter cutter(input.schedule, input.zone);
     for (const HeatPtr& heat : *input.heats) {
         if (!heat || !heat->delays) {
             continue;
@@ -360,7 +580,7 @@ std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const Re
             }
             nanoseconds time = scope == 0 ? span->end - span->start : nanoseconds{0};
             if (scope > 0) {
-                splitByShift(*span, starts, [&](std::size_t shift, nanoseconds piece) {
+                cutter.cut(*span, [&](std::size_t shift, nanoseconds piece) {
                     if (shift + 1 == scope) {
                         time += piece;
                     }

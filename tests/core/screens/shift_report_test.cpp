@@ -139,6 +139,52 @@ TEST(ShiftReport, DelaysAreSplitAtShiftChangesAndARunningDelayCountsUpToNow)
     EXPECT_EQ(tally.periodEnd, at(900));
 }
 
+TEST(ShiftReport, DelaysOutOfOrderAndDaysApartLandInTheirShiftsWithOneCountEach)
+{
+    // Shift 1 runs to at(21600), shift 2 to at(50400), shift 3 to at(79200). The first delay is in the night
+    // shift three days on, the next back in the first day's morning: each must find its own day's shifts.
+    const double later = 3 * 86400;
+    auto across = delay(1, 21600 - 300, 21600 + 300, 201);
+    across->isEdited = true;
+    std::vector<DelayPtr> delays = {delay(1, later + 60000, later + 60600, 101), delay(1, 100, 400, 101), across,
+                                    delay(1, 30000, 30600, 201)};
+    for (int id = 1000; id < 1040; ++id) { // more ids than the tree has leaves
+        const double start = 60000 + (id - 1000) * 100;
+        delays.push_back(delay(1, start, start + 60, id));
+    }
+    Report report;
+    report.heats = {heat(1, 0, 3600, delays)};
+    const auto tally = report.tally();
+
+    const auto day = reportTable(tally, 0, ReportGrouping::reason);
+    EXPECT_EQ(rowMinutes(day.rows), (Rows{{"Waiting for scrap", 20}, {"Transformer trip", 15}}));
+    EXPECT_EQ(day.rows[0].color, Color::fromRgb255(40, 200, 110));
+    EXPECT_EQ(day.rows[1].color, Color::fromRgb255(200, 100, 30));
+    EXPECT_EQ(day.rows[1].amount.count, 2);
+    // Split between two shifts, still one delay and one unsaved edit of the day.
+    EXPECT_EQ(day.rows[0].amount.count, 2);
+    EXPECT_EQ(day.rows[0].amount.pendingCount, 1);
+    EXPECT_EQ(day.rows[0].amount.pendingTime, seconds{600});
+    EXPECT_EQ(day.unclassifiedReasons.size(), 40u);
+    EXPECT_EQ(day.unclassified.amount.time, seconds{2400});
+    EXPECT_EQ(day.total.count, 44);
+
+    struct Expected {
+        seconds time;
+        int count;
+        int pendingCount;
+    };
+    const std::vector<Expected> shifts = {{seconds{600}, 2, 1}, {seconds{900}, 2, 1}, {seconds{3000}, 41, 0}};
+    for (std::size_t shift = 0; shift < shifts.size(); ++shift) {
+        const auto total = reportTable(tally, shift + 1, ReportGrouping::reason).total;
+        EXPECT_EQ(total.time, shifts[shift].time) << shift;
+        EXPECT_EQ(total.count, shifts[shift].count) << shift;
+        EXPECT_EQ(total.pendingCount, shifts[shift].pendingCount) << shift;
+    }
+    EXPECT_EQ(tally.periodStart, at(100));
+    EXPECT_EQ(tally.periodEnd, at(later + 60600));
+}
+
 TEST(ShiftReport, TheShiftOverADaylightSavingChangeIsAnHourShorterOrLonger)
 {
     // Central Europe: +01:00, +02:00 from 2024-03-31 01:00 UTC, +01:00 again from 2024-10-27 01:00 UTC.
