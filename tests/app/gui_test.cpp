@@ -428,6 +428,7 @@ private slots:
     {
         auto* report = gui().controller().findChild<app::ShiftReportController*>();
         QVERIFY(report && gui().item("reportTable"));
+        QVERIFY(gui().waitFor([this] { return gui().item("reportLine_0"); }));
         QVERIFY(gui().click("reportLine_0"));
         QVERIFY(gui().waitFor([this] { return gui().item("reportDelay_0"); }));
         const auto listed = report->listedDelay(0);
