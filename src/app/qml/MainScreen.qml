@@ -50,9 +50,19 @@ Item {
         controller: screen.app.heatDetail
     }
 
-    ShiftReportScreen {
+    // Made on the first opening only: the main screen comes up as fast, and as small, as without it.
+    Loader {
         id: shiftReport
-        objectName: "shiftReportScreen"
-        onFinished: (delayOpened) => delayOpened ? heatDetail.focusPage() : heatsList.focusList()
+        active: false
+
+        function openWith(controller) {
+            active = true
+            item.openWith(controller)
+        }
+
+        sourceComponent: ShiftReportScreen {
+            objectName: "shiftReportScreen"
+            onFinished: (delayOpened) => delayOpened ? heatDetail.focusPage() : heatsList.focusList()
+        }
     }
 }
