@@ -298,20 +298,20 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         slot.amountsAt = tally.reasons.size() * scopes;
         counted.resize(counted.size() + scopes);
         if (!slot.leaf) {
-            tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
-                                       std::string(), std::nullopt);
+            tally.reasons.push_back(ReportReason{input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id),
+                                                 std::string(), std::string(), std::nullopt});
             return;
         }
         const Reason& top = input.tree->roots()[slot.root].reason;
         std::size_t& category = categoryOfRoot[slot.root];
         if (category == unseen) {
             category = tally.categories.size();
-            tally.categories.emplace_back(input.furnaceId, top.categoryId, top.description, top.shortDescription,
-                                          top.colorString);
+            tally.categories.push_back(ReportCategory{input.furnaceId, top.categoryId, top.description,
+                                                      top.shortDescription, top.colorString});
         }
         const Reason& leaf = slot.leaf->reason;
-        tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
-                                   leaf.colorString, category);
+        tally.reasons.push_back(ReportReason{input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
+                                             leaf.colorString, category});
     };
 
     const Instant now = input.now;
@@ -503,8 +503,8 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
             (void)time;
             const ReportReason& reason = tally.reasons[i];
             // Made in place: a cleared row first would cost more than the row.
-            rows.emplace_back(reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0.0, 0.0,
-                              std::vector<std::size_t>{i});
+            rows.push_back(ReportRow{reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0.0, 0.0,
+                                     std::vector<std::size_t>{i}});
         }
     };
     if (grouping == ReportGrouping::reason) {
