@@ -370,8 +370,8 @@ std::vector<ReasonPtr> twoOtherReasons(testing::GuiDriver& gui, int ownReason)
 {
     std::vector<ReasonPtr> reasons;
     std::atomic<bool> fetched = false;
-    const auto& session = gui.controller().session();
-    session.database->fetchReasons(session.configuration->selectedFurnaceId(), [&](Result<std::vector<ReasonPtr>> all) {
+    const auto& context = gui.controller().context();
+    context.database->fetchReasons(context.configuration->selectedFurnaceId(), [&](Result<std::vector<ReasonPtr>> all) {
         reasons = std::move(all).valueOr(std::vector<ReasonPtr>{});
         fetched = true;
     });

@@ -27,7 +27,7 @@ struct CommandContext {
     int terminalWidth = 80;
 
     // The managers of the signed-in user, as the flows have them.
-    const flows::Session& session() const { return *app.session(); }
+    const flows::Context& core() const { return *app.context(); }
 };
 
 // Pumps the main loop until `done` holds. Fails the reply when the time-out passes first, or when

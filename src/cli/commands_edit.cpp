@@ -27,7 +27,7 @@ DelayEditModel editModel(CommandContext& context, const DelayPtr& delay)
 // An edit the journal could not take is in memory only: said at once, with the reason, never an `ok` alone.
 void reportEditsNotOnDisk(const CommandContext& context, Reply& reply, bool saved)
 {
-    const auto disk = context.session().edits->diskState();
+    const auto disk = context.core().edits->diskState();
     reply.data["editsNotOnDevice"] = disk.notOnDisk;
     if (disk.notOnDisk == 0 || saved) {
         return;
@@ -93,7 +93,7 @@ Reply reasonCommand(CommandContext& context, const DelayRef& ref, int reasonId)
         return reply;
     }
     // Only a reason the finder would offer: a leaf of the tree `reasons` lists.
-    const auto reasons = storedReasons(context.session());
+    const auto reasons = storedReasons(context.core());
     if (!reasons) {
         return reply.fail(reasons.error(), reasons.error().description);
     }

@@ -26,11 +26,11 @@ Reply heatsListReply(CommandContext& context, Reply reply)
 Reply furnacesCommand(CommandContext& context)
 {
     Reply reply;
-    const auto furnaces = storedFurnaces(context.session());
+    const auto furnaces = storedFurnaces(context.core());
     if (!furnaces) {
         return reply.fail(furnaces.error(), furnaces.error().description);
     }
-    renderFurnaces(reply, *furnaces, context.session().configuration->selectedFurnaceId());
+    renderFurnaces(reply, *furnaces, context.core().configuration->selectedFurnaceId());
     return reply;
 }
 
@@ -118,7 +118,7 @@ Reply showCommand(CommandContext& context, int heatNumber, const std::optional<D
 Reply reasonsCommand(CommandContext& context)
 {
     Reply reply;
-    const auto reasons = storedReasons(context.session());
+    const auto reasons = storedReasons(context.core());
     if (!reasons) {
         return reply.fail(reasons.error(), reasons.error().description);
     }
@@ -129,8 +129,8 @@ Reply reasonsCommand(CommandContext& context)
 Reply editsCommand(CommandContext& context)
 {
     Reply reply;
-    renderEdits(reply, allEditedDelays(context.session()), context.app.heatsList()->heats(),
-                restoredEditedDelays(context.session()));
+    renderEdits(reply, allEditedDelays(context.core()), context.app.heatsList()->heats(),
+                restoredEditedDelays(context.core()));
     return reply;
 }
 

@@ -36,7 +36,7 @@ std::string terminalSafeCsv(const std::string& csv)
 Reply reportCommand(CommandContext& context, const ReportOptions& options)
 {
     Reply reply;
-    auto flow = flows::ShiftReportFlow::create({context.app.session(), context.loop, {}}, [](auto) {});
+    auto flow = flows::ShiftReportFlow::create({context.app.context(), context.loop, {}}, [](auto) {});
     if (options.shifts) {
         const auto schedule = screens::parseShiftSchedule(*options.shifts);
         if (!schedule) {
@@ -52,8 +52,8 @@ Reply reportCommand(CommandContext& context, const ReportOptions& options)
     if (options.allFurnaces) {
         flow->startAllFurnaces();
     } else {
-        const int furnaceId = options.furnaceId.value_or(context.session().configuration->selectedFurnaceId());
-        const auto furnaces = storedFurnaces(context.session());
+        const int furnaceId = options.furnaceId.value_or(context.core().configuration->selectedFurnaceId());
+        const auto furnaces = storedFurnaces(context.core());
         if (!furnaces) {
             return reply.fail(furnaces.error(), furnaces.error().description);
         }
@@ -131,7 +131,7 @@ Reply reportCommand(CommandContext& context, const ReportOptions& options)
 Reply shiftsCommand(CommandContext& context, const std::string& times)
 {
     Reply reply;
-    auto flow = flows::ShiftReportFlow::create({context.app.session(), context.loop, {}}, [](auto) {});
+    auto flow = flows::ShiftReportFlow::create({context.app.context(), context.loop, {}}, [](auto) {});
     if (!times.empty()) {
         const auto set = flow->setSchedule(times);
         if (!set) {

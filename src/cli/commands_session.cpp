@@ -50,7 +50,7 @@ Reply loginCommand(CommandContext& context, const std::string& user, std::option
     }
     // Edits an earlier run left unsaved (it ended without a logout) are back, less those the service changed
     // meanwhile.
-    if (const auto restored = restoredEditedDelays(context.session()).size()) {
+    if (const auto restored = restoredEditedDelays(context.core()).size()) {
         reply.data["restoredEdits"] = restored;
         reply.lines.push_back(fmt::format("{} unsaved edit{} of an earlier run restored; `edits` lists {}.", restored,
                                           restored == 1 ? "" : "s", restored == 1 ? "it" : "them"));
@@ -62,7 +62,7 @@ Reply loginCommand(CommandContext& context, const std::string& user, std::option
 Reply logoutCommand(CommandContext& context)
 {
     Reply reply;
-    const std::size_t discarded = allEditedDelays(context.session()).size();
+    const std::size_t discarded = allEditedDelays(context.core()).size();
     context.app.requestLogout();
     if (!waitFor(
             context, reply, [&] { return !context.app.isSignedIn(); }, false)) {
@@ -77,7 +77,7 @@ Reply logoutCommand(CommandContext& context)
 
 Reply autosaveCommand(CommandContext& context, bool on)
 {
-    flows::SettingsFlow(context.app.session(), context.announcements.ref()).setAutoSaveEnabled(on);
+    flows::SettingsFlow(context.app.context(), context.announcements.ref()).setAutoSaveEnabled(on);
     Reply reply;
     reply.data["autosave"] = on;
     reply.lines.push_back(on ? "Edited delays are saved automatically." : "Edited delays are saved with `save HEAT`.");

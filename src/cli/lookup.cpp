@@ -51,10 +51,10 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
     return std::nullopt;
 }
 
-Result<std::vector<Furnace>> storedFurnaces(const flows::Session& session)
+Result<std::vector<Furnace>> storedFurnaces(const flows::Context& core)
 {
     const auto stored = awaitCompletion<Result<std::vector<FurnacePtr>>>(
-        [&](auto completion) { session.database->fetchFurnaces(std::move(completion)); });
+        [&](auto completion) { core.database->fetchFurnaces(std::move(completion)); });
     if (!stored) {
         return stored.error();
     }
@@ -67,11 +67,11 @@ Result<std::vector<Furnace>> storedFurnaces(const flows::Session& session)
     return furnaces;
 }
 
-Result<std::vector<Reason>> storedReasons(const flows::Session& session)
+Result<std::vector<Reason>> storedReasons(const flows::Context& core)
 {
-    const int furnaceId = session.configuration->selectedFurnaceId();
+    const int furnaceId = core.configuration->selectedFurnaceId();
     const auto stored = awaitCompletion<Result<std::vector<ReasonPtr>>>(
-        [&](auto completion) { session.database->fetchReasons(furnaceId, std::move(completion)); });
+        [&](auto completion) { core.database->fetchReasons(furnaceId, std::move(completion)); });
     if (!stored) {
         return stored.error();
     }
@@ -84,16 +84,16 @@ Result<std::vector<Reason>> storedReasons(const flows::Session& session)
     return reasons;
 }
 
-std::vector<DelayPtr> allEditedDelays(const flows::Session& session)
+std::vector<DelayPtr> allEditedDelays(const flows::Context& core)
 {
     return awaitCompletion<std::vector<DelayPtr>>(
-        [&](auto completion) { session.edits->getAllEditedDelays(std::move(completion)); });
+        [&](auto completion) { core.edits->getAllEditedDelays(std::move(completion)); });
 }
 
-std::vector<DelayPtr> restoredEditedDelays(const flows::Session& session)
+std::vector<DelayPtr> restoredEditedDelays(const flows::Context& core)
 {
     return awaitCompletion<std::vector<DelayPtr>>(
-        [&](auto completion) { session.edits->getRestoredEditedDelays(std::move(completion)); });
+        [&](auto completion) { core.edits->getRestoredEditedDelays(std::move(completion)); });
 }
 
 } // namespace orvendel::cli

@@ -2,7 +2,7 @@
 
 #include "cli/command_parser.hpp"
 #include "cli/reply.hpp"
-#include "core/flows/session.hpp"
+#include "core/flows/context.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/reason.hpp"
@@ -30,12 +30,12 @@ std::optional<ListedDelay> listedDelayAt(const std::vector<HeatPtr>& heats, int 
 
 // The stored lists, waited for (their completions run on the database's queue, which never needs the
 // caller's thread); the store's error when it cannot be read.
-Result<std::vector<Furnace>> storedFurnaces(const flows::Session& session);
+Result<std::vector<Furnace>> storedFurnaces(const flows::Context& core);
 // The stored reasons of the selected furnace.
-Result<std::vector<Reason>> storedReasons(const flows::Session& session);
-std::vector<DelayPtr> allEditedDelays(const flows::Session& session);
+Result<std::vector<Reason>> storedReasons(const flows::Context& core);
+std::vector<DelayPtr> allEditedDelays(const flows::Context& core);
 // The edits taken back from the journal at sign-in and not changed since.
-std::vector<DelayPtr> restoredEditedDelays(const flows::Session& session);
+std::vector<DelayPtr> restoredEditedDelays(const flows::Context& core);
 
 // Waits for a value delivered to a completion on another thread.
 template <typename T, typename Start>

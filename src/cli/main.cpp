@@ -17,9 +17,9 @@ using namespace orvendel::cli;
 
 namespace {
 
-flows::Session::Parts sessionParts(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
+flows::Context::Parts contextParts(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
 {
-    flows::Session::Parts parts;
+    flows::Context::Parts parts;
     if (options.shared.applicationSupportDirectory) {
         parts.applicationSupportDirectory = [folder = *options.shared.applicationSupportDirectory] {
             return std::optional(folder);
@@ -33,14 +33,14 @@ flows::Session::Parts sessionParts(const CliOptions& options, const PlantConfigu
 int run(const CliOptions& options, const PlantConfiguration::Addresses& addresses)
 {
     auto loop = std::make_shared<MainLoop>();
-    const auto session = flows::Session::create(sessionParts(options, addresses));
-    auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, session->serviceURL);
-    connectivity->start(loop, *session->notificationCenter);
+    const auto shared = flows::Context::create(contextParts(options, addresses));
+    auto connectivity = std::make_shared<flows::ServiceConnectivity>(options.connectivity, shared->serviceURL);
+    connectivity->start(loop, *shared->notificationCenter);
     // Starting reads the flags once and queues the first report here.
     loop->runPending();
     Announcements announcements;
     auto app = flows::ApplicationFlow::create(
-        flows::ApplicationFlow::Environment{session, loop, connectivity, announcements.ref(), {}, false});
+        flows::ApplicationFlow::Environment{shared, loop, connectivity, announcements.ref(), {}, false});
     int signOuts = 0;
     app->setScreenHandler([&announcements, &signOuts, &app](flows::Screen, flows::ScreenChange change) {
         const bool wasSignedIn = std::exchange(signOuts, app->signOutCount()) != app->signOutCount();
@@ -60,7 +60,7 @@ int run(const CliOptions& options, const PlantConfiguration::Addresses& addresse
         status = runOneShot(context, input, output);
     } else {
         if (interactive) {
-            output.hint("Orvendel shell against " + session->serviceURL +
+            output.hint("Orvendel shell against " + shared->serviceURL +
                         " - `login USER` to sign in, `help` for the commands.");
         }
         status = runShell(context, input, output);

@@ -34,7 +34,7 @@ KeptEdits endSession(CommandContext& context)
     if (!context.app.isSignedIn()) {
         return {};
     }
-    const auto disk = context.session().edits->diskState();
+    const auto disk = context.core().edits->diskState();
     KeptEdits kept{disk.onDisk, disk.notOnDisk, disk.error ? disk.error->description : std::string(),
                    context.app.userName()};
     context.app.runLogoutSequence();

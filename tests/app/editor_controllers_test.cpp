@@ -283,19 +283,19 @@ private slots:
 
     void theColumnGivesTheSaveButtonsShareToTheOthersWhenHidden()
     {
-        QObject context;
-        auto executor = std::make_shared<app::QtExecutor>(&context);
+        QObject owner;
+        auto executor = std::make_shared<app::QtExecutor>(&owner);
         Recorder presenter;
-        const auto session = testing::unsignedSession(m_data.path().toStdString());
+        const auto context = testing::unsignedContext(m_data.path().toStdString());
         app::HeatDetailController detail(
-            flows::HeatDetailFlow::create({session, executor, std::make_shared<Online>(), presenter.ref()}));
+            flows::HeatDetailFlow::create({context, executor, std::make_shared<Online>(), presenter.ref()}));
         QVERIFY(detail.saveButtonShown());
         auto column = detail.columnLayout(400, 1030, detail.saveButtonShown());
         QCOMPARE(column["delayPages"].toRectF(), QRectF(0, 310, 400, 650));
         QCOMPARE(column["saveButton"].toRectF(), QRectF(10, 960, 380, 60));
 
         QSignalSpy changed(&detail, &app::HeatDetailController::saveButtonChanged);
-        session->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{true});
+        context->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{true});
         QTRY_COMPARE(changed.size(), 1);
         QVERIFY(!detail.saveButtonShown());
         column = detail.columnLayout(400, 1030, detail.saveButtonShown());

@@ -80,7 +80,7 @@ class EditorGuiTest : public QObject {
     std::vector<DelayPtr> storedEdits()
     {
         std::vector<DelayPtr> edits;
-        const auto& store = gui().controller().session().edits;
+        const auto& store = gui().controller().context().edits;
         store->getAllEditedDelays([&](std::vector<DelayPtr> all) { edits = std::move(all); });
         store->drain();
         return edits;
@@ -421,7 +421,7 @@ private slots:
         QVERIFY(gui().click("settingsButton"));
         QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().click("autoSaveSwitch"));
-        QVERIFY(gui().waitFor([this] { return gui().controller().session().configuration->isAutoSaveEnabled(); }));
+        QVERIFY(gui().waitFor([this] { return gui().controller().context().configuration->isAutoSaveEnabled(); }));
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return !gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().waitFor([this] { return !gui().item("saveButton"); }));
@@ -445,7 +445,7 @@ private slots:
         QVERIFY(gui().click("settingsButton"));
         QVERIFY(gui().waitFor([this] { return gui().item("autoSaveSwitch"); }));
         QVERIFY(gui().click("autoSaveSwitch"));
-        QVERIFY(gui().waitFor([this] { return !gui().controller().session().configuration->isAutoSaveEnabled(); }));
+        QVERIFY(gui().waitFor([this] { return !gui().controller().context().configuration->isAutoSaveEnabled(); }));
         gui().key(Qt::Key_Escape);
         QVERIFY(gui().waitFor([this] { return gui().item("saveButton") && gui().item("saveButton")->height() > 20; }));
         QVERIFY(pagesBottom() < column->height() - 30);

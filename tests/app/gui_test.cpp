@@ -70,9 +70,9 @@ class GuiTest : public QObject {
             if (heat->heatId == selected->heatId && heat->delays && !heat->delays->empty()) {
                 auto edit = std::make_shared<Delay>(*heat->delays->front());
                 edit->isEdited = true;
-                gui().controller().session().edits->addEditedDelay(edit);
+                gui().controller().context().edits->addEditedDelay(edit);
                 // As after every edit: the list reads the heats again with the edits over them.
-                gui().controller().session().notificationCenter->post(
+                gui().controller().context().notificationCenter->post(
                     screen_notifications::ReloadData{{heat->heatId, edit->startDate.date}});
                 return;
             }

@@ -44,8 +44,8 @@ class ReasonFinderTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_data;
-    flows::SessionPtr m_session;
-    std::unique_ptr<QObject> m_context;
+    flows::ContextPtr m_context;
+    std::unique_ptr<QObject> m_owner;
     std::vector<Reason> m_assigned;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     app::ReasonFinderController* m_controller = nullptr;
@@ -77,10 +77,10 @@ class ReasonFinderTest : public QObject {
     // The finder opened on `reasonId` over the stored tree, in a window of its own.
     void open(std::optional<int> reasonId)
     {
-        auto executor = std::make_shared<app::QtExecutor>(m_context.get());
-        auto flow = flows::ReasonFinderFlow::create({m_session, executor}, reasonId,
+        auto executor = std::make_shared<app::QtExecutor>(m_owner.get());
+        auto flow = flows::ReasonFinderFlow::create({m_context, executor}, reasonId,
                                                     [this](const Reason& reason) { m_assigned.push_back(reason); }, {});
-        m_controller = new app::ReasonFinderController(flow, m_context.get());
+        m_controller = new app::ReasonFinderController(flow, m_owner.get());
         m_engine = std::make_unique<QQmlApplicationEngine>();
         m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
         m_engine->rootContext()->setContextProperty(QStringLiteral("finderController"), m_controller);
@@ -99,14 +99,14 @@ class ReasonFinderTest : public QObject {
 private slots:
     void initTestCase()
     {
-        m_session = testing::unsignedSession(m_data.path().toStdString());
-        QVERIFY(m_session->database->openUserDatabase("tester"));
-        QVERIFY(m_session->configuration->createConfigurationFile("tester"));
-        QVERIFY(m_session->configuration->loadConfiguration("tester"));
-        m_session->configuration->setSelectedFurnaceId(furnaceId);
+        m_context = testing::unsignedContext(m_data.path().toStdString());
+        QVERIFY(m_context->database->openUserDatabase("tester"));
+        QVERIFY(m_context->configuration->createConfigurationFile("tester"));
+        QVERIFY(m_context->configuration->loadConfiguration("tester"));
+        m_context->configuration->setSelectedFurnaceId(furnaceId);
         // C1 holds C2 and R8, C2 holds R7; "Loose" is a top-level leaf the tree does not show.
         std::promise<bool> stored;
-        m_session->database->storeReasons(
+        m_context->database->storeReasons(
             furnaceId,
             wire_records::reasonRows(
                 {node(std::nullopt, 1, "C1", {node(std::nullopt, 2, "C2", {node(7, 70, "R7")}), node(8, 80, "R8")}),
@@ -117,17 +117,17 @@ private slots:
 
     void init()
     {
-        m_context = std::make_unique<QObject>();
+        m_owner = std::make_unique<QObject>();
         m_assigned.clear();
     }
 
     void cleanup()
     {
         m_engine.reset();
-        m_context.reset();
+        m_owner.reset();
     }
 
-    void cleanupTestCase() { m_session.reset(); }
+    void cleanupTestCase() { m_context.reset(); }
 
     void opensOnTheCurrentReasonWithItsBranchOpen()
     {
@@ -211,12 +211,12 @@ private slots:
             categories.push_back(node(std::nullopt, c, "K" + std::to_string(c), std::move(reasons)));
         }
         std::promise<bool> stored;
-        m_session->database->storeReasons(furnaceId + 2, wire_records::reasonRows(categories),
+        m_context->database->storeReasons(furnaceId + 2, wire_records::reasonRows(categories),
                                           [&](Result<void> done) { stored.set_value(bool(done)); });
         QVERIFY(stored.get_future().get());
-        m_session->configuration->setSelectedFurnaceId(furnaceId + 2);
+        m_context->configuration->setSelectedFurnaceId(furnaceId + 2);
         open(std::nullopt);
-        m_session->configuration->setSelectedFurnaceId(furnaceId);
+        m_context->configuration->setSelectedFurnaceId(furnaceId);
         QTRY_VERIFY(row("K1") && row("K2") && row("K2")->y() > 0);
         auto* tree = item("reasonTree");
         // The lowest category whose row is wholly in view, with another below it.
@@ -241,9 +241,9 @@ private slots:
 
     void aFurnaceWithoutReasonsShowsTheNoDataPanel()
     {
-        m_session->configuration->setSelectedFurnaceId(furnaceId + 1);
+        m_context->configuration->setSelectedFurnaceId(furnaceId + 1);
         open(std::nullopt);
-        m_session->configuration->setSelectedFurnaceId(furnaceId);
+        m_context->configuration->setSelectedFurnaceId(furnaceId);
         QTRY_VERIFY(item("reasonFinderNoData"));
         QVERIFY(!item("reasonTree"));
         QVERIFY(!m_controller->assignEnabled());

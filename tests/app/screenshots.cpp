@@ -30,9 +30,9 @@ void editDelay(app::ApplicationController& controller, std::size_t row)
     }
     auto edited = std::make_shared<Delay>(*(*heats.front()->delays)[row]);
     edited->isEdited = true;
-    controller.session().edits->addEditedDelay(edited);
+    controller.context().edits->addEditedDelay(edited);
     // As after every edit: the list reads the heats again with the edits over them.
-    controller.session().notificationCenter->post(
+    controller.context().notificationCenter->post(
         screen_notifications::ReloadData{{heats.front()->heatId, edited->startDate.date}});
 }
 

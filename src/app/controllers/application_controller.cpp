@@ -32,9 +32,9 @@ bool isInput(QEvent::Type type)
     }
 }
 
-flows::Session::Parts sessionParts(const ApplicationController::Options& options)
+flows::Context::Parts contextParts(const ApplicationController::Options& options)
 {
-    flows::Session::Parts parts;
+    flows::Context::Parts parts;
     parts.clock = options.clock;
     if (options.applicationSupportDirectory) {
         parts.applicationSupportDirectory = [folder = *options.applicationSupportDirectory] {
@@ -50,12 +50,12 @@ flows::Session::Parts sessionParts(const ApplicationController::Options& options
 
 ApplicationController::ApplicationController(Options options, QObject* parent)
     : QObject(parent), m_executor(std::make_shared<QtExecutor>(this)),
-      m_session(flows::Session::create(sessionParts(options))),
-      m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, m_session->serviceURL))
+      m_context(flows::Context::create(contextParts(options))),
+      m_connectivity(std::make_shared<flows::ServiceConnectivity>(options.connectivity, m_context->serviceURL))
 {
-    m_connectivity->start(m_executor, *m_session->notificationCenter);
+    m_connectivity->start(m_executor, *m_context->notificationCenter);
     flows::ApplicationFlow::Environment environment;
-    environment.session = m_session;
+    environment.context = m_context;
     environment.executor = m_executor;
     environment.connectivity = m_connectivity;
     environment.presenter = m_alerts.ref();
@@ -119,7 +119,7 @@ void ApplicationController::screenShown(flows::Screen screen, flows::ScreenChang
     } else {
         m_heatsList = new HeatsListController(m_flow->heatsList(), this);
         m_heatDetail = new HeatDetailController(m_flow->heatDetail(), this);
-        m_settings = new SettingsController(m_session, m_executor, m_alerts.ref(), this);
+        m_settings = new SettingsController(m_context, m_executor, m_alerts.ref(), this);
         emit mainScreenChanged();
         if (const auto restored = m_flow->restoredEditCount(); restored > 0) {
             const auto text = screens::restoredEditsAlert(restored);
@@ -158,7 +158,7 @@ ShiftReportController* ApplicationController::openShiftReport()
         return nullptr;
     }
     retire(m_shiftReport);
-    m_shiftReport = new ShiftReportController({m_session, m_executor, {}}, heatsList, this);
+    m_shiftReport = new ShiftReportController({m_context, m_executor, {}}, heatsList, this);
     m_shiftReport->start();
     return m_shiftReport;
 }

@@ -8,8 +8,8 @@
 #include "app/controllers/shift_report_controller.hpp"
 #include "app/controllers/sign_in_controller.hpp"
 #include "core/flows/application_flow.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/service_connectivity.hpp"
-#include "core/flows/session.hpp"
 #include "core/service/service_address.hpp"
 
 #include <QObject>
@@ -70,7 +70,7 @@ public:
     AlertPresenter* alerts() { return &m_alerts; }
     flows::ApplicationFlow& flow() { return *m_flow; }
     // The managers the flows work with; made with the controller, gone with it.
-    const flows::Session& session() const { return *m_session; }
+    const flows::Context& context() const { return *m_context; }
     const ExecutorPtr& executor() const { return m_executor; }
 
     // The furnace button: a new list of the stored furnaces for the popover.
@@ -92,7 +92,7 @@ private:
 
     AlertPresenter m_alerts;
     ExecutorPtr m_executor;
-    flows::SessionPtr m_session;
+    flows::ContextPtr m_context;
     std::shared_ptr<flows::ServiceConnectivity> m_connectivity;
     std::shared_ptr<flows::ApplicationFlow> m_flow;
     flows::Screen m_screen = flows::Screen::signIn;

@@ -4,10 +4,10 @@
 
 namespace orvendel::app {
 
-SettingsController::SettingsController(flows::SessionPtr session, ExecutorPtr executor, flows::Presenter::Ref presenter,
+SettingsController::SettingsController(flows::ContextPtr context, ExecutorPtr executor, flows::Presenter::Ref presenter,
                                        QObject* parent)
-    : QObject(parent), m_flow(session, std::move(presenter)),
-      m_shifts(flows::ShiftReportFlow::create({std::move(session), std::move(executor), {}},
+    : QObject(parent), m_flow(context, std::move(presenter)),
+      m_shifts(flows::ShiftReportFlow::create({std::move(context), std::move(executor), {}},
                                               [](flows::ShiftReportFlow::Change) {}))
 {}
 

@@ -26,7 +26,7 @@ class SettingsController : public QObject {
     Q_PROPERTY(QString shiftsError READ shiftsError NOTIFY shiftsChanged)
 
 public:
-    SettingsController(flows::SessionPtr session, ExecutorPtr executor, flows::Presenter::Ref presenter,
+    SettingsController(flows::ContextPtr context, ExecutorPtr executor, flows::Presenter::Ref presenter,
                        QObject* parent = nullptr);
 
     QString title() const { return QString::fromUtf8(flows::SettingsFlow::title); }

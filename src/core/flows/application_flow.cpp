@@ -30,18 +30,18 @@ ApplicationFlow::~ApplicationFlow()
 void ApplicationFlow::observe()
 {
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
-    const auto& session = *m_environment.session;
+    const auto& context = *m_environment.context;
     m_observers.push_back(
-        observeOn(*session.notificationCenter, m_environment.executor, self, &ApplicationFlow::inactivityTimeout));
+        observeOn(*context.notificationCenter, m_environment.executor, self, &ApplicationFlow::inactivityTimeout));
     // The session a sign-out was meant for is taken when it is posted: one that arrives after another
     // sign-in (a late failure of the previous session's requests) must not end the new session.
-    m_observers.push_back(session.notificationCenter->observe<login_notifications::Logout>(
+    m_observers.push_back(context.notificationCenter->observe<login_notifications::Logout>(
         [executor = m_environment.executor, self,
-         login = std::weak_ptr<LoginManager>(session.login)](const login_notifications::Logout&) {
+         login = std::weak_ptr<LoginManager>(context.login)](const login_notifications::Logout&) {
             const auto manager = login.lock();
             postWhileAlive(executor, self,
-                           [session = manager ? manager->sessionId() : std::nullopt](ApplicationFlow& flow) {
-                               flow.logoutNotification(session);
+                           [sessionId = manager ? manager->sessionId() : std::nullopt](ApplicationFlow& flow) {
+                               flow.logoutNotification(sessionId);
                            });
         }));
 }
@@ -66,7 +66,7 @@ void ApplicationFlow::showSignInScreen(ScreenChange change)
     m_environment.presenter.dismissAll();
     const std::weak_ptr<ApplicationFlow> self = weak_from_this();
     m_signIn = SignInFlow::create(SignInFlow::Environment{
-        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter,
+        m_environment.context, m_environment.executor, m_environment.connectivity, m_environment.presenter,
         [self](const std::string& user) {
             if (auto flow = self.lock()) {
                 flow->willPrepareStorage(user);
@@ -101,16 +101,16 @@ void ApplicationFlow::willPrepareStorage(const std::string& user)
 
 void ApplicationFlow::dropUserData()
 {
-    const auto& session = *m_environment.session;
-    session.downloads->resetForLogout();
-    session.database->closeDatabase();
+    const auto& context = *m_environment.context;
+    context.downloads->resetForLogout();
+    context.database->closeDatabase();
     // The journal is closed first, so that clearing the edits in memory leaves them on disk for the same
     // user's next sign-in (a requested sign-out has emptied it already).
-    session.edits->closeJournal();
-    session.edits->clearEditedDelays();
-    session.configuration->unloadConfiguration();
+    context.edits->closeJournal();
+    context.edits->clearEditedDelays();
+    context.configuration->unloadConfiguration();
     // Last: until here this process still held the user's files; another process may sign in as them now.
-    session.database->releaseUserFolder();
+    context.database->releaseUserFolder();
     m_userName.clear();
 }
 
@@ -121,9 +121,9 @@ void ApplicationFlow::showMainScreen(const std::string& user, std::optional<int>
     m_signIn.reset();
     m_environment.presenter.dismissAll();
     m_heatDetail = HeatDetailFlow::create(HeatDetailFlow::Environment{
-        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter});
+        m_environment.context, m_environment.executor, m_environment.connectivity, m_environment.presenter});
     m_heatsList = HeatsListFlow::create(HeatsListFlow::Environment{
-        m_environment.session, m_environment.executor, m_environment.connectivity, m_environment.presenter});
+        m_environment.context, m_environment.executor, m_environment.connectivity, m_environment.presenter});
     m_heatsList->setDelegate(m_heatDetail);
     m_heatsList->requestFurnace(furnaceId);
     m_screen = Screen::main;
@@ -146,8 +146,8 @@ void ApplicationFlow::restartIdleTimer()
     if (m_environment.idleTimeout <= Clock::Duration::zero()) {
         return;
     }
-    m_idleTimer = m_environment.session->clock->scheduleOnce(
-        m_environment.idleTimeout, [center = m_environment.session->notificationCenter] {
+    m_idleTimer = m_environment.context->clock->scheduleOnce(
+        m_environment.idleTimeout, [center = m_environment.context->notificationCenter] {
             center->post(screen_notifications::AppInactivityTimeout{});
         });
 }
@@ -181,16 +181,16 @@ void ApplicationFlow::didEnterBackground()
 void ApplicationFlow::requestLogout()
 {
     // Only a sign-out the user asked for discards the unsaved edits on disk too.
-    const auto& session = *m_environment.session;
-    session.edits->clearEditedDelays();
+    const auto& context = *m_environment.context;
+    context.edits->clearEditedDelays();
     m_logoutRequested = true;
-    session.notificationCenter->post(login_notifications::Logout{}, session.login.get());
+    context.notificationCenter->post(login_notifications::Logout{}, context.login.get());
 }
 
 void ApplicationFlow::logoutNotification(const std::optional<std::string>& sessionWhenPosted)
 {
-    const auto session = m_environment.session->login->sessionId();
-    if (session && session != sessionWhenPosted) {
+    const auto sessionId = m_environment.context->login->sessionId();
+    if (sessionId && sessionId != sessionWhenPosted) {
         log("Sign-out of an earlier session ignored");
         return;
     }
@@ -203,7 +203,7 @@ void ApplicationFlow::runLogoutSequence(ScreenChange change)
     // The screens go first, so that the cancellations below reach no one.
     const bool wasSignedIn = isSignedIn() || !m_userName.empty();
     dropMainScreen();
-    m_environment.session->login->logout();
+    m_environment.context->login->logout();
     dropUserData();
     if (wasSignedIn) {
         ++m_signOutCount;

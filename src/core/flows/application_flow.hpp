@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/heat_detail_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/flows/sign_in_flow.hpp"
 #include "core/support/clock.hpp"
 #include "core/support/executor.hpp"
@@ -41,7 +41,7 @@ enum class ScreenChange {
 class ApplicationFlow : public std::enable_shared_from_this<ApplicationFlow> {
 public:
     struct Environment {
-        SessionPtr session; // handed on to every flow below; its clock runs the idle timer
+        ContextPtr context; // handed on to every flow below; its clock runs the idle timer
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter::Ref presenter{};
@@ -63,7 +63,7 @@ public:
     // Finished launching: the sign-in screen.
     void launch();
 
-    const SessionPtr& session() const { return m_environment.session; }
+    const ContextPtr& context() const { return m_environment.context; }
     Screen screen() const { return m_screen; }
     // The flows of the shown screen; none for the other screen's.
     const std::shared_ptr<SignInFlow>& signIn() const { return m_signIn; }

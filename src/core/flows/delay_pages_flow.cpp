@@ -27,10 +27,10 @@ DelayPagesFlow::DelayPagesFlow(Environment environment) : m_environment(std::mov
 {
     auto& edit = m_environment.edit;
     if (!edit.store) {
-        edit.store = m_environment.session->edits;
+        edit.store = m_environment.context->edits;
     }
     if (!edit.notificationCenter) {
-        edit.notificationCenter = m_environment.session->notificationCenter.get();
+        edit.notificationCenter = m_environment.context->notificationCenter.get();
     }
     if (!m_environment.edit.presentAlert && m_environment.presenter) {
         m_environment.edit.presentAlert = editAlertsOn(m_environment.presenter);
@@ -278,7 +278,7 @@ std::shared_ptr<ReasonFinderFlow> DelayPagesFlow::makeReasonFinder(std::size_t i
         }
     };
     return ReasonFinderFlow::create(
-        ReasonFinderFlow::Environment{m_environment.session, m_environment.executor, m_environment.presenter},
+        ReasonFinderFlow::Environment{m_environment.context, m_environment.executor, m_environment.presenter},
         reasonIdForFinder(index), std::move(assign), {});
 }
 

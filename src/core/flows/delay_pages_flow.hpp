@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/editing/delay_edit_model.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
 #include "core/flows/reason_finder_flow.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/delay.hpp"
 #include "core/model/reason.hpp"
 #include "core/model/texts.hpp"
@@ -55,7 +55,7 @@ public:
     // `edit.presentAlert` is filled in here (the presenter) when empty, its store and notification centre
     // (the session's) too.
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         Presenter::Ref presenter{};
         DelayEditEnvironment edit;

@@ -10,18 +10,18 @@ std::shared_ptr<FurnaceSelectionFlow> FurnaceSelectionFlow::create(ExecutorPtr e
                                                                    const std::shared_ptr<HeatsListFlow>& heatsList)
 {
     return std::shared_ptr<FurnaceSelectionFlow>(
-        new FurnaceSelectionFlow(heatsList->session(), std::move(executor), heatsList, heatsList->presenter()));
+        new FurnaceSelectionFlow(heatsList->context(), std::move(executor), heatsList, heatsList->presenter()));
 }
 
-FurnaceSelectionFlow::FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor,
+FurnaceSelectionFlow::FurnaceSelectionFlow(ContextPtr context, ExecutorPtr executor,
                                            std::weak_ptr<HeatsListFlow> heatsList, Presenter::Ref presenter)
-    : m_session(std::move(session)), m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
-      m_presenter(std::move(presenter)), m_selectedFurnaceId(m_session->configuration->selectedFurnaceId())
+    : m_context(std::move(context)), m_executor(std::move(executor)), m_heatsList(std::move(heatsList)),
+      m_presenter(std::move(presenter)), m_selectedFurnaceId(m_context->configuration->selectedFurnaceId())
 {}
 
 void FurnaceSelectionFlow::load()
 {
-    m_session->database->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
+    m_context->database->fetchFurnaces(onExecutor(m_executor, weak_from_this(), &FurnaceSelectionFlow::loaded));
 }
 
 void FurnaceSelectionFlow::loaded(Result<std::vector<FurnacePtr>> furnaces)

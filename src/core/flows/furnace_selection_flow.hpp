@@ -46,11 +46,11 @@ public:
     bool choose(std::size_t index);
 
 private:
-    FurnaceSelectionFlow(SessionPtr session, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList,
+    FurnaceSelectionFlow(ContextPtr context, ExecutorPtr executor, std::weak_ptr<HeatsListFlow> heatsList,
                          Presenter::Ref presenter);
     void loaded(Result<std::vector<FurnacePtr>> furnaces);
 
-    SessionPtr m_session;
+    ContextPtr m_context;
     ExecutorPtr m_executor;
     std::weak_ptr<HeatsListFlow> m_heatsList;
     Presenter::Ref m_presenter; // the heats list's

@@ -70,10 +70,10 @@ std::optional<screens::ConnectionProblem> connectionProblemOf(const Error& error
 std::shared_ptr<HeatDetailFlow> HeatDetailFlow::create(Environment environment)
 {
     std::shared_ptr<HeatDetailFlow> flow(new HeatDetailFlow(std::move(environment)));
-    flow->m_saveButtonShown = !flow->m_environment.session->configuration->isAutoSaveEnabled();
+    flow->m_saveButtonShown = !flow->m_environment.context->configuration->isAutoSaveEnabled();
     flow->observe();
     flow->m_pages =
-        DelayPagesFlow::create(DelayPagesFlow::Environment{flow->m_environment.session, flow->m_environment.executor,
+        DelayPagesFlow::create(DelayPagesFlow::Environment{flow->m_environment.context, flow->m_environment.executor,
                                                            flow->m_environment.presenter, flow->editEnvironment()});
     return flow;
 }
@@ -83,7 +83,7 @@ HeatDetailFlow::HeatDetailFlow(Environment environment) : m_environment(std::mov
 void HeatDetailFlow::observe()
 {
     const auto& executor = m_environment.executor;
-    auto& center = *m_environment.session->notificationCenter;
+    auto& center = *m_environment.context->notificationCenter;
     const std::weak_ptr<HeatDetailFlow> self = weak_from_this();
     m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::operationHasBeenMade));
     m_observers.push_back(observeOn(center, executor, self, &HeatDetailFlow::journalWriteFailed));
@@ -209,7 +209,7 @@ void HeatDetailFlow::refreshSaveButton()
     if (!m_heat) {
         return;
     }
-    m_environment.session->edits->hasEditedDelays(
+    m_environment.context->edits->hasEditedDelays(
         m_heat->heatId, onExecutor(m_environment.executor, weak_from_this(), &HeatDetailFlow::saveButtonState));
 }
 
@@ -231,18 +231,18 @@ void HeatDetailFlow::autoSaveOptionChanged(const screen_notifications::AutoSaveO
 
 std::shared_ptr<DelaySaver> HeatDetailFlow::makeSaver()
 {
-    return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.session->downloads);
+    return std::make_shared<ObservedSaver>(weak_from_this(), m_environment.context->downloads);
 }
 
 DelayEditEnvironment HeatDetailFlow::editEnvironment()
 {
     DelayEditEnvironment environment;
-    const auto& session = *m_environment.session;
-    environment.store = session.edits;
-    environment.settings = std::make_shared<ConfiguredEditSettings>(session.configuration);
+    const auto& context = *m_environment.context;
+    environment.store = context.edits;
+    environment.settings = std::make_shared<ConfiguredEditSettings>(context.configuration);
     environment.connectivity = m_environment.connectivity;
     environment.saver = makeSaver();
-    environment.notificationCenter = session.notificationCenter.get();
+    environment.notificationCenter = context.notificationCenter.get();
     if (m_environment.presenter) {
         environment.presentAlert = editAlertsOn(m_environment.presenter);
     }
@@ -258,7 +258,7 @@ void HeatDetailFlow::sendEditorSave(int furnaceId, int heatId, std::vector<Delay
 {
     expectSave();
     m_sent[heatId] = delays;
-    m_environment.session->downloads->saveDelays(furnaceIdForSave(heatId, furnaceId), heatId, std::move(delays));
+    m_environment.context->downloads->saveDelays(furnaceIdForSave(heatId, furnaceId), heatId, std::move(delays));
 }
 
 // The furnace the heat was downloaded for when it is the shown one: after a furnace switch the selected
@@ -292,8 +292,8 @@ HeatDetailFlow::SaveStart HeatDetailFlow::save(int heatId)
     }
     // Counted now: the store's answer is part of the save.
     expectSave();
-    const int furnaceId = furnaceIdForSave(heatId, m_environment.session->configuration->selectedFurnaceId());
-    m_environment.session->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
+    const int furnaceId = furnaceIdForSave(heatId, m_environment.context->configuration->selectedFurnaceId());
+    m_environment.context->edits->getEditedDelays(heatId, [executor = m_environment.executor, self = weak_from_this(),
                                                            furnaceId, heatId](std::vector<DelayPtr> delays) {
         postWhileAlive(executor, self, [furnaceId, heatId, delays = std::move(delays)](HeatDetailFlow& flow) mutable {
             flow.send(furnaceId, heatId, std::move(delays));
@@ -313,7 +313,7 @@ void HeatDetailFlow::send(int furnaceId, int heatId, std::vector<DelayPtr> delay
     }
     changed(HeatDetailChange::saving);
     m_sent[heatId] = delays;
-    m_environment.session->downloads->saveDelays(furnaceId, heatId, std::move(delays));
+    m_environment.context->downloads->saveDelays(furnaceId, heatId, std::move(delays));
 }
 
 // Runs on the thread that posted the notification.
@@ -323,9 +323,9 @@ void HeatDetailFlow::finishedSavingDelays(const dn::DelaysSaved& saved)
         postWhileAlive(executor, self, [outcome](HeatDetailFlow& flow) { flow.recordOutcome(outcome); });
     };
     const void* sender = this;
-    m_environment.session->edits->removeEditedDelays(
+    m_environment.context->edits->removeEditedDelays(
         saved.delays, saved.heatId,
-        [center = m_environment.session->notificationCenter, record, sender, id = saved.heatId] {
+        [center = m_environment.context->notificationCenter, record, sender, id = saved.heatId] {
             center->post(screen_notifications::DownloadAndReloadDelays{}, sender);
             // Queued after the heats list's reaction to the notification above, so whoever waits for the
             // outcome sees the new download already under way.
@@ -354,7 +354,7 @@ void HeatDetailFlow::failedSavingDelays(const dn::DelaysSaveFailed& failure)
     // The service holds a newer version than the list: fetch it now rather than on the next refresh. The
     // outcome follows the list's reaction, so whoever waits for it sees the download under way; the alert
     // waits for the heat's new version (settleStaleRefusal).
-    m_environment.session->notificationCenter->post(screen_notifications::DownloadAndReloadDelays{}, this);
+    m_environment.context->notificationCenter->post(screen_notifications::DownloadAndReloadDelays{}, this);
     postWhileAlive(
         m_environment.executor, weak_from_this(),
         [outcome = SaveOutcome{heatId, false},

@@ -4,10 +4,10 @@
 #include "core/editing/delay_edit_model.hpp"
 #include "core/editing/delay_saver.hpp"
 #include "core/editing/edited_delays_manager.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/delay_pages_flow.hpp"
 #include "core/flows/heats_list_flow.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/screen_notifications.hpp"
 #include "core/model/texts.hpp"
 #include "core/service/download_notifications.hpp"
@@ -45,7 +45,7 @@ enum class HeatDetailChange {
 class HeatDetailFlow : public HeatsListDelegate, public std::enable_shared_from_this<HeatDetailFlow> {
 public:
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter::Ref presenter{};

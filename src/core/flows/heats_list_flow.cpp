@@ -18,7 +18,7 @@ std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
 {
     std::shared_ptr<HeatsListFlow> flow(new HeatsListFlow(std::move(environment)));
     const auto& env = flow->m_environment;
-    flow->m_loading = HeatsListLoading::create({env.session, env.executor, env.connectivity, env.presenter},
+    flow->m_loading = HeatsListLoading::create({env.context, env.executor, env.connectivity, env.presenter},
                                                [self = std::weak_ptr<HeatsListFlow>(flow)](auto change) {
                                                    if (auto flow = self.lock()) {
                                                        flow->loadingChanged(change);
@@ -30,7 +30,7 @@ std::shared_ptr<HeatsListFlow> HeatsListFlow::create(Environment environment)
 
 HeatsListFlow::HeatsListFlow(Environment environment)
     : m_environment(std::move(environment)),
-      m_source(HeatsSource::create(m_environment.session->database, m_environment.session->edits))
+      m_source(HeatsSource::create(m_environment.context->database, m_environment.context->edits))
 {}
 
 void HeatsListFlow::loadingChanged(HeatsListLoading::Change change)
@@ -53,14 +53,14 @@ void HeatsListFlow::loadingChanged(HeatsListLoading::Change change)
 
 int HeatsListFlow::selectedFurnaceId() const
 {
-    return m_environment.session->configuration->selectedFurnaceId();
+    return m_environment.context->configuration->selectedFurnaceId();
 }
 
 void HeatsListFlow::observe()
 {
     const auto& executor = m_environment.executor;
     const std::weak_ptr<HeatsListFlow> self = weak_from_this();
-    auto& center = *m_environment.session->notificationCenter;
+    auto& center = *m_environment.context->notificationCenter;
     m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::didSelectDelay));
     m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::reloadData));
     m_observers.push_back(observeOn(center, executor, self, &HeatsListFlow::downloadAndReloadDelays));
@@ -212,7 +212,7 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
     }
     const int previousHeatId = m_selectedHeatDelay->heatId;
     m_guardPending = true;
-    guardUnsavedWork(*m_environment.session, previousHeatId, selectedFurnaceId(), m_environment.executor,
+    guardUnsavedWork(*m_environment.context, previousHeatId, selectedFurnaceId(), m_environment.executor,
                      m_environment.presenter, YesLog::unsavedDelays,
                      [self = weak_from_this(), heatId, start, previousHeatId](GuardDecision decision) {
                          auto flow = self.lock();
@@ -226,7 +226,7 @@ void HeatsListFlow::selectRow(std::size_t section, std::size_t row)
                              return;
                          case GuardDecision::discard:
                              flow->m_selectedHeatDelay = screens::HeatDelayIdentifier{heatId, start};
-                             flow->m_environment.session->edits->removeAllEditedDelays(previousHeatId, [] {});
+                             flow->m_environment.context->edits->removeAllEditedDelays(previousHeatId, [] {});
                              // The rebuild shows the new heat once the edits are gone.
                              flow->updateTable();
                              return;
@@ -247,12 +247,12 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
     const int furnaceId = furnace.id;
     const auto check = screens::furnaceSwitchCheck(m_selectedHeatDelay, m_heats, furnaceId);
     if (!check) {
-        m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
+        m_environment.context->configuration->setSelectedFurnaceId(furnaceId);
         switchToSelectedFurnace();
         return;
     }
     m_guardPending = true;
-    guardUnsavedWork(*m_environment.session, check->heatId, check->furnaceId, m_environment.executor,
+    guardUnsavedWork(*m_environment.context, check->heatId, check->furnaceId, m_environment.executor,
                      m_environment.presenter, YesLog::anyQuestion,
                      [self = weak_from_this(), furnaceId, heatId = check->heatId](GuardDecision decision) {
                          auto flow = self.lock();
@@ -264,9 +264,9 @@ void HeatsListFlow::didSelectFurnace(const Furnace& furnace)
                              return; // nothing was stored: the shown furnace stays selected
                          }
                          if (decision == GuardDecision::discard) {
-                             flow->m_environment.session->edits->removeAllEditedDelays(heatId, [] {});
+                             flow->m_environment.context->edits->removeAllEditedDelays(heatId, [] {});
                          }
-                         flow->m_environment.session->configuration->setSelectedFurnaceId(furnaceId);
+                         flow->m_environment.context->configuration->setSelectedFurnaceId(furnaceId);
                          flow->switchToSelectedFurnace();
                      });
 }

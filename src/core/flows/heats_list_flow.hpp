@@ -2,9 +2,9 @@
 
 #include "core/editing/connectivity_status.hpp"
 #include "core/editing/heats_source.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/heats_list_loading.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
 #include "core/model/heat.hpp"
 #include "core/model/screen_notifications.hpp"
@@ -67,7 +67,7 @@ struct HeatsListChange {
 class HeatsListFlow : public std::enable_shared_from_this<HeatsListFlow> {
 public:
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter::Ref presenter{};
@@ -77,7 +77,7 @@ public:
     static std::shared_ptr<HeatsListFlow> create(Environment environment);
 
     // For the flows opened from the list.
-    const SessionPtr& session() const { return m_environment.session; }
+    const ContextPtr& context() const { return m_environment.context; }
     const Presenter::Ref& presenter() const { return m_environment.presenter; }
 
     void setDelegate(std::weak_ptr<HeatsListDelegate> delegate) { m_delegate = std::move(delegate); }

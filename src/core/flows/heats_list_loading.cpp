@@ -41,7 +41,7 @@ HeatsListLoading::HeatsListLoading(Environment environment, Listener listener)
 
 void HeatsListLoading::observe()
 {
-    auto& center = *m_environment.session->notificationCenter;
+    auto& center = *m_environment.context->notificationCenter;
     const std::weak_ptr<HeatsListLoading> self = weak_from_this();
     m_observers.push_back(
         observeOn(center, m_environment.executor, self, &HeatsListLoading::finishedDownloadingFurnaces));
@@ -51,7 +51,7 @@ void HeatsListLoading::observe()
 
 int HeatsListLoading::selectedFurnaceId() const
 {
-    return m_environment.session->configuration->selectedFurnaceId();
+    return m_environment.context->configuration->selectedFurnaceId();
 }
 
 void HeatsListLoading::furnaceSwitched()
@@ -96,7 +96,7 @@ void HeatsListLoading::start()
         alertNoInternetConnection();
         return;
     }
-    m_environment.session->downloads->downloadFurnacesList();
+    m_environment.context->downloads->downloadFurnacesList();
     m_isDownloadingFurnaces = true;
 }
 
@@ -112,7 +112,7 @@ void HeatsListLoading::refresh()
             return;
         }
         setRefreshing(true);
-        m_environment.session->downloads->downloadFurnacesList();
+        m_environment.context->downloads->downloadFurnacesList();
         m_isDownloadingFurnaces = true;
         return;
     }
@@ -131,7 +131,7 @@ void HeatsListLoading::finishedDownloadingFurnaces(const dn::FurnacesDownloaded&
         return;
     }
     ++m_reads;
-    m_environment.session->database->fetchFurnaces(
+    m_environment.context->database->fetchFurnaces(
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListLoading::selectFurnaceAfterDownload));
 }
 
@@ -150,7 +150,7 @@ void HeatsListLoading::selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>
             furnaces.push_back(*furnace);
         }
     }
-    const auto& configuration = m_environment.session->configuration;
+    const auto& configuration = m_environment.context->configuration;
     int configured = configuration->selectedFurnaceId();
     if (const auto requested = std::exchange(m_requestedFurnace, std::nullopt)) {
         const bool listed = std::any_of(furnaces.begin(), furnaces.end(),
@@ -180,7 +180,7 @@ void HeatsListLoading::selectFurnaceAfterDownload(Result<std::vector<FurnacePtr>
 void HeatsListLoading::loadFurnaceTitle()
 {
     ++m_reads;
-    m_environment.session->database->fetchFurnace(
+    m_environment.context->database->fetchFurnace(
         selectedFurnaceId(),
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListLoading::furnaceTitleLoaded));
 }
@@ -218,10 +218,10 @@ void HeatsListLoading::startDelaysAndReasonsDownload(bool onlyWhenIdle)
     // Behind a pair in flight the manager starts this one when that completes: a pair that started before a
     // save or a furnace switch would show what was there before them.
     ++m_pairsAwaited;
-    const Clock& clock = *m_environment.session->clock;
+    const Clock& clock = *m_environment.context->clock;
     const Instant now = clock.now();
     const std::string requestDate = Utilities::zonedDateText(now, Calendar::gregorian(zoneAt(clock, now)));
-    m_environment.session->downloads->downloadDelaysAndReasons(
+    m_environment.context->downloads->downloadDelaysAndReasons(
         selectedFurnaceId(), requestDate,
         onExecutor(m_environment.executor, weak_from_this(), &HeatsListLoading::pairDownloaded));
 }

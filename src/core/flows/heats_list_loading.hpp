@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/furnace.hpp"
 #include "core/service/download_notifications.hpp"
 #include "core/support/error.hpp"
@@ -32,7 +32,7 @@ public:
     using Listener = std::function<void(Change)>;
 
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter::Ref presenter{};

@@ -21,22 +21,22 @@ std::shared_ptr<ReasonFinderFlow> ReasonFinderFlow::create(Environment environme
 ReasonFinderFlow::ReasonFinderFlow(Environment environment, std::optional<int> selectedReasonId, AssignHandler onAssign,
                                    CloseHandler onClose)
     : m_environment(std::move(environment)), m_onAssign(std::move(onAssign)), m_onClose(std::move(onClose)),
-      m_furnaceId(m_environment.session->configuration->selectedFurnaceId()),
+      m_furnaceId(m_environment.context->configuration->selectedFurnaceId()),
       // Our own identifier, so that the heats list never takes this download for its half of a pair.
       m_downloadIdentifier("ReasonFinder-" + newUUIDText()), m_finder(selectedReasonId)
 {}
 
 void ReasonFinderFlow::start()
 {
-    m_observers.push_back(observeOn(*m_environment.session->notificationCenter, m_environment.executor,
+    m_observers.push_back(observeOn(*m_environment.context->notificationCenter, m_environment.executor,
                                     weak_from_this(), &ReasonFinderFlow::finishedDownloadingReasons));
     readStore();
-    m_environment.session->downloads->downloadReasons(m_furnaceId, m_downloadIdentifier);
+    m_environment.context->downloads->downloadReasons(m_furnaceId, m_downloadIdentifier);
 }
 
 void ReasonFinderFlow::readStore()
 {
-    m_environment.session->database->fetchReasons(
+    m_environment.context->database->fetchReasons(
         m_furnaceId, onExecutor(m_environment.executor, weak_from_this(), &ReasonFinderFlow::loaded));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/reason.hpp"
 #include "core/screens/reason_finder.hpp"
 #include "core/service/download_resources.hpp"
@@ -25,7 +25,7 @@ namespace orvendel::flows {
 class ReasonFinderFlow : public std::enable_shared_from_this<ReasonFinderFlow> {
 public:
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         Presenter::Ref presenter{}; // none: a failed read is only logged
     };

@@ -10,13 +10,13 @@ namespace orvendel::flows {
 
 bool SettingsFlow::isAutoSaveEnabled() const
 {
-    return m_session->configuration->isAutoSaveEnabled();
+    return m_context->configuration->isAutoSaveEnabled();
 }
 
 void SettingsFlow::setAutoSaveEnabled(bool enabled)
 {
-    m_session->configuration->setIsAutoSaveEnabled(enabled);
-    m_session->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{enabled}, this);
+    m_context->configuration->setIsAutoSaveEnabled(enabled);
+    m_context->notificationCenter->post(screen_notifications::AutoSaveOptionChanged{enabled}, this);
 }
 
 void SettingsFlow::askToLogout(std::function<void()> cancelled)
@@ -25,19 +25,19 @@ void SettingsFlow::askToLogout(std::function<void()> cancelled)
         Alert::question(texts::logoutQuestion, texts::logoutWarning,
                         {AlertAction{texts::cancel, AlertAction::Style::cancel, std::move(cancelled)},
                          AlertAction{texts::logout, AlertAction::Style::normal,
-                                     [session = m_session] { SettingsFlow::logout(*session); }}}));
+                                     [context = m_context] { SettingsFlow::logout(*context); }}}));
 }
 
 void SettingsFlow::logout()
 {
-    logout(*m_session);
+    logout(*m_context);
 }
 
-void SettingsFlow::logout(const Session& session)
+void SettingsFlow::logout(const Context& context)
 {
     // The user was told the unsaved changes go: they go from the disk as well, not only from memory.
-    session.edits->clearEditedDelays();
-    session.notificationCenter->post(login_notifications::Logout{}, session.login.get());
+    context.edits->clearEditedDelays();
+    context.notificationCenter->post(login_notifications::Logout{}, context.login.get());
 }
 
 } // namespace orvendel::flows

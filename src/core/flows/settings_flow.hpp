@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/model/texts.hpp"
 
 namespace orvendel::flows {
@@ -14,8 +14,8 @@ public:
     static constexpr const char* autoSaveText = texts::autoSave;
     static constexpr const char* logoutText = texts::logout;
 
-    SettingsFlow(SessionPtr session, Presenter::Ref presenter)
-        : m_session(std::move(session)), m_presenter(std::move(presenter))
+    SettingsFlow(ContextPtr context, Presenter::Ref presenter)
+        : m_context(std::move(context)), m_presenter(std::move(presenter))
     {}
 
     // Read afresh every time the screen shows it.
@@ -30,9 +30,9 @@ public:
     void logout();
 
 private:
-    static void logout(const Session& session);
+    static void logout(const Context& context);
 
-    SessionPtr m_session;
+    ContextPtr m_context;
     Presenter::Ref m_presenter;
 };
 

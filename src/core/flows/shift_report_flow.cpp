@@ -33,7 +33,7 @@ std::shared_ptr<ShiftReportFlow> ShiftReportFlow::create(Environment environment
 ShiftReportFlow::ShiftReportFlow(Environment environment, Listener listener)
     : m_environment(std::move(environment)), m_listener(std::move(listener)),
       // A source of its own: the heats list's keeps the furnace it shows.
-      m_source(HeatsSource::create(m_environment.session->database, m_environment.session->edits))
+      m_source(HeatsSource::create(m_environment.context->database, m_environment.context->edits))
 {
     if (!m_environment.zone) {
         m_environment.zone = deviceZoneOffsets();
@@ -57,7 +57,7 @@ screens::ShiftSchedule ShiftReportFlow::schedule() const
     if (m_scheduleOverride) {
         return *m_scheduleOverride;
     }
-    const auto stored = m_environment.session->configuration->shiftSchedule();
+    const auto stored = m_environment.context->configuration->shiftSchedule();
     if (!stored) {
         return screens::ShiftSchedule::standard();
     }
@@ -73,7 +73,7 @@ Result<screens::ShiftSchedule> ShiftReportFlow::setSchedule(const std::string& t
 {
     auto parsed = screens::parseShiftSchedule(text);
     if (parsed) {
-        m_environment.session->configuration->setShiftSchedule(screens::shiftScheduleText(*parsed));
+        m_environment.context->configuration->setShiftSchedule(screens::shiftScheduleText(*parsed));
         m_scheduleOverride.reset();
     }
     return parsed;
@@ -98,7 +98,7 @@ void ShiftReportFlow::startAllFurnaces()
     m_running = true;
     m_reports.clear();
     m_listError.reset();
-    m_environment.session->database->fetchFurnaces(
+    m_environment.context->database->fetchFurnaces(
         [executor = m_environment.executor, self = weak_from_this(), run = m_run](auto stored) {
             postWhileAlive(executor, self, [run, stored = std::move(stored)](ShiftReportFlow& flow) {
                 if (flow.m_run != run) {
@@ -129,13 +129,13 @@ void ShiftReportFlow::next()
         return;
     }
     m_listener(Change::progress);
-    const auto& session = *m_environment.session;
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(session.clock->now());
+    const auto& context = *m_environment.context;
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(context.clock->now());
     std::tm local{};
     const int offset = localtime_r(&seconds, &local) ? static_cast<int>(local.tm_gmtoff) : 0;
     const std::string requestDate = Utilities::zonedDateText(
-        session.clock->now(), Calendar::gregorian(TimeZone::fromOffsetSeconds(offset).value_or(TimeZone::utc())));
-    session.downloads->downloadDelaysAndReasons(m_reports[m_current].furnace.id, requestDate,
+        context.clock->now(), Calendar::gregorian(TimeZone::fromOffsetSeconds(offset).value_or(TimeZone::utc())));
+    context.downloads->downloadDelaysAndReasons(m_reports[m_current].furnace.id, requestDate,
                                                 back<Result<void>>(&ShiftReportFlow::pairDownloaded));
 }
 
@@ -159,7 +159,7 @@ void ShiftReportFlow::heatsRead(unsigned, Result<std::vector<HeatPtr>> heats)
         return;
     }
     m_reports[m_current].heats = std::move(*heats);
-    m_environment.session->database->fetchReasons(m_reports[m_current].furnace.id,
+    m_environment.context->database->fetchReasons(m_reports[m_current].furnace.id,
                                                   back<Result<std::vector<ReasonPtr>>>(&ShiftReportFlow::reasonsRead));
 }
 
@@ -177,7 +177,7 @@ void ShiftReportFlow::reasonsRead(unsigned, Result<std::vector<ReasonPtr>> reaso
     }
     auto& report = m_reports[m_current];
     report.tree = std::make_shared<const screens::ReasonTree>(rows);
-    report.countedAt = m_environment.session->clock->now();
+    report.countedAt = m_environment.context->clock->now();
     auto counted = input(m_current);
     counted.schedule = schedule();
     report.tally = screens::tallyShiftReport(counted);
@@ -226,7 +226,7 @@ screens::ShiftReportInput ShiftReportFlow::input(std::size_t furnaceIndex) const
 {
     const auto& report = m_reports.at(furnaceIndex);
     return screens::ShiftReportInput{report.furnace.id, &report.heats,      report.tree.get(),
-                                     schedule(),        m_environment.zone, m_environment.session->clock->now()};
+                                     schedule(),        m_environment.zone, m_environment.context->clock->now()};
 }
 
 } // namespace orvendel::flows

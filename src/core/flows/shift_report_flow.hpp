@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/flows/session.hpp"
+#include "core/flows/context.hpp"
 #include "core/model/furnace.hpp"
 #include "core/screens/shift_report.hpp"
 #include "core/support/error.hpp"
@@ -31,7 +31,7 @@ public:
     using Listener = std::function<void(Change)>;
 
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         screens::ZoneOffsetAt zone{}; // the plant's; none: this device's zone
     };

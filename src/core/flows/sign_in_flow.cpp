@@ -18,7 +18,7 @@ namespace orvendel::flows {
 std::shared_ptr<SignInFlow> SignInFlow::create(Environment environment)
 {
     std::shared_ptr<SignInFlow> flow(new SignInFlow(std::move(environment)));
-    flow->m_observers.push_back(observeOn(*flow->m_environment.session->notificationCenter,
+    flow->m_observers.push_back(observeOn(*flow->m_environment.context->notificationCenter,
                                           flow->m_environment.executor, std::weak_ptr<SignInFlow>(flow),
                                           &SignInFlow::finishedAuthenticating));
     return flow;
@@ -60,7 +60,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
     }
     auto credentials = screens::LoginValidation::trimmedCredentials(username, password);
     // Refused before the service is asked: signing in here would break the other process's session.
-    if (auto free = m_environment.session->database->checkUserFolderFree(credentials.username);
+    if (auto free = m_environment.context->database->checkUserFolderFree(credentials.username);
         !free && free.error().is(orv_error::domain, orv_error::signedInElsewhere)) {
         const auto text = screens::signInFailureAlert(free.error());
         m_environment.presenter.presentAlert(Alert::ok(text.title, text.message, free.error()));
@@ -76,7 +76,7 @@ std::optional<std::string> SignInFlow::signIn(const std::string& username, const
 void SignInFlow::send()
 {
     // Refused while a session renewal runs: the attempt is sent once that one has answered.
-    m_attempt->sent = m_environment.session->login->authenticate(m_attempt->username, m_attempt->password);
+    m_attempt->sent = m_environment.context->login->authenticate(m_attempt->username, m_attempt->password);
 }
 
 void SignInFlow::cancel()
@@ -87,7 +87,7 @@ void SignInFlow::cancel()
     const bool sent = m_attempt->sent;
     m_attempt.reset();
     if (sent) {
-        m_environment.session->login->logout();
+        m_environment.context->login->logout();
     }
     changed();
 }
@@ -126,22 +126,22 @@ void SignInFlow::finishedAuthenticating(const login_notifications::ServerAuthent
 
 void SignInFlow::prepareStorage(const login_notifications::SignedIn& signedIn)
 {
-    const auto& session = *m_environment.session;
+    const auto& context = *m_environment.context;
     const std::string user = user_name::normalised(m_attempt->username);
     if (m_environment.willPrepareStorage) {
         m_environment.willPrepareStorage(user);
     }
     // Nothing in the folder is touched while another process signed in as the same user holds it.
-    if (auto held = session.database->holdUserFolder(user); !held) {
-        session.login->logout();
+    if (auto held = context.database->holdUserFolder(user); !held) {
+        context.login->logout();
         const auto text = held.error().is(orv_error::domain, orv_error::signedInElsewhere)
                               ? screens::signInFailureAlert(held.error())
                               : screens::signInSetupFailureAlert();
         failed(text.title, text.message, held.error());
         return;
     }
-    const auto& configuration = session.configuration;
-    if (!session.database->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||
+    const auto& configuration = context.configuration;
+    if (!context.database->openUserDatabase(user) || !configuration->createConfigurationFile(user) ||
         !configuration->loadConfiguration(user)) {
         const auto text = screens::signInSetupFailureAlert();
         failed(text.title, text.message,
@@ -150,9 +150,9 @@ void SignInFlow::prepareStorage(const login_notifications::SignedIn& signedIn)
     }
     // Edits a process left behind when it ended without a logout come back before anything is shown; the
     // journal never stands in the way of a sign-in.
-    if (const auto databasePath = session.database->databasePath()) {
+    if (const auto databasePath = context.database->databasePath()) {
         const auto journal = std::filesystem::path(*databasePath).parent_path() / EditJournal::fileName;
-        m_restoredEditCount = session.edits->openJournal(journal);
+        m_restoredEditCount = context.edits->openJournal(journal);
     }
     configuration->setStartingFurnaceId(signedIn.startingFurnaceId);
     if (configuration->selectedFurnaceId() == 0) {
@@ -172,9 +172,9 @@ void SignInFlow::checkForUpdate()
         return;
     }
     m_checkedForUpdate = true;
-    const auto& session = *m_environment.session;
+    const auto& context = *m_environment.context;
     update_check::checkForNewerVersion(
-        UpdateCheckSettings::forBuild(session.storeSearchURL, session.transport),
+        UpdateCheckSettings::forBuild(context.storeSearchURL, context.transport),
         [executor = m_environment.executor, self = weak_from_this()](bool available,
                                                                      std::optional<std::string> storeURL) {
             log(std::string("Is Update Available? ") + (available ? "true" : "false"));

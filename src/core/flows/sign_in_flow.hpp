@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/editing/connectivity_status.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/service/login_manager.hpp"
 #include "core/support/executor.hpp"
 #include "core/support/handler_slot.hpp"
@@ -23,7 +23,7 @@ namespace orvendel::flows {
 class SignInFlow : public std::enable_shared_from_this<SignInFlow> {
 public:
     struct Environment {
-        SessionPtr session;
+        ContextPtr context;
         ExecutorPtr executor;
         std::shared_ptr<const ConnectivityStatus> connectivity;
         Presenter::Ref presenter{};

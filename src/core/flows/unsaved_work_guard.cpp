@@ -6,11 +6,11 @@
 
 namespace orvendel::flows {
 
-void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+void askUnsavedWorkGuard(const Context& context, int heatId, int furnaceId, const ExecutorPtr& executor,
                          std::function<void(screens::GuardOutcome)> answer)
 {
-    session.downloads->isSavingDelays(
-        heatId, furnaceId, [edits = session.edits, heatId, executor, answer](bool saving) {
+    context.downloads->isSavingDelays(
+        heatId, furnaceId, [edits = context.edits, heatId, executor, answer](bool saving) {
             if (saving) {
                 executor->post([answer] { answer(screens::guardOutcome(true, false)); });
                 return;
@@ -21,11 +21,11 @@ void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, cons
         });
 }
 
-void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+void guardUnsavedWork(const Context& context, int heatId, int furnaceId, const ExecutorPtr& executor,
                       Presenter::Ref presenter, YesLog yesLog, std::function<void(GuardDecision)> decided)
 {
     askUnsavedWorkGuard(
-        session, heatId, furnaceId, executor,
+        context, heatId, furnaceId, executor,
         [presenter = std::move(presenter), yesLog, decided = std::move(decided)](screens::GuardOutcome outcome) {
             const auto question = screens::guardQuestion(outcome);
             if (!question) {

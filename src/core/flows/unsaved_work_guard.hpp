@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/flows/context.hpp"
 #include "core/flows/presenter.hpp"
-#include "core/flows/session.hpp"
 #include "core/screens/guards.hpp"
 #include "core/support/executor.hpp"
 
@@ -13,7 +13,7 @@ namespace orvendel::flows {
 // the edit store hold entries of it. Nothing waits: the two managers answer on their own queues and the
 // outcome arrives on `executor`.
 // Thread contract: any thread; `answer` runs on `executor`.
-void askUnsavedWorkGuard(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+void askUnsavedWorkGuard(const Context& context, int heatId, int furnaceId, const ExecutorPtr& executor,
                          std::function<void(screens::GuardOutcome)> answer);
 
 enum class GuardDecision {
@@ -31,7 +31,7 @@ enum class YesLog { unsavedDelays, anyQuestion };
 // away with its screen decides nothing.
 // Thread contract: call on `executor`, the user-interface executor that also runs the alert's buttons;
 // No question is put (and nothing decided) once `presenter` is gone. `decided` runs on `executor`.
-void guardUnsavedWork(const Session& session, int heatId, int furnaceId, const ExecutorPtr& executor,
+void guardUnsavedWork(const Context& context, int heatId, int furnaceId, const ExecutorPtr& executor,
                       Presenter::Ref presenter, YesLog yesLog, std::function<void(GuardDecision)> decided);
 
 } // namespace orvendel::flows

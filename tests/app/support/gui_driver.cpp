@@ -31,9 +31,9 @@ QQuickItem* findVisible(QQuickItem* root, const QString& name)
     return nullptr;
 }
 
-flows::SessionPtr unsignedSession(const std::filesystem::path& folder)
+flows::ContextPtr unsignedContext(const std::filesystem::path& folder)
 {
-    return flows::Session::create(
+    return flows::Context::create(
         {.credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                               makeFileSecretStore(folder / "secrets")),
          .applicationSupportDirectory = [folder] { return std::optional(folder); }});

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/app_window.hpp"
-#include "core/flows/session.hpp"
+#include "core/flows/context.hpp"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -23,7 +23,7 @@ QQuickItem* findVisible(QQuickItem* root, const QString& name);
 void settle(QQuickWindow* window);
 
 // A session nobody has signed in to, over `folder`, its secrets in a file there instead of the desktop's store.
-flows::SessionPtr unsignedSession(const std::filesystem::path& folder);
+flows::ContextPtr unsignedContext(const std::filesystem::path& folder);
 
 // Drives the real application window offscreen the way a person would: finds controls by their object
 // name, clicks their middle and types into them. Used by the GUI tests and the screenshot tool.

@@ -26,8 +26,8 @@ protected:
     std::size_t editCount()
     {
         std::size_t count = 0;
-        session->edits->getAllEditedDelays([&](std::vector<DelayPtr> all) { count = all.size(); });
-        session->edits->drain();
+        context->edits->getAllEditedDelays([&](std::vector<DelayPtr> all) { count = all.size(); });
+        context->edits->drain();
         return count;
     }
 };
@@ -47,7 +47,7 @@ TEST_F(ApplicationFlowTest, InputOnTheMainScreenRestartsTheFiveMinuteCountdown)
     EXPECT_EQ(screenChanges.back(), ScreenChange::inactivity);
     EXPECT_FALSE(app->isIdleTimerEnabled());
     // The session stays: only the screen was replaced.
-    EXPECT_TRUE(session->login->sessionId().has_value());
+    EXPECT_TRUE(context->login->sessionId().has_value());
     // On the sign-in screen input restarts nothing.
     app->userActivity();
     EXPECT_EQ(clock->pendingTimers(), 0u);
@@ -90,7 +90,7 @@ TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
 {
     const auto otherFolder = *dataFolder()() / "other";
     auto otherTransport = std::make_shared<FakeHttpTransport>();
-    const auto otherSession = flows::Session::create(
+    const auto otherSession = flows::Context::create(
         {.clock = clock,
          .transport = otherTransport,
          .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
@@ -115,7 +115,7 @@ TEST_F(ApplicationFlowTest, AnotherSessionSharesNothingWithThisOne)
     other->requestLogout();
     ASSERT_TRUE(executor->runUntil([&] { return otherChanges.back() == ScreenChange::requestedLogout; }));
     EXPECT_TRUE(app->isSignedIn());
-    EXPECT_TRUE(session->login->sessionId().has_value());
+    EXPECT_TRUE(context->login->sessionId().has_value());
     EXPECT_EQ(editCount(), 1u);
     // Its idle timer is not ours either: only the signed-in session's main screen times out.
     advance(300s);
@@ -129,7 +129,7 @@ TEST_F(ApplicationFlowTest, ASessionsRequestsGoToTheAddressesItWasMadeWith)
 {
     const auto plantFolder = *dataFolder()() / "plant";
     auto plantTransport = std::make_shared<FakeHttpTransport>();
-    const auto plant = flows::Session::create(
+    const auto plant = flows::Context::create(
         {.clock = clock,
          .transport = plantTransport,
          .credentialStore = std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
@@ -191,7 +191,7 @@ TEST_F(ApplicationFlowTest, TheUsersFolderIsHeldForTheWholeSessionAndASecondHold
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return !app->signIn()->isSigningIn(); }));
     EXPECT_FALSE(app->isSignedIn());
-    EXPECT_EQ(session->database->databasePath(), std::nullopt);
+    EXPECT_EQ(context->database->databasePath(), std::nullopt);
     EXPECT_TRUE(presenter.alerts.back().error->is(orv_error::domain, orv_error::signedInElsewhere));
 
     // Once the other process signed out, the sign-in goes ahead; a sign-out frees the folder again.
@@ -208,12 +208,12 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
     signIn();
     loadFurnace();
     addEdit(201);
-    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
+    context->notificationCenter->post(login_notifications::Logout{}, context->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     EXPECT_EQ(screenChanges.back(), ScreenChange::logout);
     EXPECT_EQ(app->signOutCount(), 1);
-    EXPECT_FALSE(session->login->sessionId().has_value());
-    EXPECT_EQ(session->database->databasePath(), std::nullopt);
+    EXPECT_FALSE(context->login->sessionId().has_value());
+    EXPECT_EQ(context->database->databasePath(), std::nullopt);
     EXPECT_EQ(editCount(), 0u);
     EXPECT_TRUE(app->userName().empty());
 
@@ -231,15 +231,15 @@ TEST_F(ApplicationFlowTest, ASignOutTheServiceForcedRunsTheLogoutSequence)
 TEST_F(ApplicationFlowTest, ALateSignOutOfAnEarlierSessionLeavesTheNextOneAlone)
 {
     signIn();
-    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
+    context->notificationCenter->post(login_notifications::Logout{}, context->login.get());
     ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
     ASSERT_TRUE(app->signIn()->signIn("jdoe", "secret"));
     // A request of the ended session fails late and signs out again, while the new sign-in is answered.
-    session->notificationCenter->post(login_notifications::Logout{}, session->login.get());
+    context->notificationCenter->post(login_notifications::Logout{}, context->login.get());
     ASSERT_TRUE(reply("Authenticate", authenticateReply()));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->signOutCount(), 1);
-    EXPECT_TRUE(session->login->sessionId().has_value());
+    EXPECT_TRUE(context->login->sessionId().has_value());
 }
 
 TEST_F(ApplicationFlowTest, AlertsLeaveWithTheScreenThatPresentedThem)
@@ -289,7 +289,7 @@ TEST_F(SignInFlowTest, TheAttemptIsTrimmedAndTheUsersStorageIsPrepared)
     ASSERT_TRUE(reply("Authenticate", authenticateReply(12)));
     ASSERT_TRUE(executor->runUntil([&] { return app->isSignedIn(); }));
     EXPECT_EQ(app->userName(), "JDOE");
-    EXPECT_EQ(session->configuration->selectedFurnaceId(), 12);
+    EXPECT_EQ(context->configuration->selectedFurnaceId(), 12);
     EXPECT_EQ(screenChanges.back(), ScreenChange::signedIn);
 }
 
@@ -311,10 +311,10 @@ TEST_F(SignInFlowTest, OneUpperCasingNamesTheServiceUserTheStoredPasswordAndTheF
             }
         }
         EXPECT_EQ(sent, expected);
-        EXPECT_EQ(session->login->username(), expected);
-        EXPECT_EQ(session->login->credentialStore().string(expected).valueOr(""), "secret");
+        EXPECT_EQ(context->login->username(), expected);
+        EXPECT_EQ(context->login->credentialStore().string(expected).valueOr(""), "secret");
         EXPECT_EQ(app->userName(), expected);
-        const auto database = session->database->databasePath();
+        const auto database = context->database->databasePath();
         ASSERT_TRUE(database);
         EXPECT_EQ(std::filesystem::path(*database).parent_path().filename(), *Utilities::md5Hex(expected));
         app->requestLogout();
@@ -356,7 +356,7 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
         signIn("jdoe");
         loadFurnace();
         app->didEnterBackground();
-        session->login->refreshSession();
+        context->login->refreshSession();
         ASSERT_TRUE(running("Authenticate"));
         const auto sent = transport->requestsTo("Authenticate");
         auto signIn = app->signIn();
@@ -381,7 +381,7 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
             ASSERT_TRUE(executor->runUntil([&] { return !app->isSignedIn(); }));
         } else {
             EXPECT_EQ(presenter.alerts.back().message, "Wrong password. (Error: 2)");
-            EXPECT_EQ(session->login->credentialStore().string("JDOE").valueOr(""), "secret");
+            EXPECT_EQ(context->login->credentialStore().string("JDOE").valueOr(""), "secret");
         }
     }
 }
@@ -389,7 +389,7 @@ TEST_F(SignInFlowTest, AnAttemptWaitsForARunningRenewalAndTakesOnlyItsOwnOutcome
 TEST_F(SignInFlowTest, WithoutANetworkNothingIsSent)
 {
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
-    app = flows::ApplicationFlow::create({session, executor, connectivity, presenter.ref()});
+    app = flows::ApplicationFlow::create({context, executor, connectivity, presenter.ref()});
     app->launch();
     EXPECT_FALSE(app->signIn()->signIn("jdoe", "secret"));
     EXPECT_TRUE(app->signIn()->controlsEnabled());

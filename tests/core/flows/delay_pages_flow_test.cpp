@@ -13,8 +13,8 @@ protected:
     std::vector<DelayPtr> storedEdits(int heatId)
     {
         std::vector<DelayPtr> edits;
-        session->edits->getEditedDelays(heatId, [&](std::vector<DelayPtr> found) { edits = found; });
-        session->edits->drain();
+        context->edits->getEditedDelays(heatId, [&](std::vector<DelayPtr> found) { edits = found; });
+        context->edits->drain();
         return edits;
     }
 };
@@ -28,7 +28,7 @@ TEST_F(DelayPagesFlowTest, PagesFollowTheHeatAndATurnMovesChartsAndList)
     EXPECT_FALSE(pages().pages()[0].showsEditedMarkers);
 
     std::vector<screen_notifications::DelaySelection> announced;
-    auto token = session->notificationCenter->observe<screen_notifications::DidSelectDelay>(
+    auto token = context->notificationCenter->observe<screen_notifications::DidSelectDelay>(
         [&](const screen_notifications::DidSelectDelay& selected) { announced.push_back(selected.selection); });
     EXPECT_FALSE(pages().turnTo(0)); // already in view
     EXPECT_FALSE(pages().turnTo(2)); // past the last page
@@ -226,13 +226,13 @@ TEST_F(DelayPagesFlowTest, AnEditorFollowsItsDelayAcrossRebuildsAndKeepsAGoneDel
 TEST_F(DelayPagesFlowTest, AnAutomaticSaveWithoutNetworkIsTheFlowsAlertAndTheEditStays)
 {
     showFirstHeat();
-    session->configuration->setIsAutoSaveEnabled(true);
+    context->configuration->setIsAutoSaveEnabled(true);
     struct Offline final : ConnectivityStatus {
         bool isInternetAvailable() const override { return false; }
     };
     auto environment = app->heatDetail()->editEnvironment();
     environment.connectivity = std::make_shared<Offline>();
-    auto offlinePages = flows::DelayPagesFlow::create({session, executor, presenter.ref(), environment});
+    auto offlinePages = flows::DelayPagesFlow::create({context, executor, presenter.ref(), environment});
     offlinePages->setDelays(*app->heatDetail()->heat()->delays, std::nullopt);
     Reason scrap;
     scrap.id = 12;

@@ -2,8 +2,8 @@
 
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/flows/application_flow.hpp"
+#include "core/flows/context.hpp"
 #include "core/flows/service_connectivity.hpp"
-#include "core/flows/session.hpp"
 #include "core/platform/secret_store.hpp"
 #include "core/screens/selection.hpp"
 #include "core/service/download_manager.hpp"
@@ -86,7 +86,7 @@ protected:
         m_folder = std::filesystem::temp_directory_path() / (std::string("orvendel-flows-") + info->test_suite_name() +
                                                              "-" + info->name() + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(m_folder);
-        session = flows::Session::create(
+        context = flows::Context::create(
             {.notificationCenter = {},
              .clock = clock,
              .transport = transport,
@@ -95,7 +95,7 @@ protected:
              .applicationSupportDirectory = dataFolder(),
              .locale = "de-CH"});
         app = flows::ApplicationFlow::create(flows::ApplicationFlow::Environment{
-            session, executor, connectivity, presenter.ref(), std::chrono::seconds(300)});
+            context, executor, connectivity, presenter.ref(), std::chrono::seconds(300)});
         app->setScreenHandler([this](flows::Screen, flows::ScreenChange change) { screenChanges.push_back(change); });
         app->launch();
     }
@@ -104,8 +104,8 @@ protected:
     {
         app.reset();
         transport->abandonRunningTasks();
-        session->edits->drain();
-        session.reset();
+        context->edits->drain();
+        context.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -228,7 +228,7 @@ protected:
     // Garbage over the user database's header, behind the open connection's back: every read fails from now on.
     void damageDatabase()
     {
-        const auto path = session->database->databasePath();
+        const auto path = context->database->databasePath();
         ASSERT_TRUE(path);
         std::fstream file(*path, std::ios::in | std::ios::out | std::ios::binary);
         const std::string garbage(100, 'x');
@@ -244,8 +244,8 @@ protected:
         edit->reasonId = 12;
         edit->reasonDescription = "Waiting for scrap";
         edit->isEdited = true;
-        session->edits->addEditedDelay(edit);
-        session->edits->drain();
+        context->edits->addEditedDelay(edit);
+        context->edits->drain();
         return edit;
     }
 
@@ -254,7 +254,7 @@ protected:
     std::shared_ptr<flows::ServiceConnectivity> connectivity =
         std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::online, "http://service.test/x");
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
-    flows::SessionPtr session;
+    flows::ContextPtr context;
     RecordingPresenter presenter;
     std::shared_ptr<flows::ApplicationFlow> app;
     std::vector<flows::ScreenChange> screenChanges;

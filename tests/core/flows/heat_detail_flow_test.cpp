@@ -23,10 +23,10 @@ TEST_F(HeatDetailFlowTest, ShowsTheSelectedHeatOrAMessage)
     EXPECT_EQ(detail->selectedDelay()->delayId, 11); // another heat's selection is ignored
     // So is a page turn announced for another heat; one for the shown heat moves the selection.
     const Instant second = (*heat->delays)[1]->startDate.date;
-    session->notificationCenter->post(screen_notifications::DidSelectDelay{{999, second}});
+    context->notificationCenter->post(screen_notifications::DidSelectDelay{{999, second}});
     settle();
     EXPECT_NE(detail->selectedDelayStartDate(), second);
-    session->notificationCenter->post(screen_notifications::DidSelectDelay{{201, second}});
+    context->notificationCenter->post(screen_notifications::DidSelectDelay{{201, second}});
     ASSERT_TRUE(executor->runUntil([&] { return detail->selectedDelayStartDate() == second; }));
 
     auto withoutDelays = std::make_shared<Heat>(*heat);
@@ -53,7 +53,7 @@ TEST_F(HeatDetailFlowTest, SavingSendsTheShownHeatsEditsAndDownloadsAgain)
     ASSERT_TRUE(reply("SaveDelays", R"({"resultInformation":{"success":true}})"));
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaving(); }));
     EXPECT_EQ(presenter.dismissals, 1);
-    EXPECT_FALSE(session->edits->hasEditedDelays(201));
+    EXPECT_FALSE(context->edits->hasEditedDelays(201));
     const auto outcomes = detail->takeOutcomes();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_TRUE(outcomes[0].saved);
@@ -67,20 +67,20 @@ TEST_F(HeatDetailFlowTest, AnEditTheDiskCannotTakeIsToldAtOnceAndWrittenWhenSpac
 {
     FullDiskVfs disk;
     showFirstHeat();
-    ASSERT_TRUE(session->edits->hasOpenJournal());
+    ASSERT_TRUE(context->edits->hasOpenJournal());
     disk.setFull(true);
     addEdit(201);
     ASSERT_TRUE(executor->runUntil([&] { return !presenter.alerts.empty(); }));
     EXPECT_EQ(presenter.alerts.back().title, "Edit Not Saved on This Device");
     EXPECT_EQ(presenter.alerts.back().message, "The edit is kept until the app closes, but could not be written to "
                                                "this device: database or disk is full.");
-    auto state = session->edits->diskState();
+    auto state = context->edits->diskState();
     EXPECT_EQ(state.onDisk, 0u);
     EXPECT_EQ(state.notOnDisk, 1u);
 
     disk.setFull(false);
     addEdit(202);
-    state = session->edits->diskState();
+    state = context->edits->diskState();
     EXPECT_EQ(state.onDisk, 2u);
     EXPECT_EQ(state.notOnDisk, 0u);
     EXPECT_EQ(presenter.alerts.size(), 1u);
@@ -105,7 +105,7 @@ TEST_F(HeatDetailFlowTest, AFailedSaveKeepsTheEditsAndNothingToSaveSendsNothing)
     EXPECT_EQ(presenter.alerts.back().title, "Error Saving Delays");
     EXPECT_EQ(presenter.alerts.back().message, "There was a problem with the server. (ServerError: 7)");
     EXPECT_EQ(presenter.dismissals, 1);
-    EXPECT_TRUE(session->edits->hasEditedDelays(201));
+    EXPECT_TRUE(context->edits->hasEditedDelays(201));
 }
 
 TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionFailureIsExplained)
@@ -128,7 +128,7 @@ TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionF
               "Someone else changed this heat's delays. Refresh to see their version; your changes to 1 delay will "
               "be replaced. There was a problem with the server. (ServerError: 10)");
 
-    ASSERT_TRUE(session->edits->hasEditedDelays(201)); // the same timestamps came back
+    ASSERT_TRUE(context->edits->hasEditedDelays(201)); // the same timestamps came back
     detail->saveShownHeat();
     ASSERT_TRUE(executor->runUntil([&] { return running("SaveDelays") != nullptr; }));
     running("SaveDelays")->fail(transport_error::make(transport_error::timedOut));
@@ -137,7 +137,7 @@ TEST_F(HeatDetailFlowTest, AStaleRefusalIsExplainedAndDownloadsAgainAConnectionF
               "The server did not answer in time. Your changes are kept; check the connection and save again. "
               "The request timed out. (TransportError:2)");
     EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 2u);
-    EXPECT_TRUE(session->edits->hasEditedDelays(201));
+    EXPECT_TRUE(context->edits->hasEditedDelays(201));
 }
 
 // The first try timed out but landed; the retry is refused as changed by someone else. The new download shows
@@ -159,7 +159,7 @@ TEST_F(HeatDetailFlowTest, ARetryRefusedBecauseTheFirstTryLandedSaysNothingWrong
     ASSERT_TRUE(reply("Last24HoursDelays", landed));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
     settle();
-    ASSERT_TRUE(executor->runUntil([&] { return !session->edits->hasEditedDelays(201); }));
+    ASSERT_TRUE(executor->runUntil([&] { return !context->edits->hasEditedDelays(201); }));
     for (const auto& alert : presenter.alerts) {
         EXPECT_NE(alert.title, "Error Saving Delays");
         EXPECT_NE(alert.title, "Edited Delays Removed");
@@ -173,7 +173,7 @@ TEST_F(HeatDetailFlowTest, NothingIsSavedUnderTheCoverAndASaveGoesToTheHeatsOwnF
     addEdit(201);
     ASSERT_TRUE(executor->runUntil([&] { return detail->isSaveButtonEnabled(); }));
     // What a furnace switch does to this screen: another furnace selected, the cover over heat 201.
-    session->configuration->setSelectedFurnaceId(1);
+    context->configuration->setSelectedFurnaceId(1);
     detail->showEmptyMessage(std::nullopt);
 
     EXPECT_EQ(detail->saveShownHeat(), flows::HeatDetailFlow::SaveStart::nothingToSave);
@@ -192,14 +192,14 @@ TEST_F(HeatDetailFlowTest, TheAutomaticSaveOptionIsStoredAndHidesTheSaveButton)
 {
     showFirstHeat();
     auto detail = app->heatDetail();
-    flows::SettingsFlow settings(session, presenter.ref());
+    flows::SettingsFlow settings(context, presenter.ref());
     EXPECT_FALSE(settings.isAutoSaveEnabled());
     settings.setAutoSaveEnabled(true);
     ASSERT_TRUE(executor->runUntil([&] { return !detail->isSaveButtonShown(); }));
     EXPECT_TRUE(settings.isAutoSaveEnabled());
     // The next screen of the same user reads it afresh.
     EXPECT_FALSE(
-        flows::HeatDetailFlow::create({session, executor, connectivity, presenter.ref()})->isSaveButtonShown());
+        flows::HeatDetailFlow::create({context, executor, connectivity, presenter.ref()})->isSaveButtonShown());
 
     bool cancelled = false;
     settings.askToLogout([&] { cancelled = true; });

@@ -43,7 +43,7 @@ protected:
         return false;
     }
 
-    int selectedFurnace() { return session->configuration->selectedFurnaceId(); }
+    int selectedFurnace() { return context->configuration->selectedFurnaceId(); }
 
     Instant startOf(int heatId, std::size_t index)
     {
@@ -148,7 +148,7 @@ TEST_F(HeatsListFlowTest, ADownloadAskedForWhileAPairIsInFlightFollowsIt)
 {
     signIn();
     loadFurnace();
-    auto& center = *session->notificationCenter;
+    auto& center = *context->notificationCenter;
     center.post(sn::DownloadAndReloadDelays{});
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("Last24HoursDelays") == 2; }));
     // A save finished meanwhile: its reload must not be lost in the running pair.
@@ -169,17 +169,17 @@ TEST_F(HeatsListFlowTest, OnlyThePairsOwnRequestsCompleteIt)
     signIn();
     loadFurnace();
     auto list = app->heatsList();
-    NotificationRecorder<dn::ReasonsDownloaded, dn::ReasonsDownloadFailed> recorder(*session->notificationCenter);
+    NotificationRecorder<dn::ReasonsDownloaded, dn::ReasonsDownloadFailed> recorder(*context->notificationCenter);
     list->refresh();
     ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
     ASSERT_TRUE(reply("Last24HoursDelays", delaysReply()));
 
     // Another screen's reasons download, failing and then succeeding, neither completes nor fails the pair.
-    session->downloads->downloadReasons(2, std::string("finder-1"));
+    context->downloads->downloadReasons(2, std::string("finder-1"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 3; }));
     ASSERT_TRUE(reply("ReasonsList", "<html>oops</html>", 500));
     ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloadFailed>());
-    session->downloads->downloadReasons(2, std::string("finder-2"));
+    context->downloads->downloadReasons(2, std::string("finder-2"));
     ASSERT_TRUE(executor->runUntil([&] { return transport->requestsTo("ReasonsList") == 4; }));
     ASSERT_TRUE(reply("ReasonsList", reasonsReply()));
     ASSERT_TRUE(recorder.waitFor<dn::ReasonsDownloaded>());
@@ -202,7 +202,7 @@ TEST_F(HeatsListFlowTest, TurningAPageMovesTheSelectionSoARebuildShowsThatPage)
     loadFurnace();
     auto list = app->heatsList();
     list->selectRow(indexOf(201), 0);
-    auto& center = *session->notificationCenter;
+    auto& center = *context->notificationCenter;
     center.post(sn::DidSelectDelay{{201, startOf(201, 1)}});
     drain();
     EXPECT_EQ(list->selectedHeatDelay()->delayStartDate, startOf(201, 1));
@@ -234,8 +234,8 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
 
     // The database is held up: a reload that read it could not finish.
     std::promise<void> release;
-    session->database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
-    session->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
+    context->database->databaseQueue().async([held = release.get_future().share()] { held.wait(); });
+    context->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
     const bool started = executor->runUntil([&] { return list->isBusy(); });
     const bool rebuilt = started && executor->runUntil([&] { return !list->isBusy(); });
     release.set_value();
@@ -265,8 +265,8 @@ TEST_F(HeatsListFlowTest, AnEditIsLaidOverTheHeatsLastReadWithoutReadingTheDatab
     list->updateTable();
     settle();
     EXPECT_EQ(rows(), afterReload);
-    session->edits->removeEditedDelaysWithDelayId(11, 201);
-    session->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
+    context->edits->removeEditedDelaysWithDelayId(11, 201);
+    context->notificationCenter->post(sn::ReloadData{{201, edit->startDate.date}});
     ASSERT_TRUE(executor->runUntil([&] { return list->isBusy(); }));
     settle();
     EXPECT_FALSE(anyItemEdited());
@@ -279,7 +279,7 @@ TEST_F(HeatsListFlowTest, TheSourceLaysEachEditOverTheHeatsReadInTheOrderTheyCam
 {
     signIn();
     loadFurnace();
-    auto source = HeatsSource::create(session->database, session->edits);
+    auto source = HeatsSource::create(context->database, context->edits);
     const auto update = [&](int furnaceId, int heatId) {
         std::promise<std::optional<HeatsSource::HeatUpdate>> promise;
         source->editsChanged(furnaceId, heatId, [&](auto update) { promise.set_value(std::move(update)); });
@@ -301,7 +301,7 @@ TEST_F(HeatsListFlowTest, TheSourceLaysEachEditOverTheHeatsReadInTheOrderTheyCam
         auto edit = (*stored->delays)[0]->copy();
         edit->reasonId = reasonId;
         edit->isEdited = true;
-        session->edits->addEditedDelay(edit);
+        context->edits->addEditedDelay(edit);
         source->editsChanged(2, 201, [&, reasonId](std::optional<HeatsSource::HeatUpdate> update) {
             seen.push_back(update ? (*update->heat->delays)[0]->reasonId : -1);
             if (reasonId == 13) {
@@ -341,7 +341,7 @@ TEST_F(HeatsListFlowTest, EachRebuildLaysTheEditsOverItsOwnRead)
     list->updateTable();
     list->updateTable();
     ASSERT_TRUE(executor->runOne()); // first read: asks the store (which still holds the edit)
-    session->edits->removeEditedDelay(edit->startDate.date, edit->heatId);
+    context->edits->removeEditedDelay(edit->startDate.date, edit->heatId);
     ASSERT_TRUE(executor->runOne()); // second read: asks the store again, after the undo
     settle();
     EXPECT_FALSE(anyItemEdited());
@@ -366,13 +366,13 @@ TEST_F(HeatsListFlowTest, AnotherHeatsRowGuardsTheSelectedHeatsEdits)
     presenter.answer("No");
     EXPECT_EQ(list->selectedHeatDelay()->heatId, 201);
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(201), 0}));
-    EXPECT_TRUE(session->edits->hasEditedDelays(201));
+    EXPECT_TRUE(context->edits->hasEditedDelays(201));
 
     list->selectRow(indexOf(202), 0);
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
     presenter.answer("Yes");
     settle();
-    EXPECT_FALSE(session->edits->hasEditedDelays(201));
+    EXPECT_FALSE(context->edits->hasEditedDelays(201));
     EXPECT_EQ(app->heatDetail()->heat()->heatId, 202);
     EXPECT_EQ(list->highlightedRow(), (screens::RowPosition{indexOf(202), 0}));
 }
@@ -394,13 +394,13 @@ TEST_F(HeatsListFlowTest, AFurnaceSwitchIsStoredOnlyOnceTheQuestionIsAnsweredYes
     settle();
     EXPECT_EQ(selectedFurnace(), 2);
     EXPECT_EQ(transport->requestsTo("Last24HoursDelays"), 1u);
-    EXPECT_TRUE(session->edits->hasEditedDelays(201));
+    EXPECT_TRUE(context->edits->hasEditedDelays(201));
 
     list->didSelectFurnace(furnaceOne());
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() == 2; }));
     presenter.answer("Yes");
     EXPECT_EQ(selectedFurnace(), 1);
-    EXPECT_FALSE(session->edits->hasEditedDelays(201));
+    EXPECT_FALSE(context->edits->hasEditedDelays(201));
     EXPECT_EQ(app->heatDetail()->emptyMessage(), "Select an item to display delays");
     answerPair(1);
     EXPECT_EQ(list->title(), "EAF 1");
@@ -441,7 +441,7 @@ TEST_F(HeatsListFlowTest, NoNetworkAlertsAndRequestsNothing)
     loadFurnace();
     connectivity = std::make_shared<flows::ServiceConnectivity>(flows::ConnectivityMode::offline, "x");
     // The flows hold their own connectivity: rebuild the screen on an offline one.
-    auto offline = flows::HeatsListFlow::create({session, executor, connectivity, presenter.ref()});
+    auto offline = flows::HeatsListFlow::create({context, executor, connectivity, presenter.ref()});
     offline->start();
     EXPECT_EQ(presenter.alerts.back().title, "No Internet Connection");
     EXPECT_EQ(presenter.alerts.back().message, "Please check your internet connection and try again.. (ORVError:1015)");
@@ -485,7 +485,7 @@ TEST_F(HeatsListFlowTest, AFailedReadOfTheHeatsOrFurnacesAlertsAndKeepsWhatWasSh
 
 TEST_F(HeatsListFlowTest, AFailedReadOfTheDownloadedFurnacesAlertsAndARefreshTriesAgain)
 {
-    NotificationRecorder<dn::FurnacesDownloaded> stored(*session->notificationCenter);
+    NotificationRecorder<dn::FurnacesDownloaded> stored(*context->notificationCenter);
     signIn();
     ASSERT_TRUE(executor->runUntil([&] { return running("FurnacesList") != nullptr; }));
     ASSERT_TRUE(reply("FurnacesList", furnacesReply()));

@@ -26,7 +26,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     int closed = 0;
     int changes = 0;
     auto flow = flows::ReasonFinderFlow::create(
-        {session, executor}, 7, [&](const Reason& reason) { assigned.push_back(reason); }, [&] { ++closed; });
+        {context, executor}, 7, [&](const Reason& reason) { assigned.push_back(reason); }, [&] { ++closed; });
     const auto watching = flow->setChangeHandler([&] { ++changes; });
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     EXPECT_TRUE(flow->finder().showsNoData());
@@ -55,7 +55,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     EXPECT_EQ(closed, 1);
 
     // A category the user closed over the checked reason stays closed when the tree is rebuilt from new rows.
-    auto again = flows::ReasonFinderFlow::create({session, executor}, 7, {}, {});
+    auto again = flows::ReasonFinderFlow::create({context, executor}, 7, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return running("ReasonsList") != nullptr; }));
     ASSERT_TRUE(reply("ReasonsList", nestedReasonsReply()));
     ASSERT_TRUE(executor->runUntil([&] { return again->finder().rows().size() == 4u; }));
@@ -63,7 +63,7 @@ TEST_F(ReasonFinderFlowTest, ShowsTheStoreThenRebuildsFromItsOwnDownloadAndAssig
     ASSERT_EQ(again->finder().rows().size(), 3u);
     int rebuilt = 0;
     const auto watchingAgain = again->setChangeHandler([&] { ++rebuilt; });
-    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{again->downloadIdentifier()}});
+    context->notificationCenter->post(download_notifications::ReasonsDownloaded{{again->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return rebuilt > 0; }));
     EXPECT_EQ(again->finder().rows().size(), 3u);
     EXPECT_FALSE(again->finder().checkedRow());
@@ -73,16 +73,16 @@ TEST_F(ReasonFinderFlowTest, IgnoresAReasonsDownloadOfAnotherCaller)
 {
     signIn();
     loadFurnace();
-    auto flow = flows::ReasonFinderFlow::create({session, executor}, std::nullopt, {}, {});
+    auto flow = flows::ReasonFinderFlow::create({context, executor}, std::nullopt, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return flow->finder().isLoaded(); }));
     int changes = 0;
     const auto watching = flow->setChangeHandler([&] { ++changes; });
-    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{"other"}});
-    session->notificationCenter->post(download_notifications::ReasonsDownloaded{{flow->downloadIdentifier()}});
+    context->notificationCenter->post(download_notifications::ReasonsDownloaded{{"other"}});
+    context->notificationCenter->post(download_notifications::ReasonsDownloaded{{flow->downloadIdentifier()}});
     ASSERT_TRUE(executor->runUntil([&] { return changes == 1; }));
     // Whatever the first notification read from the store would have come back before this.
     bool drained = false;
-    session->database->fetchReasons(2, [&](auto) { executor->post([&] { drained = true; }); });
+    context->database->fetchReasons(2, [&](auto) { executor->post([&] { drained = true; }); });
     ASSERT_TRUE(executor->runUntil([&] { return drained; }));
     EXPECT_EQ(changes, 1);
     // Without a handler, neither button does anything.
@@ -96,7 +96,7 @@ TEST_F(ReasonFinderFlowTest, AFailedReadOfTheStoredTreeIsShownNotTakenForNoReaso
     loadFurnace();
     damageDatabase();
     const auto alertsBefore = presenter.alerts.size();
-    auto flow = flows::ReasonFinderFlow::create({session, executor, presenter.ref()}, std::nullopt, {}, {});
+    auto flow = flows::ReasonFinderFlow::create({context, executor, presenter.ref()}, std::nullopt, {}, {});
     ASSERT_TRUE(executor->runUntil([&] { return presenter.alerts.size() > alertsBefore; }));
     EXPECT_EQ(presenter.alerts.back().title, "Problem");
     ASSERT_TRUE(presenter.alerts.back().error);

@@ -14,13 +14,13 @@ TEST_F(ShiftReportFlowTest, AllFurnacesOneAfterAnotherAndAFailedOneKeepsItsError
     loadFurnace();
     // Every delay of the day has ended, and the shifts are read in the plant's zone (-06:00).
     clock->setNow(sys_days{2026y / December / 7} + 12h);
-    ASSERT_FALSE(session->configuration->shiftSchedule());
+    ASSERT_FALSE(context->configuration->shiftSchedule());
     std::vector<flows::ShiftReportFlow::Change> changes;
-    auto flow = flows::ShiftReportFlow::create({session, executor, screens::fixedZone(TimeZone{-6 * 3600})},
+    auto flow = flows::ShiftReportFlow::create({context, executor, screens::fixedZone(TimeZone{-6 * 3600})},
                                                [&](auto change) { changes.push_back(change); });
     EXPECT_FALSE(flow->setSchedule("06:00-14:00,13:00-22:00,22:00-06:00"));
     ASSERT_TRUE(flow->setSchedule("06:00,18:00"));
-    EXPECT_EQ(session->configuration->shiftSchedule(), "06:00-18:00,18:00-06:00");
+    EXPECT_EQ(context->configuration->shiftSchedule(), "06:00-18:00,18:00-06:00");
 
     flow->startAllFurnaces();
     // Furnace 1 first: its pair fails; the hidden furnace is never asked for.

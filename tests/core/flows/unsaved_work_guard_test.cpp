@@ -15,7 +15,7 @@ protected:
     {
         const std::size_t decided = decisions.size();
         const std::size_t asked = presenter.alerts.size();
-        flows::guardUnsavedWork(*session, 201, 2, executor, presenter.ref(), yesLog,
+        flows::guardUnsavedWork(*context, 201, 2, executor, presenter.ref(), yesLog,
                                 [this](GuardDecision decision) { decisions.push_back(decision); });
         ASSERT_TRUE(executor->runUntil([&] { return decisions.size() > decided || presenter.alerts.size() > asked; }));
     }
@@ -50,7 +50,7 @@ TEST_F(UnsavedWorkGuardTest, AsksOnlyWhenEditsAreAtRiskAndLeavesThemToTheCaller)
     presenter.answer("Yes");
     EXPECT_EQ(decisions.back(), GuardDecision::discard);
     EXPECT_TRUE(console.contains("Selected YES"));
-    EXPECT_TRUE(session->edits->hasEditedDelays(201)) << "the caller drops the edits, not the guard";
+    EXPECT_TRUE(context->edits->hasEditedDelays(201)) << "the caller drops the edits, not the guard";
 }
 
 TEST_F(UnsavedWorkGuardTest, ASaveInFlightAsksAboutTheSaveAndLogsYesOnlyWhereTheCallerWantsIt)
@@ -59,7 +59,7 @@ TEST_F(UnsavedWorkGuardTest, ASaveInFlightAsksAboutTheSaveAndLogsYesOnlyWhereThe
     loadFurnace();
     const auto heat = screens::findHeat(app->heatsList()->heats(), 201);
     ASSERT_TRUE(heat && heat->delays);
-    session->downloads->saveDelays(2, 201, {(*heat->delays)[0]}); // left unanswered: still saving
+    context->downloads->saveDelays(2, 201, {(*heat->delays)[0]}); // left unanswered: still saving
 
     ScopedLogCapture console;
     guard(YesLog::unsavedDelays);

@@ -24,15 +24,14 @@ namespace orvendel::flows {
 
 // Everything the flows work with: made once by the front end (or a test) and handed to every flow through its
 // environment, so that no flow looks a manager up. It outlives sign-ins: each user's data is opened and closed
-// in its managers (the database, the edit store, the configuration), not by making a new one. The members are declared in
-// dependency order, so that they are released the other way round: the download manager first, the
-// transport and the notification centre last.
-// Thread contract: not changed after `create`; each manager keeps its own contract.
-struct Session {
+// in its managers (the database, the edit store, the configuration), not by making a new one. The members are declared
+// in dependency order, so that they are released the other way round: the download manager first, the transport and the
+// notification centre last. Thread contract: not changed after `create`; each manager keeps its own contract.
+struct Context {
     // Where the delay service and the update check are, as the front end resolved them (no check when none).
     std::string serviceURL;
     std::optional<std::string> storeSearchURL;
-    // The user's language and region as the service takes it ("de-CH"); every request of the session sends it.
+    // The user's language and region as the service takes it ("de-CH"); every request sends it.
     std::string locale;
 
     std::shared_ptr<NotificationCenter> notificationCenter;
@@ -45,7 +44,7 @@ struct Session {
     std::shared_ptr<DownloadManager> downloads;
 
     struct Parts {
-        std::shared_ptr<NotificationCenter> notificationCenter{};  // none: a centre of the session's own
+        std::shared_ptr<NotificationCenter> notificationCenter{};  // none: a centre of its own
         std::shared_ptr<Clock> clock{};                            // none: a system clock of its own
         std::shared_ptr<HttpTransport> transport{};                // none: a libcurl transport of its own
         std::shared_ptr<CredentialStore> credentialStore{};        // none: the system's store
@@ -57,9 +56,9 @@ struct Session {
     };
 
     // Fresh managers over the given parts.
-    static std::shared_ptr<const Session> create(Parts parts);
+    static std::shared_ptr<const Context> create(Parts parts);
 };
 
-using SessionPtr = std::shared_ptr<const Session>;
+using ContextPtr = std::shared_ptr<const Context>;
 
 } // namespace orvendel::flows

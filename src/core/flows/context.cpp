@@ -1,4 +1,4 @@
-#include "core/flows/session.hpp"
+#include "core/flows/context.hpp"
 
 #include "core/editing/edited_delays_manager.hpp"
 #include "core/model/utilities.hpp"
@@ -12,34 +12,34 @@
 
 namespace orvendel::flows {
 
-std::shared_ptr<const Session> Session::create(Parts parts)
+std::shared_ptr<const Context> Context::create(Parts parts)
 {
-    auto session = std::make_shared<Session>();
-    session->serviceURL = parts.serviceURL;
-    session->storeSearchURL = std::move(parts.storeSearchURL);
-    session->locale = parts.locale ? std::move(*parts.locale) : Utilities::serviceLocale();
-    session->notificationCenter =
+    auto context = std::make_shared<Context>();
+    context->serviceURL = parts.serviceURL;
+    context->storeSearchURL = std::move(parts.storeSearchURL);
+    context->locale = parts.locale ? std::move(*parts.locale) : Utilities::serviceLocale();
+    context->notificationCenter =
         parts.notificationCenter ? std::move(parts.notificationCenter) : std::make_shared<NotificationCenter>();
-    session->clock = parts.clock ? std::move(parts.clock) : Clock::system();
-    session->transport = parts.transport ? std::move(parts.transport) : std::make_shared<CurlHttpTransport>();
+    context->clock = parts.clock ? std::move(parts.clock) : Clock::system();
+    context->transport = parts.transport ? std::move(parts.transport) : std::make_shared<CurlHttpTransport>();
     auto supportDirectory = parts.applicationSupportDirectory ? std::move(parts.applicationSupportDirectory)
                                                               : user_folder::platformApplicationSupportDirectory();
-    session->configuration =
+    context->configuration =
         std::make_shared<UserConfigurationManager>(UserConfigurationManager::Dependencies{supportDirectory});
-    session->database = std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{supportDirectory});
-    session->edits = std::make_shared<EditedDelaysManager>(*session->notificationCenter);
+    context->database = std::make_shared<DatabaseManager>(DatabaseManager::Dependencies{supportDirectory});
+    context->edits = std::make_shared<EditedDelaysManager>(*context->notificationCenter);
     auto credentials = parts.credentialStore
                            ? std::move(parts.credentialStore)
                            : std::make_shared<CredentialStore>(LoginManager::credentialServiceName, std::nullopt,
                                                                nullptr, supportDirectory);
-    session->login =
-        LoginManager::create({std::move(credentials), session->transport, session->notificationCenter.get(),
+    context->login =
+        LoginManager::create({std::move(credentials), context->transport, context->notificationCenter.get(),
                               parts.resourceTimeout, std::move(parts.serviceURL)});
     // Made now, not at the first download: it follows every sign-in from here on (it renews expired sessions).
-    session->downloads =
-        DownloadManager::create({session->login, session->database, session->transport,
-                                 session->notificationCenter.get(), parts.resourceTimeout, session->locale});
-    return session;
+    context->downloads =
+        DownloadManager::create({context->login, context->database, context->transport,
+                                 context->notificationCenter.get(), parts.resourceTimeout, context->locale});
+    return context;
 }
 
 } // namespace orvendel::flows
