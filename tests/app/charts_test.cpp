@@ -267,6 +267,39 @@ private slots:
         tap(1); // the raised one
         QCOMPARE(tapped.count(), 1);
         QCOMPARE(tapped.takeFirst().at(0).toInt(), 0);
+
+        // The first delay split in two: the rows that stay keep their slots, the new piece is one row at the
+        // end, and a tap on either piece still names its own delay; the undo takes that one row away again.
+        const auto before = model.segmentRows()->rows();
+        QSignalSpy inserted(model.segmentRows(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(model.segmentRows(), &QAbstractItemModel::rowsRemoved);
+        const auto original = threeDelays();
+        auto pieces = *original->delays;
+        pieces[0] = delay(1, 600, 750, 5);
+        pieces.insert(pieces.begin() + 1, delay(1, 750, 900, 5));
+        model.setHeat(heat(1, 0, 3600, pieces), at(750));
+        QCoreApplication::processEvents();
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), static_cast<int>(before.size()));
+        for (const std::size_t kept : {0u, 2u, 5u}) {
+            QCOMPARE(model.segmentRows()->rows()[kept], before[kept]);
+        }
+        for (int segment = 0; segment < model.segmentRows()->count(); ++segment) {
+            const int index = model.delayIndexAt(segment);
+            if (index >= 0) {
+                tap(segment);
+                QCOMPARE(tapped.count(), 1);
+                QCOMPARE(tapped.takeFirst().at(0).toInt(), index);
+                QCOMPARE(model.chartSegments()[static_cast<std::size_t>(segment)].delay,
+                         pieces[static_cast<std::size_t>(index)]);
+            }
+        }
+        model.setHeat(original, at(600));
+        QCoreApplication::processEvents();
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(model.segmentRows()->count(), static_cast<int>(before.size()));
+        tap(3);
+        QCOMPARE(tapped.takeFirst().at(0).toInt(), 1);
     }
 
     void emptyAndZeroLengthHeatsDrawNoSegmentsOrBars()

@@ -62,6 +62,9 @@ public:
     TypedRows<SegmentRow>* segmentRows() { return &m_segmentRows; }
     // The index in the heat's list of the delay a segment shows; -1 for a gap or no such segment.
     Q_INVOKABLE int delayIndexAt(int segment) const;
+    // The same for the delay segment under a point of the segment container (the raised, selected one first);
+    // -1 over a gap or outside every segment.
+    Q_INVOKABLE int delayIndexAtPoint(qreal x, qreal y) const;
     int selectedIndex() const { return m_selectedIndex; }
     // The selected segment's frame; empty when none is selected.
     QRectF selectedFrame() const { return m_selectedFrame; }
@@ -84,6 +87,8 @@ public:
 
 private:
     void compute() override;
+    // For each slot of the rows shown next, the index of its row in `rows` (layout order).
+    static std::vector<std::size_t> keptSlots(const std::vector<SegmentRow>& held, const std::vector<SegmentRow>& rows);
 
     HeatPtr m_heat;
     std::optional<Instant> m_selectedStart;

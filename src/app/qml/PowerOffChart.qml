@@ -126,13 +126,11 @@ Item {
                     id: segments
                     model: chart.model.segmentRows
                     delegate: Rectangle {
-                        id: segment
                         required property int index
                         required property rect frame
                         required property color fill
                         required property bool outlined
                         required property bool selected
-                        required property bool tappable
                         objectName: "powerOffSegment_" + index
                         x: frame.x
                         y: frame.y
@@ -142,12 +140,23 @@ Item {
                         border.width: outlined ? 1 : 0
                         border.color: chart.model.labelsTextColor
                         z: selected ? 2 : 0
+                    }
+                }
 
-                        MouseArea {
-                            anchors.fill: parent
-                            enabled: segment.tappable
-                            onClicked: chart.segmentTapped(chart.model.delayIndexAt(segment.index))
-                        }
+                // One area for the taps of every segment: an area per segment doubled the items the renderer
+                // walks on every frame.
+                MouseArea {
+                    objectName: "powerOffSegmentTaps"
+                    // The raised segment stands out of the container.
+                    x: -parent.height / 2
+                    y: -parent.height / 2
+                    width: parent.width + 2 * -x
+                    height: parent.height * 2
+                    z: 3
+                    onClicked: mouse => {
+                        const index = chart.model.delayIndexAtPoint(mouse.x + x, mouse.y + y)
+                        if (index >= 0)
+                            chart.segmentTapped(index)
                     }
                 }
 
