@@ -2,6 +2,10 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
+
+#include <algorithm>
+#include <vector>
 
 namespace orvendel::app::ChartDrawing {
 
@@ -15,8 +19,27 @@ QFont labelFont(bool bold)
 
 screens::Size naturalSize(const QString& text, const QFont& font)
 {
+    // The same few captions are measured on every edit (legends, times, bar labels): shaping them anew cost a
+    // sixth of a chart's update. Kept per font and text; the charts use two fonts and a heat's reasons.
+    struct Measured {
+        QFont font;
+        QHash<QString, screens::Size> sizes;
+    };
+    static thread_local std::vector<Measured> cache;
+    auto found = std::find_if(cache.begin(), cache.end(), [&](const Measured& m) { return m.font == font; });
+    if (found == cache.end()) {
+        found = cache.insert(cache.end(), Measured{font, {}});
+    }
+    if (const auto known = found->sizes.constFind(text); known != found->sizes.constEnd()) {
+        return *known;
+    }
+    if (found->sizes.size() >= 512) {
+        found->sizes.clear();
+    }
     const QFontMetricsF metrics(font);
-    return screens::Size{metrics.horizontalAdvance(text), metrics.height()};
+    const screens::Size size{metrics.horizontalAdvance(text), metrics.height()};
+    found->sizes.insert(text, size);
+    return size;
 }
 
 QColor toQColor(const screens::Color& color)
