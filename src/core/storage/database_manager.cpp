@@ -2,10 +2,12 @@
 
 #include "core/model/utilities.hpp"
 #include "core/platform/local_files.hpp"
+#include "core/platform/process_memory.hpp"
 #include "core/storage/database_schema.hpp"
 #include "core/support/log.hpp"
 
 #include <fmt/format.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cassert>
@@ -276,6 +278,12 @@ void DatabaseManager::fetchLast24HoursHeats(int furnaceId, HeatsCompletion compl
         if (completion) {
             completion(std::move(heats));
         }
+        // The day is in records now: the pages SQLite kept for reading it, and the heap the download's
+        // decoding freed, go back to the system while the screen is built from the records.
+        if (m_database && m_database->sqliteHandle()) {
+            sqlite3_db_release_memory(m_database->sqliteHandle());
+        }
+        ProcessMemory::returnFreed();
     });
 }
 
