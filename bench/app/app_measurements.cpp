@@ -141,6 +141,14 @@ public:
             },
             Qt::DirectConnection);
         m_connections << QObject::connect(
+            window, &QQuickWindow::beforeRendering, window,
+            [this] {
+                if (m_syncAt >= 0 && m_renderAt < 0) {
+                    m_renderAt = m_timer.nsecsElapsed();
+                }
+            },
+            Qt::DirectConnection);
+        m_connections << QObject::connect(
             window, &QQuickWindow::frameSwapped, window,
             [this] {
                 if (m_syncAt >= 0 && m_frameAt < 0) {
@@ -183,6 +191,10 @@ public:
     double at(int mark) const { return static_cast<double>(m_marks[static_cast<std::size_t>(mark)]) / 1e6; }
     double allMs() const { return static_cast<double>(m_allAt) / 1e6; }
     double frameMs() const { return static_cast<double>(m_frameAt.load()) / 1e6; }
+    // Of the frame: from the last signal until the scene was synchronised (the wait for the frame, the views'
+    // layout and their new nodes), then the drawing until the swap.
+    double syncedMs() const { return static_cast<double>(m_syncAt.load()) / 1e6; }
+    double renderMs() const { return static_cast<double>(m_frameAt.load() - m_renderAt.load()) / 1e6; }
     // The GUI thread's CPU time until the last signal: our handlers and what the views did in reply; the rest
     // of the wall time went waiting for the edit store's thread and the event loop.
     double busyMs() const { return static_cast<double>(m_busyNs) / 1e6; }
@@ -205,6 +217,7 @@ private:
     QList<QMetaObject::Connection> m_connections;
     std::vector<qint64> m_marks;
     std::atomic<qint64> m_allAt{-1};
+    std::atomic<qint64> m_renderAt{-1};
     std::atomic<qint64> m_syncAt{-1};
     std::atomic<qint64> m_frameAt{-1};
     qint64 m_cpuAtStart = 0;
@@ -245,7 +258,7 @@ ColdStarts measureColdStarts(const QString& serviceURL)
 }
 
 struct EditFigures {
-    std::vector<double> call, list, pages, charts, detail, all, frame, busy;
+    std::vector<double> call, list, pages, charts, detail, all, synced, render, frame, busy;
     int rebuilds = 0; // model resets during the edits: each one a fault
 };
 
@@ -257,6 +270,8 @@ void append(EditFigures& to, const EditFigures& from)
                                 {&to.charts, &from.charts},
                                 {&to.detail, &from.detail},
                                 {&to.all, &from.all},
+                                {&to.synced, &from.synced},
+                                {&to.render, &from.render},
                                 {&to.frame, &from.frame},
                                 {&to.busy, &from.busy}}) {
         into->insert(into->end(), values->begin(), values->end());
@@ -275,7 +290,9 @@ void printEdits(const char* what, const EditFigures& edits)
     printSpread("both charts recomputed (changed)", edits.charts);
     printSpread("heat detail told (delaysChanged)", edits.detail);
     printSpread("all of them", edits.all);
+    printSpread("the scene synchronised for the next frame", edits.synced);
     printSpread("the next frame swapped", edits.frame);
+    printSpread("of which drawing (beforeRendering to swap)", edits.render);
     printSpread("GUI thread CPU time until all of them", edits.busy);
     std::printf("  %-44s %d\n", "full rebuilds (model resets) during the edits", edits.rebuilds);
 }
@@ -328,6 +345,8 @@ public:
             figures.charts.push_back(std::max(clock.at(powerOff), clock.at(bar)));
             figures.detail.push_back(clock.at(detailMark));
             figures.all.push_back(clock.allMs());
+            figures.synced.push_back(clock.syncedMs());
+            figures.render.push_back(clock.renderMs());
             figures.frame.push_back(clock.frameMs());
             figures.busy.push_back(clock.busyMs());
             // The store's journal write and the page turn's animation settle before the next edit.
