@@ -507,20 +507,6 @@ private slots:
         QVERIFY(gui().item("usernameField")->hasActiveFocus());
     }
 
-    void serviceDownShowsTheTransportError()
-    {
-        m_service->stop();
-        gui().type("usernameField", "demo");
-        gui().type("passwordField", "demo");
-        QVERIFY(gui().click("loginButton"));
-        QVERIFY(alertShown());
-        QCOMPARE(alertTitle(), QString("Problem"));
-        QVERIFY2(alertMessage().contains("(Error: "), qPrintable(alertMessage()));
-        qInfo("service down: %s", qPrintable(alertMessage()));
-        QVERIFY(gui().chooseAlertButton("OK"));
-        QVERIFY(gui().item("loginButton")->isEnabled());
-    }
-
     // The update offer against a scripted store: "Update" hands the store's web page to the desktop, "Not Now"
     // nothing. Which addresses are offered at all is the update check's.
     void theUpdateOfferOpensOnlyTheStoresWebPage()
