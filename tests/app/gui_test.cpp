@@ -434,8 +434,7 @@ private slots:
         const auto listed = report->listedDelay(0);
         QVERIFY(listed);
         QVERIFY(gui().click("reportDelay_0"));
-        QVERIFY(gui().waitFor([this] { return !gui().item("reportTable"); }));
-        QCOMPARE(gui().controller().flow().heatsList()->selectedHeatDelay(), listed);
+        QVERIFY(gui().waitFor([&] { return gui().controller().flow().heatsList()->selectedHeatDelay() == listed; }));
         // The heat detail shows that heat, on that delay's page.
         QVERIFY(gui().waitFor([this] { return !gui().controller().heatDetail()->showsEmptyMessage(); }));
         const auto& flow = gui().controller().heatDetail()->flow();
@@ -444,6 +443,38 @@ private slots:
         const auto page = gui().controller().heatDetail()->pages()->currentIndex();
         QVERIFY(page >= 0 && page < static_cast<int>(delays.size()));
         QCOMPARE(delays[static_cast<std::size_t>(page)]->startDate.date, listed->delayStartDate);
+
+        // A delay of a furnace the heats list does not show: the list switches to it, then the delay opens.
+        QVERIFY(gui().click("reportButton"));
+        QVERIFY(gui().waitFor([this] { return gui().item("reportTable"); }));
+        // The first report's controller goes at a later turn of the loop.
+        QVERIFY(gui().waitFor(
+            [this] { return gui().controller().findChildren<app::ShiftReportController*>().size() == 1; }));
+        auto* again = gui().controller().findChild<app::ShiftReportController*>();
+        QVERIFY(gui().waitFor([&] { return !again->running(); }));
+        const int shown = gui().controller().flow().heatsList()->furnace()->id;
+        const auto& furnaces = again->flow()->furnaces();
+        const auto other = std::find_if(furnaces.begin(), furnaces.end(),
+                                        [&](const auto& f) { return f.furnace.id != shown && !f.heats.empty(); });
+        QVERIFY(other != furnaces.end());
+        again->setFurnaceIndex(static_cast<int>(other - furnaces.begin()) + 1);
+        QVERIFY(gui().waitFor([this] { return gui().item("reportLine_0"); }));
+        QVERIFY(gui().click("reportLine_0"));
+        QVERIFY(gui().waitFor([this] { return gui().item("reportDelay_0"); }));
+        const auto elsewhere = again->listedDelay(0);
+        QVERIFY(elsewhere);
+        QVERIFY(gui().click("reportDelay_0"));
+        QVERIFY(gui().waitFor([&] {
+            if (gui().controller().alerts()->shown()) {
+                gui().chooseAlertButton("Yes"); // edits of the shown furnace at risk
+            }
+            return gui().controller().flow().heatsList()->selectedHeatDelay() == elsewhere;
+        }));
+        QCOMPARE(gui().controller().flow().heatsList()->furnace()->id, other->furnace.id);
+        QVERIFY(gui().waitFor([&] {
+            const auto& heat = gui().controller().heatDetail()->flow()->heat();
+            return heat && heat->heatId == elsewhere->heatId;
+        }));
     }
 
     void inputKeepsTheMainScreenUntilFiveIdleMinutes()

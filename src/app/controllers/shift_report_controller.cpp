@@ -92,6 +92,8 @@ ShiftReportController::ShiftReportController(flows::ShiftReportFlow::Environment
                                                     self->flowChanged(change);
                                                 }
                                             });
+    m_pendingTimer.setInterval(50);
+    connect(&m_pendingTimer, &QTimer::timeout, this, &ShiftReportController::checkPendingOpen);
     rebuild();
 }
 
@@ -354,30 +356,78 @@ bool ShiftReportController::openDelay(int index)
         return false;
     }
     const auto& [furnace, item] = m_shownDelays[static_cast<std::size_t>(index)];
-    const auto& listed = m_heatsList->furnace();
     const auto& report = m_flow->furnaces()[furnace];
+    const screens::HeatDelayIdentifier wanted{item.heat->heatId, item.delay->startDate.date};
+    const auto& listed = m_heatsList->furnace();
+    if (listed && listed->id == report.furnace.id) {
+        if (selectListed(wanted)) {
+            emit delayOpened();
+            return true;
+        }
+        m_delaysMessage = tr("This delay is no longer in the heats list; refresh it.");
+        emit delaysChanged();
+        return false;
+    }
+    m_pendingOpen = PendingOpen{report.furnace.id, fromUtf8(report.furnace.name), wanted};
+    m_delaysMessage = tr("Opening %1 in the heats list...").arg(m_pendingOpen->furnaceName);
+    emit delaysChanged();
+    m_heatsList->didSelectFurnace(report.furnace);
+    m_pendingTimer.start();
+    return false;
+}
+
+bool ShiftReportController::selectListed(const screens::HeatDelayIdentifier& delay)
+{
     const auto& sections = m_heatsList->tableData();
-    if (listed && listed->id == report.furnace.id && sections) {
-        for (std::size_t section = 0; section < sections->size(); ++section) {
-            const auto& entry = (*sections)[section];
-            if (entry.heatId != item.heat->heatId) {
-                continue;
-            }
-            for (std::size_t row = 0; row < entry.items.size(); ++row) {
-                if (entry.items[row].startDate == item.delay->startDate.date) {
-                    m_heatsList->selectRow(section, row);
-                    emit delayOpened();
-                    return true;
-                }
+    if (!sections) {
+        return false;
+    }
+    for (std::size_t section = 0; section < sections->size(); ++section) {
+        const auto& entry = (*sections)[section];
+        if (entry.heatId != delay.heatId) {
+            continue;
+        }
+        for (std::size_t row = 0; row < entry.items.size(); ++row) {
+            if (entry.items[row].startDate == delay.delayStartDate) {
+                m_heatsList->selectRow(section, row);
+                return true;
             }
         }
     }
-    m_delaysMessage = listed && listed->id != report.furnace.id
-                          ? tr("The heats list shows another furnace: choose %1 there to open this delay.")
-                                .arg(fromUtf8(report.furnace.name))
-                          : tr("This delay is no longer in the heats list; refresh it.");
-    emit delaysChanged();
     return false;
+}
+
+void ShiftReportController::checkPendingOpen()
+{
+    if (!m_pendingOpen || !m_heatsList) {
+        m_pendingTimer.stop();
+        return;
+    }
+    auto& pending = *m_pendingOpen;
+    const auto& listed = m_heatsList->furnace();
+    const bool there = listed && listed->id == pending.furnaceId;
+    if (there && !m_heatsList->isBusy() && selectListed(pending.delay)) {
+        m_pendingOpen.reset();
+        m_pendingTimer.stop();
+        m_delaysMessage.clear();
+        emit delaysChanged();
+        emit delayOpened();
+        return;
+    }
+    // A question, a download or a read still runs; a few quiet checks in a row mean the list is done with it.
+    constexpr int quietChecks = 4;
+    constexpr int mostChecks = 1200; // a minute
+    pending.idleChecks = m_heatsList->isBusy() ? 0 : pending.idleChecks + 1;
+    if (pending.idleChecks < quietChecks && ++pending.checks < mostChecks) {
+        return;
+    }
+    m_delaysMessage =
+        there
+            ? tr("This delay is no longer in the heats list; refresh it.")
+            : tr("The heats list shows another furnace: choose %1 there to open this delay.").arg(pending.furnaceName);
+    m_pendingOpen.reset();
+    m_pendingTimer.stop();
+    emit delaysChanged();
 }
 
 std::optional<screens::HeatDelayIdentifier> ShiftReportController::listedDelay(int index) const

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
 #include <memory>
@@ -104,8 +105,9 @@ public:
     // The line a bar of the chart stands for; -1 for the bar of the many small reasons.
     Q_INVOKABLE int lineOfBar(int bar) const;
     Q_INVOKABLE void closeDelays();
-    // Opens a listed delay in the heat detail; false (with `delaysMessage` saying why) when the heats list
-    // shows another furnace.
+    // Opens a listed delay in the heat detail (`delayOpened`). A delay of another furnace first switches the
+    // heats list to that furnace, through its unsaved-work question, and opens once that furnace's list is in;
+    // false until then, or when the delay cannot be opened (`delaysMessage` says why).
     Q_INVOKABLE bool openDelay(int index);
     // Writes what the screen shows; empty on success, else why not. A "file:" URL is taken as its path.
     Q_INVOKABLE QString exportCsv(const QString& path) const;
@@ -157,6 +159,20 @@ private:
     QString m_delaysMessage;
     std::vector<ShownDelay> m_shownDelays;
     TypedRows<ReportDelayRow> m_delays;
+
+    // A delay waiting for the heats list to show its furnace; checked on a short timer, since the list's
+    // switch runs through a question, a download and a read.
+    struct PendingOpen {
+        int furnaceId = 0;
+        QString furnaceName;
+        screens::HeatDelayIdentifier delay;
+        int idleChecks = 0;
+        int checks = 0;
+    };
+    bool selectListed(const screens::HeatDelayIdentifier& delay);
+    void checkPendingOpen();
+    std::optional<PendingOpen> m_pendingOpen;
+    QTimer m_pendingTimer;
 };
 
 } // namespace orvendel::app
