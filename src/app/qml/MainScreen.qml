@@ -50,19 +50,29 @@ Item {
         controller: screen.app.heatDetail
     }
 
-    // Made on the first opening only: the main screen comes up as fast, and as small, as without it.
+    // Made on the first opening only, and named by its file rather than written here, so that not even its
+    // type (and the file dialog's module it imports) is loaded before: the main screen comes up as fast, and
+    // as small, as without it.
     Loader {
         id: shiftReport
         active: false
 
         function openWith(controller) {
-            active = true
+            if (!active) {
+                setSource("ShiftReportScreen.qml", { objectName: "shiftReportScreen" })
+                active = true
+            }
             item.openWith(controller)
         }
 
-        sourceComponent: ShiftReportScreen {
-            objectName: "shiftReportScreen"
-            onFinished: (delayOpened) => delayOpened ? heatDetail.focusPage() : heatsList.focusList()
+        Connections {
+            target: shiftReport.item
+            function onFinished(delayOpened) {
+                if (delayOpened)
+                    heatDetail.focusPage()
+                else
+                    heatsList.focusList()
+            }
         }
     }
 }
