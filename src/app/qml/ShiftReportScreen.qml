@@ -42,7 +42,8 @@ Popup {
         target: report.controller
         function onDelayOpened() {
             report.openedDelay = true
-            report.close()
+            // After the tap that opened it is handled: a handler whose window goes mid-tap warns.
+            Qt.callLater(report.close)
         }
         function onDelaysChanged() {
             if (report.controller.showsDelays)
