@@ -269,7 +269,7 @@ ReportAmount& ReportAmount::operator+=(const ReportAmount& other)
 
 std::string unclassifiedReasonName(int reasonId)
 {
-    return reasonId == 0 ? std::string(unclassifiedTitle) : fmt::format("Reason {} (not in the tree)", reasonId);
+    return reasonId == 0 ? std::string(unclassifiedTitle) : fmt::format(texts::reasonNotInTree, reasonId);
 }
 
 ReportTally tallyShiftReport(const ShiftReportInput& input)
@@ -542,6 +542,47 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
     return table;
 }
 
+std::size_t reportLineCount(const ReportTable& table)
+{
+    return table.rows.size() + (table.unclassified.amount.count > 0 ? 1 : 0);
+}
+
+const ReportRow* reportLine(const ReportTable& table, std::size_t line)
+{
+    if (line < table.rows.size()) {
+        return &table.rows[line];
+    }
+    return line < reportLineCount(table) ? &table.unclassified : nullptr;
+}
+
+std::vector<ReportBar> reportBars(const ReportTable& table)
+{
+    const std::size_t classified = table.rows.size();
+    const bool shared = classified > mostReportBars;
+    const std::size_t own = shared ? mostReportBars - 1 : classified;
+    std::vector<ReportBar> bars;
+    bars.reserve(own + 2);
+    const auto add = [&](std::size_t line) {
+        const ReportRow& row = *reportLine(table, line);
+        bars.push_back(ReportBar{row.code.empty() ? row.name : row.code, row.amount.time, row.cumulativeShare, line});
+    };
+    for (std::size_t line = 0; line < own; ++line) {
+        add(line);
+    }
+    if (shared) {
+        nanoseconds time{0};
+        for (std::size_t line = own; line < classified; ++line) {
+            time += table.rows[line].amount.time;
+        }
+        bars.push_back(ReportBar{fmt::format(texts::moreReasons, classified - own), time,
+                                 table.rows.back().cumulativeShare, std::nullopt});
+    }
+    if (reportLineCount(table) > classified) {
+        add(classified);
+    }
+    return bars;
+}
+
 std::string minutesText(nanoseconds time)
 {
     return fmt::format("{:.1f}", std::chrono::duration<double>(time).count() / 60);
@@ -550,6 +591,61 @@ std::string minutesText(nanoseconds time)
 std::string percentText(double share)
 {
     return fmt::format("{:.1f}", share * 100);
+}
+
+namespace {
+
+const char* delaysWord(int count)
+{
+    return count == 1 ? texts::delay : texts::delays;
+}
+
+} // namespace
+
+std::string reportTotalText(const ReportAmount& total)
+{
+    std::string text = fmt::format(texts::reportTotal, minutesText(total.time), total.count, delaysWord(total.count));
+    if (total.pendingCount > 0) {
+        text += fmt::format(texts::reportUnsaved, minutesText(total.pendingTime), total.pendingCount,
+                            delaysWord(total.pendingCount));
+    }
+    return text;
+}
+
+std::string reportClockText(Instant instant, const ZoneOffsetAt& zone)
+{
+    using namespace std::chrono;
+    const auto local = floor<minutes>(instant) + seconds{zone ? zone(instant) : 0};
+    const auto day = floor<days>(local);
+    const year_month_day date(day);
+    const hh_mm_ss clock(floor<minutes>(local - day));
+    return fmt::format("{:02}.{:02}. {:02}:{:02}", static_cast<unsigned>(date.day()),
+                       static_cast<unsigned>(date.month()), clock.hours().count(), clock.minutes().count());
+}
+
+std::string reportPeriodText(const ReportTally& tally, const ZoneOffsetAt& zone)
+{
+    if (!tally.periodStart || !tally.periodEnd) {
+        return {};
+    }
+    return fmt::format(texts::reportPeriod, reportClockText(*tally.periodStart, zone),
+                       reportClockText(*tally.periodEnd, zone));
+}
+
+std::string furnaceListErrorText(const Error& error)
+{
+    return fmt::format(texts::furnaceListUnread, error.description);
+}
+
+std::string furnaceErrorText(std::string_view furnace, const Error& error)
+{
+    return fmt::format(texts::furnaceNotCounted, furnace, error.description);
+}
+
+std::string reportDelayHeading(const ReportDelay& delay, std::string_view furnace)
+{
+    const std::string heat = delay.heat ? fmt::format(texts::heatTitle, delay.heat->heatNumber) : std::string();
+    return furnace.empty() ? heat : fmt::format(texts::furnaceHeat, furnace, heat);
 }
 
 std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,

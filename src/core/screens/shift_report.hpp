@@ -1,14 +1,17 @@
 #pragma once
 
 #include "core/model/heat.hpp"
+#include "core/model/texts.hpp"
 #include "core/screens/colors.hpp"
 #include "core/screens/reason_tree.hpp"
 #include "core/screens/shift_schedule.hpp"
+#include "core/support/error.hpp"
 
 #include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvendel::screens {
@@ -115,11 +118,28 @@ struct ReportTable {
     std::vector<ReportRow> unclassifiedReasons;
 };
 
-inline constexpr const char* wholeDayTitle = "Whole day";
-inline constexpr const char* unclassifiedTitle = "Unclassified";
+inline constexpr const char* wholeDayTitle = texts::wholeDay;
+inline constexpr const char* unclassifiedTitle = texts::unclassified;
 
 // The table of one scope (0: whole day, k: shift k - 1), by reason or by top-level category.
 ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGrouping grouping);
+
+// The lines a table shows, in order: its classified rows, then the unclassified row when a delay was counted
+// there. `reportLine` is null past the last.
+std::size_t reportLineCount(const ReportTable& table);
+const ReportRow* reportLine(const ReportTable& table, std::size_t line);
+
+// A bar of the report's chart, largest first like the lines.
+struct ReportBar {
+    std::string label; // the line's code, else its name; "12 more" for the shared bar
+    std::chrono::nanoseconds time{0};
+    double cumulativeShare = 0;
+    std::optional<std::size_t> line; // the table line it stands for; none for the shared bar
+};
+// Past this many classified lines the smallest share one bar, so that the others stay wide enough to read and
+// tap; the table keeps every line, and the unclassified line keeps its own bar.
+inline constexpr std::size_t mostReportBars = 20;
+std::vector<ReportBar> reportBars(const ReportTable& table);
 
 // The name an unclassified reason id is shown under: "Unclassified" for none, else "Reason 1234 (not in the tree)".
 std::string unclassifiedReasonName(int reasonId);
@@ -128,12 +148,24 @@ std::string unclassifiedReasonName(int reasonId);
 std::string minutesText(std::chrono::nanoseconds time);
 std::string percentText(double share);
 
+// "95.3 min power off in 40 delays", with ", 12.0 min in 2 delays unsaved" when edits are not saved yet.
+std::string reportTotalText(const ReportAmount& total);
+// "07.03. 14:05" in the plant's zone.
+std::string reportClockText(Instant instant, const ZoneOffsetAt& zone);
+// From the first delay's start to the last counted moment; empty without delays.
+std::string reportPeriodText(const ReportTally& tally, const ZoneOffsetAt& zone);
+// Why the report leaves out every furnace, or one.
+std::string furnaceListErrorText(const Error& error);
+std::string furnaceErrorText(std::string_view furnace, const Error& error);
+
 // A delay of a row, for the list behind a tapped row: the part of it within the scope.
 struct ReportDelay {
     HeatPtr heat;
     DelayPtr delay;
     std::chrono::nanoseconds time{0};
 };
+// "Heat 12", or "EAF 1 · Heat 12" when the list holds several furnaces' delays (`furnace` not empty).
+std::string reportDelayHeading(const ReportDelay& delay, std::string_view furnace);
 // The delays of `row` within `scope`, in the heats' order.
 std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,
                                          std::size_t scope);

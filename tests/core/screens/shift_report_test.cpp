@@ -2,6 +2,7 @@
 
 #include "screens_fixtures.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 namespace orvendel::screens {
@@ -261,6 +262,54 @@ TEST(ShiftReport, FurnacesAddUpByReasonAndCategoryName)
     EXPECT_EQ(rowMinutes(table.rows), (Rows{{"Transformer trip", 15}}));
     EXPECT_EQ(table.unclassified.amount.time, seconds{160});
     EXPECT_EQ(rowMinutes(reportTable(merged, 0, ReportGrouping::category).rows), (Rows{{"Electrical", 15}}));
+}
+
+// What the app and the CLI both show: the chart's bars, the total line and the period.
+TEST(ShiftReport, PastTwentyReasonsTheSmallestShareOneBarAndTheLinesReadTheSame)
+{
+    // Reason 300 + k takes 100 + 10k seconds, one after another from 09:00 local; the unclassified minute
+    // runs over local midnight.
+    std::vector<Reason> reasons{{std::nullopt, 1, std::nullopt, "Process", "PR", ""}};
+    for (int k = 1; k <= 22; ++k) {
+        reasons.push_back({300 + k, 1 + k, 1, fmt::format("Reason {:02}", k), fmt::format("C{:02}", k), ""});
+    }
+    const auto reportOf = [&](int classified) {
+        std::vector<DelayPtr> delays;
+        for (int k = 1; k <= classified; ++k) {
+            delays.push_back(delay(1, (k - 1) * 1000.0, (k - 1) * 1000.0 + 100 + 10 * k, 300 + k));
+        }
+        delays.front()->isEdited = true;
+        delays.push_back(delay(1, 54000 - 30, 54000 + 30, 0));
+        Report report;
+        report.tree = ReasonTree(reasons);
+        report.zone = fixedZone(TimeZone{3600});
+        report.heats = {heat(1, 0, 54030, delays)};
+        return report.tally();
+    };
+
+    const auto tally = reportOf(22);
+    const auto table = reportTable(tally, 0, ReportGrouping::reason);
+    ASSERT_EQ(reportLineCount(table), 23u);
+    EXPECT_EQ(reportLine(table, 22), &table.unclassified);
+    EXPECT_EQ(reportLine(table, 23), nullptr);
+    const auto bars = reportBars(table);
+    ASSERT_EQ(bars.size(), 21u);
+    EXPECT_EQ(bars[0].label, "C22");
+    EXPECT_EQ(bars[18].line, 18u);
+    EXPECT_EQ(bars[19].label, "3 more");
+    EXPECT_EQ(bars[19].line, std::nullopt);
+    EXPECT_EQ(bars[19].time, seconds{110 + 120 + 130});
+    EXPECT_EQ(bars[19].cumulativeShare, table.rows.back().cumulativeShare);
+    EXPECT_EQ(bars[20].label, "Unclassified");
+    EXPECT_EQ(bars[20].line, 22u);
+
+    const auto twenty = reportBars(reportTable(reportOf(20), 0, ReportGrouping::reason));
+    ASSERT_EQ(twenty.size(), 21u);
+    EXPECT_EQ(twenty[19].label, "C01");
+
+    EXPECT_EQ(reportTotalText(table.total), "79.8 min power off in 23 delays, 1.8 min in 1 delay unsaved");
+    EXPECT_EQ(reportPeriodText(tally, fixedZone(TimeZone{3600})), "07.03. 09:00 – 08.03. 00:00");
+    EXPECT_EQ(reportPeriodText(ReportTally{}, fixedZone(TimeZone{3600})), "");
 }
 
 TEST(ShiftSchedule, ReadsBothFormsAndRefusesOverlapsAndGaps)
