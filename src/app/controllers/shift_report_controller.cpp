@@ -261,7 +261,8 @@ void ShiftReportController::showDelays(int line)
         if (!match) {
             continue;
         }
-        for (auto& delay : screens::reportRowDelays(m_flow->input(furnace), report.tally, *match, scope)) {
+        for (auto& delay :
+             screens::reportRowDelays(m_flow->input(furnace), report.tally, table.reasonsOf(*match), scope)) {
             m_shownDelays.push_back({furnace, std::move(delay)});
         }
     }

@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,14 @@ struct ReportAmount {
 // One reason the delays were filed under, as the furnace's tree names it; a reason id the tree does not hold
 // (or none, id 0) is unclassified and named by its id.
 struct ReportReason {
+    ReportReason() = default;
+    // Made in place by the tally (see ReportRow).
+    ReportReason(int furnace, int reason, bool isClassified, const std::string& reasonName,
+                 const std::string& reasonCode, const std::string& color, std::optional<std::size_t> categoryIndex)
+        : furnaceId(furnace), reasonId(reason), classified(isClassified), name(reasonName), code(reasonCode),
+          colorString(color), category(categoryIndex)
+    {}
+
     int furnaceId = 0;
     int reasonId = 0;
     bool classified = false;
@@ -95,14 +105,24 @@ enum class ReportGrouping { reason, category };
 
 // One row of a report table. Shares are fractions of the scope's total power-off time.
 struct ReportRow {
+    ReportRow() = default;
+    // Tables make their rows in place with this: a row built as an aggregate was cleared as a whole first,
+    // which cost more than filling it.
+    ReportRow(const std::string& rowName, const std::string& rowCode, const std::optional<Color>& rowColor,
+              const ReportAmount& rowAmount, std::uint32_t first, std::uint32_t count)
+        : name(rowName), code(rowCode), color(rowColor), amount(rowAmount), firstReason(first), reasonCount(count)
+    {}
+
     std::string name;
     std::string code;
     std::optional<Color> color;
     ReportAmount amount;
     double share = 0;
     double cumulativeShare = 0;
-    // The reasons this row adds up (one for a reason row), to list its delays.
-    std::vector<std::size_t> reasons; // indexes into ReportTally::reasons
+    // The reasons this row adds up (one for a reason row), to list its delays: `ReportTable::reasonsOf`.
+    // Kept in one array per table, as a row's own list would cost an allocation per row.
+    std::uint32_t firstReason = 0;
+    std::uint32_t reasonCount = 0;
 };
 
 // What one tab of the report shows.
@@ -116,6 +136,11 @@ struct ReportTable {
     ReportRow unclassified;
     // The unclassified row by reason id.
     std::vector<ReportRow> unclassifiedReasons;
+    // The reasons of every row above side by side, indexes into ReportTally::reasons.
+    std::vector<std::size_t> reasons;
+
+    // The reasons `row` (one of this table's) adds up; empty for a row of another table that reaches past.
+    std::span<const std::size_t> reasonsOf(const ReportRow& row) const;
 };
 
 inline constexpr const char* wholeDayTitle = texts::wholeDay;
@@ -166,8 +191,8 @@ struct ReportDelay {
 };
 // "Heat 12", or "EAF 1 · Heat 12" when the list holds several furnaces' delays (`furnace` not empty).
 std::string reportDelayHeading(const ReportDelay& delay, std::string_view furnace);
-// The delays of `row` within `scope`, in the heats' order.
-std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,
-                                         std::size_t scope);
+// The delays of a row's reasons (`ReportTable::reasonsOf`) within `scope`, in the heats' order.
+std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally,
+                                         std::span<const std::size_t> reasons, std::size_t scope);
 
 } // namespace orvendel::screens

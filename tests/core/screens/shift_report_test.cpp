@@ -83,7 +83,18 @@ TEST(ShiftReport, SumsRollsUpAndSortsWithUnclassifiedAndPendingApart)
     const auto byCategory = reportTable(tally, 0, ReportGrouping::category);
     EXPECT_EQ(rowMinutes(byCategory.rows), (Rows{{"Process", 15}, {"Electrical", 700.0 / 60}}));
     EXPECT_EQ(byCategory.rows[1].amount.pendingTime, seconds{100});
-    EXPECT_EQ(byCategory.rows[1].reasons.size(), 2u);
+    // Each row keeps its own reasons once the rows are sorted, largest first within.
+    const auto reasonIds = [&](const ReportTable& table, const ReportRow& row) {
+        std::vector<int> ids;
+        for (const std::size_t i : table.reasonsOf(row)) {
+            ids.push_back(tally.reasons[i].reasonId);
+        }
+        return ids;
+    };
+    EXPECT_EQ(reasonIds(byCategory, byCategory.rows[0]), (std::vector<int>{201, 202}));
+    EXPECT_EQ(reasonIds(byCategory, byCategory.rows[1]), (std::vector<int>{101, 102}));
+    EXPECT_EQ(reasonIds(byCategory, byCategory.unclassified), (std::vector<int>{0, 999}));
+    EXPECT_EQ(reasonIds(byReason, byReason.rows[3]), (std::vector<int>{102}));
     EXPECT_EQ(minutesText(byCategory.rows[1].amount.time), "11.7");
     EXPECT_EQ(percentText(byCategory.rows[1].cumulativeShare), "80.0");
 
@@ -92,7 +103,7 @@ TEST(ShiftReport, SumsRollsUpAndSortsWithUnclassifiedAndPendingApart)
     EXPECT_EQ(reportTable(tally, 2, ReportGrouping::reason).total.count, 0);
 
     const auto rowDelays = reportRowDelays({1, &report.heats, &report.tree, report.schedule, report.zone, report.now},
-                                           tally, byCategory.rows[1], 0);
+                                           tally, byCategory.reasonsOf(byCategory.rows[1]), 0);
     ASSERT_EQ(rowDelays.size(), 2u);
     EXPECT_EQ(rowDelays[1].delay, edited);
 }
@@ -138,6 +149,29 @@ TEST(ShiftReport, DelaysAreSplitAtShiftChangesAndARunningDelayCountsUpToNow)
     EXPECT_EQ(reportTable(tally, 0, ReportGrouping::reason).total.time, seconds{600});
     EXPECT_EQ(tally.issues.withoutLength, 1); // not started yet
     EXPECT_EQ(tally.periodEnd, at(900));
+}
+
+// After a reason's first delay the following ones of a shift take a shorter way: it must count them alike.
+TEST(ShiftReport, RepeatedReasonsCountLikeTheirFirstDelay)
+{
+    auto edited = delay(1, 500, 600, 101);
+    edited->isEdited = true;
+    Report report;
+    report.now = at(4500);
+    report.heats = {heat(1, 0, 4000,
+                         std::vector{delay(1, 0, 100, 101), delay(1, 200, 400, 201), edited, delay(1, 700, 700, 101),
+                                     delay(1, 800, 900, 201), delay(1, 1000, 1100, 101),
+                                     delay(1, 3900, 4100, 101),    // past its heat's end
+                                     delay(1, 4200, 5000, 201)})}; // after its heat, running
+    const auto tally = report.tally();
+    const auto shift = reportTable(tally, 1, ReportGrouping::reason);
+    EXPECT_EQ(rowMinutes(shift.rows), (Rows{{"Waiting for scrap", 10}, {"Transformer trip", 500.0 / 60}}));
+    EXPECT_EQ(shift.rows[1].amount.count, 4);
+    EXPECT_EQ(shift.rows[1].amount.pendingTime, seconds{100});
+    EXPECT_EQ(shift.total.count, 7);
+    EXPECT_EQ(tally.issues.withoutLength, 1);
+    EXPECT_EQ(tally.issues.outsideTheirHeat, 2);
+    EXPECT_EQ(tally.periodEnd, at(4500));
 }
 
 TEST(ShiftReport, DelaysOutOfOrderAndDaysApartLandInTheirShiftsWithOneCountEach)
