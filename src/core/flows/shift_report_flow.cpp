@@ -231,7 +231,7 @@ screens::ReportTally ShiftReportFlow::combined() const
     auto merged = screens::mergeTallies(tallies);
     if (tallies.empty()) {
         merged.schedule = schedule();
-        merged.amounts.resize(1 + merged.schedule.size());
+        merged.scopes = 1 + merged.schedule.size();
     }
     return merged;
 }

@@ -334,7 +334,7 @@ std::size_t countCommonDelays(const std::vector<DelayPtr>& delays, std::size_t i
     return i;
 }
 
-// The colours of a table's rows: plants give many reasons the same colour, so the last text parsed is kept.
+// The reasons' colours: plants give many reasons the same colour, so the last text parsed is kept.
 class ColorCache {
 public:
     std::optional<Color> operator()(const std::string& text)
@@ -378,28 +378,28 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     tally.furnaceIds = {input.furnaceId};
     tally.schedule = input.schedule;
     const std::size_t scopes = 1 + input.schedule.size();
-    tally.amounts.resize(scopes);
+    tally.scopes = scopes;
     if (!input.heats) {
         return tally;
     }
     ShiftCutter cutter(input.schedule, input.zone);
     ReasonSlots slots(input.tree);
     std::vector<std::size_t> categoryOfRoot(input.tree ? input.tree->roots().size() : 0, unseen);
-    // Every scope of one reason side by side, so that a delay touches one place and a new reason costs no
-    // growth per scope; laid out as the tally's tables at the end.
-    std::vector<ReportAmount> counted;
+    // Every scope of one reason side by side, so that a delay touches one place and a new reason one growth.
+    std::vector<ReportAmount>& counted = tally.amounts;
     // Room for every leaf and a few ids the tree lacks, so that the reasons are not moved while they come in.
     const std::size_t expected = slots.leafCount() + 4;
     tally.reasons.reserve(expected);
     counted.reserve(expected * scopes);
 
+    ColorCache colorOf;
     // Made in place, each text copied once and nothing cleared first.
     const auto newReason = [&](ReasonSlot& slot) {
         slots.setCountedAt(slot, tally.reasons.size() * scopes);
         counted.resize(counted.size() + scopes);
         if (!slot.leaf) {
             tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
-                                       std::string(), std::nullopt);
+                                       std::nullopt, std::nullopt);
             return;
         }
         const Reason& top = input.tree->roots()[slot.root].reason;
@@ -407,11 +407,11 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         if (category == unseen) {
             category = tally.categories.size();
             tally.categories.push_back(ReportCategory{input.furnaceId, top.categoryId, top.description,
-                                                      top.shortDescription, top.colorString});
+                                                      top.shortDescription, colorOf(top.colorString)});
         }
         const Reason& leaf = slot.leaf->reason;
         tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
-                                   leaf.colorString, category);
+                                   colorOf(leaf.colorString), category);
     };
 
     const Instant now = input.now;
@@ -502,13 +502,6 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
             counted[at] += counted[at + shift];
         }
     }
-    for (std::size_t scope = 0; scope < scopes; ++scope) {
-        auto& amounts = tally.amounts[scope];
-        amounts.reserve(tally.reasons.size());
-        for (std::size_t reason = 0; reason < tally.reasons.size(); ++reason) {
-            amounts.push_back(counted[reason * scopes + scope]);
-        }
-    }
     return tally;
 }
 
@@ -519,7 +512,7 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies)
         return merged;
     }
     merged.schedule = tallies.front().schedule;
-    merged.amounts.resize(tallies.front().scopeCount());
+    merged.scopes = tallies.front().scopeCount();
     std::map<std::tuple<bool, std::string, std::string>, std::size_t> reasonAt;
     std::map<std::pair<std::string, std::string>, std::size_t> categoryAt;
     for (const ReportTally& tally : tallies) {
@@ -549,12 +542,10 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies)
                 reasonAt.try_emplace({reason.classified, reason.name, reason.code}, merged.reasons.size());
             if (added) {
                 merged.reasons.push_back(reason);
-                for (auto& scope : merged.amounts) {
-                    scope.emplace_back();
-                }
+                merged.amounts.resize(merged.amounts.size() + merged.scopes);
             }
-            for (std::size_t scope = 0; scope < merged.amounts.size() && scope < tally.amounts.size(); ++scope) {
-                merged.amounts[scope][at->second] += tally.amounts[scope][i];
+            for (std::size_t scope = 0; scope < merged.scopes && scope < tally.scopeCount(); ++scope) {
+                merged.amounts[at->second * merged.scopes + scope] += tally.amount(scope, i);
             }
         }
     }
@@ -569,19 +560,20 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         table.hours = shiftHoursText(tally.schedule, scope - 1);
     }
     table.unclassified.name = unclassifiedTitle;
-    if (scope >= tally.amounts.size()) {
+    if (scope >= tally.scopeCount()) {
         return table;
     }
-    const auto& amounts = tally.amounts[scope];
-    const std::size_t reasonCount = std::min(tally.reasons.size(), amounts.size());
+    const std::size_t reasonCount = std::min(tally.reasons.size(), tally.amounts.size() / tally.scopes);
+    const auto amountOf = [&](std::size_t reason) -> const ReportAmount& { return tally.amount(scope, reason); };
     // The counted reasons as (time, index) pairs, classified first, each part sorted: rows are made once
     // their order is known, and the names are only read for equal times.
     std::vector<std::pair<nanoseconds, std::size_t>> order;
     order.reserve(reasonCount);
     for (std::size_t i = 0; i < reasonCount; ++i) {
-        if (amounts[i].count > 0) {
-            table.total += amounts[i];
-            order.emplace_back(amounts[i].time, i);
+        const ReportAmount& amount = amountOf(i);
+        if (amount.count > 0) {
+            table.total += amount;
+            order.emplace_back(amount.time, i);
         }
     }
     const auto reasonBefore = [&](const auto& a, const auto& b) {
@@ -598,13 +590,12 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
     std::sort(unclassifiedFrom, order.end(), reasonBefore);
     const auto classified = static_cast<std::size_t>(unclassifiedFrom - order.begin());
 
-    ColorCache colorOf;
     table.reasons.reserve(order.size());
     const auto addReasonRow = [&](std::vector<ReportRow>& rows, std::size_t i) {
         const ReportReason& reason = tally.reasons[i];
         const auto at = static_cast<std::uint32_t>(table.reasons.size());
         table.reasons.push_back(i);
-        rows.emplace_back(reason.name, reason.code, colorOf(reason.colorString), amounts[i], at, 1);
+        rows.emplace_back(reason.name, reason.code, reason.color, amountOf(i), at, 1);
     };
     if (grouping == ReportGrouping::reason) {
         table.rows.reserve(classified);
@@ -621,10 +612,10 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
             if (rowOf[category] == none) {
                 rowOf[category] = static_cast<std::uint32_t>(table.rows.size());
                 const ReportCategory& c = tally.categories[category];
-                table.rows.emplace_back(c.name, c.code, colorOf(c.colorString), ReportAmount{}, 0, 0);
+                table.rows.emplace_back(c.name, c.code, c.color, ReportAmount{}, 0, 0);
             }
             ReportRow& row = table.rows[rowOf[category]];
-            row.amount += amounts[i];
+            row.amount += amountOf(i);
             ++row.reasonCount;
         }
         std::uint32_t next = 0;

@@ -40,9 +40,10 @@ struct ReportReason {
     ReportReason() = default;
     // Made in place by the tally (see ReportRow).
     ReportReason(int furnace, int reason, bool isClassified, const std::string& reasonName,
-                 const std::string& reasonCode, const std::string& color, std::optional<std::size_t> categoryIndex)
+                 const std::string& reasonCode, const std::optional<Color>& reasonColor,
+                 std::optional<std::size_t> categoryIndex)
         : furnaceId(furnace), reasonId(reason), classified(isClassified), name(reasonName), code(reasonCode),
-          colorString(color), category(categoryIndex)
+          color(reasonColor), category(categoryIndex)
     {}
 
     int furnaceId = 0;
@@ -50,7 +51,7 @@ struct ReportReason {
     bool classified = false;
     std::string name;
     std::string code;
-    std::string colorString;
+    std::optional<Color> color;          // read once here, not at every table
     std::optional<std::size_t> category; // index into ReportTally::categories when classified
 };
 
@@ -60,7 +61,7 @@ struct ReportCategory {
     int categoryId = 0;
     std::string name;
     std::string code;
-    std::string colorString;
+    std::optional<Color> color;
 };
 
 // Delays the report could not count, and those it counted though they look wrong.
@@ -70,19 +71,21 @@ struct ReportIssues {
 };
 
 // Everything one pass over the delays gives; the tables below are drawn from it.
-// `amounts[scope][reason]`: scope 0 is the whole day, scope k the shift with index k - 1.
+// Scope 0 is the whole day, scope k the shift with index k - 1.
 struct ReportTally {
     std::vector<int> furnaceIds;
     ShiftSchedule schedule;
     std::vector<ReportReason> reasons;
     std::vector<ReportCategory> categories;
-    std::vector<std::vector<ReportAmount>> amounts;
+    std::size_t scopes = 0;
+    std::vector<ReportAmount> amounts; // every scope of a reason side by side: see `amount`
     int heatCount = 0;
     std::optional<Instant> periodStart; // the first delay's start, none without delays
     std::optional<Instant> periodEnd;   // the last counted moment
     ReportIssues issues;
 
-    std::size_t scopeCount() const { return amounts.size(); }
+    std::size_t scopeCount() const { return scopes; }
+    const ReportAmount& amount(std::size_t scope, std::size_t reason) const { return amounts[reason * scopes + scope]; }
 };
 
 struct ShiftReportInput {
