@@ -16,8 +16,6 @@
 namespace orvendel::cli {
 namespace {
 
-constexpr const char* allFurnacesTitle = "All furnaces";
-
 // CSV keeps its CRLF row ends; each row is made safe for a terminal on its own.
 std::string terminalSafeCsv(const std::string& csv)
 {
@@ -89,14 +87,14 @@ Reply reportCommand(CommandContext& context, const ReportOptions& options)
             json["error"] = {{"domain", report.error->domain},
                              {"code", report.error->code},
                              {"description", report.error->description}};
-            reply.notices.push_back(
-                fmt::format("{}: no report, the download failed: {}", report.furnace.name, report.error->description));
+            reply.notices.push_back(screens::furnaceErrorText(report.furnace.name, *report.error));
         } else {
             json.update(reportTallyJson(report.tally, options.byCategory, onlyShift));
             csvParts.push_back({report.furnace.name, &report.tally});
             if (!options.csv) {
                 renderReportTable(reply, report.furnace.name, screens::reportTable(report.tally, scope, grouping),
-                                  report.tally, options.byCategory);
+                                  report.tally, screens::reportPeriodText(report.tally, flow->zone()),
+                                  options.byCategory);
                 reply.lines.emplace_back();
             }
         }
@@ -107,10 +105,10 @@ Reply reportCommand(CommandContext& context, const ReportOptions& options)
     reply.data["furnaces"] = std::move(furnacesJson);
     if (options.allFurnaces) {
         reply.data["allFurnaces"] = reportTallyJson(combined, options.byCategory, onlyShift);
-        csvParts.push_back({allFurnacesTitle, &combined});
+        csvParts.push_back({texts::allFurnaces, &combined});
         if (!options.csv) {
-            renderReportTable(reply, allFurnacesTitle, screens::reportTable(combined, scope, grouping), combined,
-                              options.byCategory);
+            renderReportTable(reply, texts::allFurnaces, screens::reportTable(combined, scope, grouping), combined,
+                              screens::reportPeriodText(combined, flow->zone()), options.byCategory);
         }
     }
     if (options.csv) {

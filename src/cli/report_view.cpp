@@ -44,32 +44,24 @@ std::string plural(int count, const char* word)
 } // namespace
 
 void renderReportTable(Reply& reply, const std::string& heading, const screens::ReportTable& table,
-                       const screens::ReportTally& tally, bool byCategory)
+                       const screens::ReportTally& tally, const std::string& period, bool byCategory)
 {
-    reply.lines.push_back(fmt::format("{} - {}{}, by {}", heading, table.title,
+    reply.lines.push_back(fmt::format("{} - {}{}, by {}{}", heading, table.title,
                                       table.hours.empty() ? "" : " (" + table.hours + ")",
-                                      byCategory ? "category" : "reason"));
-    reply.lines.push_back(fmt::format("Power-off time {} min in {}; unclassified {} min ({} %)",
-                                      screens::minutesText(table.total.time), plural(table.total.count, "delay"),
+                                      byCategory ? "category" : "reason", period.empty() ? "" : ", " + period));
+    reply.lines.push_back(fmt::format("{}; unclassified {} min ({} %)", screens::reportTotalText(table.total),
                                       screens::minutesText(table.unclassified.amount.time),
                                       screens::percentText(table.unclassified.share)));
     if (table.total.pendingCount > 0) {
-        reply.lines.push_back(fmt::format("Unsaved edits (*): {} min in {}",
-                                          screens::minutesText(table.total.pendingTime),
-                                          plural(table.total.pendingCount, "delay")));
+        reply.lines.push_back("Lines marked * hold unsaved edits.");
     }
     TextTable rows({2, 3, 4, 5});
     rows.addRow({byCategory ? "Category" : "Reason", "Code", "Minutes", "Count", "Share %", "Cumulative %"});
-    const auto add = [&](const screens::ReportRow& row) {
+    for (std::size_t line = 0; line < screens::reportLineCount(table); ++line) {
+        const auto& row = *screens::reportLine(table, line);
         rows.addRow({row.name + (row.amount.pendingCount > 0 ? " *" : ""), row.code,
                      screens::minutesText(row.amount.time), std::to_string(row.amount.count),
                      screens::percentText(row.share), screens::percentText(row.cumulativeShare)});
-    };
-    for (const auto& row : table.rows) {
-        add(row);
-    }
-    if (table.unclassified.amount.count > 0) {
-        add(table.unclassified);
     }
     for (auto& line : rows.lines("  ")) {
         reply.lines.push_back(std::move(line));

@@ -10,10 +10,10 @@
 
 namespace orvendel::cli {
 
-// The lines of one report table for people: a heading, the totals, the rows with the unclassified row last,
-// and what was left out. Rows holding unsaved edits are marked with "*".
+// The lines of one report table for people: a heading with the period, the totals, the rows with the unclassified
+// row last, and what was left out. Rows holding unsaved edits are marked with "*".
 void renderReportTable(Reply& reply, const std::string& heading, const screens::ReportTable& table,
-                       const screens::ReportTally& tally, bool byCategory);
+                       const screens::ReportTally& tally, const std::string& period, bool byCategory);
 
 // One table as data: exact seconds beside the rounded minutes and percentages the text shows.
 nlohmann::ordered_json reportTableJson(const screens::ReportTable& table);

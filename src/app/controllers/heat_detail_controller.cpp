@@ -1,6 +1,7 @@
 #include "app/controllers/heat_detail_controller.hpp"
 
 #include "core/screens/heat_detail_layout.hpp"
+#include "core/screens/heats_table.hpp"
 
 #include <QRectF>
 
@@ -44,7 +45,7 @@ QString HeatDetailController::emptyMessage() const
 QString HeatDetailController::heatTitle() const
 {
     const auto& heat = m_flow->heat();
-    return heat ? tr("Heat %1").arg(heat->heatNumber) : QString();
+    return heat ? QString::fromStdString(screens::HeatsTable::heatTitle(heat->heatNumber)) : QString();
 }
 
 namespace {

@@ -19,8 +19,6 @@ namespace orvendel::app {
 
 namespace {
 
-constexpr const char* allFurnacesTitle = "All furnaces";
-
 // The heats list's circle for an unknown reason: the same warning colour marks the unclassified time.
 const QColor unknownColor(232, 65, 24);
 const QColor noColor(160, 160, 160);
@@ -28,12 +26,6 @@ const QColor noColor(160, 160, 160);
 QString localPath(const QString& path)
 {
     return path.startsWith(QStringLiteral("file:")) ? QUrl(path).toLocalFile() : path;
-}
-
-QString clockText(Instant instant)
-{
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(instant.time_since_epoch()).count();
-    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("dd.MM. HH:mm"));
 }
 
 QString fromUtf8(const std::string& text)
@@ -127,21 +119,15 @@ QString ShiftReportController::progressText() const
 QStringList ShiftReportController::errorLines() const
 {
     QStringList lines;
-    if (const auto& error = m_flow->listError()) {
-        lines << tr("The furnace list could not be read: %1").arg(fromUtf8(error->description));
-    }
-    for (const auto& report : m_flow->furnaces()) {
-        if (report.error) {
-            lines << tr("%1: not counted, the download failed: %2")
-                         .arg(fromUtf8(report.furnace.name), fromUtf8(report.error->description));
-        }
+    for (const auto& line : m_flow->errorLines()) {
+        lines << fromUtf8(line);
     }
     return lines;
 }
 
 QStringList ShiftReportController::furnaceNames() const
 {
-    QStringList names{tr(allFurnacesTitle)};
+    QStringList names{tr(texts::allFurnaces)};
     for (const auto& report : m_flow->furnaces()) {
         names << fromUtf8(report.furnace.name);
     }
@@ -222,13 +208,9 @@ void ShiftReportController::rebuild()
     const auto scope = static_cast<std::size_t>(m_tabIndex);
     m_table = scope < m_tally.scopeCount() ? screens::reportTable(m_tally, scope, grouping()) : screens::ReportTable{};
 
-    m_lines = m_table.rows;
-    if (m_table.unclassified.amount.count > 0 || m_table.unclassified.amount.time.count() > 0) {
-        m_lines.push_back(m_table.unclassified);
-    }
     std::vector<ReportTableRow> rows;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const auto& line = m_lines[i];
+    for (std::size_t i = 0; i < screens::reportLineCount(m_table); ++i) {
+        const auto& line = *screens::reportLine(m_table, i);
         const bool unclassified = i >= m_table.rows.size();
         const QColor swatch = unclassified ? unknownColor : line.color ? ChartDrawing::toQColor(*line.color) : noColor;
         rows.push_back({unclassified ? tr(screens::unclassifiedTitle) : fromUtf8(line.name), fromUtf8(line.code),
@@ -238,55 +220,19 @@ void ShiftReportController::rebuild()
                         line.amount.pendingCount > 0, swatch});
     }
     m_rows.update(std::move(rows));
-    m_chartBars = chartBars();
+    m_chartBars.clear();
+    m_barLines.clear();
+    const auto& shown = m_rows.rows();
+    for (const auto& bar : screens::reportBars(m_table)) {
+        m_chartBars.push_back({fromUtf8(bar.label), std::chrono::duration<double>(bar.time).count() / 60,
+                               bar.cumulativeShare, bar.line ? shown[*bar.line].swatch : noColor});
+        m_barLines.push_back(bar.line ? static_cast<int>(*bar.line) : -1);
+    }
     m_chart.setBars(m_chartBars);
 
-    const auto& total = m_table.total;
-    m_totalText = tr("%1 min power off in %2 delays")
-                      .arg(QString::fromStdString(screens::minutesText(total.time)))
-                      .arg(total.count);
-    if (total.pendingCount > 0) {
-        m_totalText +=
-            tr(", %1 min of them unsaved").arg(QString::fromStdString(screens::minutesText(total.pendingTime)));
-    }
-    m_periodText = m_tally.periodStart && m_tally.periodEnd
-                       ? tr("%1 – %2").arg(clockText(*m_tally.periodStart), clockText(*m_tally.periodEnd))
-                       : QString();
+    m_totalText = QString::fromStdString(screens::reportTotalText(m_table.total));
+    m_periodText = QString::fromStdString(screens::reportPeriodText(m_tally, m_flow->zone()));
     emit viewChanged();
-}
-
-std::vector<ParetoChartModel::Bar> ShiftReportController::chartBars()
-{
-    // Sixty reasons make bars too thin to tell or tap: past the largest ones the rest share one bar, the
-    // unclassified time keeps its own.
-    constexpr std::size_t mostBars = 20;
-    const std::size_t classified = m_table.rows.size();
-    const bool folded = classified > mostBars;
-    const std::size_t ownBars = folded ? mostBars - 1 : classified;
-    std::vector<ParetoChartModel::Bar> bars;
-    m_barLines.clear();
-    const auto& rows = m_rows.rows();
-    const auto add = [&](std::size_t line) {
-        bars.push_back({m_lines[line].code.empty() ? rows[line].name : fromUtf8(m_lines[line].code),
-                        m_lines[line].amount.seconds() / 60, m_lines[line].cumulativeShare, rows[line].swatch});
-        m_barLines.push_back(static_cast<int>(line));
-    };
-    for (std::size_t line = 0; line < ownBars; ++line) {
-        add(line);
-    }
-    if (folded) {
-        double minutes = 0;
-        for (std::size_t line = ownBars; line < classified; ++line) {
-            minutes += m_lines[line].amount.seconds() / 60;
-        }
-        bars.push_back({tr("%n more", nullptr, static_cast<int>(classified - ownBars)), minutes,
-                        m_lines[classified - 1].cumulativeShare, noColor});
-        m_barLines.push_back(-1);
-    }
-    if (m_lines.size() > classified) {
-        add(classified);
-    }
-    return bars;
 }
 
 int ShiftReportController::lineOfBar(int bar) const
@@ -296,10 +242,11 @@ int ShiftReportController::lineOfBar(int bar) const
 
 void ShiftReportController::showDelays(int line)
 {
-    if (line < 0 || line >= static_cast<int>(m_lines.size())) {
+    const auto* shownLine = line < 0 ? nullptr : screens::reportLine(m_table, static_cast<std::size_t>(line));
+    if (!shownLine) {
         return;
     }
-    const auto& shown = m_lines[static_cast<std::size_t>(line)];
+    const auto& shown = *shownLine;
     const bool unclassified = static_cast<std::size_t>(line) >= m_table.rows.size();
     const auto scope = static_cast<std::size_t>(m_tabIndex);
     m_shownDelays.clear();
@@ -316,18 +263,17 @@ void ShiftReportController::showDelays(int line)
         if (!match) {
             continue;
         }
-        for (auto& delay : screens::reportRowDelays(m_flow->input(furnace), report.tally, *match, scope)) {
+        for (auto& delay :
+             screens::reportRowDelays(m_flow->input(furnace), report.tally, table.reasonsOf(*match), scope)) {
             m_shownDelays.push_back({furnace, std::move(delay)});
         }
     }
     std::vector<ReportDelayRow> rows;
     const bool severalFurnaces = m_furnaceIndex == 0 && m_flow->furnaces().size() > 1;
     for (const auto& [furnace, item] : m_shownDelays) {
-        QString heat = tr("Heat %1").arg(item.heat->heatNumber);
-        if (severalFurnaces) {
-            heat = fromUtf8(m_flow->furnaces()[furnace].furnace.name) + QStringLiteral(" · ") + heat;
-        }
-        rows.push_back({heat, clockText(item.delay->startDate.date),
+        const std::string heat =
+            screens::reportDelayHeading(item, severalFurnaces ? m_flow->furnaces()[furnace].furnace.name : "");
+        rows.push_back({fromUtf8(heat), fromUtf8(screens::reportClockText(item.delay->startDate.date, m_flow->zone())),
                         tr("%1 min").arg(QString::fromStdString(screens::minutesText(item.time))),
                         fromUtf8(item.delay->comment.value_or(std::string()))});
     }

@@ -134,7 +134,6 @@ private:
 
     void flowChanged(flows::ShiftReportFlow::Change change);
     void rebuild();
-    std::vector<ParetoChartModel::Bar> chartBars();
     // The furnaces the shown view adds up (indexes into the flow's), the finished ones without errors.
     std::vector<std::size_t> shownFurnaces() const;
     screens::ReportGrouping grouping() const;
@@ -147,7 +146,6 @@ private:
     bool m_byCategory = false;
     screens::ReportTally m_tally;
     screens::ReportTable m_table;
-    std::vector<screens::ReportRow> m_lines; // the table's lines as shown, unclassified last
     QString m_totalText;
     QString m_periodText;
     TypedRows<ReportTableRow> m_rows;

@@ -206,6 +206,20 @@ std::size_t ShiftReportFlow::finishedCount() const
     return count;
 }
 
+std::vector<std::string> ShiftReportFlow::errorLines() const
+{
+    std::vector<std::string> lines;
+    if (m_listError) {
+        lines.push_back(screens::furnaceListErrorText(*m_listError));
+    }
+    for (const auto& report : m_reports) {
+        if (report.error) {
+            lines.push_back(screens::furnaceErrorText(report.furnace.name, *report.error));
+        }
+    }
+    return lines;
+}
+
 screens::ReportTally ShiftReportFlow::combined() const
 {
     std::vector<screens::ReportTally> tallies;
@@ -217,7 +231,7 @@ screens::ReportTally ShiftReportFlow::combined() const
     auto merged = screens::mergeTallies(tallies);
     if (tallies.empty()) {
         merged.schedule = schedule();
-        merged.amounts.resize(1 + merged.schedule.size());
+        merged.scopes = 1 + merged.schedule.size();
     }
     return merged;
 }

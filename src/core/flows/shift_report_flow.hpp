@@ -59,10 +59,15 @@ public:
     std::size_t finishedCount() const;
     // Why the furnace list could not be read, for `startAllFurnaces`.
     const std::optional<Error>& listError() const { return m_listError; }
+    // What went wrong, a line each: the furnace list, else every furnace whose download failed.
+    std::vector<std::string> errorLines() const;
     // The furnaces reported so far as one.
     screens::ReportTally combined() const;
     // What a furnace's report was computed from, for the delays behind a row.
     screens::ShiftReportInput input(std::size_t furnaceIndex) const;
+
+    // The plant's zone, in which the shifts run and the report's times are shown.
+    const screens::ZoneOffsetAt& zone() const { return m_environment.zone; }
 
     // The user's shifts, the standard ones when none (or an unusable text) is stored.
     screens::ShiftSchedule schedule() const;

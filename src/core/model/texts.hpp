@@ -57,10 +57,10 @@ inline constexpr const char* staleSaveReplacedCount =
 inline constexpr const char* delay = "delay";
 inline constexpr const char* delays = "delays";
 inline constexpr const char* checkAndSaveAgain = "Your changes are kept; check the connection and save again.";
-inline constexpr const char* timedOut = "The server did not answer in time. {}";              // checkAndSaveAgain
+inline constexpr const char* timedOut = "The server did not answer in time. {}";                  // checkAndSaveAgain
 inline constexpr const char* serverNotFound = "The server could not be found on the network. {}"; // the same
-inline constexpr const char* serverUnreachable = "The server could not be reached. {}";          // the same
-inline constexpr const char* exchangeFailed = "The exchange with the server failed. {}";         // the same
+inline constexpr const char* serverUnreachable = "The server could not be reached. {}";           // the same
+inline constexpr const char* exchangeFailed = "The exchange with the server failed. {}";          // the same
 inline constexpr const char* connectionLost =
     "The connection to the server was lost. Your changes are kept; save again once the connection is back.";
 inline constexpr const char* notSecure = "A secure connection to the server could not be made. Your changes are "
@@ -94,5 +94,18 @@ inline constexpr const char* updateQuestion = "There is a newer version availabl
 
 // Settings.
 inline constexpr const char* autoSave = "Automatically save edited delays";
+
+// The shift report.
+inline constexpr const char* wholeDay = "Whole day";
+inline constexpr const char* unclassified = "Unclassified";
+inline constexpr const char* reasonNotInTree = "Reason {} (not in the tree)"; // reason id
+inline constexpr const char* allFurnaces = "All furnaces";
+inline constexpr const char* moreReasons = "{} more";                     // reasons sharing the chart's last bar
+inline constexpr const char* reportTotal = "{} min power off in {} {}";   // minutes, count, delay or delays
+inline constexpr const char* reportUnsaved = ", {} min in {} {} unsaved"; // the same, of the unsaved edits
+inline constexpr const char* reportPeriod = "{} – {}";                    // first start, last end
+inline constexpr const char* furnaceListUnread = "The furnace list could not be read: {}";   // the reason
+inline constexpr const char* furnaceNotCounted = "{}: not counted, the download failed: {}"; // furnace, reason
+inline constexpr const char* furnaceHeat = "{} · {}";                                        // furnace, heatTitle
 
 } // namespace orvendel::texts

@@ -9,9 +9,14 @@
 
 namespace orvendel::screens::HeatsTable {
 
+std::string heatTitle(int heatNumber)
+{
+    return fmt::format(texts::heatTitle, heatNumber);
+}
+
 std::string headerTitle(const Section& section)
 {
-    return fmt::format(texts::heatTitle, section.heatNumber);
+    return heatTitle(section.heatNumber);
 }
 
 std::string headerDescription(const Section& section)

@@ -24,7 +24,8 @@ inline constexpr const char* emptyStateMessage = texts::emptyListMessage;
 inline constexpr const char* selectItemMessage = texts::selectItemMessage;
 inline constexpr const char* noDelaysMessage = texts::noDelaysMessage;
 
-// "Heat %d".
+// "Heat %d", also the heat detail's title.
+std::string heatTitle(int heatNumber);
 std::string headerTitle(const Section& section);
 // "1 Delay" for one row, "%d Delays" otherwise (also for none).
 std::string headerDescription(const Section& section);

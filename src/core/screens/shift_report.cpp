@@ -143,14 +143,23 @@ struct ReasonSlot {
 
 constexpr std::size_t unseen = static_cast<std::size_t>(-1);
 
-// Reason ids to their slots, in one open-addressed array filled from one walk of the tree: a lookup per
-// delay is a multiply and a probe or two, and the set-up one allocation rather than one per reason.
+// Reason ids to their slots, filled from one walk of the tree: the ids of a tree's usual small range (no reason,
+// 0, included) by id, others in an open-addressed array; and where the first are counted once more in a plain
+// array of ids, so that a delay costs one load without a branch that mispredicts on a collision.
 class ReasonSlots {
 public:
     explicit ReasonSlots(const ReasonTree* tree)
     {
-        m_leaves = tree ? countLeaves(tree->roots()) : 0;
-        resize(m_leaves + 8);
+        if (tree) {
+            measure(tree->roots());
+        }
+        // Ids are numbered from 1 in practice: 0 (no reason) to the tree's largest have their slots by id, and
+        // only a tree of scattered large ids, or ids it lacks, are hashed.
+        if (static_cast<std::size_t>(m_largestId) < 4 * m_leaves + 1024) {
+            m_direct.resize(static_cast<std::size_t>(m_largestId) + 1);
+            m_countedAt.assign(static_cast<std::size_t>(m_largestId) + 1, unseenAt);
+        }
+        resize(m_direct.empty() ? m_leaves + 8 : 8);
         if (tree) {
             for (std::size_t root = 0; root < tree->roots().size(); ++root) {
                 add(tree->roots()[root].children, root);
@@ -160,8 +169,42 @@ public:
 
     std::size_t leafCount() const { return m_leaves; }
 
+    static constexpr std::uint32_t unseenAt = static_cast<std::uint32_t>(-1);
+
+    // Where the tally counts reason `id`, `unseenAt` before a delay named it.
+    std::uint32_t countedAt(int id)
+    {
+        const auto at = static_cast<std::uint32_t>(id);
+        if (at < m_countedAt.size()) [[likely]] {
+            return m_countedAt[at];
+        }
+        const ReasonSlot& slot = probe(id);
+        return slot.used && slot.amountsAt != unseen ? static_cast<std::uint32_t>(slot.amountsAt) : unseenAt;
+    }
+
+    // The same for the ids of the usual range, by id; its place does not change.
+    std::span<const std::uint32_t> countedAtById() const { return m_countedAt; }
+
+    void setCountedAt(ReasonSlot& slot, std::size_t amountsAt)
+    {
+        slot.amountsAt = amountsAt;
+        const auto at = static_cast<std::uint32_t>(slot.id);
+        if (at < m_countedAt.size()) {
+            m_countedAt[at] = static_cast<std::uint32_t>(amountsAt);
+        }
+    }
+
     ReasonSlot& operator[](int id)
     {
+        if (static_cast<std::uint32_t>(id) < m_direct.size()) {
+            ReasonSlot& direct = m_direct[static_cast<std::uint32_t>(id)];
+            if (!direct.used) {
+                direct.used = true;
+                direct.id = id;
+                direct.amountsAt = unseen;
+            }
+            return direct;
+        }
         ReasonSlot* slot = &probe(id);
         if (!slot->used) {
             if (2 * (m_used + 1) > m_slots.size()) {
@@ -177,13 +220,16 @@ public:
     }
 
 private:
-    static std::size_t countLeaves(const std::vector<ReasonNode>& nodes)
+    // The number of leaves and their largest id.
+    void measure(const std::vector<ReasonNode>& nodes)
     {
-        std::size_t count = 0;
         for (const ReasonNode& node : nodes) {
-            count += (node.isCategory() ? 0 : 1) + countLeaves(node.children);
+            if (!node.isCategory()) {
+                ++m_leaves;
+                m_largestId = std::max(m_largestId, *node.reason.id);
+            }
+            measure(node.children);
         }
-        return count;
     }
 
     void add(const std::vector<ReasonNode>& nodes, std::size_t root)
@@ -229,12 +275,66 @@ private:
         }
     }
 
-    std::vector<ReasonSlot> m_slots;
+    std::vector<ReasonSlot> m_slots;        // hashed
+    std::vector<ReasonSlot> m_direct;       // by id, for ids 0 to the tree's largest
+    std::vector<std::uint32_t> m_countedAt; // the same ids' amountsAt, read at every delay
     std::size_t m_used = 0;
     std::size_t m_leaves = 0;
+    int m_largestId = 0;
 };
 
-// The colours of a table's rows: plants give many reasons the same colour, so the last text parsed is kept.
+// What the common delay needs: a reason counted before, wholly within the shift the last delay lay in, within
+// its heat and over by now.
+struct CommonLane {
+    std::span<const std::uint32_t> countedAt; // ReasonSlots::countedAtById
+    ReportAmount* counts = nullptr;           // the tally's amounts, a reason's scopes side by side
+    std::size_t scope = 0;                    // the shift's scope
+    Instant from;                             // the latest start and the earliest end allowed
+    Instant to;
+};
+
+// Counts the common delays from `i` on and returns the first it left to the general path. Its own function so
+// that the loop's state stays in registers: within the general loop it was kept in memory and reloaded at every
+// delay, which cost as much as the counting.
+std::size_t countCommonDelays(const std::vector<DelayPtr>& delays, std::size_t i, const CommonLane& lane,
+                              Instant& first, Instant& last)
+{
+    const DelayPtr* const data = delays.data();
+    const std::size_t count = delays.size();
+    const std::uint32_t* const countedAt = lane.countedAt.data();
+    const std::size_t ids = lane.countedAt.size();
+    Instant lowest = first;
+    Instant highest = last;
+    for (; i < count; ++i) {
+        // Each delay is its own allocation and the fields read here span several cache lines: asking for the
+        // ones a few delays ahead keeps a large report from waiting on memory at every delay.
+        if (i + prefetchAhead < count && data[i + prefetchAhead]) {
+            prefetchDelay(*data[i + prefetchAhead]);
+        }
+        const Delay* delay = data[i].get();
+        if (!delay) [[unlikely]] {
+            break;
+        }
+        const Instant start = delay->startDate.date;
+        const Instant end = delay->endDate.date;
+        const auto id = static_cast<std::uint32_t>(delay->reasonId);
+        if (!(lane.from <= start && start < end && end <= lane.to) || id >= ids) [[unlikely]] {
+            break;
+        }
+        const std::uint32_t at = countedAt[id];
+        if (at == static_cast<std::uint32_t>(-1)) [[unlikely]] {
+            break;
+        }
+        addTo(lane.counts[at + lane.scope], end - start, delay->isEdited);
+        lowest = std::min(lowest, start);
+        highest = std::max(highest, end);
+    }
+    first = lowest;
+    last = highest;
+    return i;
+}
+
+// The reasons' colours: plants give many reasons the same colour, so the last text parsed is kept.
 class ColorCache {
 public:
     std::optional<Color> operator()(const std::string& text)
@@ -269,7 +369,7 @@ ReportAmount& ReportAmount::operator+=(const ReportAmount& other)
 
 std::string unclassifiedReasonName(int reasonId)
 {
-    return reasonId == 0 ? std::string(unclassifiedTitle) : fmt::format("Reason {} (not in the tree)", reasonId);
+    return reasonId == 0 ? std::string(unclassifiedTitle) : fmt::format(texts::reasonNotInTree, reasonId);
 }
 
 ReportTally tallyShiftReport(const ShiftReportInput& input)
@@ -278,28 +378,28 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     tally.furnaceIds = {input.furnaceId};
     tally.schedule = input.schedule;
     const std::size_t scopes = 1 + input.schedule.size();
-    tally.amounts.resize(scopes);
+    tally.scopes = scopes;
     if (!input.heats) {
         return tally;
     }
     ShiftCutter cutter(input.schedule, input.zone);
     ReasonSlots slots(input.tree);
     std::vector<std::size_t> categoryOfRoot(input.tree ? input.tree->roots().size() : 0, unseen);
-    // Every scope of one reason side by side, so that a delay touches one place and a new reason costs no
-    // growth per scope; laid out as the tally's tables at the end.
-    std::vector<ReportAmount> counted;
+    // Every scope of one reason side by side, so that a delay touches one place and a new reason one growth.
+    std::vector<ReportAmount>& counted = tally.amounts;
     // Room for every leaf and a few ids the tree lacks, so that the reasons are not moved while they come in.
     const std::size_t expected = slots.leafCount() + 4;
     tally.reasons.reserve(expected);
     counted.reserve(expected * scopes);
 
+    ColorCache colorOf;
     // Made in place, each text copied once and nothing cleared first.
     const auto newReason = [&](ReasonSlot& slot) {
-        slot.amountsAt = tally.reasons.size() * scopes;
+        slots.setCountedAt(slot, tally.reasons.size() * scopes);
         counted.resize(counted.size() + scopes);
         if (!slot.leaf) {
-            tally.reasons.push_back(ReportReason{input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id),
-                                                 std::string(), std::string(), std::nullopt});
+            tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
+                                       std::nullopt, std::nullopt);
             return;
         }
         const Reason& top = input.tree->roots()[slot.root].reason;
@@ -307,17 +407,24 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         if (category == unseen) {
             category = tally.categories.size();
             tally.categories.push_back(ReportCategory{input.furnaceId, top.categoryId, top.description,
-                                                      top.shortDescription, top.colorString});
+                                                      top.shortDescription, colorOf(top.colorString)});
         }
         const Reason& leaf = slot.leaf->reason;
-        tally.reasons.push_back(ReportReason{input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
-                                             leaf.colorString, category});
+        tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
+                                   colorOf(leaf.colorString), category);
     };
 
     const Instant now = input.now;
+    // What the loop reads at every delay is held in locals, refreshed after the rare steps that change it (a
+    // new reason, a delay outside the last one's shift): through the objects it was reloaded at every delay.
+    const std::span<const std::uint32_t> countedAt = slots.countedAtById();
+    ReportAmount* counts = counted.data();
     ShiftWindow window;
     Instant first = Instant::max();
     Instant last = Instant::min();
+    int withoutLength = 0;
+    int outsideTheirHeat = 0;
+    CommonLane lane{countedAt, counts, 0, Instant::max(), Instant::min()};
     for (const HeatPtr& heat : *input.heats) {
         if (!heat) {
             continue;
@@ -330,10 +437,13 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         const Instant heatEnd = heat->endDate.date;
         const std::vector<DelayPtr>& delays = *heat->delays;
         for (std::size_t i = 0; i < delays.size(); ++i) {
-            // Each delay is its own allocation and the fields read here span several cache lines: asking
-            // for the ones a few delays ahead keeps a large report from waiting on memory at every delay.
-            if (i + prefetchAhead < delays.size() && delays[i + prefetchAhead]) {
-                prefetchDelay(*delays[i + prefetchAhead]);
+            lane.counts = counts;
+            lane.scope = 1 + window.shift;
+            lane.from = std::max(window.from, heatStart);
+            lane.to = std::min({window.to, heatEnd, now});
+            i = countCommonDelays(delays, i, lane, first, last);
+            if (i == delays.size()) {
+                break;
             }
             if (!delays[i]) [[unlikely]] {
                 continue;
@@ -342,19 +452,26 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
             const Instant start = delay.startDate.date;
             const Instant end = std::min(delay.endDate.date, now);
             if (!(start < end)) [[unlikely]] {
-                ++tally.issues.withoutLength;
+                ++withoutLength;
                 continue;
             }
             if (start < heatStart || heatEnd < delay.endDate.date) [[unlikely]] {
-                ++tally.issues.outsideTheirHeat;
+                ++outsideTheirHeat;
             }
             first = std::min(first, start);
             last = std::max(last, end);
-            ReasonSlot& slot = slots[delay.reasonId];
-            if (slot.amountsAt == unseen) [[unlikely]] {
-                newReason(slot);
+            const auto id = static_cast<std::uint32_t>(delay.reasonId);
+            std::uint32_t at = id < countedAt.size() ? countedAt[id] : ReasonSlots::unseenAt;
+            if (at == ReasonSlots::unseenAt) [[unlikely]] {
+                at = slots.countedAt(delay.reasonId);
+                if (at == ReasonSlots::unseenAt) {
+                    ReasonSlot& slot = slots[delay.reasonId];
+                    newReason(slot);
+                    at = static_cast<std::uint32_t>(slot.amountsAt);
+                    counts = counted.data();
+                }
             }
-            ReportAmount* amounts = counted.data() + slot.amountsAt;
+            ReportAmount* amounts = counts + at;
             const bool pending = delay.isEdited;
             // The whole day is the sum of the shifts, less the extra counts of delays split between shifts:
             // one place to add to per delay instead of two.
@@ -374,6 +491,8 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
             }
         }
     }
+    tally.issues.withoutLength = withoutLength;
+    tally.issues.outsideTheirHeat = outsideTheirHeat;
     if (first < last) {
         tally.periodStart = first;
         tally.periodEnd = last;
@@ -381,13 +500,6 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     for (std::size_t at = 0; at < counted.size(); at += scopes) {
         for (std::size_t shift = 1; shift < scopes; ++shift) {
             counted[at] += counted[at + shift];
-        }
-    }
-    for (std::size_t scope = 0; scope < scopes; ++scope) {
-        auto& amounts = tally.amounts[scope];
-        amounts.reserve(tally.reasons.size());
-        for (std::size_t reason = 0; reason < tally.reasons.size(); ++reason) {
-            amounts.push_back(counted[reason * scopes + scope]);
         }
     }
     return tally;
@@ -400,7 +512,7 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies)
         return merged;
     }
     merged.schedule = tallies.front().schedule;
-    merged.amounts.resize(tallies.front().scopeCount());
+    merged.scopes = tallies.front().scopeCount();
     std::map<std::tuple<bool, std::string, std::string>, std::size_t> reasonAt;
     std::map<std::pair<std::string, std::string>, std::size_t> categoryAt;
     for (const ReportTally& tally : tallies) {
@@ -430,12 +542,10 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies)
                 reasonAt.try_emplace({reason.classified, reason.name, reason.code}, merged.reasons.size());
             if (added) {
                 merged.reasons.push_back(reason);
-                for (auto& scope : merged.amounts) {
-                    scope.emplace_back();
-                }
+                merged.amounts.resize(merged.amounts.size() + merged.scopes);
             }
-            for (std::size_t scope = 0; scope < merged.amounts.size() && scope < tally.amounts.size(); ++scope) {
-                merged.amounts[scope][at->second] += tally.amounts[scope][i];
+            for (std::size_t scope = 0; scope < merged.scopes && scope < tally.scopeCount(); ++scope) {
+                merged.amounts[at->second * merged.scopes + scope] += tally.amount(scope, i);
             }
         }
     }
@@ -450,40 +560,22 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         table.hours = shiftHoursText(tally.schedule, scope - 1);
     }
     table.unclassified.name = unclassifiedTitle;
-    if (scope >= tally.amounts.size()) {
+    if (scope >= tally.scopeCount()) {
         return table;
     }
-    const auto& amounts = tally.amounts[scope];
-    ColorCache colorOf;
-    // Rows are made once their order is known: sorting indexes moves no strings.
-    std::vector<std::size_t> classifiedReasons;
-    std::vector<std::size_t> unclassified;
-    std::vector<std::optional<ReportRow>> categoryRows(tally.categories.size());
-    for (std::size_t i = 0; i < tally.reasons.size() && i < amounts.size(); ++i) {
-        const ReportAmount& amount = amounts[i];
-        if (amount.count == 0) {
-            continue;
-        }
-        const ReportReason& reason = tally.reasons[i];
-        table.total += amount;
-        if (!reason.classified) {
-            table.unclassified.amount += amount;
-            table.unclassified.reasons.push_back(i);
-            unclassified.push_back(i);
-        } else if (grouping == ReportGrouping::reason) {
-            classifiedReasons.push_back(i);
-        } else {
-            auto& category = categoryRows[*reason.category];
-            if (!category) {
-                const ReportCategory& c = tally.categories[*reason.category];
-                category = ReportRow{c.name, c.code, colorOf(c.colorString), {}, 0, 0, {}};
-            }
-            category->amount += amount;
-            category->reasons.push_back(i);
+    const std::size_t reasonCount = std::min(tally.reasons.size(), tally.amounts.size() / tally.scopes);
+    const auto amountOf = [&](std::size_t reason) -> const ReportAmount& { return tally.amount(scope, reason); };
+    // The counted reasons as (time, index) pairs, classified first, each part sorted: rows are made once
+    // their order is known, and the names are only read for equal times.
+    std::vector<std::pair<nanoseconds, std::size_t>> order;
+    order.reserve(reasonCount);
+    for (std::size_t i = 0; i < reasonCount; ++i) {
+        const ReportAmount& amount = amountOf(i);
+        if (amount.count > 0) {
+            table.total += amount;
+            order.emplace_back(amount.time, i);
         }
     }
-    // Sorted as (time, index) pairs side by side: the names are only read for equal times.
-    std::vector<std::pair<nanoseconds, std::size_t>> order;
     const auto reasonBefore = [&](const auto& a, const auto& b) {
         if (a.first != b.first) {
             return b.first < a.first;
@@ -492,32 +584,60 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
         const ReportReason& rb = tally.reasons[b.second];
         return std::tie(ra.name, ra.code) < std::tie(rb.name, rb.code);
     };
-    const auto reasonRows = [&](const std::vector<std::size_t>& indexes, std::vector<ReportRow>& rows) {
-        order.clear();
-        for (std::size_t i : indexes) {
-            order.emplace_back(amounts[i].time, i);
-        }
-        std::sort(order.begin(), order.end(), reasonBefore);
-        rows.reserve(rows.size() + indexes.size());
-        for (const auto& [time, i] : order) {
-            (void)time;
-            const ReportReason& reason = tally.reasons[i];
-            // Made in place: a cleared row first would cost more than the row.
-            rows.push_back(ReportRow{reason.name, reason.code, colorOf(reason.colorString), amounts[i], 0.0, 0.0,
-                                     std::vector<std::size_t>{i}});
-        }
+    const auto unclassifiedFrom = std::partition(
+        order.begin(), order.end(), [&](const auto& entry) { return tally.reasons[entry.second].classified; });
+    std::sort(order.begin(), unclassifiedFrom, reasonBefore);
+    std::sort(unclassifiedFrom, order.end(), reasonBefore);
+    const auto classified = static_cast<std::size_t>(unclassifiedFrom - order.begin());
+
+    table.reasons.reserve(order.size());
+    const auto addReasonRow = [&](std::vector<ReportRow>& rows, std::size_t i) {
+        const ReportReason& reason = tally.reasons[i];
+        const auto at = static_cast<std::uint32_t>(table.reasons.size());
+        table.reasons.push_back(i);
+        rows.emplace_back(reason.name, reason.code, reason.color, amountOf(i), at, 1);
     };
     if (grouping == ReportGrouping::reason) {
-        reasonRows(classifiedReasons, table.rows);
+        table.rows.reserve(classified);
+        for (std::size_t k = 0; k < classified; ++k) {
+            addReasonRow(table.rows, order[k].second);
+        }
     } else {
-        for (auto& category : categoryRows) {
-            if (category) {
-                table.rows.push_back(std::move(*category));
+        // A row per category in the order its largest reason comes, then each row's reasons laid side by side.
+        constexpr auto none = static_cast<std::uint32_t>(-1);
+        std::vector<std::uint32_t> rowOf(tally.categories.size(), none);
+        for (std::size_t k = 0; k < classified; ++k) {
+            const std::size_t i = order[k].second;
+            const std::size_t category = *tally.reasons[i].category;
+            if (rowOf[category] == none) {
+                rowOf[category] = static_cast<std::uint32_t>(table.rows.size());
+                const ReportCategory& c = tally.categories[category];
+                table.rows.emplace_back(c.name, c.code, c.color, ReportAmount{}, 0, 0);
             }
+            ReportRow& row = table.rows[rowOf[category]];
+            row.amount += amountOf(i);
+            ++row.reasonCount;
+        }
+        std::uint32_t next = 0;
+        for (ReportRow& row : table.rows) {
+            row.firstReason = next;
+            next += row.reasonCount;
+            row.reasonCount = 0;
+        }
+        table.reasons.resize(classified);
+        for (std::size_t k = 0; k < classified; ++k) {
+            ReportRow& row = table.rows[rowOf[*tally.reasons[order[k].second].category]];
+            table.reasons[row.firstReason + row.reasonCount++] = order[k].second;
         }
         std::sort(table.rows.begin(), table.rows.end(), before);
     }
-    reasonRows(unclassified, table.unclassifiedReasons);
+    table.unclassified.firstReason = static_cast<std::uint32_t>(table.reasons.size());
+    table.unclassified.reasonCount = static_cast<std::uint32_t>(order.size() - classified);
+    table.unclassifiedReasons.reserve(order.size() - classified);
+    for (std::size_t k = classified; k < order.size(); ++k) {
+        addReasonRow(table.unclassifiedReasons, order[k].second);
+        table.unclassified.amount += table.unclassifiedReasons.back().amount;
+    }
 
     const double total = std::chrono::duration<double>(table.total.time).count();
     const auto shareOf = [&](const ReportAmount& amount) {
@@ -533,13 +653,62 @@ ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGroup
     for (auto& row : table.rows) {
         place(row);
     }
-    const nanoseconds classified = running;
+    const nanoseconds classifiedTime = running;
     for (auto& row : table.unclassifiedReasons) {
         place(row);
     }
-    running = classified;
+    running = classifiedTime;
     place(table.unclassified);
     return table;
+}
+
+std::span<const std::size_t> ReportTable::reasonsOf(const ReportRow& row) const
+{
+    if (row.firstReason > reasons.size() || row.reasonCount > reasons.size() - row.firstReason) {
+        return {};
+    }
+    return std::span<const std::size_t>(reasons).subspan(row.firstReason, row.reasonCount);
+}
+
+std::size_t reportLineCount(const ReportTable& table)
+{
+    return table.rows.size() + (table.unclassified.amount.count > 0 ? 1 : 0);
+}
+
+const ReportRow* reportLine(const ReportTable& table, std::size_t line)
+{
+    if (line < table.rows.size()) {
+        return &table.rows[line];
+    }
+    return line < reportLineCount(table) ? &table.unclassified : nullptr;
+}
+
+std::vector<ReportBar> reportBars(const ReportTable& table)
+{
+    const std::size_t classified = table.rows.size();
+    const bool shared = classified > mostReportBars;
+    const std::size_t own = shared ? mostReportBars - 1 : classified;
+    std::vector<ReportBar> bars;
+    bars.reserve(own + 2);
+    const auto add = [&](std::size_t line) {
+        const ReportRow& row = *reportLine(table, line);
+        bars.push_back(ReportBar{row.code.empty() ? row.name : row.code, row.amount.time, row.cumulativeShare, line});
+    };
+    for (std::size_t line = 0; line < own; ++line) {
+        add(line);
+    }
+    if (shared) {
+        nanoseconds time{0};
+        for (std::size_t line = own; line < classified; ++line) {
+            time += table.rows[line].amount.time;
+        }
+        bars.push_back(ReportBar{fmt::format(texts::moreReasons, classified - own), time,
+                                 table.rows.back().cumulativeShare, std::nullopt});
+    }
+    if (reportLineCount(table) > classified) {
+        add(classified);
+    }
+    return bars;
 }
 
 std::string minutesText(nanoseconds time)
@@ -552,15 +721,70 @@ std::string percentText(double share)
     return fmt::format("{:.1f}", share * 100);
 }
 
-std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,
-                                         std::size_t scope)
+namespace {
+
+const char* delaysWord(int count)
+{
+    return count == 1 ? texts::delay : texts::delays;
+}
+
+} // namespace
+
+std::string reportTotalText(const ReportAmount& total)
+{
+    std::string text = fmt::format(texts::reportTotal, minutesText(total.time), total.count, delaysWord(total.count));
+    if (total.pendingCount > 0) {
+        text += fmt::format(texts::reportUnsaved, minutesText(total.pendingTime), total.pendingCount,
+                            delaysWord(total.pendingCount));
+    }
+    return text;
+}
+
+std::string reportClockText(Instant instant, const ZoneOffsetAt& zone)
+{
+    using namespace std::chrono;
+    const auto local = floor<minutes>(instant) + seconds{zone ? zone(instant) : 0};
+    const auto day = floor<days>(local);
+    const year_month_day date(day);
+    const hh_mm_ss clock(floor<minutes>(local - day));
+    return fmt::format("{:02}.{:02}. {:02}:{:02}", static_cast<unsigned>(date.day()),
+                       static_cast<unsigned>(date.month()), clock.hours().count(), clock.minutes().count());
+}
+
+std::string reportPeriodText(const ReportTally& tally, const ZoneOffsetAt& zone)
+{
+    if (!tally.periodStart || !tally.periodEnd) {
+        return {};
+    }
+    return fmt::format(texts::reportPeriod, reportClockText(*tally.periodStart, zone),
+                       reportClockText(*tally.periodEnd, zone));
+}
+
+std::string furnaceListErrorText(const Error& error)
+{
+    return fmt::format(texts::furnaceListUnread, error.description);
+}
+
+std::string furnaceErrorText(std::string_view furnace, const Error& error)
+{
+    return fmt::format(texts::furnaceNotCounted, furnace, error.description);
+}
+
+std::string reportDelayHeading(const ReportDelay& delay, std::string_view furnace)
+{
+    const std::string heat = delay.heat ? fmt::format(texts::heatTitle, delay.heat->heatNumber) : std::string();
+    return furnace.empty() ? heat : fmt::format(texts::furnaceHeat, furnace, heat);
+}
+
+std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally,
+                                         std::span<const std::size_t> reasons, std::size_t scope)
 {
     std::vector<ReportDelay> delays;
     if (!input.heats) {
         return delays;
     }
     std::vector<int> reasonIds;
-    for (std::size_t index : row.reasons) {
+    for (std::size_t index : reasons) {
         if (index < tally.reasons.size() && tally.reasons[index].furnaceId == input.furnaceId) {
             reasonIds.push_back(tally.reasons[index].reasonId);
         }

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "core/model/heat.hpp"
+#include "core/model/texts.hpp"
 #include "core/screens/colors.hpp"
 #include "core/screens/reason_tree.hpp"
 #include "core/screens/shift_schedule.hpp"
+#include "core/support/error.hpp"
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvendel::screens {
@@ -32,12 +37,21 @@ struct ReportAmount {
 // One reason the delays were filed under, as the furnace's tree names it; a reason id the tree does not hold
 // (or none, id 0) is unclassified and named by its id.
 struct ReportReason {
+    ReportReason() = default;
+    // Made in place by the tally (see ReportRow).
+    ReportReason(int furnace, int reason, bool isClassified, const std::string& reasonName,
+                 const std::string& reasonCode, const std::optional<Color>& reasonColor,
+                 std::optional<std::size_t> categoryIndex)
+        : furnaceId(furnace), reasonId(reason), classified(isClassified), name(reasonName), code(reasonCode),
+          color(reasonColor), category(categoryIndex)
+    {}
+
     int furnaceId = 0;
     int reasonId = 0;
     bool classified = false;
     std::string name;
     std::string code;
-    std::string colorString;
+    std::optional<Color> color;          // read once here, not at every table
     std::optional<std::size_t> category; // index into ReportTally::categories when classified
 };
 
@@ -47,7 +61,7 @@ struct ReportCategory {
     int categoryId = 0;
     std::string name;
     std::string code;
-    std::string colorString;
+    std::optional<Color> color;
 };
 
 // Delays the report could not count, and those it counted though they look wrong.
@@ -57,19 +71,21 @@ struct ReportIssues {
 };
 
 // Everything one pass over the delays gives; the tables below are drawn from it.
-// `amounts[scope][reason]`: scope 0 is the whole day, scope k the shift with index k - 1.
+// Scope 0 is the whole day, scope k the shift with index k - 1.
 struct ReportTally {
     std::vector<int> furnaceIds;
     ShiftSchedule schedule;
     std::vector<ReportReason> reasons;
     std::vector<ReportCategory> categories;
-    std::vector<std::vector<ReportAmount>> amounts;
+    std::size_t scopes = 0;
+    std::vector<ReportAmount> amounts; // every scope of a reason side by side: see `amount`
     int heatCount = 0;
     std::optional<Instant> periodStart; // the first delay's start, none without delays
     std::optional<Instant> periodEnd;   // the last counted moment
     ReportIssues issues;
 
-    std::size_t scopeCount() const { return amounts.size(); }
+    std::size_t scopeCount() const { return scopes; }
+    const ReportAmount& amount(std::size_t scope, std::size_t reason) const { return amounts[reason * scopes + scope]; }
 };
 
 struct ShiftReportInput {
@@ -92,14 +108,24 @@ enum class ReportGrouping { reason, category };
 
 // One row of a report table. Shares are fractions of the scope's total power-off time.
 struct ReportRow {
+    ReportRow() = default;
+    // Tables make their rows in place with this: a row built as an aggregate was cleared as a whole first,
+    // which cost more than filling it.
+    ReportRow(const std::string& rowName, const std::string& rowCode, const std::optional<Color>& rowColor,
+              const ReportAmount& rowAmount, std::uint32_t first, std::uint32_t count)
+        : name(rowName), code(rowCode), color(rowColor), amount(rowAmount), firstReason(first), reasonCount(count)
+    {}
+
     std::string name;
     std::string code;
     std::optional<Color> color;
     ReportAmount amount;
     double share = 0;
     double cumulativeShare = 0;
-    // The reasons this row adds up (one for a reason row), to list its delays.
-    std::vector<std::size_t> reasons; // indexes into ReportTally::reasons
+    // The reasons this row adds up (one for a reason row), to list its delays: `ReportTable::reasonsOf`.
+    // Kept in one array per table, as a row's own list would cost an allocation per row.
+    std::uint32_t firstReason = 0;
+    std::uint32_t reasonCount = 0;
 };
 
 // What one tab of the report shows.
@@ -113,13 +139,35 @@ struct ReportTable {
     ReportRow unclassified;
     // The unclassified row by reason id.
     std::vector<ReportRow> unclassifiedReasons;
+    // The reasons of every row above side by side, indexes into ReportTally::reasons.
+    std::vector<std::size_t> reasons;
+
+    // The reasons `row` (one of this table's) adds up; empty for a row of another table that reaches past.
+    std::span<const std::size_t> reasonsOf(const ReportRow& row) const;
 };
 
-inline constexpr const char* wholeDayTitle = "Whole day";
-inline constexpr const char* unclassifiedTitle = "Unclassified";
+inline constexpr const char* wholeDayTitle = texts::wholeDay;
+inline constexpr const char* unclassifiedTitle = texts::unclassified;
 
 // The table of one scope (0: whole day, k: shift k - 1), by reason or by top-level category.
 ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGrouping grouping);
+
+// The lines a table shows, in order: its classified rows, then the unclassified row when a delay was counted
+// there. `reportLine` is null past the last.
+std::size_t reportLineCount(const ReportTable& table);
+const ReportRow* reportLine(const ReportTable& table, std::size_t line);
+
+// A bar of the report's chart, largest first like the lines.
+struct ReportBar {
+    std::string label; // the line's code, else its name; "12 more" for the shared bar
+    std::chrono::nanoseconds time{0};
+    double cumulativeShare = 0;
+    std::optional<std::size_t> line; // the table line it stands for; none for the shared bar
+};
+// Past this many classified lines the smallest share one bar, so that the others stay wide enough to read and
+// tap; the table keeps every line, and the unclassified line keeps its own bar.
+inline constexpr std::size_t mostReportBars = 20;
+std::vector<ReportBar> reportBars(const ReportTable& table);
 
 // The name an unclassified reason id is shown under: "Unclassified" for none, else "Reason 1234 (not in the tree)".
 std::string unclassifiedReasonName(int reasonId);
@@ -128,14 +176,26 @@ std::string unclassifiedReasonName(int reasonId);
 std::string minutesText(std::chrono::nanoseconds time);
 std::string percentText(double share);
 
+// "95.3 min power off in 40 delays", with ", 12.0 min in 2 delays unsaved" when edits are not saved yet.
+std::string reportTotalText(const ReportAmount& total);
+// "07.03. 14:05" in the plant's zone.
+std::string reportClockText(Instant instant, const ZoneOffsetAt& zone);
+// From the first delay's start to the last counted moment; empty without delays.
+std::string reportPeriodText(const ReportTally& tally, const ZoneOffsetAt& zone);
+// Why the report leaves out every furnace, or one.
+std::string furnaceListErrorText(const Error& error);
+std::string furnaceErrorText(std::string_view furnace, const Error& error);
+
 // A delay of a row, for the list behind a tapped row: the part of it within the scope.
 struct ReportDelay {
     HeatPtr heat;
     DelayPtr delay;
     std::chrono::nanoseconds time{0};
 };
-// The delays of `row` within `scope`, in the heats' order.
-std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally, const ReportRow& row,
-                                         std::size_t scope);
+// "Heat 12", or "EAF 1 · Heat 12" when the list holds several furnaces' delays (`furnace` not empty).
+std::string reportDelayHeading(const ReportDelay& delay, std::string_view furnace);
+// The delays of a row's reasons (`ReportTable::reasonsOf`) within `scope`, in the heats' order.
+std::vector<ReportDelay> reportRowDelays(const ShiftReportInput& input, const ReportTally& tally,
+                                         std::span<const std::size_t> reasons, std::size_t scope);
 
 } // namespace orvendel::screens

@@ -2,6 +2,7 @@
 
 #include "screens_fixtures.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 namespace orvendel::screens {
@@ -82,7 +83,18 @@ TEST(ShiftReport, SumsRollsUpAndSortsWithUnclassifiedAndPendingApart)
     const auto byCategory = reportTable(tally, 0, ReportGrouping::category);
     EXPECT_EQ(rowMinutes(byCategory.rows), (Rows{{"Process", 15}, {"Electrical", 700.0 / 60}}));
     EXPECT_EQ(byCategory.rows[1].amount.pendingTime, seconds{100});
-    EXPECT_EQ(byCategory.rows[1].reasons.size(), 2u);
+    // Each row keeps its own reasons once the rows are sorted, largest first within.
+    const auto reasonIds = [&](const ReportTable& table, const ReportRow& row) {
+        std::vector<int> ids;
+        for (const std::size_t i : table.reasonsOf(row)) {
+            ids.push_back(tally.reasons[i].reasonId);
+        }
+        return ids;
+    };
+    EXPECT_EQ(reasonIds(byCategory, byCategory.rows[0]), (std::vector<int>{201, 202}));
+    EXPECT_EQ(reasonIds(byCategory, byCategory.rows[1]), (std::vector<int>{101, 102}));
+    EXPECT_EQ(reasonIds(byCategory, byCategory.unclassified), (std::vector<int>{0, 999}));
+    EXPECT_EQ(reasonIds(byReason, byReason.rows[3]), (std::vector<int>{102}));
     EXPECT_EQ(minutesText(byCategory.rows[1].amount.time), "11.7");
     EXPECT_EQ(percentText(byCategory.rows[1].cumulativeShare), "80.0");
 
@@ -91,7 +103,7 @@ TEST(ShiftReport, SumsRollsUpAndSortsWithUnclassifiedAndPendingApart)
     EXPECT_EQ(reportTable(tally, 2, ReportGrouping::reason).total.count, 0);
 
     const auto rowDelays = reportRowDelays({1, &report.heats, &report.tree, report.schedule, report.zone, report.now},
-                                           tally, byCategory.rows[1], 0);
+                                           tally, byCategory.reasonsOf(byCategory.rows[1]), 0);
     ASSERT_EQ(rowDelays.size(), 2u);
     EXPECT_EQ(rowDelays[1].delay, edited);
 }
@@ -137,6 +149,29 @@ TEST(ShiftReport, DelaysAreSplitAtShiftChangesAndARunningDelayCountsUpToNow)
     EXPECT_EQ(reportTable(tally, 0, ReportGrouping::reason).total.time, seconds{600});
     EXPECT_EQ(tally.issues.withoutLength, 1); // not started yet
     EXPECT_EQ(tally.periodEnd, at(900));
+}
+
+// After a reason's first delay the following ones of a shift take a shorter way: it must count them alike.
+TEST(ShiftReport, RepeatedReasonsCountLikeTheirFirstDelay)
+{
+    auto edited = delay(1, 500, 600, 101);
+    edited->isEdited = true;
+    Report report;
+    report.now = at(4500);
+    report.heats = {heat(1, 0, 4000,
+                         std::vector{delay(1, 0, 100, 101), delay(1, 200, 400, 201), edited, delay(1, 700, 700, 101),
+                                     delay(1, 800, 900, 201), delay(1, 1000, 1100, 101),
+                                     delay(1, 3900, 4100, 101),    // past its heat's end
+                                     delay(1, 4200, 5000, 201)})}; // after its heat, running
+    const auto tally = report.tally();
+    const auto shift = reportTable(tally, 1, ReportGrouping::reason);
+    EXPECT_EQ(rowMinutes(shift.rows), (Rows{{"Waiting for scrap", 10}, {"Transformer trip", 500.0 / 60}}));
+    EXPECT_EQ(shift.rows[1].amount.count, 4);
+    EXPECT_EQ(shift.rows[1].amount.pendingTime, seconds{100});
+    EXPECT_EQ(shift.total.count, 7);
+    EXPECT_EQ(tally.issues.withoutLength, 1);
+    EXPECT_EQ(tally.issues.outsideTheirHeat, 2);
+    EXPECT_EQ(tally.periodEnd, at(4500));
 }
 
 TEST(ShiftReport, DelaysOutOfOrderAndDaysApartLandInTheirShiftsWithOneCountEach)
@@ -261,6 +296,54 @@ TEST(ShiftReport, FurnacesAddUpByReasonAndCategoryName)
     EXPECT_EQ(rowMinutes(table.rows), (Rows{{"Transformer trip", 15}}));
     EXPECT_EQ(table.unclassified.amount.time, seconds{160});
     EXPECT_EQ(rowMinutes(reportTable(merged, 0, ReportGrouping::category).rows), (Rows{{"Electrical", 15}}));
+}
+
+// What the app and the CLI both show: the chart's bars, the total line and the period.
+TEST(ShiftReport, PastTwentyReasonsTheSmallestShareOneBarAndTheLinesReadTheSame)
+{
+    // Reason 300 + k takes 100 + 10k seconds, one after another from 09:00 local; the unclassified minute
+    // runs over local midnight.
+    std::vector<Reason> reasons{{std::nullopt, 1, std::nullopt, "Process", "PR", ""}};
+    for (int k = 1; k <= 22; ++k) {
+        reasons.push_back({300 + k, 1 + k, 1, fmt::format("Reason {:02}", k), fmt::format("C{:02}", k), ""});
+    }
+    const auto reportOf = [&](int classified) {
+        std::vector<DelayPtr> delays;
+        for (int k = 1; k <= classified; ++k) {
+            delays.push_back(delay(1, (k - 1) * 1000.0, (k - 1) * 1000.0 + 100 + 10 * k, 300 + k));
+        }
+        delays.front()->isEdited = true;
+        delays.push_back(delay(1, 54000 - 30, 54000 + 30, 0));
+        Report report;
+        report.tree = ReasonTree(reasons);
+        report.zone = fixedZone(TimeZone{3600});
+        report.heats = {heat(1, 0, 54030, delays)};
+        return report.tally();
+    };
+
+    const auto tally = reportOf(22);
+    const auto table = reportTable(tally, 0, ReportGrouping::reason);
+    ASSERT_EQ(reportLineCount(table), 23u);
+    EXPECT_EQ(reportLine(table, 22), &table.unclassified);
+    EXPECT_EQ(reportLine(table, 23), nullptr);
+    const auto bars = reportBars(table);
+    ASSERT_EQ(bars.size(), 21u);
+    EXPECT_EQ(bars[0].label, "C22");
+    EXPECT_EQ(bars[18].line, 18u);
+    EXPECT_EQ(bars[19].label, "3 more");
+    EXPECT_EQ(bars[19].line, std::nullopt);
+    EXPECT_EQ(bars[19].time, seconds{110 + 120 + 130});
+    EXPECT_EQ(bars[19].cumulativeShare, table.rows.back().cumulativeShare);
+    EXPECT_EQ(bars[20].label, "Unclassified");
+    EXPECT_EQ(bars[20].line, 22u);
+
+    const auto twenty = reportBars(reportTable(reportOf(20), 0, ReportGrouping::reason));
+    ASSERT_EQ(twenty.size(), 21u);
+    EXPECT_EQ(twenty[19].label, "C01");
+
+    EXPECT_EQ(reportTotalText(table.total), "79.8 min power off in 23 delays, 1.8 min in 1 delay unsaved");
+    EXPECT_EQ(reportPeriodText(tally, fixedZone(TimeZone{3600})), "07.03. 09:00 – 08.03. 00:00");
+    EXPECT_EQ(reportPeriodText(ReportTally{}, fixedZone(TimeZone{3600})), "");
 }
 
 TEST(ShiftSchedule, ReadsBothFormsAndRefusesOverlapsAndGaps)

@@ -61,8 +61,9 @@ TEST_F(CliReportTest, AgreesWithEveryHeatsBarChartAndRefusesGappedShifts)
         for (const auto& bar : shown["chart"]["summary"]) {
             const double seconds = bar["percent"].get<double>() / 100 * heatSeconds;
             const auto row =
-                std::find_if(table.unclassifiedReasons.begin(), table.unclassifiedReasons.end(),
-                             [&](const auto& r) { return tally.reasons[r.reasons[0]].reasonId == bar["reasonId"]; });
+                std::find_if(table.unclassifiedReasons.begin(), table.unclassifiedReasons.end(), [&](const auto& r) {
+                    return tally.reasons[table.reasonsOf(r)[0]].reasonId == bar["reasonId"];
+                });
             ASSERT_NE(row, table.unclassifiedReasons.end()) << bar.dump();
             EXPECT_NEAR(row->amount.seconds(), seconds, 1e-6) << bar.dump();
             barSeconds[bar["name"]] += seconds;
