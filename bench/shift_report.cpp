@@ -19,6 +19,8 @@ using namespace std::chrono;
 
 constexpr int kDelaysPerHeat = 62;
 
+// A plant's tree: 7 categories, 3 groups each, 4 reasons per group; names as long as a plant's ("Transformer
+// cooling alarm"), longer than a string keeps without an allocation, as copying them is part of the cost.
 std::vector<Reason> plantReasons()
 {
     std::vector<Reason> rows;
@@ -26,13 +28,14 @@ std::vector<Reason> plantReasons()
     int reason = 1;
     for (int c = 0; c < 7; ++c) {
         const int top = category++;
-        rows.push_back({std::nullopt, top, std::nullopt, fmt::format("Category {}", c), fmt::format("C{}", c), ""});
+        rows.push_back(
+            {std::nullopt, top, std::nullopt, fmt::format("Electrical supply {}", c), fmt::format("C{}", c), ""});
         for (int g = 0; g < 3; ++g) {
             const int group = category++;
-            rows.push_back({std::nullopt, group, top, fmt::format("Group {}.{}", c, g), "", ""});
+            rows.push_back({std::nullopt, group, top, fmt::format("Transformer group {}.{}", c, g), "", ""});
             for (int r = 0; r < 4; ++r) {
-                rows.push_back({reason, category++, group, fmt::format("Reason {}", reason), fmt::format("R{}", reason),
-                                "rgb(10, 20, 30)"});
+                rows.push_back({reason, category++, group, fmt::format("Transformer cooling alarm {}", reason),
+                                fmt::format("R{}", reason), "rgb(10, 20, 30)"});
                 ++reason;
             }
         }

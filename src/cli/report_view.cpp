@@ -59,7 +59,7 @@ void renderReportTable(Reply& reply, const std::string& heading, const screens::
     rows.addRow({byCategory ? "Category" : "Reason", "Code", "Minutes", "Count", "Share %", "Cumulative %"});
     for (std::size_t line = 0; line < screens::reportLineCount(table); ++line) {
         const auto& row = *screens::reportLine(table, line);
-        rows.addRow({row.name + (row.amount.pendingCount > 0 ? " *" : ""), row.code,
+        rows.addRow({std::string(row.name) + (row.amount.pendingCount > 0 ? " *" : ""), std::string(row.code),
                      screens::minutesText(row.amount.time), std::to_string(row.amount.count),
                      screens::percentText(row.share), screens::percentText(row.cumulativeShare)});
     }

@@ -28,7 +28,7 @@ QString localPath(const QString& path)
     return path.startsWith(QStringLiteral("file:")) ? QUrl(path).toLocalFile() : path;
 }
 
-QString fromUtf8(const std::string& text)
+QString fromUtf8(std::string_view text)
 {
     return displayText(text);
 }

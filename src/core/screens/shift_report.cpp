@@ -393,12 +393,28 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
     counted.reserve(expected * scopes);
 
     ColorCache colorOf;
-    // Made in place, each text copied once and nothing cleared first.
+    // The names and codes go into one block, as places in it while it grows; the views are made at the end.
+    std::string texts;
+    texts.reserve(expected * 40);
+    struct Placed {
+        std::size_t nameAt, nameSize, codeAt, codeSize;
+    };
+    std::vector<Placed> reasonTexts;
+    std::vector<Placed> categoryTexts;
+    reasonTexts.reserve(expected);
+    const auto place = [&texts](std::string_view name, std::string_view code) {
+        const Placed placed{texts.size(), name.size(), texts.size() + name.size(), code.size()};
+        texts.append(name);
+        texts.append(code);
+        return placed;
+    };
+    // Made in place, nothing cleared first.
     const auto newReason = [&](ReasonSlot& slot) {
         slots.setCountedAt(slot, tally.reasons.size() * scopes);
         counted.resize(counted.size() + scopes);
         if (!slot.leaf) {
-            tally.reasons.emplace_back(input.furnaceId, slot.id, false, unclassifiedReasonName(slot.id), std::string(),
+            reasonTexts.push_back(place(unclassifiedReasonName(slot.id), {}));
+            tally.reasons.emplace_back(input.furnaceId, slot.id, false, std::string_view(), std::string_view(),
                                        std::nullopt, std::nullopt);
             return;
         }
@@ -406,11 +422,13 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
         std::size_t& category = categoryOfRoot[slot.root];
         if (category == unseen) {
             category = tally.categories.size();
-            tally.categories.push_back(ReportCategory{input.furnaceId, top.categoryId, top.description,
-                                                      top.shortDescription, colorOf(top.colorString)});
+            categoryTexts.push_back(place(top.description, top.shortDescription));
+            tally.categories.push_back(
+                ReportCategory{input.furnaceId, top.categoryId, {}, {}, colorOf(top.colorString)});
         }
         const Reason& leaf = slot.leaf->reason;
-        tally.reasons.emplace_back(input.furnaceId, slot.id, true, leaf.description, leaf.shortDescription,
+        reasonTexts.push_back(place(leaf.description, leaf.shortDescription));
+        tally.reasons.emplace_back(input.furnaceId, slot.id, true, std::string_view(), std::string_view(),
                                    colorOf(leaf.colorString), category);
     };
 
@@ -502,6 +520,19 @@ ReportTally tallyShiftReport(const ShiftReportInput& input)
             counted[at] += counted[at + shift];
         }
     }
+    auto block = std::make_shared<const std::string>(std::move(texts));
+    const std::string_view all(*block);
+    const auto setTexts = [&all](auto& item, const Placed& placed) {
+        item.name = all.substr(placed.nameAt, placed.nameSize);
+        item.code = all.substr(placed.codeAt, placed.codeSize);
+    };
+    for (std::size_t i = 0; i < tally.reasons.size(); ++i) {
+        setTexts(tally.reasons[i], reasonTexts[i]);
+    }
+    for (std::size_t i = 0; i < tally.categories.size(); ++i) {
+        setTexts(tally.categories[i], categoryTexts[i]);
+    }
+    tally.texts.push_back(std::move(block));
     return tally;
 }
 
@@ -513,9 +544,10 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies)
     }
     merged.schedule = tallies.front().schedule;
     merged.scopes = tallies.front().scopeCount();
-    std::map<std::tuple<bool, std::string, std::string>, std::size_t> reasonAt;
-    std::map<std::pair<std::string, std::string>, std::size_t> categoryAt;
+    std::map<std::tuple<bool, std::string_view, std::string_view>, std::size_t> reasonAt;
+    std::map<std::pair<std::string_view, std::string_view>, std::size_t> categoryAt;
     for (const ReportTally& tally : tallies) {
+        merged.texts.insert(merged.texts.end(), tally.texts.begin(), tally.texts.end());
         merged.furnaceIds.insert(merged.furnaceIds.end(), tally.furnaceIds.begin(), tally.furnaceIds.end());
         merged.heatCount += tally.heatCount;
         merged.issues.withoutLength += tally.issues.withoutLength;
@@ -692,7 +724,8 @@ std::vector<ReportBar> reportBars(const ReportTable& table)
     bars.reserve(own + 2);
     const auto add = [&](std::size_t line) {
         const ReportRow& row = *reportLine(table, line);
-        bars.push_back(ReportBar{row.code.empty() ? row.name : row.code, row.amount.time, row.cumulativeShare, line});
+        bars.push_back(
+            ReportBar{std::string(row.code.empty() ? row.name : row.code), row.amount.time, row.cumulativeShare, line});
     };
     for (std::size_t line = 0; line < own; ++line) {
         add(line);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,9 +40,8 @@ struct ReportAmount {
 struct ReportReason {
     ReportReason() = default;
     // Made in place by the tally (see ReportRow).
-    ReportReason(int furnace, int reason, bool isClassified, const std::string& reasonName,
-                 const std::string& reasonCode, const std::optional<Color>& reasonColor,
-                 std::optional<std::size_t> categoryIndex)
+    ReportReason(int furnace, int reason, bool isClassified, std::string_view reasonName, std::string_view reasonCode,
+                 const std::optional<Color>& reasonColor, std::optional<std::size_t> categoryIndex)
         : furnaceId(furnace), reasonId(reason), classified(isClassified), name(reasonName), code(reasonCode),
           color(reasonColor), category(categoryIndex)
     {}
@@ -49,8 +49,8 @@ struct ReportReason {
     int furnaceId = 0;
     int reasonId = 0;
     bool classified = false;
-    std::string name;
-    std::string code;
+    std::string_view name; // in the tally's `texts`
+    std::string_view code;
     std::optional<Color> color;          // read once here, not at every table
     std::optional<std::size_t> category; // index into ReportTally::categories when classified
 };
@@ -59,8 +59,8 @@ struct ReportReason {
 struct ReportCategory {
     int furnaceId = 0;
     int categoryId = 0;
-    std::string name;
-    std::string code;
+    std::string_view name; // in the tally's `texts`
+    std::string_view code;
     std::optional<Color> color;
 };
 
@@ -83,6 +83,9 @@ struct ReportTally {
     std::optional<Instant> periodStart; // the first delay's start, none without delays
     std::optional<Instant> periodEnd;   // the last counted moment
     ReportIssues issues;
+    // The names and codes of the reasons and categories, one block per tally counted into this one: the
+    // texts are copied once, into one allocation, and a copy of the tally (or a merge) shares them.
+    std::vector<std::shared_ptr<const std::string>> texts;
 
     std::size_t scopeCount() const { return scopes; }
     const ReportAmount& amount(std::size_t scope, std::size_t reason) const { return amounts[reason * scopes + scope]; }
@@ -107,17 +110,20 @@ ReportTally mergeTallies(const std::vector<ReportTally>& tallies);
 enum class ReportGrouping { reason, category };
 
 // One row of a report table. Shares are fractions of the scope's total power-off time.
+// A row's name and code are the tally's own (its reasons' and categories'), not copies: a table is read
+// while the tally it was made from is kept, and copying every name into every table cost more than the
+// rest of a table (a plant's reason names are longer than a string keeps without an allocation).
 struct ReportRow {
     ReportRow() = default;
     // Tables make their rows in place with this: a row built as an aggregate was cleared as a whole first,
     // which cost more than filling it.
-    ReportRow(const std::string& rowName, const std::string& rowCode, const std::optional<Color>& rowColor,
+    ReportRow(std::string_view rowName, std::string_view rowCode, const std::optional<Color>& rowColor,
               const ReportAmount& rowAmount, std::uint32_t first, std::uint32_t count)
         : name(rowName), code(rowCode), color(rowColor), amount(rowAmount), firstReason(first), reasonCount(count)
     {}
 
-    std::string name;
-    std::string code;
+    std::string_view name;
+    std::string_view code;
     std::optional<Color> color;
     ReportAmount amount;
     double share = 0;
@@ -151,6 +157,8 @@ inline constexpr const char* unclassifiedTitle = texts::unclassified;
 
 // The table of one scope (0: whole day, k: shift k - 1), by reason or by top-level category.
 ReportTable reportTable(const ReportTally& tally, std::size_t scope, ReportGrouping grouping);
+// A table names its rows by the tally's strings: none is made from a tally that goes first.
+ReportTable reportTable(ReportTally&& tally, std::size_t scope, ReportGrouping grouping) = delete;
 
 // The lines a table shows, in order: its classified rows, then the unclassified row when a delay was counted
 // there. `reportLine` is null past the last.

@@ -40,11 +40,13 @@ TEST_F(ShiftReportFlowTest, AllFurnacesOneAfterAnotherAndAFailedOneKeepsItsError
     EXPECT_FALSE(furnaces[1].error);
     EXPECT_EQ(changes.back(), flows::ShiftReportFlow::Change::finished);
 
-    const auto table = screens::reportTable(flow->combined(), 0, screens::ReportGrouping::reason);
+    const auto combined = flow->combined();
+    const auto table = screens::reportTable(combined, 0, screens::ReportGrouping::reason);
     EXPECT_EQ(table.total.time, seconds{690});
     EXPECT_EQ(table.unclassifiedReasons.size(), 2u); // reason 12 hangs in no category of this tree
-    EXPECT_EQ(screens::reportTable(flow->combined(), 1, screens::ReportGrouping::reason).total.time, seconds{690});
-    EXPECT_EQ(screens::reportTable(flow->combined(), 1, screens::ReportGrouping::reason).hours, "06:00-18:00");
+    const auto firstShift = screens::reportTable(combined, 1, screens::ReportGrouping::reason);
+    EXPECT_EQ(firstShift.total.time, seconds{690});
+    EXPECT_EQ(firstShift.hours, "06:00-18:00");
 }
 
 } // namespace

@@ -275,10 +275,11 @@ TEST(ShiftReport, BadInputIsCountedAsFarAsItCanBeAndNeverCrashes)
 
     // Nothing at all: no division by zero, no rows.
     Report empty;
-    const auto none = reportTable(empty.tally(), 0, ReportGrouping::reason);
+    const auto nothing = empty.tally();
+    const auto none = reportTable(nothing, 0, ReportGrouping::reason);
     EXPECT_TRUE(none.rows.empty());
     EXPECT_EQ(none.unclassified.share, 0);
-    EXPECT_EQ(reportTable(empty.tally(), 9, ReportGrouping::reason).total.count, 0);
+    EXPECT_EQ(reportTable(nothing, 9, ReportGrouping::reason).total.count, 0);
 }
 
 TEST(ShiftReport, FurnacesAddUpByReasonAndCategoryName)
@@ -337,7 +338,8 @@ TEST(ShiftReport, PastTwentyReasonsTheSmallestShareOneBarAndTheLinesReadTheSame)
     EXPECT_EQ(bars[20].label, "Unclassified");
     EXPECT_EQ(bars[20].line, 22u);
 
-    const auto twenty = reportBars(reportTable(reportOf(20), 0, ReportGrouping::reason));
+    const auto twentyReasons = reportOf(20);
+    const auto twenty = reportBars(reportTable(twentyReasons, 0, ReportGrouping::reason));
     ASSERT_EQ(twenty.size(), 21u);
     EXPECT_EQ(twenty[19].label, "C01");
 
