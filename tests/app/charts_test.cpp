@@ -2,6 +2,7 @@
 // from the item tree and held against the core's geometry; the raised selected segment, taps on segments,
 // empty and zero-length heats, and that nothing is recomputed while the chart only repaints.
 #include "app/controllers/bar_chart_model.hpp"
+#include "app/controllers/chart_drawing.hpp"
 #include "app/controllers/power_off_chart_model.hpp"
 #include "core/screens/bar_chart_layout.hpp"
 #include "core/screens/power_off_chart.hpp"
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -25,6 +27,7 @@
 Q_IMPORT_QML_PLUGIN(OrvendelPlugin)
 
 using namespace orvendel;
+using app::ChartDrawing::toQRectF;
 using screens::Rect;
 using test::at;
 using test::delay;
@@ -79,6 +82,13 @@ QString frameMismatch(QQuickItem* item, const Rect& expected, double tolerance =
         .arg(expected.y)
         .arg(expected.width)
         .arg(expected.height);
+}
+
+// The colour drawn at a point of the segment container, from a grab of the whole window.
+QColor drawnInBand(QQuickItem* root, const QImage& window, QPointF at)
+{
+    const QPoint pixel = find(root, "powerOffSegmentContainer")->mapToScene(at).toPoint();
+    return window.pixelColor(pixel);
 }
 
 // A chart view over its own model, offscreen; `root` stays null when the view does not come up.
@@ -136,7 +146,7 @@ private slots:
         QCOMPARE(find(root, "powerOffStartTimeValue")->property("text").toString(), QString("00:00:00 AM"));
         QCOMPARE(find(root, "powerOffEndTimeValue")->property("text").toString(), QString("00:00:00 PM"));
         QCOMPARE(find(root, "powerOffStartTimeLabel")->property("text").toString(), QString("Start Time:"));
-        QCOMPARE(countNamed(root, "powerOffSegment_"), 0);
+        QVERIFY(model.segments().empty());
 
         const auto h = threeDelays();
         model.setHeat(h, at(1800));
@@ -151,28 +161,32 @@ private slots:
 
         const auto expected =
             screens::buildPowerOffChart(*h, at(1800), rows.segmentContainer.width, rows.segmentContainer.height);
-        // gap, delay, gap, delay, delay, tail gap
+        // gap, delay, gap, delay, delay, tail gap: each drawn in its colour where the core puts it.
         QCOMPARE(expected.segments.size(), 6u);
-        QCOMPARE(countNamed(root, "powerOffSegment_"), 6);
+        QCOMPARE(model.segments().size(), 6u);
+        const QImage drawn = view->grabWindow();
         const QList<int> delayIndexes{-1, 0, -1, 1, 2, -1};
         for (int i = 0; i < 6; ++i) {
-            auto* segment = find(root, QStringLiteral("powerOffSegment_%1").arg(i));
-            QCOMPARE(frameMismatch(segment, expected.segments[i].frame), QString());
+            const auto& segment = model.segments()[static_cast<std::size_t>(i)];
+            const auto& frame = expected.segments[static_cast<std::size_t>(i)].frame;
+            QCOMPARE(segment.frame, toQRectF(frame));
             QCOMPARE(model.delayIndexAt(i), delayIndexes[i]);
             const QColor colour = delayIndexes[i] < 0    ? QColor(208, 208, 208)
                                   : delayIndexes[i] == 1 ? QColor(0, 0, 255)
                                                          : QColor(200, 0, 0);
-            QCOMPARE(segment->property("color").value<QColor>(), colour);
+            QCOMPARE(segment.fill, colour);
+            QCOMPARE(drawnInBand(root, drawn, segment.frame.center()), colour);
         }
-        // The selected delay is raised into the band's free quarter, enlarged, above its neighbours, with a shadow.
-        auto* selected = find(root, "powerOffSegment_3");
-        QVERIFY(selected->y() < 0);
-        QVERIFY(selected->z() > find(root, "powerOffSegment_4")->z());
-        QVERIFY(selected->mapToItem(band, QPointF(0, 0)).y() >= 0);
+        // The selected delay is raised into the band's free quarter, enlarged, drawn over its neighbours.
         QCOMPARE(model.selectedIndex(), 3);
-        auto* shadow = find(root, "powerOffSelectedShadow");
-        QVERIFY(shadow->isVisible());
-        QCOMPARE(shadow->y(), selected->y() + 1);
+        const QRectF selected = model.segments()[3].frame;
+        QVERIFY(selected.top() < 0);
+        QVERIFY(find(root, "powerOffSegmentContainer")->mapToItem(band, selected.topLeft()).y() >= 0);
+        QVERIFY(selected.right() > model.segments()[4].frame.left());
+        const QPointF aboveTheBand(selected.center().x(), selected.top() + 1);
+        QCOMPARE(drawnInBand(root, drawn, aboveTheBand), QColor(0, 0, 255));
+        QCOMPARE(drawnInBand(root, drawn, QPointF(selected.right() - 1, model.segments()[4].frame.center().y())),
+                 QColor(0, 0, 255));
 
         // Legends: one per reason, a circle as high as its label, the row centred in the chart.
         QCOMPARE(countNamed(root, "legendSwatch_"), 2);
@@ -210,17 +224,21 @@ private slots:
         const auto h = threeDelays();
         model.setHeat(h, at(600));
         QCoreApplication::processEvents();
-        QVERIFY(find(root, "powerOffSegment_1")->y() < 0);
+        QVERIFY(model.segments()[1].frame.y() < 0);
 
         const int before = model.recomputations();
         model.setSelectedStart(at(2001));
         QCoreApplication::processEvents();
         QCOMPARE(model.recomputations(), before + 1);
-        QCOMPARE(find(root, "powerOffSegment_1")->y(), 0.0);
+        QCOMPARE(model.segments()[1].frame.y(), 0.0);
         const auto c = segmentContainer(500, 200);
         const auto expected = screens::powerOffSegments(*h, at(2001), c.width, c.height);
-        QCOMPARE(frameMismatch(find(root, "powerOffSegment_4"), expected[4].frame), QString());
+        QCOMPARE(model.segments()[4].frame, toQRectF(expected[4].frame));
         QVERIFY(expected[4].frame.y < 0);
+        // The band is drawn again: the raised part shows the newly selected delay and no longer the first.
+        const QImage drawn = view->grabWindow();
+        QCOMPARE(drawnInBand(root, drawn, model.segments()[4].frame.center() - QPointF(0, 4)), QColor(200, 0, 0));
+        QVERIFY(drawnInBand(root, drawn, QPointF(model.segments()[1].frame.center().x(), -2)) != QColor(200, 0, 0));
 
         // Repaints, the same selection and the same size change nothing.
         model.setSelectedStart(at(2001));
@@ -233,15 +251,16 @@ private slots:
         view->resize(600, 200);
         QTRY_COMPARE(model.width(), 600.0);
         const auto wider = segmentContainer(600, 200);
-        QCOMPARE(frameMismatch(find(root, "powerOffSegment_4"),
-                               screens::powerOffSegments(*h, at(2001), wider.width, wider.height)[4].frame),
-                 QString());
+        QCOMPARE(model.segments()[4].frame,
+                 toQRectF(screens::powerOffSegments(*h, at(2001), wider.width, wider.height)[4].frame));
 
-        // No selection: nothing raised, no raised shadow.
+        // No selection: nothing raised.
         model.setSelectedStart(std::nullopt);
         QCoreApplication::processEvents();
         QCOMPARE(model.selectedIndex(), -1);
-        QVERIFY(!find(root, "powerOffSelectedShadow")->isVisible());
+        for (const auto& segment : model.segments()) {
+            QVERIFY(segment.frame.y() >= 0 && !segment.selected);
+        }
     }
 
     void tappingADelaySegmentNamesItsDelayAndAGapDoesNothing()
@@ -254,9 +273,9 @@ private slots:
         QSignalSpy tapped(root, SIGNAL(segmentTapped(int)));
 
         const auto tap = [&](int segment) {
-            auto* item = find(root, QStringLiteral("powerOffSegment_%1").arg(segment));
-            const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-            QTest::mouseClick(view.get(), Qt::LeftButton, {}, centre.toPoint());
+            const QPointF centre = model.segments()[static_cast<std::size_t>(segment)].frame.center();
+            QTest::mouseClick(view.get(), Qt::LeftButton, {},
+                              find(root, "powerOffSegmentContainer")->mapToScene(centre).toPoint());
         };
         tap(3);
         QCOMPARE(tapped.count(), 1);
@@ -268,23 +287,15 @@ private slots:
         QCOMPARE(tapped.count(), 1);
         QCOMPARE(tapped.takeFirst().at(0).toInt(), 0);
 
-        // The first delay split in two: the rows that stay keep their slots, the new piece is one row at the
-        // end, and a tap on either piece still names its own delay; the undo takes that one row away again.
-        const auto before = model.segmentRows()->rows();
-        QSignalSpy inserted(model.segmentRows(), &QAbstractItemModel::rowsInserted);
-        QSignalSpy removed(model.segmentRows(), &QAbstractItemModel::rowsRemoved);
+        // The first delay split in two: a tap on either piece names its own delay.
         const auto original = threeDelays();
         auto pieces = *original->delays;
         pieces[0] = delay(1, 600, 750, 5);
         pieces.insert(pieces.begin() + 1, delay(1, 750, 900, 5));
         model.setHeat(heat(1, 0, 3600, pieces), at(750));
         QCoreApplication::processEvents();
-        QCOMPARE(inserted.size(), 1);
-        QCOMPARE(inserted[0][1].toInt(), static_cast<int>(before.size()));
-        for (const std::size_t kept : {0u, 2u, 5u}) {
-            QCOMPARE(model.segmentRows()->rows()[kept], before[kept]);
-        }
-        for (int segment = 0; segment < model.segmentRows()->count(); ++segment) {
+        QCOMPARE(model.segments().size(), 7u);
+        for (int segment = 0; segment < 7; ++segment) {
             const int index = model.delayIndexAt(segment);
             if (index >= 0) {
                 tap(segment);
@@ -294,12 +305,6 @@ private slots:
                          pieces[static_cast<std::size_t>(index)]);
             }
         }
-        model.setHeat(original, at(600));
-        QCoreApplication::processEvents();
-        QCOMPARE(removed.size(), 1);
-        QCOMPARE(model.segmentRows()->count(), static_cast<int>(before.size()));
-        tap(3);
-        QCOMPARE(tapped.takeFirst().at(0).toInt(), 1);
     }
 
     void emptyAndZeroLengthHeatsDrawNoSegmentsOrBars()
@@ -314,8 +319,7 @@ private slots:
         powerOff.model.setHeat(zeroLength, at(100));
         bars.model.setHeat(zeroLength);
         QCoreApplication::processEvents();
-        QCOMPARE(countNamed(powerOff.root, "powerOffSegment_"), 0);
-        QVERIFY(!find(powerOff.root, "powerOffBandShadow")->isVisible());
+        QVERIFY(powerOff.model.segments().empty());
         QCOMPARE(countNamed(powerOff.root, "legendSwatch_"), 1);
         QCOMPARE(countNamed(bars.root, "barChartBar_"), 0);
         QCOMPARE(countNamed(bars.root, "barChartAxis_"), 2);
@@ -416,24 +420,21 @@ private slots:
                       at(20));
         QCoreApplication::processEvents();
         QVERIFY(root->clip());
-        const int count = countNamed(root, "powerOffSegment_");
-        QVERIFY(count >= 3);
-        for (int i = 0; i < count; ++i) {
-            auto* segment = find(root, QStringLiteral("powerOffSegment_%1").arg(i));
-            const QRectF frame = segment->mapRectToItem(root, QRectF(0, 0, segment->width(), segment->height()));
+        QVERIFY(model.segments().size() >= 3u);
+        auto* container = find(root, "powerOffSegmentContainer");
+        for (const auto& segment : model.segments()) {
+            const QRectF frame = container->mapRectToItem(root, segment.frame);
             QVERIFY2(frame.left() >= 16 - 1e-6 && frame.right() <= 432 - 16 + 1e-6,
-                     qPrintable(QStringLiteral("segment %1 at %2..%3").arg(i).arg(frame.left()).arg(frame.right())));
+                     qPrintable(QStringLiteral("segment at %1..%2").arg(frame.left()).arg(frame.right())));
         }
-        // The white reason is outlined in the band and in the legends.
-        bool outlined = false;
-        for (int i = 0; i < count; ++i) {
-            outlined = outlined || find(root, QStringLiteral("powerOffSegment_%1").arg(i))
-                                           ->property("border")
-                                           .value<QObject*>()
-                                           ->property("width")
-                                           .toDouble() > 0;
-        }
-        QVERIFY(outlined);
+        // The white reason is outlined in the band: a line drawn inside its frame.
+        const auto white = std::find_if(model.segments().begin(), model.segments().end(),
+                                        [](const auto& segment) { return segment.fill == QColor(Qt::white); });
+        QVERIFY(white != model.segments().end() && white->outlined);
+        const QImage drawn = view->grabWindow();
+        QCOMPARE(drawnInBand(root, drawn, white->frame.center()), QColor(Qt::white));
+        QCOMPARE(drawnInBand(root, drawn, QPointF(white->frame.center().x(), std::ceil(white->frame.top()))),
+                 model.labelsTextColor());
     }
 };
 

@@ -243,7 +243,7 @@ private slots:
         // A tap on a later delay's segment in the power-off chart (the widest, to be sure to hit it) brings
         // its page.
         auto* chart = detail()->powerOffChart();
-        const auto& segments = chart->segmentRows()->rows();
+        const auto& segments = chart->segments();
         int segment = -1;
         int delayIndex = -1;
         double widest = 0;
@@ -256,7 +256,8 @@ private slots:
             }
         }
         QVERIFY(delayIndex > 0);
-        QVERIFY(gui().click(QStringLiteral("powerOffSegment_%1").arg(segment)));
+        QVERIFY(gui().click(gui().item(QStringLiteral("powerOffSegmentContainer")),
+                            segments[static_cast<std::size_t>(segment)].frame.center()));
         QVERIFY(gui().waitFor([&] { return pages()->currentIndex() == delayIndex; }));
         QVERIFY(gui().waitFor([&] { return detail()->powerOffChart()->property("selectedIndex").toInt() == segment; }));
         pages()->turnTo(0);

@@ -37,22 +37,6 @@ QVariant LegendRow::value(int role) const
     }
 }
 
-QVariant SegmentRow::value(int role) const
-{
-    switch (role) {
-    case 0:
-        return frame;
-    case 1:
-        return fill;
-    case 2:
-        return outlined;
-    case 3:
-        return selected;
-    default:
-        return tappable;
-    }
-}
-
 void ChartModel::setWidth(qreal width)
 {
     if (width == m_width) {

@@ -63,8 +63,6 @@ struct SegmentRow {
     bool outlined = false;
     bool selected = false;
     bool tappable = false;
-    static constexpr std::array roles{"frame", "fill", "outlined", "selected", "tappable"};
-    QVariant value(int role) const;
     bool operator==(const SegmentRow&) const = default;
 };
 

@@ -6,7 +6,6 @@
 #include "core/support/log.hpp"
 
 #include <algorithm>
-#include <map>
 
 namespace orvendel::app {
 
@@ -47,8 +46,8 @@ int PowerOffChartModel::delayIndexAt(int segment) const
 int PowerOffChartModel::delayIndexAtPoint(qreal x, qreal y) const
 {
     const QPointF point(x, y);
-    const auto& rows = m_segmentRows.rows();
-    if (m_selectedIndex >= 0 && m_selectedFrame.contains(point)) {
+    const auto& rows = m_segments;
+    if (m_selectedIndex >= 0 && rows[static_cast<std::size_t>(m_selectedIndex)].frame.contains(point)) {
         return delayIndexAt(m_selectedIndex);
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -130,87 +129,17 @@ void PowerOffChartModel::compute()
         }
         m_chartSegments = std::move(chart.segments);
     }
-    std::vector<SegmentRow> segmentRows;
-    segmentRows.reserve(m_chartSegments.size());
+    m_segments.clear();
+    m_segments.reserve(m_chartSegments.size());
+    m_selectedIndex = -1;
     for (const auto& segment : m_chartSegments) {
         const bool isDelay = segment.delay != nullptr;
-        segmentRows.push_back({toQRectF(segment.frame), toQColor(segment.color),
-                               isDelay && screens::needsOutline(segment.color), segment.isSelected, isDelay});
+        if (segment.isSelected) {
+            m_selectedIndex = static_cast<int>(m_segments.size());
+        }
+        m_segments.push_back({toQRectF(segment.frame), toQColor(segment.color),
+                              isDelay && screens::needsOutline(segment.color), segment.isSelected, isDelay});
     }
-    // Rows in the slots they had (see `keptSlots`): the segments in the same order as the rows.
-    const auto order = keptSlots(m_segmentRows.rows(), segmentRows);
-    std::vector<SegmentRow> shown;
-    std::vector<screens::ChartSegment> segments;
-    shown.reserve(order.size());
-    segments.reserve(order.size());
-    m_selectedIndex = -1;
-    m_selectedFrame = {};
-    for (const std::size_t i : order) {
-        if (m_chartSegments[i].isSelected) {
-            m_selectedIndex = static_cast<int>(shown.size());
-            m_selectedFrame = segmentRows[i].frame;
-        }
-        shown.push_back(std::move(segmentRows[i]));
-        segments.push_back(std::move(m_chartSegments[i]));
-    }
-    m_chartSegments = std::move(segments);
-    m_segmentRows.update(std::move(shown));
-}
-
-std::vector<std::size_t> PowerOffChartModel::keptSlots(const std::vector<SegmentRow>& held,
-                                                       const std::vector<SegmentRow>& rows)
-{
-    // A segment draws where its frame says, whatever its row: a row that is still there keeps its slot, a new
-    // one takes a freed slot or goes at the end, and the last rows fill the slots of those that went. A split
-    // then changes one row in place and adds one at the end, where the view adds a delegate without
-    // restacking all the others (which cost more than the rest of the chart's update).
-    std::multimap<std::pair<qreal, qreal>, std::size_t> byPlace;
-    for (std::size_t slot = 0; slot < held.size(); ++slot) {
-        byPlace.emplace(std::pair(held[slot].frame.x(), held[slot].frame.width()), slot);
-    }
-    constexpr std::size_t none = static_cast<std::size_t>(-1);
-    std::vector<std::size_t> taken(held.size(), none);
-    std::vector<bool> placed(rows.size(), false);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto [from, to] = byPlace.equal_range(std::pair(rows[i].frame.x(), rows[i].frame.width()));
-        for (auto it = from; it != to; ++it) {
-            if (taken[it->second] == none && held[it->second] == rows[i]) {
-                taken[it->second] = i;
-                placed[i] = true;
-                break;
-            }
-        }
-    }
-    std::size_t free = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (placed[i]) {
-            continue;
-        }
-        while (free < taken.size() && taken[free] != none) {
-            ++free;
-        }
-        if (free < taken.size()) {
-            taken[free] = i;
-        } else {
-            taken.push_back(i);
-        }
-    }
-    // Fewer rows than before: the last ones move into the gaps, so that rows go only at the end.
-    std::size_t gap = 0;
-    while (true) {
-        while (gap < taken.size() && taken[gap] != none) {
-            ++gap;
-        }
-        while (!taken.empty() && taken.back() == none) {
-            taken.pop_back();
-        }
-        if (gap >= taken.size()) {
-            break;
-        }
-        taken[gap] = taken.back();
-        taken.pop_back();
-    }
-    return taken;
 }
 
 } // namespace orvendel::app

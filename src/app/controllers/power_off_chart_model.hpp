@@ -30,9 +30,7 @@ class PowerOffChartModel : public ChartModel {
     // "+3" after the last legend that fits, or empty; its frame in the legends row.
     Q_PROPERTY(QString moreLegendsText READ moreLegendsText NOTIFY changed)
     Q_PROPERTY(QRectF moreLegendsFrame READ moreLegendsFrame NOTIFY changed)
-    Q_PROPERTY(orvendel::app::RowsModel* segmentRows READ segmentRows CONSTANT)
     Q_PROPERTY(int selectedIndex READ selectedIndex NOTIFY changed)
-    Q_PROPERTY(QRectF selectedFrame READ selectedFrame NOTIFY changed)
     Q_PROPERTY(QRectF legendsFrame READ legendsFrame NOTIFY changed)
     Q_PROPERTY(QRectF bandFrame READ bandFrame NOTIFY changed)
     Q_PROPERTY(QRectF shadowFrame READ shadowFrame NOTIFY changed)
@@ -59,15 +57,14 @@ public:
     TypedRows<LegendRow>* legendRows() { return &m_legendRows; }
     QString moreLegendsText() const { return m_moreLegendsText; }
     QRectF moreLegendsFrame() const { return m_moreLegendsFrame; }
-    TypedRows<SegmentRow>* segmentRows() { return &m_segmentRows; }
+    // The band's segments in layout order, frames in the segment container (`PowerOffBand` draws them).
+    const std::vector<SegmentRow>& segments() const { return m_segments; }
     // The index in the heat's list of the delay a segment shows; -1 for a gap or no such segment.
     Q_INVOKABLE int delayIndexAt(int segment) const;
     // The same for the delay segment under a point of the segment container (the raised, selected one first);
     // -1 over a gap or outside every segment.
     Q_INVOKABLE int delayIndexAtPoint(qreal x, qreal y) const;
     int selectedIndex() const { return m_selectedIndex; }
-    // The selected segment's frame; empty when none is selected.
-    QRectF selectedFrame() const { return m_selectedFrame; }
     QRectF legendsFrame() const { return m_legendsFrame; }
     QRectF bandFrame() const { return m_bandFrame; }
     QRectF shadowFrame() const { return m_shadowFrame; }
@@ -87,8 +84,6 @@ public:
 
 private:
     void compute() override;
-    // For each slot of the rows shown next, the index of its row in `rows` (layout order).
-    static std::vector<std::size_t> keptSlots(const std::vector<SegmentRow>& held, const std::vector<SegmentRow>& rows);
 
     HeatPtr m_heat;
     std::optional<Instant> m_selectedStart;
@@ -97,9 +92,8 @@ private:
     TypedRows<LegendRow> m_legendRows;
     QString m_moreLegendsText;
     QRectF m_moreLegendsFrame;
-    TypedRows<SegmentRow> m_segmentRows;
+    std::vector<SegmentRow> m_segments;
     int m_selectedIndex = -1;
-    QRectF m_selectedFrame;
     QRectF m_legendsFrame;
     QRectF m_bandFrame;
     QRectF m_shadowFrame;

@@ -13,7 +13,7 @@ namespace orvendel::app {
 
 // Rows for a Repeater: a new list replaces the old one row by row, so that the delegates of rows that stay
 // keep themselves and re-read only the values that changed; rows come and go only where the two lists differ.
-// A chart of sixty segments then costs a handful of bindings per edit instead of sixty new delegates.
+// A bar chart of a dozen reasons then costs a handful of bindings per edit instead of a dozen new delegates.
 // QML sees this base; the rows themselves are typed (`TypedRows`). Thread contract: the GUI thread only.
 class RowsModel : public QAbstractListModel {
     Q_OBJECT
@@ -32,7 +32,7 @@ protected:
     virtual int size() const = 0;
 
     // Replaces `held` by `rows`: the same rows at both ends stay, rows between them change in place (signalled
-    // with the roles that changed), then come or go there — a split's new segment is one row put in, not
+    // with the roles that changed), then come or go there — a new row in the middle is one row put in, not
     // every later row changed.
     template <typename Row>
     void replace(std::vector<Row>& held, std::vector<Row> rows)

@@ -15,9 +15,6 @@ Item {
     // A delay's segment was tapped; the index is the delay's in the heat's list.
     signal segmentTapped(int delayIndex)
 
-    // The rows change in place: a delegate stays and re-reads what changed (recreating dozens of them per edit
-    // cost more than the rest of the update).
-
     Binding {
         target: chart.model
         property: "width"
@@ -95,6 +92,13 @@ Item {
         width: chart.model.bandFrame.width
         height: chart.model.bandFrame.height
 
+        // The segments, their shadows and the raised selected one, drawn as one item.
+        PowerOffBand {
+            objectName: "powerOffSegments"
+            anchors.fill: parent
+            model: chart.model
+        }
+
         Item {
             objectName: "powerOffShadowView"
             x: chart.model.shadowFrame.x
@@ -102,49 +106,14 @@ Item {
             width: chart.model.shadowFrame.width
             height: chart.model.shadowFrame.height
 
-            // The band's shadow: a faint copy one point lower instead of a blur, so the software
-            // renderer draws it as cheaply as the segments.
-            Rectangle {
-                objectName: "powerOffBandShadow"
-                y: 1
-                width: parent.width
-                height: parent.height
-                color: "black"
-                opacity: 0.2
-                visible: segments.count > 0
-            }
-
             Item {
-                id: segmentContainer
                 objectName: "powerOffSegmentContainer"
                 x: chart.model.segmentContainerFrame.x
                 y: chart.model.segmentContainerFrame.y
                 width: chart.model.segmentContainerFrame.width
                 height: chart.model.segmentContainerFrame.height
 
-                Repeater {
-                    id: segments
-                    model: chart.model.segmentRows
-                    delegate: Rectangle {
-                        required property int index
-                        required property rect frame
-                        required property color fill
-                        required property bool outlined
-                        required property bool selected
-                        objectName: "powerOffSegment_" + index
-                        x: frame.x
-                        y: frame.y
-                        width: frame.width
-                        height: frame.height
-                        color: fill
-                        border.width: outlined ? 1 : 0
-                        border.color: chart.model.labelsTextColor
-                        z: selected ? 2 : 0
-                    }
-                }
-
-                // One area for the taps of every segment: an area per segment doubled the items the renderer
-                // walks on every frame.
+                // One area for the taps of every segment; the model answers which delay is under a point.
                 MouseArea {
                     objectName: "powerOffSegmentTaps"
                     // The raised segment stands out of the container.
@@ -152,26 +121,11 @@ Item {
                     y: -parent.height / 2
                     width: parent.width + 2 * -x
                     height: parent.height * 2
-                    z: 3
                     onClicked: mouse => {
                         const index = chart.model.delayIndexAtPoint(mouse.x + x, mouse.y + y)
                         if (index >= 0)
                             chart.segmentTapped(index)
                     }
-                }
-
-                // The raised segment's shadow, between it and the band.
-                Rectangle {
-                    readonly property rect frame: chart.model.selectedFrame
-                    objectName: "powerOffSelectedShadow"
-                    visible: chart.model.selectedIndex >= 0
-                    z: 1
-                    x: frame.x
-                    y: frame.y + 1
-                    width: frame.width
-                    height: frame.height
-                    color: "black"
-                    opacity: 0.35
                 }
             }
         }

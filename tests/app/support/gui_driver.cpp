@@ -93,6 +93,11 @@ bool GuiDriver::waitFor(const std::function<bool()>& condition, int timeoutMs)
 
 bool GuiDriver::click(QQuickItem* item)
 {
+    return item && click(item, QPointF(item->width() / 2, item->height() / 2));
+}
+
+bool GuiDriver::click(QQuickItem* item, QPointF at)
+{
     if (!item) {
         return false;
     }
@@ -103,8 +108,7 @@ bool GuiDriver::click(QQuickItem* item)
     if (!guarded) {
         return false;
     }
-    const QPointF middle = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window(), Qt::LeftButton, {}, middle.toPoint());
+    QTest::mouseClick(window(), Qt::LeftButton, {}, item->mapToScene(at).toPoint());
     QCoreApplication::processEvents();
     return true;
 }

@@ -50,6 +50,8 @@ public:
     void settle() { testing::settle(window()); }
     // A left click in the middle of the item; false when there is no such item.
     bool click(QQuickItem* item);
+    // The same at a point in the item's coordinates.
+    bool click(QQuickItem* item, QPointF at);
     bool click(const QString& objectName) { return click(item(objectName)); }
     // Focuses the field and types the text.
     bool type(const QString& objectName, const QString& text);
