@@ -17,13 +17,6 @@ std::optional<std::string> text(const Result<std::string>& stored)
     return stored ? std::optional(*stored) : std::nullopt;
 }
 
-mode_t modeOf(const std::filesystem::path& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777;
-}
-
 class FileCredentialStoreTest : public ::testing::Test {
 protected:
     test::TempFolder temp;
@@ -62,8 +55,8 @@ TEST_F(FileCredentialStoreTest, ItemsAreSeparatedByServiceAndAccessGroup)
 TEST_F(FileCredentialStoreTest, FileIsOwnerOnlyAndReplacedAtomically)
 {
     ASSERT_TRUE(store.set("secret", "JDOE"));
-    EXPECT_EQ(modeOf(folder), 0700u);
-    EXPECT_EQ(modeOf(folder / "credentials"), 0600u);
+    EXPECT_EQ(test::modeOf(folder), 0700u);
+    EXPECT_EQ(test::modeOf(folder / "credentials"), 0600u);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         names.push_back(entry.path().filename().string());
@@ -74,8 +67,8 @@ TEST_F(FileCredentialStoreTest, FileIsOwnerOnlyAndReplacedAtomically)
     ::chmod(folder.c_str(), 0755);
     ::chmod((folder / "credentials").c_str(), 0644);
     EXPECT_EQ(text(store.string("JDOE")), "secret");
-    EXPECT_EQ(modeOf(folder), 0700u);
-    EXPECT_EQ(modeOf(folder / "credentials"), 0600u);
+    EXPECT_EQ(test::modeOf(folder), 0700u);
+    EXPECT_EQ(test::modeOf(folder / "credentials"), 0600u);
 }
 
 TEST_F(FileCredentialStoreTest, UnreadableContentCountsAsEmptyAndIsRewritten)

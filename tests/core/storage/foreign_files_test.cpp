@@ -16,13 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::readText;
 
-mode_t modeOf(const fs::path& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 0777;
-}
-
 std::string plistSelecting(int furnaceId)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>SelectedFurnaceId</key>"
@@ -62,7 +55,7 @@ protected:
         for (const auto& file : m_outsideFiles) {
             ASSERT_TRUE(fs::is_regular_file(file.path)) << file.path << " was deleted";
             EXPECT_EQ(readText(file.path), file.content) << file.path;
-            EXPECT_EQ(modeOf(file.path), file.mode) << file.path;
+            EXPECT_EQ(test::modeOf(file.path), file.mode) << file.path;
         }
     }
 
@@ -114,7 +107,7 @@ TEST_F(ForeignFilesTest, ALinkInPlaceOfTheUserFolderFailsThePreparationAndLeaves
     EXPECT_TRUE(free.error().is(storage_error::domain, storage_error::symbolicLink));
 
     expectOutsideFilesUntouched();
-    EXPECT_EQ(modeOf(outside), 0750u);
+    EXPECT_EQ(test::modeOf(outside), 0750u);
     EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 2) << "nothing was added";
     EXPECT_TRUE(fs::is_symlink(userFolder()));
 }
@@ -234,7 +227,7 @@ TEST_F(ForeignFilesTest, ALinkInPlaceOfTheSecretFileOrItsFolderMakesTheStoreUnav
     fs::create_directory_symlink(outside, linkedFolder);
     ::chmod(outside.c_str(), 0755);
     EXPECT_FALSE(makeFileSecretStore(linkedFolder)->add(key, "password"));
-    EXPECT_EQ(modeOf(outside), 0755u);
+    EXPECT_EQ(test::modeOf(outside), 0755u);
     EXPECT_FALSE(fs::exists(outside / "credentials"));
     expectOutsideFilesUntouched();
 }
@@ -252,7 +245,7 @@ TEST_F(ForeignFilesTest, AnOversizeSecretFileHoldsNothingAndIsRewrittenSmall)
     EXPECT_EQ(missing.error().code, secret_error::itemNotFound);
     ASSERT_TRUE(store->add(key, "password"));
     EXPECT_LT(fs::file_size(folder / "credentials"), 1024u);
-    EXPECT_EQ(modeOf(folder / "credentials"), 0600u);
+    EXPECT_EQ(test::modeOf(folder / "credentials"), 0600u);
     const auto found = store->find(key);
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, "password");

@@ -24,16 +24,6 @@ private:
     mode_t m_previous;
 };
 
-mode_t modeOf(const std::filesystem::path& path)
-{
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-        ADD_FAILURE() << path << " is missing";
-        return 0;
-    }
-    return info.st_mode & 07777;
-}
-
 class OwnerOnlyFilesTest : public ::testing::Test {
 protected:
     test::TempFolder temp;
@@ -64,12 +54,12 @@ TEST_F(OwnerOnlyFilesTest, ASignedInUsersFoldersAndFilesAreOwnerOnly)
     ASSERT_TRUE(journal.executeUpdate("CREATE TABLE t (a TEXT)"));
     ASSERT_TRUE(journal.executeUpdate("INSERT INTO t VALUES ('unsaved comment')"));
 
-    EXPECT_EQ(modeOf(support), 0700u);
-    EXPECT_EQ(modeOf(userFolder), 0700u);
-    EXPECT_EQ(modeOf(userFolder / "dbData.sqlite"), 0600u);
-    EXPECT_EQ(modeOf(userFolder / "Configuration.plist"), 0600u);
+    EXPECT_EQ(test::modeOf(support), 0700u);
+    EXPECT_EQ(test::modeOf(userFolder), 0700u);
+    EXPECT_EQ(test::modeOf(userFolder / "dbData.sqlite"), 0600u);
+    EXPECT_EQ(test::modeOf(userFolder / "Configuration.plist"), 0600u);
     for (const char* suffix : {"", "-wal", "-shm"}) {
-        EXPECT_EQ(modeOf(journalPath.string() + suffix), 0600u) << suffix;
+        EXPECT_EQ(test::modeOf(journalPath.string() + suffix), 0600u) << suffix;
     }
     ASSERT_TRUE(journal.close());
     database.closeDatabase();
@@ -89,8 +79,8 @@ TEST_F(OwnerOnlyFilesTest, FilesLeftWideByAnEarlierVersionAreNarrowed)
     UserConfigurationManager configuration({source});
     ASSERT_TRUE(database.openUserDatabase("jdoe"));
     ASSERT_TRUE(configuration.loadConfiguration("jdoe"));
-    EXPECT_EQ(modeOf(userFolder), 0700u);
-    EXPECT_EQ(modeOf(userFolder / "Configuration.plist"), 0600u);
+    EXPECT_EQ(test::modeOf(userFolder), 0700u);
+    EXPECT_EQ(test::modeOf(userFolder / "Configuration.plist"), 0600u);
     database.closeDatabase();
 }
 
