@@ -47,8 +47,11 @@ Result<const CurlLibrary*> curlLibrary(const std::string& soname)
         std::shared_ptr<SharedLibrary> library;
         Result<CurlLibrary> table;
     };
-    static std::mutex mutex;
-    static std::map<std::string, Loaded, std::less<>> loaded;
+    // Never destroyed: a transport may still be shutting down on one of its own threads while the process
+    // exits, and its network thread calls through this table until it is joined. Destroying the table (and
+    // unloading libcurl) at exit raced with that.
+    static auto& mutex = *new std::mutex;
+    static auto& loaded = *new std::map<std::string, Loaded, std::less<>>;
     std::lock_guard lock(mutex);
     auto found = loaded.find(soname);
     if (found == loaded.end()) {
